@@ -1,0 +1,70 @@
+#include "device/DeviceLink.h"
+
+#include "device/SerialTransport.h"
+#include "device/Waiter.h"
+
+#include <cmath>
+
+DeviceLink::DeviceLink(SerialTransport& transport, Waiter& waiter, LinkTiming timing)
+    : m_transport(transport)
+    , m_waiter(waiter)
+    , m_timing(timing)
+{
+}
+
+QString DeviceLink::FutComm(const QString& cmd, const QString& params)
+{
+    // A handler that runs inside this transaction's wait must not start a
+    // second one on the same line: it would read and close the first one's
+    // reply. Callers avoid it; this keeps the line sane if one does not.
+    if (m_inTransaction)
+        return {};
+    m_inTransaction = true;
+    ++m_transactions;
+
+    m_transport.discardBuffers();
+    if (!m_transport.isOpen())
+        m_transport.open();
+    // Whatever an earlier exchange left behind (a late reply) is not ours.
+    m_transport.discardBuffers();
+    m_transport.write((cmd + params + QLatin1Char('\r')).toLatin1());
+
+    m_waiter.waitMs(cmd == QLatin1String("PROM") ? m_timing.promMs : m_timing.transactionMs);
+
+    const QByteArray reply = m_transport.readAll();
+    m_transport.close();
+    m_inTransaction = false;
+    return QString::fromLatin1(reply);
+}
+
+void DeviceLink::Delay(double seconds)
+{
+    const auto ms = static_cast<qint64>(std::llround(seconds * 1000.0 * m_timing.delayScale));
+    if (ms > 0)
+        m_waiter.waitMs(ms);
+}
+
+bool DeviceLink::isOpen() const
+{
+    return m_inTransaction || m_transport.isOpen();
+}
+
+void DeviceLink::setPortNumber(int number)
+{
+    m_transport.setPortNumber(number);
+}
+
+int DeviceLink::portNumber() const
+{
+    return m_transport.portNumber();
+}
+
+bool DeviceLink::open()
+{
+    return m_transport.open();
+}
+
+void DeviceLink::close()
+{
+    m_transport.close();
+}
