@@ -1,0 +1,65 @@
+#include "sim/SignalRelay.h"
+
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int g_pipe[2] = { -1, -1 };
+
+extern "C" void relaySignal(int signalNumber)
+{
+    const int savedErrno = errno;
+    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
+    errno = savedErrno;
+}
+
+} // namespace
+
+SignalRelay::SignalRelay(const QList<int>& signalNumbers, QObject* parent)
+    : QObject(parent)
+    , m_signalNumbers(signalNumbers)
+{
+    if (g_pipe[0] >= 0 || ::pipe(g_pipe) != 0)
+        return;
+    for (const int fd : g_pipe) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
+    m_notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &SignalRelay::drain);
+
+    struct sigaction action { };
+    action.sa_handler = relaySignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int number : m_signalNumbers)
+        ::sigaction(number, &action, nullptr);
+}
+
+SignalRelay::~SignalRelay()
+{
+    if (!m_notifier)
+        return;
+    for (const int number : m_signalNumbers)
+        std::signal(number, SIG_DFL);
+    m_notifier.reset();
+    ::close(g_pipe[0]);
+    ::close(g_pipe[1]);
+    g_pipe[0] = g_pipe[1] = -1;
+}
+
+void SignalRelay::drain()
+{
+    unsigned char bytes[16];
+    ssize_t count = 0;
+    while ((count = ::read(g_pipe[0], bytes, sizeof bytes)) > 0) {
+        for (ssize_t i = 0; i < count; ++i)
+            Q_EMIT received(bytes[i]);
+    }
+}
