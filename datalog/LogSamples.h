@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <array>
 
 // A data log of 1801 samples; sample 0 is the newest. A value of -1 means the
@@ -9,8 +10,8 @@ struct LogSamples {
     static constexpr float kNoReading = -1.0f;
     static constexpr float kEndMark = -2.0f;
 
-    std::array<float, kCount> volts{};
-    std::array<float, kCount> amps{};
+    std::array<float, kCount> volts {};
+    std::array<float, kCount> amps {};
 
     // Puts the end mark into sample 0 of both channels: the log holds nothing.
     void markEmpty()
@@ -19,4 +20,15 @@ struct LogSamples {
         amps[0] = kEndMark;
     }
     static bool isEndMark(float value) { return value == kEndMark; }
+
+    // Ages every sample by one slot (the oldest is dropped) and stores the pair
+    // as the newest sample.
+    void shiftIn(float newVolts, float newAmps);
+
+    // Records the polling cycle's reading texts as the newest sample.
+    void record(const QString& voltReading, const QString& currReading);
+
+    // The sample value of a reading text. An empty text, a text without a number
+    // and any negative number are "no reading": a stray "-2" must not end the log.
+    static float ReadingValue(const QString& reading);
 };
