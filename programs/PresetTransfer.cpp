@@ -1,0 +1,153 @@
+#include "programs/PresetTransfer.h"
+
+#include "device/Numbers.h"
+#include "device/Waiter.h"
+#include "programs/TableRules.h"
+
+#include <algorithm>
+
+namespace PresetTransfer {
+namespace {
+
+constexpr int kVoltage = 2;
+constexpr int kCurrent = 3;
+constexpr int kPresets = 3;
+constexpr int kGetmTries = 2;
+constexpr int kSaveTries = 4;
+constexpr int kUploadTries = 3;
+constexpr int kDelayMs = 100;
+
+const QString kGetm = QStringLiteral("GETM");
+const QString kProm = QStringLiteral("PROM");
+const QString kRunm = QStringLiteral("RUNM");
+
+double PresetNumber(const ProgramTable& ipm, int row, int column)
+{
+    return std::max(0.0, TableRules::CellNumber(ipm, row, column));
+}
+
+// A preset value as the front panel would compare it: its shortest text, read back.
+double Shortest(float value)
+{
+    return Numbers::LeadingNumber(Numbers::ShortestForm(value));
+}
+
+} // namespace
+
+std::optional<QString> PromParameter(const ProgramTable& ipm, int currScale)
+{
+    if (ipm.dataRows() < kPresets)
+        return std::nullopt;
+    QString parameter;
+    for (int k = 1; k <= kPresets; ++k) {
+        parameter += CommandSet::PresetCode(
+            PresetNumber(ipm, k, kVoltage), PresetNumber(ipm, k, kCurrent), currScale);
+    }
+    return parameter;
+}
+
+bool FillFromGetm(ProgramTable& ipm, const QString& reply, const QString& setVoltText,
+    const QString& setCurrText, const TableLimits& limits)
+{
+    const auto codes = CommandSet::ParseGetm(reply);
+    if (!codes)
+        return false;
+    const double setVolt = Numbers::LeadingNumber(Numbers::FutComma(setVoltText));
+    const double setCurr = Numbers::LeadingNumber(Numbers::FutComma(setCurrText));
+    ipm.cutToHeader();
+    for (int k = 1; k <= kPresets; ++k) {
+        const QString& code = (*codes)[static_cast<std::size_t>(k - 1)];
+        const float volts = CommandSet::PresetVoltFromCode(code);
+        const float amps = CommandSet::PresetCurrFromCode(code, limits.currScale);
+        ipm.addRow({ QString(), QString::number(k), Numbers::FormatSingle(volts, u"0.0"),
+            Numbers::FormatSingle(amps, limits.currFormat) });
+        if (setVolt == Shortest(volts) && setCurr == Shortest(amps))
+            ipm.setSelectedPreset(k);
+    }
+    return true;
+}
+
+bool ReadPresetMemory(ProgramTable& ipm, const Transact& transact, const QString& setVoltText,
+    const QString& setCurrText, const TableLimits& limits)
+{
+    for (int attempt = 0; attempt < kGetmTries; ++attempt) {
+        if (FillFromGetm(ipm, transact(kGetm, QString()), setVoltText, setCurrText, limits))
+            return true;
+    }
+    ipm.cutToHeader();
+    return false;
+}
+
+ReadRequest ReadFroPsClick(int tab)
+{
+    if (tab == kPresetTab)
+        return ReadRequest::RaiseReadPending;
+    if (tab == 0 || tab == 1)
+        return ReadRequest::FocusButton;
+    return ReadRequest::Nothing;
+}
+
+bool SavePresetsToSupply(
+    int tab, const ProgramTable& ipm, int currScale, const Transact& transact, Waiter& waiter)
+{
+    if (tab != kPresetTab)
+        return false;
+    const std::optional<QString> parameter = PromParameter(ipm, currScale);
+    if (!parameter)
+        return false;
+    for (int attempt = 0; attempt < kSaveTries; ++attempt) {
+        const QString reply = transact(kProm, *parameter);
+        if (reply.size() >= 2 && CommandSet::ContainsOk(reply))
+            return true;
+        waiter.waitMs(kDelayMs);
+    }
+    return false;
+}
+
+bool SetRequestsUpload(bool connected, const ProgramTable& ipm)
+{
+    return connected && ipm.dataRows() > 0;
+}
+
+std::optional<QString> RecallParameter(const ProgramTable& ipm)
+{
+    const int k = ipm.selectedPreset();
+    if (k < 1 || k > kPresets || k > ipm.dataRows())
+        return std::nullopt;
+    return CommandSet::RunmParameter(k - 1);
+}
+
+CommandSet::Setpoints RecalledSetpoints(
+    const ProgramTable& ipm, int preset, const TableLimits& limits)
+{
+    return { Numbers::FormatNumber(PresetNumber(ipm, preset, kVoltage), u"0.0"),
+        Numbers::FormatNumber(PresetNumber(ipm, preset, kCurrent), limits.currFormat) };
+}
+
+std::optional<CommandSet::Setpoints> UploadAndRecall(
+    const ProgramTable& ipm, const TableLimits& limits, const Transact& transact, Waiter& waiter)
+{
+    const std::optional<QString> parameter = PromParameter(ipm, limits.currScale);
+    if (!parameter)
+        return std::nullopt;
+    QString reply;
+    for (int attempt = 0; attempt < kUploadTries; ++attempt) {
+        waiter.waitMs(kDelayMs);
+        reply = transact(kProm, *parameter);
+        if (CommandSet::ContainsOk(reply))
+            break;
+    }
+    waiter.waitMs(kDelayMs);
+    if (!CommandSet::ContainsOk(reply))
+        return std::nullopt;
+    // The selection is read after the waits, as the user may have changed it.
+    const std::optional<QString> recall = RecallParameter(ipm);
+    if (!recall)
+        return std::nullopt;
+    const int preset = ipm.selectedPreset();
+    if (!CommandSet::ContainsOk(transact(kRunm, *recall)))
+        return std::nullopt;
+    return RecalledSetpoints(ipm, preset, limits);
+}
+
+} // namespace PresetTransfer

@@ -1,0 +1,116 @@
+#include "programs/TablePrinter.h"
+
+#include <QColor>
+#include <algorithm>
+
+namespace TablePrinter {
+namespace {
+
+constexpr double kLeft = 10.0;
+constexpr double kNameTop = 25.0;
+constexpr double kDescriptionTop = 15.0;
+constexpr double kRuleY = 40.0;
+constexpr double kRuleRightMargin = 10.0;
+constexpr double kTableLeft = 15.0;
+constexpr double kTableRightMargin = 20.0;
+constexpr double kTableTop = 50.0;
+constexpr double kRowPitch = 10.0;
+constexpr double kTextOffset = 3.0;
+constexpr double kHeadingSize = 14.0;
+constexpr double kHeaderSize = 14.0;
+constexpr double kRowSize = 12.0;
+constexpr int kHairline = 1;
+constexpr int kTickWidth = 3;
+constexpr int kEtpOutputColumn = 5;
+constexpr int kIpmSelectColumn = 0;
+
+const QColor kInk = Qt::black;
+
+const QString kSelectedMark = QString(QChar(0x25CF));
+const QString kOtherMark = QString(QChar(0x25CB));
+
+void PrintHeadingLines(PrintPage& page, const PrintHeading& heading, const Captions& captions)
+{
+    page.setFont(kHeadingSize, true);
+    QString name = captions.tableName + QStringLiteral(" : ") + heading.tableName;
+    if (!heading.location.isEmpty())
+        name += QStringLiteral("  (") + captions.location + QStringLiteral(" : ") + heading.location
+            + u')';
+    page.text(kLeft, kNameTop, name);
+    page.text(kLeft, kDescriptionTop,
+        captions.tableDescription + QStringLiteral(" : ") + heading.description);
+    const double right = page.widthMm() - kRuleRightMargin;
+    page.line(kLeft, kRuleY, right, kRuleY, kHairline, kInk);
+    page.line(kLeft, kRuleY + 1.0, right, kRuleY + 1.0, kHairline, kInk);
+}
+
+void Tick(PrintPage& page, double cellLeft, double columnWidth, int row)
+{
+    const double cx = cellLeft + columnWidth / 2.0;
+    const double top = kTableTop + kRowPitch * row;
+    page.line(cx - 3.0, top + 5.0, cx - 1.0, top + 7.5, kTickWidth, kInk);
+    page.line(cx - 1.0, top + 7.5, cx + 3.5, top + 2.5, kTickWidth, kInk);
+}
+
+void PrintTable(PrintPage& page, const ProgramTable& table, const PrintHeading& heading,
+    const Captions& captions)
+{
+    PrintHeadingLines(page, heading, captions);
+    page.setFont(kRowSize, false);
+
+    const int rows = std::min(table.rows(), kMaxPrintedRows + 1);
+    const int columns = table.columns();
+    const double columnWidth = (page.widthMm() - 35.0) / columns;
+    const double right = page.widthMm() - kTableRightMargin;
+    const double bottom = kTableTop + kRowPitch * rows;
+    for (int boundary = 0; boundary <= rows; ++boundary) {
+        const double y = kTableTop + kRowPitch * boundary;
+        page.line(kTableLeft, y, right, y, kHairline, kInk);
+    }
+    for (int k = 0; k <= columns; ++k) {
+        const double x = kTableLeft + k * columnWidth;
+        page.line(x, kTableTop, x, bottom, kHairline, kInk);
+    }
+
+    for (int row = 0; row < rows; ++row) {
+        page.setFont(row == 0 ? kHeaderSize : kRowSize, false);
+        for (int column = 0; column < columns; ++column) {
+            const double cellLeft = kTableLeft + column * columnWidth;
+            QString text = table.cell(row, column);
+            if (row > 0 && table.kind() == TableKind::Ipm && column == kIpmSelectColumn)
+                text = table.selectedPreset() == row ? kSelectedMark : kOtherMark;
+            if (row > 0 && table.kind() == TableKind::Etp && column == kEtpOutputColumn) {
+                if (table.outputOn(row))
+                    Tick(page, cellLeft, columnWidth, row);
+                continue;
+            }
+            if (text.isEmpty())
+                continue;
+            const double x = cellLeft + (columnWidth - page.textWidthMm(text)) / 2.0;
+            page.text(x, kTableTop + kTextOffset + kRowPitch * row, text);
+        }
+    }
+    page.endDocument();
+}
+
+} // namespace
+
+void PrintItpTable(
+    PrintPage& page, const ProgramTable& itp, const PrintHeading& heading, const Captions& captions)
+{
+    PrintTable(page, itp, heading, captions);
+}
+
+void PrintEtpTable(
+    PrintPage& page, const ProgramTable& etp, const PrintHeading& heading, const Captions& captions)
+{
+    PrintTable(page, etp, heading, captions);
+}
+
+void PrintIpmTable(
+    PrintPage& page, const ProgramTable& ipm, const PrintHeading& heading, const Captions& captions)
+{
+    PrintTable(page, ipm, heading, captions);
+}
+
+} // namespace TablePrinter
