@@ -99,9 +99,13 @@ std::optional<SupplyFaults> SupplyFaults::parse(const QString& text, QString* er
                 return fail(
                     badNumber(item, QStringLiteral("the delay in milliseconds"), 1, kMaxDelayMs));
             (name == QLatin1String("split") ? faults.splitMs : faults.lateMs) = *ms;
-        } else if (name == QLatin1String("silent-after") || name == QLatin1String("split")
-            || name == QLatin1String("late")) {
-            return fail(QStringLiteral("fault '%1' needs a number, as in %2:40").arg(item, name));
+        } else if (name == QLatin1String("silent-after")) {
+            return fail(QStringLiteral("fault '%1' needs a line count, as in silent-after:12 or "
+                                       "silent-after:12:5")
+                            .arg(item));
+        } else if (name == QLatin1String("split") || name == QLatin1String("late")) {
+            return fail(QStringLiteral("fault '%1' needs one delay in milliseconds, as in %2:40")
+                            .arg(item, name));
         } else if (name == QLatin1String("silent") || name == QLatin1String("garbage")
             || name == QLatin1String("truncate") || name == QLatin1String("prefix")) {
             return fail(QStringLiteral("fault '%1' takes no such argument").arg(item));
