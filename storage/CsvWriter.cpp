@@ -1,0 +1,166 @@
+#include "storage/CsvWriter.h"
+
+#include "device/Captions.h"
+#include "device/Numbers.h"
+
+#include <QList>
+
+#include <array>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+const QString kLineEnd = QStringLiteral("\r\n");
+
+// The description stays on its own line: a line break in it would otherwise
+// start rows of its own when the file is read back.
+QString DescriptionLine(const QString& description)
+{
+    QString text = description;
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return QStringLiteral("Description:") + text + kLineEnd;
+}
+
+std::optional<double> GridNumber(const QString& text)
+{
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+bool BreaksLayout(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c == QLatin1Char(',') || c == QLatin1Char('"') || c == QLatin1Char('\r')
+            || c == QLatin1Char('\n'))
+            return true;
+    }
+    return false;
+}
+
+QString NotANumber(const QString& what, const QString& text, int row)
+{
+    return QStringLiteral("The %1 '%2' of row %3 is not a number; nothing was written.")
+        .arg(what, text)
+        .arg(row);
+}
+
+QString BadText(const QString& what, const QString& text, int row)
+{
+    return QStringLiteral(
+        "The %1 '%2' of row %3 holds a comma, quote or line break; nothing was written.")
+        .arg(what, text)
+        .arg(row);
+}
+
+} // namespace
+
+QString CsvWriter::GridThousandths(double value)
+{
+    const double scaled = value * 1000.0;
+    if (scaled == 0.0 || !std::isfinite(scaled))
+        return QStringLiteral("0");
+    // Decimals that leave 15 significant digits; the rounding is the shared one.
+    const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(scaled))));
+    const int decimals = std::max(0, 14 - exponent);
+    QString picture = QStringLiteral("0");
+    if (decimals > 0)
+        picture += QLatin1Char('.') + QString(decimals, QLatin1Char('0'));
+    QString text = Numbers::FormatNumber(scaled, picture);
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    }
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
+QString CsvWriter::LogThousandths(float value)
+{
+    return Numbers::ShortestForm(value * 1000.0f);
+}
+
+QByteArray CsvWriter::ToLatin1(const QString& text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const char32_t c : text.toUcs4())
+        bytes.append(c <= 0xFF ? static_cast<char>(c) : '?');
+    return bytes;
+}
+
+CsvWriter::Output CsvWriter::EtpFile(const QString& description, const std::vector<EtpRow>& rows)
+{
+    const Captions& captions = Captions::English();
+    QString text = QStringLiteral("Type:ETP") + kLineEnd + DescriptionLine(description)
+        + QStringLiteral("Preset,Voltage(mV),Current(mA),Minute(M),Second(S),Output") + kLineEnd;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const EtpRow& row = rows[r];
+        const int number = static_cast<int>(r) + 1;
+        const std::array<std::pair<const QString&, const QString&>, 5> texts { {
+            { captions.step, row.step },
+            { captions.voltage, row.voltage },
+            { captions.current, row.current },
+            { captions.minute, row.minute },
+            { captions.second, row.second },
+        } };
+        for (const auto& [what, cell] : texts) {
+            if (BreaksLayout(cell))
+                return { {}, BadText(what, cell, number) };
+        }
+        const std::optional<double> volts = GridNumber(row.voltage);
+        if (!volts)
+            return { {}, NotANumber(captions.voltage, row.voltage, number) };
+        const std::optional<double> amps = GridNumber(row.current);
+        if (!amps)
+            return { {}, NotANumber(captions.current, row.current, number) };
+        text += row.step + QLatin1Char(',') + GridThousandths(*volts) + QLatin1Char(',')
+            + GridThousandths(*amps) + QLatin1Char(',') + row.minute + QLatin1Char(',') + row.second
+            + QLatin1Char(',') + (row.output ? u'1' : u'0') + kLineEnd;
+    }
+    return { ToLatin1(text), {} };
+}
+
+CsvWriter::Output CsvWriter::IpmFile(const QString& description, const std::vector<IpmRow>& rows)
+{
+    const Captions& captions = Captions::English();
+    QString text = QStringLiteral("Type:IPM") + kLineEnd + DescriptionLine(description)
+        + QStringLiteral("Preset,Select,Voltage(mV),Current(mA)") + kLineEnd;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const IpmRow& row = rows[r];
+        const int number = static_cast<int>(r) + 1;
+        if (BreaksLayout(row.preset))
+            return { {}, BadText(captions.preset, row.preset, number) };
+        const std::optional<double> volts = GridNumber(row.voltage);
+        if (!volts)
+            return { {}, NotANumber(captions.voltage, row.voltage, number) };
+        const std::optional<double> amps = GridNumber(row.current);
+        if (!amps)
+            return { {}, NotANumber(captions.current, row.current, number) };
+        text += row.preset + QLatin1Char(',')
+            + (row.selected ? QStringLiteral("True") : QStringLiteral("False")) + QLatin1Char(',')
+            + GridThousandths(*volts) + QLatin1Char(',') + GridThousandths(*amps) + kLineEnd;
+    }
+    return { ToLatin1(text), {} };
+}
+
+QByteArray CsvWriter::LogFile(
+    const QString& description, const LogSamples& samples, qint64 intervalSeconds)
+{
+    QString text = QStringLiteral("Type:LOG") + kLineEnd + DescriptionLine(description)
+        + QStringLiteral("Time(S),Voltage(mV),Current(mA)") + kLineEnd;
+    for (std::size_t i = 0; i < LogSamples::kCount; ++i) {
+        if (LogSamples::isEndMark(samples.volts[i]))
+            break;
+        text += QString::number(static_cast<qint64>(i) * intervalSeconds) + QLatin1Char(',')
+            + LogThousandths(samples.volts[i]) + QLatin1Char(',') + LogThousandths(samples.amps[i])
+            + kLineEnd;
+    }
+    return ToLatin1(text);
+}

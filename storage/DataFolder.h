@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Where the database (and the ports/ folder) lives.
+class DataFolder {
+public:
+    // What the choice depends on, gathered from the system by Resolve().
+    struct Facts {
+        QString overrideDir; // from --data-dir; empty when not given
+        QString programDir; // the program's own folder
+        bool databaseInProgramDir; // "Ovolta.DB" is already there
+        bool programDirWritable;
+        QString appDataDir; // the per-user application data folder
+    };
+
+    struct Choice {
+        QString folder;
+        QString error; // set when the command line is unusable
+    };
+
+    // The --data-dir value ("--data-dir DIR" or "--data-dir=DIR"); empty when
+    // not given. A --data-dir without a folder is an error.
+    static Choice OverrideFromArguments(const QStringList& arguments);
+
+    // The override when given; else the program's folder when the database is
+    // already there or the folder is writable; else the application data folder.
+    static QString Choose(const Facts& facts);
+
+    // Gathers the facts, chooses, and creates the chosen folder when missing.
+    static Choice Resolve(
+        const QStringList& arguments, const QString& programDir, const QString& appDataDir);
+};

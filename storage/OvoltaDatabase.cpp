@@ -1,0 +1,254 @@
+#include "storage/OvoltaDatabase.h"
+
+#include "device/Numbers.h"
+#include "storage/SqlTransaction.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <array>
+#include <cmath>
+
+namespace {
+
+struct FieldDef {
+    const char* name;
+    const char* type;
+};
+
+// Field order and declared types of the system tables; Text sizes are kept in
+// the declared type so that cutting to size can read them back.
+constexpr std::array<FieldDef, 2> kSysFields { {
+    { "Object", "VARCHAR(30)" },
+    { "Property", "VARCHAR(30)" },
+} };
+
+constexpr std::array<FieldDef, 13> kMultiPsFields { {
+    { "AddressID", "VARCHAR(4)" },
+    { "Location", "VARCHAR(20)" },
+    { "Connect", "BOOLEAN" },
+    { "Visible", "BOOLEAN" },
+    { "MaxV", "REAL" },
+    { "MinV", "REAL" },
+    { "MaxC", "REAL" },
+    { "MinC", "REAL" },
+    { "MaxW", "INTEGER" },
+    { "MinW", "INTEGER" },
+    { "MaxT", "INTEGER" },
+    { "MinT", "INTEGER" },
+    { "Description", "VARCHAR(255)" },
+} };
+
+constexpr std::array<FieldDef, 8> kCatalogueFields { {
+    { "TableName", "VARCHAR(50)" },
+    { "TableType", "VARCHAR(8)" },
+    { "Address", "VARCHAR(8)" },
+    { "Location", "VARCHAR(20)" },
+    { "Sampling", "INTEGER" },
+    { "Date", "DATETIME" },
+    { "Time", "DATETIME" },
+    { "Description", "VARCHAR(255)" },
+} };
+
+constexpr std::array<std::pair<const char*, const char*>, 5> kSysDefaults { {
+    { "CommPort", "1" },
+    { "ThumbnailW", "35" },
+    { "ThumbnailH", "26" },
+    { "ShowTandL", "1" },
+    { "Scale43", "N" },
+} };
+
+constexpr int kAddressCount = 32;
+
+template <std::size_t N>
+QString CreateTableSql(const QString& name, const std::array<FieldDef, N>& fields)
+{
+    QStringList columns;
+    for (const FieldDef& f : fields)
+        columns << SqlDatabase::quoteIdentifier(QString::fromLatin1(f.name)) + QLatin1Char(' ')
+                + QLatin1String(f.type);
+    return QStringLiteral("CREATE TABLE ") + SqlDatabase::quoteIdentifier(name)
+        + QStringLiteral(" (") + columns.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
+} // namespace
+
+OvoltaDatabase::OvoltaDatabase(std::unique_ptr<SqlDatabase> sql, QString path)
+    : m_sql(std::move(sql))
+    , m_path(std::move(path))
+{
+}
+
+OvoltaDatabase::OpenResult OvoltaDatabase::OpenDatabase(const QString& folder)
+{
+    OpenResult result;
+    const QString path = QDir(folder).filePath(QString::fromLatin1(kFileName));
+    const bool existed = QFileInfo::exists(path);
+    const auto mode
+        = existed ? SqlDatabase::OpenMode::ExistingOnly : SqlDatabase::OpenMode::CreateIfMissing;
+    QString error;
+    std::unique_ptr<SqlDatabase> sql = SqlDatabase::open(path, kPassword, mode, error);
+    auto giveUp = [&](const QString& message) {
+        result.db.reset();
+        result.error = message;
+        if (!existed)
+            QFile::remove(path);
+        return std::move(result);
+    };
+    if (!sql)
+        return giveUp(error);
+    if (sql->isReadOnly()) {
+        sql.reset();
+        return giveUp(QStringLiteral("attempt to write a readonly database"));
+    }
+    if (existed) {
+        const QString problem = sql->integrityProblem();
+        if (!problem.isEmpty())
+            return giveUp(problem);
+    }
+    result.db.reset(new OvoltaDatabase(std::move(sql), path));
+    if (!result.db->createMissingSystemTables() && !existed)
+        return giveUp(result.db->sql().lastError());
+    return result;
+}
+
+bool OvoltaDatabase::createMissingSystemTables()
+{
+    const std::array<QString, 3> wanted { QString::fromLatin1(kSysTable),
+        QString::fromLatin1(kMultiPsTable), QString::fromLatin1(kCatalogueTable) };
+    std::array<bool, 3> present { false, false, false };
+    // Exact, case-sensitive names: a table "sys" does not count as "SYS".
+    for (const QString& name : m_sql->tableNames()) {
+        for (std::size_t i = 0; i < wanted.size(); ++i) {
+            if (name == wanted[i])
+                present[i] = true;
+        }
+        if (present[0] && present[1] && present[2])
+            break;
+    }
+    bool allCreated = true;
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        if (!present[i] && !CreateSystemTable(wanted[i]))
+            allCreated = false;
+    }
+    return allCreated;
+}
+
+bool OvoltaDatabase::CreateSystemTable(const QString& name)
+{
+    QString createSql;
+    if (name == QLatin1String(kSysTable))
+        createSql = CreateTableSql(name, kSysFields);
+    else if (name == QLatin1String(kMultiPsTable))
+        createSql = CreateTableSql(name, kMultiPsFields);
+    else if (name == QLatin1String(kCatalogueTable))
+        createSql = CreateTableSql(name, kCatalogueFields);
+    else
+        return true;
+
+    SqlTransaction transaction(*m_sql);
+    if (!transaction.ok()) {
+        m_sql->setLastError(transaction.error());
+        return false;
+    }
+    if (!m_sql->exec(createSql))
+        return false;
+
+    if (name == QLatin1String(kSysTable)) {
+        SqlStatement insert = m_sql->prepare(
+            QStringLiteral("INSERT INTO \"SYS\" (\"Object\", \"Property\") VALUES (?1, ?2)"));
+        for (const auto& [object, property] : kSysDefaults) {
+            insert.bindText(1, QString::fromLatin1(object))
+                .bindText(2, QString::fromLatin1(property));
+            if (!insert.run()) {
+                m_sql->setLastError(insert.error());
+                return false;
+            }
+            insert.reset();
+        }
+    } else if (name == QLatin1String(kMultiPsTable)) {
+        SqlStatement insert = m_sql->prepare(QStringLiteral(
+            "INSERT INTO \"MultiPS\" (\"AddressID\", \"MaxV\", \"MinV\", \"MaxC\", \"MinC\", "
+            "\"MaxW\", \"MinW\", \"MaxT\", \"MinT\") VALUES (?1, 40, 0, 10, 0, 200, 0, 180, 0)"));
+        for (int i = 0; i < kAddressCount; ++i) {
+            insert.bindText(1, Numbers::FormatNumber(i, u"00"));
+            if (!insert.run()) {
+                m_sql->setLastError(insert.error());
+                return false;
+            }
+            insert.reset();
+        }
+    }
+    if (!transaction.commit()) {
+        m_sql->setLastError(transaction.error());
+        return false;
+    }
+    return true;
+}
+
+std::optional<QString> OvoltaDatabase::readSetting(const QString& key) const
+{
+    SqlStatement query = m_sql->prepare(QStringLiteral(
+        "SELECT \"Property\" FROM \"SYS\" WHERE \"Object\" = ?1 ORDER BY rowid LIMIT 1"));
+    query.bindText(1, key);
+    if (query.step() != SqlStatement::Step::Row)
+        return std::nullopt;
+    return query.isNull(0) ? QString() : query.text(0);
+}
+
+QString OvoltaDatabase::writeSetting(const QString& key, const QString& value)
+{
+    SqlStatement update = m_sql->prepare(
+        QStringLiteral("UPDATE \"SYS\" SET \"Property\" = ?2 WHERE rowid = "
+                       "(SELECT rowid FROM \"SYS\" WHERE \"Object\" = ?1 ORDER BY rowid LIMIT 1)"));
+    update.bindText(1, key).bindText(2, value);
+    if (!update.run())
+        return update.error();
+    if (m_sql->changes() > 0)
+        return {};
+    SqlStatement insert = m_sql->prepare(
+        QStringLiteral("INSERT INTO \"SYS\" (\"Object\", \"Property\") VALUES (?1, ?2)"));
+    insert.bindText(1, key).bindText(2, value);
+    return insert.run() ? QString() : insert.error();
+}
+
+int OvoltaDatabase::CommPort() const
+{
+    const std::optional<QString> text = readSetting(QStringLiteral("CommPort"));
+    if (!text)
+        return kDefaultCommPort;
+    bool ok = false;
+    const double value = text->trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return kDefaultCommPort;
+    const double rounded = std::nearbyint(value);
+    if (rounded < -32768.0 || rounded > 32767.0)
+        return kDefaultCommPort;
+    return static_cast<int>(rounded);
+}
+
+QString OvoltaDatabase::storeCommPort(int port)
+{
+    return writeSetting(QStringLiteral("CommPort"), QString::number(port));
+}
+
+QString OvoltaDatabase::storeLanguage(int language)
+{
+    return writeSetting(QStringLiteral("Language"), QString::number(language));
+}
+
+std::optional<int> OvoltaDatabase::declaredSize(const QString& table, const QString& column) const
+{
+    static const QRegularExpression sizePattern(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
+    for (const auto& [name, type] : m_sql->columns(table)) {
+        if (name.compare(column, Qt::CaseInsensitive) != 0)
+            continue;
+        const QRegularExpressionMatch match = sizePattern.match(type);
+        if (!match.hasMatch())
+            return std::nullopt;
+        return match.captured(1).toInt();
+    }
+    return std::nullopt;
+}

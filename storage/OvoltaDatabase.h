@@ -1,0 +1,70 @@
+#pragma once
+
+#include "storage/SqlDatabase.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+// The program's database "Ovolta.DB": system tables with their default rows,
+// the settings store, and the open connection the other storage classes use.
+class OvoltaDatabase {
+public:
+    static constexpr const char* kFileName = "Ovolta.DB";
+    static constexpr const char* kPassword = "wvwv";
+    // Sort order and code page that the file format of earlier installations
+    // asked for at creation. SQLite has no use for it (text is UTF-8 and
+    // compared by its own collations); kept to document the format's origin.
+    static constexpr const char* kJetLocale = ";LANGID=0x0409;CP=1252;COUNTRY=0";
+
+    static constexpr const char* kSysTable = "SYS";
+    static constexpr const char* kMultiPsTable = "MultiPS";
+    static constexpr const char* kCatalogueTable = "DescriptionT";
+
+    static constexpr int kDefaultCommPort = 1;
+    static constexpr int kLanguageEnglish = 0;
+
+    struct OpenResult {
+        std::unique_ptr<OvoltaDatabase> db;
+        QString error; // the engine's message when db is null
+    };
+
+    // Opens "Ovolta.DB" in folder, or creates it with its system tables when
+    // it is missing, then adds any missing system table. On failure the file is
+    // left exactly as it was (a file created by this call is removed again).
+    static OpenResult OpenDatabase(const QString& folder);
+
+    const QString& path() const { return m_path; }
+    SqlDatabase& sql() { return *m_sql; }
+    const SqlDatabase& sql() const { return *m_sql; }
+
+    // Creates "SYS", "MultiPS" or "DescriptionT" with fields and default rows;
+    // any other name does nothing. False (with sql().lastError()) on failure;
+    // default rows are only added to a table this call created.
+    bool CreateSystemTable(const QString& name);
+
+    // Property of the first row of the key; nullopt when there is none, an
+    // empty text when its Property is Null.
+    std::optional<QString> readSetting(const QString& key) const;
+    // Edits the first row of the key, or adds one. Empty text on success,
+    // else the engine's message.
+    QString writeSetting(const QString& key, const QString& value);
+
+    // The "CommPort" setting as a 16-bit port number; 1 when the row is
+    // missing or does not hold a whole number in range.
+    int CommPort() const;
+    QString storeCommPort(int port);
+    // Records the language number in the "Language" row (done at every start).
+    QString storeLanguage(int language);
+
+    // The size declared for a text column ("VARCHAR(20)" -> 20), read from the
+    // schema; nullopt when the column has no size.
+    std::optional<int> declaredSize(const QString& table, const QString& column) const;
+
+private:
+    OvoltaDatabase(std::unique_ptr<SqlDatabase> sql, QString path);
+    bool createMissingSystemTables();
+
+    std::unique_ptr<SqlDatabase> m_sql;
+    QString m_path;
+};

@@ -1,0 +1,455 @@
+#include "storage/StoredTables.h"
+
+#include "device/Captions.h"
+#include "device/Numbers.h"
+#include "storage/OvoltaDatabase.h"
+#include "storage/SqlTransaction.h"
+#include "storage/StorageMessages.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+// Grid texts are kept in Text columns of this size.
+constexpr int kCellTextSize = 4;
+constexpr int kMaxSampling = 32767; // the catalogue's Sampling is a 16-bit integer
+
+const QString kFindCatalogue = QStringLiteral(
+    "SELECT rowid, \"TableName\", \"Sampling\", \"Date\", \"Time\", \"Description\" "
+    "FROM \"DescriptionT\" WHERE \"TableName\" = ?1 COLLATE NOCASE ORDER BY rowid LIMIT 1");
+
+QDate ReadDate(const QString& text)
+{
+    return QDate::fromString(text.left(10), Qt::ISODate);
+}
+
+QTime ReadTime(const QString& text)
+{
+    // A full date and time keeps the time after the "T" or blank.
+    const qsizetype split = text.indexOf(QRegularExpression(QStringLiteral("[T ]")));
+    return QTime::fromString(split >= 0 ? text.mid(split + 1) : text, Qt::ISODate);
+}
+
+QString TooLong(const QString& what, const QString& text, int row, int size)
+{
+    return QStringLiteral("The %1 text '%2' of row %3 is longer than %4 characters.")
+        .arg(what, text)
+        .arg(row)
+        .arg(size);
+}
+
+} // namespace
+
+bool StoredTables::IsUntitled(const QString& name)
+{
+    return name.isEmpty() || name == QLatin1String(kUntitled);
+}
+
+QString StoredTables::FullName(TableKind kind, const QString& name)
+{
+    return TablePrefix(kind) + name;
+}
+
+std::array<QStringList, kTableKindCount> StoredTables::tableLists() const
+{
+    std::array<QStringList, kTableKindCount> lists;
+    SqlStatement query = m_db.sql().prepare(
+        QStringLiteral("SELECT \"TableName\", \"TableType\", \"Description\" FROM \"DescriptionT\" "
+                       "ORDER BY rowid"));
+    while (query.step() == SqlStatement::Step::Row) {
+        if (query.isNull(0) || query.isNull(1))
+            continue;
+        const double type = Numbers::LeadingNumber(query.text(1));
+        const auto kind = TableKindOfTab(static_cast<int>(type));
+        if (!kind || type != static_cast<int>(type))
+            continue;
+        if (*kind == TableKind::DataLog && !query.isNull(2)
+            && query.text(2) == QLatin1String(kGroupLog))
+            continue;
+        lists[static_cast<std::size_t>(TableKindIndex(*kind))] << query.text(0).mid(2);
+    }
+    return lists;
+}
+
+QStringList StoredTables::names(TableKind kind) const
+{
+    return tableLists()[static_cast<std::size_t>(TableKindIndex(kind))];
+}
+
+std::optional<QString> StoredTables::storedName(const QString& fullName) const
+{
+    SqlStatement query = m_db.sql().prepare(QStringLiteral(
+        "SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE "
+        "ORDER BY rowid LIMIT 1"));
+    query.bindText(1, fullName);
+    if (query.step() != SqlStatement::Step::Row)
+        return std::nullopt;
+    return query.text(0);
+}
+
+bool StoredTables::exists(TableKind kind, const QString& name) const
+{
+    return !IsUntitled(name) && storedName(FullName(kind, name)).has_value();
+}
+
+StoredTables::Result StoredTables::checkName(TableKind kind, const QString& name) const
+{
+    if (IsUntitled(name))
+        return { Outcome::NoName, {} };
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return { Outcome::Failed,
+                QStringLiteral("A table name cannot hold control characters.") };
+    }
+    const QString fullName = FullName(kind, name);
+    if (const auto size
+        = m_db.declaredSize(QStringLiteral("DescriptionT"), QStringLiteral("TableName"));
+        size && fullName.size() > *size) {
+        return { Outcome::Failed,
+            QStringLiteral("The name '%1' is too long: a name has at most %2 characters.")
+                .arg(name)
+                .arg(*size - TablePrefix(kind).size()) };
+    }
+    return {};
+}
+
+StoredTables::Result StoredTables::checkInfo(const SaveInfo& info) const
+{
+    if (info.sampling < 0 || info.sampling > kMaxSampling)
+        return { Outcome::Failed,
+            QStringLiteral("The sampling time %1 s is out of range (0 to %2).")
+                .arg(info.sampling)
+                .arg(kMaxSampling) };
+    if (const auto size
+        = m_db.declaredSize(QStringLiteral("DescriptionT"), QStringLiteral("Description"));
+        size && info.description.size() > *size) {
+        return {
+            Outcome::Failed,
+            QStringLiteral("The description is too long: it has at most %1 characters.").arg(*size)
+        };
+    }
+    return {};
+}
+
+bool StoredTables::injectedFault(FaultPoint point, int rowsDone) const
+{
+    if (m_fault != point)
+        return false;
+    return point != FaultPoint::AfterRows || rowsDone >= m_faultAfterRows;
+}
+
+template <typename BindRow>
+StoredTables::Result StoredTables::replaceTable(TableKind kind, const QString& name,
+    const std::vector<Column>& columns, const SaveInfo& info, int rowCount, BindRow bindRow)
+{
+    if (Result check = checkName(kind, name); !check.ok())
+        return check;
+    if (Result check = checkInfo(info); !check.ok())
+        return check;
+
+    SqlDatabase& sql = m_db.sql();
+    const QString fullName = FullName(kind, name);
+    auto failed = [](const QString& message) { return Result { Outcome::Failed, message }; };
+
+    SqlTransaction transaction(sql);
+    if (!transaction.ok())
+        return failed(transaction.error());
+
+    if (const std::optional<QString> old = storedName(fullName)) {
+        if (!sql.exec(QStringLiteral("DROP TABLE ") + SqlDatabase::quoteIdentifier(*old)))
+            return failed(sql.lastError());
+        SqlStatement forget = sql.prepare(
+            QStringLiteral("DELETE FROM \"DescriptionT\" WHERE \"TableName\" = ?1 COLLATE NOCASE"));
+        forget.bindText(1, fullName);
+        if (!forget.run())
+            return failed(forget.error());
+    }
+
+    QStringList definitions;
+    QStringList names;
+    QStringList parameters;
+    for (const Column& column : columns) {
+        const QString columnName = SqlDatabase::quoteIdentifier(QString::fromLatin1(column.name));
+        definitions << columnName + QLatin1Char(' ') + QLatin1String(column.type);
+        names << columnName;
+        parameters << QStringLiteral("?%1").arg(parameters.size() + 1);
+    }
+    const QString table = SqlDatabase::quoteIdentifier(fullName);
+    if (!sql.exec(QStringLiteral("CREATE TABLE ") + table + QStringLiteral(" (")
+            + definitions.join(QStringLiteral(", ")) + QLatin1Char(')')))
+        return failed(sql.lastError());
+
+    SqlStatement insert = sql.prepare(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (")
+        + names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (")
+        + parameters.join(QStringLiteral(", ")) + QLatin1Char(')'));
+    if (!insert.ok())
+        return failed(insert.error());
+    for (int row = 0; row < rowCount; ++row) {
+        if (injectedFault(FaultPoint::AfterRows, row))
+            return failed(QStringLiteral("Injected fault after %1 rows.").arg(row));
+        bindRow(insert, row);
+        if (!insert.run())
+            return failed(insert.error());
+        insert.reset();
+    }
+    if (injectedFault(FaultPoint::BeforeCatalogue, rowCount))
+        return failed(QStringLiteral("Injected fault before the catalogue row."));
+
+    // The catalogue row is edited in place when one is left without its table,
+    // otherwise added at the end of the catalogue.
+    const QDateTime savedAt = info.savedAt;
+    const QString date = savedAt.date().toString(Qt::ISODate);
+    const QString time = savedAt.time().toString(QStringLiteral("HH:mm:ss"));
+    SqlStatement update = sql.prepare(QStringLiteral(
+        "UPDATE \"DescriptionT\" SET \"TableName\" = ?1, \"TableType\" = ?2, \"Sampling\" = ?3, "
+        "\"Date\" = ?4, \"Time\" = ?5, \"Description\" = ?6 WHERE rowid = (SELECT rowid FROM "
+        "\"DescriptionT\" WHERE \"TableName\" = ?1 COLLATE NOCASE ORDER BY rowid LIMIT 1)"));
+    SqlStatement add = sql.prepare(QStringLiteral(
+        "INSERT INTO \"DescriptionT\" (\"TableName\", \"TableType\", \"Sampling\", \"Date\", "
+        "\"Time\", \"Description\") VALUES (?1, ?2, ?3, ?4, ?5, ?6)"));
+    for (SqlStatement* statement : { &update, &add }) {
+        statement->bindText(1, fullName)
+            .bindText(2, QString::number(TableKindIndex(kind)))
+            .bindInt(3, info.sampling)
+            .bindText(4, date)
+            .bindText(5, time)
+            .bindTextOrNull(6, info.description);
+    }
+    if (!update.run())
+        return failed(update.error());
+    if (sql.changes() == 0 && !add.run())
+        return failed(add.error());
+
+    if (!transaction.commit())
+        return failed(transaction.error());
+    return {};
+}
+
+StoredTables::Result StoredTables::saveProgram(
+    TableKind kind, const QString& name, const std::vector<ProgramRow>& rows, const SaveInfo& info)
+{
+    if (kind != TableKind::InternalProgram && kind != TableKind::ExternalProgram)
+        return { Outcome::Failed, QStringLiteral("Only program tables are saved as programs.") };
+    const Captions& captions = Captions::English();
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const ProgramRow& row = rows[r];
+        const std::array<std::pair<const QString&, const QString&>, 4> cells { {
+            { captions.voltage, row.voltage },
+            { captions.current, row.current },
+            { captions.minute, row.minute },
+            { captions.second, row.second },
+        } };
+        for (const auto& [what, text] : cells) {
+            if (text.size() > kCellTextSize)
+                return { Outcome::Failed,
+                    TooLong(what, text, static_cast<int>(r) + 1, kCellTextSize) };
+        }
+    }
+    const bool external = kind == TableKind::ExternalProgram;
+    std::vector<Column> columns { { "Voltage", "VARCHAR(4)" }, { "Current", "VARCHAR(4)" },
+        { "Minute", "VARCHAR(4)" }, { "Second", "VARCHAR(4)" } };
+    if (external)
+        columns.push_back({ "Output", "BOOLEAN" });
+    return replaceTable(
+        kind, name, columns, info, static_cast<int>(rows.size()), [&](SqlStatement& insert, int r) {
+            const ProgramRow& row = rows[static_cast<std::size_t>(r)];
+            insert.bindText(1, row.voltage)
+                .bindText(2, row.current)
+                .bindText(3, row.minute)
+                .bindText(4, row.second);
+            if (external)
+                insert.bindInt(5, row.output ? 1 : 0);
+        });
+}
+
+StoredTables::Result StoredTables::savePresets(
+    const QString& name, const std::vector<PresetRow>& rows, const SaveInfo& info)
+{
+    const Captions& captions = Captions::English();
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (rows[r].voltage.size() > kCellTextSize)
+            return { Outcome::Failed,
+                TooLong(
+                    captions.voltage, rows[r].voltage, static_cast<int>(r) + 1, kCellTextSize) };
+        if (rows[r].current.size() > kCellTextSize)
+            return { Outcome::Failed,
+                TooLong(
+                    captions.current, rows[r].current, static_cast<int>(r) + 1, kCellTextSize) };
+    }
+    return replaceTable(TableKind::PresetMemory, name,
+        { { "Voltage", "VARCHAR(4)" }, { "Current", "VARCHAR(4)" } }, info,
+        static_cast<int>(rows.size()), [&](SqlStatement& insert, int r) {
+            const PresetRow& row = rows[static_cast<std::size_t>(r)];
+            insert.bindText(1, row.voltage).bindText(2, row.current);
+        });
+}
+
+StoredTables::Result StoredTables::saveLog(
+    const QString& name, const LogSamples& samples, const SaveInfo& info)
+{
+    return replaceTable(TableKind::DataLog, name,
+        { { "Time", "INTEGER" }, { "Voltage", "REAL" }, { "Current", "REAL" } }, info,
+        LogSamples::kCount, [&](SqlStatement& insert, int i) {
+            const auto index = static_cast<std::size_t>(i);
+            insert.bindInt(1, static_cast<qint64>(i) * info.sampling)
+                .bindReal(2, static_cast<double>(samples.volts[index]))
+                .bindReal(3, static_cast<double>(samples.amps[index]));
+        });
+}
+
+std::optional<StoredTables::CatalogueRow> StoredTables::catalogue(
+    TableKind kind, const QString& name) const
+{
+    SqlStatement query = m_db.sql().prepare(kFindCatalogue);
+    query.bindText(1, FullName(kind, name));
+    if (query.step() != SqlStatement::Step::Row)
+        return std::nullopt;
+    CatalogueRow row;
+    row.name = query.text(1).mid(2);
+    if (!query.isNull(2))
+        row.sampling = static_cast<int>(query.integer(2));
+    if (!query.isNull(3))
+        row.date = ReadDate(query.text(3));
+    if (!query.isNull(4))
+        row.time = ReadTime(query.text(4));
+    if (!query.isNull(5))
+        row.description = query.text(5);
+    return row;
+}
+
+StoredTables::ProgramLoad StoredTables::loadProgram(TableKind kind, const QString& name) const
+{
+    ProgramLoad load;
+    if (IsUntitled(name)) {
+        load.outcome = Outcome::NoName;
+        return load;
+    }
+    load.catalogue = catalogue(kind, name);
+    const std::optional<QString> table = storedName(FullName(kind, name));
+    if (!table) {
+        load.outcome = Outcome::NoSuchTable;
+        load.error = StorageMessages::TableNoExist(name);
+        return load;
+    }
+    const bool external = kind == TableKind::ExternalProgram;
+    SqlStatement query = m_db.sql().prepare(
+        QStringLiteral("SELECT \"Voltage\", \"Current\", \"Minute\", \"Second\"")
+        + (external ? QStringLiteral(", \"Output\"") : QString()) + QStringLiteral(" FROM ")
+        + SqlDatabase::quoteIdentifier(*table) + QStringLiteral(" ORDER BY rowid"));
+    SqlStatement::Step step = query.step();
+    for (; step == SqlStatement::Step::Row; step = query.step()) {
+        ProgramRow row;
+        row.voltage = query.text(0);
+        row.current = query.text(1);
+        row.minute = query.text(2);
+        row.second = query.text(3);
+        row.output = external && !query.isNull(4) && query.integer(4) != 0;
+        load.rows.push_back(row);
+    }
+    if (step == SqlStatement::Step::Error) {
+        load.outcome = Outcome::Failed;
+        load.error = query.error();
+    }
+    return load;
+}
+
+StoredTables::PresetLoad StoredTables::loadPresets(const QString& name) const
+{
+    PresetLoad load;
+    if (IsUntitled(name)) {
+        load.outcome = Outcome::NoName;
+        return load;
+    }
+    load.catalogue = catalogue(TableKind::PresetMemory, name);
+    const std::optional<QString> table = storedName(FullName(TableKind::PresetMemory, name));
+    if (!table) {
+        load.outcome = Outcome::NoSuchTable;
+        load.error = StorageMessages::TableNoExist(name);
+        return load;
+    }
+    SqlStatement query = m_db.sql().prepare(QStringLiteral("SELECT \"Voltage\", \"Current\" FROM ")
+        + SqlDatabase::quoteIdentifier(*table) + QStringLiteral(" ORDER BY rowid"));
+    SqlStatement::Step step = query.step();
+    std::vector<PresetRow> rows;
+    for (; step == SqlStatement::Step::Row; step = query.step())
+        rows.push_back({ query.text(0), query.text(1) });
+    if (step == SqlStatement::Step::Error) {
+        load.outcome = Outcome::Failed;
+        load.error = query.error();
+    } else if (rows.size() != kPresetRows) {
+        load.outcome = Outcome::NotLoaded;
+    } else {
+        load.rows = std::move(rows);
+    }
+    return load;
+}
+
+StoredTables::LogLoad StoredTables::loadLog(const QString& name) const
+{
+    LogLoad load;
+    if (IsUntitled(name)) {
+        load.outcome = Outcome::NoName;
+        return load;
+    }
+    load.catalogue = catalogue(TableKind::DataLog, name);
+    const std::optional<QString> table = storedName(FullName(TableKind::DataLog, name));
+    if (!table) {
+        load.outcome = Outcome::NoSuchTable;
+        load.error = StorageMessages::TableNoExist(name);
+        return load;
+    }
+    const QString quoted = SqlDatabase::quoteIdentifier(*table);
+    SqlStatement count = m_db.sql().prepare(QStringLiteral("SELECT count(*) FROM ") + quoted);
+    if (count.step() != SqlStatement::Step::Row) {
+        load.outcome = Outcome::Failed;
+        load.error = count.error();
+        return load;
+    }
+    if (count.integer(0) != LogSamples::kCount) {
+        load.outcome = Outcome::NotLoaded;
+        return load;
+    }
+    SqlStatement query = m_db.sql().prepare(QStringLiteral("SELECT \"Voltage\", \"Current\" FROM ")
+        + quoted + QStringLiteral(" ORDER BY rowid"));
+    std::size_t i = 0;
+    SqlStatement::Step step = query.step();
+    for (; step == SqlStatement::Step::Row && i < LogSamples::kCount; step = query.step(), ++i) {
+        // A value the table lost counts as a sample without reading.
+        load.samples.volts[i]
+            = query.isNull(0) ? LogSamples::kNoReading : static_cast<float>(query.real(0));
+        load.samples.amps[i]
+            = query.isNull(1) ? LogSamples::kNoReading : static_cast<float>(query.real(1));
+    }
+    if (step == SqlStatement::Step::Error) {
+        load.outcome = Outcome::Failed;
+        load.error = query.error();
+    }
+    return load;
+}
+
+StoredTables::Result StoredTables::remove(TableKind kind, const QString& name)
+{
+    if (IsUntitled(name))
+        return { Outcome::NoName, {} };
+    SqlDatabase& sql = m_db.sql();
+    const QString fullName = FullName(kind, name);
+    const std::optional<QString> table = storedName(fullName);
+    if (!table)
+        return { Outcome::NoSuchTable, StorageMessages::TableNoExist(name) };
+
+    SqlTransaction transaction(sql);
+    if (!transaction.ok())
+        return { Outcome::Failed, transaction.error() };
+    if (!sql.exec(QStringLiteral("DROP TABLE ") + SqlDatabase::quoteIdentifier(*table)))
+        return { Outcome::Failed, sql.lastError() };
+    if (injectedFault(FaultPoint::BeforeCatalogue, 0))
+        return { Outcome::Failed, QStringLiteral("Injected fault before the catalogue row.") };
+    SqlStatement forget = sql.prepare(
+        QStringLiteral("DELETE FROM \"DescriptionT\" WHERE \"TableName\" = ?1 COLLATE NOCASE"));
+    forget.bindText(1, fullName);
+    if (!forget.run())
+        return { Outcome::Failed, forget.error() };
+    if (!transaction.commit())
+        return { Outcome::Failed, transaction.error() };
+    return {};
+}
