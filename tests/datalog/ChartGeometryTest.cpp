@@ -1,0 +1,224 @@
+#include "datalog/ChartGeometry.h"
+#include "datalog/SegmentClip.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+LogSamples SteadyLog(float volts, float amps)
+{
+    LogSamples log;
+    log.volts.fill(volts);
+    log.amps.fill(amps);
+    return log;
+}
+
+ChartRanges Window(int start, int end)
+{
+    ChartRanges r;
+    r.ChartVMin = 0.0f;
+    r.ChartVMax = 40.0f;
+    r.ChartCMin = 0.0f;
+    r.ChartCMax = 5.0f;
+    r.ChartWMin = 0.0f;
+    r.ChartWMax = 200.0f;
+    r.ChartTStart = start;
+    r.ChartTEnd = end;
+    return r;
+}
+
+TEST(ChartGeometryTest, GridHasNineLinesEachWayWithTheMiddleOnesApart)
+{
+    const ChartGrid grid = ChartGeometry::GridLines(Window(0, 120));
+    ASSERT_EQ(16u, grid.lines.size());
+    ASSERT_EQ(2u, grid.middleLines.size());
+    EXPECT_EQ(QLineF(0, 5, 120, 5), grid.middleLines[0]);
+    EXPECT_EQ(QLineF(60, 0, 60, 10), grid.middleLines[1]);
+    EXPECT_EQ(QLineF(0, 1, 120, 1), grid.lines[0]);
+    EXPECT_EQ(QLineF(12, 0, 12, 10), grid.lines[1]);
+    EXPECT_EQ(QLineF(108, 0, 108, 10), grid.lines.back());
+}
+
+TEST(ChartGeometryTest, GridFollowsAWindowThatDoesNotStartAtZero)
+{
+    const ChartGrid grid = ChartGeometry::GridLines(Window(600, 630));
+    EXPECT_EQ(QLineF(615, 0, 615, 10), grid.middleLines[1]);
+    EXPECT_EQ(QLineF(603, 0, 603, 10), grid.lines[1]);
+}
+
+TEST(ChartGeometryTest, TwoMinutesAtThreeSecondsDrawsSegmentsFromSamplesZeroToForty)
+{
+    const LogSamples log = SteadyLog(20.0f, 2.5f);
+    const ChartTraces t = ChartGeometry::TraceSegments(log, 3, Window(0, 120), true);
+    ASSERT_EQ(41u, t.volts.size());
+    ASSERT_EQ(41u, t.amps.size());
+    ASSERT_EQ(41u, t.watts.size());
+    // Sample 0 sits on the right edge; the last segment runs past the left edge.
+    EXPECT_EQ(QLineF(0, 5, 3, 5), t.volts.front());
+    EXPECT_EQ(QLineF(120, 5, 123, 5), t.volts.back());
+    EXPECT_EQ(QLineF(0, 5, 3, 5), t.amps.front());
+    EXPECT_EQ(QLineF(0, 2.5, 3, 2.5), t.watts.front()); // 50 W of 200
+}
+
+struct WindowCase {
+    int start;
+    int end;
+    int interval;
+    int firstSample;
+    int lastSample;
+};
+
+class TraceWindowTest : public testing::TestWithParam<WindowCase> { };
+
+TEST_P(TraceWindowTest, SegmentsReachJustAcrossBothEdges)
+{
+    const WindowCase& c = GetParam();
+    const LogSamples log = SteadyLog(10.0f, 1.0f);
+    const ChartTraces t
+        = ChartGeometry::TraceSegments(log, c.interval, Window(c.start, c.end), true);
+    ASSERT_EQ(static_cast<size_t>(c.lastSample - c.firstSample + 1), t.volts.size());
+    EXPECT_EQ(c.firstSample * c.interval, t.volts.front().x1());
+    EXPECT_EQ(c.lastSample * c.interval, t.volts.back().x1());
+    EXPECT_EQ((c.lastSample + 1) * c.interval, t.volts.back().x2());
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, TraceWindowTest,
+    testing::Values(
+        // Start between samples 3 (9 s) and 4 (12 s): the segment 9-12 crosses it.
+        WindowCase { 10, 40, 3, 3, 13 },
+        // Start on a sample: the segment that ends there is drawn as well.
+        WindowCase { 9, 39, 3, 2, 13 },
+        // End between samples: the segment 39-42 crosses it.
+        WindowCase { 0, 40, 3, 0, 13 }, WindowCase { 3600, 7200, 60, 59, 120 },
+        // A window beyond the log's 1800 segments ends with the log.
+        WindowCase { 0, 108000, 60, 0, 1799 }));
+
+TEST(ChartGeometryTest, SamplesWithoutAReadingBreakAllThreeTraces)
+{
+    LogSamples log = SteadyLog(10.0f, 1.0f);
+    log.volts[5] = LogSamples::kNoReading;
+    log.amps[5] = LogSamples::kNoReading;
+    const ChartTraces t = ChartGeometry::TraceSegments(log, 1, Window(0, 10), true);
+    // Segments 0..10 minus 4 (to sample 5) and 5 (from it).
+    ASSERT_EQ(9u, t.volts.size());
+    ASSERT_EQ(9u, t.amps.size());
+    ASSERT_EQ(9u, t.watts.size());
+    EXPECT_EQ(3, t.volts[3].x1());
+    EXPECT_EQ(6, t.volts[4].x1());
+}
+
+TEST(ChartGeometryTest, AMissingCurrentBreaksOnlyCurrentAndPower)
+{
+    LogSamples log = SteadyLog(10.0f, 1.0f);
+    log.amps[2] = LogSamples::kNoReading;
+    const ChartTraces t = ChartGeometry::TraceSegments(log, 1, Window(0, 10), true);
+    EXPECT_EQ(11u, t.volts.size());
+    EXPECT_EQ(9u, t.amps.size());
+    EXPECT_EQ(9u, t.watts.size());
+}
+
+TEST(ChartGeometryTest, TheWalkStopsAtTheEndMark)
+{
+    LogSamples log = SteadyLog(10.0f, 1.0f);
+    log.volts[10] = LogSamples::kEndMark;
+    log.amps[10] = LogSamples::kEndMark;
+    const ChartTraces t = ChartGeometry::TraceSegments(log, 3, Window(0, 120), true);
+    ASSERT_EQ(9u, t.volts.size());
+    EXPECT_EQ(24, t.volts.back().x1());
+    EXPECT_EQ(27, t.volts.back().x2());
+}
+
+TEST(ChartGeometryTest, AnEmptyLogDrawsNothing)
+{
+    LogSamples log = SteadyLog(10.0f, 1.0f);
+    log.markEmpty();
+    EXPECT_TRUE(ChartGeometry::TraceSegments(log, 3, Window(0, 120), true).empty());
+}
+
+TEST(ChartGeometryTest, NothingIsDrawnWhileTheDataLogTabIsHidden)
+{
+    const LogSamples log = SteadyLog(10.0f, 1.0f);
+    EXPECT_TRUE(ChartGeometry::TraceSegments(log, 3, Window(0, 120), false).empty());
+}
+
+TEST(ChartGeometryTest, ValuesMapOntoZeroToTen)
+{
+    LogSamples log = SteadyLog(0.0f, 0.0f);
+    log.volts[0] = 40.0f;
+    log.amps[0] = 5.0f;
+    log.volts[1] = 10.0f;
+    log.amps[1] = 1.0f;
+    ChartRanges r = Window(0, 10);
+    r.ChartVMin = 10.0f; // 10..40 V
+    const ChartTraces t = ChartGeometry::TraceSegments(log, 1, r, true);
+    EXPECT_EQ(QLineF(0, 10, 1, 0), t.volts[0]);
+    EXPECT_EQ(QLineF(0, 10, 1, 2), t.amps[0]);
+    EXPECT_EQ(QLineF(0, 10, 1, 0.5), t.watts[0]); // 200 W and 10 W of 200
+}
+
+TEST(ChartGeometryTest, ATraceWithAnEmptyRangeIsLeftOutInsteadOfDividingByZero)
+{
+    const LogSamples log = SteadyLog(10.0f, 1.0f);
+    ChartRanges r = Window(0, 10);
+    r.ChartVMax = r.ChartVMin;
+    r.ChartWMax = -5.0f;
+    const ChartTraces t = ChartGeometry::TraceSegments(log, 1, r, true);
+    EXPECT_TRUE(t.volts.empty());
+    EXPECT_TRUE(t.watts.empty());
+    EXPECT_EQ(11u, t.amps.size());
+}
+
+TEST(ChartGeometryTest, ValuesThatAreNotNumbersCountAsMissingReadings)
+{
+    LogSamples log = SteadyLog(10.0f, 1.0f);
+    log.volts[1] = std::numeric_limits<float>::quiet_NaN();
+    log.amps[4] = std::numeric_limits<float>::infinity();
+    const ChartTraces t = ChartGeometry::TraceSegments(log, 1, Window(0, 10), true);
+    EXPECT_EQ(9u, t.volts.size());
+    EXPECT_EQ(7u, t.amps.size());
+    for (const QLineF& l : t.watts)
+        EXPECT_TRUE(std::isfinite(l.y1()) && std::isfinite(l.y2()));
+}
+
+// Clipping a segment to a rectangle, newer end first.
+struct ClipCase {
+    QLineF segment;
+    bool kept;
+    QLineF expected;
+};
+
+class SegmentClipTest : public testing::TestWithParam<ClipCase> { };
+
+TEST_P(SegmentClipTest, EndsOutsideMoveOntoTheEdge)
+{
+    const QRectF area(0, 0, 120, 10);
+    const auto clipped = SegmentClip::ClipToRect(GetParam().segment, area);
+    ASSERT_EQ(GetParam().kept, clipped.has_value());
+    if (clipped) {
+        EXPECT_DOUBLE_EQ(GetParam().expected.x1(), clipped->x1());
+        EXPECT_DOUBLE_EQ(GetParam().expected.y1(), clipped->y1());
+        EXPECT_DOUBLE_EQ(GetParam().expected.x2(), clipped->x2());
+        EXPECT_DOUBLE_EQ(GetParam().expected.y2(), clipped->y2());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Segments, SegmentClipTest,
+    testing::Values(ClipCase { QLineF(3, 2, 6, 4), true, QLineF(3, 2, 6, 4) },
+        ClipCase { QLineF(117, 2, 123, 8), true, QLineF(117, 2, 120, 5) },
+        ClipCase { QLineF(-3, 2, 3, 8), true, QLineF(0, 5, 3, 8) },
+        ClipCase { QLineF(10, 5, 20, 15), true, QLineF(10, 5, 15, 10) },
+        ClipCase { QLineF(10, -5, 20, 5), true, QLineF(15, 0, 20, 5) },
+        ClipCase {
+            QLineF(-10, -10, 130, 20), true, QLineF(-10 + 140.0 / 3, 0, -10 + 140.0 * 2 / 3, 10) },
+        ClipCase { QLineF(0, 10, 120, 10), true, QLineF(0, 10, 120, 10) },
+        // Wholly outside: nothing, not a line off the area.
+        ClipCase { QLineF(10, 12, 20, 15), false, QLineF() },
+        ClipCase { QLineF(-5, 2, -1, 3), false, QLineF() },
+        ClipCase { QLineF(130, 2, 110, 20), false, QLineF() },
+        ClipCase { QLineF(std::nan(""), 2, 10, 2), false, QLineF() },
+        ClipCase { QLineF(5, std::numeric_limits<double>::infinity(), 10, 2), false, QLineF() }));
+
+} // namespace
