@@ -70,7 +70,8 @@ bool PtySupply::start(QString* error)
 {
     const QString portsDir = QDir(m_dataDir).filePath(QStringLiteral("ports"));
     if (!QDir().mkpath(portsDir) || !QFileInfo(portsDir).isDir()) {
-        *error = QStringLiteral("cannot create the folder %1").arg(portsDir);
+        if (error)
+            *error = QStringLiteral("cannot create the folder %1").arg(portsDir);
         return false;
     }
     if (!openTerminal(error))
@@ -105,20 +106,24 @@ bool PtySupply::openTerminal(QString* error)
 {
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0) {
-        *error = QStringLiteral("cannot open a pseudo-terminal: %1").arg(systemError());
+        if (error)
+            *error = QStringLiteral("cannot open a pseudo-terminal: %1").arg(systemError());
         return false;
     }
     char name[128] = {};
     if (::grantpt(master) != 0 || ::unlockpt(master) != 0
         || ::ptsname_r(master, name, sizeof name) != 0) {
-        *error = QStringLiteral("cannot set up the pseudo-terminal: %1").arg(systemError());
+        if (error)
+            *error = QStringLiteral("cannot set up the pseudo-terminal: %1").arg(systemError());
         ::close(master);
         return false;
     }
     const int slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     termios settings {};
     if (slave < 0 || ::tcgetattr(slave, &settings) != 0) {
-        *error = QStringLiteral("cannot open %1: %2").arg(QFile::decodeName(name), systemError());
+        if (error)
+            *error
+                = QStringLiteral("cannot open %1: %2").arg(QFile::decodeName(name), systemError());
         if (slave >= 0)
             ::close(slave);
         ::close(master);
@@ -153,13 +158,15 @@ bool PtySupply::makeLink(QString* error)
         }
         // A link left behind by an earlier run.
         if (::unlink(link.constData()) != 0) {
-            *error = QStringLiteral("cannot remove the old link %1: %2")
-                         .arg(linkPath(), systemError());
+            if (error)
+                *error = QStringLiteral("cannot remove the old link %1: %2")
+                             .arg(linkPath(), systemError());
             return false;
         }
     }
     if (::symlink(QFile::encodeName(m_slavePath).constData(), link.constData()) != 0) {
-        *error = QStringLiteral("cannot create the link %1: %2").arg(linkPath(), systemError());
+        if (error)
+            *error = QStringLiteral("cannot create the link %1: %2").arg(linkPath(), systemError());
         return false;
     }
     return true;

@@ -33,7 +33,7 @@ QString SimOptions::usage()
         "  --port N         port number 1 to %1\n"
         "  --model CODE     %2 (default %3)\n"
         "  --load OHMS      resistive load in ohms, 0 for a short, or \"open\" (default 10)\n"
-        "  --fault SPEC     %4\n"
+        "  --fault LIST     %4\n"
         "  --noise DIGITS   readings wander by up to this many digits (default 0)\n"
         "  --trace FILE     write \"<ms> <line>\" for every line received\n"
         "  --help           show this text\n"

@@ -66,7 +66,7 @@ TEST(SupplyFaults, ReadsEveryKindAndCombinations)
     EXPECT_TRUE(parsed("late:1").any());
 }
 
-TEST(SupplyFaults, BadSpecsSayWhatIsWrong)
+TEST(SupplyFaults, BadFaultTextsSayWhatIsWrong)
 {
     const struct {
         const char* text;
