@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 const QString kOption = QStringLiteral("--data-dir");
@@ -59,4 +60,10 @@ DataFolder::Choice DataFolder::Resolve(
     if (!QDir().mkpath(choice.folder))
         choice.error = QStringLiteral("The folder '%1' cannot be created.").arg(choice.folder);
     return choice;
+}
+
+DataFolder::Choice DataFolder::Resolve(const QStringList& arguments, const QString& programDir)
+{
+    return Resolve(arguments, programDir,
+                   QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }

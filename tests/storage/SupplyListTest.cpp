@@ -1,0 +1,108 @@
+#include "storage/OvoltaDatabase.h"
+#include "storage/SupplyList.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SupplyListTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        OvoltaDatabase::OpenResult result = OvoltaDatabase::OpenDatabase(dir.path());
+        ASSERT_TRUE(result.db) << result.error.toStdString();
+        db = std::move(result.db);
+        list = std::make_unique<SupplyList>(*db);
+    }
+    bool storedIsNull(const char* column, const char* address)
+    {
+        SqlStatement query = db->sql().prepare(QStringLiteral("SELECT %1 IS NULL FROM MultiPS "
+                                                              "WHERE AddressID = ?1")
+                                                   .arg(QLatin1String(column)));
+        query.bindText(1, QString::fromLatin1(address));
+        return query.step() == SqlStatement::Step::Row && query.integer(0) == 1;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<OvoltaDatabase> db;
+    std::unique_ptr<SupplyList> list;
+};
+
+TEST_F(SupplyListTest, LocationIsCutToItsDeclaredSize)
+{
+    struct Case {
+        QString typed;
+        QString stored;
+        bool cut;
+    };
+    const QString twenty = QStringLiteral("Bench 4, left shelf!");
+    ASSERT_EQ(twenty.size(), 20);
+    const QString smile = QString::fromUcs4(U"\U0001F600");
+    const Case cases[] = {
+        {"Lab", "Lab", false},
+        {twenty, twenty, false},
+        {twenty + "X", twenty, true},
+        {QString("Ä").repeated(25), QString("Ä").repeated(20), true},
+        // A character of two UTF-16 units is never split in half.
+        {QString("a").repeated(19) + smile, QString("a").repeated(19), true},
+        {"it's [x]; \"q\"", "it's [x]; \"q\"", false},
+    };
+    for (const Case& c : cases) {
+        const SupplyList::StoreResult result = list->StoreLocation("05", c.typed);
+        EXPECT_TRUE(result.found);
+        EXPECT_EQ(result.stored, c.stored) << c.typed.toStdString();
+        EXPECT_EQ(result.cut, c.cut) << c.typed.toStdString();
+        EXPECT_EQ(result.error, QString());
+        EXPECT_EQ(list->labels("05").location, c.stored);
+    }
+}
+
+TEST_F(SupplyListTest, DescriptionKeeps255Characters)
+{
+    const QString text = QString("d").repeated(300);
+    const SupplyList::StoreResult result = list->StoreDescription("31", text);
+    EXPECT_EQ(result.stored, QString("d").repeated(255));
+    EXPECT_TRUE(result.cut);
+}
+
+TEST_F(SupplyListTest, ClearingStoresNullAndReadsBackEmpty)
+{
+    list->StoreLocation("00", "Rack");
+    list->StoreDescription("00", "Charger");
+    EXPECT_EQ(list->StoreLocation("00", "").stored, QString());
+    EXPECT_EQ(list->StoreDescription("00", "").stored, QString());
+    EXPECT_TRUE(storedIsNull("Location", "00"));
+    EXPECT_TRUE(storedIsNull("Description", "00"));
+    const SupplyList::Labels labels = list->labels("00");
+    EXPECT_TRUE(labels.found);
+    EXPECT_EQ(labels.location, QString());
+    EXPECT_EQ(labels.description, QString());
+}
+
+TEST_F(SupplyListTest, AddressWithoutRowChangesNothing)
+{
+    for (const QString address : {"32", "", "5", "0'; DROP TABLE MultiPS; --"}) {
+        const SupplyList::StoreResult result = list->StoreLocation(address, "Somewhere");
+        EXPECT_FALSE(result.found) << address.toStdString();
+        EXPECT_EQ(result.stored, QString());
+        EXPECT_FALSE(list->labels(address).found);
+    }
+    SqlStatement count = db->sql().prepare("SELECT count(*), count(Location) FROM MultiPS");
+    ASSERT_EQ(count.step(), SqlStatement::Step::Row);
+    EXPECT_EQ(count.integer(0), 32);
+    EXPECT_EQ(count.integer(1), 0);
+}
+
+TEST_F(SupplyListTest, AddressesKeepIndependentTexts)
+{
+    list->StoreLocation("01", "North");
+    list->StoreDescription("01", "Motor test");
+    list->StoreLocation("02", "South");
+    EXPECT_EQ(list->labels("01").location, QString("North"));
+    EXPECT_EQ(list->labels("01").description, QString("Motor test"));
+    EXPECT_EQ(list->labels("02").location, QString("South"));
+    EXPECT_EQ(list->labels("02").description, QString());
+}
+
+}  // namespace
