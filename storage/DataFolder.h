@@ -31,4 +31,6 @@ public:
     // Gathers the facts, chooses, and creates the chosen folder when missing.
     static Choice Resolve(
         const QStringList& arguments, const QString& programDir, const QString& appDataDir);
+    // The same with the platform's per-user application data folder.
+    static Choice Resolve(const QStringList& arguments, const QString& programDir);
 };

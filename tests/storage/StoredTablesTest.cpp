@@ -1,0 +1,367 @@
+#include "storage/OvoltaDatabase.h"
+#include "storage/StorageMessages.h"
+#include "storage/StoredTables.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using ProgramRow = StoredTables::ProgramRow;
+using PresetRow = StoredTables::PresetRow;
+using Outcome = StoredTables::Outcome;
+
+const QDateTime kSavedAt(QDate(2026, 1, 15), QTime(10, 30, 5));
+
+StoredTables::SaveInfo Info(const QString& description = {}, int sampling = 3)
+{
+    return {description, sampling, kSavedAt};
+}
+
+std::vector<ProgramRow> Steps(int count, const QString& voltage = "05.0")
+{
+    std::vector<ProgramRow> rows;
+    for (int i = 1; i <= count; ++i)
+        rows.push_back({voltage, "0.50", QString::asprintf("%02d", i % 60), "30", i % 2 == 1});
+    return rows;
+}
+
+LogSamples Log(int recorded)
+{
+    LogSamples log;
+    for (int i = 0; i < LogSamples::kCount; ++i) {
+        log.volts[static_cast<std::size_t>(i)] = 12.5f + static_cast<float>(i) * 0.01f;
+        log.amps[static_cast<std::size_t>(i)] = i == 2 ? LogSamples::kNoReading : 0.125f;
+    }
+    log.volts[static_cast<std::size_t>(recorded)] = LogSamples::kEndMark;
+    log.amps[static_cast<std::size_t>(recorded)] = LogSamples::kEndMark;
+    return log;
+}
+
+class StoredTablesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        OvoltaDatabase::OpenResult result = OvoltaDatabase::OpenDatabase(dir.path());
+        ASSERT_TRUE(result.db) << result.error.toStdString();
+        db = std::move(result.db);
+        tables = std::make_unique<StoredTables>(*db);
+    }
+    qint64 Count(const QString& sql)
+    {
+        SqlStatement query = db->sql().prepare(sql);
+        return query.step() == SqlStatement::Step::Row ? query.integer(0) : -1;
+    }
+    QString Dump(const QString& table)
+    {
+        SqlStatement query = db->sql().prepare("SELECT * FROM " + SqlDatabase::quoteIdentifier(table)
+                                               + " ORDER BY rowid");
+        QStringList rows;
+        while (query.step() == SqlStatement::Step::Row) {
+            QStringList cells;
+            for (int c = 0; c < 8; ++c)
+                cells << (query.isNull(c) ? "null" : query.text(c));
+            rows << cells.join('|');
+        }
+        return rows.join('\n');
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<OvoltaDatabase> db;
+    std::unique_ptr<StoredTables> tables;
+};
+
+TEST_F(StoredTablesTest, ExternalProgramRoundTrip)
+{
+    const std::vector<ProgramRow> rows = Steps(20);
+    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "Burn-in", rows, Info("soak")).ok());
+    const StoredTables::ProgramLoad load = tables->loadProgram(TableKind::ExternalProgram, "Burn-in");
+    EXPECT_EQ(load.outcome, Outcome::Done);
+    EXPECT_EQ(load.rows, rows);
+    ASSERT_TRUE(load.catalogue);
+    EXPECT_EQ(load.catalogue->descriptionText(), QString("soak"));
+    EXPECT_EQ(load.catalogue->name, QString("Burn-in"));
+    EXPECT_EQ(load.catalogue->sampling, 3);
+    EXPECT_EQ(load.catalogue->date, kSavedAt.date());
+    EXPECT_EQ(load.catalogue->time, kSavedAt.time());
+    EXPECT_EQ(Count("SELECT count(*) FROM DescriptionT WHERE TableName = 'E_Burn-in' AND "
+                    "TableType = '1' AND Date = '2026-01-15' AND Time = '10:30:05'"),
+              1);
+}
+
+TEST_F(StoredTablesTest, InternalProgramHasNoOutputColumn)
+{
+    const std::vector<ProgramRow> rows{{"01.0", "0.10", "00", "05", false}};
+    ASSERT_TRUE(tables->saveProgram(TableKind::InternalProgram, "p", rows, Info()).ok());
+    EXPECT_EQ(db->sql().columns("P_p").size(), 4);
+    EXPECT_EQ(tables->loadProgram(TableKind::InternalProgram, "p").rows, rows);
+    EXPECT_EQ(tables->saveProgram(TableKind::DataLog, "p", rows, Info()).outcome, Outcome::Failed);
+}
+
+TEST_F(StoredTablesTest, ExternalProgramWithMoreThan20RowsStillLoads)
+{
+    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "long", Steps(25), Info()).ok());
+    const StoredTables::ProgramLoad load = tables->loadProgram(TableKind::ExternalProgram, "long");
+    EXPECT_EQ(load.outcome, Outcome::Done);
+    EXPECT_EQ(load.rows.size(), 25u);
+}
+
+TEST_F(StoredTablesTest, PresetsLoadOnlyWithExactlyThreeRows)
+{
+    const std::vector<PresetRow> three{{"05.0", "1.0"}, {"12.0", "0.5"}, {"24.0", "2.5"}};
+    for (std::size_t count : {0u, 2u, 3u, 4u}) {
+        std::vector<PresetRow> rows = three;
+        rows.resize(count, {"01.0", "0.1"});
+        ASSERT_TRUE(tables->savePresets("m", rows, Info()).ok());
+        const StoredTables::PresetLoad load = tables->loadPresets("m");
+        EXPECT_EQ(load.outcome, count == 3 ? Outcome::Done : Outcome::NotLoaded) << count;
+        EXPECT_EQ(load.rows, count == 3 ? rows : std::vector<PresetRow>()) << count;
+        ASSERT_TRUE(load.catalogue);  // the description box follows even when nothing loads
+    }
+}
+
+TEST_F(StoredTablesTest, LogAlwaysStores1801RowsWithAges)
+{
+    const LogSamples log = Log(4);
+    ASSERT_TRUE(tables->saveLog("run", log, Info("night", 5)).ok());
+    EXPECT_EQ(Count("SELECT count(*) FROM L_run"), 1801);
+    EXPECT_EQ(Count("SELECT Time FROM L_run WHERE rowid = 1801"), 9000);
+    EXPECT_EQ(Count("SELECT count(*) FROM L_run WHERE Voltage = -2.0"), 1);
+    const StoredTables::LogLoad load = tables->loadLog("run");
+    ASSERT_EQ(load.outcome, Outcome::Done);
+    EXPECT_EQ(load.samples.volts, log.volts);
+    EXPECT_EQ(load.samples.amps, log.amps);
+    ASSERT_TRUE(load.catalogue);
+    EXPECT_EQ(load.catalogue->name, QString("run"));
+    EXPECT_EQ(load.catalogue->sampling, 5);
+    EXPECT_EQ(load.catalogue->description, QString("night"));
+}
+
+TEST_F(StoredTablesTest, LogWithoutAll1801RowsLoadsNothing)
+{
+    ASSERT_TRUE(tables->saveLog("cut", Log(10), Info()).ok());
+    ASSERT_TRUE(db->sql().exec("DELETE FROM L_cut WHERE rowid = 1801"));
+    EXPECT_EQ(tables->loadLog("cut").outcome, Outcome::NotLoaded);
+}
+
+TEST_F(StoredTablesTest, NullCatalogueFieldsReadAsMissing)
+{
+    ASSERT_TRUE(tables->saveLog("n", Log(1), Info()).ok());
+    ASSERT_TRUE(db->sql().exec(
+        "UPDATE DescriptionT SET Sampling = NULL, Date = NULL, Time = NULL WHERE TableName = 'L_n'"));
+    const StoredTables::LogLoad load = tables->loadLog("n");
+    ASSERT_TRUE(load.catalogue);
+    EXPECT_EQ(load.catalogue->description, std::nullopt);  // empty description stored as Null
+    EXPECT_EQ(load.catalogue->sampling, std::nullopt);
+    EXPECT_FALSE(load.catalogue->date.isValid());
+    EXPECT_FALSE(load.catalogue->time.isValid());
+    EXPECT_EQ(Count("SELECT count(*) FROM DescriptionT WHERE Description IS NULL"), 1);
+}
+
+TEST_F(StoredTablesTest, ListsFollowCatalogueOrderAndLeaveOutGroupLogs)
+{
+    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "b", Steps(1), Info()).ok());
+    ASSERT_TRUE(tables->saveLog("group", Log(1), Info("GroupLog")).ok());
+    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "a", Steps(1), Info()).ok());
+    ASSERT_TRUE(tables->savePresets("m", {}, Info()).ok());
+    ASSERT_TRUE(tables->saveLog("plain", Log(1), Info()).ok());
+    ASSERT_TRUE(tables->saveLog("grouplog2", Log(1), Info("grouplog")).ok());
+    ASSERT_TRUE(tables->saveProgram(TableKind::InternalProgram, "p", Steps(1), Info()).ok());
+    ASSERT_TRUE(db->sql().exec("INSERT INTO DescriptionT (TableName, TableType) VALUES "
+                               "('X_odd', '7'), ('X_neg', '-1'), ('X_null', NULL)"));
+    const auto lists = tables->tableLists();
+    EXPECT_EQ(lists[0], QStringList({"p"}));
+    EXPECT_EQ(lists[1], QStringList({"b", "a"}));
+    EXPECT_EQ(lists[2], QStringList({"m"}));
+    EXPECT_EQ(lists[3], QStringList({"plain", "grouplog2"}));
+    EXPECT_TRUE(tables->exists(TableKind::DataLog, "group"));
+}
+
+TEST_F(StoredTablesTest, ReplacingSwapsTableAndCatalogueRow)
+{
+    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "t", Steps(5), Info("old")).ok());
+    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "u", Steps(1), Info()).ok());
+    EXPECT_TRUE(tables->exists(TableKind::ExternalProgram, "t"));
+    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "t", Steps(2, "09.9"), Info("new"))
+                    .ok());
+    const StoredTables::ProgramLoad load = tables->loadProgram(TableKind::ExternalProgram, "t");
+    EXPECT_EQ(load.rows, Steps(2, "09.9"));
+    EXPECT_EQ(load.catalogue->descriptionText(), QString("new"));
+    EXPECT_EQ(Count("SELECT count(*) FROM DescriptionT"), 2);
+    // The new catalogue row goes to the end of the list.
+    EXPECT_EQ(tables->names(TableKind::ExternalProgram), QStringList({"u", "t"}));
+}
+
+TEST_F(StoredTablesTest, NamesDifferingInCaseAreOneTable)
+{
+    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "Ramp", Steps(3), Info("x")).ok());
+    EXPECT_TRUE(tables->exists(TableKind::ExternalProgram, "RAMP"));
+    EXPECT_TRUE(tables->exists(TableKind::ExternalProgram, "ramp"));
+    EXPECT_FALSE(tables->exists(TableKind::PresetMemory, "Ramp"));
+    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "ramp", Steps(1), Info("y")).ok());
+    EXPECT_EQ(tables->names(TableKind::ExternalProgram), QStringList({"ramp"}));
+    EXPECT_EQ(tables->loadProgram(TableKind::ExternalProgram, "Ramp").rows, Steps(1));
+    EXPECT_EQ(Count("SELECT count(*) FROM DescriptionT"), 1);
+    ASSERT_TRUE(tables->remove(TableKind::ExternalProgram, "RAMP").ok());
+    EXPECT_EQ(Count("SELECT count(*) FROM DescriptionT"), 0);
+    EXPECT_FALSE(tables->exists(TableKind::ExternalProgram, "ramp"));
+}
+
+TEST_F(StoredTablesTest, OddNamesSaveListLoadAndDelete)
+{
+    const QStringList names{"it's",        "[bracket]", "a]b",    "say \"hi\"", "a;b",
+                            "with space",  "Größe",     "名前",  "x'); DROP TABLE SYS; --",
+                            "50% off_%"};
+    for (const QString& name : names) {
+        const std::string label = name.toStdString();
+        ASSERT_TRUE(tables->savePresets(name, {{"01.0", "0.1"}, {"02.0", "0.2"}, {"03.0", "0.3"}},
+                                        Info(name))
+                        .ok())
+            << label;
+        EXPECT_TRUE(tables->exists(TableKind::PresetMemory, name)) << label;
+        const StoredTables::PresetLoad load = tables->loadPresets(name);
+        EXPECT_EQ(load.outcome, Outcome::Done) << label;
+        EXPECT_EQ(load.catalogue->descriptionText(), name) << label;
+    }
+    EXPECT_EQ(tables->names(TableKind::PresetMemory), names);
+    for (const QString& name : names)
+        EXPECT_TRUE(tables->remove(TableKind::PresetMemory, name).ok()) << name.toStdString();
+    EXPECT_EQ(tables->names(TableKind::PresetMemory), QStringList());
+    EXPECT_EQ(db->sql().tableNames(), QStringList({"SYS", "MultiPS", "DescriptionT"}));
+}
+
+TEST_F(StoredTablesTest, FailedReplaceLeavesOldTableAndCatalogueExactly)
+{
+    ASSERT_TRUE(tables->saveLog("keep", Log(7), Info("first", 2)).ok());
+    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "keep", Steps(4), Info("e")).ok());
+    const QString logBefore = Dump("L_keep");
+    const QString programBefore = Dump("E_keep");
+    const QString catalogueBefore = Dump("DescriptionT");
+
+    struct Case {
+        const char* what;
+        StoredTables::FaultPoint point;
+        int afterRows;
+    };
+    const Case cases[] = {
+        {"before any row", StoredTables::FaultPoint::AfterRows, 0},
+        {"in the middle", StoredTables::FaultPoint::AfterRows, 900},
+        {"before the catalogue", StoredTables::FaultPoint::BeforeCatalogue, 0},
+    };
+    for (const Case& c : cases) {
+        tables->injectFault(c.point, c.afterRows);
+        const StoredTables::Result log = tables->saveLog("keep", Log(100), Info("second", 9));
+        EXPECT_EQ(log.outcome, Outcome::Failed) << c.what;
+        EXPECT_FALSE(log.error.isEmpty()) << c.what;
+        const StoredTables::Result program = tables->saveProgram(
+            TableKind::ExternalProgram, "keep", Steps(20, "01.0"), Info("other"));
+        EXPECT_EQ(program.outcome, c.afterRows > 20 ? Outcome::Done : Outcome::Failed) << c.what;
+        tables->injectFault(StoredTables::FaultPoint::None);
+        EXPECT_EQ(Dump("L_keep"), logBefore) << c.what;
+        if (c.afterRows <= 20) {
+            EXPECT_EQ(Dump("E_keep"), programBefore) << c.what;
+            EXPECT_EQ(Dump("DescriptionT"), catalogueBefore) << c.what;
+        }
+        // Put the program back for the next case.
+        ASSERT_TRUE(db->sql().exec("DROP TABLE E_keep"));
+        ASSERT_TRUE(db->sql().exec("DELETE FROM DescriptionT WHERE TableName = 'E_keep'"));
+        ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "keep", Steps(4), Info("e")).ok());
+    }
+}
+
+TEST_F(StoredTablesTest, FailedDeleteKeepsTableAndCatalogue)
+{
+    ASSERT_TRUE(tables->saveLog("stay", Log(3), Info("d")).ok());
+    tables->injectFault(StoredTables::FaultPoint::BeforeCatalogue);
+    EXPECT_EQ(tables->remove(TableKind::DataLog, "stay").outcome, Outcome::Failed);
+    tables->injectFault(StoredTables::FaultPoint::None);
+    EXPECT_TRUE(tables->exists(TableKind::DataLog, "stay"));
+    EXPECT_EQ(tables->names(TableKind::DataLog), QStringList({"stay"}));
+    EXPECT_EQ(tables->loadLog("stay").outcome, Outcome::Done);
+}
+
+TEST_F(StoredTablesTest, MissingAndUntitledNames)
+{
+    for (const QString name : {"", "(Untitle)"}) {
+        EXPECT_EQ(tables->saveProgram(TableKind::ExternalProgram, name, Steps(1), Info()).outcome,
+                  Outcome::NoName);
+        EXPECT_EQ(tables->remove(TableKind::ExternalProgram, name).outcome, Outcome::NoName);
+        EXPECT_EQ(tables->loadProgram(TableKind::ExternalProgram, name).outcome, Outcome::NoName);
+        EXPECT_FALSE(tables->exists(TableKind::ExternalProgram, name));
+    }
+    const StoredTables::Result gone = tables->remove(TableKind::DataLog, "ghost");
+    EXPECT_EQ(gone.outcome, Outcome::NoSuchTable);
+    EXPECT_EQ(gone.error, QString("' ghost ' table no exist !"));
+    EXPECT_EQ(tables->loadLog("ghost").outcome, Outcome::NoSuchTable);
+    EXPECT_EQ(tables->loadPresets("ghost").outcome, Outcome::NoSuchTable);
+    EXPECT_EQ(tables->loadProgram(TableKind::ExternalProgram, "ghost").outcome,
+              Outcome::NoSuchTable);
+    // A table of another kind is not found under this kind's prefix.
+    ASSERT_TRUE(tables->saveLog("ghost", Log(1), Info()).ok());
+    EXPECT_EQ(tables->remove(TableKind::PresetMemory, "ghost").outcome, Outcome::NoSuchTable);
+}
+
+TEST_F(StoredTablesTest, BadInputIsRefusedWithAMessageAndChangesNothing)
+{
+    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "t", Steps(2), Info("x")).ok());
+    const QString before = Dump("E_t") + Dump("DescriptionT");
+    struct Case {
+        const char* what;
+        StoredTables::Result result;
+    };
+    std::vector<ProgramRow> longCell = Steps(3);
+    longCell[2].voltage = "12.345";
+    const Case cases[] = {
+        {"cell longer than 4", tables->saveProgram(TableKind::ExternalProgram, "t", longCell, Info())},
+        {"preset cell too long",
+         tables->savePresets("t", {{"1", "0.12345"}, {"1", "1"}, {"1", "1"}}, Info())},
+        {"name too long", tables->saveProgram(TableKind::ExternalProgram, QString(49, 'n'),
+                                              Steps(1), Info())},
+        {"control character", tables->saveProgram(TableKind::ExternalProgram,
+                                                  QString("a\nb"), Steps(1), Info())},
+        {"nul character", tables->saveProgram(TableKind::ExternalProgram,
+                                              QString("a") + QChar(0) + "b", Steps(1), Info())},
+        {"description too long", tables->saveProgram(TableKind::ExternalProgram, "t", Steps(1),
+                                                      Info(QString(256, 'd')))},
+        {"sampling out of range", tables->saveLog("t", Log(1), Info("", 40000))},
+        {"negative sampling", tables->saveLog("t", Log(1), Info("", -1))},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.result.outcome, Outcome::Failed) << c.what;
+        EXPECT_FALSE(c.result.error.isEmpty()) << c.what;
+    }
+    EXPECT_EQ(cases[0].result.error,
+              QString("The Voltage text '12.345' of row 3 is longer than 4 characters."));
+    EXPECT_EQ(Dump("E_t") + Dump("DescriptionT"), before);
+    EXPECT_EQ(db->sql().tableNames().size(), 4);
+    // 48 characters after the prefix fit the catalogue's 50.
+    EXPECT_TRUE(
+        tables->saveProgram(TableKind::ExternalProgram, QString(48, 'n'), Steps(1), Info()).ok());
+}
+
+TEST_F(StoredTablesTest, OrphanCatalogueRowIsEditedInPlace)
+{
+    ASSERT_TRUE(db->sql().exec("INSERT INTO DescriptionT (TableName, TableType, Description) "
+                               "VALUES ('M_lost', '2', 'old')"));
+    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "after", Steps(1), Info()).ok());
+    EXPECT_FALSE(tables->exists(TableKind::PresetMemory, "lost"));
+    ASSERT_TRUE(tables->savePresets("lost", {}, Info("new")).ok());
+    EXPECT_EQ(Count("SELECT count(*) FROM DescriptionT WHERE TableName = 'M_lost'"), 1);
+    EXPECT_EQ(Count("SELECT rowid FROM DescriptionT WHERE TableName = 'M_lost'"), 1);
+    EXPECT_EQ(tables->catalogue(TableKind::PresetMemory, "lost")->descriptionText(), QString("new"));
+}
+
+TEST_F(StoredTablesTest, MessagesAreVerbatim)
+{
+    EXPECT_EQ(StorageMessages::OverwriteQuestion(TableKind::ExternalProgram),
+              QString("Table already exist. Overwrte it ?"));
+    EXPECT_EQ(StorageMessages::OverwriteQuestion(TableKind::DataLog),
+              QString("Log already exist. Overwrte it ?"));
+    EXPECT_EQ(StorageMessages::DeleteQuestion(TableKind::PresetMemory, "m1"),
+              QString("Are you sure to delete th table 'm1' ?"));
+    EXPECT_EQ(StorageMessages::DeleteQuestion(TableKind::DataLog, "run"),
+              QString("Are you sure to delete th Log 'run' ?"));
+    EXPECT_EQ(StorageMessages::TableNoExist("x"), QString("' x ' table no exist !"));
+}
+
+}  // namespace
