@@ -78,7 +78,9 @@ ExtProgramRunner::TickResult ExtProgramRunner::ExtStepTick(const ProgramTable& e
         result.runCompleted = true;
         return result;
     }
-    if (m_row > m_lastRow) {
+    // A pass ends only when a new step would begin: the last step's remaining
+    // minute blocks are waited out first, so a long last step keeps its full time.
+    if (m_minuteBlocks == 0 && m_row > m_lastRow) {
         if (m_cycles != 0) {
             ++m_cycleNo;
             if (m_cycles < m_cycleNo) {

@@ -1,0 +1,185 @@
+#include "programs/ProgramTable.h"
+
+#include "tests/programs/QStringPrinting.h"
+#include <QAbstractItemModelTester>
+#include <QBrush>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ProgramTableTest, ShapesCarryTheirHeadersAndWidths)
+{
+    struct Case {
+        TableKind kind;
+        QStringList headers;
+        std::vector<int> widths;
+    };
+    const Case cases[] = {
+        { TableKind::Itp, { "Step", "Voltage", "Current", "Minute", "Second" },
+            { 1000, 1400, 1400, 1100, 1100 } },
+        { TableKind::Etp, { "Step", "Voltage", "Current", "Minute", "Second", "Output On" },
+            { 900, 1000, 1000, 1000, 1000, 1080 } },
+        { TableKind::Ipm, { "Select", "Preset", "Voltage", "Current" },
+            { 1100, 1100, 1700, 1700 } },
+    };
+    for (const Case& c : cases) {
+        ProgramTable table(c.kind);
+        ASSERT_EQ(table.columns(), c.headers.size());
+        EXPECT_EQ(table.rows(), 1);
+        for (int col = 0; col < table.columns(); ++col) {
+            EXPECT_EQ(table.headerText(col), c.headers[col]);
+            EXPECT_EQ(table.columnWidthTwips(col), c.widths[static_cast<std::size_t>(col)]);
+            EXPECT_EQ(table.headerData(col, Qt::Horizontal).toString(), c.headers[col]);
+        }
+    }
+}
+
+TEST(ProgramTableTest, CellIndexAddressesRowTimesColumnsPlusColumn)
+{
+    ProgramTable etp(TableKind::Etp);
+    etp.addRow({ "1", "5.0", "1.0", "01", "30" });
+    etp.addRow({ "2", "6.0", "2.0", "02", "00" });
+    EXPECT_EQ(etp.cellAt(0), "Step");
+    EXPECT_EQ(etp.cellAt(1 * 6 + 1), "5.0");
+    EXPECT_EQ(etp.cellAt(2 * 6 + 3), "02");
+    etp.setCellAt(2 * 6 + 4, "45");
+    EXPECT_EQ(etp.cell(2, 4), "45");
+}
+
+TEST(ProgramTableTest, CellsOutsideTheTableReadEmptyAndAreNotWritten)
+{
+    ProgramTable ipm(TableKind::Ipm);
+    ipm.addRow({ "", "1", "12.0", "1.0" });
+    const std::pair<int, int> outside[] = { { -1, 0 }, { 0, -1 }, { 2, 0 }, { 1, 4 }, { 99, 99 } };
+    for (const auto& [row, column] : outside) {
+        ipm.setCell(row, column, "x");
+        EXPECT_EQ(ipm.cell(row, column), "") << row << "," << column;
+        ipm.setColour(row, column, CellColour::Green);
+        EXPECT_EQ(ipm.colour(row, column), CellColour::Normal);
+    }
+    EXPECT_EQ(ipm.cellAt(-3), "");
+    ipm.setCellAt(-3, "x");
+    ipm.setCellAt(100, "x");
+    EXPECT_EQ(ipm.rows(), 2);
+}
+
+TEST(ProgramTableTest, AddRowPadsAndTrimsToTheColumnCount)
+{
+    ProgramTable ipm(TableKind::Ipm);
+    ipm.addRow({ "", "1" });
+    ipm.addRow({ "", "2", "3.0", "1.0", "surplus", "more" });
+    EXPECT_EQ(ipm.cell(1, 3), "");
+    EXPECT_EQ(ipm.cell(2, 3), "1.0");
+    EXPECT_EQ(ipm.columns(), 4);
+}
+
+TEST(ProgramTableTest, RowCountNeverDropsTheHeader)
+{
+    ProgramTable itp(TableKind::Itp);
+    itp.setRowCount(21);
+    EXPECT_EQ(itp.dataRows(), 20);
+    EXPECT_EQ(itp.cell(20, 1), "");
+    itp.setRowCount(0);
+    EXPECT_EQ(itp.rows(), 1);
+    EXPECT_EQ(itp.headerText(1), "Voltage");
+    itp.setRowCount(-5);
+    EXPECT_EQ(itp.rows(), 1);
+}
+
+TEST(ProgramTableTest, ModelStaysConsistentThroughEdits)
+{
+    ProgramTable etp(TableKind::Etp);
+    QAbstractItemModelTester tester(&etp, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    for (int k = 1; k <= 5; ++k)
+        etp.addRow({ QString::number(k), "1.0", "1.0", "00", "10" });
+    etp.setRowCount(3);
+    etp.setRowCount(8);
+    etp.setCell(2, 1, "9.9");
+    etp.setColour(2, 1, CellColour::DarkRed);
+    etp.setOutputOn(2, false);
+    etp.cutToHeader();
+    EXPECT_EQ(etp.rowCount(), 0);
+}
+
+TEST(ProgramTableTest, ModelShowsDataRowsWithColoursAlignmentAndChecks)
+{
+    ProgramTable etp(TableKind::Etp);
+    etp.addRow({ "1", "5.0", "1.0", "01", "00" });
+    etp.setColour(1, 1, CellColour::Green);
+    etp.setColour(1, 2, CellColour::DarkRed);
+    etp.setOutputOn(1, false);
+    EXPECT_EQ(etp.rowCount(), 1);
+    const QModelIndex volts = etp.index(0, 1);
+    EXPECT_EQ(etp.data(volts).toString(), "5.0");
+    EXPECT_EQ(etp.data(volts, Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 128, 0));
+    EXPECT_EQ(
+        etp.data(etp.index(0, 2), Qt::ForegroundRole).value<QBrush>().color(), QColor(192, 0, 0));
+    EXPECT_FALSE(etp.data(etp.index(0, 3), Qt::ForegroundRole).isValid());
+    EXPECT_EQ(etp.data(volts, Qt::TextAlignmentRole).value<Qt::Alignment>(), Qt::AlignCenter);
+    EXPECT_EQ(etp.data(etp.index(0, 5), Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    EXPECT_TRUE(etp.flags(etp.index(0, 5)) & Qt::ItemIsUserCheckable);
+
+    EXPECT_TRUE(etp.setData(etp.index(0, 5), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_TRUE(etp.outputOn(1));
+}
+
+TEST(ProgramTableTest, ChangesAreSignalledOnTheRightIndex)
+{
+    ProgramTable etp(TableKind::Etp);
+    etp.addRow({ "1", "5.0", "1.0", "01", "00" });
+    QSignalSpy changed(&etp, &QAbstractItemModel::dataChanged);
+    QSignalSpy header(&etp, &QAbstractItemModel::headerDataChanged);
+    etp.setCell(1, 2, "2.0");
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.at(0).at(0).toModelIndex(), etp.index(0, 2));
+    etp.setCell(1, 2, "2.0"); // unchanged text: no signal
+    EXPECT_EQ(changed.count(), 1);
+    etp.setOutputOn(1, false);
+    ASSERT_EQ(changed.count(), 2);
+    EXPECT_EQ(changed.at(1).at(0).toModelIndex(), etp.index(0, 5));
+    etp.setCell(0, 1, "Volts");
+    EXPECT_EQ(header.count(), 1);
+}
+
+TEST(ProgramTableTest, OutputFlagsAreOnByDefaultAndOutliveTheRows)
+{
+    ProgramTable etp(TableKind::Etp);
+    EXPECT_TRUE(etp.outputOn(7));
+    EXPECT_FALSE(etp.outputOn(0));
+    etp.addRow({ "1" });
+    etp.addRow({ "2" });
+    etp.setOutputOn(2, false);
+    etp.cutToHeader();
+    etp.addRow({ "1" });
+    etp.addRow({ "2" });
+    EXPECT_FALSE(etp.outputOn(2));
+    etp.setAllOutputsOn();
+    EXPECT_TRUE(etp.outputOn(2));
+}
+
+TEST(ProgramTableTest, PresetSelectionShowsAsTheSelectColumnsCheck)
+{
+    ProgramTable ipm(TableKind::Ipm);
+    for (int k = 1; k <= 3; ++k)
+        ipm.addRow({ "", QString::number(k), "5.0", "1.0" });
+    EXPECT_EQ(ipm.selectedPreset(), 0);
+    EXPECT_TRUE(ipm.setData(ipm.index(1, 0), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_EQ(ipm.selectedPreset(), 2);
+    EXPECT_EQ(ipm.data(ipm.index(1, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
+    EXPECT_EQ(ipm.data(ipm.index(0, 0), Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    ipm.setSelectedPreset(-1);
+    EXPECT_EQ(ipm.selectedPreset(), 2);
+}
+
+TEST(ProgramTableTest, ColumnOfFindsTrimmedCaptions)
+{
+    ProgramTable etp(TableKind::Etp);
+    etp.setCell(0, 3, " Minute ");
+    EXPECT_EQ(etp.columnOf("Minute"), 3);
+    EXPECT_EQ(etp.columnOf("Voltage"), 1);
+    EXPECT_EQ(etp.columnOf("Nothing"), -1);
+}
+
+} // namespace

@@ -1,0 +1,246 @@
+#include "programs/TableRules.h"
+
+#include "tests/programs/QStringPrinting.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const TableLimits kLimits { 36.0f, 5.0f, "0.00", 100 };
+
+struct EtpWith : ProgramTable {
+    explicit EtpWith(const std::vector<QStringList>& rows)
+        : ProgramTable(TableKind::Etp)
+    {
+        for (const QStringList& r : rows)
+            addRow(r);
+    }
+};
+
+struct PresetsWith : ProgramTable {
+    explicit PresetsWith(const std::vector<std::pair<QString, QString>>& values)
+        : ProgramTable(TableKind::Ipm)
+    {
+        int k = 1;
+        for (const auto& [v, i] : values)
+            addRow({ "", QString::number(k++), v, i });
+    }
+};
+
+TEST(TableRulesTest, EtpCellsAreColouredByTheirLimits)
+{
+    struct Case {
+        QString volts, amps;
+        CellColour voltColour, currColour;
+    };
+    const Case cases[] = {
+        { "12.0", "1.00", CellColour::Green, CellColour::Green },
+        { "0.0", "5.00", CellColour::Green, CellColour::Green }, // 0 V is a valid step
+        { "0.5", "0.01", CellColour::Green, CellColour::Green }, // below 1 V is fine here
+        { "36.0", "0.00", CellColour::Green, CellColour::DarkRed }, // no current
+        { "36.1", "5.01", CellColour::DarkRed, CellColour::DarkRed },
+        { "-1.0", "-1.00", CellColour::DarkRed, CellColour::DarkRed },
+        { "12,5", "1,5", CellColour::Green, CellColour::Green }, // decimal comma
+        { "abc", "", CellColour::Green, CellColour::DarkRed }, // no number reads 0
+    };
+    for (const Case& c : cases) {
+        EtpWith etp({ { "1", c.volts, c.amps, "00", "10" } });
+        TableRules::CheckEtpTable(etp, kLimits, true);
+        EXPECT_EQ(etp.colour(1, 1), c.voltColour) << c.volts.toStdString();
+        EXPECT_EQ(etp.colour(1, 2), c.currColour) << c.amps.toStdString();
+        EXPECT_EQ(etp.colour(1, 3), CellColour::Green);
+        EXPECT_EQ(etp.colour(1, 4), CellColour::Green);
+    }
+}
+
+TEST(TableRulesTest, LimitTypedExactlyIsNotAboveTheSinglePrecisionLimit)
+{
+    EtpWith etp({ { "1", "36.1", "2.55", "01", "00" } });
+    TableRules::CheckEtpTable(etp, { 36.1f, 2.55f, "0.00", 100 }, true);
+    EXPECT_EQ(etp.colour(1, 1), CellColour::Green);
+    EXPECT_EQ(etp.colour(1, 2), CellColour::Green);
+}
+
+TEST(TableRulesTest, RowsFromTheFirstZeroDurationRowKeepTheNormalColour)
+{
+    EtpWith etp({ { "1", "5.0", "1.00", "00", "05" }, { "2", "99.0", "9.00", "00", "00" },
+        { "3", "99.0", "9.00", "01", "00" } });
+    etp.setColour(3, 1, CellColour::DarkRed);
+    TableRules::CheckEtpTable(etp, kLimits, true);
+    EXPECT_EQ(etp.colour(1, 1), CellColour::Green);
+    for (int row : { 2, 3 }) {
+        for (int column = 1; column <= 4; ++column)
+            EXPECT_EQ(etp.colour(row, column), CellColour::Normal) << row << "," << column;
+    }
+}
+
+TEST(TableRulesTest, MinuteAndSecondOutOfRangeShowDarkRed)
+{
+    EtpWith etp({ { "1", "5.0", "1.00", "120", "75" } });
+    TableRules::CheckEtpTable(etp, kLimits, true);
+    EXPECT_EQ(etp.colour(1, 3), CellColour::DarkRed);
+    EXPECT_EQ(etp.colour(1, 4), CellColour::DarkRed);
+}
+
+TEST(TableRulesTest, RunNeedsRowsAFirstDurationAndASupply)
+{
+    struct Case {
+        std::vector<QStringList> rows;
+        bool connected;
+        bool runEnabled;
+    };
+    const Case cases[] = {
+        { {}, true, false }, { { { "1", "5.0", "1.00", "00", "00" } }, true, false },
+        { { { "1", "5.0", "1.00", "00", "01" } }, true, true },
+        { { { "1", "5.0", "1.00", "01", "00" } }, false, false },
+        { { { "1", "99.0", "1.00", "01", "00" } }, true, true }, // invalid cells do not disable it
+    };
+    for (const Case& c : cases) {
+        EtpWith etp(c.rows);
+        EXPECT_EQ(TableRules::CheckEtpTable(etp, kLimits, c.connected), c.runEnabled);
+    }
+}
+
+TEST(TableRulesTest, PresetVoltageStartsAtOneVolt)
+{
+    PresetsWith ipm({ { "0.5", "1.00" }, { "1.0", "0.00" }, { "36.0", "5.00" } });
+    const TableRules::IpmCheck check = TableRules::CheckIpmTable(ipm, kLimits, false, true);
+    EXPECT_EQ(ipm.colour(1, 2), CellColour::DarkRed);
+    EXPECT_EQ(ipm.colour(1, 3), CellColour::Green);
+    EXPECT_EQ(ipm.colour(2, 2), CellColour::Green);
+    EXPECT_EQ(ipm.colour(2, 3), CellColour::DarkRed);
+    EXPECT_EQ(check.selectorEnabled, (std::vector<bool> { false, false, false, true }));
+    EXPECT_FALSE(check.setEnabled.has_value()); // nothing selected: "Set" untouched
+}
+
+TEST(TableRulesTest, SetFollowsTheSelectedPreset)
+{
+    struct Case {
+        int selected;
+        bool running, connected;
+        std::optional<bool> setEnabled;
+    };
+    const Case cases[] = {
+        { 1, false, true, false }, // preset 1 is invalid
+        { 3, false, true, true },
+        { 3, true, true, false },
+        { 3, false, false, false },
+        { 0, false, true, std::nullopt },
+    };
+    for (const Case& c : cases) {
+        PresetsWith ipm({ { "0.5", "1.00" }, { "1.0", "0.00" }, { "36.0", "5.00" } });
+        ipm.setSelectedPreset(c.selected);
+        EXPECT_EQ(TableRules::CheckIpmTable(ipm, kLimits, c.running, c.connected).setEnabled,
+            c.setEnabled)
+            << c.selected;
+    }
+}
+
+TEST(TableRulesTest, PresetSelectorsNeedACurrent)
+{
+    PresetsWith ipm({ { "12.0", "0,5" }, { "12.0", "0.00" } });
+    const auto enabled = TableRules::EnablePresetSelectors(ipm);
+    EXPECT_TRUE(enabled[1]);
+    EXPECT_FALSE(enabled[2]);
+    EXPECT_FALSE(enabled[3]); // no third row
+}
+
+TEST(TableRulesTest, SelectorClickSelectsAndDecidesSet)
+{
+    PresetsWith ipm({ { "12.0", "1.00" }, { "40.0", "1.00" }, { "5.0", "1.00" } });
+    EXPECT_TRUE(TableRules::SelectPreset(ipm, 1, 36.0f, false, true));
+    EXPECT_EQ(ipm.selectedPreset(), 1);
+    EXPECT_FALSE(TableRules::SelectPreset(ipm, 2, 36.0f, false, true));
+    EXPECT_EQ(ipm.selectedPreset(), 2);
+    EXPECT_FALSE(TableRules::SelectPreset(ipm, 3, 36.0f, true, true));
+    EXPECT_FALSE(TableRules::SelectPreset(ipm, 3, 36.0f, false, false));
+    EXPECT_FALSE(TableRules::SelectPreset(ipm, 4, 36.0f, false, true));
+    EXPECT_FALSE(TableRules::SelectPreset(ipm, 0, 36.0f, false, true));
+    EXPECT_EQ(ipm.selectedPreset(), 3);
+}
+
+TEST(TableRulesTest, PresetColumnClickSelectsOnlyAnEnabledSelector)
+{
+    PresetsWith ipm(std::vector<std::pair<QString, QString>> { { "12.0", "1.00" } });
+    EXPECT_TRUE(TableRules::GridClickSelectsPreset(ipm, 1, true));
+    EXPECT_FALSE(TableRules::GridClickSelectsPreset(ipm, 1, false));
+    EXPECT_FALSE(TableRules::GridClickSelectsPreset(ipm, 2, true));
+}
+
+TEST(TableRulesTest, InitEtpTableGivesTwentyDefaultSteps)
+{
+    EtpWith etp({ { "1", "9.0", "9.00", "09", "09" } });
+    etp.setOutputOn(4, false);
+    TableRules::InitEtpTable(etp, "0.00");
+    ASSERT_EQ(etp.dataRows(), 20);
+    for (int k = 1; k <= 20; ++k) {
+        EXPECT_EQ(etp.cell(k, 0), QString::number(k));
+        EXPECT_EQ(etp.cell(k, 1), "0.0");
+        EXPECT_EQ(etp.cell(k, 2), "0.00");
+        EXPECT_EQ(etp.cell(k, 3), "00");
+        EXPECT_EQ(etp.cell(k, 4), "00");
+        EXPECT_TRUE(etp.outputOn(k));
+    }
+}
+
+TEST(TableRulesTest, ClearTableKeepsRowsAndStepNumbers)
+{
+    ProgramTable etp(TableKind::Etp);
+    TableRules::InitEtpTable(etp, "0.0");
+    etp.setCell(7, 1, "12.0");
+    etp.setCell(7, 3, "05");
+    etp.setOutputOn(7, false);
+    TableRules::ClearTable(etp, "0.0");
+    EXPECT_EQ(etp.dataRows(), 20);
+    EXPECT_EQ(etp.cell(7, 0), "7");
+    EXPECT_EQ(etp.cell(7, 1), "00.0");
+    EXPECT_EQ(etp.cell(7, 2), "0.0");
+    EXPECT_EQ(etp.cell(7, 3), "00");
+    EXPECT_TRUE(etp.outputOn(7));
+
+    PresetsWith ipm({ { "12.0", "1.00" }, { "5.0", "0.50" }, { "3.0", "0.10" } });
+    TableRules::ClearTable(ipm, "0.00");
+    EXPECT_EQ(ipm.cell(2, 1), "2");
+    EXPECT_EQ(ipm.cell(2, 2), "00.0");
+    EXPECT_EQ(ipm.cell(2, 3), "0.00");
+
+    ProgramTable itp(TableKind::Itp);
+    itp.addRow({ "1", "3.0", "1.0", "01", "00" });
+    TableRules::ClearTable(itp, "0.0");
+    EXPECT_EQ(itp.cell(1, 1), "3.0");
+}
+
+TEST(TableRulesTest, CycleBoxNormalisesToAWholeNumber)
+{
+    const std::pair<QString, QString> cases[] = {
+        { "12.7", "13" },
+        { "5000", "999" },
+        { "999", "999" },
+        { "0", "0" },
+        { "", "0" },
+        { "abc", "0" },
+        { "-1", "-1" },
+        { "-12.4", "-12" },
+        { " 7x", "7" },
+        { "1000.5", "999" },
+    };
+    for (const auto& [typed, shown] : cases)
+        EXPECT_EQ(TableRules::NormaliseCycleText(typed), shown) << typed.toStdString();
+}
+
+TEST(TableRulesTest, CycleCountReadsTheBox)
+{
+    const std::pair<QString, int> cases[] = {
+        { "2", 2 },
+        { "0", 0 },
+        { "", 0 },
+        { "-1", -1 },
+        { "12.7", 13 },
+        { "99999999999999", 999 },
+        { "-99999999999", -999 },
+    };
+    for (const auto& [text, count] : cases)
+        EXPECT_EQ(TableRules::CycleCount(text), count) << text.toStdString();
+}
+
+} // namespace
