@@ -3,7 +3,10 @@
 #include "tests/programs/QStringPrinting.h"
 #include <QAbstractItemModelTester>
 #include <QBrush>
+#include <QHeaderView>
 #include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -180,6 +183,25 @@ TEST(ProgramTableTest, ColumnOfFindsTrimmedCaptions)
     EXPECT_EQ(etp.columnOf("Minute"), 3);
     EXPECT_EQ(etp.columnOf("Voltage"), 1);
     EXPECT_EQ(etp.columnOf("Nothing"), -1);
+}
+
+TEST(ProgramTableTest, TableViewShowsHeadersAndTogglesAnOutputFromTheKeyboard)
+{
+    ProgramTable etp(TableKind::Etp);
+    etp.addRow({ "1", "5.0", "1.0", "01", "00" });
+    etp.addRow({ "2", "6.0", "1.0", "01", "00" });
+    QTableView view;
+    view.setObjectName("FGridE");
+    view.setModel(&etp);
+    view.show();
+    EXPECT_EQ(view.model()->headerData(5, Qt::Horizontal).toString(), "Output On");
+    view.setCurrentIndex(etp.index(1, 5));
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_Space);
+    EXPECT_FALSE(etp.outputOn(2));
+    EXPECT_TRUE(etp.outputOn(1));
+    QTest::keyClick(&view, Qt::Key_Space);
+    EXPECT_TRUE(etp.outputOn(2));
 }
 
 } // namespace
