@@ -1,2 +1,73 @@
+#include "app/AppOptions.h"
+#include "app/MainFrm.h"
+#include "app/UnixSignalWatcher.h"
+#include "device/EventLoopWaiter.h"
+#include "device/QtSerialTransport.h"
+#include "device/SteadyClock.h"
+#include "storage/DataFolder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QTimer>
 #include <cstdio>
-int main() { std::puts("ovolta-panel: not built yet"); return 0; }
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ovolta Panel"));
+    QApplication::setOrganizationName(QStringLiteral("Ovolta"));
+    QApplication::setApplicationVersion(QStringLiteral(OVOLTA_VERSION));
+
+    const AppOptions options = AppOptions::Parse(QApplication::arguments());
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(options.error));
+        return 2;
+    }
+    if (options.showHelp) {
+        std::printf("%s", qPrintable(AppOptions::HelpText()));
+        return 0;
+    }
+    if (options.showVersion) {
+        std::printf("ovolta-panel %s\n", OVOLTA_VERSION);
+        return 0;
+    }
+
+    const DataFolder::Choice folder = DataFolder::Resolve(
+        QApplication::arguments(), QCoreApplication::applicationDirPath(),
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    if (!folder.error.isEmpty()) {
+        std::fprintf(stderr, "ovolta-panel: %s\n", qPrintable(folder.error));
+        return 2;
+    }
+    const QString& dataFolder = folder.folder;
+    QtSerialTransport transport(QDir(dataFolder).filePath(QStringLiteral("ports")));
+    SteadyClock clock;
+    EventLoopWaiter waiter(clock);
+    MainFrm window({transport, clock, waiter, dataFolder, {}});
+
+    QString error;
+    if (!window.StartUp(&error)) {
+        QMessageBox::critical(nullptr, QApplication::applicationName(), error);
+        return 1;
+    }
+
+    // A desktop session ends programs with SIGTERM at logout: close the
+    // window as its close button would, so the supply leaves remote mode.
+    UnixSignalWatcher signals;
+    QObject::connect(&signals, &UnixSignalWatcher::quitRequested, &window, &QWidget::close);
+
+    window.show();
+    if (!options.screenshot.isEmpty()) {
+        QTimer::singleShot(options.quitAfterMs > 0 ? options.quitAfterMs : 3000, &window, [&] {
+            window.grab().save(options.screenshot);
+            window.close();
+        });
+    } else if (options.quitAfterMs > 0) {
+        QTimer::singleShot(options.quitAfterMs, &window, &QWidget::close);
+    }
+    QApplication::setQuitOnLastWindowClosed(true);
+    const int status = QApplication::exec();
+    return status;
+}

@@ -1,0 +1,796 @@
+#include "app/MainFrm.h"
+
+#include "app/DataLogTab.h"
+#include "app/ProgramTabs.h"
+#include "app/SetpointBoxes.h"
+#include "app/SettingsPage.h"
+#include "app/StorageActions.h"
+#include "datalog/ChartGeometry.h"
+#include "datalog/ChartWidget.h"
+#include "datalog/SamplingStatus.h"
+#include "device/Clock.h"
+#include "device/CommandSet.h"
+#include "device/Numbers.h"
+#include "device/PortMap.h"
+#include "device/SerialTransport.h"
+#include "panel/FrontPanel.h"
+#include "panel/PanelColours.h"
+#include "panel/PanelPictures.h"
+#include "panel/SetpointClicks.h"
+#include "panel/SegmentDisplay.h"
+#include "programs/ProgramTable.h"
+#include "programs/TableRules.h"
+#include "storage/OvoltaDatabase.h"
+#include "storage/SupplyList.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+
+namespace {
+
+constexpr QSize kSwitchPictureSize(44, 22);
+constexpr QSize kLampSize(16, 16);
+
+// Twips to pixels: 15 twips a pixel on a 96-dpi screen.
+int TwipsToPixels(int twips, const QWidget* widget)
+{
+    const double dpi = widget->logicalDpiX() > 0 ? widget->logicalDpiX() : 96.0;
+    return static_cast<int>(twips / 15.0 * dpi / 96.0 + 0.5);
+}
+
+QString Joined(const QString& caption, const QString& value)
+{
+    return caption + QStringLiteral(" : ") + value;
+}
+
+}  // namespace
+
+MainFrm::MainFrm(const MainFrmDeps& deps, QWidget* parent)
+    : QMainWindow(parent)
+    , m_transport(deps.transport)
+    , m_clock(deps.clock)
+    , m_link(deps.transport, deps.waiter, deps.timing)
+    , m_dataFolder(deps.dataFolder)
+    , m_tableP(std::make_unique<ProgramTable>(TableKind::Itp))
+    , m_tableE(std::make_unique<ProgramTable>(TableKind::Etp))
+    , m_tableM(std::make_unique<ProgramTable>(TableKind::Ipm))
+    , m_pacing(deps.clock)
+{
+    setObjectName(QStringLiteral("MainFrm"));
+    ui.setup(this);
+    m_programs = std::make_unique<ProgramTabs>(*this, ui, S);
+    m_setpoints = std::make_unique<SetpointBoxes>(*this, ui, S);
+    m_settings = std::make_unique<SettingsPage>(*this, ui, S);
+    m_storage = std::make_unique<StorageActions>(*this, ui, S);
+    m_dataLog = std::make_unique<DataLogTab>(*this, ui, S);
+    setMouseTracking(true);
+    centralWidget()->setMouseTracking(true);
+    wireEvents();
+}
+
+MainFrm::~MainFrm() = default;
+
+// ---------------------------------------------------------------- start-up
+
+bool MainFrm::StartUp(QString* error)
+{
+    ui.CmbAddr->setEditText(QStringLiteral("00"));
+    S.CurrScale = 10;
+    S.CurrFormat = QStringLiteral("0.0");
+
+    OvoltaDatabase::OpenResult opened = OvoltaDatabase::OpenDatabase(m_dataFolder);
+    if (!opened.db) {
+        if (error)
+            *error = opened.error;
+        return false;
+    }
+    m_db = std::move(opened.db);
+    S.CommPortNo = m_db->CommPort();
+
+    if (m_link.isOpen())
+        m_link.close();
+    enumeratePorts();
+    searchPorts();
+
+    ApplyLanguage(0);
+
+    m_switch = OutputSwitch();
+    showSwitchPicture();
+    setupGrids();
+    {
+        const QStringList cMin = ChartRangeRules::CMinItems();
+        const QStringList cMax = ChartRangeRules::CMaxItems();
+        ui.CmbCMin->addItems(cMin);
+        ui.CmbCMax->addItems(cMax);
+        ui.CmbVMax->addItems(ChartRangeRules::VMaxItems());
+        ui.CmbVMin->addItems(ChartRangeRules::VMinItems());
+        ui.CmbWMax->addItems(ChartRangeRules::WMaxItems());
+        ui.CmbWMin->addItems(ChartRangeRules::WMinItems());
+        ui.CmbTMin->addItems(ChartRangeRules::TMinItems());
+        ui.CmbTLen->addItems(ChartRangeRules::TLenItems());
+        const ChartLabels labels = ChartRangeRules::InitialLabels();
+        for (int k = 0; k < 3; ++k) {
+            ui.PLabV[k]->setText(labels.PLabV[k]);
+            ui.PLabC[k]->setText(labels.PLabC[k]);
+            ui.PLabW[k]->setText(labels.PLabW[k]);
+            ui.PLabT[k]->setText(labels.PLabT[k]);
+        }
+    }
+    S.CurAddress = QStringLiteral("00");
+
+    S.SampleTime = 3;
+    ClearHoverHighlights();
+    QApplication::restoreOverrideCursor();
+
+    if (m_transport.portNumber() != S.CommPortNo) {
+        if (m_link.isOpen())
+            m_link.close();
+        m_link.setPortNumber(S.CommPortNo);
+    }
+    ui.CboAS->setCurrentIndex(2);
+
+    ui.Tab1->setCurrentIndex(1);
+    ui.setPanel(8, QStringLiteral("Ver : %1.%2").arg(OVOLTA_VERSION_MAJOR).arg(OVOLTA_VERSION_MINOR));
+
+    ConnectSupply();
+    return true;
+}
+
+void MainFrm::enumeratePorts()
+{
+    ui.CboPort->clear();
+    for (int n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n) {
+        m_link.setPortNumber(n);
+        if (m_link.open()) {
+            ui.CboPort->addItem(PortMap::PortName(n), n);
+            m_link.close();
+        }
+    }
+}
+
+void MainFrm::searchPorts()
+{
+    int found = -1;
+    for (int i = ui.CboPort->count() - 1; i >= 0; --i) {
+        const int port = static_cast<int>(Numbers::LeadingNumber(ui.CboPort->itemText(i).mid(3)));
+        m_link.setPortNumber(port);
+        m_link.open();
+        S.LastReply = m_link.FutComm(QStringLiteral("GMAX"), QString());
+        if (CommandSet::ScanAcknowledged(S.LastReply)) {
+            found = i;
+            break;
+        }
+        m_link.close();
+    }
+    if (found >= 0) {
+        ui.CboPort->setCurrentIndex(found);
+        S.CommPortNo = static_cast<int>(Numbers::LeadingNumber(ui.CboPort->itemText(found).mid(3)));
+        return;
+    }
+    ui.CboPort->setCurrentIndex(-1);
+    for (int i = 0; i < ui.CboPort->count(); ++i) {
+        if (Numbers::LeadingNumber(ui.CboPort->itemText(i).mid(3)) == S.CommPortNo) {
+            ui.CboPort->setCurrentIndex(i);
+            break;
+        }
+    }
+    m_link.setPortNumber(S.CommPortNo);
+}
+
+void MainFrm::ApplyLanguage(int language)
+{
+    if (language == 0) {
+        const Captions& c = m_captions;
+        ui.CmdRunStop->setText(c.run);
+        ui.LabelTableName->setText(c.tableName + QStringLiteral(":"));
+        ui.LabelTableDescription->setText(c.tableDescription + QStringLiteral(":"));
+        ui.Toolbar2Buttons[1]->setToolTip(QStringLiteral("Save to data of Ovolta"));
+        ui.Toolbar2Buttons[2]->setToolTip(QStringLiteral("Save a file of csv type"));
+        ui.Toolbar2Buttons[3]->setToolTip(QStringLiteral("Open a file of csv type"));
+        ui.Toolbar2Buttons[4]->setToolTip(QStringLiteral("Delete for data of Ovolta"));
+        ui.Toolbar2Buttons[5]->setToolTip(QStringLiteral("Print"));
+        ui.setPanel(1, Joined(c.address, S.CurAddress));
+    }
+    if (m_db)
+        m_db->storeLanguage(language);
+}
+
+void MainFrm::setupGrids()
+{
+    for (auto [view, table] : {std::pair{ui.FGridP, m_tableP.get()},
+                               std::pair{ui.FGridE, m_tableE.get()},
+                               std::pair{ui.FGridM, m_tableM.get()}}) {
+        view->hide();
+        table->cutToHeader();
+        view->setModel(table);
+        for (int c = 0; c < table->columns(); ++c)
+            view->setColumnWidth(c, TwipsToPixels(table->columnWidthTwips(c), view));
+        view->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+        view->show();
+    }
+}
+
+// ---------------------------------------------------------------- connection
+
+void MainFrm::ConnectSupply()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    S.LogSamples.markEmpty();
+
+    // The labels remembered for the chosen address.
+    S.CurDescription.clear();
+    S.CurLocation.clear();
+    if (m_db) {
+        const SupplyList::Labels labels = SupplyList(*m_db).labels(ui.CmbAddr->currentText());
+        if (labels.found) {
+            S.CurDescription = labels.description;
+            S.CurLocation = labels.location;
+        }
+    }
+    ui.TextEngineryD->setText(S.CurDescription);
+    ui.TextLocation->setText(S.CurLocation);
+    ui.setPanel(2, Joined(m_captions.location, S.CurLocation));
+    ui.setPanel(3, Joined(m_captions.description, S.CurDescription));
+
+    S.Connected = false;
+    const QString gmax = m_link.FutComm(QStringLiteral("GMAX"), QString());
+    S.LastReply = gmax;
+    S.Connected = CommandSet::GmaxAcknowledged(gmax);
+
+    if (S.Connected) {
+        m_link.Delay(0.1);
+        S.LastReply = m_link.FutComm(QStringLiteral("GMOD"), QString());
+        S.ModelCode = CommandSet::ModelCode(S.LastReply);
+        S.CurrScale = CommandSet::CurrScaleFor(S.ModelCode);
+        S.CurrFormat = CommandSet::CurrFormatFor(S.ModelCode);
+        const CommandSet::Rating rating = CommandSet::ParseGmax(gmax, S.CurrScale);
+        S.MaxVolt = rating.maxVolt;
+        S.MaxCurr = rating.maxCurr;
+        S.CurAddress = ui.CmbAddr->currentText();
+        ui.setPanel(1, Joined(m_captions.address, S.CurAddress));
+        ui.setPanel(4, Joined(m_captions.maxV, Numbers::ShortestForm(S.MaxVolt) + u'V'));
+        ui.setPanel(5, Joined(m_captions.maxC, Numbers::FormatSingle(S.MaxCurr, S.CurrFormat) + u'A'));
+        ui.setPanel(6, Joined(m_captions.nowSampling, QString::number(S.SampleTime) + u'S'));
+
+        S.UVL = CommandSet::ParseLimit(m_link.FutComm(QStringLiteral("GOVP"), QString()), 10);
+        S.UCL = CommandSet::ParseLimit(m_link.FutComm(QStringLiteral("GOCP"), QString()), S.CurrScale);
+        setStatusLimits();
+        ui.TextUVL->setText(Numbers::ShortestForm(S.UVL) + u'V');
+        ui.TextUCL->setText(Numbers::ShortestForm(S.UCL) + u'A');
+
+        S.LastReply = m_link.FutComm(QStringLiteral("SESS"), QString());
+        if (CommandSet::SessAcknowledged(S.LastReply)) {
+            ui.ImageLock->setPixmap(PanelPictures::ImageListPicture(9, kLampSize));
+            ui.LcdRemote->show();
+            ui.ImageConent->show();
+        }
+
+        for (QLineEdit* box : ui.TextSetVC)
+            box->setEnabled(true);
+        m_programs->InitEtpTable();
+        for (QWidget* w : std::initializer_list<QWidget*>{ui.CmdRS, ui.CmdSS, ui.CmdCT, ui.CmbVMin,
+                                                         ui.CmbVMax, ui.CmbCMin, ui.CmbCMax, ui.CmbWMin,
+                                                         ui.CmbWMax, ui.CmbTMin, ui.CmbTLen})
+            w->setEnabled(true);
+
+        applyChartTexts(m_chart.resetForConnection(true, S.MaxVolt, S.MaxCurr, S.CurrFormat));
+        DrawSetpointDisplay(0, false);
+        DrawSetpointDisplay(1, false);
+
+        S.LastReply = m_link.FutComm(QStringLiteral("GETS"), QString());
+        const CommandSet::Setpoints sp = CommandSet::ParseGets(S.LastReply, S.CurrScale, S.CurrFormat);
+        S.SetVoltText = sp.volt;
+        S.SetCurrText = sp.curr;
+
+        m_programs->ReadPresetMemory();
+        setWindowTitle(CommandSet::RatingTitle(S.ModelCode));
+    } else {
+        setLcdVisible(false);
+        S.MaxCurr = 0;
+        S.MaxVolt = 0;
+        S.UVL = 0;
+        ui.setPanel(1, Joined(m_captions.address, S.CurAddress));
+        ui.setPanel(4, Joined(m_captions.maxV, QStringLiteral("0V")));
+        ui.setPanel(5, Joined(m_captions.maxC, QStringLiteral("0A")));
+        ui.setPanel(6, Joined(m_captions.nowSampling, QString::number(S.SampleTime) + u'S'));
+        ui.setPanel(7, m_captions.noConnection);
+        m_tableP->cutToHeader();
+        m_tableE->cutToHeader();
+        m_tableM->cutToHeader();
+        m_programs->PlaceOutputChecks();
+        for (QWidget* w : std::initializer_list<QWidget*>{
+                 ui.CmdRunStop, ui.CmdRS, ui.CmdSS, ui.CmdCT, ui.CmbVMin, ui.CmbVMax, ui.CmbCMin,
+                 ui.CmbCMax, ui.CmbWMin, ui.CmbWMax, ui.CmbTMin, ui.CmbTLen, ui.TextSetVC[0],
+                 ui.TextSetVC[1]})
+            w->setEnabled(false);
+        applyChartTexts(m_chart.resetForConnection(false, 0, 0, S.CurrFormat));
+        setWindowTitle(QStringLiteral("Rating: "));
+    }
+
+    for (int k = 1; k <= 9; ++k)
+        ui.Option1[k]->setVisible(k <= 3 && m_tableM->dataRows() >= k && ui.Tab1->currentIndex() == 2);
+    S.LogSamples.markEmpty();
+
+    // The live log starts with the connection.
+    m_pacing.restart();
+    ui.TimerPVC->start(S.SampleTime * 1000);
+
+    PollTick();
+
+    const float v = static_cast<float>(Numbers::LeadingNumber(S.SetVoltText));
+    const float c = static_cast<float>(Numbers::LeadingNumber(S.SetCurrText));
+    if (v > 0 && c > 0) {
+        ui.TextSetVC[0]->setText(Numbers::FormatSingle(v, u"0.0V"));
+        ui.TextSetVC[1]->setText(Numbers::FormatSingle(c, S.CurrFormat) + u'A');
+    } else {
+        ui.TextSetVC[0]->setText(QStringLiteral("0.0V"));
+        ui.TextSetVC[1]->setText(S.CurrFormat + u'A');
+    }
+    const bool acceptable = v > 0 && v <= S.UVL && c > 0 && c <= S.UCL;
+    const QColor colour = acceptable ? QColor(PanelColours::kAccepted) : QColor(Qt::black);
+    for (QLineEdit* box : ui.TextSetVC) {
+        QPalette p = box->palette();
+        p.setColor(QPalette::Text, colour);
+        box->setPalette(p);
+    }
+
+    if (S.Connected)
+        ui.TimerGetD->start();
+    else
+        ui.TimerGetD->stop();
+    QApplication::restoreOverrideCursor();
+}
+
+void MainFrm::DisconnectSupply()
+{
+    ui.TimerPVC->stop();
+    S.LastReply = m_link.FutComm(QStringLiteral("ENDS"), QString());
+    if (CommandSet::EndsAcknowledged(S.LastReply))
+        ui.ImageLock->setPixmap(PanelPictures::ImageListPicture(10, kLampSize));
+    ui.LcdRemote->hide();
+    ui.ImageConent->hide();
+}
+
+void MainFrm::setStatusLimits()
+{
+    ui.setPanel(7, Joined(m_captions.uvl, Numbers::ShortestForm(S.UVL)) + QStringLiteral("V , ")
+                       + Joined(m_captions.ucl, Numbers::ShortestForm(S.UCL)) + u'A');
+}
+
+void MainFrm::applyChartTexts(const RangeComboTexts& texts)
+{
+    ui.CmbVMax->setEditText(texts.CmbVMax);
+    ui.CmbVMin->setEditText(texts.CmbVMin);
+    ui.CmbCMax->setEditText(texts.CmbCMax);
+    ui.CmbCMin->setEditText(texts.CmbCMin);
+    ui.CmbWMax->setEditText(texts.CmbWMax);
+    ui.CmbWMin->setEditText(texts.CmbWMin);
+    ui.CmbTMin->setEditText(texts.CmbTMin);
+    ui.CmbTLen->setEditText(texts.CmbTLen);
+    const ChartLabels& labels = m_chart.labels();
+    for (int k = 0; k < 3; ++k) {
+        ui.PLabV[k]->setText(labels.PLabV[k]);
+        ui.PLabC[k]->setText(labels.PLabC[k]);
+        ui.PLabW[k]->setText(labels.PLabW[k]);
+        ui.PLabT[k]->setText(labels.PLabT[k]);
+    }
+}
+
+// ---------------------------------------------------------------- polling
+
+void MainFrm::TimerGetD_Timer()
+{
+    if (S.MaxVolt > 0)
+        PollTick();
+}
+
+void MainFrm::PollTick()
+{
+    // Ticks fire inside the waits of a running tick: the open port tells.
+    if (m_link.isOpen())
+        return;
+
+    if (S.TextSetPending[0]) {
+        const double v = Numbers::LeadingNumber(Numbers::FutComma(ui.TextSetVC[0]->text()));
+        S.LastReply = m_link.FutComm(QStringLiteral("VOLT"), CommandSet::EncodeVoltage(v));
+        if (CommandSet::SetAcknowledged(S.LastReply)) {
+            S.SetVoltText = Numbers::FormatNumber(
+                Numbers::LeadingNumber(Numbers::WithoutUnit(ui.TextSetVC[0]->text(), u'V')), u"0.0");
+            S.TextSetPending[0] = false;
+            DrawSetpointDisplay(0, false);
+        }
+        return;
+    }
+    if (S.TextSetPending[1]) {
+        const double c = Numbers::LeadingNumber(Numbers::FutComma(ui.TextSetVC[1]->text()));
+        S.LastReply = m_link.FutComm(QStringLiteral("CURR"), CommandSet::EncodeCurrent(c, S.CurrScale));
+        if (CommandSet::SetAcknowledged(S.LastReply)) {
+            S.SetCurrText = Numbers::FormatNumber(
+                Numbers::LeadingNumber(Numbers::WithoutUnit(ui.TextSetVC[1]->text(), u'A')),
+                S.CurrFormat);
+        }
+        S.TextSetPending[1] = false;
+        DrawSetpointDisplay(1, false);
+        return;
+    }
+    if (S.DragSetPending[0] || S.DragSetPending[1]) {
+        if (S.DragSetPending[0]) {
+            S.LastReply = m_link.FutComm(
+                QStringLiteral("VOLT"),
+                CommandSet::EncodeVoltage(Numbers::LeadingNumber(Numbers::FutComma(S.SetVoltText))));
+            S.DragSetPending[0] = false;
+        }
+        if (S.DragSetPending[1]) {
+            S.LastReply = m_link.FutComm(
+                QStringLiteral("CURR"),
+                CommandSet::EncodeCurrent(Numbers::LeadingNumber(Numbers::FutComma(S.SetCurrText)),
+                                          S.CurrScale));
+            S.DragSetPending[1] = false;
+        }
+        return;
+    }
+
+    if (S.OutputTogglePending) {
+        const bool on = m_switch.isOn();
+        S.LastReply = m_link.FutComm(QStringLiteral("SOUT"), CommandSet::SoutParameter(on));
+        m_link.Delay(0.1);
+        m_switch.switched(!on);
+        showSwitchPicture();
+        S.OutputTogglePending = false;
+    }
+    if (m_programs->extProgramRunning() && m_programs->extStepDue())
+        m_programs->DispatchExtStep();
+    if (S.PresetUploadPending) {
+        m_programs->UploadAndRecallPresets();
+        DrawSetpointDisplay(0, false);
+        DrawSetpointDisplay(1, false);
+        S.PresetUploadPending = false;
+    }
+    if (S.PresetReadPending) {
+        m_programs->ReadPresetMemory();
+        S.PresetReadPending = false;
+    }
+
+    S.LastReply = m_link.FutComm(QStringLiteral("GETD"), QString());
+    const auto reading = CommandSet::ParseGetd(S.LastReply, S.CurrScale, S.CurrFormat);
+    if (reading) {
+        S.VoltReading = reading->volt;
+        S.CurrReading = reading->curr;
+        S.CvMode = reading->constantVoltage;
+        S.LastPollOk = true;
+    }
+    const double power = Numbers::LeadingNumber(S.VoltReading) * Numbers::LeadingNumber(S.CurrReading);
+    S.PowerReading = Numbers::FormatNumber(power, u"0.0");
+    if (Numbers::LeadingNumber(S.PowerReading) == std::floor(Numbers::LeadingNumber(S.PowerReading)))
+        S.PowerReading = Numbers::FormatNumber(power, u"0");
+
+    if (!reading) {
+        if (!S.LastPollOk) {
+            S.VoltReading = QStringLiteral("-1");
+            S.CurrReading = QStringLiteral("-1");
+            ui.P_Light->hide();
+            if (ui.LCD->isVisible() && S.LogSamples.volts[0] == LogSamples::kNoReading)
+                setLcdVisible(false);
+        }
+        S.LastPollOk = false;
+        return;
+    }
+    DrawReadingDisplay();
+    ui.LcdMd[0]->setVisible(S.CvMode);
+    ui.LcdMd[1]->setVisible(!S.CvMode);
+    m_pollLampOn = !m_pollLampOn;
+    ui.P_Light->setVisible(m_pollLampOn);
+    if (!ui.LCD->isVisible())
+        setLcdVisible(true);
+}
+
+void MainFrm::setLcdVisible(bool visible)
+{
+    // The panel keeps its place in the layout while hidden.
+    QSizePolicy policy = ui.LCD->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    ui.LCD->setSizePolicy(policy);
+    ui.LCD->setVisible(visible);
+}
+
+// ---------------------------------------------------------------- front panel
+
+void MainFrm::DrawReadingDisplay()
+{
+    const FrontPanel::ReadingDisplay display =
+        FrontPanel::DrawReadingDisplay(S.VoltReading, S.CurrReading, S.PowerReading);
+    S.PowerReading = display.powerReading;
+    ui.PD->setStrokes(display.strokes);
+}
+
+void MainFrm::DrawSetpointDisplay(int index, bool highlighted)
+{
+    if (index < 0 || index > 1)
+        return;
+    SegmentDisplay* display = ui.LcdPSetVC[static_cast<std::size_t>(index)];
+    display->setForeground(QColor(FrontPanel::SetpointForeground(highlighted)));
+    display->setStrokes(FrontPanel::DrawSetpointDisplay(index == 0 ? S.SetVoltText : S.SetCurrText));
+    display->repaint();
+}
+
+void MainFrm::showSwitchPicture()
+{
+    ui.ImageOnOff->setPixmap(
+        PanelPictures::ImageListPicture(static_cast<int>(m_switch.picture()), kSwitchPictureSize));
+    ui.ImageOnOff->setToolTip(m_switch.toolTip());
+    ui.LcdOutput->setToolTip(m_switch.toolTip());
+    QPalette p = ui.LcdOutput->palette();
+    p.setColor(QPalette::WindowText, QColor(m_switch.labelColour()));
+    ui.LcdOutput->setPalette(p);
+}
+
+bool MainFrm::extProgramRunning() const
+{
+    return m_programs->extProgramRunning();
+}
+
+void MainFrm::ShowOutputState(bool outputOn)
+{
+    m_switch.switched(outputOn);
+    showSwitchPicture();
+}
+
+SetpointState MainFrm::setpointState() const
+{
+    return {S.SetVoltText, S.SetCurrText, S.UVL, S.UCL, S.CurrFormat, extProgramRunning()};
+}
+
+void MainFrm::LcdPSetVC_MouseMove(int index)
+{
+    const SetpointState state = setpointState();
+    if (const auto hint = SetpointClicks::HoverHint(index, state)) {
+        SegmentDisplay* display = ui.LcdPSetVC[static_cast<std::size_t>(index)];
+        display->setToolTip(*hint);
+        if (display->foreground() == QColor(Qt::black))
+            DrawSetpointDisplay(index, true);
+    }
+}
+
+void MainFrm::LcdPSetVC_MouseUp(int index, Qt::MouseButton button)
+{
+    const SetpointState state = setpointState();
+    if (const auto text = SetpointClicks::Clicked(index, button, state)) {
+        (index == 0 ? S.SetVoltText : S.SetCurrText) = *text;
+        S.DragSetPending[static_cast<std::size_t>(index)] = true;
+    }
+    if (SetpointClicks::ClickHighlights(button, state))
+        DrawSetpointDisplay(index, true);
+}
+
+void MainFrm::ClearHoverHighlights()
+{
+    m_switch.clearHover();
+    showSwitchPicture();
+    for (int i = 0; i < 2; ++i) {
+        if (ui.LcdPSetVC[static_cast<std::size_t>(i)]->foreground() != QColor(Qt::black))
+            DrawSetpointDisplay(i, false);
+    }
+}
+
+// ---------------------------------------------------------------- live log
+
+void MainFrm::TimerPVC_Timer()
+{
+    if (S.Connected) {
+        S.LogSamples.record(S.VoltReading, S.CurrReading);
+        if (ui.Option2[0]->isChecked())
+            DrawChart();
+    }
+    ui.TimerPVC->start(m_pacing.nextIntervalMs(S.SampleTime));
+}
+
+void MainFrm::DrawChart()
+{
+    const ChartRanges& ranges = m_chart.ranges();
+    LogSource source = LogSource::None;
+    if (ui.Option2[0]->isChecked())
+        source = LogSource::Live;
+    else if (ui.Option2[1]->isChecked())
+        source = LogSource::Stored;
+    ChartTraces traces;
+    const bool showing = ui.Tab1->currentIndex() == 3;
+    if (source == LogSource::Live)
+        traces = ChartGeometry::TraceSegments(S.LogSamples, S.SampleTime, ranges, showing);
+    else if (source == LogSource::Stored)
+        traces = ChartGeometry::TraceSegments(S.StoredLog, S.StoredLogSampling, ranges, showing);
+    ui.PP->setChart(ChartGeometry::GridLines(ranges), traces, ranges);
+    if (const auto text = SamplingStatus::Text(source, S.SampleTime, S.StoredLogSampling))
+        ui.setPanel(6, *text);
+}
+
+// ---------------------------------------------------------------- events
+
+void MainFrm::wireEvents()
+{
+    m_setpoints->wire();
+    m_settings->wire();
+    m_storage->wire();
+    m_dataLog->wire();
+    connect(ui.TimerGetD, &QTimer::timeout, this, &MainFrm::TimerGetD_Timer);
+    connect(ui.TimerPVC, &QTimer::timeout, this, &MainFrm::TimerPVC_Timer);
+
+    for (QWidget* w : std::initializer_list<QWidget*>{ui.ImageOnOff, ui.LcdOutput, ui.LCD, ui.Tab1,
+                                                     ui.Picture1, ui.P_Light})
+        w->installEventFilter(this);
+    for (int i = 0; i < 2; ++i) {
+        SegmentDisplay* display = ui.LcdPSetVC[static_cast<std::size_t>(i)];
+        connect(display, &SegmentDisplay::hovered, this, [this, i] { LcdPSetVC_MouseMove(i); });
+        connect(display, &SegmentDisplay::mouseReleased, this,
+                [this, i](Qt::MouseButton button) { LcdPSetVC_MouseUp(i, button); });
+    }
+    connect(ui.PP, &ChartWidget::mouseMoved, this, [this] { ClearHoverHighlights(); });
+    connect(ui.Option2[0], &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            DrawChart();
+    });
+    connect(ui.Option2[1], &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            DrawChart();
+    });
+    connect(ui.Tab1, &QTabWidget::currentChanged, this, [this](int) { Tab1_Click(); });
+}
+
+void MainFrm::Tab1_Click()
+{
+    const int tab = ui.Tab1->currentIndex();
+    const bool running = extProgramRunning();
+    ui.FGridP->setVisible(tab == 0);
+    ui.TextCycle[0]->setVisible(tab == 0);
+    ui.FGridE->setVisible(tab == 1);
+    ui.TextCycle[1]->setVisible(tab == 1);
+    ui.FGridM->setVisible(tab == 2);
+    ui.LabelCycle->setVisible(tab <= 1);
+    ui.Picture4->setVisible(tab == 3);
+
+    if (tab == 0 || tab == 1) {
+        const ProgramTable& table = tab == 0 ? *m_tableP : *m_tableE;
+        ui.CmdRunStop->setText(running ? m_captions.stop : m_captions.run);
+        const bool runnable = table.dataRows() > 0 && TableRules::RowSeconds(table, 1) > 0 && S.Connected;
+        ui.CmdRunStop->setEnabled(runnable && (tab == 1 || !running));
+        ui.CmdRS->setVisible(tab == 0);
+        if (tab == 1)
+            m_programs->PlaceOutputChecks();
+    } else if (tab == 2) {
+        ui.CmdRunStop->setText(m_captions.set);
+        const int selected = m_tableM->selectedPreset();
+        ui.CmdRunStop->setEnabled(m_tableM->dataRows() > 0 && selected >= 1 && selected <= 3
+                                  && ui.Option1[static_cast<std::size_t>(selected)]->isEnabled()
+                                  && !running && S.Connected);
+        ui.CmdRS->show();
+    } else if (tab == 3) {
+        DrawChart();
+    } else {
+        ui.Toolbar2Buttons[1]->setEnabled(false);
+        ui.Toolbar2Buttons[4]->setEnabled(false);
+    }
+    if (tab != 1)
+        m_programs->PlaceOutputChecks();
+
+    m_programs->PlacePresetSelectors();
+    if (tab == 2) {
+        for (int k = 1; k <= 3; ++k) {
+            const bool exists = m_tableM->dataRows() >= k;
+            ui.Option1[static_cast<std::size_t>(k)]->setEnabled(
+                exists && TableRules::CellNumber(*m_tableM, k, 2) <= S.UVL && S.Connected);
+        }
+        m_programs->CheckIpmTable();
+    }
+
+    ui.Picture2->setVisible(tab <= 3);
+    for (int t = 0; t < 4; ++t) {
+        ui.CmbTableName[static_cast<std::size_t>(t)]->setVisible(t == tab);
+        ui.CmbTableName[static_cast<std::size_t>(t)]->setEnabled(t == tab && !(t == 1 && running));
+        ui.TextTableD[static_cast<std::size_t>(t)]->setVisible(t == tab);
+        ui.TextTableD[static_cast<std::size_t>(t)]->setEnabled(t == tab);
+    }
+    if (tab == 3) {
+        ui.LabelTableName->setText(m_captions.logName + QStringLiteral(":"));
+        ui.LabelTableDescription->setText(m_captions.logDescription + QStringLiteral(":"));
+    } else {
+        ui.LabelTableName->setText(m_captions.tableName + QStringLiteral(":"));
+        ui.LabelTableDescription->setText(m_captions.tableDescription + QStringLiteral(":"));
+    }
+    ui.Toolbar2Buttons[2]->setEnabled(tab != 4);
+    ui.Toolbar2Buttons[5]->setEnabled(ui.Toolbar2Buttons[2]->isEnabled());
+    if (tab == 1)
+        ui.TextCycle[1]->setEnabled(ui.CmdRunStop->text() == m_captions.run);
+    UpdateStorageButtons();
+}
+
+void MainFrm::UpdateStorageButtons()
+{
+    const int tab = ui.Tab1->currentIndex();
+    if (tab < 0 || tab > 3)
+        return;
+    const QString name = ui.CmbTableName[static_cast<std::size_t>(tab)]->currentText();
+    const bool named = !name.isEmpty() && name != TableRules::kUntitled;
+    ui.Toolbar2Buttons[1]->setEnabled(named);
+    ui.Toolbar2Buttons[4]->setEnabled(named);
+    ui.Toolbar2Buttons[5]->setEnabled(ui.Toolbar2Buttons[2]->isEnabled());
+}
+
+bool MainFrm::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool onSwitch = watched == ui.ImageOnOff || watched == ui.LcdOutput;
+    if (event->type() == QEvent::MouseMove) {
+        if (onSwitch) {
+            m_switch.hover(extProgramRunning());
+            showSwitchPicture();
+        } else {
+            ClearHoverHighlights();
+        }
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        if (onSwitch && OutputSwitch::clickRequestsToggle(extProgramRunning()))
+            S.OutputTogglePending = true;
+        else if (watched == ui.P_Light)
+            ui.Option2[0]->setChecked(true);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainFrm::mouseMoveEvent(QMouseEvent* event)
+{
+    ClearHoverHighlights();
+    QMainWindow::mouseMoveEvent(event);
+}
+
+void MainFrm::Form_Activate()
+{
+    if (m_activated)
+        return;
+    m_activated = true;
+    ui.Tab1->setTabEnabled(0, false);
+    DrawSetpointDisplay(0, false);
+    DrawSetpointDisplay(1, false);
+}
+
+void MainFrm::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Form_Activate();
+    QMainWindow::changeEvent(event);
+}
+
+void MainFrm::showEvent(QShowEvent* event)
+{
+    // Without a window manager the window may never become active; being shown
+    // counts as the first activation.
+    QMainWindow::showEvent(event);
+    Form_Activate();
+}
+
+void MainFrm::closeEvent(QCloseEvent* event)
+{
+    // Closed from inside a transaction's wait: finish that exchange first, so
+    // that "ENDS" gets the line to itself.
+    if (m_link.isOpen()) {
+        event->ignore();
+        ui.TimerGetD->stop();
+        QTimer::singleShot(20, this, &QWidget::close);
+        return;
+    }
+    if (!m_shutDown) {
+        m_shutDown = true;
+        ui.TimerGetD->stop();
+        ui.TimerE->stop();
+        if (S.MaxVolt > 0)
+            DisconnectSupply();
+    }
+    event->accept();
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "app/MainFrmUi.h"
+#include "app/WindowState.h"
+#include "datalog/ChartRangeRules.h"
+#include "datalog/LogPacing.h"
+#include "device/Captions.h"
+#include "device/DeviceLink.h"
+#include "panel/OutputSwitch.h"
+#include "panel/SetpointClicks.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class Clock;
+class OvoltaDatabase;
+class ProgramTable;
+class ProgramTabs;
+class SetpointBoxes;
+class SettingsPage;
+class StorageActions;
+class DataLogTab;
+class SerialTransport;
+class Waiter;
+
+// What the window needs from outside: the serial line, the clock and the wait,
+// the data folder, and the link's timing (shortened by tests and the demo).
+struct MainFrmDeps {
+    SerialTransport& transport;
+    Clock& clock;
+    Waiter& waiter;
+    QString dataFolder;
+    LinkTiming timing = {};
+};
+
+// The one main window. It owns the controls, the shared state, the database
+// and the device link, and wires control events to the subsystem code.
+class MainFrm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainFrm(const MainFrmDeps& deps, QWidget* parent = nullptr);
+    ~MainFrm() override;
+
+    // Brings the window into its working state; false (with the database
+    // engine's message) when the database cannot be opened or created.
+    bool StartUp(QString* error);
+
+    // Device link and connection.
+    void ConnectSupply();
+    void DisconnectSupply();
+    void PollTick();
+
+    // Front panel.
+    void DrawReadingDisplay();
+    void DrawSetpointDisplay(int index, bool highlighted);
+    void ClearHoverHighlights();
+    // The output switch shows the given output state (after a program step).
+    void ShowOutputState(bool outputOn);
+    bool extProgramRunning() const;
+
+    void ApplyLanguage(int language);
+    void UpdateStorageButtons();
+
+    WindowState& state() { return S; }
+    MainFrmUi& controls() { return ui; }
+    ProgramTabs& programs() { return *m_programs; }
+    LogPacing& pacing() { return m_pacing; }
+    ChartRangeRules& chart() { return m_chart; }
+    Clock& clock() { return m_clock; }
+    void DrawChart();
+    void setStatusLimits();
+    DeviceLink& link() { return m_link; }
+    OvoltaDatabase* database() { return m_db.get(); }
+    const ChartRanges& chartRanges() const { return m_chart.ranges(); }
+    ProgramTable& tableP() { return *m_tableP; }
+    ProgramTable& tableE() { return *m_tableE; }
+    ProgramTable& tableM() { return *m_tableM; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void enumeratePorts();
+    void searchPorts();
+    void setupGrids();
+    void wireEvents();
+    void showSwitchPicture();
+    void applyChartTexts(const RangeComboTexts& texts);
+    void TimerGetD_Timer();
+    void TimerPVC_Timer();
+    void setLcdVisible(bool visible);
+    void LcdPSetVC_MouseMove(int index);
+    void LcdPSetVC_MouseUp(int index, Qt::MouseButton button);
+    void Tab1_Click();
+    void Form_Activate();
+    SetpointState setpointState() const;
+
+    SerialTransport& m_transport;
+    Clock& m_clock;
+    DeviceLink m_link;
+    QString m_dataFolder;
+    const Captions& m_captions = Captions::English();
+
+    WindowState S;
+    MainFrmUi ui;
+    std::unique_ptr<OvoltaDatabase> m_db;
+    std::unique_ptr<ProgramTable> m_tableP;
+    std::unique_ptr<ProgramTable> m_tableE;
+    std::unique_ptr<ProgramTable> m_tableM;
+    std::unique_ptr<ProgramTabs> m_programs;
+    std::unique_ptr<SetpointBoxes> m_setpoints;
+    std::unique_ptr<SettingsPage> m_settings;
+    std::unique_ptr<StorageActions> m_storage;
+    std::unique_ptr<DataLogTab> m_dataLog;
+    OutputSwitch m_switch;
+    LogPacing m_pacing;
+    ChartRangeRules m_chart;
+    bool m_pollLampOn = false;
+    bool m_activated = false;
+    bool m_shutDown = false;
+};

@@ -1,0 +1,456 @@
+#include "app/MainFrmUi.h"
+
+#include "datalog/ChartWidget.h"
+#include "panel/DisplayGeometry.h"
+#include "panel/SegmentDisplay.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename T>
+T* Named(T* widget, const QString& name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+QString Indexed(const char* name, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+QLabel* Caption(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+QTableView* Grid(const char* name, QWidget* parent)
+{
+    auto* grid = Named(new QTableView(parent), QLatin1String(name));
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setHighlightSections(false);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setAlternatingRowColors(false);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    return grid;
+}
+
+QLineEdit* FloatingEditor(const char* name, QWidget* parent)
+{
+    auto* editor = Named(new QLineEdit(parent), QLatin1String(name));
+    editor->setAlignment(Qt::AlignCenter);
+    editor->setFrame(false);
+    editor->hide();
+    return editor;
+}
+
+QComboBox* RangeCombo(const char* name, QWidget* parent)
+{
+    auto* combo = Named(new QComboBox(parent), QLatin1String(name));
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setMinimumContentsLength(6);
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    return combo;
+}
+
+QLabel* LcdLabel(const char* name, const QString& text, const QColor& colour, QWidget* parent)
+{
+    auto* label = Named(new QLabel(text, parent), QLatin1String(name));
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, colour);
+    label->setPalette(p);
+    QFont f = label->font();
+    f.setBold(true);
+    label->setFont(f);
+    return label;
+}
+
+QLabel* Picture(const char* name, QWidget* parent)
+{
+    auto* label = Named(new QLabel(parent), QLatin1String(name));
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+}  // namespace
+
+void MainFrmUi::setup(QMainWindow* window)
+{
+    auto* central = new QWidget(window);
+    window->setCentralWidget(central);
+    auto* outer = new QVBoxLayout(central);
+    outer->setContentsMargins(6, 6, 6, 2);
+    outer->setSpacing(4);
+
+    // Address, location, description and the two set-point boxes.
+    auto* top = new QGridLayout;
+    top->setHorizontalSpacing(4);
+    CmbAddr = Named(new QComboBox(central), QStringLiteral("CmbAddr"));
+    CmbAddr->setEditable(true);
+    CmbAddr->setInsertPolicy(QComboBox::NoInsert);
+    for (int i = 0; i <= 31; ++i)
+        CmbAddr->addItem(QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
+    CmbAddr->setMinimumContentsLength(3);
+    TextLocation = Named(new QLineEdit(central), QStringLiteral("TextLocation"));
+    TextEngineryD = Named(new QLineEdit(central), QStringLiteral("TextEngineryD"));
+    top->addWidget(Caption(QStringLiteral("Address :"), central), 0, 0);
+    top->addWidget(CmbAddr, 0, 1);
+    top->addWidget(Caption(QStringLiteral("Location :"), central), 0, 2);
+    top->addWidget(TextLocation, 0, 3);
+    top->addWidget(Caption(QStringLiteral("Description :"), central), 0, 4);
+    top->addWidget(TextEngineryD, 0, 5);
+
+    ToolbarSetVolt = Named(new QToolBar(central), QStringLiteral("ToolbarSetVolt"));
+    SetVoltAction = ToolbarSetVolt->addAction(QStringLiteral("Set"));
+    SetVoltAction->setObjectName(QStringLiteral("ToolbarSetVolt.Button"));
+    SetVoltAction->setToolTip(QStringLiteral("Send the voltage set-point"));
+    ToolbarSetCurr = Named(new QToolBar(central), QStringLiteral("ToolbarSetCurr"));
+    SetCurrAction = ToolbarSetCurr->addAction(QStringLiteral("Set"));
+    SetCurrAction->setObjectName(QStringLiteral("ToolbarSetCurr.Button"));
+    SetCurrAction->setToolTip(QStringLiteral("Send the current set-point"));
+    const char* setpointCaptions[2] = {"Voltage :", "Current :"};
+    QToolBar* setpointBars[2] = {ToolbarSetVolt, ToolbarSetCurr};
+    auto* setpoints = new QHBoxLayout;
+    for (int i = 0; i < 2; ++i) {
+        TextSetVC[i] = Named(new QLineEdit(central), Indexed("TextSetVC", i));
+        TextSetVC[i]->setMaximumWidth(90);
+        setpointBars[i]->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        setpointBars[i]->setIconSize(QSize(16, 16));
+        setpoints->addWidget(Caption(QLatin1String(setpointCaptions[i]), central));
+        setpoints->addWidget(TextSetVC[i]);
+        setpoints->addWidget(setpointBars[i]);
+        setpoints->addSpacing(12);
+    }
+    setpoints->addStretch();
+    top->addLayout(setpoints, 1, 0, 1, 6);
+    top->setColumnStretch(3, 1);
+    top->setColumnStretch(5, 2);
+    outer->addLayout(top);
+
+    auto* body = new QHBoxLayout;
+    body->setSpacing(6);
+    outer->addLayout(body, 1);
+
+    // Front panel: the readings, the set-points, the labels and the switch.
+    auto* left = new QVBoxLayout;
+    body->addLayout(left);
+    LCD = Named(new QFrame(central), QStringLiteral("LCD"));
+    LCD->setFrameShape(QFrame::Panel);
+    LCD->setFrameShadow(QFrame::Sunken);
+    LCD->setAutoFillBackground(true);
+    {
+        QPalette p = LCD->palette();
+        p.setColor(QPalette::Window, QColor(192, 192, 192));
+        LCD->setPalette(p);
+    }
+    LCD->setMouseTracking(true);
+    auto* lcd = new QGridLayout(LCD);
+    lcd->setContentsMargins(8, 8, 8, 8);
+    lcd->setSpacing(3);
+    PD = Named(new SegmentDisplay(kPD.userSpace, LCD), QStringLiteral("PD"));
+    PD->setForeground(QColor(0, 112, 0));
+    PD->setMinimumSize(136, 200);
+    lcd->addWidget(PD, 0, 0, 3, 2);
+    const QColor darkGreen(0, 112, 0);
+    auto* unitV = LcdLabel("LcdUnitV", QStringLiteral("V"), darkGreen, LCD);
+    auto* unitA = LcdLabel("LcdUnitA", QStringLiteral("A"), darkGreen, LCD);
+    auto* unitW = LcdLabel("LcdUnitW", QStringLiteral("W"), darkGreen, LCD);
+    lcd->addWidget(unitV, 0, 2, Qt::AlignBottom);
+    lcd->addWidget(unitA, 1, 2, Qt::AlignBottom);
+    lcd->addWidget(unitW, 2, 2, Qt::AlignBottom);
+
+    LcdMd[0] = LcdLabel("LcdMd(0)", QStringLiteral("V - const"), darkGreen, LCD);
+    LcdMd[1] = LcdLabel("LcdMd(1)", QStringLiteral("I - const"), darkGreen, LCD);
+    lcd->addWidget(LcdMd[0], 3, 0);
+    lcd->addWidget(LcdMd[1], 3, 1);
+    LcdSetting = LcdLabel("LcdSetting", QStringLiteral("(SETTING)"), QColor(64, 64, 64), LCD);
+    lcd->addWidget(LcdSetting, 4, 0, 1, 3);
+    for (int i = 0; i < 2; ++i) {
+        LcdPSetVC[i] = Named(new SegmentDisplay(kLcdPSetVC.userSpace, LCD),
+                             Indexed("LcdPSetVC", i));
+        LcdPSetVC[i]->setMinimumSize(63, 28);
+        lcd->addWidget(LcdPSetVC[i], 5, i);
+    }
+    LcdPSetVC[0]->setToolTip(QStringLiteral("Left Click +0.1 , Right Click -0.1"));
+    LcdPSetVC[1]->setToolTip(QStringLiteral("Left Click +0.01 , Right Click -0.01"));
+
+    auto* lamps = new QHBoxLayout;
+    LcdOutput = LcdLabel("LcdOutput", QStringLiteral("OUTPUT"), Qt::black, LCD);
+    ImageOnOff = Picture("ImageOnOff", LCD);
+    ImageOnOff->setMouseTracking(true);
+    LcdOutput->setMouseTracking(true);
+    LcdRemote = LcdLabel("LcdRemote", QStringLiteral("REMOTE"), Qt::black, LCD);
+    ImageLock = Picture("ImageLock", LCD);
+    ImageConent = Picture("ImageConent", LCD);
+    P_Light = Picture("P_Light", LCD);
+    lamps->addWidget(LcdOutput);
+    lamps->addWidget(ImageOnOff);
+    lamps->addStretch();
+    lamps->addWidget(LcdRemote);
+    lamps->addWidget(ImageConent);
+    lamps->addWidget(ImageLock);
+    lamps->addWidget(P_Light);
+    lcd->addLayout(lamps, 6, 0, 1, 3);
+    LcdTimer = LcdLabel("LcdTimer", QStringLiteral("Timer  02:34"), QColor(64, 64, 64), LCD);
+    lcd->addWidget(LcdTimer, 7, 0, 1, 3);
+    LcdRemote->hide();
+    ImageConent->hide();
+    left->addWidget(LCD);
+
+    Picture3 = Named(new QWidget(central), QStringLiteral("Picture3"));
+    auto* buttons = new QGridLayout(Picture3);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    CmdRS = Named(new QPushButton(QStringLiteral("Read Fro PS"), Picture3), QStringLiteral("CmdRS"));
+    CmdSS = Named(new QPushButton(QStringLiteral("Save To PS"), Picture3), QStringLiteral("CmdSS"));
+    CmdCT = Named(new QPushButton(QStringLiteral("Clear Table"), Picture3), QStringLiteral("CmdCT"));
+    CmdRunStop = Named(new QPushButton(QStringLiteral("Run"), Picture3), QStringLiteral("CmdRunStop"));
+    buttons->addWidget(CmdRS, 0, 0);
+    buttons->addWidget(CmdSS, 0, 1);
+    buttons->addWidget(CmdCT, 1, 0);
+    buttons->addWidget(CmdRunStop, 1, 1);
+    left->addWidget(Picture3);
+    left->addStretch();
+
+    // The tabs, with the table name panel and the chart ranges under them.
+    auto* right = new QVBoxLayout;
+    body->addLayout(right, 1);
+    Tab1 = Named(new QTabWidget(central), QStringLiteral("Tab1"));
+    right->addWidget(Tab1, 1);
+
+    auto* pageP = new QWidget;
+    auto* pageE = new QWidget;
+    auto* pageM = new QWidget;
+    auto* pageLog = new QWidget;
+    auto* pageSetting = new QWidget;
+    Tab1->addTab(pageP, QStringLiteral("Internal Timed Program"));
+    Tab1->addTab(pageE, QStringLiteral("External Timed Program"));
+    Tab1->addTab(pageM, QStringLiteral("Internal Preset Memory"));
+    Tab1->addTab(pageLog, QStringLiteral("Data Log"));
+    Tab1->addTab(pageSetting, QStringLiteral("Setting"));
+
+    FGridP = Grid("FGridP", pageP);
+    FGridE = Grid("FGridE", pageE);
+    FGridM = Grid("FGridM", pageM);
+    for (auto [page, grid] : {std::pair{pageP, FGridP}, {pageE, FGridE}, {pageM, FGridM}}) {
+        auto* layout = new QVBoxLayout(page);
+        layout->setContentsMargins(2, 2, 2, 2);
+        layout->addWidget(grid);
+    }
+    TextP = FloatingEditor("TextP", FGridP->viewport());
+    TextE = FloatingEditor("TextE", FGridE->viewport());
+    TextM = FloatingEditor("TextM", FGridM->viewport());
+    for (int k = 0; k <= 20; ++k) {
+        OutputCK[k] = Named(new QCheckBox(FGridE->viewport()), Indexed("OutputCK", k));
+        OutputCK[k]->setChecked(true);
+        OutputCK[k]->hide();
+    }
+    for (int k = 0; k <= 9; ++k) {
+        Option1[k] = Named(new QRadioButton(FGridM->viewport()), Indexed("Option1", k));
+        Option1[k]->hide();
+    }
+    for (int k = 0; k <= 5; ++k) {
+        Label9[k] = Named(new QLabel(pageM), Indexed("Label9", k));
+        Label9[k]->hide();
+    }
+
+    // Data log: the chart with its scale labels and the source choice.
+    auto* logLayout = new QGridLayout(pageLog);
+    logLayout->setContentsMargins(2, 2, 2, 2);
+    logLayout->setSpacing(2);
+    Picture1 = Named(new QWidget(pageLog), QStringLiteral("Picture1"));
+    auto* chart = new QGridLayout(Picture1);
+    chart->setContentsMargins(0, 0, 0, 0);
+    chart->setSpacing(2);
+    PP = Named(new ChartWidget(Picture1), QStringLiteral("PP"));
+    auto scaleLabel = [&](const char* name, int k, const QColor& colour) {
+        auto* label = Named(new QLabel(Picture1), Indexed(name, k));
+        QPalette p = label->palette();
+        p.setColor(QPalette::WindowText, colour);
+        label->setPalette(p);
+        return label;
+    };
+    auto* scaleV = new QVBoxLayout;
+    auto* scaleCW = new QVBoxLayout;
+    for (int k = 2; k >= 0; --k) {
+        PLabV[k] = scaleLabel("PLabV", k, QColor(160, 160, 0));
+        PLabC[k] = scaleLabel("PLabC", k, QColor(255, 0, 0));
+        PLabW[k] = scaleLabel("PLabW", k, QColor(0, 160, 0));
+        scaleV->addWidget(PLabV[k], 0, Qt::AlignRight);
+        auto* cw = new QHBoxLayout;
+        cw->addWidget(PLabC[k]);
+        cw->addWidget(PLabW[k]);
+        scaleCW->addLayout(cw);
+        if (k > 0) {
+            scaleV->addStretch();
+            scaleCW->addStretch();
+        }
+    }
+    auto* scaleT = new QHBoxLayout;
+    for (int k = 2; k >= 0; --k) {
+        PLabT[k] = scaleLabel("PLabT", k, QColor(96, 96, 96));
+        scaleT->addWidget(PLabT[k]);
+        if (k > 0)
+            scaleT->addStretch();
+    }
+    chart->addLayout(scaleV, 0, 0);
+    chart->addWidget(PP, 0, 1);
+    chart->addLayout(scaleCW, 0, 2);
+    chart->addLayout(scaleT, 1, 1);
+    chart->setColumnStretch(1, 1);
+    chart->setRowStretch(0, 1);
+    logLayout->addWidget(Picture1, 0, 0, 1, 3);
+    Option2[0] = Named(new QRadioButton(QStringLiteral("Now"), pageLog), QStringLiteral("Option2(0)"));
+    Option2[1] = Named(new QRadioButton(QStringLiteral("Log"), pageLog), QStringLiteral("Option2(1)"));
+    Option2[0]->setChecked(true);
+    Option2[1]->setEnabled(false);
+    logLayout->addWidget(Option2[0], 1, 0);
+    logLayout->addWidget(Option2[1], 1, 1);
+    logLayout->setColumnStretch(2, 1);
+    logLayout->setRowStretch(0, 1);
+
+    // Setting tab.
+    auto* settings = new QGridLayout(pageSetting);
+    Label1 = Named(new QLabel(QStringLiteral("COMM Port :"), pageSetting), QStringLiteral("Label1"));
+    CboPort = Named(new QComboBox(pageSetting), QStringLiteral("CboPort"));
+    CboAS = Named(new QComboBox(pageSetting), QStringLiteral("CboAS"));
+    TextUVL = Named(new QLineEdit(pageSetting), QStringLiteral("TextUVL"));
+    TextUCL = Named(new QLineEdit(pageSetting), QStringLiteral("TextUCL"));
+    CmdDefault = Named(new QPushButton(QStringLiteral("Default"), pageSetting), QStringLiteral("CmdDefault"));
+    CmdOK = Named(new QPushButton(QStringLiteral("OK"), pageSetting), QStringLiteral("CmdOK"));
+    PictureBtmp = Picture("PictureBtmp", pageSetting);
+    settings->addWidget(Label1, 0, 0);
+    settings->addWidget(CboPort, 0, 1);
+    settings->addWidget(new QLabel(QStringLiteral("Data Log Sampling Time :"), pageSetting), 1, 0);
+    settings->addWidget(CboAS, 1, 1);
+    settings->addWidget(new QLabel(QStringLiteral("Voltage Upper Limit (UVL) Setting :"), pageSetting), 2, 0);
+    settings->addWidget(TextUVL, 2, 1);
+    settings->addWidget(new QLabel(QStringLiteral("Current Upper Limit (UCL) Setting :"), pageSetting), 3, 0);
+    settings->addWidget(TextUCL, 3, 1);
+    auto* settingButtons = new QHBoxLayout;
+    settingButtons->addStretch();
+    settingButtons->addWidget(CmdDefault);
+    settingButtons->addWidget(CmdOK);
+    settings->addLayout(settingButtons, 4, 0, 1, 2);
+    settings->addWidget(PictureBtmp, 0, 2, 5, 1);
+    settings->setColumnStretch(2, 1);
+    settings->setRowStretch(5, 1);
+
+    // Table name and description, the cycle count and the storage tool bar.
+    Picture2 = Named(new QWidget(central), QStringLiteral("Picture2"));
+    auto* names = new QGridLayout(Picture2);
+    names->setContentsMargins(0, 0, 0, 0);
+    names->setHorizontalSpacing(4);
+    names->setVerticalSpacing(2);
+    LabelTableName = Named(new QLabel(QStringLiteral("Table Name :"), Picture2), QStringLiteral("LabelTableName"));
+    LabelTableDescription = Named(new QLabel(QStringLiteral("Table Description"), Picture2),
+                                  QStringLiteral("LabelTableDescription"));
+    LabelCycle = Named(new QLabel(QStringLiteral("Running Cycle :"), Picture2), QStringLiteral("LabelCycle"));
+    names->addWidget(LabelTableName, 0, 0);
+    names->addWidget(LabelTableDescription, 1, 0);
+    for (int t = 0; t < 4; ++t) {
+        CmbTableName[t] = Named(new QComboBox(Picture2), Indexed("CmbTableName", t));
+        CmbTableName[t]->setEditable(true);
+        CmbTableName[t]->setInsertPolicy(QComboBox::NoInsert);
+        CmbTableName[t]->addItem(QStringLiteral("(Untitle)"));
+        CmbTableName[t]->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        // One name box and one description box per tab, all at one place.
+        names->addWidget(CmbTableName[t], 0, 1);
+        TextTableD[t] = Named(new QLineEdit(Picture2), Indexed("TextTableD", t));
+        names->addWidget(TextTableD[t], 1, 1, 1, 4);
+    }
+    names->addWidget(LabelCycle, 0, 2);
+    for (int i = 0; i < 2; ++i) {
+        TextCycle[i] = Named(new QLineEdit(QStringLiteral("1"), Picture2), Indexed("TextCycle", i));
+        TextCycle[i]->setMaximumWidth(50);
+        names->addWidget(TextCycle[i], 0, 3);
+    }
+    Toolbar2 = Named(new QToolBar(Picture2), QStringLiteral("Toolbar2"));
+    Toolbar2->setIconSize(QSize(20, 20));
+    const QStyle::StandardPixmap icons[6] = {
+        QStyle::SP_CustomBase,         QStyle::SP_DialogSaveButton, QStyle::SP_DriveFDIcon,
+        QStyle::SP_DialogOpenButton,   QStyle::SP_TrashIcon,        QStyle::SP_FileDialogDetailedView};
+    const char* toolbarTexts[6] = {"", "Save", "Export", "Import", "Delete", "Print"};
+    for (int i = 1; i <= 5; ++i) {
+        Toolbar2Buttons[i] = Toolbar2->addAction(Toolbar2->style()->standardIcon(icons[i]),
+                                                 QLatin1String(toolbarTexts[i]));
+        Toolbar2Buttons[i]->setObjectName(Indexed("Toolbar2.Buttons", i));
+    }
+    names->addWidget(Toolbar2, 0, 4);
+    names->setColumnStretch(1, 1);
+    right->addWidget(Picture2);
+
+    Picture4 = Named(new QWidget(central), QStringLiteral("Picture4"));
+    auto* ranges = new QGridLayout(Picture4);
+    ranges->setContentsMargins(0, 0, 0, 0);
+    ranges->setHorizontalSpacing(4);
+    ranges->setVerticalSpacing(2);
+    struct Range {
+        QComboBox** combo;
+        const char* name;
+        const char* caption;
+        int row, column;
+    };
+    const Range rangeBoxes[] = {
+        {&CmbVMax, "CmbVMax", "V.Max:", 0, 0}, {&CmbVMin, "CmbVMin", "V.Min:", 1, 0},
+        {&CmbCMax, "CmbCMax", "C.Max:", 0, 1}, {&CmbCMin, "CmbCMin", "C.Min:", 1, 1},
+        {&CmbWMax, "CmbWMax", "W.Max:", 0, 2}, {&CmbWMin, "CmbWMin", "W.Min:", 1, 2},
+        {&CmbTMin, "CmbTMin", "T.Min:", 0, 3}, {&CmbTLen, "CmbTLen", "T.Len:", 1, 3},
+    };
+    for (const Range& r : rangeBoxes) {
+        *r.combo = RangeCombo(r.name, Picture4);
+        ranges->addWidget(Caption(QLatin1String(r.caption), Picture4), r.row, 2 * r.column);
+        ranges->addWidget(*r.combo, r.row, 2 * r.column + 1);
+    }
+    Picture4->hide();
+    right->addWidget(Picture4);
+
+    StatusBar1 = Named(new QStatusBar(window), QStringLiteral("StatusBar1"));
+    window->setStatusBar(StatusBar1);
+    StatusBar1->setSizeGripEnabled(true);
+    for (int k = 1; k <= 8; ++k) {
+        Panels[k] = Named(new QLabel(StatusBar1), QStringLiteral("StatusBar1.Panels(%1)").arg(k));
+        Panels[k]->setFrameShape(QFrame::Panel);
+        Panels[k]->setFrameShadow(QFrame::Sunken);
+        StatusBar1->addWidget(Panels[k], k == 3 ? 2 : (k == 7 ? 1 : 0));
+    }
+    Panels[2]->setText(QStringLiteral("Location : "));
+    Panels[3]->setText(QStringLiteral("Power Supply Description :"));
+
+    TimerGetD = Named(new QTimer(window), QStringLiteral("TimerGetD"));
+    TimerGetD->setInterval(800);
+    TimerE = Named(new QTimer(window), QStringLiteral("TimerE"));
+    TimerE->setSingleShot(false);
+    TimerPVC = Named(new QTimer(window), QStringLiteral("TimerPVC"));
+    TimerPVC->setSingleShot(true);
+    TimerPVC->setInterval(5000);
+}
+
+void MainFrmUi::setPanel(int k, const QString& text)
+{
+    if (k >= 1 && k <= 8)
+        Panels[k]->setText(text);
+}

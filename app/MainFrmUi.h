@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QList>
+#include <array>
+
+class ChartWidget;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMainWindow;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class QTabWidget;
+class QTableView;
+class QTimer;
+class QToolBar;
+class QWidget;
+class SegmentDisplay;
+
+// Every control of the main window, created with its name (objectName) and
+// place. The window and the subsystem classes reach the controls through it.
+struct MainFrmUi {
+    // Above the tabs.
+    QComboBox* CmbAddr = nullptr;
+    QLineEdit* TextLocation = nullptr;
+    QLineEdit* TextEngineryD = nullptr;
+    std::array<QLineEdit*, 2> TextSetVC{};
+    QToolBar* ToolbarSetVolt = nullptr;
+    QToolBar* ToolbarSetCurr = nullptr;
+    QAction* SetVoltAction = nullptr;
+    QAction* SetCurrAction = nullptr;
+
+    // The front panel.
+    QFrame* LCD = nullptr;
+    SegmentDisplay* PD = nullptr;
+    std::array<SegmentDisplay*, 2> LcdPSetVC{};
+    QLabel* LcdSetting = nullptr;
+    std::array<QLabel*, 2> LcdMd{};
+    QLabel* LcdOutput = nullptr;
+    QLabel* ImageOnOff = nullptr;
+    QLabel* LcdRemote = nullptr;
+    QLabel* ImageLock = nullptr;
+    QLabel* ImageConent = nullptr;
+    QLabel* LcdTimer = nullptr;
+    QLabel* P_Light = nullptr;
+
+    // Buttons under the front panel.
+    QWidget* Picture3 = nullptr;
+    QPushButton* CmdRS = nullptr;
+    QPushButton* CmdSS = nullptr;
+    QPushButton* CmdCT = nullptr;
+    QPushButton* CmdRunStop = nullptr;
+
+    QTabWidget* Tab1 = nullptr;
+    // Tab 0 to 2: the program tables and their floating editors.
+    QTableView* FGridP = nullptr;
+    QTableView* FGridE = nullptr;
+    QTableView* FGridM = nullptr;
+    QLineEdit* TextP = nullptr;
+    QLineEdit* TextE = nullptr;
+    QLineEdit* TextM = nullptr;
+    std::array<QCheckBox*, 21> OutputCK{};  // 0 is the hidden template
+    std::array<QRadioButton*, 10> Option1{};
+    std::array<QLabel*, 6> Label9{};
+
+    // Tab 3: the chart.
+    QWidget* Picture1 = nullptr;
+    ChartWidget* PP = nullptr;
+    std::array<QRadioButton*, 2> Option2{};
+    std::array<QLabel*, 3> PLabV{};
+    std::array<QLabel*, 3> PLabC{};
+    std::array<QLabel*, 3> PLabW{};
+    std::array<QLabel*, 3> PLabT{};
+
+    // Tab 4: settings.
+    QLabel* Label1 = nullptr;
+    QComboBox* CboPort = nullptr;
+    QComboBox* CboAS = nullptr;
+    QLineEdit* TextUVL = nullptr;
+    QLineEdit* TextUCL = nullptr;
+    QPushButton* CmdDefault = nullptr;
+    QPushButton* CmdOK = nullptr;
+    QLabel* PictureBtmp = nullptr;
+
+    // Table name panel under the tabs.
+    QWidget* Picture2 = nullptr;
+    QLabel* LabelTableName = nullptr;
+    QLabel* LabelTableDescription = nullptr;
+    QLabel* LabelCycle = nullptr;
+    std::array<QComboBox*, 4> CmbTableName{};
+    std::array<QLineEdit*, 4> TextTableD{};
+    std::array<QLineEdit*, 2> TextCycle{};
+    QToolBar* Toolbar2 = nullptr;
+    std::array<QAction*, 6> Toolbar2Buttons{};  // 1 to 5; 0 unused
+
+    // Chart range panel (tab 3 only).
+    QWidget* Picture4 = nullptr;
+    QComboBox* CmbVMax = nullptr;
+    QComboBox* CmbVMin = nullptr;
+    QComboBox* CmbCMax = nullptr;
+    QComboBox* CmbCMin = nullptr;
+    QComboBox* CmbWMax = nullptr;
+    QComboBox* CmbWMin = nullptr;
+    QComboBox* CmbTMin = nullptr;
+    QComboBox* CmbTLen = nullptr;
+
+    QStatusBar* StatusBar1 = nullptr;
+    std::array<QLabel*, 9> Panels{};  // 1 to 8; 0 unused
+
+    QTimer* TimerGetD = nullptr;
+    QTimer* TimerE = nullptr;
+    QTimer* TimerPVC = nullptr;
+
+    // Creates the controls inside window.
+    void setup(QMainWindow* window);
+    // Status bar panel k (1 to 8).
+    void setPanel(int k, const QString& text);
+};
