@@ -36,10 +36,16 @@ QString NotANumber(const QString& title, const QString& field, const QString& wh
 }
 
 // Reads the kind tag and the description line; false when the import stops.
+const QString kEmptyFile = QStringLiteral("The file is empty.");
+
 template <typename Import>
 bool ReadHead(CsvFieldReader& reader, const QString& tag, TableKind kind, Import& import,
     QString& description)
 {
+    if (reader.atEnd()) {
+        import.error = kEmptyFile;
+        return false;
+    }
     if (reader.next() != tag) {
         import.wrongKind = true;
         import.error = StorageMessages::NotKindFile(kind);
@@ -162,6 +168,10 @@ CsvImporter::LogImport CsvImporter::ImportLog(const QByteArray& bytes)
     import.samples.volts.fill(LogSamples::kEndMark);
     import.samples.amps.fill(LogSamples::kEndMark);
     CsvFieldReader reader(CsvFieldReader::Decode(bytes));
+    if (reader.atEnd()) {
+        import.error = kEmptyFile;
+        return import;
+    }
     if (reader.next() != QLatin1String("Type:LOG")) {
         import.wrongKind = true;
         import.error = StorageMessages::NotKindFile(TableKind::DataLog);

@@ -64,6 +64,6 @@ DataFolder::Choice DataFolder::Resolve(
 
 DataFolder::Choice DataFolder::Resolve(const QStringList& arguments, const QString& programDir)
 {
-    return Resolve(arguments, programDir,
-                   QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    return Resolve(
+        arguments, programDir, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }

@@ -15,10 +15,10 @@ TEST(DataFolderTest, ChoosesOverrideThenProgramFolderThenAppData)
         QString expected;
     };
     const Case cases[] = {
-        {"override wins", {"/data", "/prog", true, true, "/app"}, "/data"},
-        {"database beside the program", {"", "/prog", true, false, "/app"}, "/prog"},
-        {"writable program folder", {"", "/prog", false, true, "/app"}, "/prog"},
-        {"read-only program folder", {"", "/prog", false, false, "/app"}, "/app"},
+        { "override wins", { "/data", "/prog", true, true, "/app" }, "/data" },
+        { "database beside the program", { "", "/prog", true, false, "/app" }, "/prog" },
+        { "writable program folder", { "", "/prog", false, true, "/app" }, "/prog" },
+        { "read-only program folder", { "", "/prog", false, false, "/app" }, "/app" },
     };
     for (const Case& c : cases)
         EXPECT_EQ(DataFolder::Choose(c.facts), c.expected) << c.what;
@@ -32,15 +32,15 @@ TEST(DataFolderTest, ReadsTheDataDirOption)
         bool error;
     };
     const Case cases[] = {
-        {{"ovolta-panel"}, "", false},
-        {{"ovolta-panel", "--data-dir", "/d x"}, "/d x", false},
-        {{"ovolta-panel", "--data-dir=/e"}, "/e", false},
-        {{"ovolta-panel", "--other", "--data-dir", "/f"}, "/f", false},
-        {{"ovolta-panel", "--data-dir"}, "", true},
-        {{"ovolta-panel", "--data-dir", ""}, "", true},
-        {{"ovolta-panel", "--data-dir="}, "", true},
+        { { "ovolta-panel" }, "", false },
+        { { "ovolta-panel", "--data-dir", "/d x" }, "/d x", false },
+        { { "ovolta-panel", "--data-dir=/e" }, "/e", false },
+        { { "ovolta-panel", "--other", "--data-dir", "/f" }, "/f", false },
+        { { "ovolta-panel", "--data-dir" }, "", true },
+        { { "ovolta-panel", "--data-dir", "" }, "", true },
+        { { "ovolta-panel", "--data-dir=" }, "", true },
         // The program's own name is not an option.
-        {{"--data-dir"}, "", false},
+        { { "--data-dir" }, "", false },
     };
     for (const Case& c : cases) {
         const DataFolder::Choice choice = DataFolder::OverrideFromArguments(c.arguments);
@@ -54,7 +54,7 @@ TEST(DataFolderTest, ResolveCreatesTheChosenFolder)
     QTemporaryDir dir;
     const QString wanted = QDir(dir.path()).filePath("a/b");
     const DataFolder::Choice choice = DataFolder::Resolve(
-        {"ovolta-panel", "--data-dir", wanted}, dir.path(), QDir(dir.path()).filePath("app"));
+        { "ovolta-panel", "--data-dir", wanted }, dir.path(), QDir(dir.path()).filePath("app"));
     EXPECT_EQ(choice.error, QString());
     EXPECT_EQ(choice.folder, wanted);
     EXPECT_TRUE(QFileInfo(wanted).isDir());
@@ -66,8 +66,8 @@ TEST(DataFolderTest, ResolveKeepsTheProgramFolderThatHoldsTheDatabase)
     QFile file(QDir(dir.path()).filePath("Ovolta.DB"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    const DataFolder::Choice choice =
-        DataFolder::Resolve({"ovolta-panel"}, dir.path(), QDir(dir.path()).filePath("app"));
+    const DataFolder::Choice choice
+        = DataFolder::Resolve({ "ovolta-panel" }, dir.path(), QDir(dir.path()).filePath("app"));
     EXPECT_EQ(choice.folder, dir.path());
 }
 
@@ -78,8 +78,8 @@ TEST(DataFolderTest, ResolveReportsAFolderThatCannotBeMade)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const DataFolder::Choice choice = DataFolder::Resolve(
-        {"ovolta-panel", "--data-dir", QDir(dir.path()).filePath("file/sub")}, dir.path(), "");
+        { "ovolta-panel", "--data-dir", QDir(dir.path()).filePath("file/sub") }, dir.path(), "");
     EXPECT_FALSE(choice.error.isEmpty());
 }
 
-}  // namespace
+} // namespace

@@ -40,21 +40,21 @@ TEST_F(OvoltaDatabaseTest, FirstStartCreatesSystemTablesWithDefaultRows)
     auto db = open();
     ASSERT_TRUE(db);
     EXPECT_TRUE(QFile::exists(dbPath()));
-    EXPECT_EQ(db->sql().tableNames(), QStringList({"SYS", "MultiPS", "DescriptionT"}));
+    EXPECT_EQ(db->sql().tableNames(), QStringList({ "SYS", "MultiPS", "DescriptionT" }));
     EXPECT_EQ(db->storeLanguage(OvoltaDatabase::kLanguageEnglish), QString());
     EXPECT_EQ(Column(db->sql(), "SELECT Object || '=' || Property FROM SYS ORDER BY rowid"),
-              QStringList({"CommPort=1", "ThumbnailW=35", "ThumbnailH=26", "ShowTandL=1",
-                           "Scale43=N", "Language=0"}));
+        QStringList({ "CommPort=1", "ThumbnailW=35", "ThumbnailH=26", "ShowTandL=1", "Scale43=N",
+            "Language=0" }));
     QStringList addresses;
     for (int i = 0; i < 32; ++i)
         addresses << QString::asprintf("%02d", i);
     EXPECT_EQ(Column(db->sql(), "SELECT AddressID FROM MultiPS ORDER BY rowid"), addresses);
     EXPECT_EQ(Column(db->sql(),
-                     "SELECT DISTINCT MaxV||','||MinV||','||MaxC||','||MinC||','||MaxW||','||MinW"
-                     "||','||MaxT||','||MinT||','||ifnull(Location,'N')||ifnull(Connect,'N')"
-                     "||ifnull(Visible,'N')||ifnull(Description,'N') FROM MultiPS"),
-              QStringList({"40.0,0.0,10.0,0.0,200,0,180,0,NNNN"}));
-    EXPECT_EQ(Column(db->sql(), "SELECT count(*) FROM DescriptionT"), QStringList({"0"}));
+                  "SELECT DISTINCT MaxV||','||MinV||','||MaxC||','||MinC||','||MaxW||','||MinW"
+                  "||','||MaxT||','||MinT||','||ifnull(Location,'N')||ifnull(Connect,'N')"
+                  "||ifnull(Visible,'N')||ifnull(Description,'N') FROM MultiPS"),
+        QStringList({ "40.0,0.0,10.0,0.0,200,0,180,0,NNNN" }));
+    EXPECT_EQ(Column(db->sql(), "SELECT count(*) FROM DescriptionT"), QStringList({ "0" }));
 }
 
 TEST_F(OvoltaDatabaseTest, SchemaKeepsFieldOrderTypesAndSizes)
@@ -63,30 +63,17 @@ TEST_F(OvoltaDatabaseTest, SchemaKeepsFieldOrderTypesAndSizes)
     ASSERT_TRUE(db);
     using Columns = QList<std::pair<QString, QString>>;
     EXPECT_EQ(db->sql().columns("SYS"),
-              Columns({{"Object", "VARCHAR(30)"}, {"Property", "VARCHAR(30)"}}));
+        Columns({ { "Object", "VARCHAR(30)" }, { "Property", "VARCHAR(30)" } }));
     EXPECT_EQ(db->sql().columns("MultiPS"),
-              Columns({{"AddressID", "VARCHAR(4)"},
-                       {"Location", "VARCHAR(20)"},
-                       {"Connect", "BOOLEAN"},
-                       {"Visible", "BOOLEAN"},
-                       {"MaxV", "REAL"},
-                       {"MinV", "REAL"},
-                       {"MaxC", "REAL"},
-                       {"MinC", "REAL"},
-                       {"MaxW", "INTEGER"},
-                       {"MinW", "INTEGER"},
-                       {"MaxT", "INTEGER"},
-                       {"MinT", "INTEGER"},
-                       {"Description", "VARCHAR(255)"}}));
+        Columns({ { "AddressID", "VARCHAR(4)" }, { "Location", "VARCHAR(20)" },
+            { "Connect", "BOOLEAN" }, { "Visible", "BOOLEAN" }, { "MaxV", "REAL" },
+            { "MinV", "REAL" }, { "MaxC", "REAL" }, { "MinC", "REAL" }, { "MaxW", "INTEGER" },
+            { "MinW", "INTEGER" }, { "MaxT", "INTEGER" }, { "MinT", "INTEGER" },
+            { "Description", "VARCHAR(255)" } }));
     EXPECT_EQ(db->sql().columns("DescriptionT"),
-              Columns({{"TableName", "VARCHAR(50)"},
-                       {"TableType", "VARCHAR(8)"},
-                       {"Address", "VARCHAR(8)"},
-                       {"Location", "VARCHAR(20)"},
-                       {"Sampling", "INTEGER"},
-                       {"Date", "DATETIME"},
-                       {"Time", "DATETIME"},
-                       {"Description", "VARCHAR(255)"}}));
+        Columns({ { "TableName", "VARCHAR(50)" }, { "TableType", "VARCHAR(8)" },
+            { "Address", "VARCHAR(8)" }, { "Location", "VARCHAR(20)" }, { "Sampling", "INTEGER" },
+            { "Date", "DATETIME" }, { "Time", "DATETIME" }, { "Description", "VARCHAR(255)" } }));
     EXPECT_EQ(db->declaredSize("MultiPS", "Location"), 20);
     EXPECT_EQ(db->declaredSize("MultiPS", "Description"), 255);
     EXPECT_EQ(db->declaredSize("MultiPS", "MaxV"), std::nullopt);
@@ -103,7 +90,7 @@ TEST_F(OvoltaDatabaseTest, ReopeningKeepsStoredSettings)
     auto db = open();
     ASSERT_TRUE(db);
     EXPECT_EQ(db->CommPort(), 7);
-    EXPECT_EQ(Column(db->sql(), "SELECT count(*) FROM SYS"), QStringList({"5"}));
+    EXPECT_EQ(Column(db->sql(), "SELECT count(*) FROM SYS"), QStringList({ "5" }));
 }
 
 TEST_F(OvoltaDatabaseTest, MissingMultiPsIsAddedAndOthersLeftAlone)
@@ -118,10 +105,10 @@ TEST_F(OvoltaDatabaseTest, MissingMultiPsIsAddedAndOthersLeftAlone)
     }
     auto db = open();
     ASSERT_TRUE(db);
-    EXPECT_EQ(db->sql().tableNames(), QStringList({"SYS", "DescriptionT", "MultiPS"}));
-    EXPECT_EQ(Column(db->sql(), "SELECT count(*) FROM MultiPS"), QStringList({"32"}));
-    EXPECT_EQ(Column(db->sql(), "SELECT count(*) FROM SYS"), QStringList({"6"}));
-    EXPECT_EQ(Column(db->sql(), "SELECT TableName FROM DescriptionT"), QStringList({"E_keep"}));
+    EXPECT_EQ(db->sql().tableNames(), QStringList({ "SYS", "DescriptionT", "MultiPS" }));
+    EXPECT_EQ(Column(db->sql(), "SELECT count(*) FROM MultiPS"), QStringList({ "32" }));
+    EXPECT_EQ(Column(db->sql(), "SELECT count(*) FROM SYS"), QStringList({ "6" }));
+    EXPECT_EQ(Column(db->sql(), "SELECT TableName FROM DescriptionT"), QStringList({ "E_keep" }));
 }
 
 TEST_F(OvoltaDatabaseTest, SystemTableCheckIsCaseSensitiveAndAddsNoRowsToAForeignTable)
@@ -136,7 +123,7 @@ TEST_F(OvoltaDatabaseTest, SystemTableCheckIsCaseSensitiveAndAddsNoRowsToAForeig
     // rows must not land in the table that is there.
     auto db = open();
     ASSERT_TRUE(db);
-    EXPECT_EQ(Column(db->sql(), "SELECT count(*) FROM sys"), QStringList({"0"}));
+    EXPECT_EQ(Column(db->sql(), "SELECT count(*) FROM sys"), QStringList({ "0" }));
     EXPECT_EQ(db->CommPort(), 1);
 }
 
@@ -146,20 +133,28 @@ TEST_F(OvoltaDatabaseTest, CreateSystemTableIgnoresOtherNames)
     ASSERT_TRUE(db);
     EXPECT_TRUE(db->CreateSystemTable("Other"));
     EXPECT_TRUE(db->CreateSystemTable("sys"));
-    EXPECT_EQ(db->sql().tableNames(), QStringList({"SYS", "MultiPS", "DescriptionT"}));
-    EXPECT_FALSE(db->CreateSystemTable("SYS"));  // already there: refused, no rows added
-    EXPECT_EQ(Column(db->sql(), "SELECT count(*) FROM SYS"), QStringList({"5"}));
+    EXPECT_EQ(db->sql().tableNames(), QStringList({ "SYS", "MultiPS", "DescriptionT" }));
+    EXPECT_FALSE(db->CreateSystemTable("SYS")); // already there: refused, no rows added
+    EXPECT_EQ(Column(db->sql(), "SELECT count(*) FROM SYS"), QStringList({ "5" }));
 }
 
 TEST_F(OvoltaDatabaseTest, CommPortReadsAs16BitNumberWithDefaultOne)
 {
     struct Case {
-        const char* stored;  // nullptr: no row; "<null>": Null Property
+        const char* stored; // nullptr: no row; "<null>": Null Property
         int expected;
     };
     const Case cases[] = {
-        {nullptr, 1}, {"<null>", 1}, {"3", 3},       {" 12 ", 12},    {"", 1},
-        {"abc", 1},   {"70000", 1},  {"32767", 32767}, {"-2", -2}, {"4.6", 5},
+        { nullptr, 1 },
+        { "<null>", 1 },
+        { "3", 3 },
+        { " 12 ", 12 },
+        { "", 1 },
+        { "abc", 1 },
+        { "70000", 1 },
+        { "32767", 32767 },
+        { "-2", -2 },
+        { "4.6", 5 },
     };
     auto db = open();
     ASSERT_TRUE(db);
@@ -181,11 +176,12 @@ TEST_F(OvoltaDatabaseTest, SettingWriteEditsTheFirstRowOrAddsOne)
     EXPECT_EQ(db->storeLanguage(0), QString());
     EXPECT_EQ(db->storeLanguage(0), QString());
     EXPECT_EQ(Column(db->sql(), "SELECT Property FROM SYS WHERE Object = 'Language'"),
-              QStringList({"0"}));
+        QStringList({ "0" }));
     ASSERT_TRUE(db->sql().exec("INSERT INTO SYS VALUES ('CommPort', '9')"));
     EXPECT_EQ(db->storeCommPort(4), QString());
-    EXPECT_EQ(Column(db->sql(), "SELECT Property FROM SYS WHERE Object = 'CommPort' ORDER BY rowid"),
-              QStringList({"4", "9"}));
+    EXPECT_EQ(
+        Column(db->sql(), "SELECT Property FROM SYS WHERE Object = 'CommPort' ORDER BY rowid"),
+        QStringList({ "4", "9" }));
     EXPECT_EQ(db->CommPort(), 4);
     // Keys with quotes are values like any other.
     EXPECT_EQ(db->writeSetting("it's", "a'b"), QString());
@@ -219,8 +215,8 @@ TEST_F(OvoltaDatabaseTest, RefusedFilesStayByteForByte)
     QString otherKeyPath = QDir(dir.path()).filePath("other.db");
     {
         QString error;
-        auto other = SqlDatabase::open(otherKeyPath, "secret", SqlDatabase::OpenMode::CreateIfMissing,
-                                       error);
+        auto other = SqlDatabase::open(
+            otherKeyPath, "secret", SqlDatabase::OpenMode::CreateIfMissing, error);
         ASSERT_TRUE(other);
         ASSERT_TRUE(other->exec("CREATE TABLE SYS (Object, Property)"));
     }
@@ -231,10 +227,10 @@ TEST_F(OvoltaDatabaseTest, RefusedFilesStayByteForByte)
         QByteArray bytes;
     };
     const Case cases[] = {
-        {"damaged page", damagedPage},
-        {"damaged header", damagedHead},
-        {"other password", otherKey},
-        {"text file", QByteArray("this is not a database at all, just text\n").repeated(100)},
+        { "damaged page", damagedPage },
+        { "damaged header", damagedHead },
+        { "other password", otherKey },
+        { "text file", QByteArray("this is not a database at all, just text\n").repeated(100) },
     };
     for (const Case& c : cases) {
         QTemporaryDir folder;
@@ -248,7 +244,8 @@ TEST_F(OvoltaDatabaseTest, RefusedFilesStayByteForByte)
         EXPECT_FALSE(result.db) << c.what;
         EXPECT_FALSE(result.error.isEmpty()) << c.what;
         EXPECT_EQ(FileBytes(path), c.bytes) << c.what;
-        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({"Ovolta.DB"})) << c.what;
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({ "Ovolta.DB" }))
+            << c.what;
     }
 }
 
@@ -257,7 +254,8 @@ TEST_F(OvoltaDatabaseTest, WrongPasswordGivesTheEngineMessage)
     const QString path = dbPath();
     QString error;
     {
-        auto other = SqlDatabase::open(path, "secret", SqlDatabase::OpenMode::CreateIfMissing, error);
+        auto other
+            = SqlDatabase::open(path, "secret", SqlDatabase::OpenMode::CreateIfMissing, error);
         ASSERT_TRUE(other);
         ASSERT_TRUE(other->exec("CREATE TABLE t (a)"));
     }
@@ -296,8 +294,8 @@ TEST_F(OvoltaDatabaseTest, ReadOnlyFileIsRefusedAndUnchanged)
 
 TEST_F(OvoltaDatabaseTest, MissingFolderIsAnErrorNotACrash)
 {
-    OvoltaDatabase::OpenResult result =
-        OvoltaDatabase::OpenDatabase(QDir(dir.path()).filePath("no/such/folder"));
+    OvoltaDatabase::OpenResult result
+        = OvoltaDatabase::OpenDatabase(QDir(dir.path()).filePath("no/such/folder"));
     EXPECT_FALSE(result.db);
     EXPECT_FALSE(result.error.isEmpty());
 }
@@ -306,10 +304,10 @@ TEST(SqlDatabaseTest, QuotedIdentifiersCarryAnyName)
 {
     QTemporaryDir dir;
     QString error;
-    auto db = SqlDatabase::open(QDir(dir.path()).filePath("q.db"), "k",
-                                SqlDatabase::OpenMode::CreateIfMissing, error);
+    auto db = SqlDatabase::open(
+        QDir(dir.path()).filePath("q.db"), "k", SqlDatabase::OpenMode::CreateIfMissing, error);
     ASSERT_TRUE(db);
-    const QStringList names{"a\"b", "x'); DROP TABLE t; --", "[br]", "sp ace", "Größe"};
+    const QStringList names { "a\"b", "x'); DROP TABLE t; --", "[br]", "sp ace", "Größe" };
     for (const QString& name : names)
         EXPECT_TRUE(db->exec("CREATE TABLE " + SqlDatabase::quoteIdentifier(name) + " (v)"))
             << name.toStdString() << db->lastError().toStdString();
@@ -321,8 +319,8 @@ TEST(SqlDatabaseTest, TransactionRollsBackUnlessCommitted)
 {
     QTemporaryDir dir;
     QString error;
-    auto db = SqlDatabase::open(QDir(dir.path()).filePath("t.db"), "k",
-                                SqlDatabase::OpenMode::CreateIfMissing, error);
+    auto db = SqlDatabase::open(
+        QDir(dir.path()).filePath("t.db"), "k", SqlDatabase::OpenMode::CreateIfMissing, error);
     ASSERT_TRUE(db);
     ASSERT_TRUE(db->exec("CREATE TABLE t (v)"));
     {
@@ -345,8 +343,8 @@ TEST(SqlDatabaseTest, BadStatementReportsTheEngineMessage)
 {
     QTemporaryDir dir;
     QString error;
-    auto db = SqlDatabase::open(QDir(dir.path()).filePath("e.db"), "k",
-                                SqlDatabase::OpenMode::CreateIfMissing, error);
+    auto db = SqlDatabase::open(
+        QDir(dir.path()).filePath("e.db"), "k", SqlDatabase::OpenMode::CreateIfMissing, error);
     ASSERT_TRUE(db);
     SqlStatement bad = db->prepare("SELECT * FROM nowhere");
     EXPECT_FALSE(bad.ok());
@@ -366,4 +364,4 @@ TEST(SqlDatabaseTest, ExistingOnlyDoesNotCreateAFile)
     EXPECT_FALSE(QFile::exists(path));
 }
 
-}  // namespace
+} // namespace

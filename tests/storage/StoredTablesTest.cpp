@@ -1,6 +1,6 @@
+#include "storage/StoredTables.h"
 #include "storage/OvoltaDatabase.h"
 #include "storage/StorageMessages.h"
-#include "storage/StoredTables.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -15,14 +15,14 @@ const QDateTime kSavedAt(QDate(2026, 1, 15), QTime(10, 30, 5));
 
 StoredTables::SaveInfo Info(const QString& description = {}, int sampling = 3)
 {
-    return {description, sampling, kSavedAt};
+    return { description, sampling, kSavedAt };
 }
 
 std::vector<ProgramRow> Steps(int count, const QString& voltage = "05.0")
 {
     std::vector<ProgramRow> rows;
     for (int i = 1; i <= count; ++i)
-        rows.push_back({voltage, "0.50", QString::asprintf("%02d", i % 60), "30", i % 2 == 1});
+        rows.push_back({ voltage, "0.50", QString::asprintf("%02d", i % 60), "30", i % 2 == 1 });
     return rows;
 }
 
@@ -54,8 +54,8 @@ protected:
     }
     QString Dump(const QString& table)
     {
-        SqlStatement query = db->sql().prepare("SELECT * FROM " + SqlDatabase::quoteIdentifier(table)
-                                               + " ORDER BY rowid");
+        SqlStatement query = db->sql().prepare(
+            "SELECT * FROM " + SqlDatabase::quoteIdentifier(table) + " ORDER BY rowid");
         QStringList rows;
         while (query.step() == SqlStatement::Step::Row) {
             QStringList cells;
@@ -74,8 +74,10 @@ protected:
 TEST_F(StoredTablesTest, ExternalProgramRoundTrip)
 {
     const std::vector<ProgramRow> rows = Steps(20);
-    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "Burn-in", rows, Info("soak")).ok());
-    const StoredTables::ProgramLoad load = tables->loadProgram(TableKind::ExternalProgram, "Burn-in");
+    ASSERT_TRUE(
+        tables->saveProgram(TableKind::ExternalProgram, "Burn-in", rows, Info("soak")).ok());
+    const StoredTables::ProgramLoad load
+        = tables->loadProgram(TableKind::ExternalProgram, "Burn-in");
     EXPECT_EQ(load.outcome, Outcome::Done);
     EXPECT_EQ(load.rows, rows);
     ASSERT_TRUE(load.catalogue);
@@ -86,12 +88,12 @@ TEST_F(StoredTablesTest, ExternalProgramRoundTrip)
     EXPECT_EQ(load.catalogue->time, kSavedAt.time());
     EXPECT_EQ(Count("SELECT count(*) FROM DescriptionT WHERE TableName = 'E_Burn-in' AND "
                     "TableType = '1' AND Date = '2026-01-15' AND Time = '10:30:05'"),
-              1);
+        1);
 }
 
 TEST_F(StoredTablesTest, InternalProgramHasNoOutputColumn)
 {
-    const std::vector<ProgramRow> rows{{"01.0", "0.10", "00", "05", false}};
+    const std::vector<ProgramRow> rows { { "01.0", "0.10", "00", "05", false } };
     ASSERT_TRUE(tables->saveProgram(TableKind::InternalProgram, "p", rows, Info()).ok());
     EXPECT_EQ(db->sql().columns("P_p").size(), 4);
     EXPECT_EQ(tables->loadProgram(TableKind::InternalProgram, "p").rows, rows);
@@ -108,15 +110,15 @@ TEST_F(StoredTablesTest, ExternalProgramWithMoreThan20RowsStillLoads)
 
 TEST_F(StoredTablesTest, PresetsLoadOnlyWithExactlyThreeRows)
 {
-    const std::vector<PresetRow> three{{"05.0", "1.0"}, {"12.0", "0.5"}, {"24.0", "2.5"}};
-    for (std::size_t count : {0u, 2u, 3u, 4u}) {
+    const std::vector<PresetRow> three { { "05.0", "1.0" }, { "12.0", "0.5" }, { "24.0", "2.5" } };
+    for (std::size_t count : { 0u, 2u, 3u, 4u }) {
         std::vector<PresetRow> rows = three;
-        rows.resize(count, {"01.0", "0.1"});
+        rows.resize(count, { "01.0", "0.1" });
         ASSERT_TRUE(tables->savePresets("m", rows, Info()).ok());
         const StoredTables::PresetLoad load = tables->loadPresets("m");
         EXPECT_EQ(load.outcome, count == 3 ? Outcome::Done : Outcome::NotLoaded) << count;
         EXPECT_EQ(load.rows, count == 3 ? rows : std::vector<PresetRow>()) << count;
-        ASSERT_TRUE(load.catalogue);  // the description box follows even when nothing loads
+        ASSERT_TRUE(load.catalogue); // the description box follows even when nothing loads
     }
 }
 
@@ -147,11 +149,11 @@ TEST_F(StoredTablesTest, LogWithoutAll1801RowsLoadsNothing)
 TEST_F(StoredTablesTest, NullCatalogueFieldsReadAsMissing)
 {
     ASSERT_TRUE(tables->saveLog("n", Log(1), Info()).ok());
-    ASSERT_TRUE(db->sql().exec(
-        "UPDATE DescriptionT SET Sampling = NULL, Date = NULL, Time = NULL WHERE TableName = 'L_n'"));
+    ASSERT_TRUE(db->sql().exec("UPDATE DescriptionT SET Sampling = NULL, Date = NULL, Time = NULL "
+                               "WHERE TableName = 'L_n'"));
     const StoredTables::LogLoad load = tables->loadLog("n");
     ASSERT_TRUE(load.catalogue);
-    EXPECT_EQ(load.catalogue->description, std::nullopt);  // empty description stored as Null
+    EXPECT_EQ(load.catalogue->description, std::nullopt); // empty description stored as Null
     EXPECT_EQ(load.catalogue->sampling, std::nullopt);
     EXPECT_FALSE(load.catalogue->date.isValid());
     EXPECT_FALSE(load.catalogue->time.isValid());
@@ -170,10 +172,10 @@ TEST_F(StoredTablesTest, ListsFollowCatalogueOrderAndLeaveOutGroupLogs)
     ASSERT_TRUE(db->sql().exec("INSERT INTO DescriptionT (TableName, TableType) VALUES "
                                "('X_odd', '7'), ('X_neg', '-1'), ('X_null', NULL)"));
     const auto lists = tables->tableLists();
-    EXPECT_EQ(lists[0], QStringList({"p"}));
-    EXPECT_EQ(lists[1], QStringList({"b", "a"}));
-    EXPECT_EQ(lists[2], QStringList({"m"}));
-    EXPECT_EQ(lists[3], QStringList({"plain", "grouplog2"}));
+    EXPECT_EQ(lists[0], QStringList({ "p" }));
+    EXPECT_EQ(lists[1], QStringList({ "b", "a" }));
+    EXPECT_EQ(lists[2], QStringList({ "m" }));
+    EXPECT_EQ(lists[3], QStringList({ "plain", "grouplog2" }));
     EXPECT_TRUE(tables->exists(TableKind::DataLog, "group"));
 }
 
@@ -182,14 +184,14 @@ TEST_F(StoredTablesTest, ReplacingSwapsTableAndCatalogueRow)
     ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "t", Steps(5), Info("old")).ok());
     ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "u", Steps(1), Info()).ok());
     EXPECT_TRUE(tables->exists(TableKind::ExternalProgram, "t"));
-    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "t", Steps(2, "09.9"), Info("new"))
-                    .ok());
+    ASSERT_TRUE(
+        tables->saveProgram(TableKind::ExternalProgram, "t", Steps(2, "09.9"), Info("new")).ok());
     const StoredTables::ProgramLoad load = tables->loadProgram(TableKind::ExternalProgram, "t");
     EXPECT_EQ(load.rows, Steps(2, "09.9"));
     EXPECT_EQ(load.catalogue->descriptionText(), QString("new"));
     EXPECT_EQ(Count("SELECT count(*) FROM DescriptionT"), 2);
     // The new catalogue row goes to the end of the list.
-    EXPECT_EQ(tables->names(TableKind::ExternalProgram), QStringList({"u", "t"}));
+    EXPECT_EQ(tables->names(TableKind::ExternalProgram), QStringList({ "u", "t" }));
 }
 
 TEST_F(StoredTablesTest, NamesDifferingInCaseAreOneTable)
@@ -199,7 +201,7 @@ TEST_F(StoredTablesTest, NamesDifferingInCaseAreOneTable)
     EXPECT_TRUE(tables->exists(TableKind::ExternalProgram, "ramp"));
     EXPECT_FALSE(tables->exists(TableKind::PresetMemory, "Ramp"));
     ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "ramp", Steps(1), Info("y")).ok());
-    EXPECT_EQ(tables->names(TableKind::ExternalProgram), QStringList({"ramp"}));
+    EXPECT_EQ(tables->names(TableKind::ExternalProgram), QStringList({ "ramp" }));
     EXPECT_EQ(tables->loadProgram(TableKind::ExternalProgram, "Ramp").rows, Steps(1));
     EXPECT_EQ(Count("SELECT count(*) FROM DescriptionT"), 1);
     ASSERT_TRUE(tables->remove(TableKind::ExternalProgram, "RAMP").ok());
@@ -209,13 +211,13 @@ TEST_F(StoredTablesTest, NamesDifferingInCaseAreOneTable)
 
 TEST_F(StoredTablesTest, OddNamesSaveListLoadAndDelete)
 {
-    const QStringList names{"it's",        "[bracket]", "a]b",    "say \"hi\"", "a;b",
-                            "with space",  "Größe",     "名前",  "x'); DROP TABLE SYS; --",
-                            "50% off_%"};
+    const QStringList names { "it's", "[bracket]", "a]b", "say \"hi\"", "a;b", "with space",
+        "Größe", "名前", "x'); DROP TABLE SYS; --", "50% off_%" };
     for (const QString& name : names) {
         const std::string label = name.toStdString();
-        ASSERT_TRUE(tables->savePresets(name, {{"01.0", "0.1"}, {"02.0", "0.2"}, {"03.0", "0.3"}},
-                                        Info(name))
+        ASSERT_TRUE(tables
+                        ->savePresets(name,
+                            { { "01.0", "0.1" }, { "02.0", "0.2" }, { "03.0", "0.3" } }, Info(name))
                         .ok())
             << label;
         EXPECT_TRUE(tables->exists(TableKind::PresetMemory, name)) << label;
@@ -227,7 +229,7 @@ TEST_F(StoredTablesTest, OddNamesSaveListLoadAndDelete)
     for (const QString& name : names)
         EXPECT_TRUE(tables->remove(TableKind::PresetMemory, name).ok()) << name.toStdString();
     EXPECT_EQ(tables->names(TableKind::PresetMemory), QStringList());
-    EXPECT_EQ(db->sql().tableNames(), QStringList({"SYS", "MultiPS", "DescriptionT"}));
+    EXPECT_EQ(db->sql().tableNames(), QStringList({ "SYS", "MultiPS", "DescriptionT" }));
 }
 
 TEST_F(StoredTablesTest, FailedReplaceLeavesOldTableAndCatalogueExactly)
@@ -244,9 +246,9 @@ TEST_F(StoredTablesTest, FailedReplaceLeavesOldTableAndCatalogueExactly)
         int afterRows;
     };
     const Case cases[] = {
-        {"before any row", StoredTables::FaultPoint::AfterRows, 0},
-        {"in the middle", StoredTables::FaultPoint::AfterRows, 900},
-        {"before the catalogue", StoredTables::FaultPoint::BeforeCatalogue, 0},
+        { "before any row", StoredTables::FaultPoint::AfterRows, 0 },
+        { "in the middle", StoredTables::FaultPoint::AfterRows, 900 },
+        { "before the catalogue", StoredTables::FaultPoint::BeforeCatalogue, 0 },
     };
     for (const Case& c : cases) {
         tables->injectFault(c.point, c.afterRows);
@@ -265,7 +267,8 @@ TEST_F(StoredTablesTest, FailedReplaceLeavesOldTableAndCatalogueExactly)
         // Put the program back for the next case.
         ASSERT_TRUE(db->sql().exec("DROP TABLE E_keep"));
         ASSERT_TRUE(db->sql().exec("DELETE FROM DescriptionT WHERE TableName = 'E_keep'"));
-        ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "keep", Steps(4), Info("e")).ok());
+        ASSERT_TRUE(
+            tables->saveProgram(TableKind::ExternalProgram, "keep", Steps(4), Info("e")).ok());
     }
 }
 
@@ -276,15 +279,15 @@ TEST_F(StoredTablesTest, FailedDeleteKeepsTableAndCatalogue)
     EXPECT_EQ(tables->remove(TableKind::DataLog, "stay").outcome, Outcome::Failed);
     tables->injectFault(StoredTables::FaultPoint::None);
     EXPECT_TRUE(tables->exists(TableKind::DataLog, "stay"));
-    EXPECT_EQ(tables->names(TableKind::DataLog), QStringList({"stay"}));
+    EXPECT_EQ(tables->names(TableKind::DataLog), QStringList({ "stay" }));
     EXPECT_EQ(tables->loadLog("stay").outcome, Outcome::Done);
 }
 
 TEST_F(StoredTablesTest, MissingAndUntitledNames)
 {
-    for (const QString name : {"", "(Untitle)"}) {
+    for (const QString name : { "", "(Untitle)" }) {
         EXPECT_EQ(tables->saveProgram(TableKind::ExternalProgram, name, Steps(1), Info()).outcome,
-                  Outcome::NoName);
+            Outcome::NoName);
         EXPECT_EQ(tables->remove(TableKind::ExternalProgram, name).outcome, Outcome::NoName);
         EXPECT_EQ(tables->loadProgram(TableKind::ExternalProgram, name).outcome, Outcome::NoName);
         EXPECT_FALSE(tables->exists(TableKind::ExternalProgram, name));
@@ -294,8 +297,8 @@ TEST_F(StoredTablesTest, MissingAndUntitledNames)
     EXPECT_EQ(gone.error, QString("' ghost ' table no exist !"));
     EXPECT_EQ(tables->loadLog("ghost").outcome, Outcome::NoSuchTable);
     EXPECT_EQ(tables->loadPresets("ghost").outcome, Outcome::NoSuchTable);
-    EXPECT_EQ(tables->loadProgram(TableKind::ExternalProgram, "ghost").outcome,
-              Outcome::NoSuchTable);
+    EXPECT_EQ(
+        tables->loadProgram(TableKind::ExternalProgram, "ghost").outcome, Outcome::NoSuchTable);
     // A table of another kind is not found under this kind's prefix.
     ASSERT_TRUE(tables->saveLog("ghost", Log(1), Info()).ok());
     EXPECT_EQ(tables->remove(TableKind::PresetMemory, "ghost").outcome, Outcome::NoSuchTable);
@@ -312,26 +315,29 @@ TEST_F(StoredTablesTest, BadInputIsRefusedWithAMessageAndChangesNothing)
     std::vector<ProgramRow> longCell = Steps(3);
     longCell[2].voltage = "12.345";
     const Case cases[] = {
-        {"cell longer than 4", tables->saveProgram(TableKind::ExternalProgram, "t", longCell, Info())},
-        {"preset cell too long",
-         tables->savePresets("t", {{"1", "0.12345"}, {"1", "1"}, {"1", "1"}}, Info())},
-        {"name too long", tables->saveProgram(TableKind::ExternalProgram, QString(49, 'n'),
-                                              Steps(1), Info())},
-        {"control character", tables->saveProgram(TableKind::ExternalProgram,
-                                                  QString("a\nb"), Steps(1), Info())},
-        {"nul character", tables->saveProgram(TableKind::ExternalProgram,
-                                              QString("a") + QChar(0) + "b", Steps(1), Info())},
-        {"description too long", tables->saveProgram(TableKind::ExternalProgram, "t", Steps(1),
-                                                      Info(QString(256, 'd')))},
-        {"sampling out of range", tables->saveLog("t", Log(1), Info("", 40000))},
-        {"negative sampling", tables->saveLog("t", Log(1), Info("", -1))},
+        { "cell longer than 4",
+            tables->saveProgram(TableKind::ExternalProgram, "t", longCell, Info()) },
+        { "preset cell too long",
+            tables->savePresets("t", { { "1", "0.12345" }, { "1", "1" }, { "1", "1" } }, Info()) },
+        { "name too long",
+            tables->saveProgram(TableKind::ExternalProgram, QString(49, 'n'), Steps(1), Info()) },
+        { "control character",
+            tables->saveProgram(TableKind::ExternalProgram, QString("a\nb"), Steps(1), Info()) },
+        { "nul character",
+            tables->saveProgram(
+                TableKind::ExternalProgram, QString("a") + QChar(0) + "b", Steps(1), Info()) },
+        { "description too long",
+            tables->saveProgram(
+                TableKind::ExternalProgram, "t", Steps(1), Info(QString(256, 'd'))) },
+        { "sampling out of range", tables->saveLog("t", Log(1), Info("", 40000)) },
+        { "negative sampling", tables->saveLog("t", Log(1), Info("", -1)) },
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.result.outcome, Outcome::Failed) << c.what;
         EXPECT_FALSE(c.result.error.isEmpty()) << c.what;
     }
     EXPECT_EQ(cases[0].result.error,
-              QString("The Voltage text '12.345' of row 3 is longer than 4 characters."));
+        QString("The Voltage text '12.345' of row 3 is longer than 4 characters."));
     EXPECT_EQ(Dump("E_t") + Dump("DescriptionT"), before);
     EXPECT_EQ(db->sql().tableNames().size(), 4);
     // 48 characters after the prefix fit the catalogue's 50.
@@ -348,20 +354,21 @@ TEST_F(StoredTablesTest, OrphanCatalogueRowIsEditedInPlace)
     ASSERT_TRUE(tables->savePresets("lost", {}, Info("new")).ok());
     EXPECT_EQ(Count("SELECT count(*) FROM DescriptionT WHERE TableName = 'M_lost'"), 1);
     EXPECT_EQ(Count("SELECT rowid FROM DescriptionT WHERE TableName = 'M_lost'"), 1);
-    EXPECT_EQ(tables->catalogue(TableKind::PresetMemory, "lost")->descriptionText(), QString("new"));
+    EXPECT_EQ(
+        tables->catalogue(TableKind::PresetMemory, "lost")->descriptionText(), QString("new"));
 }
 
 TEST_F(StoredTablesTest, MessagesAreVerbatim)
 {
     EXPECT_EQ(StorageMessages::OverwriteQuestion(TableKind::ExternalProgram),
-              QString("Table already exist. Overwrte it ?"));
+        QString("Table already exist. Overwrte it ?"));
     EXPECT_EQ(StorageMessages::OverwriteQuestion(TableKind::DataLog),
-              QString("Log already exist. Overwrte it ?"));
+        QString("Log already exist. Overwrte it ?"));
     EXPECT_EQ(StorageMessages::DeleteQuestion(TableKind::PresetMemory, "m1"),
-              QString("Are you sure to delete th table 'm1' ?"));
+        QString("Are you sure to delete th table 'm1' ?"));
     EXPECT_EQ(StorageMessages::DeleteQuestion(TableKind::DataLog, "run"),
-              QString("Are you sure to delete th Log 'run' ?"));
+        QString("Are you sure to delete th Log 'run' ?"));
     EXPECT_EQ(StorageMessages::TableNoExist("x"), QString("' x ' table no exist !"));
 }
 
-}  // namespace
+} // namespace

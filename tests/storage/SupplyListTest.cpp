@@ -1,5 +1,5 @@
-#include "storage/OvoltaDatabase.h"
 #include "storage/SupplyList.h"
+#include "storage/OvoltaDatabase.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -40,13 +40,13 @@ TEST_F(SupplyListTest, LocationIsCutToItsDeclaredSize)
     ASSERT_EQ(twenty.size(), 20);
     const QString smile = QString::fromUcs4(U"\U0001F600");
     const Case cases[] = {
-        {"Lab", "Lab", false},
-        {twenty, twenty, false},
-        {twenty + "X", twenty, true},
-        {QString("Ä").repeated(25), QString("Ä").repeated(20), true},
+        { "Lab", "Lab", false },
+        { twenty, twenty, false },
+        { twenty + "X", twenty, true },
+        { QString("Ä").repeated(25), QString("Ä").repeated(20), true },
         // A character of two UTF-16 units is never split in half.
-        {QString("a").repeated(19) + smile, QString("a").repeated(19), true},
-        {"it's [x]; \"q\"", "it's [x]; \"q\"", false},
+        { QString("a").repeated(19) + smile, QString("a").repeated(19), true },
+        { "it's [x]; \"q\"", "it's [x]; \"q\"", false },
     };
     for (const Case& c : cases) {
         const SupplyList::StoreResult result = list->StoreLocation("05", c.typed);
@@ -82,7 +82,7 @@ TEST_F(SupplyListTest, ClearingStoresNullAndReadsBackEmpty)
 
 TEST_F(SupplyListTest, AddressWithoutRowChangesNothing)
 {
-    for (const QString address : {"32", "", "5", "0'; DROP TABLE MultiPS; --"}) {
+    for (const QString address : { "32", "", "5", "0'; DROP TABLE MultiPS; --" }) {
         const SupplyList::StoreResult result = list->StoreLocation(address, "Somewhere");
         EXPECT_FALSE(result.found) << address.toStdString();
         EXPECT_EQ(result.stored, QString());
@@ -105,4 +105,4 @@ TEST_F(SupplyListTest, AddressesKeepIndependentTexts)
     EXPECT_EQ(list->labels("02").description, QString());
 }
 
-}  // namespace
+} // namespace

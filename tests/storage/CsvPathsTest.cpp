@@ -1,0 +1,128 @@
+#include "storage/CsvPaths.h"
+#include "storage/CsvFiles.h"
+#include "storage/StorageMessages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CsvPathsTest, CsvExtensionReplacesOnlyTheFileNamesExtension)
+{
+    struct Case {
+        const char* path;
+        const char* expected;
+    };
+    const Case cases[] = {
+        { "/home/u/.config/run", "/home/u/.config/run.csv" },
+        { "C:\\data.old\\x", "C:\\data.old\\x.csv" },
+        { "/a.b/c.txt", "/a.b/c.csv" },
+        { "/tmp/run.2.old", "/tmp/run.csv" },
+        { "/tmp/log.csv", "/tmp/log.csv" },
+        { "/tmp/x.", "/tmp/x.csv" },
+        { "/tmp/.hidden", "/tmp/.hidden.csv" },
+        { "/tmp/..x.y", "/tmp/..x.csv" },
+        { "plain", "plain.csv" },
+        { "", ".csv" },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CsvPaths::WithCsvExtension(c.path), QString(c.expected)) << c.path;
+}
+
+TEST(CsvPathsTest, ImportBaseNameIsTheFileNameUpToItsFirstDot)
+{
+    struct Case {
+        const char* path;
+        const char* expected;
+    };
+    const Case cases[] = {
+        { "C:\\logs\\run.2.csv", "run" },
+        { "/home/u/.cache/log.csv", "log" },
+        { "/x/mixed\\sep.csv", "sep" },
+        { "plain", "plain" },
+        { "/x/Größe.csv", "Größe" },
+        { "/x/", "" },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(
+            CsvPaths::ImportBaseName(QString::fromUtf8(c.path)), QString::fromUtf8(c.expected))
+            << c.path;
+}
+
+TEST(CsvPathsTest, ProposedExportNames)
+{
+    using CsvPaths::LogSource;
+    const QDateTime now(QDate(2026, 1, 5), QTime(9, 5, 7));
+    struct Case {
+        TableKind kind;
+        LogSource source;
+        const char* stored;
+        std::optional<QString> expected;
+    };
+    const Case cases[] = {
+        { TableKind::ExternalProgram, LogSource::Live, "", QString("ETP-A-0001.csv") },
+        { TableKind::PresetMemory, LogSource::None, "", QString("IPM-A-0001.csv") },
+        { TableKind::DataLog, LogSource::Live, "old", QString("Now-20260105-090507.csv") },
+        { TableKind::DataLog, LogSource::Stored, "night run", QString("Log-night run.csv") },
+        { TableKind::DataLog, LogSource::Stored, "a/b\\c", QString("Log-a_b_c.csv") },
+        { TableKind::DataLog, LogSource::None, "x", std::nullopt },
+        { TableKind::InternalProgram, LogSource::Live, "", std::nullopt },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CsvPaths::ProposedExportName(c.kind, c.source, now, c.stored), c.expected);
+}
+
+TEST(CsvPathsTest, MessagesAreVerbatim)
+{
+    EXPECT_EQ(StorageMessages::FileAlreadyExist("/home/u/.data/ETP-A-0001.csv"),
+        QString("File 'ETP-A-0001.csv' already exist. Overwrte it ?"));
+    EXPECT_EQ(StorageMessages::FileAlreadyExist("C:\\x\\y.csv"),
+        QString("File 'y.csv' already exist. Overwrte it ?"));
+    EXPECT_EQ(StorageMessages::NotKindFile(TableKind::ExternalProgram),
+        QString("Sorry ! The file isn't a 'External Timed Program' table ."));
+    EXPECT_EQ(StorageMessages::NotKindFile(TableKind::PresetMemory),
+        QString("Sorry ! The file isn't a 'Internal Preset Memory' table ."));
+    EXPECT_EQ(StorageMessages::NotKindFile(TableKind::DataLog),
+        QString("Sorry ! The file isn't a 'Data Log' table ."));
+}
+
+TEST(CsvFilesTest, WriteThenReadGivesTheSameBytes)
+{
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath("t.csv");
+    const QByteArray bytes("Type:LOG\r\n\xE9\r\n");
+    EXPECT_EQ(CsvFiles::Write(path, bytes), QString());
+    const CsvFiles::ReadResult read = CsvFiles::Read(path);
+    EXPECT_EQ(read.error, QString());
+    EXPECT_EQ(read.bytes, bytes);
+    // Writing again replaces the whole file.
+    EXPECT_EQ(CsvFiles::Write(path, "x"), QString());
+    EXPECT_EQ(CsvFiles::Read(path).bytes, QByteArray("x"));
+}
+
+TEST(CsvFilesTest, UnreadableAndUnwritableFilesGiveMessages)
+{
+    QTemporaryDir dir;
+    const CsvFiles::ReadResult missing = CsvFiles::Read(QDir(dir.path()).filePath("none.csv"));
+    EXPECT_FALSE(missing.error.isEmpty());
+    EXPECT_TRUE(missing.bytes.isEmpty());
+    EXPECT_FALSE(CsvFiles::Read(dir.path()).error.isEmpty()); // a folder
+    EXPECT_FALSE(CsvFiles::Write(QDir(dir.path()).filePath("no/such/dir/x.csv"), "x").isEmpty());
+}
+
+TEST(CsvFilesTest, OversizedFileIsRefused)
+{
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath("big.csv");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(CsvFiles::kMaxFileBytes + 1));
+    file.close();
+    const CsvFiles::ReadResult read = CsvFiles::Read(path);
+    EXPECT_FALSE(read.error.isEmpty());
+    EXPECT_TRUE(read.bytes.isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,178 @@
+#include "storage/CsvWriter.h"
+
+#include <QLocale>
+#include <gtest/gtest.h>
+
+namespace {
+
+using EtpRow = CsvWriter::EtpRow;
+using IpmRow = CsvWriter::IpmRow;
+
+TEST(CsvWriterTest, EtpFileHasTheExactBytes)
+{
+    const CsvWriter::Output out = CsvWriter::EtpFile("",
+        { { "1", "0.5", "0.25", "01", "30", true }, { "2", "12.0", "1.15", "10", "00", false },
+            { "3", "00.5", "0.25", "01", "30", true } });
+    ASSERT_TRUE(out.ok()) << out.error.toStdString();
+    EXPECT_EQ(out.bytes,
+        QByteArray("Type:ETP\r\n"
+                   "Description:\r\n"
+                   "Preset,Voltage(mV),Current(mA),Minute(M),Second(S),Output\r\n"
+                   "1,500,250,01,30,1\r\n"
+                   "2,12000,1150,10,00,0\r\n"
+                   "3,500,250,01,30,1\r\n"));
+}
+
+TEST(CsvWriterTest, IpmFileHasTheExactBytes)
+{
+    const CsvWriter::Output out = CsvWriter::IpmFile(
+        "Bench, left", { { "1", false, "05.0", "1.0" }, { "2", true, "12.5", "0.5" } });
+    ASSERT_TRUE(out.ok());
+    EXPECT_EQ(out.bytes,
+        QByteArray("Type:IPM\r\n"
+                   "Description:Bench, left\r\n"
+                   "Preset,Select,Voltage(mV),Current(mA)\r\n"
+                   "1,False,5000,1000\r\n"
+                   "2,True,12500,500\r\n"));
+}
+
+TEST(CsvWriterTest, LogFileStopsAtTheEndMark)
+{
+    LogSamples log;
+    log.volts = {};
+    const float volts[] = { 12.5f, 0.1f, LogSamples::kNoReading, 1.234567f };
+    const float amps[] = { 0.25f, 2.0f, LogSamples::kNoReading, 0.001f };
+    for (std::size_t i = 0; i < 4; ++i) {
+        log.volts[i] = volts[i];
+        log.amps[i] = amps[i];
+    }
+    log.volts[4] = LogSamples::kEndMark;
+    log.volts[5] = 99.0f; // after the end mark: not part of this recording
+    EXPECT_EQ(CsvWriter::LogFile("x", log, 3),
+        QByteArray("Type:LOG\r\n"
+                   "Description:x\r\n"
+                   "Time(S),Voltage(mV),Current(mA)\r\n"
+                   "0,12500,250\r\n"
+                   "3,100,2000\r\n"
+                   "6,-1000,-1000\r\n"
+                   "9,1234.567,1\r\n"));
+}
+
+TEST(CsvWriterTest, LogFileWritesAtMost1801SamplesAndNoneForAnEmptyLog)
+{
+    LogSamples full;
+    full.volts.fill(1.0f);
+    full.amps.fill(0.5f);
+    const QByteArray bytes = CsvWriter::LogFile("", full, 60);
+    EXPECT_EQ(bytes.count("\r\n"), 3 + 1801);
+    EXPECT_TRUE(bytes.endsWith("108000,1000,500\r\n"));
+
+    LogSamples empty;
+    empty.markEmpty();
+    EXPECT_EQ(CsvWriter::LogFile("", empty, 3),
+        QByteArray("Type:LOG\r\nDescription:\r\nTime(S),Voltage(mV),Current(mA)\r\n"));
+}
+
+TEST(CsvWriterTest, GridValuesUseUpTo15SignificantDigits)
+{
+    struct Case {
+        double value;
+        const char* text;
+    };
+    const Case cases[] = {
+        { 0.5, "500" },
+        { 0.25, "250" },
+        { 12.0, "12000" },
+        { 1.15, "1150" },
+        { 0.1 + 0.2, "300" },
+        { 0.0001, "0.1" },
+        { -1.0, "-1000" },
+        { 0.0, "0" },
+        { -0.0, "0" },
+        { 1.0 / 3.0, "333.333333333333" },
+        { 9999.0, "9999000" },
+        { 123456.789012345678, "123456789.012346" },
+        { 1e-9, "0.000001" },
+        { 2.5e12, "2500000000000000" },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CsvWriter::GridThousandths(c.value), QString(c.text)) << c.value;
+}
+
+TEST(CsvWriterTest, LogValuesUseSinglePrecisionWithUpTo7Digits)
+{
+    struct Case {
+        float value;
+        const char* text;
+    };
+    const Case cases[] = { { 12.5f, "12500" }, { 0.1f, "100" }, { -1.0f, "-1000" }, { 0.0f, "0" },
+        { 1.234567f, "1234.567" }, { 30.01f, "30010" }, { 0.0005f, "0.5" } };
+    for (const Case& c : cases)
+        EXPECT_EQ(CsvWriter::LogThousandths(c.value), QString(c.text)) << c.value;
+}
+
+TEST(CsvWriterTest, NumbersIgnoreTheUsersLocale)
+{
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const CsvWriter::Output out
+        = CsvWriter::EtpFile("", { { "1", "0.0005", "1.5", "00", "01", false } });
+    QLocale::setDefault(saved);
+    ASSERT_TRUE(out.ok());
+    EXPECT_TRUE(out.bytes.endsWith("1,0.5,1500,00,01,0\r\n")) << out.bytes.toStdString();
+}
+
+TEST(CsvWriterTest, TextIsLatin1WithQuestionMarksForTheRest)
+{
+    EXPECT_EQ(CsvWriter::ToLatin1(QString::fromUtf8("Größe 5µA")),
+        QByteArray("Gr\xF6\xDF"
+                   "e 5\xB5"
+                   "A"));
+    EXPECT_EQ(CsvWriter::ToLatin1(QString::fromUtf8("名前 😀!")), QByteArray("?? ?!"));
+    const CsvWriter::Output out = CsvWriter::IpmFile(QString::fromUtf8("Prüfung 電"), {});
+    EXPECT_TRUE(out.bytes.contains("Description:Pr\xFC"
+                                   "fung ?\r\n"));
+}
+
+TEST(CsvWriterTest, LineBreaksInTheDescriptionStayOnItsLine)
+{
+    const CsvWriter::Output out = CsvWriter::EtpFile(
+        "a\r\n3,500,250,01,30,1\nb\rc", { { "1", "1", "1", "00", "01", true } });
+    ASSERT_TRUE(out.ok());
+    EXPECT_EQ(out.bytes.count("\r\n"), 4);
+    EXPECT_TRUE(out.bytes.contains("Description:a 3,500,250,01,30,1 b c\r\n"));
+}
+
+TEST(CsvWriterTest, BadCellsFailTheWholeFileWithAMessage)
+{
+    struct Case {
+        const char* what;
+        EtpRow row;
+        const char* message;
+    };
+    const Case cases[] = {
+        { "letters", { "2", "abc", "0.5", "00", "01", true },
+            "The Voltage 'abc' of row 2 is not a number; nothing was written." },
+        { "empty current", { "2", "1.0", "", "00", "01", true },
+            "The Current '' of row 2 is not a number; nothing was written." },
+        { "decimal comma", { "2", "1,5", "0.5", "00", "01", true },
+            "The Voltage '1,5' of row 2 holds a comma, quote or line break; nothing was written." },
+        { "comma in minute", { "2", "1.0", "0.5", "0,1", "01", true },
+            "The Minute '0,1' of row 2 holds a comma, quote or line break; nothing was written." },
+        { "quote in step", { "\"2", "1.0", "0.5", "00", "01", true },
+            "The Step '\"2' of row 2 holds a comma, quote or line break; nothing was written." },
+        { "not finite", { "2", "inf", "0.5", "00", "01", true },
+            "The Voltage 'inf' of row 2 is not a number; nothing was written." },
+    };
+    for (const Case& c : cases) {
+        const CsvWriter::Output out
+            = CsvWriter::EtpFile("", { { "1", "1.0", "0.5", "00", "01", true }, c.row });
+        EXPECT_EQ(out.error, QString(c.message)) << c.what;
+        EXPECT_TRUE(out.bytes.isEmpty()) << c.what;
+    }
+    const CsvWriter::Output ipm = CsvWriter::IpmFile("", { { "1", true, "x", "1" } });
+    EXPECT_EQ(ipm.error, QString("The Voltage 'x' of row 1 is not a number; nothing was written."));
+    EXPECT_TRUE(ipm.bytes.isEmpty());
+}
+
+} // namespace
