@@ -1,0 +1,70 @@
+#pragma once
+
+#include "app/MainFrm.h"
+#include "app/MainFrmUi.h"
+#include "sim/SimTransport.h"
+#include "sim/SupplyFaults.h"
+#include "tests/support/FakeClock.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+// A main window on an in-process line with a virtual supply on Com1, a fake
+// clock (every wait passes at once) and a fresh data folder.
+class PanelHarness {
+public:
+    explicit PanelHarness(bool withSupply = true, const SupplyModel& model = SupplyModel::standard())
+    {
+        if (withSupply)
+            supply = &transport.attachSupply(1, model);
+    }
+
+    // Creates the window and runs start-up; false when start-up failed.
+    bool start()
+    {
+        window = std::make_unique<MainFrm>(MainFrmDeps{transport, clock, waiter, dir.path(), {}});
+        return window->StartUp(&startError);
+    }
+
+    MainFrm& w() { return *window; }
+    MainFrmUi& ui() { return window->controls(); }
+    WindowState& s() { return window->state(); }
+
+    // The command lines the supply on Com1 received, in order.
+    QStringList sent() const
+    {
+        QStringList lines;
+        if (supply) {
+            for (const QByteArray& line : supply->receivedLines())
+                lines << QString::fromLatin1(line);
+        }
+        return lines;
+    }
+    void clearSent()
+    {
+        if (supply)
+            supply->clearReceived();
+    }
+    void setFaults(const QString& spec)
+    {
+        QString error;
+        const auto faults = SupplyFaults::parse(spec, &error);
+        if (faults)
+            supply->setFaults(*faults);
+    }
+
+    template <typename T>
+    T* find(const QString& name)
+    {
+        return window->findChild<T*>(name);
+    }
+
+    FakeClock clock;
+    FakeWaiter waiter{clock};
+    SimTransport transport{clock};
+    QTemporaryDir dir;
+    VirtualSupply* supply = nullptr;
+    std::unique_ptr<MainFrm> window;
+    QString startError;
+};
