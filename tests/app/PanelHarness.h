@@ -5,6 +5,7 @@
 #include "sim/SimTransport.h"
 #include "sim/SupplyFaults.h"
 #include "tests/support/FakeClock.h"
+#include "tests/support/QtPrinting.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

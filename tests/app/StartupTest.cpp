@@ -1,0 +1,185 @@
+#include "tests/app/PanelHarness.h"
+
+#include "panel/SegmentDisplay.h"
+#include "programs/ProgramTable.h"
+#include "storage/OvoltaDatabase.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QCoreApplication>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString Panel(PanelHarness& h, int k)
+{
+    return h.find<QLabel>(QStringLiteral("StatusBar1.Panels(%1)").arg(k))->text();
+}
+
+}  // namespace
+
+TEST(StartUp, ConnectsToTheSupplyAndShowsItsModel)
+{
+    PanelHarness h;
+    ASSERT_TRUE(h.start()) << h.startError.toStdString();
+
+    EXPECT_EQ(h.sent(), QStringList({"GMAX", "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM",
+                                     "GETD"}));
+    EXPECT_TRUE(h.s().Connected);
+    EXPECT_EQ(h.s().ModelCode, "5812");
+    EXPECT_EQ(h.s().CurrScale, 100);
+    EXPECT_FLOAT_EQ(h.s().MaxVolt, 36.0f);
+    EXPECT_FLOAT_EQ(h.s().MaxCurr, 5.1f);
+    EXPECT_EQ(h.w().windowTitle(), "Rating: 36V 5A");
+    EXPECT_EQ(Panel(h, 1), "Address : 00");
+    EXPECT_EQ(Panel(h, 4), "MaxV : 36V");
+    EXPECT_EQ(Panel(h, 5), "MaxC : 5.10A");
+    EXPECT_EQ(Panel(h, 6), "Now Sampling : 3S");
+    EXPECT_EQ(Panel(h, 7), "UVL : 36V , UCL : 5.1A");
+    EXPECT_EQ(Panel(h, 8), "Ver : 1.0");
+    EXPECT_EQ(h.find<QComboBox>("CboPort")->currentText(), "Com1");
+    EXPECT_EQ(h.find<QTabWidget>("Tab1")->currentIndex(), 1);
+    EXPECT_TRUE(h.ui().TimerGetD->isActive());
+    EXPECT_TRUE(h.ui().TimerPVC->isActive());
+    EXPECT_EQ(h.w().tableE().dataRows(), 20);
+    EXPECT_EQ(h.w().tableM().dataRows(), 3);
+    EXPECT_TRUE(h.find<QLineEdit>("TextSetVC(0)")->isEnabled());
+    EXPECT_EQ(h.find<QLineEdit>("TextUVL")->text(), "36V");
+    EXPECT_EQ(h.find<QLineEdit>("TextUCL")->text(), "5.1A");
+    // The first tick's reading is on the front panel at once.
+    EXPECT_FALSE(h.s().VoltReading.isEmpty());
+    EXPECT_FALSE(h.find<SegmentDisplay>("PD")->strokes().isEmpty());
+}
+
+TEST(StartUp, WithoutASupplyTheWindowShowsNoConnection)
+{
+    PanelHarness h(false);
+    ASSERT_TRUE(h.start());
+    EXPECT_FALSE(h.s().Connected);
+    EXPECT_EQ(h.w().windowTitle(), "Rating: ");
+    EXPECT_EQ(Panel(h, 7), "No Connection");
+    EXPECT_EQ(Panel(h, 4), "MaxV : 0V");
+    EXPECT_EQ(Panel(h, 5), "MaxC : 0A");
+    EXPECT_FALSE(h.ui().TimerGetD->isActive());
+    EXPECT_FLOAT_EQ(h.w().chartRanges().ChartCMax, 5.0f);
+    EXPECT_FLOAT_EQ(h.w().chartRanges().ChartVMax, 40.0f);
+    EXPECT_FLOAT_EQ(h.w().chartRanges().ChartWMax, 200.0f);
+    EXPECT_EQ(h.w().chartRanges().ChartTEnd, 120);
+    EXPECT_FALSE(h.find<QPushButton>("CmdRunStop")->isEnabled());
+    EXPECT_FALSE(h.find<QLineEdit>("TextSetVC(1)")->isEnabled());
+    EXPECT_EQ(h.w().tableE().dataRows(), 0);
+    EXPECT_EQ(h.find<QComboBox>("CboPort")->count(), 0);
+}
+
+TEST(StartUp, AnUnansweredModelQueryStillConnects)
+{
+    PanelHarness h;
+    h.setFaults("silent-after:2:1");  // the port search's and the connection's GMAX pass, GMOD not
+    ASSERT_TRUE(h.start());
+    EXPECT_TRUE(h.s().Connected);
+    EXPECT_EQ(h.s().ModelCode, "");
+    EXPECT_EQ(h.s().CurrScale, 100);
+    EXPECT_EQ(h.s().CurrFormat, "0.00");
+    EXPECT_EQ(h.w().windowTitle(), "Rating: ");
+}
+
+TEST(StartUp, TheHigherOfTwoAnsweringPortsIsChosen)
+{
+    PanelHarness h;
+    h.transport.attachSupply(3);
+    h.transport.addEmptyPort(2);
+    ASSERT_TRUE(h.start());
+    EXPECT_EQ(h.s().CommPortNo, 3);
+    EXPECT_EQ(h.find<QComboBox>("CboPort")->currentText(), "Com3");
+    EXPECT_TRUE(h.s().Connected);
+    // The supply on Com1 was never asked: the search runs from the highest port down.
+    EXPECT_TRUE(h.sent().isEmpty());
+}
+
+TEST(StartUp, WithNoAnswerTheSavedPortIsSelected)
+{
+    PanelHarness h(false);
+    h.transport.addEmptyPort(1);
+    h.transport.addEmptyPort(3);
+    {
+        auto db = OvoltaDatabase::OpenDatabase(h.dir.path());
+        ASSERT_TRUE(db.db);
+        db.db->storeCommPort(3);
+    }
+    ASSERT_TRUE(h.start());
+    EXPECT_EQ(h.find<QComboBox>("CboPort")->currentText(), "Com3");
+    EXPECT_EQ(h.transport.portNumber(), 3);
+}
+
+TEST(StartUp, ASavedPortThatIsNotListedIsStillUsed)
+{
+    PanelHarness h(false);
+    h.transport.addEmptyPort(1);
+    {
+        auto db = OvoltaDatabase::OpenDatabase(h.dir.path());
+        ASSERT_TRUE(db.db);
+        db.db->storeCommPort(7);
+    }
+    ASSERT_TRUE(h.start());
+    EXPECT_EQ(h.find<QComboBox>("CboPort")->currentIndex(), -1);
+    EXPECT_EQ(h.transport.portNumber(), 7);
+}
+
+TEST(StartUp, ADamagedDatabaseStopsStartUpAndIsLeftAlone)
+{
+    PanelHarness h;
+    const QString path = h.dir.filePath("Ovolta.DB");
+    QByteArray garbage(4096, '\x5a');
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(garbage);
+    }
+    EXPECT_FALSE(h.start());
+    EXPECT_FALSE(h.startError.isEmpty());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), garbage);
+    EXPECT_TRUE(h.sent().isEmpty());  // nothing reached the supply
+}
+
+TEST(Shutdown, ClosingAfterAConnectionSendsEnds)
+{
+    PanelHarness h;
+    ASSERT_TRUE(h.start());
+    h.clearSent();
+    h.w().close();
+    EXPECT_EQ(h.sent(), QStringList({"ENDS"}));
+    EXPECT_FALSE(h.ui().TimerGetD->isActive());
+}
+
+TEST(Shutdown, ClosingAfterAFailedConnectionSendsNothing)
+{
+    PanelHarness h(false);
+    h.transport.addEmptyPort(1);
+    ASSERT_TRUE(h.start());
+    const QByteArray before = h.transport.written();
+    h.w().close();
+    EXPECT_EQ(h.transport.written(), before);
+}
+
+TEST(Shutdown, AClosedWindowDuringATransactionWaitsForIt)
+{
+    PanelHarness h;
+    ASSERT_TRUE(h.start());
+    h.clearSent();
+    QTimer::singleShot(0, &h.w(), [&] { h.w().close(); });
+    h.w().PollTick();  // the close arrives inside the GETD wait
+    QCoreApplication::processEvents();
+    for (int i = 0; i < 20 && !h.sent().contains("ENDS"); ++i) {
+        h.clock.advance(20);
+        QTest::qWait(25);
+    }
+    EXPECT_EQ(h.sent(), QStringList({"GETD", "ENDS"}));
+}
