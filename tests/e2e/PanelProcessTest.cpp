@@ -1,0 +1,138 @@
+#include "tests/support/QtPrinting.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <csignal>
+
+// The real programs, each in its own process, on a pseudo-terminal: the
+// panel finds the virtual supply on Com1 by itself.
+namespace {
+
+QString Binary(const char* name)
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../%1").arg(QLatin1String(name)));
+}
+
+struct TraceLine {
+    qint64 ms;
+    QString command;
+};
+
+QList<TraceLine> ReadTrace(const QString& path)
+{
+    QList<TraceLine> lines;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return lines;
+    for (const QByteArray& raw : f.readAll().split('\n')) {
+        const int space = raw.indexOf(' ');
+        if (space > 0)
+            lines.append({raw.left(space).toLongLong(), QString::fromLatin1(raw.mid(space + 1))});
+    }
+    return lines;
+}
+
+QStringList Commands(const QList<TraceLine>& trace)
+{
+    QStringList out;
+    for (const TraceLine& t : trace)
+        out << t.command;
+    return out;
+}
+
+class PanelProcess : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!QFileInfo::exists(Binary("ovolta-sim")) || !QFileInfo::exists(Binary("ovolta-panel")))
+            GTEST_SKIP() << "programs not built";
+        ASSERT_TRUE(dir.isValid());
+        trace = dir.filePath("trace.txt");
+        sim.start(Binary("ovolta-sim"), {"--data-dir", dir.path(), "--port", "1", "--model", "5812",
+                                         "--load", "10", "--trace", trace});
+        ASSERT_TRUE(sim.waitForStarted(5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(dir.filePath("ports/Com1")).isSymLink(); },
+                                    10000));
+    }
+    void TearDown() override
+    {
+        if (sim.state() != QProcess::NotRunning) {
+            sim.terminate();
+            sim.waitForFinished(5000);
+        }
+    }
+    void startPanel(const QStringList& extra)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        panel.setProcessEnvironment(env);
+        panel.start(Binary("ovolta-panel"), QStringList{"--data-dir", dir.path()} + extra);
+        ASSERT_TRUE(panel.waitForStarted(5000));
+    }
+
+    QTemporaryDir dir;
+    QString trace;
+    QProcess sim;
+    QProcess panel;
+};
+
+}  // namespace
+
+TEST_F(PanelProcess, ConnectsPollsAndLeavesRemoteModeOnClose)
+{
+    startPanel({"--quit-after", "4500"});
+    ASSERT_TRUE(panel.waitForFinished(30000));
+    EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(panel.exitCode(), 0);
+
+    const QList<TraceLine> lines = ReadTrace(trace);
+    const QStringList commands = Commands(lines);
+    ASSERT_GE(commands.size(), 9) << commands.join(' ').toStdString();
+    EXPECT_EQ(commands.mid(0, 8),
+              QStringList({"GMAX", "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM"}));
+    EXPECT_EQ(commands.last(), "ENDS");
+
+    QList<qint64> polls;
+    for (const TraceLine& t : lines) {
+        if (t.command == "GETD")
+            polls << t.ms;
+    }
+    ASSERT_GE(polls.size(), 4);
+    // After the first reading at connection the timer polls every 800 ms.
+    QList<qint64> gaps;
+    for (qsizetype i = 2; i < polls.size(); ++i)
+        gaps << polls[i] - polls[i - 1];
+    std::sort(gaps.begin(), gaps.end());
+    EXPECT_GE(gaps.first(), 700);
+    EXPECT_LE(gaps[gaps.size() / 2], 1200);
+}
+
+TEST_F(PanelProcess, SigtermRunsTheSameShutdown)
+{
+    startPanel({});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Commands(ReadTrace(trace)).count("GETD") >= 2; }, 20000));
+    ::kill(static_cast<pid_t>(panel.processId()), SIGTERM);
+    ASSERT_TRUE(panel.waitForFinished(10000));
+    EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(panel.exitCode(), 0);
+    EXPECT_EQ(Commands(ReadTrace(trace)).last(), "ENDS");
+}
+
+TEST_F(PanelProcess, HelpAndVersion)
+{
+    startPanel({"--version"});
+    ASSERT_TRUE(panel.waitForFinished(10000));
+    EXPECT_EQ(panel.exitCode(), 0);
+    EXPECT_TRUE(panel.readAllStandardOutput().startsWith("ovolta-panel 1.0"));
+    startPanel({"--bogus"});
+    ASSERT_TRUE(panel.waitForFinished(10000));
+    EXPECT_EQ(panel.exitCode(), 2);
+    EXPECT_TRUE(panel.readAllStandardError().contains("unknown option"));
+}
