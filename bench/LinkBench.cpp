@@ -1,0 +1,88 @@
+// One serial transaction on a real pseudo-terminal against ovolta-sim: its
+// wall time (150 ms, 250 ms for "PROM", plus the write) and the CPU it uses
+// while it waits (the wait must sleep in the event loop, not spin).
+
+#include "device/DeviceLink.h"
+#include "device/EventLoopWaiter.h"
+#include "device/QtSerialTransport.h"
+#include "device/SteadyClock.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+#include <ctime>
+
+namespace {
+
+double CpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+struct Simulator {
+    QTemporaryDir dir;
+    QProcess process;
+    bool ok = false;
+
+    Simulator()
+    {
+        const QString sim = QDir(QCoreApplication::applicationDirPath()).filePath("../ovolta-sim");
+        process.start(sim, {"--data-dir", dir.path(), "--port", "1"});
+        ok = process.waitForStarted(5000)
+             && QTest::qWaitFor([&] { return QFileInfo(dir.filePath("ports/Com1")).isSymLink(); }, 10000);
+    }
+    ~Simulator()
+    {
+        process.terminate();
+        process.waitForFinished(5000);
+    }
+};
+
+void Transaction(benchmark::State& state, const QString& command, const QString& params)
+{
+    Simulator sim;
+    if (!sim.ok) {
+        state.SkipWithError("ovolta-sim did not start");
+        return;
+    }
+    QtSerialTransport transport(sim.dir.filePath("ports"));
+    SteadyClock clock;
+    EventLoopWaiter waiter(clock);
+    DeviceLink link(transport, waiter);
+    link.setPortNumber(1);
+    double cpu = 0;
+    int acknowledged = 0;
+    for (auto _ : state) {
+        const double before = CpuSeconds();
+        const QString reply = link.FutComm(command, params);
+        cpu += CpuSeconds() - before;
+        acknowledged += reply.contains(QLatin1String("OK")) ? 1 : 0;
+    }
+    state.counters["cpu_ms_per_transaction"] =
+        benchmark::Counter(cpu * 1000.0 / static_cast<double>(state.iterations()));
+    state.counters["acknowledged"] = benchmark::Counter(acknowledged, benchmark::Counter::kAvgIterations);
+}
+
+void Getd(benchmark::State& state) { Transaction(state, "GETD", ""); }
+void Prom(benchmark::State& state) { Transaction(state, "PROM", "050100120200150150"); }
+
+BENCHMARK(Getd)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
+BENCHMARK(Prom)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
