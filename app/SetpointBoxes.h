@@ -1,20 +1,50 @@
 #pragma once
 
+#include "panel/SetpointEntry.h"
+
+#include <QObject>
+#include <QStringList>
+
 class MainFrm;
+class QLineEdit;
 struct MainFrmUi;
 struct WindowState;
 
-// The two set-point boxes, their apply buttons and the clicks on the set-point
-// displays: the events of the boxes are forwarded to the set-point rules.
-class SetpointBoxes {
+// The two set-point boxes `TextSetVC(0)` (voltage) and `TextSetVC(1)`
+// (current) with their apply buttons: the boxes' events go to the set-point
+// rules, and the outcome is shown and left as a request for the polling tick.
+class SetpointBoxes : public QObject {
+    Q_OBJECT
+
 public:
     SetpointBoxes(MainFrm& window, MainFrmUi& ui, WindowState& state);
+    ~SetpointBoxes() override;
 
     // Connects the controls' events.
     void wire();
 
+    void TextSetVC_GotFocus(int index);
+    void TextSetVC_KeyUp();
+    void TextSetVC_EnterPressed(int index);
+    void TextSetVC_LostFocus(int index);
+    void ToolbarSetVolt_ButtonClick();
+    void ToolbarSetCurr_ButtonClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    int boxIndex(const QObject* watched) const;
+    bool applyEnabled(int index) const;
+    void showOutcome(int index, const EntryOutcome& outcome);
+    void setColour(QLineEdit* box, EntryColour colour) const;
+    // OK-only message boxes, one after the other.
+    void tell(const QStringList& messages);
+
     MainFrm& m_window;
     MainFrmUi& ui;
     WindowState& S;
+    // A message box of ours has the focus: the box losing it to the message
+    // is not the user leaving the box.
+    bool m_telling = false;
 };

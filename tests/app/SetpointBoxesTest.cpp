@@ -1,0 +1,414 @@
+#include "tests/app/PanelHarness.h"
+
+#include "panel/FrontPanel.h"
+#include "panel/PanelColours.h"
+#include "panel/SegmentDisplay.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// Answers every message box that comes up while it lives, with OK, and keeps
+// their texts. It polls from the event loop that the box itself runs.
+class MessageCloser {
+public:
+    MessageCloser()
+    {
+        m_timer.setInterval(0);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { closeActive(); });
+        m_timer.start();
+    }
+
+    void clear()
+    {
+        texts.clear();
+        allOkOnly = true;
+    }
+
+    QStringList texts;
+    bool allOkOnly = true;
+
+private:
+    void closeActive()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        texts << box->text();
+        allOkOnly = allOkOnly && box->standardButtons() == QMessageBox::Ok;
+        box->button(QMessageBox::Ok)->click();
+    }
+
+    QTimer m_timer;
+};
+
+const QString kVoltageMessage = QStringLiteral("Voltage must be 1 - 36 and 1 digit of precision .");
+const QString kCurrentEnterMessage
+    = QStringLiteral("Current must be 0.01 - 5.1 and 2 digit of precision .");
+const QString kCurrentLeaveMessage
+    = QStringLiteral("Current must be 0.01 - 5.1 and 2 digit o precision .");
+
+class SetpointBoxesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(h.start()) << h.startError.toStdString();
+        // Ticks are run by hand only.
+        h.ui().TimerGetD->stop();
+        h.ui().TimerPVC->stop();
+        h.w().show();
+        h.w().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));
+        ASSERT_TRUE(h.s().Connected);
+        h.clearSent();
+        messages = std::make_unique<MessageCloser>();
+    }
+
+    void TearDown() override { messages.reset(); }
+
+    QLineEdit* box(int i) { return h.find<QLineEdit>(QStringLiteral("TextSetVC(%1)").arg(i)); }
+
+    // The offscreen platform leaves no window active after a message box;
+    // a real one gives the activation back to the window.
+    void activate()
+    {
+        if (!h.w().isActiveWindow()) {
+            h.w().activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));
+        }
+    }
+
+    void click(QWidget* widget)
+    {
+        activate();
+        QTest::mouseClick(widget, Qt::LeftButton);
+    }
+
+    // The user clicks into the box, selects everything and types.
+    void type(int i, const QString& text)
+    {
+        QLineEdit* b = box(i);
+        activate();
+        QTest::mouseClick(b, Qt::LeftButton);
+        QTest::keyClick(b, Qt::Key_A, Qt::ControlModifier);
+        if (text.isEmpty())
+            QTest::keyClick(b, Qt::Key_Delete);
+        else
+            QTest::keyClicks(b, text);
+    }
+
+    void enter(int i, Qt::Key key = Qt::Key_Return)
+    {
+        activate();
+        QTest::keyClick(box(i), key);
+    }
+
+    QWidget* applyButton(int i)
+    {
+        auto* bar = h.find<QToolBar>(
+            i == 0 ? QStringLiteral("ToolbarSetVolt") : QStringLiteral("ToolbarSetCurr"));
+        return bar->widgetForAction(bar->actions().first());
+    }
+
+    QColor colour(int i) { return box(i)->palette().color(QPalette::Text); }
+
+    // Set-point lines the supply received.
+    QStringList setpointLines()
+    {
+        QStringList lines;
+        for (const QString& line : h.sent()) {
+            if (line.startsWith(u"VOLT") || line.startsWith(u"CURR"))
+                lines << line;
+        }
+        return lines;
+    }
+
+    PanelHarness h;
+    // Alive through every test, so that no message box can hang it; a test
+    // clears the texts before the step it looks at.
+    std::unique_ptr<MessageCloser> messages;
+};
+
+TEST_F(SetpointBoxesTest, TypedVoltageWithCommaGoesOutOnTheNextTick)
+{
+    type(1, QStringLiteral("1"));
+    type(0, QStringLiteral("12,5"));
+    messages->clear();
+    enter(0);
+
+    EXPECT_TRUE(messages->texts.isEmpty());
+    EXPECT_EQ(box(0)->text(), QStringLiteral("12.5V"));
+    EXPECT_EQ(colour(0), QColor(PanelColours::kAccepted));
+    EXPECT_TRUE(h.s().TextSetPending[0]);
+    EXPECT_TRUE(setpointLines().isEmpty()); // nothing before the tick
+
+    h.w().PollTick();
+    EXPECT_EQ(h.sent(), QStringList { QStringLiteral("VOLT125") });
+    EXPECT_EQ(h.s().SetVoltText, QStringLiteral("12.5"));
+    EXPECT_FALSE(h.s().TextSetPending[0]);
+    EXPECT_EQ(h.supply->setVoltDigits(), 125);
+    EXPECT_EQ(
+        h.ui().LcdPSetVC[0]->strokes(), FrontPanel::DrawSetpointDisplay(QStringLiteral("12.5")));
+}
+
+TEST_F(SetpointBoxesTest, KeypadEnterAppliesTheCurrent)
+{
+    type(0, QStringLiteral("12"));
+    type(1, QStringLiteral("1.25"));
+    messages->clear();
+    enter(1, Qt::Key_Enter);
+
+    EXPECT_TRUE(messages->texts.isEmpty());
+    EXPECT_EQ(box(1)->text(), QStringLiteral("1.25A"));
+    h.w().PollTick();
+    EXPECT_EQ(setpointLines(), QStringList { QStringLiteral("CURR125") });
+    EXPECT_EQ(h.s().SetCurrText, QStringLiteral("1.25"));
+}
+
+TEST_F(SetpointBoxesTest, ApplyButtonSendsTheBoxValue)
+{
+    type(1, QStringLiteral("2"));
+    type(0, QStringLiteral("5"));
+    ASSERT_TRUE(applyButton(0)->isEnabled());
+    QTest::mouseClick(applyButton(0), Qt::LeftButton);
+
+    EXPECT_EQ(box(0)->text(), QStringLiteral("05.0V"));
+    h.w().PollTick();
+    EXPECT_EQ(setpointLines(), QStringList { QStringLiteral("VOLT050") });
+}
+
+TEST_F(SetpointBoxesTest, HalfAVoltIsRefusedTwiceAndNeverSent)
+{
+    type(1, QStringLiteral("1"));
+    type(0, QStringLiteral("0.5"));
+    // 0.5 passes the key-release check: the button is enabled.
+    ASSERT_TRUE(applyButton(0)->isEnabled());
+
+    messages->clear();
+    enter(0);
+    // Once for Enter, once for the check of the reset value; the message box
+    // taking the focus does not add a third.
+    EXPECT_EQ(messages->texts, (QStringList { kVoltageMessage, kVoltageMessage }));
+    EXPECT_TRUE(messages->allOkOnly);
+    EXPECT_EQ(box(0)->text(), QStringLiteral("0.00V"));
+    EXPECT_FALSE(h.s().TextSetPending[0]);
+
+    h.w().PollTick();
+    EXPECT_TRUE(setpointLines().isEmpty());
+}
+
+TEST_F(SetpointBoxesTest, CurrentOverTheLimitShowsBothMessageTexts)
+{
+    type(0, QStringLiteral("12"));
+    type(1, QStringLiteral("5")); // accepted on release
+    ASSERT_TRUE(applyButton(1)->isEnabled());
+    box(1)->setText(QStringLiteral("9")); // pasted: no key release follows
+
+    messages->clear();
+    enter(1);
+    EXPECT_EQ(messages->texts, (QStringList { kCurrentEnterMessage, kCurrentLeaveMessage }));
+    EXPECT_EQ(box(1)->text(), QStringLiteral("0.00A"));
+    EXPECT_FALSE(h.s().TextSetPending[1]);
+    h.w().PollTick();
+    EXPECT_TRUE(setpointLines().isEmpty());
+}
+
+TEST_F(SetpointBoxesTest, EnterWithButtonsDisabledAndNoCurrentMovesToTheCurrentBox)
+{
+    type(1, QStringLiteral("0"));
+    type(0, QStringLiteral("12"));
+    ASSERT_FALSE(applyButton(0)->isEnabled());
+
+    messages->clear();
+    enter(0);
+    EXPECT_EQ(QApplication::focusWidget(), box(1));
+    EXPECT_EQ(box(1)->selectedText(), QStringLiteral("0.00A")); // reset when it was left
+    EXPECT_TRUE(messages->texts.isEmpty());
+    // The voltage box was left: its check ran and accepted 12 V.
+    EXPECT_EQ(box(0)->text(), QStringLiteral("12.0V"));
+    EXPECT_FALSE(h.s().TextSetPending[0]);
+}
+
+TEST_F(SetpointBoxesTest, EnterWithButtonsDisabledAndACurrentSelectsTheVoltage)
+{
+    // Over UCL (as left by an earlier limit), so the buttons are disabled.
+    box(1)->setText(QStringLiteral("9.00A"));
+    type(0, QStringLiteral("12"));
+    ASSERT_FALSE(applyButton(0)->isEnabled());
+
+    enter(0);
+    EXPECT_EQ(QApplication::focusWidget(), box(0));
+    EXPECT_EQ(box(0)->selectedText(), QStringLiteral("12"));
+    EXPECT_FALSE(h.s().TextSetPending[0]);
+}
+
+TEST_F(SetpointBoxesTest, KeyReleaseColoursBothBoxesAndSwitchesBothButtons)
+{
+    struct Case {
+        const char* volt;
+        const char* curr;
+        bool acceptable;
+    };
+    const Case cases[] = {
+        { "12", "1", true },
+        { "36", "5.1", true }, // exactly the limits
+        { "36.1", "1", false },
+        { "12", "5.2", false },
+        { "0", "1", false },
+        { "12", "0", false },
+        { "0.5", "0.01", true }, // Enter and leaving check more strictly
+        { "abc", "1", false },
+        { "-3", "1", false },
+        { "12", "", false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.volt) + " / " + c.curr);
+        box(1)->setText(QString::fromLatin1(c.curr));
+        type(0, QString::fromLatin1(c.volt)); // the last release decides
+        const QColor expected(c.acceptable ? PanelColours::kAccepted : PanelColours::kBlack);
+        EXPECT_EQ(colour(0), expected);
+        EXPECT_EQ(colour(1), expected);
+        EXPECT_EQ(applyButton(0)->isEnabled(), c.acceptable);
+        EXPECT_EQ(applyButton(1)->isEnabled(), c.acceptable);
+        EXPECT_EQ(h.ui().ToolbarSetVolt->isEnabled(), c.acceptable);
+        EXPECT_EQ(h.ui().ToolbarSetCurr->isEnabled(), c.acceptable);
+    }
+}
+
+// Bad input in either box, with Enter: the specified reset and message, and
+// nothing on the wire.
+TEST_F(SetpointBoxesTest, BadInputWithEnterIsResetAndNotSent)
+{
+    struct Case {
+        int box;
+        const char* text;
+        const char* reset;
+    };
+    const Case cases[] = {
+        { 0, "abc", "00.0V" }, { 0, "-3", "00.0V" }, { 0, "", "00.0V" },
+        { 0, "99999999999999999999999999999999999999999999", "00.0V" }, { 0, ".", "00.0V" },
+        { 0, "36.05", "00.0V" }, { 1, "abc", "0.00A" }, { 1, "-3", "0.00A" }, { 1, "", "0.00A" },
+        { 1, "99999999999999999999999999999999999999999999", "0.00A" },
+        { 1, "0.004", "0.00A" }, // rounds to no current at all
+    };
+    const int voltBefore = h.supply->setVoltDigits();
+    const int currBefore = h.supply->setCurrDigits();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.box) + ": '" + c.text + "'");
+        h.clearSent();
+        // The other box holds a good value.
+        box(1 - c.box)->setText(c.box == 0 ? QStringLiteral("1.00A") : QStringLiteral("12.0V"));
+        type(c.box, QString::fromLatin1(c.text));
+
+        messages->clear();
+        enter(c.box);
+        ASSERT_GE(messages->texts.size(), 1);
+        EXPECT_EQ(messages->texts.first(), c.box == 0 ? kVoltageMessage : kCurrentEnterMessage);
+        EXPECT_EQ(box(c.box)->text(), QString::fromLatin1(c.reset));
+        EXPECT_FALSE(h.s().TextSetPending[static_cast<std::size_t>(c.box)]);
+
+        h.w().PollTick();
+        EXPECT_TRUE(setpointLines().isEmpty());
+    }
+    EXPECT_EQ(h.supply->setVoltDigits(), voltBefore);
+    EXPECT_EQ(h.supply->setCurrDigits(), currBefore);
+}
+
+// Leaving a box with bad input: the lost-focus message, the reset text and the
+// window-text colour.
+TEST_F(SetpointBoxesTest, BadInputLeftBehindIsResetWithTheLeavingMessage)
+{
+    struct Case {
+        int box;
+        const char* text;
+        const char* reset;
+    };
+    const Case cases[] = {
+        { 0, "abc", "0.00V" },
+        { 0, "-3", "0.00V" },
+        { 0, "", "0.00V" },
+        { 0, "99999999999999999999999999999999999999999999", "0.00V" },
+        { 1, "abc", "0.00A" },
+        { 1, "-3", "0.00A" },
+        { 1, "", "0.00A" },
+        { 1, "A", "0.00A" },
+    };
+    const QColor windowText = QApplication::palette().color(QPalette::WindowText);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.box) + ": '" + c.text + "'");
+        type(c.box, QString::fromLatin1(c.text));
+        messages->clear();
+        click(h.ui().TextLocation);
+        EXPECT_EQ(
+            messages->texts, QStringList { c.box == 0 ? kVoltageMessage : kCurrentLeaveMessage });
+        EXPECT_EQ(box(c.box)->text(), QString::fromLatin1(c.reset));
+        EXPECT_EQ(colour(c.box), windowText);
+    }
+    h.w().PollTick();
+    EXPECT_TRUE(setpointLines().isEmpty());
+}
+
+// A value pasted into the box (no key release) while the button is enabled:
+// the button's check refuses it and withdraws the request.
+TEST_F(SetpointBoxesTest, PastedValueOverTheLimitIsNotSentByTheButton)
+{
+    type(1, QStringLiteral("1"));
+    type(0, QStringLiteral("12"));
+    ASSERT_TRUE(applyButton(0)->isEnabled());
+    QTest::mouseClick(applyButton(0), Qt::LeftButton);
+    ASSERT_TRUE(h.s().TextSetPending[0]);
+    box(0)->setText(QStringLiteral("99"));
+
+    messages->clear();
+    QTest::mouseClick(applyButton(0), Qt::LeftButton);
+    EXPECT_EQ(messages->texts, QStringList { kVoltageMessage });
+    EXPECT_EQ(box(0)->text(), QStringLiteral("0.00V"));
+    EXPECT_FALSE(h.s().TextSetPending[0]);
+    h.w().PollTick();
+    EXPECT_TRUE(setpointLines().isEmpty());
+}
+
+TEST_F(SetpointBoxesTest, GoodValueLeftBehindIsFormattedGreen)
+{
+    type(0, QStringLiteral("5,25"));
+    click(box(1));
+    EXPECT_EQ(box(0)->text(), QStringLiteral("05.3V"));
+    EXPECT_EQ(colour(0), QColor(PanelColours::kAccepted));
+    type(1, QStringLiteral("2"));
+    click(box(0));
+    EXPECT_EQ(box(1)->text(), QStringLiteral("2.00A"));
+    EXPECT_FALSE(h.s().TextSetPending[0]);
+    EXPECT_FALSE(h.s().TextSetPending[1]);
+}
+
+TEST_F(SetpointBoxesTest, OutputSwitchClickIsServedByTheNextTick)
+{
+    QLabel* image = h.find<QLabel>(QStringLiteral("ImageOnOff"));
+    const qint64 before = image->pixmap().cacheKey();
+    ASSERT_TRUE(h.supply->outputOn());
+
+    QTest::mouseClick(image, Qt::LeftButton);
+    EXPECT_TRUE(h.s().OutputTogglePending);
+    EXPECT_TRUE(h.sent().isEmpty());
+
+    h.w().PollTick();
+    ASSERT_FALSE(h.sent().isEmpty());
+    EXPECT_EQ(h.sent().first(), QStringLiteral("SOUT1"));
+    EXPECT_FALSE(h.s().OutputTogglePending);
+    EXPECT_FALSE(h.supply->outputOn());
+    EXPECT_NE(image->pixmap().cacheKey(), before);
+    EXPECT_EQ(image->toolTip(), QStringLiteral("Click to Output On"));
+}
+
+} // namespace
