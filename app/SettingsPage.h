@@ -1,20 +1,59 @@
 #pragma once
 
+#include "storage/SupplyList.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
 class MainFrm;
+class QLineEdit;
 struct MainFrmUi;
 struct WindowState;
 
 // The Setting tab (port, sampling time, limits) and the list of supplies
 // (location and description per bus address).
-class SettingsPage {
+class SettingsPage : public QObject {
+    Q_OBJECT
+
 public:
     SettingsPage(MainFrm& window, MainFrmUi& ui, WindowState& state);
+    ~SettingsPage() override;
 
-    // Connects the controls' events.
+    // Fills the sampling choices and connects the controls' events.
     void wire();
 
+    void TextUVL_LostFocus();
+    void TextUCL_LostFocus();
+    void CmdDefault_Click();
+    // Applies every setting that differs from the one in force.
+    void CmdOK_Click();
+
+    // Every keystroke in `TextLocation` / `TextEngineryD` is stored at once.
+    void StoreLocation();
+    void StoreDescription();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void applyPort();
+    void applySampling();
+    // Sends one limit and reads back what the supply took; true when sent.
+    bool applyVoltageLimit();
+    bool applyCurrentLimit();
+    bool ask(const QString& question);
+    // The value to show after storing a label, or nothing to change.
+    std::optional<QString> storedValue(const SupplyList::StoreResult& result,
+        const QString& address, QString SupplyList::Labels::*field) const;
+    void showStored(QLineEdit* box, int panel, const QString& caption, const QString& value);
+    QList<QLineEdit*> watchedBoxes() const;
+
     MainFrm& m_window;
     MainFrmUi& ui;
     WindowState& S;
+    // "OK" is running: its delays serve events, and a second click there must
+    // wait for the first to finish.
+    bool m_applying = false;
 };

@@ -1,0 +1,317 @@
+#include "tests/app/PanelHarness.h"
+
+#include "storage/OvoltaDatabase.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// Answers every message box that comes up while it lives and keeps their
+// texts: OK boxes with OK, questions with the answer set.
+class MessageCloser {
+public:
+    MessageCloser()
+    {
+        m_timer.setInterval(0);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { closeActive(); });
+        m_timer.start();
+    }
+
+    QStringList texts;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton answer = QMessageBox::Ok;
+
+private:
+    void closeActive()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        texts << box->text();
+        buttons = box->standardButtons();
+        QAbstractButton* button = box->button(answer);
+        if (!button)
+            button = box->button(QMessageBox::Ok);
+        button->click();
+    }
+
+    QTimer m_timer;
+};
+
+const QString kQuestion = QStringLiteral("To change sampling time NOW\nWill erase existing "
+                                         "sampled data !\n\nAre you sure you want to do it ?");
+
+class SettingsPageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Com3 opens but has no supply on it.
+        h.transport.addEmptyPort(3);
+        ASSERT_TRUE(h.start()) << h.startError.toStdString();
+        h.ui().TimerGetD->stop();
+        h.ui().TimerPVC->stop();
+        h.w().show();
+        h.ui().Tab1->setCurrentIndex(4);
+        activate();
+        ASSERT_TRUE(h.s().Connected);
+        h.clearSent();
+        messages = std::make_unique<MessageCloser>();
+    }
+
+    void TearDown() override { messages.reset(); }
+
+    void activate()
+    {
+        if (!h.w().isActiveWindow()) {
+            h.w().activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));
+        }
+    }
+
+    QLineEdit* uvl() { return h.find<QLineEdit>(QStringLiteral("TextUVL")); }
+    QLineEdit* ucl() { return h.find<QLineEdit>(QStringLiteral("TextUCL")); }
+    QComboBox* sampling() { return h.find<QComboBox>(QStringLiteral("CboAS")); }
+    QComboBox* port() { return h.find<QComboBox>(QStringLiteral("CboPort")); }
+    QString panel(int k)
+    {
+        return h.find<QLabel>(QStringLiteral("StatusBar1.Panels(%1)").arg(k))->text();
+    }
+
+    void click(QWidget* widget)
+    {
+        activate();
+        QTest::mouseClick(widget, Qt::LeftButton);
+    }
+
+    // Clicks into the box, replaces its text by typing, and leaves it.
+    void typeAndLeave(QLineEdit* box, const QString& text)
+    {
+        click(box);
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClicks(box, text);
+        click(box == uvl() ? ucl() : uvl());
+    }
+
+    void ok() { click(h.find<QPushButton>(QStringLiteral("CmdOK"))); }
+
+    PanelHarness h;
+    std::unique_ptr<MessageCloser> messages;
+};
+
+TEST_F(SettingsPageTest, SamplingChoicesAndStartingEntry)
+{
+    QStringList entries;
+    for (int i = 0; i < sampling()->count(); ++i)
+        entries << sampling()->itemText(i);
+    EXPECT_EQ(entries,
+        (QStringList { "1S", "2S", "3S", "5S", "6S", "10S", "12S", "15S", "20S", "30S", "60S" }));
+    EXPECT_EQ(sampling()->currentText(), QStringLiteral("3S"));
+    EXPECT_EQ(uvl()->text(), QStringLiteral("36V"));
+    EXPECT_EQ(ucl()->text(), QStringLiteral("5.1A"));
+}
+
+TEST_F(SettingsPageTest, OkWithNothingChangedSendsNothing)
+{
+    ok();
+    EXPECT_TRUE(h.sent().isEmpty());
+    EXPECT_TRUE(messages->texts.isEmpty());
+    EXPECT_EQ(h.s().SampleTime, 3);
+    EXPECT_EQ(h.s().CommPortNo, 1);
+}
+
+TEST_F(SettingsPageTest, NewSamplingTimeAnsweredNoChangesNothing)
+{
+    const int interval = h.ui().TimerPVC->interval();
+    const QString panel6 = panel(6);
+    h.s().LogSamples.volts[0] = 12.5f;
+    QTest::keyClick(sampling(), Qt::Key_End);
+    ASSERT_EQ(sampling()->currentText(), QStringLiteral("60S"));
+
+    messages->answer = QMessageBox::No;
+    ok();
+    EXPECT_EQ(messages->texts, QStringList { kQuestion });
+    EXPECT_EQ(messages->buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(h.s().SampleTime, 3);
+    EXPECT_EQ(h.ui().TimerPVC->interval(), interval);
+    EXPECT_EQ(panel(6), panel6);
+    EXPECT_EQ(h.s().LogSamples.volts[0], 12.5f);
+    EXPECT_EQ(sampling()->currentText(), QStringLiteral("60S"));
+    EXPECT_TRUE(h.sent().isEmpty());
+}
+
+TEST_F(SettingsPageTest, NewSamplingTimeAnsweredYesTakesEffect)
+{
+    h.s().LogSamples.volts[0] = 12.5f;
+    QTest::keyClick(sampling(), Qt::Key_End);
+    messages->answer = QMessageBox::Yes;
+    ok();
+    EXPECT_EQ(messages->texts, QStringList { kQuestion });
+    EXPECT_EQ(h.s().SampleTime, 60);
+    EXPECT_EQ(h.ui().TimerPVC->interval(), 60000);
+    EXPECT_EQ(panel(6), QStringLiteral("Now Sampling : 60S"));
+    EXPECT_TRUE(LogSamples::isEndMark(h.s().LogSamples.volts[0]));
+    EXPECT_TRUE(LogSamples::isEndMark(h.s().LogSamples.amps[0]));
+    EXPECT_TRUE(h.sent().isEmpty());
+
+    // The same choice again is no change: no second question.
+    messages->texts.clear();
+    ok();
+    EXPECT_TRUE(messages->texts.isEmpty());
+}
+
+TEST_F(SettingsPageTest, LimitBoxesAreNormalisedWhenLeft)
+{
+    struct Case {
+        bool voltage;
+        const char* typed;
+        const char* shown;
+    };
+    const Case cases[] = {
+        { true, "12,5", "12.5V" },
+        { true, "12.5V", "12.5V" },
+        { true, "0.5", "1V" },
+        { true, "40", "36V" },
+        { true, "abc", "1V" },
+        { true, "-3", "1V" },
+        { true, "", "1V" },
+        { true, "99999999999999999999999999999999999999999999", "36V" },
+        { false, "2,5", "2.5A" },
+        { false, "0.05", "0.1A" },
+        { false, "9", "5.1A" },
+        { false, "xyz", "0.1A" },
+        { false, "-1", "0.1A" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.typed));
+        QLineEdit* box = c.voltage ? uvl() : ucl();
+        typeAndLeave(box, QString::fromLatin1(c.typed));
+        EXPECT_EQ(box->text(), QString::fromLatin1(c.shown));
+    }
+    EXPECT_TRUE(h.sent().isEmpty());
+    EXPECT_TRUE(messages->texts.isEmpty());
+}
+
+TEST_F(SettingsPageTest, OkSendsTheNewVoltageLimitAndReadsItBack)
+{
+    typeAndLeave(uvl(), QStringLiteral("12,5"));
+    ok();
+    EXPECT_EQ(h.sent(), (QStringList { "SOVP125", "GOVP" }));
+    EXPECT_EQ(h.s().UVL, 12.5f);
+    EXPECT_EQ(h.supply->voltLimitDigits(), 125);
+    EXPECT_EQ(uvl()->text(), QStringLiteral("12.5V"));
+    EXPECT_EQ(panel(7), QStringLiteral("UVL : 12.5V , UCL : 5.1A"));
+}
+
+TEST_F(SettingsPageTest, OkSendsBothLimitsInOrder)
+{
+    typeAndLeave(uvl(), QStringLiteral("30"));
+    typeAndLeave(ucl(), QStringLiteral("2.5"));
+    ok();
+    EXPECT_EQ(h.sent(), (QStringList { "SOVP300", "GOVP", "SOCP250", "GOCP" }));
+    EXPECT_EQ(h.s().UCL, 2.5f);
+    EXPECT_EQ(panel(7), QStringLiteral("UVL : 30V , UCL : 2.5A"));
+}
+
+// The supply keeps its limits within its own rating: with a rating the panel
+// believes higher than it is, the read-back decides what the box shows.
+TEST_F(SettingsPageTest, RefusedLimitShowsTheReadBackValue)
+{
+    h.s().MaxVolt = 60;
+    h.s().MaxCurr = 9;
+    typeAndLeave(uvl(), QStringLiteral("50"));
+    typeAndLeave(ucl(), QStringLiteral("8"));
+    ok();
+    EXPECT_EQ(h.sent(), (QStringList { "SOVP500", "GOVP", "SOCP800", "GOCP" }));
+    EXPECT_EQ(h.s().UVL, 36.0f);
+    EXPECT_EQ(h.s().UCL, 5.1f);
+    EXPECT_EQ(uvl()->text(), QStringLiteral("36V"));
+    EXPECT_EQ(ucl()->text(), QStringLiteral("5.1A"));
+    EXPECT_EQ(panel(7), QStringLiteral("UVL : 36V , UCL : 5.1A"));
+}
+
+TEST_F(SettingsPageTest, UnansweredReadBackGivesZero)
+{
+    typeAndLeave(uvl(), QStringLiteral("20"));
+    h.setFaults(QStringLiteral("silent-after:1"));
+    ok();
+    EXPECT_EQ(h.sent(), (QStringList { "SOVP200", "GOVP" }));
+    EXPECT_EQ(h.s().UVL, 0.0f);
+    EXPECT_EQ(uvl()->text(), QStringLiteral("0V"));
+    EXPECT_EQ(panel(7), QStringLiteral("UVL : 0V , UCL : 5.1A"));
+}
+
+TEST_F(SettingsPageTest, PortWithoutSupplyGivesNoConnectionAndIsStored)
+{
+    ASSERT_EQ(port()->count(), 2);
+    typeAndLeave(uvl(), QStringLiteral("20")); // not sent: nobody listens
+    QTest::keyClick(port(), Qt::Key_End);
+    ASSERT_EQ(port()->currentText(), QStringLiteral("Com3"));
+
+    ok();
+    EXPECT_EQ(h.s().CommPortNo, 3);
+    EXPECT_EQ(h.w().database()->CommPort(), 3);
+    EXPECT_EQ(h.w().link().portNumber(), 3);
+    EXPECT_FALSE(h.s().Connected);
+    EXPECT_EQ(panel(7), QStringLiteral("No Connection"));
+    EXPECT_EQ(h.w().windowTitle(), QStringLiteral("Rating: "));
+    EXPECT_FALSE(h.transport.written().contains("SOVP"));
+    EXPECT_TRUE(h.sent().isEmpty()); // the supply on Com1 heard nothing
+    EXPECT_TRUE(messages->texts.isEmpty());
+}
+
+TEST_F(SettingsPageTest, PortChangeBackReconnects)
+{
+    QTest::keyClick(port(), Qt::Key_End);
+    ok();
+    ASSERT_FALSE(h.s().Connected);
+    QTest::keyClick(port(), Qt::Key_Home);
+    ok();
+    EXPECT_TRUE(h.s().Connected);
+    EXPECT_EQ(h.s().CommPortNo, 1);
+    EXPECT_EQ(h.w().database()->CommPort(), 1);
+    EXPECT_EQ(panel(7), QStringLiteral("UVL : 36V , UCL : 5.1A"));
+    EXPECT_TRUE(h.sent().contains(QStringLiteral("GMAX")));
+}
+
+TEST_F(SettingsPageTest, DefaultRefillsTheBoxesAndSendsNothing)
+{
+    typeAndLeave(uvl(), QStringLiteral("12"));
+    typeAndLeave(ucl(), QStringLiteral("1"));
+    QTest::keyClick(sampling(), Qt::Key_End);
+
+    click(h.find<QPushButton>(QStringLiteral("CmdDefault")));
+    EXPECT_EQ(uvl()->text(), QStringLiteral("36V"));
+    EXPECT_EQ(ucl()->text(), QStringLiteral("5.1A"));
+    EXPECT_EQ(sampling()->currentText(), QStringLiteral("3S"));
+    EXPECT_TRUE(h.sent().isEmpty());
+    EXPECT_EQ(h.s().UVL, 36.0f);
+}
+
+// "OK" pressed while a polling tick waits for its reply: the limit goes out
+// after the tick, never in the middle of its exchange.
+TEST_F(SettingsPageTest, OkDuringATransactionWaitsForIt)
+{
+    typeAndLeave(uvl(), QStringLiteral("12"));
+    QTimer::singleShot(0, &h.w(), [this] { ok(); });
+    h.w().PollTick();
+    EXPECT_EQ(h.sent(), QStringList { "GETD" });
+
+    EXPECT_TRUE(QTest::qWaitFor([this] { return h.sent().size() >= 3; }));
+    EXPECT_EQ(h.sent(), (QStringList { "GETD", "SOVP120", "GOVP" }));
+    EXPECT_EQ(h.s().UVL, 12.0f);
+}
+
+} // namespace
