@@ -1,19 +1,40 @@
 #pragma once
 
+#include <QObject>
+
 class MainFrm;
+class QComboBox;
+class QEvent;
 struct MainFrmUi;
 struct WindowState;
 
-// The Data Log tab: the live log, the chart and its range boxes, the source
-// choice.
-class DataLogTab {
+enum class RangeComboEvent { Click, EnterReleased, FocusLost };
+
+// The Data Log tab: the chart's eight range combos, their scale labels and the
+// chart redraw when the chart picture changes size. The rules themselves live
+// in ChartRangeRules; this class only moves texts between it and the controls.
+class DataLogTab : public QObject {
+    Q_OBJECT
 public:
     DataLogTab(MainFrm& window, MainFrmUi& ui, WindowState& state);
 
     // Connects the controls' events.
     void wire();
 
+    // What happened to a range combo: an item chosen from its list runs the
+    // combo's rule on the text; Enter released or focus lost first normalise
+    // the typed text. The combo then shows the resulting text, the scale
+    // labels follow and the chart is redrawn.
+    void RangeCombo_Event(QComboBox* combo, RangeComboEvent event);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    bool isRangeCombo(QObject* object) const;
+    void showLabels();
+    void redraw();
+
     MainFrm& m_window;
     MainFrmUi& ui;
     WindowState& S;
