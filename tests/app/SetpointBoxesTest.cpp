@@ -286,7 +286,7 @@ TEST_F(SetpointBoxesTest, KeyReleaseColoursBothBoxesAndSwitchesBothButtons)
     }
 }
 
-// Bad input in either box, with Enter: the specified reset and message, and
+// Bad input in either box, with Enter: the reset and the message, and
 // nothing on the wire.
 TEST_F(SetpointBoxesTest, BadInputWithEnterIsResetAndNotSent)
 {
