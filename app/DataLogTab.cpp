@@ -2,7 +2,6 @@
 
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
-#include "app/WindowState.h"
 #include "datalog/ChartWidget.h"
 
 #include <QComboBox>
@@ -10,10 +9,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 
-DataLogTab::DataLogTab(MainFrm& window, MainFrmUi& ui_, WindowState& state)
+// The shared state is reached through the window's rules and DrawChart.
+DataLogTab::DataLogTab(MainFrm& window, MainFrmUi& ui_, WindowState& /*state*/)
     : m_window(window)
     , ui(ui_)
-    , S(state)
 {
 }
 

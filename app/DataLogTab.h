@@ -37,5 +37,4 @@ private:
 
     MainFrm& m_window;
     MainFrmUi& ui;
-    WindowState& S;
 };
