@@ -19,7 +19,7 @@ Decimal ToDecimal(double value, int significantDigits)
 {
     Decimal d;
     if (!std::isfinite(value) || value == 0.0) {
-        d.digits = "0";
+        d.digits.assign(1, '0');
         return d;
     }
     d.negative = value < 0;
