@@ -1,19 +1,37 @@
 #pragma once
 
 #include "programs/ExtProgramRunner.h"
+#include "programs/TableKind.h"
 #include "programs/TableLimits.h"
+#include "programs/Transact.h"
+
+#include <QObject>
+#include <QPersistentModelIndex>
+#include <array>
 
 class MainFrm;
 class ProgramTable;
+class QEvent;
+class QLineEdit;
+class QModelIndex;
+class QTableView;
+class QWidget;
 struct MainFrmUi;
 struct WindowState;
 
-// The three program tables on their tabs: the grids with their output check
-// boxes and preset selectors, the timed program runner and the preset
-// transfers. The window forwards the events; the rules live in programs/.
-class ProgramTabs {
+// The three program tables on their tabs: the grids with their floating cell
+// editors, output check boxes and preset selectors, the table buttons, the
+// timed program runner and the preset transfers. The window forwards the
+// events; the rules live in programs/.
+class ProgramTabs : public QObject {
+    Q_OBJECT
+
 public:
     ProgramTabs(MainFrm& window, MainFrmUi& ui, WindowState& state);
+    ~ProgramTabs() override;
+
+    // Connects the controls' events; calling it again does nothing.
+    void wire();
 
     TableLimits limits() const;
     bool extProgramRunning() const { return m_runner.ExtProgramRunning(); }
@@ -25,18 +43,82 @@ public:
     void PlacePresetSelectors();
     void CheckEtpTable();
     void CheckIpmTable();
+    void EnablePresetSelectors();
     void ReadPresetMemory();
 
     // Served by the polling tick.
     void DispatchExtStep();
     void UploadAndRecallPresets();
 
+    // Control events.
+    void RunStopClick();
+    void TimerE_Timer();
+    void CmdRS_Click();
+    void CmdSS_Click();
+    void CmdCT_Click();
+    void Option1_Click(int preset);
+
+    // The floating editors.
+    void ShowItpEditor();
+    void ShowEtpEditor();
+    void ShowIpmEditor();
+    void MoveEditorByArrow(QTableView* grid, int key);
+    // Check and store the editor's text into a cell being left (table rows from 1).
+    void CommitEtpCell(int row, int column);
+    void CommitIpmCell(int row, int column);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    static constexpr int kKinds = 3;
+
+    ProgramTable& tableOf(TableKind kind) const;
+    QTableView* gridOf(TableKind kind) const;
+    QLineEdit* editorOf(TableKind kind) const;
+    int visibleTab() const;
+    bool stopCaption() const;
+
+    void wireGrid(TableKind kind);
+    void onCurrentChanged(TableKind kind, const QModelIndex& current, const QModelIndex& previous);
+    void leaveCell(TableKind kind, int row, int column);
+    void enterCell(TableKind kind);
+    void onGridClicked(TableKind kind, const QModelIndex& index);
+    void onScroll(TableKind kind);
+    void onCellsChanged(TableKind kind, const QModelIndex& topLeft, const QModelIndex& bottomRight,
+        const QList<int>& roles);
+    void beginTableChange(TableKind kind);
+    void endTableChange(TableKind kind);
+
+    void layEditor(TableKind kind);
+    void hideEditorQuietly(TableKind kind);
+    void onEditorKeyReleased(TableKind kind, int key);
+    void onEditorFocusLost(TableKind kind, QWidget* focusNow);
+    void onCycleFocusLost(int index);
+
+    void setRunControlsEnabled(bool enabled);
+    void setRunCaption(bool running);
+    void clampProgramToLimits();
+    bool clampPresetsToLimits();
     void syncOutputChecks();
+    void syncPresetSelectors();
+    void showMessage(const QString& text);
     Transact transact() const;
 
     MainFrm& m_window;
     MainFrmUi& ui;
     WindowState& S;
     ExtProgramRunner m_runner;
+
+    bool m_wired = false;
+    // Set while a cell is being entered: a scroll that comes with it keeps the editor.
+    bool CellEntered = false;
+    // The cell each grid's editor was last laid for.
+    std::array<QPersistentModelIndex, kKinds> m_enteredCell;
+    // Rows are being added or removed by someone else: no leave or enter then.
+    std::array<int, kKinds> m_tableChanging {};
+    bool m_ownWrite = false;
+    bool m_quietFocus = false;
+    bool m_showingMessage = false;
+    bool m_redirecting = false;
 };

@@ -191,14 +191,24 @@ void ProgramTable::setSelectedPreset(int preset)
     }
 }
 
+void ProgramTable::setCheckIndicatorsShown(bool shown)
+{
+    if (shown == m_checkIndicators)
+        return;
+    m_checkIndicators = shown;
+    const int column = m_kind == TableKind::Etp ? kEtpOutputColumn : kIpmSelectColumn;
+    if (dataRows() > 0 && column < columns())
+        Q_EMIT dataChanged(index(0, column), index(dataRows() - 1, column), { Qt::CheckStateRole });
+}
+
 bool ProgramTable::isOutputColumn(int column) const
 {
-    return m_kind == TableKind::Etp && column == kEtpOutputColumn;
+    return m_checkIndicators && m_kind == TableKind::Etp && column == kEtpOutputColumn;
 }
 
 bool ProgramTable::isSelectColumn(int column) const
 {
-    return m_kind == TableKind::Ipm && column == kIpmSelectColumn;
+    return m_checkIndicators && m_kind == TableKind::Ipm && column == kIpmSelectColumn;
 }
 
 void ProgramTable::emitCellChanged(int row, int column, const QList<int>& roles)

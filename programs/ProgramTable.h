@@ -68,6 +68,12 @@ public:
     int selectedPreset() const { return m_selectedPreset; }
     void setSelectedPreset(int preset);
 
+    // Whether the model paints check indicators in the Output On and Select
+    // columns. A window that floats its own check boxes and option buttons over
+    // those cells turns them off, so each state shows once.
+    bool checkIndicatorsShown() const { return m_checkIndicators; }
+    void setCheckIndicatorsShown(bool shown);
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -88,4 +94,5 @@ private:
     std::vector<std::vector<CellColour>> m_colours;
     std::vector<bool> m_outputs; // index = step; grows, never shrinks
     int m_selectedPreset = 0;
+    bool m_checkIndicators = true;
 };
