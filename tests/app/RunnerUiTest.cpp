@@ -1,0 +1,237 @@
+#include "app/ProgramTabs.h"
+#include "programs/ProgramTable.h"
+#include "tests/app/PanelHarness.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Step {
+    QString volt, curr, minute, second;
+    bool outputOn = true;
+};
+
+class RunnerUiTest : public ::testing::Test {
+protected:
+    explicit RunnerUiTest(const SupplyModel& model = SupplyModel::standard())
+        : h(true, model)
+    {
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(h.start());
+        h.w().programs().wire();
+        h.ui().TimerGetD->stop();
+        h.ui().TimerPVC->stop();
+        h.w().show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));
+    }
+
+    ProgramTable& etp() { return h.w().tableE(); }
+    QPushButton* runStop() { return h.find<QPushButton>(QStringLiteral("CmdRunStop")); }
+    QCheckBox* outputBox(int k) { return h.find<QCheckBox>(QStringLiteral("OutputCK(%1)").arg(k)); }
+
+    void program(const QList<Step>& steps, const QString& cycles)
+    {
+        for (int i = 0; i < steps.size(); ++i) {
+            const Step& s = steps[i];
+            etp().setCell(i + 1, 1, s.volt);
+            etp().setCell(i + 1, 2, s.curr);
+            etp().setCell(i + 1, 3, s.minute);
+            etp().setCell(i + 1, 4, s.second);
+            etp().setOutputOn(i + 1, s.outputOn);
+        }
+        h.find<QLineEdit>(QStringLiteral("TextCycle(1)"))->setText(cycles);
+        h.w().programs().CheckEtpTable();
+        h.clearSent();
+    }
+
+    // One tick of the step timer as the timer would run it; returns the next
+    // wait, or 0 when the timer stopped. The real timer is kept from firing.
+    int tickE()
+    {
+        h.w().programs().TimerE_Timer();
+        const int interval = h.ui().TimerE->isActive() ? h.ui().TimerE->interval() : 0;
+        h.ui().TimerE->stop();
+        return interval;
+    }
+
+    void clickRun()
+    {
+        QTest::mouseClick(runStop(), Qt::LeftButton);
+        h.ui().TimerE->stop();
+    }
+
+    QStringList sevcSent() const { return h.sent().filter(QStringLiteral("SEVC")); }
+
+    // Ticks and polls until the run ends; the waits, in order.
+    QList<int> runToEnd()
+    {
+        QList<int> waits;
+        for (int i = 0; i < 200 && h.w().programs().extProgramRunning(); ++i) {
+            waits << tickE();
+            h.w().PollTick();
+        }
+        return waits;
+    }
+
+    void expectControlsEnabled(bool enabled)
+    {
+        for (const char* name : { "FGridE", "CmdRS", "CmdSS", "CmdCT", "CmbTableName(1)",
+                 "TextCycle(1)", "OutputCK(1)", "OutputCK(20)" })
+            EXPECT_EQ(h.find<QWidget>(QLatin1String(name))->isEnabled(), enabled) << name;
+    }
+
+    PanelHarness h;
+};
+
+class RunnerUi5810Test : public RunnerUiTest {
+protected:
+    RunnerUi5810Test()
+        : RunnerUiTest(*SupplyModel::find(QStringLiteral("5810")))
+    {
+    }
+};
+
+} // namespace
+
+TEST_F(RunnerUiTest, ShortStepsGoOutInOrderAndTheRunEnds)
+{
+    program({ { "12.5", "1.25", "00", "05" }, { "5.0", "0.50", "01", "30", false },
+                { "9.0", "1.00", "00", "00" } },
+        QStringLiteral("1"));
+    ASSERT_TRUE(runStop()->isEnabled());
+    clickRun();
+    EXPECT_EQ(runStop()->text(), QStringLiteral("Stop"));
+    expectControlsEnabled(false);
+
+    const QList<int> waits = runToEnd();
+    EXPECT_EQ(sevcSent(), QStringList({ "SEVC1251251", "SEVC0500500" }));
+    EXPECT_EQ(waits, QList<int>({ 5000, 60000, 30000, 0 }));
+    EXPECT_EQ(runStop()->text(), QStringLiteral("Run"));
+    EXPECT_TRUE(runStop()->isEnabled());
+    expectControlsEnabled(true);
+    EXPECT_EQ(h.ui().FGridE->currentIndex().row(), 0);
+    EXPECT_FALSE(h.ui().TimerE->isActive());
+
+    // The supply keeps the last step; the front panel shows it.
+    EXPECT_EQ(h.supply->setVoltDigits(), 50);
+    EXPECT_FALSE(h.supply->outputOn());
+    EXPECT_EQ(h.s().SetVoltText, QStringLiteral("5.0"));
+    EXPECT_EQ(h.s().SetCurrText, QStringLiteral("0.50"));
+}
+
+TEST_F(RunnerUiTest, TwoCyclesRunTheStepsTwice)
+{
+    program({ { "1.0", "0.10", "00", "05" }, { "2.0", "0.20", "00", "07" } }, QStringLiteral("2"));
+    for (int row = 3; row <= 20; ++row)
+        etp().setCell(row, 4, QStringLiteral("00"));
+    h.ui().FGridE->setCurrentIndex(etp().index(6, 2));
+    clickRun();
+    runToEnd();
+    EXPECT_EQ(
+        sevcSent(), QStringList({ "SEVC0100101", "SEVC0200201", "SEVC0100101", "SEVC0200201" }));
+    EXPECT_EQ(h.ui().FGridE->currentIndex().row(), 0);
+    EXPECT_EQ(runStop()->text(), QStringLiteral("Run"));
+}
+
+TEST_F(RunnerUiTest, StopInTheMiddleSendsNothingMore)
+{
+    program({ { "1.0", "0.10", "00", "05" }, { "2.0", "0.20", "00", "05" } }, QStringLiteral("0"));
+    clickRun();
+    tickE();
+    h.w().PollTick();
+    ASSERT_EQ(sevcSent().size(), 1);
+
+    clickRun();
+    EXPECT_EQ(runStop()->text(), QStringLiteral("Run"));
+    EXPECT_FALSE(h.w().programs().extProgramRunning());
+    EXPECT_FALSE(h.ui().TimerE->isActive());
+    expectControlsEnabled(true);
+    h.w().PollTick();
+    h.w().programs().TimerE_Timer();
+    h.w().PollTick();
+    EXPECT_EQ(sevcSent().size(), 1);
+}
+
+TEST_F(RunnerUiTest, AStepWithoutAcknowledgementIsSkipped)
+{
+    program({ { "3.0", "0.30", "00", "05" }, { "4.0", "0.40", "00", "05" } }, QStringLiteral("1"));
+    const QString before = h.s().SetVoltText;
+    clickRun();
+    tickE();
+    h.setFaults(QStringLiteral("garbage"));
+    h.w().PollTick();
+    EXPECT_EQ(h.s().SetVoltText, before);
+    EXPECT_EQ(h.w().programs().runner().ExtRow(), 2);
+
+    h.setFaults(QStringLiteral("none"));
+    tickE();
+    h.w().PollTick();
+    EXPECT_EQ(sevcSent(), QStringList({ "SEVC0300301", "SEVC0400401" }));
+    EXPECT_EQ(h.s().SetVoltText, QStringLiteral("4.0"));
+}
+
+TEST_F(RunnerUiTest, RunRefusesANegativeCycleCountAndAnEmptyFirstStep)
+{
+    program({ { "3.0", "0.30", "00", "05" } }, QStringLiteral("-1"));
+    clickRun();
+    EXPECT_EQ(runStop()->text(), QStringLiteral("Run"));
+    EXPECT_FALSE(h.w().programs().extProgramRunning());
+
+    program({ { "3.0", "0.30", "00", "00" } }, QStringLiteral("1"));
+    EXPECT_FALSE(runStop()->isEnabled());
+    h.w().programs().RunStopClick();
+    EXPECT_FALSE(h.w().programs().extProgramRunning());
+    h.w().PollTick();
+    EXPECT_TRUE(sevcSent().isEmpty());
+}
+
+TEST_F(RunnerUiTest, UncheckedOutputBoxSendsOutputOff)
+{
+    program(
+        { { "3.0", "0.30", "00", "05" }, { "4.0", "0.40", "00", "05" }, { "0", "0", "00", "00" } },
+        QStringLiteral("1"));
+    QCheckBox* second = outputBox(2);
+    ASSERT_TRUE(second->isVisible());
+    QTest::mouseClick(second, Qt::LeftButton);
+    EXPECT_FALSE(etp().outputOn(2));
+    clickRun();
+    runToEnd();
+    EXPECT_EQ(sevcSent(), QStringList({ "SEVC0300301", "SEVC0400400" }));
+}
+
+// Values typed but never checked (the focus went straight to "Run"), or loaded
+// from a stored table, must not reach the supply above its limits.
+TEST_F(RunnerUiTest, OutOfRangeStepsAreClampedBeforeTheyGoOut)
+{
+    program(
+        { { "99.0", "1.00", "00", "05" }, { "-4", "9", "00", "05" }, { "12", "1", "00", "00" } },
+        QStringLiteral("1"));
+    clickRun();
+    EXPECT_EQ(etp().cell(1, 1), QStringLiteral("36.0"));
+    EXPECT_EQ(etp().cell(2, 1), QStringLiteral("00.0"));
+    EXPECT_EQ(etp().cell(2, 2), QStringLiteral("5.10"));
+    runToEnd();
+    EXPECT_EQ(sevcSent(), QStringList({ "SEVC3601001", "SEVC0005101" }));
+}
+
+TEST_F(RunnerUi5810Test, CurrentGoesOutInTenths)
+{
+    program({ { "18.0", "2.5", "00", "05" }, { "18.5", "12", "00", "05" } }, QStringLiteral("1"));
+    for (int row = 3; row <= 20; ++row)
+        etp().setCell(row, 4, QStringLiteral("00"));
+    clickRun();
+    runToEnd();
+    EXPECT_EQ(sevcSent(), QStringList({ "SEVC1800251", "SEVC1801001" }));
+    EXPECT_EQ(h.s().SetCurrText, QStringLiteral("10.0"));
+}
