@@ -15,12 +15,11 @@
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Ovolta Panel"));
-    QApplication::setOrganizationName(QStringLiteral("Ovolta"));
-    QApplication::setApplicationVersion(QStringLiteral(OVOLTA_VERSION));
-
-    const AppOptions options = AppOptions::Parse(QApplication::arguments());
+    // --help and --version answer without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const AppOptions options = AppOptions::Parse(arguments);
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(options.error));
         return 2;
@@ -33,6 +32,11 @@ int main(int argc, char** argv)
         std::printf("ovolta-panel %s\n", OVOLTA_VERSION);
         return 0;
     }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ovolta Panel"));
+    QApplication::setOrganizationName(QStringLiteral("Ovolta"));
+    QApplication::setApplicationVersion(QStringLiteral(OVOLTA_VERSION));
 
     const DataFolder::Choice folder = DataFolder::Resolve(
         QApplication::arguments(), QCoreApplication::applicationDirPath(),

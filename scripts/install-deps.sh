@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git dpkg-dev file
   qt6-base-dev qt6-serialport-dev libqt6serialport6 libgl-dev
   libsqlcipher-dev
   libgtest-dev libgmock-dev libbenchmark-dev
