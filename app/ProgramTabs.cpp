@@ -272,6 +272,14 @@ bool ProgramTabs::eventFilter(QObject* watched, QEvent* event)
             if (event->type() == QEvent::KeyPress
                 && IsGridNavigationKey(static_cast<QKeyEvent*>(event)->key()))
                 return true;
+            // Over the Select and Preset cells the editor takes no value; a
+            // double-click there is the grid's.
+            if (kind == TableKind::Ipm && event->type() == QEvent::MouseButtonDblClick
+                && ui.FGridM->currentIndex().column() < kIpmVoltage) {
+                if (ui.CmdRunStop->isEnabled())
+                    RunStopClick();
+                return true;
+            }
             if (event->type() == QEvent::KeyRelease)
                 onEditorKeyReleased(kind, static_cast<QKeyEvent*>(event)->key());
             else if (event->type() == QEvent::FocusOut
