@@ -128,10 +128,12 @@ bool MainFrm::StartUp(QString* error)
         }
     }
     S.CurAddress = QStringLiteral("00");
+    m_programs->PlacePresetSelectors();
 
     S.SampleTime = 3;
     ClearHoverHighlights();
     QApplication::restoreOverrideCursor();
+    m_storage->RefreshTableLists();
 
     if (m_transport.portNumber() != S.CommPortNo) {
         if (m_link.isOpen())
@@ -618,6 +620,7 @@ void MainFrm::DrawChart()
 
 void MainFrm::wireEvents()
 {
+    m_programs->wire();
     m_setpoints->wire();
     m_settings->wire();
     m_storage->wire();

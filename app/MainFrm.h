@@ -65,6 +65,7 @@ public:
     WindowState& state() { return S; }
     MainFrmUi& controls() { return ui; }
     ProgramTabs& programs() { return *m_programs; }
+    StorageActions& storage() { return *m_storage; }
     LogPacing& pacing() { return m_pacing; }
     ChartRangeRules& chart() { return m_chart; }
     Clock& clock() { return m_clock; }

@@ -1,13 +1,8 @@
 #include "app/StorageActions.h"
 
-// The program tables and the stored tables each name their kind enum
-// TableKind, and this file needs both. The program tables' enum is seen here
-// under another name; nothing below uses it, only the headers mention it.
-#define TableKind ProgramTableKind
 #include "app/ProgramTabs.h"
 #include "programs/ProgramTable.h"
 #include "programs/TableRules.h"
-#undef TableKind
 
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
@@ -44,7 +39,6 @@ namespace {
 constexpr int kEtpSteps = 20; // the output check boxes 1 to 20
 constexpr int kSelectors = 9; // preset selectors 1 to 9
 constexpr int kRetryMs = 20;
-const char* const kActionsProperty = "storageActions";
 const QString kCsvFilter = QStringLiteral("CSV files (*.csv);;All files (*)");
 
 std::size_t At(int index)
@@ -69,13 +63,6 @@ StorageActions::StorageActions(MainFrm& window, MainFrmUi& ui_, WindowState& sta
     , S(state)
 {
     setObjectName(QStringLiteral("StorageActions"));
-    // A handle only: the window owns this object.
-    m_window.setProperty(kActionsProperty, QVariant::fromValue<QObject*>(this));
-}
-
-StorageActions* StorageActions::Of(MainFrm& window)
-{
-    return qobject_cast<StorageActions*>(window.property(kActionsProperty).value<QObject*>());
 }
 
 void StorageActions::wire()
@@ -92,7 +79,7 @@ void StorageActions::wire()
         connect(ui.Toolbar2Buttons[i], &QAction::triggered, this,
             [this, action = actions[i]] { runAction(action); });
     }
-    for (int t = 0; t < kTableKindCount; ++t) {
+    for (int t = 0; t < kStoredKindCount; ++t) {
         QComboBox* combo = ui.CmbTableName[At(t)];
         connect(combo, &QComboBox::activated, this,
             [this, t](int) { runAction([this, t] { CmbTableName_Click(t); }); });
@@ -209,12 +196,12 @@ void StorageActions::showStoredLog()
 
 void StorageActions::RefreshTableLists()
 {
-    std::array<QStringList, kTableKindCount> lists;
+    std::array<QStringList, kStoredKindCount> lists;
     if (OvoltaDatabase* db = m_window.database()) {
         lists = StoredTables(*db).tableLists();
         m_listsFilled = true;
     }
-    for (int t = 0; t < kTableKindCount; ++t) {
+    for (int t = 0; t < kStoredKindCount; ++t) {
         QComboBox* combo = ui.CmbTableName[At(t)];
         const QString text = combo->currentText();
         {
@@ -239,7 +226,7 @@ void StorageActions::RefreshTableLists()
 void StorageActions::SaveTableToDb()
 {
     const int tab = currentTab();
-    const std::optional<TableKind> kind = TableKindOfTab(tab);
+    const std::optional<StoredKind> kind = StoredKindOfTab(tab);
     OvoltaDatabase* db = m_window.database();
     if (!kind || !db)
         return;
@@ -260,10 +247,10 @@ void StorageActions::SaveTableToDb()
 
     StoredTables::Result result;
     switch (*kind) {
-    case TableKind::DataLog:
+    case StoredKind::DataLog:
         result = tables.saveLog(name, S.LogSamples, info);
         break;
-    case TableKind::PresetMemory: {
+    case StoredKind::PresetMemory: {
         const ProgramTable& ipm = m_window.tableM();
         std::vector<StoredTables::PresetRow> rows;
         for (int r = 1; r < ipm.rows(); ++r)
@@ -271,9 +258,9 @@ void StorageActions::SaveTableToDb()
         result = tables.savePresets(name, rows, info);
         break;
     }
-    case TableKind::InternalProgram:
-    case TableKind::ExternalProgram: {
-        const bool external = *kind == TableKind::ExternalProgram;
+    case StoredKind::InternalProgram:
+    case StoredKind::ExternalProgram: {
+        const bool external = *kind == StoredKind::ExternalProgram;
         const ProgramTable& table = external ? m_window.tableE() : m_window.tableP();
         std::vector<StoredTables::ProgramRow> rows;
         for (int r = 1; r < table.rows(); ++r) {
@@ -292,7 +279,7 @@ void StorageActions::SaveTableToDb()
 void StorageActions::DeleteTableFromDb()
 {
     const int tab = currentTab();
-    const std::optional<TableKind> kind = TableKindOfTab(tab);
+    const std::optional<StoredKind> kind = StoredKindOfTab(tab);
     OvoltaDatabase* db = m_window.database();
     if (!kind || !db)
         return;
@@ -323,18 +310,18 @@ void StorageActions::clearAfterDelete(int tab)
     combo->setCurrentIndex(0);
     combo->setEditText(TableRules::kUntitled);
     ui.TextTableD[At(tab)]->clear();
-    if (tab == TableKindIndex(TableKind::DataLog)) {
+    if (tab == StoredKindIndex(StoredKind::DataLog)) {
         chooseLiveLog();
         return;
     }
     ProgramTabs& programs = m_window.programs();
-    if (tab == TableKindIndex(TableKind::ExternalProgram)) {
+    if (tab == StoredKindIndex(StoredKind::ExternalProgram)) {
         ProgramTable& etp = m_window.tableE();
         TableRules::ClearTable(etp, S.CurrFormat);
         for (int r = 1; r < etp.rows(); ++r)
             setOutput(r, true);
         programs.CheckEtpTable();
-    } else if (tab == TableKindIndex(TableKind::PresetMemory)) {
+    } else if (tab == StoredKindIndex(StoredKind::PresetMemory)) {
         TableRules::ClearTable(m_window.tableM(), S.CurrFormat);
         programs.CheckIpmTable();
     }
@@ -345,36 +332,36 @@ void StorageActions::clearAfterDelete(int tab)
 void StorageActions::CmbTableName_Click(int tab)
 {
     m_window.UpdateStorageButtons();
-    const std::optional<TableKind> kind = TableKindOfTab(tab);
+    const std::optional<StoredKind> kind = StoredKindOfTab(tab);
     if (!kind)
         return;
     const QString name = ui.CmbTableName[At(tab)]->currentText();
     if (StoredTables::IsUntitled(name)) {
         ui.TextTableD[At(tab)]->clear();
         if (name == TableRules::kUntitled && !S.Connected) {
-            if (*kind == TableKind::InternalProgram) {
+            if (*kind == StoredKind::InternalProgram) {
                 m_window.tableP().cutToHeader();
-            } else if (*kind == TableKind::PresetMemory) {
+            } else if (*kind == StoredKind::PresetMemory) {
                 m_window.tableM().cutToHeader();
                 for (int k = 1; k <= kSelectors; ++k)
                     ui.Option1[At(k)]->hide();
             }
         }
-        if (*kind == TableKind::DataLog)
+        if (*kind == StoredKind::DataLog)
             chooseLiveLog();
         return;
     }
     if (!m_window.database())
         return;
     switch (*kind) {
-    case TableKind::InternalProgram:
-    case TableKind::ExternalProgram:
+    case StoredKind::InternalProgram:
+    case StoredKind::ExternalProgram:
         loadEtpRows(tab);
         break;
-    case TableKind::PresetMemory:
+    case StoredKind::PresetMemory:
         loadPresets(tab);
         break;
-    case TableKind::DataLog:
+    case StoredKind::DataLog:
         loadLog(tab);
         break;
     }
@@ -382,7 +369,7 @@ void StorageActions::CmbTableName_Click(int tab)
 
 void StorageActions::loadEtpRows(int tab)
 {
-    const TableKind kind = *TableKindOfTab(tab);
+    const StoredKind kind = *StoredKindOfTab(tab);
     const StoredTables::ProgramLoad load
         = StoredTables(*m_window.database())
               .loadProgram(kind, ui.CmbTableName[At(tab)]->currentText());
@@ -393,7 +380,7 @@ void StorageActions::loadEtpRows(int tab)
         return;
     }
     // The Internal Timed Program grid holds no rows: only the description shows.
-    if (kind != TableKind::ExternalProgram)
+    if (kind != StoredKind::ExternalProgram)
         return;
 
     ProgramTable& etp = m_window.tableE();
@@ -497,7 +484,7 @@ std::optional<QString> StorageActions::askOpenPath()
 void StorageActions::ExportCsv()
 {
     const int tab = currentTab();
-    const std::optional<TableKind> kind = TableKindOfTab(tab);
+    const std::optional<StoredKind> kind = StoredKindOfTab(tab);
     if (!kind)
         return;
     CsvPaths::LogSource source = CsvPaths::LogSource::None;
@@ -520,9 +507,9 @@ void StorageActions::ExportCsv()
     QByteArray bytes; // the Internal Timed Program has no file form: its file stays empty
     CsvWriter::Output written;
     switch (*kind) {
-    case TableKind::InternalProgram:
+    case StoredKind::InternalProgram:
         break;
-    case TableKind::ExternalProgram: {
+    case StoredKind::ExternalProgram: {
         const ProgramTable& etp = m_window.tableE();
         std::vector<CsvWriter::EtpRow> rows;
         for (int r = 1; r < etp.rows(); ++r) {
@@ -533,7 +520,7 @@ void StorageActions::ExportCsv()
         bytes = written.bytes;
         break;
     }
-    case TableKind::PresetMemory: {
+    case StoredKind::PresetMemory: {
         const ProgramTable& ipm = m_window.tableM();
         std::vector<CsvWriter::IpmRow> rows;
         for (int r = 1; r < ipm.rows(); ++r) {
@@ -544,7 +531,7 @@ void StorageActions::ExportCsv()
         bytes = written.bytes;
         break;
     }
-    case TableKind::DataLog:
+    case StoredKind::DataLog:
         if (source == CsvPaths::LogSource::Live) {
             bytes = CsvWriter::LogFile(description, S.LogSamples, S.SampleTime);
         } else if (source == CsvPaths::LogSource::Stored) {
@@ -569,7 +556,7 @@ void StorageActions::ExportCsv()
 void StorageActions::ImportCsv()
 {
     const int tab = currentTab();
-    const std::optional<TableKind> kind = TableKindOfTab(tab);
+    const std::optional<StoredKind> kind = StoredKindOfTab(tab);
     if (!kind)
         return;
     const std::optional<QString> chosen = askOpenPath();
@@ -581,15 +568,15 @@ void StorageActions::ImportCsv()
         return;
     }
     switch (*kind) {
-    case TableKind::InternalProgram:
+    case StoredKind::InternalProgram:
         break; // no file form: nothing is read
-    case TableKind::ExternalProgram:
+    case StoredKind::ExternalProgram:
         importEtp(file.bytes);
         break;
-    case TableKind::PresetMemory:
+    case StoredKind::PresetMemory:
         importIpm(file.bytes);
         break;
-    case TableKind::DataLog:
+    case StoredKind::DataLog:
         importLog(file.bytes, CsvPaths::ImportBaseName(*chosen));
         break;
     }
@@ -608,7 +595,7 @@ void StorageActions::importEtp(const QByteArray& bytes)
         const BusyCursor busy;
         ProgramTable& etp = m_window.tableE();
         etp.cutToHeader();
-        ui.TextTableD[At(TableKindIndex(TableKind::ExternalProgram))]->setText(
+        ui.TextTableD[At(StoredKindIndex(StoredKind::ExternalProgram))]->setText(
             imported.description);
         for (const CsvImporter::EtpRow& row : imported.rows) {
             if (row.stepOnly) {
@@ -637,7 +624,7 @@ void StorageActions::importIpm(const QByteArray& bytes)
         const BusyCursor busy;
         ProgramTable& ipm = m_window.tableM();
         ipm.cutToHeader();
-        ui.TextTableD[At(TableKindIndex(TableKind::PresetMemory))]->setText(imported.description);
+        ui.TextTableD[At(StoredKindIndex(StoredKind::PresetMemory))]->setText(imported.description);
         for (const CsvImporter::IpmRow& row : imported.rows)
             ipm.addRow({ QString(), row.preset, row.voltage, row.current });
         ipm.setSelectedPreset(imported.selected);
@@ -663,7 +650,7 @@ void StorageActions::importLog(const QByteArray& bytes, const QString& baseName)
             S.StoredLogSampling = *imported.sampling;
         if (imported.description)
             S.StoredLogDesc = *imported.description;
-        ui.TextTableD[At(TableKindIndex(TableKind::DataLog))]->setText(S.StoredLogDesc);
+        ui.TextTableD[At(StoredKindIndex(StoredKind::DataLog))]->setText(S.StoredLogDesc);
         showStoredLog();
     }
     if (!imported.ok())

@@ -27,9 +27,6 @@ public:
     // Connects the controls' events.
     void wire();
 
-    // The storage actions of a window (tests answer the file dialogs through it).
-    static StorageActions* Of(MainFrm& window);
-
     // Refills the four name lists from the catalogue, keeping the typed names.
     void RefreshTableLists();
 

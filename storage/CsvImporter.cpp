@@ -39,7 +39,7 @@ QString NotANumber(const QString& title, const QString& field, const QString& wh
 const QString kEmptyFile = QStringLiteral("The file is empty.");
 
 template <typename Import>
-bool ReadHead(CsvFieldReader& reader, const QString& tag, TableKind kind, Import& import,
+bool ReadHead(CsvFieldReader& reader, const QString& tag, StoredKind kind, Import& import,
     QString& description)
 {
     if (reader.atEnd()) {
@@ -65,7 +65,7 @@ CsvImporter::EtpImport CsvImporter::ImportEtp(const QByteArray& bytes)
 {
     EtpImport import;
     CsvFieldReader reader(CsvFieldReader::Decode(bytes));
-    if (!ReadHead(reader, QStringLiteral("Type:ETP"), TableKind::ExternalProgram, import,
+    if (!ReadHead(reader, QStringLiteral("Type:ETP"), StoredKind::ExternalProgram, import,
             import.description))
         return import;
     while (!reader.atEnd()) {
@@ -123,7 +123,7 @@ CsvImporter::IpmImport CsvImporter::ImportIpm(const QByteArray& bytes)
 {
     IpmImport import;
     CsvFieldReader reader(CsvFieldReader::Decode(bytes));
-    if (!ReadHead(reader, QStringLiteral("Type:IPM"), TableKind::PresetMemory, import,
+    if (!ReadHead(reader, QStringLiteral("Type:IPM"), StoredKind::PresetMemory, import,
             import.description))
         return import;
     while (!reader.atEnd()) {
@@ -174,7 +174,7 @@ CsvImporter::LogImport CsvImporter::ImportLog(const QByteArray& bytes)
     }
     if (reader.next() != QLatin1String("Type:LOG")) {
         import.wrongKind = true;
-        import.error = StorageMessages::NotKindFile(TableKind::DataLog);
+        import.error = StorageMessages::NotKindFile(StoredKind::DataLog);
         return import;
     }
     while (!reader.atEnd()) {

@@ -40,14 +40,14 @@ QString ImportBaseName(const QString& path)
 }
 
 std::optional<QString> ProposedExportName(
-    TableKind kind, LogSource source, const QDateTime& now, const QString& storedLogName)
+    StoredKind kind, LogSource source, const QDateTime& now, const QString& storedLogName)
 {
     switch (kind) {
-    case TableKind::ExternalProgram:
+    case StoredKind::ExternalProgram:
         return QStringLiteral("ETP-A-0001.csv");
-    case TableKind::PresetMemory:
+    case StoredKind::PresetMemory:
         return QStringLiteral("IPM-A-0001.csv");
-    case TableKind::DataLog:
+    case StoredKind::DataLog:
         if (source == LogSource::Live)
             return QStringLiteral("Now-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"))
                 + QStringLiteral(".csv");
@@ -59,7 +59,7 @@ std::optional<QString> ProposedExportName(
             return QStringLiteral("Log-") + name + QStringLiteral(".csv");
         }
         return std::nullopt;
-    case TableKind::InternalProgram:
+    case StoredKind::InternalProgram:
         break;
     }
     return std::nullopt;

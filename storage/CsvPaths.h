@@ -1,6 +1,6 @@
 #pragma once
 
-#include "storage/TableKind.h"
+#include "storage/StoredKind.h"
 
 #include <QDateTime>
 #include <QString>
@@ -29,6 +29,6 @@ QString ImportBaseName(const QString& path);
 // "Now-yyyymmdd-hhmmss.csv" for the live log, "Log-<name>.csv" for a stored
 // log. Nothing (the dialog keeps its previous name) for the other cases.
 std::optional<QString> ProposedExportName(
-    TableKind kind, LogSource source, const QDateTime& now, const QString& storedLogName);
+    StoredKind kind, LogSource source, const QDateTime& now, const QString& storedLogName);
 
 } // namespace CsvPaths

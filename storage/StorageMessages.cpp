@@ -5,16 +5,16 @@
 
 namespace StorageMessages {
 
-QString OverwriteQuestion(TableKind kind)
+QString OverwriteQuestion(StoredKind kind)
 {
-    return kind == TableKind::DataLog ? QStringLiteral("Log already exist. Overwrte it ?")
+    return kind == StoredKind::DataLog ? QStringLiteral("Log already exist. Overwrte it ?")
                                       : QStringLiteral("Table already exist. Overwrte it ?");
 }
 
-QString DeleteQuestion(TableKind kind, const QString& name)
+QString DeleteQuestion(StoredKind kind, const QString& name)
 {
     const QString what
-        = kind == TableKind::DataLog ? QStringLiteral("Log") : QStringLiteral("table");
+        = kind == StoredKind::DataLog ? QStringLiteral("Log") : QStringLiteral("table");
     return QStringLiteral("Are you sure to delete th ") + what + QStringLiteral(" '") + name
         + QStringLiteral("' ?");
 }
@@ -30,17 +30,17 @@ QString FileAlreadyExist(const QString& path)
         + QStringLiteral("' already exist. Overwrte it ?");
 }
 
-QString NotKindFile(TableKind kind)
+QString NotKindFile(StoredKind kind)
 {
     const Captions& captions = Captions::English();
     switch (kind) {
-    case TableKind::ExternalProgram:
+    case StoredKind::ExternalProgram:
         return captions.notEtpFile;
-    case TableKind::PresetMemory:
+    case StoredKind::PresetMemory:
         return captions.notIpmFile;
-    case TableKind::DataLog:
+    case StoredKind::DataLog:
         return captions.notLogFile;
-    case TableKind::InternalProgram:
+    case StoredKind::InternalProgram:
         break;
     }
     return {};

@@ -45,14 +45,14 @@ bool StoredTables::IsUntitled(const QString& name)
     return name.isEmpty() || name == QLatin1String(kUntitled);
 }
 
-QString StoredTables::FullName(TableKind kind, const QString& name)
+QString StoredTables::FullName(StoredKind kind, const QString& name)
 {
     return TablePrefix(kind) + name;
 }
 
-std::array<QStringList, kTableKindCount> StoredTables::tableLists() const
+std::array<QStringList, kStoredKindCount> StoredTables::tableLists() const
 {
-    std::array<QStringList, kTableKindCount> lists;
+    std::array<QStringList, kStoredKindCount> lists;
     SqlStatement query = m_db.sql().prepare(
         QStringLiteral("SELECT \"TableName\", \"TableType\", \"Description\" FROM \"DescriptionT\" "
                        "ORDER BY rowid"));
@@ -60,20 +60,20 @@ std::array<QStringList, kTableKindCount> StoredTables::tableLists() const
         if (query.isNull(0) || query.isNull(1))
             continue;
         const double type = Numbers::LeadingNumber(query.text(1));
-        const auto kind = TableKindOfTab(static_cast<int>(type));
+        const auto kind = StoredKindOfTab(static_cast<int>(type));
         if (!kind || type != static_cast<int>(type))
             continue;
-        if (*kind == TableKind::DataLog && !query.isNull(2)
+        if (*kind == StoredKind::DataLog && !query.isNull(2)
             && query.text(2) == QLatin1String(kGroupLog))
             continue;
-        lists[static_cast<std::size_t>(TableKindIndex(*kind))] << query.text(0).mid(2);
+        lists[static_cast<std::size_t>(StoredKindIndex(*kind))] << query.text(0).mid(2);
     }
     return lists;
 }
 
-QStringList StoredTables::names(TableKind kind) const
+QStringList StoredTables::names(StoredKind kind) const
 {
-    return tableLists()[static_cast<std::size_t>(TableKindIndex(kind))];
+    return tableLists()[static_cast<std::size_t>(StoredKindIndex(kind))];
 }
 
 std::optional<QString> StoredTables::storedName(const QString& fullName) const
@@ -87,12 +87,12 @@ std::optional<QString> StoredTables::storedName(const QString& fullName) const
     return query.text(0);
 }
 
-bool StoredTables::exists(TableKind kind, const QString& name) const
+bool StoredTables::exists(StoredKind kind, const QString& name) const
 {
     return !IsUntitled(name) && storedName(FullName(kind, name)).has_value();
 }
 
-StoredTables::Result StoredTables::checkName(TableKind kind, const QString& name) const
+StoredTables::Result StoredTables::checkName(StoredKind kind, const QString& name) const
 {
     if (IsUntitled(name))
         return { Outcome::NoName, {} };
@@ -139,7 +139,7 @@ bool StoredTables::injectedFault(FaultPoint point, int rowsDone) const
 }
 
 template <typename BindRow>
-StoredTables::Result StoredTables::replaceTable(TableKind kind, const QString& name,
+StoredTables::Result StoredTables::replaceTable(StoredKind kind, const QString& name,
     const std::vector<Column>& columns, const SaveInfo& info, int rowCount, BindRow bindRow)
 {
     if (Result check = checkName(kind, name); !check.ok())
@@ -209,7 +209,7 @@ StoredTables::Result StoredTables::replaceTable(TableKind kind, const QString& n
         "\"Time\", \"Description\") VALUES (?1, ?2, ?3, ?4, ?5, ?6)"));
     for (SqlStatement* statement : { &update, &add }) {
         statement->bindText(1, fullName)
-            .bindText(2, QString::number(TableKindIndex(kind)))
+            .bindText(2, QString::number(StoredKindIndex(kind)))
             .bindInt(3, info.sampling)
             .bindText(4, date)
             .bindText(5, time)
@@ -226,9 +226,9 @@ StoredTables::Result StoredTables::replaceTable(TableKind kind, const QString& n
 }
 
 StoredTables::Result StoredTables::saveProgram(
-    TableKind kind, const QString& name, const std::vector<ProgramRow>& rows, const SaveInfo& info)
+    StoredKind kind, const QString& name, const std::vector<ProgramRow>& rows, const SaveInfo& info)
 {
-    if (kind != TableKind::InternalProgram && kind != TableKind::ExternalProgram)
+    if (kind != StoredKind::InternalProgram && kind != StoredKind::ExternalProgram)
         return { Outcome::Failed, QStringLiteral("Only program tables are saved as programs.") };
     const Captions& captions = Captions::English();
     for (std::size_t r = 0; r < rows.size(); ++r) {
@@ -245,7 +245,7 @@ StoredTables::Result StoredTables::saveProgram(
                     TooLong(what, text, static_cast<int>(r) + 1, kCellTextSize) };
         }
     }
-    const bool external = kind == TableKind::ExternalProgram;
+    const bool external = kind == StoredKind::ExternalProgram;
     std::vector<Column> columns { { "Voltage", "VARCHAR(4)" }, { "Current", "VARCHAR(4)" },
         { "Minute", "VARCHAR(4)" }, { "Second", "VARCHAR(4)" } };
     if (external)
@@ -276,7 +276,7 @@ StoredTables::Result StoredTables::savePresets(
                 TooLong(
                     captions.current, rows[r].current, static_cast<int>(r) + 1, kCellTextSize) };
     }
-    return replaceTable(TableKind::PresetMemory, name,
+    return replaceTable(StoredKind::PresetMemory, name,
         { { "Voltage", "VARCHAR(4)" }, { "Current", "VARCHAR(4)" } }, info,
         static_cast<int>(rows.size()), [&](SqlStatement& insert, int r) {
             const PresetRow& row = rows[static_cast<std::size_t>(r)];
@@ -287,7 +287,7 @@ StoredTables::Result StoredTables::savePresets(
 StoredTables::Result StoredTables::saveLog(
     const QString& name, const LogSamples& samples, const SaveInfo& info)
 {
-    return replaceTable(TableKind::DataLog, name,
+    return replaceTable(StoredKind::DataLog, name,
         { { "Time", "INTEGER" }, { "Voltage", "REAL" }, { "Current", "REAL" } }, info,
         LogSamples::kCount, [&](SqlStatement& insert, int i) {
             const auto index = static_cast<std::size_t>(i);
@@ -298,7 +298,7 @@ StoredTables::Result StoredTables::saveLog(
 }
 
 std::optional<StoredTables::CatalogueRow> StoredTables::catalogue(
-    TableKind kind, const QString& name) const
+    StoredKind kind, const QString& name) const
 {
     SqlStatement query = m_db.sql().prepare(kFindCatalogue);
     query.bindText(1, FullName(kind, name));
@@ -317,7 +317,7 @@ std::optional<StoredTables::CatalogueRow> StoredTables::catalogue(
     return row;
 }
 
-StoredTables::ProgramLoad StoredTables::loadProgram(TableKind kind, const QString& name) const
+StoredTables::ProgramLoad StoredTables::loadProgram(StoredKind kind, const QString& name) const
 {
     ProgramLoad load;
     if (IsUntitled(name)) {
@@ -331,7 +331,7 @@ StoredTables::ProgramLoad StoredTables::loadProgram(TableKind kind, const QStrin
         load.error = StorageMessages::TableNoExist(name);
         return load;
     }
-    const bool external = kind == TableKind::ExternalProgram;
+    const bool external = kind == StoredKind::ExternalProgram;
     SqlStatement query = m_db.sql().prepare(
         QStringLiteral("SELECT \"Voltage\", \"Current\", \"Minute\", \"Second\"")
         + (external ? QStringLiteral(", \"Output\"") : QString()) + QStringLiteral(" FROM ")
@@ -360,8 +360,8 @@ StoredTables::PresetLoad StoredTables::loadPresets(const QString& name) const
         load.outcome = Outcome::NoName;
         return load;
     }
-    load.catalogue = catalogue(TableKind::PresetMemory, name);
-    const std::optional<QString> table = storedName(FullName(TableKind::PresetMemory, name));
+    load.catalogue = catalogue(StoredKind::PresetMemory, name);
+    const std::optional<QString> table = storedName(FullName(StoredKind::PresetMemory, name));
     if (!table) {
         load.outcome = Outcome::NoSuchTable;
         load.error = StorageMessages::TableNoExist(name);
@@ -391,8 +391,8 @@ StoredTables::LogLoad StoredTables::loadLog(const QString& name) const
         load.outcome = Outcome::NoName;
         return load;
     }
-    load.catalogue = catalogue(TableKind::DataLog, name);
-    const std::optional<QString> table = storedName(FullName(TableKind::DataLog, name));
+    load.catalogue = catalogue(StoredKind::DataLog, name);
+    const std::optional<QString> table = storedName(FullName(StoredKind::DataLog, name));
     if (!table) {
         load.outcome = Outcome::NoSuchTable;
         load.error = StorageMessages::TableNoExist(name);
@@ -427,7 +427,7 @@ StoredTables::LogLoad StoredTables::loadLog(const QString& name) const
     return load;
 }
 
-StoredTables::Result StoredTables::remove(TableKind kind, const QString& name)
+StoredTables::Result StoredTables::remove(StoredKind kind, const QString& name)
 {
     if (IsUntitled(name))
         return { Outcome::NoName, {} };

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "datalog/LogSamples.h"
-#include "storage/TableKind.h"
+#include "storage/StoredKind.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -96,32 +96,32 @@ public:
     }
 
     static bool IsUntitled(const QString& name);
-    static QString FullName(TableKind kind, const QString& name);
+    static QString FullName(StoredKind kind, const QString& name);
 
     // The stored names of each kind in catalogue order, without prefixes; logs
     // described "GroupLog" are left out.
-    std::array<QStringList, kTableKindCount> tableLists() const;
-    QStringList names(TableKind kind) const;
+    std::array<QStringList, kStoredKindCount> tableLists() const;
+    QStringList names(StoredKind kind) const;
 
     // Whether a table of that name is stored. Names that differ only in the
     // case of ASCII letters are one table to the engine, so they match here.
-    bool exists(TableKind kind, const QString& name) const;
+    bool exists(StoredKind kind, const QString& name) const;
 
     // Saving replaces a stored table of the same name; ask before calling.
-    Result saveProgram(TableKind kind, const QString& name, const std::vector<ProgramRow>& rows,
+    Result saveProgram(StoredKind kind, const QString& name, const std::vector<ProgramRow>& rows,
         const SaveInfo& info);
     Result savePresets(
         const QString& name, const std::vector<PresetRow>& rows, const SaveInfo& info);
     // Always 1801 rows; Time of row i is i x info.sampling.
     Result saveLog(const QString& name, const LogSamples& samples, const SaveInfo& info);
 
-    std::optional<CatalogueRow> catalogue(TableKind kind, const QString& name) const;
-    ProgramLoad loadProgram(TableKind kind, const QString& name) const;
+    std::optional<CatalogueRow> catalogue(StoredKind kind, const QString& name) const;
+    ProgramLoad loadProgram(StoredKind kind, const QString& name) const;
     PresetLoad loadPresets(const QString& name) const;
     LogLoad loadLog(const QString& name) const;
 
     // Drops the table and its catalogue row together.
-    Result remove(TableKind kind, const QString& name);
+    Result remove(StoredKind kind, const QString& name);
 
     void injectFault(FaultPoint point, int afterRows = 0)
     {
@@ -135,11 +135,11 @@ private:
         const char* type;
     };
 
-    Result checkName(TableKind kind, const QString& name) const;
+    Result checkName(StoredKind kind, const QString& name) const;
     Result checkInfo(const SaveInfo& info) const;
     std::optional<QString> storedName(const QString& fullName) const;
     template <typename BindRow>
-    Result replaceTable(TableKind kind, const QString& name, const std::vector<Column>& columns,
+    Result replaceTable(StoredKind kind, const QString& name, const std::vector<Column>& columns,
         const SaveInfo& info, int rowCount, BindRow bindRow);
     bool injectedFault(FaultPoint point, int rowsDone) const;
 

@@ -73,7 +73,7 @@ protected:
         h.w().show();
         h.w().activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));
-        actions = StorageActions::Of(h.w());
+        actions = &h.w().storage();
         ASSERT_NE(nullptr, actions);
         ASSERT_TRUE(files.isValid());
     }

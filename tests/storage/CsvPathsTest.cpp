@@ -56,19 +56,19 @@ TEST(CsvPathsTest, ProposedExportNames)
     using CsvPaths::LogSource;
     const QDateTime now(QDate(2026, 1, 5), QTime(9, 5, 7));
     struct Case {
-        TableKind kind;
+        StoredKind kind;
         LogSource source;
         const char* stored;
         std::optional<QString> expected;
     };
     const Case cases[] = {
-        { TableKind::ExternalProgram, LogSource::Live, "", QString("ETP-A-0001.csv") },
-        { TableKind::PresetMemory, LogSource::None, "", QString("IPM-A-0001.csv") },
-        { TableKind::DataLog, LogSource::Live, "old", QString("Now-20260105-090507.csv") },
-        { TableKind::DataLog, LogSource::Stored, "night run", QString("Log-night run.csv") },
-        { TableKind::DataLog, LogSource::Stored, "a/b\\c", QString("Log-a_b_c.csv") },
-        { TableKind::DataLog, LogSource::None, "x", std::nullopt },
-        { TableKind::InternalProgram, LogSource::Live, "", std::nullopt },
+        { StoredKind::ExternalProgram, LogSource::Live, "", QString("ETP-A-0001.csv") },
+        { StoredKind::PresetMemory, LogSource::None, "", QString("IPM-A-0001.csv") },
+        { StoredKind::DataLog, LogSource::Live, "old", QString("Now-20260105-090507.csv") },
+        { StoredKind::DataLog, LogSource::Stored, "night run", QString("Log-night run.csv") },
+        { StoredKind::DataLog, LogSource::Stored, "a/b\\c", QString("Log-a_b_c.csv") },
+        { StoredKind::DataLog, LogSource::None, "x", std::nullopt },
+        { StoredKind::InternalProgram, LogSource::Live, "", std::nullopt },
     };
     for (const Case& c : cases)
         EXPECT_EQ(CsvPaths::ProposedExportName(c.kind, c.source, now, c.stored), c.expected);
@@ -80,11 +80,11 @@ TEST(CsvPathsTest, MessagesAreVerbatim)
         QString("File 'ETP-A-0001.csv' already exist. Overwrte it ?"));
     EXPECT_EQ(StorageMessages::FileAlreadyExist("C:\\x\\y.csv"),
         QString("File 'y.csv' already exist. Overwrte it ?"));
-    EXPECT_EQ(StorageMessages::NotKindFile(TableKind::ExternalProgram),
+    EXPECT_EQ(StorageMessages::NotKindFile(StoredKind::ExternalProgram),
         QString("Sorry ! The file isn't a 'External Timed Program' table ."));
-    EXPECT_EQ(StorageMessages::NotKindFile(TableKind::PresetMemory),
+    EXPECT_EQ(StorageMessages::NotKindFile(StoredKind::PresetMemory),
         QString("Sorry ! The file isn't a 'Internal Preset Memory' table ."));
-    EXPECT_EQ(StorageMessages::NotKindFile(TableKind::DataLog),
+    EXPECT_EQ(StorageMessages::NotKindFile(StoredKind::DataLog),
         QString("Sorry ! The file isn't a 'Data Log' table ."));
 }
 

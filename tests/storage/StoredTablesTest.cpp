@@ -75,9 +75,9 @@ TEST_F(StoredTablesTest, ExternalProgramRoundTrip)
 {
     const std::vector<ProgramRow> rows = Steps(20);
     ASSERT_TRUE(
-        tables->saveProgram(TableKind::ExternalProgram, "Burn-in", rows, Info("soak")).ok());
+        tables->saveProgram(StoredKind::ExternalProgram, "Burn-in", rows, Info("soak")).ok());
     const StoredTables::ProgramLoad load
-        = tables->loadProgram(TableKind::ExternalProgram, "Burn-in");
+        = tables->loadProgram(StoredKind::ExternalProgram, "Burn-in");
     EXPECT_EQ(load.outcome, Outcome::Done);
     EXPECT_EQ(load.rows, rows);
     ASSERT_TRUE(load.catalogue);
@@ -94,16 +94,16 @@ TEST_F(StoredTablesTest, ExternalProgramRoundTrip)
 TEST_F(StoredTablesTest, InternalProgramHasNoOutputColumn)
 {
     const std::vector<ProgramRow> rows { { "01.0", "0.10", "00", "05", false } };
-    ASSERT_TRUE(tables->saveProgram(TableKind::InternalProgram, "p", rows, Info()).ok());
+    ASSERT_TRUE(tables->saveProgram(StoredKind::InternalProgram, "p", rows, Info()).ok());
     EXPECT_EQ(db->sql().columns("P_p").size(), 4);
-    EXPECT_EQ(tables->loadProgram(TableKind::InternalProgram, "p").rows, rows);
-    EXPECT_EQ(tables->saveProgram(TableKind::DataLog, "p", rows, Info()).outcome, Outcome::Failed);
+    EXPECT_EQ(tables->loadProgram(StoredKind::InternalProgram, "p").rows, rows);
+    EXPECT_EQ(tables->saveProgram(StoredKind::DataLog, "p", rows, Info()).outcome, Outcome::Failed);
 }
 
 TEST_F(StoredTablesTest, ExternalProgramWithMoreThan20RowsStillLoads)
 {
-    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "long", Steps(25), Info()).ok());
-    const StoredTables::ProgramLoad load = tables->loadProgram(TableKind::ExternalProgram, "long");
+    ASSERT_TRUE(tables->saveProgram(StoredKind::ExternalProgram, "long", Steps(25), Info()).ok());
+    const StoredTables::ProgramLoad load = tables->loadProgram(StoredKind::ExternalProgram, "long");
     EXPECT_EQ(load.outcome, Outcome::Done);
     EXPECT_EQ(load.rows.size(), 25u);
 }
@@ -162,13 +162,13 @@ TEST_F(StoredTablesTest, NullCatalogueFieldsReadAsMissing)
 
 TEST_F(StoredTablesTest, ListsFollowCatalogueOrderAndLeaveOutGroupLogs)
 {
-    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "b", Steps(1), Info()).ok());
+    ASSERT_TRUE(tables->saveProgram(StoredKind::ExternalProgram, "b", Steps(1), Info()).ok());
     ASSERT_TRUE(tables->saveLog("group", Log(1), Info("GroupLog")).ok());
-    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "a", Steps(1), Info()).ok());
+    ASSERT_TRUE(tables->saveProgram(StoredKind::ExternalProgram, "a", Steps(1), Info()).ok());
     ASSERT_TRUE(tables->savePresets("m", {}, Info()).ok());
     ASSERT_TRUE(tables->saveLog("plain", Log(1), Info()).ok());
     ASSERT_TRUE(tables->saveLog("grouplog2", Log(1), Info("grouplog")).ok());
-    ASSERT_TRUE(tables->saveProgram(TableKind::InternalProgram, "p", Steps(1), Info()).ok());
+    ASSERT_TRUE(tables->saveProgram(StoredKind::InternalProgram, "p", Steps(1), Info()).ok());
     ASSERT_TRUE(db->sql().exec("INSERT INTO DescriptionT (TableName, TableType) VALUES "
                                "('X_odd', '7'), ('X_neg', '-1'), ('X_null', NULL)"));
     const auto lists = tables->tableLists();
@@ -176,37 +176,37 @@ TEST_F(StoredTablesTest, ListsFollowCatalogueOrderAndLeaveOutGroupLogs)
     EXPECT_EQ(lists[1], QStringList({ "b", "a" }));
     EXPECT_EQ(lists[2], QStringList({ "m" }));
     EXPECT_EQ(lists[3], QStringList({ "plain", "grouplog2" }));
-    EXPECT_TRUE(tables->exists(TableKind::DataLog, "group"));
+    EXPECT_TRUE(tables->exists(StoredKind::DataLog, "group"));
 }
 
 TEST_F(StoredTablesTest, ReplacingSwapsTableAndCatalogueRow)
 {
-    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "t", Steps(5), Info("old")).ok());
-    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "u", Steps(1), Info()).ok());
-    EXPECT_TRUE(tables->exists(TableKind::ExternalProgram, "t"));
+    ASSERT_TRUE(tables->saveProgram(StoredKind::ExternalProgram, "t", Steps(5), Info("old")).ok());
+    ASSERT_TRUE(tables->saveProgram(StoredKind::ExternalProgram, "u", Steps(1), Info()).ok());
+    EXPECT_TRUE(tables->exists(StoredKind::ExternalProgram, "t"));
     ASSERT_TRUE(
-        tables->saveProgram(TableKind::ExternalProgram, "t", Steps(2, "09.9"), Info("new")).ok());
-    const StoredTables::ProgramLoad load = tables->loadProgram(TableKind::ExternalProgram, "t");
+        tables->saveProgram(StoredKind::ExternalProgram, "t", Steps(2, "09.9"), Info("new")).ok());
+    const StoredTables::ProgramLoad load = tables->loadProgram(StoredKind::ExternalProgram, "t");
     EXPECT_EQ(load.rows, Steps(2, "09.9"));
     EXPECT_EQ(load.catalogue->descriptionText(), QString("new"));
     EXPECT_EQ(Count("SELECT count(*) FROM DescriptionT"), 2);
     // The new catalogue row goes to the end of the list.
-    EXPECT_EQ(tables->names(TableKind::ExternalProgram), QStringList({ "u", "t" }));
+    EXPECT_EQ(tables->names(StoredKind::ExternalProgram), QStringList({ "u", "t" }));
 }
 
 TEST_F(StoredTablesTest, NamesDifferingInCaseAreOneTable)
 {
-    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "Ramp", Steps(3), Info("x")).ok());
-    EXPECT_TRUE(tables->exists(TableKind::ExternalProgram, "RAMP"));
-    EXPECT_TRUE(tables->exists(TableKind::ExternalProgram, "ramp"));
-    EXPECT_FALSE(tables->exists(TableKind::PresetMemory, "Ramp"));
-    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "ramp", Steps(1), Info("y")).ok());
-    EXPECT_EQ(tables->names(TableKind::ExternalProgram), QStringList({ "ramp" }));
-    EXPECT_EQ(tables->loadProgram(TableKind::ExternalProgram, "Ramp").rows, Steps(1));
+    ASSERT_TRUE(tables->saveProgram(StoredKind::ExternalProgram, "Ramp", Steps(3), Info("x")).ok());
+    EXPECT_TRUE(tables->exists(StoredKind::ExternalProgram, "RAMP"));
+    EXPECT_TRUE(tables->exists(StoredKind::ExternalProgram, "ramp"));
+    EXPECT_FALSE(tables->exists(StoredKind::PresetMemory, "Ramp"));
+    ASSERT_TRUE(tables->saveProgram(StoredKind::ExternalProgram, "ramp", Steps(1), Info("y")).ok());
+    EXPECT_EQ(tables->names(StoredKind::ExternalProgram), QStringList({ "ramp" }));
+    EXPECT_EQ(tables->loadProgram(StoredKind::ExternalProgram, "Ramp").rows, Steps(1));
     EXPECT_EQ(Count("SELECT count(*) FROM DescriptionT"), 1);
-    ASSERT_TRUE(tables->remove(TableKind::ExternalProgram, "RAMP").ok());
+    ASSERT_TRUE(tables->remove(StoredKind::ExternalProgram, "RAMP").ok());
     EXPECT_EQ(Count("SELECT count(*) FROM DescriptionT"), 0);
-    EXPECT_FALSE(tables->exists(TableKind::ExternalProgram, "ramp"));
+    EXPECT_FALSE(tables->exists(StoredKind::ExternalProgram, "ramp"));
 }
 
 TEST_F(StoredTablesTest, OddNamesSaveListLoadAndDelete)
@@ -220,22 +220,22 @@ TEST_F(StoredTablesTest, OddNamesSaveListLoadAndDelete)
                             { { "01.0", "0.1" }, { "02.0", "0.2" }, { "03.0", "0.3" } }, Info(name))
                         .ok())
             << label;
-        EXPECT_TRUE(tables->exists(TableKind::PresetMemory, name)) << label;
+        EXPECT_TRUE(tables->exists(StoredKind::PresetMemory, name)) << label;
         const StoredTables::PresetLoad load = tables->loadPresets(name);
         EXPECT_EQ(load.outcome, Outcome::Done) << label;
         EXPECT_EQ(load.catalogue->descriptionText(), name) << label;
     }
-    EXPECT_EQ(tables->names(TableKind::PresetMemory), names);
+    EXPECT_EQ(tables->names(StoredKind::PresetMemory), names);
     for (const QString& name : names)
-        EXPECT_TRUE(tables->remove(TableKind::PresetMemory, name).ok()) << name.toStdString();
-    EXPECT_EQ(tables->names(TableKind::PresetMemory), QStringList());
+        EXPECT_TRUE(tables->remove(StoredKind::PresetMemory, name).ok()) << name.toStdString();
+    EXPECT_EQ(tables->names(StoredKind::PresetMemory), QStringList());
     EXPECT_EQ(db->sql().tableNames(), QStringList({ "SYS", "MultiPS", "DescriptionT" }));
 }
 
 TEST_F(StoredTablesTest, FailedReplaceLeavesOldTableAndCatalogueExactly)
 {
     ASSERT_TRUE(tables->saveLog("keep", Log(7), Info("first", 2)).ok());
-    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "keep", Steps(4), Info("e")).ok());
+    ASSERT_TRUE(tables->saveProgram(StoredKind::ExternalProgram, "keep", Steps(4), Info("e")).ok());
     const QString logBefore = Dump("L_keep");
     const QString programBefore = Dump("E_keep");
     const QString catalogueBefore = Dump("DescriptionT");
@@ -256,7 +256,7 @@ TEST_F(StoredTablesTest, FailedReplaceLeavesOldTableAndCatalogueExactly)
         EXPECT_EQ(log.outcome, Outcome::Failed) << c.what;
         EXPECT_FALSE(log.error.isEmpty()) << c.what;
         const StoredTables::Result program = tables->saveProgram(
-            TableKind::ExternalProgram, "keep", Steps(20, "01.0"), Info("other"));
+            StoredKind::ExternalProgram, "keep", Steps(20, "01.0"), Info("other"));
         EXPECT_EQ(program.outcome, c.afterRows > 20 ? Outcome::Done : Outcome::Failed) << c.what;
         tables->injectFault(StoredTables::FaultPoint::None);
         EXPECT_EQ(Dump("L_keep"), logBefore) << c.what;
@@ -268,7 +268,7 @@ TEST_F(StoredTablesTest, FailedReplaceLeavesOldTableAndCatalogueExactly)
         ASSERT_TRUE(db->sql().exec("DROP TABLE E_keep"));
         ASSERT_TRUE(db->sql().exec("DELETE FROM DescriptionT WHERE TableName = 'E_keep'"));
         ASSERT_TRUE(
-            tables->saveProgram(TableKind::ExternalProgram, "keep", Steps(4), Info("e")).ok());
+            tables->saveProgram(StoredKind::ExternalProgram, "keep", Steps(4), Info("e")).ok());
     }
 }
 
@@ -276,37 +276,37 @@ TEST_F(StoredTablesTest, FailedDeleteKeepsTableAndCatalogue)
 {
     ASSERT_TRUE(tables->saveLog("stay", Log(3), Info("d")).ok());
     tables->injectFault(StoredTables::FaultPoint::BeforeCatalogue);
-    EXPECT_EQ(tables->remove(TableKind::DataLog, "stay").outcome, Outcome::Failed);
+    EXPECT_EQ(tables->remove(StoredKind::DataLog, "stay").outcome, Outcome::Failed);
     tables->injectFault(StoredTables::FaultPoint::None);
-    EXPECT_TRUE(tables->exists(TableKind::DataLog, "stay"));
-    EXPECT_EQ(tables->names(TableKind::DataLog), QStringList({ "stay" }));
+    EXPECT_TRUE(tables->exists(StoredKind::DataLog, "stay"));
+    EXPECT_EQ(tables->names(StoredKind::DataLog), QStringList({ "stay" }));
     EXPECT_EQ(tables->loadLog("stay").outcome, Outcome::Done);
 }
 
 TEST_F(StoredTablesTest, MissingAndUntitledNames)
 {
     for (const QString name : { "", "(Untitle)" }) {
-        EXPECT_EQ(tables->saveProgram(TableKind::ExternalProgram, name, Steps(1), Info()).outcome,
+        EXPECT_EQ(tables->saveProgram(StoredKind::ExternalProgram, name, Steps(1), Info()).outcome,
             Outcome::NoName);
-        EXPECT_EQ(tables->remove(TableKind::ExternalProgram, name).outcome, Outcome::NoName);
-        EXPECT_EQ(tables->loadProgram(TableKind::ExternalProgram, name).outcome, Outcome::NoName);
-        EXPECT_FALSE(tables->exists(TableKind::ExternalProgram, name));
+        EXPECT_EQ(tables->remove(StoredKind::ExternalProgram, name).outcome, Outcome::NoName);
+        EXPECT_EQ(tables->loadProgram(StoredKind::ExternalProgram, name).outcome, Outcome::NoName);
+        EXPECT_FALSE(tables->exists(StoredKind::ExternalProgram, name));
     }
-    const StoredTables::Result gone = tables->remove(TableKind::DataLog, "ghost");
+    const StoredTables::Result gone = tables->remove(StoredKind::DataLog, "ghost");
     EXPECT_EQ(gone.outcome, Outcome::NoSuchTable);
     EXPECT_EQ(gone.error, QString("' ghost ' table no exist !"));
     EXPECT_EQ(tables->loadLog("ghost").outcome, Outcome::NoSuchTable);
     EXPECT_EQ(tables->loadPresets("ghost").outcome, Outcome::NoSuchTable);
     EXPECT_EQ(
-        tables->loadProgram(TableKind::ExternalProgram, "ghost").outcome, Outcome::NoSuchTable);
+        tables->loadProgram(StoredKind::ExternalProgram, "ghost").outcome, Outcome::NoSuchTable);
     // A table of another kind is not found under this kind's prefix.
     ASSERT_TRUE(tables->saveLog("ghost", Log(1), Info()).ok());
-    EXPECT_EQ(tables->remove(TableKind::PresetMemory, "ghost").outcome, Outcome::NoSuchTable);
+    EXPECT_EQ(tables->remove(StoredKind::PresetMemory, "ghost").outcome, Outcome::NoSuchTable);
 }
 
 TEST_F(StoredTablesTest, BadInputIsRefusedWithAMessageAndChangesNothing)
 {
-    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "t", Steps(2), Info("x")).ok());
+    ASSERT_TRUE(tables->saveProgram(StoredKind::ExternalProgram, "t", Steps(2), Info("x")).ok());
     const QString before = Dump("E_t") + Dump("DescriptionT");
     struct Case {
         const char* what;
@@ -316,19 +316,19 @@ TEST_F(StoredTablesTest, BadInputIsRefusedWithAMessageAndChangesNothing)
     longCell[2].voltage = "12.345";
     const Case cases[] = {
         { "cell longer than 4",
-            tables->saveProgram(TableKind::ExternalProgram, "t", longCell, Info()) },
+            tables->saveProgram(StoredKind::ExternalProgram, "t", longCell, Info()) },
         { "preset cell too long",
             tables->savePresets("t", { { "1", "0.12345" }, { "1", "1" }, { "1", "1" } }, Info()) },
         { "name too long",
-            tables->saveProgram(TableKind::ExternalProgram, QString(49, 'n'), Steps(1), Info()) },
+            tables->saveProgram(StoredKind::ExternalProgram, QString(49, 'n'), Steps(1), Info()) },
         { "control character",
-            tables->saveProgram(TableKind::ExternalProgram, QString("a\nb"), Steps(1), Info()) },
+            tables->saveProgram(StoredKind::ExternalProgram, QString("a\nb"), Steps(1), Info()) },
         { "nul character",
             tables->saveProgram(
-                TableKind::ExternalProgram, QString("a") + QChar(0) + "b", Steps(1), Info()) },
+                StoredKind::ExternalProgram, QString("a") + QChar(0) + "b", Steps(1), Info()) },
         { "description too long",
             tables->saveProgram(
-                TableKind::ExternalProgram, "t", Steps(1), Info(QString(256, 'd'))) },
+                StoredKind::ExternalProgram, "t", Steps(1), Info(QString(256, 'd'))) },
         { "sampling out of range", tables->saveLog("t", Log(1), Info("", 40000)) },
         { "negative sampling", tables->saveLog("t", Log(1), Info("", -1)) },
     };
@@ -342,31 +342,31 @@ TEST_F(StoredTablesTest, BadInputIsRefusedWithAMessageAndChangesNothing)
     EXPECT_EQ(db->sql().tableNames().size(), 4);
     // 48 characters after the prefix fit the catalogue's 50.
     EXPECT_TRUE(
-        tables->saveProgram(TableKind::ExternalProgram, QString(48, 'n'), Steps(1), Info()).ok());
+        tables->saveProgram(StoredKind::ExternalProgram, QString(48, 'n'), Steps(1), Info()).ok());
 }
 
 TEST_F(StoredTablesTest, OrphanCatalogueRowIsEditedInPlace)
 {
     ASSERT_TRUE(db->sql().exec("INSERT INTO DescriptionT (TableName, TableType, Description) "
                                "VALUES ('M_lost', '2', 'old')"));
-    ASSERT_TRUE(tables->saveProgram(TableKind::ExternalProgram, "after", Steps(1), Info()).ok());
-    EXPECT_FALSE(tables->exists(TableKind::PresetMemory, "lost"));
+    ASSERT_TRUE(tables->saveProgram(StoredKind::ExternalProgram, "after", Steps(1), Info()).ok());
+    EXPECT_FALSE(tables->exists(StoredKind::PresetMemory, "lost"));
     ASSERT_TRUE(tables->savePresets("lost", {}, Info("new")).ok());
     EXPECT_EQ(Count("SELECT count(*) FROM DescriptionT WHERE TableName = 'M_lost'"), 1);
     EXPECT_EQ(Count("SELECT rowid FROM DescriptionT WHERE TableName = 'M_lost'"), 1);
     EXPECT_EQ(
-        tables->catalogue(TableKind::PresetMemory, "lost")->descriptionText(), QString("new"));
+        tables->catalogue(StoredKind::PresetMemory, "lost")->descriptionText(), QString("new"));
 }
 
 TEST_F(StoredTablesTest, MessagesAreVerbatim)
 {
-    EXPECT_EQ(StorageMessages::OverwriteQuestion(TableKind::ExternalProgram),
+    EXPECT_EQ(StorageMessages::OverwriteQuestion(StoredKind::ExternalProgram),
         QString("Table already exist. Overwrte it ?"));
-    EXPECT_EQ(StorageMessages::OverwriteQuestion(TableKind::DataLog),
+    EXPECT_EQ(StorageMessages::OverwriteQuestion(StoredKind::DataLog),
         QString("Log already exist. Overwrte it ?"));
-    EXPECT_EQ(StorageMessages::DeleteQuestion(TableKind::PresetMemory, "m1"),
+    EXPECT_EQ(StorageMessages::DeleteQuestion(StoredKind::PresetMemory, "m1"),
         QString("Are you sure to delete th table 'm1' ?"));
-    EXPECT_EQ(StorageMessages::DeleteQuestion(TableKind::DataLog, "run"),
+    EXPECT_EQ(StorageMessages::DeleteQuestion(StoredKind::DataLog, "run"),
         QString("Are you sure to delete th Log 'run' ?"));
     EXPECT_EQ(StorageMessages::TableNoExist("x"), QString("' x ' table no exist !"));
 }
