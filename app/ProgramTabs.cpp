@@ -255,12 +255,15 @@ void ProgramTabs::wireGrid(TableKind kind)
         [this, kind] { onScroll(kind); });
     connect(grid->horizontalScrollBar(), &QScrollBar::valueChanged, this,
         [this, kind] { onScroll(kind); });
-    connect(grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this, kind] {
+    // Cells that move under the editor leave it over the wrong place.
+    const auto relay = [this, kind] {
         if (!editorOf(kind)->isHidden())
-            layEditor(kind);
+            hideEditorQuietly(kind);
         PlaceOutputChecks();
         PlacePresetSelectors();
-    });
+    };
+    connect(grid->horizontalHeader(), &QHeaderView::sectionResized, this, relay);
+    connect(grid->verticalHeader(), &QHeaderView::sectionResized, this, relay);
     grid->viewport()->installEventFilter(this);
 }
 
