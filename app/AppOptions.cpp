@@ -27,6 +27,21 @@ AppOptions AppOptions::Parse(const QStringList& arguments)
             options.quitAfterMs = text.toInt(&ok);
             if (!ok || options.quitAfterMs < 0)
                 options.error = QStringLiteral("ovolta-panel: --quit-after takes milliseconds, not '%1'").arg(text);
+        } else if (arg == QLatin1String("--tab") || arg.startsWith(QLatin1String("--tab="))) {
+            bool ok = false;
+            const QString text = value(QStringLiteral("--tab"));
+            options.tab = text.toInt(&ok);
+            if (!ok || options.tab < 0 || options.tab > 4)
+                options.error = QStringLiteral("ovolta-panel: --tab takes 0 to 4, not '%1'").arg(text);
+        } else if (arg == QLatin1String("--size") || arg.startsWith(QLatin1String("--size="))) {
+            const QString text = value(QStringLiteral("--size"));
+            const QStringList parts = text.split(u'x');
+            bool okW = false;
+            bool okH = false;
+            if (parts.size() == 2)
+                options.size = QSize(parts[0].toInt(&okW), parts[1].toInt(&okH));
+            if (!okW || !okH || options.size.width() <= 0 || options.size.height() <= 0)
+                options.error = QStringLiteral("ovolta-panel: --size takes WIDTHxHEIGHT, not '%1'").arg(text);
         } else if (arg.startsWith(u'-') && !arg.startsWith(QLatin1String("-platform"))
                    && !arg.startsWith(QLatin1String("-style"))) {
             options.error = QStringLiteral("ovolta-panel: unknown option '%1' (see --help)").arg(arg);
@@ -47,6 +62,8 @@ QString AppOptions::HelpText()
         "                     holding the database, else the user's data folder)\n"
         "  --screenshot FILE  save a picture of the window after --quit-after ms, then quit\n"
         "  --quit-after MS    close the window after MS milliseconds\n"
+        "  --tab N            show tab N (0 to 4) after start-up\n"
+        "  --size WxH         window size in pixels\n"
         "  --version          print the version and exit\n"
         "  --help             print this text and exit\n\n"
         "Serial port n (Com1..Com32) is the entry ports/Com<n> of the data folder when it\n"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -10,6 +11,8 @@ struct AppOptions {
     QString dataDir;      // --data-dir DIR: where the database and ports/ live
     QString screenshot;   // --screenshot FILE: save the window and quit
     int quitAfterMs = 0;  // --quit-after MS: close the window after that time
+    int tab = -1;         // --tab N: show tab N after start-up (for screenshots)
+    QSize size;           // --size WxH: window size (smaller sizes stop at the minimum)
     QString error;        // set when the command line cannot be used
 
     static AppOptions Parse(const QStringList& arguments);

@@ -33,9 +33,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+#include <QToolBar>
 
 namespace {
 
@@ -76,6 +79,7 @@ MainFrm::MainFrm(const MainFrmDeps& deps, QWidget* parent)
     m_dataLog = std::make_unique<DataLogTab>(*this, ui, S);
     setMouseTracking(true);
     centralWidget()->setMouseTracking(true);
+
     wireEvents();
 }
 
@@ -629,8 +633,9 @@ void MainFrm::wireEvents()
     connect(ui.TimerPVC, &QTimer::timeout, this, &MainFrm::TimerPVC_Timer);
 
     for (QWidget* w : std::initializer_list<QWidget*>{ui.ImageOnOff, ui.LcdOutput, ui.LCD, ui.Tab1,
-                                                     ui.Picture1, ui.P_Light})
+                                                     ui.Picture1, ui.P_Light, ui.Toolbar2})
         w->installEventFilter(this);
+    ui.Toolbar2->setMouseTracking(true);
     for (int i = 0; i < 2; ++i) {
         SegmentDisplay* display = ui.LcdPSetVC[static_cast<std::size_t>(i)];
         connect(display, &SegmentDisplay::hovered, this, [this, i] { LcdPSetVC_MouseMove(i); });
@@ -716,6 +721,21 @@ void MainFrm::Tab1_Click()
     UpdateStorageButtons();
 }
 
+void MainFrm::Toolbar2_MouseMove()
+{
+    const int tab = ui.Tab1->currentIndex();
+    const Captions& c = m_captions;
+    if (tab == 0 || tab == 2) {
+        ui.Toolbar2Buttons[1]->setToolTip(c.saveTable);
+        ui.Toolbar2Buttons[4]->setToolTip(c.deleteTable);
+        ui.Toolbar2Buttons[5]->setToolTip(c.printTable);
+    } else if (tab == 3) {
+        ui.Toolbar2Buttons[1]->setToolTip(c.saveLog);
+        ui.Toolbar2Buttons[4]->setToolTip(c.deleteLog);
+        ui.Toolbar2Buttons[5]->setToolTip(c.printLog);
+    }
+}
+
 void MainFrm::UpdateStorageButtons()
 {
     const int tab = ui.Tab1->currentIndex();
@@ -731,6 +751,11 @@ void MainFrm::UpdateStorageButtons()
 bool MainFrm::eventFilter(QObject* watched, QEvent* event)
 {
     const bool onSwitch = watched == ui.ImageOnOff || watched == ui.LcdOutput;
+    if (watched == ui.Toolbar2) {
+        if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)
+            Toolbar2_MouseMove();
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::MouseMove) {
         if (onSwitch) {
             m_switch.hover(extProgramRunning());
@@ -774,6 +799,10 @@ void MainFrm::showEvent(QShowEvent* event)
 {
     // Without a window manager the window may never become active; being shown
     // counts as the first activation.
+    // The smallest window is 11910 x 6690 twips (15 twips a pixel at 96 dpi),
+    // or larger where the controls need more.
+    setMinimumSize(QSize(TwipsToPixels(11910, this), TwipsToPixels(6690, this))
+                       .expandedTo(minimumSizeHint()));
     QMainWindow::showEvent(event);
     Form_Activate();
 }

@@ -99,6 +99,7 @@ private:
     void LcdPSetVC_MouseUp(int index, Qt::MouseButton button);
     void Tab1_Click();
     void Form_Activate();
+    void Toolbar2_MouseMove();
     SetpointState setpointState() const;
 
     SerialTransport& m_transport;

@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QStyle>
+#include <QTabBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -239,6 +240,8 @@ void MainFrmUi::setup(QMainWindow* window)
     auto* right = new QVBoxLayout;
     body->addLayout(right, 1);
     Tab1 = Named(new QTabWidget(central), QStringLiteral("Tab1"));
+    // All five tab captions stay readable: the window is never narrower than they are.
+    Tab1->setUsesScrollButtons(false);
     right->addWidget(Tab1, 1);
 
     auto* pageP = new QWidget;
@@ -251,6 +254,14 @@ void MainFrmUi::setup(QMainWindow* window)
     Tab1->addTab(pageM, QStringLiteral("Internal Preset Memory"));
     Tab1->addTab(pageLog, QStringLiteral("Data Log"));
     Tab1->addTab(pageSetting, QStringLiteral("Setting"));
+    {
+        // Room for every caption with the style's padding around it.
+        const QFontMetrics metrics(Tab1->tabBar()->font());
+        int width = 0;
+        for (int i = 0; i < Tab1->count(); ++i)
+            width += metrics.horizontalAdvance(Tab1->tabText(i)) + 3 * metrics.height();
+        Tab1->setMinimumWidth(width);
+    }
 
     FGridP = Grid("FGridP", pageP);
     FGridE = Grid("FGridE", pageE);

@@ -1,5 +1,6 @@
 #include "app/AppOptions.h"
 #include "app/MainFrm.h"
+#include "app/MainFrmUi.h"
 #include "app/UnixSignalWatcher.h"
 #include "device/EventLoopWaiter.h"
 #include "device/QtSerialTransport.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
 
@@ -62,6 +64,10 @@ int main(int argc, char** argv)
     UnixSignalWatcher signals;
     QObject::connect(&signals, &UnixSignalWatcher::quitRequested, &window, &QWidget::close);
 
+    if (options.tab >= 0)
+        window.controls().Tab1->setCurrentIndex(options.tab);
+    if (options.size.isValid())
+        window.resize(options.size);
     window.show();
     if (!options.screenshot.isEmpty()) {
         QTimer::singleShot(options.quitAfterMs > 0 ? options.quitAfterMs : 3000, &window, [&] {
