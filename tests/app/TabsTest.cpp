@@ -259,13 +259,18 @@ TEST_F(TabsTest, EveryTabSwitchShowsThatTabsControls)
 
 TEST_F(TabsTest, TheChartIsRedrawnWhenItsTabIsShown)
 {
-    // Samples arrive while another tab is showing: nothing is drawn for them there.
+    // The chart has been seen once (and has its size); then samples arrive
+    // while another tab shows, where they are not drawn.
+    clickTab(kLogTab);
+    clickTab(kEtpTab);
     h.s().LogSamples.markEmpty();
     for (int i = 0; i < 20; ++i)
         h.s().LogSamples.shiftIn(12.0f, 1.5f);
     h.w().DrawChart();
-    clickTab(kLogTab);
     const ChartTraces& traces = named<ChartWidget>(QStringLiteral("PP")).traces();
+    ASSERT_TRUE(traces.empty());
+
+    clickTab(kLogTab);
     EXPECT_FALSE(traces.volts.empty());
     EXPECT_FALSE(traces.amps.empty());
     EXPECT_FALSE(traces.watts.empty());
