@@ -121,6 +121,10 @@ float ParseLimit(const QString& reply, int scale)
     qsizetype end = 0;
     while (end < reply.size() && reply[end] >= u'0' && reply[end] <= u'9')
         ++end;
+    // Limits come as three digits: a longer run is a spoilt reply (a stray
+    // digit ahead of "360" would read as 936 V) and counts as no answer.
+    if (end > 3)
+        return 0;
     return static_cast<float>(Numbers::LeadingNumber(reply.left(end)) / scale);
 }
 
