@@ -198,7 +198,14 @@ void StorageActions::RefreshTableLists()
 {
     std::array<QStringList, kStoredKindCount> lists;
     if (OvoltaDatabase* db = m_window.database()) {
-        lists = StoredTables(*db).tableLists();
+        const StoredTables tables(*db);
+        // A file another program holds cannot be read: the lists stay as they
+        // are rather than show nothing stored.
+        if (m_listsFilled && !tables.readProblem().isEmpty()) {
+            m_window.UpdateStorageButtons();
+            return;
+        }
+        lists = tables.tableLists();
         m_listsFilled = true;
     }
     for (int t = 0; t < kStoredKindCount; ++t) {
@@ -287,6 +294,10 @@ void StorageActions::DeleteTableFromDb()
     if (StoredTables::IsUntitled(name))
         return;
     StoredTables tables(*db);
+    if (const QString problem = tables.readProblem(); !problem.isEmpty()) {
+        tell(problem);
+        return;
+    }
     if (!tables.exists(*kind, name)) {
         tell(StorageMessages::TableNoExist(name));
         RefreshTableLists();

@@ -87,6 +87,14 @@ std::optional<QString> StoredTables::storedName(const QString& fullName) const
     return query.text(0);
 }
 
+QString StoredTables::readProblem() const
+{
+    SqlStatement probe = m_db.sql().prepare(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    if (!probe.ok() || probe.step() == SqlStatement::Step::Error)
+        return probe.error();
+    return {};
+}
+
 bool StoredTables::exists(StoredKind kind, const QString& name) const
 {
     return !IsUntitled(name) && storedName(FullName(kind, name)).has_value();
@@ -327,8 +335,10 @@ StoredTables::ProgramLoad StoredTables::loadProgram(StoredKind kind, const QStri
     load.catalogue = catalogue(kind, name);
     const std::optional<QString> table = storedName(FullName(kind, name));
     if (!table) {
-        load.outcome = Outcome::NoSuchTable;
-        load.error = StorageMessages::TableNoExist(name);
+        load.error = readProblem();
+        load.outcome = load.error.isEmpty() ? Outcome::NoSuchTable : Outcome::Failed;
+        if (load.error.isEmpty())
+            load.error = StorageMessages::TableNoExist(name);
         return load;
     }
     const bool external = kind == StoredKind::ExternalProgram;
@@ -363,8 +373,10 @@ StoredTables::PresetLoad StoredTables::loadPresets(const QString& name) const
     load.catalogue = catalogue(StoredKind::PresetMemory, name);
     const std::optional<QString> table = storedName(FullName(StoredKind::PresetMemory, name));
     if (!table) {
-        load.outcome = Outcome::NoSuchTable;
-        load.error = StorageMessages::TableNoExist(name);
+        load.error = readProblem();
+        load.outcome = load.error.isEmpty() ? Outcome::NoSuchTable : Outcome::Failed;
+        if (load.error.isEmpty())
+            load.error = StorageMessages::TableNoExist(name);
         return load;
     }
     SqlStatement query = m_db.sql().prepare(QStringLiteral("SELECT \"Voltage\", \"Current\" FROM ")
@@ -394,8 +406,10 @@ StoredTables::LogLoad StoredTables::loadLog(const QString& name) const
     load.catalogue = catalogue(StoredKind::DataLog, name);
     const std::optional<QString> table = storedName(FullName(StoredKind::DataLog, name));
     if (!table) {
-        load.outcome = Outcome::NoSuchTable;
-        load.error = StorageMessages::TableNoExist(name);
+        load.error = readProblem();
+        load.outcome = load.error.isEmpty() ? Outcome::NoSuchTable : Outcome::Failed;
+        if (load.error.isEmpty())
+            load.error = StorageMessages::TableNoExist(name);
         return load;
     }
     const QString quoted = SqlDatabase::quoteIdentifier(*table);

@@ -101,6 +101,9 @@ public:
     // The stored names of each kind in catalogue order, without prefixes; logs
     // described "GroupLog" are left out.
     std::array<QStringList, kStoredKindCount> tableLists() const;
+    // Empty when the file can be read now; else the engine's message (another
+    // program holding it, for one). Tells a failed read from a missing table.
+    QString readProblem() const;
     QStringList names(StoredKind kind) const;
 
     // Whether a table of that name is stored. Names that differ only in the
