@@ -43,6 +43,7 @@
 namespace {
 
 constexpr QSize kSwitchPictureSize(44, 22);
+constexpr int kGmodTries = 3;
 constexpr QSize kLampSize(16, 16);
 
 // Twips to pixels: 15 twips a pixel on a 96-dpi screen.
@@ -255,8 +256,15 @@ void MainFrm::ConnectSupply()
     S.Connected = CommandSet::GmaxAcknowledged(gmax);
 
     if (S.Connected) {
-        m_link.Delay(0.1);
-        S.LastReply = m_link.FutComm(QStringLiteral("GMOD"), QString());
+        // Without a model code the current scale would be guessed, and on a
+        // model counting tenths every current would go out ten times too large:
+        // the question is asked again before the guess is taken.
+        for (int attempt = 0; attempt < kGmodTries; ++attempt) {
+            m_link.Delay(0.1);
+            S.LastReply = m_link.FutComm(QStringLiteral("GMOD"), QString());
+            if (S.LastReply.size() >= 4)
+                break;
+        }
         S.ModelCode = CommandSet::ModelCode(S.LastReply);
         S.CurrScale = CommandSet::CurrScaleFor(S.ModelCode);
         S.CurrFormat = CommandSet::CurrFormatFor(S.ModelCode);
@@ -683,7 +691,10 @@ void MainFrm::Tab1_Click()
         ui.CmdRS->show();
     } else if (tab == 3) {
         DrawChart();
+        // The shared button acts only on the program and preset tabs.
+        ui.CmdRunStop->setEnabled(false);
     } else {
+        ui.CmdRunStop->setEnabled(false);
         ui.Toolbar2Buttons[1]->setEnabled(false);
         ui.Toolbar2Buttons[4]->setEnabled(false);
     }

@@ -80,13 +80,24 @@ TEST(StartUp, WithoutASupplyTheWindowShowsNoConnection)
 TEST(StartUp, AnUnansweredModelQueryStillConnects)
 {
     PanelHarness h;
-    h.setFaults("silent-after:2:1");  // the port search's and the connection's GMAX pass, GMOD not
+    h.setFaults("silent-after:2:3");  // both GMAX pass; GMOD is asked three times, unanswered
     ASSERT_TRUE(h.start());
     EXPECT_TRUE(h.s().Connected);
     EXPECT_EQ(h.s().ModelCode, "");
     EXPECT_EQ(h.s().CurrScale, 100);
     EXPECT_EQ(h.s().CurrFormat, "0.00");
     EXPECT_EQ(h.w().windowTitle(), "Rating: ");
+}
+
+TEST(StartUp, AModelQueryLostOnceIsAskedAgain)
+{
+    // A supply counting tenths of an ampere must not be taken for one counting hundredths.
+    PanelHarness h(true, *SupplyModel::find("5810"));
+    h.setFaults("silent-after:2:1");
+    ASSERT_TRUE(h.start());
+    EXPECT_EQ(h.s().ModelCode, "5810");
+    EXPECT_EQ(h.s().CurrScale, 10);
+    EXPECT_EQ(h.w().windowTitle(), "Rating: 18V 10A");
 }
 
 TEST(StartUp, TheHigherOfTwoAnsweringPortsIsChosen)
