@@ -23,6 +23,8 @@
 #include "storage/OvoltaDatabase.h"
 #include "storage/SupplyList.h"
 
+#include <cmath>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -50,7 +52,7 @@ constexpr QSize kLampSize(16, 16);
 int TwipsToPixels(int twips, const QWidget* widget)
 {
     const double dpi = widget->logicalDpiX() > 0 ? widget->logicalDpiX() : 96.0;
-    return static_cast<int>(twips / 15.0 * dpi / 96.0 + 0.5);
+    return static_cast<int>(std::lround(twips / 15.0 * dpi / 96.0));
 }
 
 QString Joined(const QString& caption, const QString& value)

@@ -74,7 +74,7 @@ QRect ToPixels(const QRect& r)
 QString FocusName(const QWidget* widget)
 {
     for (; widget; widget = widget->parentWidget()) {
-        const QString name = widget->objectName();
+        QString name = widget->objectName();
         if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_")))
             return name;
     }

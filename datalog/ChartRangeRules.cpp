@@ -74,7 +74,7 @@ QString CurrClick(const QString& maxText, const QString& minText, End clicked, f
     double value = clicked == End::Max ? maxValue : minValue;
     if (maxValue <= minValue)
         value = clicked == End::Max ? minValue + 0.1 : maxValue - 0.1;
-    const QString text = Numbers::FormatNumber(value, u"0.0A");
+    QString text = Numbers::FormatNumber(value, u"0.0A");
     target = static_cast<float>(CurrValue(text, clicked));
     return text;
 }
@@ -96,42 +96,42 @@ ChartRangeRules::ChartRangeRules()
 
 QString ChartRangeRules::clickVMax(const QString& vMaxText, const QString& vMinText)
 {
-    const QString text = WholeClick(vMaxText, vMinText, End::Max, u'V', m_ranges.ChartVMax);
+    QString text = WholeClick(vMaxText, vMinText, End::Max, u'V', m_ranges.ChartVMax);
     updateVoltLabels();
     return text;
 }
 
 QString ChartRangeRules::clickVMin(const QString& vMaxText, const QString& vMinText)
 {
-    const QString text = WholeClick(vMaxText, vMinText, End::Min, u'V', m_ranges.ChartVMin);
+    QString text = WholeClick(vMaxText, vMinText, End::Min, u'V', m_ranges.ChartVMin);
     updateVoltLabels();
     return text;
 }
 
 QString ChartRangeRules::clickWMax(const QString& wMaxText, const QString& wMinText)
 {
-    const QString text = WholeClick(wMaxText, wMinText, End::Max, u'W', m_ranges.ChartWMax);
+    QString text = WholeClick(wMaxText, wMinText, End::Max, u'W', m_ranges.ChartWMax);
     updatePowerLabels();
     return text;
 }
 
 QString ChartRangeRules::clickWMin(const QString& wMaxText, const QString& wMinText)
 {
-    const QString text = WholeClick(wMaxText, wMinText, End::Min, u'W', m_ranges.ChartWMin);
+    QString text = WholeClick(wMaxText, wMinText, End::Min, u'W', m_ranges.ChartWMin);
     updatePowerLabels();
     return text;
 }
 
 QString ChartRangeRules::clickCMax(const QString& cMaxText, const QString& cMinText)
 {
-    const QString text = CurrClick(cMaxText, cMinText, End::Max, m_ranges.ChartCMax);
+    QString text = CurrClick(cMaxText, cMinText, End::Max, m_ranges.ChartCMax);
     updateCurrLabels(QStringLiteral("0.00A"));
     return text;
 }
 
 QString ChartRangeRules::clickCMin(const QString& cMaxText, const QString& cMinText)
 {
-    const QString text = CurrClick(cMaxText, cMinText, End::Min, m_ranges.ChartCMin);
+    QString text = CurrClick(cMaxText, cMinText, End::Min, m_ranges.ChartCMin);
     updateCurrLabels(QStringLiteral("0.00A"));
     return text;
 }

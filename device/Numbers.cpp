@@ -70,7 +70,7 @@ QString Format(Decimal d, QStringView pictureText)
         d.digits.insert(0, static_cast<std::size_t>(1 - d.point), '0');
         d.point = 1;
     }
-    const auto keep = static_cast<std::size_t>(d.point + pic.decimals);
+    const std::size_t keep = static_cast<std::size_t>(d.point) + static_cast<std::size_t>(pic.decimals);
     while (d.digits.size() < keep + 1)
         d.digits += '0';
     const bool roundUp = d.digits[keep] >= '5';

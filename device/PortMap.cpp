@@ -6,7 +6,7 @@
 QString PortMap::DevicePath(int number, const QString& portsFolder)
 {
     if (!portsFolder.isEmpty()) {
-        const QString entry = QDir(portsFolder).filePath(PortName(number));
+        QString entry = QDir(portsFolder).filePath(PortName(number));
         const QFileInfo info(entry);
         if (info.exists() || info.isSymLink())
             return entry;

@@ -26,7 +26,9 @@ PainterPage::PainterPage(QPagedPaintDevice& device)
 
 PainterPage::~PainterPage()
 {
-    endDocument();
+    // The page ends with its painter even when nobody ended the document.
+    if (m_painter.isActive())
+        m_painter.end();
 }
 
 void PainterPage::setFont(double pointSize, bool bold)

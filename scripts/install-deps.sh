@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libqt6serialport6 libgl-dev
   libsqlcipher-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang clang-tidy libclang-rt-14-dev
   xvfb xauth x11-apps imagemagick fonts-dejavu-core
 )
 

@@ -36,7 +36,7 @@ QString Write(const QString& path, const QByteArray& bytes)
     if (!file.open(QIODevice::WriteOnly))
         return QStringLiteral("The file '%1' cannot be written: %2").arg(path, file.errorString());
     if (file.write(bytes) != bytes.size()) {
-        const QString error
+        QString error
             = QStringLiteral("The file '%1' cannot be written: %2").arg(path, file.errorString());
         file.cancelWriting();
         return error;
