@@ -1,12 +1,11 @@
 #include "app/ProgramTabs.h"
 #include "programs/ProgramTable.h"
-#include "tests/app/PanelHarness.h"
+#include "tests/app/MessageBoxes.h"
+#include "tests/app/ProgramTabsFixture.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -18,48 +17,10 @@
 
 namespace {
 
-// Records every message box and closes it, the way a user would press OK:
-// a single-shot armed when the box shows finds it as the active modal widget.
-class EditorMessages : public QObject {
-public:
-    EditorMessages() { qApp->installEventFilter(this); }
-    ~EditorMessages() override { qApp->removeEventFilter(this); }
-    QStringList texts;
-
+class CellEditorUiTest : public ProgramTabsFixture {
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Show && qobject_cast<QMessageBox*>(watched)) {
-            QTimer::singleShot(0, this, [this] {
-                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                    texts << box->text();
-                    box->button(QMessageBox::Ok)->click();
-                }
-            });
-        }
-        return false;
-    }
-};
+    using ProgramTabsFixture::ProgramTabsFixture;
 
-class CellEditorUiTest : public ::testing::Test {
-protected:
-    explicit CellEditorUiTest(const SupplyModel& model = SupplyModel::standard())
-        : h(true, model)
-    {
-    }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(h.start());
-        h.w().programs().wire();
-        h.ui().TimerGetD->stop();
-        h.ui().TimerPVC->stop();
-        h.w().show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));
-    }
-
-    ProgramTable& etp() { return h.w().tableE(); }
-    ProgramTable& ipm() { return h.w().tableM(); }
     QLineEdit* textE() { return h.find<QLineEdit>(QStringLiteral("TextE")); }
     QLineEdit* textM() { return h.find<QLineEdit>(QStringLiteral("TextM")); }
     QTableView* grid(const char* name) { return h.find<QTableView>(QLatin1String(name)); }
@@ -93,8 +54,7 @@ protected:
         etp().setCell(row, 4, second);
     }
 
-    PanelHarness h;
-    EditorMessages messages;
+    MessageBoxes messages;
 };
 
 class CellEditorUi5810Test : public CellEditorUiTest {

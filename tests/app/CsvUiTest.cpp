@@ -1,9 +1,9 @@
 #include "app/ProgramTabs.h"
 #include "app/StorageActions.h"
 #include "programs/ProgramTable.h"
+#include "tests/app/MessageBoxes.h"
 #include "tests/app/PanelHarness.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -23,42 +23,6 @@
 namespace {
 
 using Button = QMessageBox::StandardButton;
-
-// Answers the message boxes that come up while it lives, in order, and keeps
-// their texts. A box beyond the given answers gets OK or No.
-class BoxAnswers {
-public:
-    explicit BoxAnswers(QList<Button> answers = {})
-        : m_answers(std::move(answers))
-    {
-        m_timer.setInterval(0);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { answer(); });
-        m_timer.start();
-    }
-
-    QStringList texts;
-
-private:
-    void answer()
-    {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        texts << box->text();
-        const Button wanted = m_answers.isEmpty()
-            ? (box->button(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::No)
-            : m_answers.takeFirst();
-        QAbstractButton* button = box->button(wanted);
-        if (!button) {
-            texts << QStringLiteral("<no such button>");
-            button = box->buttons().constFirst();
-        }
-        button->click();
-    }
-
-    QList<Button> m_answers;
-    QTimer m_timer;
-};
 
 const QString kEtpTitles
     = QStringLiteral("Preset,Voltage(mV),Current(mA),Minute(M),Second(S),Output");
@@ -109,7 +73,7 @@ protected:
 
     QStringList click(int button, QList<Button> answers = {})
     {
-        BoxAnswers boxes(std::move(answers));
+        MessageBoxes boxes(std::move(answers));
         QAction* action = h.find<QAction>(QStringLiteral("Toolbar2.Buttons(%1)").arg(button));
         QWidget* widget = h.ui().Toolbar2->widgetForAction(action);
         EXPECT_NE(nullptr, widget);

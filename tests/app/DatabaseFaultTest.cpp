@@ -6,11 +6,10 @@
 #include "app/StorageActions.h"
 #include "programs/ProgramTable.h"
 #include "storage/OvoltaDatabase.h"
+#include "tests/app/MessageBoxes.h"
 #include "tests/app/PanelHarness.h"
 
-#include <QAbstractButton>
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -31,35 +30,6 @@
 namespace {
 
 using Button = QMessageBox::StandardButton;
-
-// Answers message boxes in order (then OK or No) and keeps their texts.
-class BoxAnswers {
-public:
-    explicit BoxAnswers(QList<Button> answers = {})
-        : m_answers(std::move(answers))
-    {
-        m_timer.setInterval(0);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { answer(); });
-        m_timer.start();
-    }
-    QStringList texts;
-
-private:
-    void answer()
-    {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        texts << box->text();
-        const Button wanted = !m_answers.isEmpty() ? m_answers.takeFirst()
-            : box->button(QMessageBox::Ok)         ? QMessageBox::Ok
-                                                   : QMessageBox::No;
-        QAbstractButton* button = box->button(wanted);
-        (button ? button : box->buttons().constFirst())->click();
-    }
-    QList<Button> m_answers;
-    QTimer m_timer;
-};
 
 // Another program on the same file: a child process that opens it with the
 // engine's own interface, starts a transaction of the given kind, writes one
@@ -190,7 +160,7 @@ protected:
 
     QStringList clickTool(int button, QList<Button> answers = {})
     {
-        BoxAnswers boxes(std::move(answers));
+        MessageBoxes boxes(std::move(answers));
         auto* action = h.find<QAction>(QStringLiteral("Toolbar2.Buttons(%1)").arg(button));
         QWidget* widget = h.ui().Toolbar2->widgetForAction(action);
         EXPECT_NE(nullptr, widget);
@@ -212,7 +182,7 @@ protected:
         QComboBox* box = combo(tab);
         const int index = box->findText(name);
         EXPECT_GE(index, 1) << name.toStdString();
-        BoxAnswers boxes;
+        MessageBoxes boxes;
         box->setFocus();
         box->setCurrentIndex(index - 1);
         QTest::keyClick(box, Qt::Key_Down);

@@ -13,15 +13,13 @@
 #include "programs/ProgramTable.h"
 #include "sim/SimTransport.h"
 #include "sim/SupplyFaults.h"
+#include "tests/app/MessageBoxes.h"
 #include "tests/support/FakeClock.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
@@ -76,32 +74,6 @@ public:
 private:
     SimTransport& m_inner;
     QByteArray m_command;
-};
-
-// Answers every message box with OK (or No) and keeps the texts.
-class MessageCloser {
-public:
-    MessageCloser()
-    {
-        m_timer.setInterval(0);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { closeActive(); });
-        m_timer.start();
-    }
-    QStringList texts;
-
-private:
-    void closeActive()
-    {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        texts << box->text();
-        QAbstractButton* button = box->button(QMessageBox::Ok);
-        if (!button)
-            button = box->button(QMessageBox::No);
-        button->click();
-    }
-    QTimer m_timer;
 };
 
 // The window on the mangled line, with a supply on Com1 and an empty Com3
@@ -202,7 +174,7 @@ TEST(FaultTest, SupplySilentInTheMiddleOfPollingIsMarkedAndRecovered)
 {
     FaultHarness h;
     ASSERT_TRUE(h.start());
-    MessageCloser boxes;
+    MessageBoxes boxes;
     h.w().show();
     h.w().PollTick();
     const auto good = h.trueReading(*h.supply);
@@ -373,7 +345,7 @@ TEST(FaultTest, SupplySilentDuringAConnectionFollowsTheFailureRules)
         ASSERT_TRUE(h.start());
         // Plugged in after start-up, so that the port search keeps Com1.
         VirtualSupply& second = h.sim.attachSupply(3);
-        MessageCloser boxes;
+        MessageBoxes boxes;
         h.w().show();
         ASSERT_TRUE(h.s().Connected);
         h.setFaults(second, QStringLiteral("silent-after:%1").arg(n));
@@ -683,7 +655,7 @@ TEST(FaultTest, SpoiltRepliesAtEveryCommandShowNothingFalseAndSendNothingTooHigh
                 return spoiler.spoil(reply, h.line);
             };
             ASSERT_TRUE(h.start());
-            MessageCloser boxes;
+            MessageBoxes boxes;
             Session session(h);
             session.run();
             EXPECT_TRUE(session.problems.isEmpty()) << session.problems.join('\n').toStdString();
@@ -701,7 +673,7 @@ TEST(FaultTest, SupplyFaultsOnEveryReplyShowNothingFalseAndSendNothingTooHigh)
         FaultHarness h;
         h.setFaults(QLatin1String(faults));
         ASSERT_TRUE(h.start());
-        MessageCloser boxes;
+        MessageBoxes boxes;
         Session session(h);
         session.run();
         EXPECT_TRUE(session.problems.isEmpty()) << session.problems.join('\n').toStdString();

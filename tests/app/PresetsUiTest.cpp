@@ -1,6 +1,6 @@
 #include "app/ProgramTabs.h"
 #include "programs/ProgramTable.h"
-#include "tests/app/PanelHarness.h"
+#include "tests/app/ProgramTabsFixture.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,26 +13,16 @@
 
 namespace {
 
-class PresetsUiTest : public ::testing::Test {
+class PresetsUiTest : public ProgramTabsFixture {
 protected:
-    explicit PresetsUiTest(
-        const SupplyModel& model = SupplyModel::standard(), bool withSupply = true)
-        : h(withSupply, model)
-    {
-    }
+    using ProgramTabsFixture::ProgramTabsFixture;
 
     void SetUp() override
     {
-        ASSERT_TRUE(h.start());
-        h.w().programs().wire();
-        h.ui().TimerGetD->stop();
-        h.ui().TimerPVC->stop();
-        h.w().show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));
+        ProgramTabsFixture::SetUp();
         h.clearSent();
     }
 
-    ProgramTable& ipm() { return h.w().tableM(); }
     QPushButton* button(const char* name) { return h.find<QPushButton>(QLatin1String(name)); }
     QRadioButton* option(int k)
     {
@@ -54,8 +44,6 @@ protected:
         EXPECT_TRUE(h.ui().TimerGetD->isActive());
         h.ui().TimerGetD->stop();
     }
-
-    PanelHarness h;
 };
 
 class PresetsUi5810Test : public PresetsUiTest {

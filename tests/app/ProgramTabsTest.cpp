@@ -1,6 +1,6 @@
 #include "app/ProgramTabs.h"
 #include "programs/ProgramTable.h"
-#include "tests/app/PanelHarness.h"
+#include "tests/app/ProgramTabsFixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,22 +17,8 @@
 
 namespace {
 
-class ProgramTabsTest : public ::testing::Test {
+class ProgramTabsTest : public ProgramTabsFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(h.start());
-        h.w().programs().wire();
-        h.ui().TimerGetD->stop();
-        h.ui().TimerPVC->stop();
-        h.w().show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));
-    }
-
-    ProgramTable& etp() { return h.w().tableE(); }
-    ProgramTable& ipm() { return h.w().tableM(); }
-    QCheckBox* outputBox(int k) { return h.find<QCheckBox>(QStringLiteral("OutputCK(%1)").arg(k)); }
-
     // The box lies over the Output On cell of its step.
     void expectOverOutputCell(int k)
     {
@@ -41,8 +27,6 @@ protected:
         EXPECT_EQ(box->parentWidget(), h.ui().FGridE->viewport());
         EXPECT_TRUE(cell.contains(box->geometry().center())) << k;
     }
-
-    PanelHarness h;
 };
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "app/ProgramTabs.h"
 #include "programs/ProgramTable.h"
-#include "tests/app/PanelHarness.h"
+#include "tests/app/ProgramTabsFixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,26 +19,11 @@ struct Step {
     bool outputOn = true;
 };
 
-class RunnerUiTest : public ::testing::Test {
+class RunnerUiTest : public ProgramTabsFixture {
 protected:
-    explicit RunnerUiTest(const SupplyModel& model = SupplyModel::standard())
-        : h(true, model)
-    {
-    }
+    using ProgramTabsFixture::ProgramTabsFixture;
 
-    void SetUp() override
-    {
-        ASSERT_TRUE(h.start());
-        h.w().programs().wire();
-        h.ui().TimerGetD->stop();
-        h.ui().TimerPVC->stop();
-        h.w().show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));
-    }
-
-    ProgramTable& etp() { return h.w().tableE(); }
     QPushButton* runStop() { return h.find<QPushButton>(QStringLiteral("CmdRunStop")); }
-    QCheckBox* outputBox(int k) { return h.find<QCheckBox>(QStringLiteral("OutputCK(%1)").arg(k)); }
 
     void program(const QList<Step>& steps, const QString& cycles)
     {
@@ -90,8 +75,6 @@ protected:
                  "TextCycle(1)", "OutputCK(1)", "OutputCK(20)" })
             EXPECT_EQ(h.find<QWidget>(QLatin1String(name))->isEnabled(), enabled) << name;
     }
-
-    PanelHarness h;
 };
 
 class RunnerUi5810Test : public RunnerUiTest {

@@ -1,15 +1,14 @@
+#include "tests/app/MessageBoxes.h"
 #include "tests/app/PanelHarness.h"
 
 #include "panel/FrontPanel.h"
 #include "panel/PanelColours.h"
 #include "panel/SegmentDisplay.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -18,40 +17,6 @@
 #include <memory>
 
 namespace {
-
-// Answers every message box that comes up while it lives, with OK, and keeps
-// their texts. It polls from the event loop that the box itself runs.
-class MessageCloser {
-public:
-    MessageCloser()
-    {
-        m_timer.setInterval(0);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { closeActive(); });
-        m_timer.start();
-    }
-
-    void clear()
-    {
-        texts.clear();
-        allOkOnly = true;
-    }
-
-    QStringList texts;
-    bool allOkOnly = true;
-
-private:
-    void closeActive()
-    {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        texts << box->text();
-        allOkOnly = allOkOnly && box->standardButtons() == QMessageBox::Ok;
-        box->button(QMessageBox::Ok)->click();
-    }
-
-    QTimer m_timer;
-};
 
 const QString kVoltageMessage = QStringLiteral("Voltage must be 1 - 36 and 1 digit of precision .");
 const QString kCurrentEnterMessage
@@ -72,7 +37,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));
         ASSERT_TRUE(h.s().Connected);
         h.clearSent();
-        messages = std::make_unique<MessageCloser>();
+        messages = std::make_unique<MessageBoxes>();
     }
 
     void TearDown() override { messages.reset(); }
@@ -137,7 +102,7 @@ protected:
     PanelHarness h;
     // Alive through every test, so that no message box can hang it; a test
     // clears the texts before the step it looks at.
-    std::unique_ptr<MessageCloser> messages;
+    std::unique_ptr<MessageBoxes> messages;
 };
 
 TEST_F(SetpointBoxesTest, TypedVoltageWithCommaGoesOutOnTheNextTick)

@@ -1,9 +1,8 @@
+#include "tests/app/MessageBoxes.h"
 #include "tests/app/PanelHarness.h"
 
 #include "storage/OvoltaDatabase.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,38 +16,6 @@
 #include <memory>
 
 namespace {
-
-// Answers every message box that comes up while it lives and keeps their
-// texts: OK boxes with OK, questions with the answer set.
-class MessageCloser {
-public:
-    MessageCloser()
-    {
-        m_timer.setInterval(0);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { closeActive(); });
-        m_timer.start();
-    }
-
-    QStringList texts;
-    QMessageBox::StandardButtons buttons;
-    QMessageBox::StandardButton answer = QMessageBox::Ok;
-
-private:
-    void closeActive()
-    {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        texts << box->text();
-        buttons = box->standardButtons();
-        QAbstractButton* button = box->button(answer);
-        if (!button)
-            button = box->button(QMessageBox::Ok);
-        button->click();
-    }
-
-    QTimer m_timer;
-};
 
 const QString kQuestion = QStringLiteral("To change sampling time NOW\nWill erase existing "
                                          "sampled data !\n\nAre you sure you want to do it ?");
@@ -67,7 +34,7 @@ protected:
         activate();
         ASSERT_TRUE(h.s().Connected);
         h.clearSent();
-        messages = std::make_unique<MessageCloser>();
+        messages = std::make_unique<MessageBoxes>();
     }
 
     void TearDown() override { messages.reset(); }
@@ -108,7 +75,7 @@ protected:
     void ok() { click(h.find<QPushButton>(QStringLiteral("CmdOK"))); }
 
     PanelHarness h;
-    std::unique_ptr<MessageCloser> messages;
+    std::unique_ptr<MessageBoxes> messages;
 };
 
 TEST_F(SettingsPageTest, SamplingChoicesAndStartingEntry)

@@ -1,9 +1,9 @@
 #include "app/StorageActions.h"
 #include "programs/ProgramTable.h"
 #include "storage/OvoltaDatabase.h"
+#include "tests/app/MessageBoxes.h"
 #include "tests/app/PanelHarness.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -20,43 +20,6 @@
 namespace {
 
 using Button = QMessageBox::StandardButton;
-
-// Answers the message boxes that come up while it lives, in order, and keeps
-// their texts. A box beyond the given answers gets OK or No. It polls from the
-// event loop that the box itself runs.
-class BoxAnswers {
-public:
-    explicit BoxAnswers(QList<Button> answers = {})
-        : m_answers(std::move(answers))
-    {
-        m_timer.setInterval(0);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { answer(); });
-        m_timer.start();
-    }
-
-    QStringList texts;
-
-private:
-    void answer()
-    {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        texts << box->text();
-        const Button wanted = m_answers.isEmpty()
-            ? (box->button(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::No)
-            : m_answers.takeFirst();
-        QAbstractButton* button = box->button(wanted);
-        if (!button) {
-            texts << QStringLiteral("<no such button>");
-            button = box->buttons().constFirst();
-        }
-        button->click();
-    }
-
-    QList<Button> m_answers;
-    QTimer m_timer;
-};
 
 // Every text of the first column of a query.
 QStringList Column(OvoltaDatabase& db, const QString& sql)
@@ -115,7 +78,7 @@ protected:
         QComboBox* box = combo(tab);
         const int index = box->findText(name);
         EXPECT_GE(index, 0) << name.toStdString();
-        BoxAnswers boxes;
+        MessageBoxes boxes;
         box->setFocus();
         if (index == 0) {
             box->setCurrentIndex(1);
@@ -135,7 +98,7 @@ protected:
     // Clicks a storage tool bar button; returns the texts of the boxes it showed.
     QStringList click(int button, QList<Button> answers = {})
     {
-        BoxAnswers boxes(std::move(answers));
+        MessageBoxes boxes(std::move(answers));
         QWidget* widget = h.ui().Toolbar2->widgetForAction(toolAction(button));
         EXPECT_NE(nullptr, widget);
         if (widget)
@@ -415,7 +378,7 @@ TEST_F(StorageActionsTest, SavingWithoutANameOnlyFocusesTheNameBox)
         EXPECT_FALSE(h.ui().Toolbar2Buttons[1]->isEnabled());
         EXPECT_FALSE(h.ui().Toolbar2Buttons[4]->isEnabled());
         description(1)->setFocus();
-        BoxAnswers boxes;
+        MessageBoxes boxes;
         actions->SaveTableToDb();
         actions->DeleteTableFromDb();
         EXPECT_TRUE(boxes.texts.isEmpty());

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QList>
+#include <QMessageBox>
+#include <QStringList>
+#include <QTimer>
+
+#include <utility>
+
+// Answers the message boxes that come up while it lives, with the given
+// buttons in order, and keeps their texts. A box beyond the given answers gets
+// `answer` when it has that button, else OK, else No. A wanted button the box
+// lacks is noted in the texts and the box's first button pressed instead. It
+// polls from the event loop that the box itself runs.
+class MessageBoxes {
+public:
+    using Button = QMessageBox::StandardButton;
+
+    explicit MessageBoxes(QList<Button> answers = {})
+        : m_answers(std::move(answers))
+    {
+        m_timer.setInterval(0);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { answerActive(); });
+        m_timer.start();
+    }
+
+    // Forgets the boxes seen so far.
+    void clear()
+    {
+        texts.clear();
+        buttons = {};
+        allOkOnly = true;
+    }
+
+    QStringList texts;
+    // The buttons of the latest box.
+    QMessageBox::StandardButtons buttons;
+    // Every box so far offered OK alone.
+    bool allOkOnly = true;
+    // For the boxes beyond the given answers.
+    Button answer = QMessageBox::Ok;
+
+private:
+    void answerActive()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        texts << box->text();
+        buttons = box->standardButtons();
+        allOkOnly = allOkOnly && buttons == QMessageBox::Ok;
+        QAbstractButton* button
+            = m_answers.isEmpty() ? fallback(*box) : box->button(m_answers.takeFirst());
+        if (!button) {
+            texts << QStringLiteral("<no such button>");
+            button = box->buttons().constFirst();
+        }
+        button->click();
+    }
+
+    QAbstractButton* fallback(const QMessageBox& box) const
+    {
+        for (const Button wanted : { answer, QMessageBox::Ok, QMessageBox::No }) {
+            if (QAbstractButton* button = box.button(wanted))
+                return button;
+        }
+        return nullptr;
+    }
+
+    QList<Button> m_answers;
+    QTimer m_timer;
+};
