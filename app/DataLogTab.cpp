@@ -9,6 +9,42 @@
 #include <QKeyEvent>
 #include <QLabel>
 
+#include <algorithm>
+#include <array>
+
+namespace {
+
+using PairRule = QString (ChartRangeRules::*)(const QString&, const QString&);
+
+// A range combo, the two combos its rules read (maximum and minimum, or start
+// and length of time) and its rules for a click and for a finished entry. The
+// length of time has no pair rule for a finished entry: its rule also needs
+// to know whether Enter finished it.
+struct RangeCombo {
+    QComboBox* combo;
+    QComboBox* first;
+    QComboBox* second;
+    PairRule click;
+    PairRule commit;
+};
+
+std::array<RangeCombo, 8> RangeCombos(const MainFrmUi& ui)
+{
+    using Rules = ChartRangeRules;
+    return { {
+        { ui.CmbVMax, ui.CmbVMax, ui.CmbVMin, &Rules::clickVMax, &Rules::commitVMax },
+        { ui.CmbVMin, ui.CmbVMax, ui.CmbVMin, &Rules::clickVMin, &Rules::commitVMin },
+        { ui.CmbCMax, ui.CmbCMax, ui.CmbCMin, &Rules::clickCMax, &Rules::commitCMax },
+        { ui.CmbCMin, ui.CmbCMax, ui.CmbCMin, &Rules::clickCMin, &Rules::commitCMin },
+        { ui.CmbWMax, ui.CmbWMax, ui.CmbWMin, &Rules::clickWMax, &Rules::commitWMax },
+        { ui.CmbWMin, ui.CmbWMax, ui.CmbWMin, &Rules::clickWMin, &Rules::commitWMin },
+        { ui.CmbTMin, ui.CmbTMin, ui.CmbTLen, &Rules::clickTMin, &Rules::commitTMin },
+        { ui.CmbTLen, ui.CmbTMin, ui.CmbTLen, &Rules::clickTLen, nullptr },
+    } };
+}
+
+} // namespace
+
 // The shared state is reached through the window's rules and DrawChart.
 DataLogTab::DataLogTab(MainFrm& window, MainFrmUi& ui_, WindowState& /*state*/)
     : m_window(window)
@@ -18,8 +54,8 @@ DataLogTab::DataLogTab(MainFrm& window, MainFrmUi& ui_, WindowState& /*state*/)
 
 void DataLogTab::wire()
 {
-    for (QComboBox* combo : { ui.CmbVMax, ui.CmbVMin, ui.CmbCMax, ui.CmbCMin, ui.CmbWMax,
-             ui.CmbWMin, ui.CmbTMin, ui.CmbTLen }) {
+    for (const RangeCombo& range : RangeCombos(ui)) {
+        QComboBox* combo = range.combo;
         connect(combo, &QComboBox::activated, this,
             [this, combo](int) { RangeCombo_Event(combo, RangeComboEvent::Click); });
         combo->installEventFilter(this);
@@ -31,9 +67,9 @@ void DataLogTab::wire()
 
 bool DataLogTab::isRangeCombo(QObject* object) const
 {
-    return object == ui.CmbVMax || object == ui.CmbVMin || object == ui.CmbCMax
-        || object == ui.CmbCMin || object == ui.CmbWMax || object == ui.CmbWMin
-        || object == ui.CmbTMin || object == ui.CmbTLen;
+    const std::array<RangeCombo, 8> combos = RangeCombos(ui);
+    return std::any_of(combos.begin(), combos.end(),
+        [object](const RangeCombo& range) { return range.combo == object; });
 }
 
 bool DataLogTab::eventFilter(QObject* watched, QEvent* event)
@@ -59,36 +95,21 @@ bool DataLogTab::eventFilter(QObject* watched, QEvent* event)
 
 void DataLogTab::RangeCombo_Event(QComboBox* combo, RangeComboEvent event)
 {
-    ChartRangeRules& rules = m_window.chart();
-    const bool commit = event != RangeComboEvent::Click;
-    const QString vMax = ui.CmbVMax->currentText();
-    const QString vMin = ui.CmbVMin->currentText();
-    const QString cMax = ui.CmbCMax->currentText();
-    const QString cMin = ui.CmbCMin->currentText();
-    const QString wMax = ui.CmbWMax->currentText();
-    const QString wMin = ui.CmbWMin->currentText();
-    const QString tMin = ui.CmbTMin->currentText();
-    const QString tLen = ui.CmbTLen->currentText();
-    QString text;
-    if (combo == ui.CmbVMax)
-        text = commit ? rules.commitVMax(vMax, vMin) : rules.clickVMax(vMax, vMin);
-    else if (combo == ui.CmbVMin)
-        text = commit ? rules.commitVMin(vMax, vMin) : rules.clickVMin(vMax, vMin);
-    else if (combo == ui.CmbCMax)
-        text = commit ? rules.commitCMax(cMax, cMin) : rules.clickCMax(cMax, cMin);
-    else if (combo == ui.CmbCMin)
-        text = commit ? rules.commitCMin(cMax, cMin) : rules.clickCMin(cMax, cMin);
-    else if (combo == ui.CmbWMax)
-        text = commit ? rules.commitWMax(wMax, wMin) : rules.clickWMax(wMax, wMin);
-    else if (combo == ui.CmbWMin)
-        text = commit ? rules.commitWMin(wMax, wMin) : rules.clickWMin(wMax, wMin);
-    else if (combo == ui.CmbTMin)
-        text = commit ? rules.commitTMin(tMin, tLen) : rules.clickTMin(tMin, tLen);
-    else if (combo == ui.CmbTLen)
-        text = commit ? rules.commitTLen(tMin, tLen, event == RangeComboEvent::EnterReleased)
-                      : rules.clickTLen(tMin, tLen);
-    else
+    const std::array<RangeCombo, 8> combos = RangeCombos(ui);
+    const auto found = std::find_if(combos.begin(), combos.end(),
+        [combo](const RangeCombo& range) { return range.combo == combo; });
+    if (found == combos.end())
         return;
+    ChartRangeRules& rules = m_window.chart();
+    const QString first = found->first->currentText();
+    const QString second = found->second->currentText();
+    QString text;
+    if (event == RangeComboEvent::Click)
+        text = (rules.*found->click)(first, second);
+    else if (found->commit)
+        text = (rules.*found->commit)(first, second);
+    else
+        text = rules.commitTLen(first, second, event == RangeComboEvent::EnterReleased);
     combo->setEditText(text);
     showLabels();
     redraw();

@@ -378,18 +378,27 @@ void StorageActions::CmbTableName_Click(int tab)
     }
 }
 
+template <typename Load> bool StorageActions::showLoad(int tab, const Load& load)
+{
+    if (load.catalogue)
+        ui.TextTableD[At(tab)]->setText(load.catalogue->descriptionText());
+    if (load.outcome == StoredTables::Outcome::NotLoaded)
+        return false;
+    if (!load.ok()) {
+        tell(load.error);
+        return false;
+    }
+    return true;
+}
+
 void StorageActions::loadEtpRows(int tab)
 {
     const StoredKind kind = *StoredKindOfTab(tab);
     const StoredTables::ProgramLoad load
         = StoredTables(*m_window.database())
               .loadProgram(kind, ui.CmbTableName[At(tab)]->currentText());
-    if (load.catalogue)
-        ui.TextTableD[At(tab)]->setText(load.catalogue->descriptionText());
-    if (!load.ok()) {
-        tell(load.error);
+    if (!showLoad(tab, load))
         return;
-    }
     // The Internal Timed Program grid holds no rows: only the description shows.
     if (kind != StoredKind::ExternalProgram)
         return;
@@ -418,14 +427,8 @@ void StorageActions::loadPresets(int tab)
 {
     const StoredTables::PresetLoad load
         = StoredTables(*m_window.database()).loadPresets(ui.CmbTableName[At(tab)]->currentText());
-    if (load.catalogue)
-        ui.TextTableD[At(tab)]->setText(load.catalogue->descriptionText());
-    if (load.outcome == StoredTables::Outcome::NotLoaded)
+    if (!showLoad(tab, load))
         return;
-    if (!load.ok()) {
-        tell(load.error);
-        return;
-    }
     ProgramTable& ipm = m_window.tableM();
     ipm.cutToHeader();
     for (std::size_t r = 0; r < load.rows.size(); ++r)
@@ -438,14 +441,8 @@ void StorageActions::loadLog(int tab)
 {
     const StoredTables::LogLoad load
         = StoredTables(*m_window.database()).loadLog(ui.CmbTableName[At(tab)]->currentText());
-    if (load.catalogue)
-        ui.TextTableD[At(tab)]->setText(load.catalogue->descriptionText());
-    if (load.outcome == StoredTables::Outcome::NotLoaded)
+    if (!showLoad(tab, load))
         return;
-    if (!load.ok()) {
-        tell(load.error);
-        return;
-    }
     S.StoredLog = load.samples;
     if (load.catalogue) {
         const StoredTables::CatalogueRow& row = *load.catalogue;

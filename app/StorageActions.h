@@ -54,6 +54,10 @@ private:
     void tell(const QString& text);
 
     int currentTab() const;
+    // Shows the description of a table being loaded and tells of a failure; a
+    // preset or log table of the wrong size is passed over without a word.
+    // True when its rows are to be shown.
+    template <typename Load> bool showLoad(int tab, const Load& load);
     void loadEtpRows(int tab);
     void loadPresets(int tab);
     void loadLog(int tab);

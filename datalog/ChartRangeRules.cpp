@@ -3,6 +3,7 @@
 #include "device/Numbers.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -77,6 +78,13 @@ QString CurrClick(const QString& maxText, const QString& minText, End clicked, f
     QString text = Numbers::FormatNumber(value, u"0.0A");
     target = static_cast<float>(CurrValue(text, clicked));
     return text;
+}
+
+// The labels at the bottom, middle and top of a value axis.
+std::array<QString, 3> AxisLabels(float min, float max, QStringView picture)
+{
+    return { Numbers::FormatSingle(min, picture),
+        Numbers::FormatSingle((max + min) / 2.0f, picture), Numbers::FormatSingle(max, picture) };
 }
 
 QStringList Steps(int from, int to, int step, const QString& unit)
@@ -318,26 +326,17 @@ QStringList ChartRangeRules::TLenItems()
 
 void ChartRangeRules::updateVoltLabels()
 {
-    const ChartRanges& r = m_ranges;
-    m_labels.PLabV[0] = Numbers::FormatSingle(r.ChartVMin, u"0.0V");
-    m_labels.PLabV[1] = Numbers::FormatSingle((r.ChartVMax + r.ChartVMin) / 2.0f, u"0.0V");
-    m_labels.PLabV[2] = Numbers::FormatSingle(r.ChartVMax, u"0.0V");
+    m_labels.PLabV = AxisLabels(m_ranges.ChartVMin, m_ranges.ChartVMax, u"0.0V");
 }
 
 void ChartRangeRules::updatePowerLabels()
 {
-    const ChartRanges& r = m_ranges;
-    m_labels.PLabW[0] = Numbers::FormatSingle(r.ChartWMin, u"0.0W");
-    m_labels.PLabW[1] = Numbers::FormatSingle((r.ChartWMax + r.ChartWMin) / 2.0f, u"0.0W");
-    m_labels.PLabW[2] = Numbers::FormatSingle(r.ChartWMax, u"0.0W");
+    m_labels.PLabW = AxisLabels(m_ranges.ChartWMin, m_ranges.ChartWMax, u"0.0W");
 }
 
 void ChartRangeRules::updateCurrLabels(const QString& picture)
 {
-    const ChartRanges& r = m_ranges;
-    m_labels.PLabC[0] = Numbers::FormatSingle(r.ChartCMin, picture);
-    m_labels.PLabC[1] = Numbers::FormatSingle((r.ChartCMax + r.ChartCMin) / 2.0f, picture);
-    m_labels.PLabC[2] = Numbers::FormatSingle(r.ChartCMax, picture);
+    m_labels.PLabC = AxisLabels(m_ranges.ChartCMin, m_ranges.ChartCMax, picture);
 }
 
 void ChartRangeRules::updateTimeLabels()

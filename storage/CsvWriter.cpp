@@ -58,6 +58,26 @@ QString BadText(const QString& what, const QString& text, int row)
         .arg(row);
 }
 
+// A grid row's voltage and current in thousandths, or the message naming the
+// first of them that is not a number.
+struct GridSetting {
+    QString volts;
+    QString amps;
+    QString error;
+};
+
+GridSetting ReadGridSetting(const QString& voltage, const QString& current, int row)
+{
+    const Captions& captions = Captions::English();
+    const std::optional<double> volts = GridNumber(voltage);
+    if (!volts)
+        return { {}, {}, NotANumber(captions.voltage, voltage, row) };
+    const std::optional<double> amps = GridNumber(current);
+    if (!amps)
+        return { {}, {}, NotANumber(captions.current, current, row) };
+    return { CsvWriter::GridThousandths(*volts), CsvWriter::GridThousandths(*amps), {} };
+}
+
 } // namespace
 
 QString CsvWriter::GridThousandths(double value)
@@ -114,15 +134,12 @@ CsvWriter::Output CsvWriter::EtpFile(const QString& description, const std::vect
             if (BreaksLayout(cell))
                 return { {}, BadText(what, cell, number) };
         }
-        const std::optional<double> volts = GridNumber(row.voltage);
-        if (!volts)
-            return { {}, NotANumber(captions.voltage, row.voltage, number) };
-        const std::optional<double> amps = GridNumber(row.current);
-        if (!amps)
-            return { {}, NotANumber(captions.current, row.current, number) };
-        text += row.step + QLatin1Char(',') + GridThousandths(*volts) + QLatin1Char(',')
-            + GridThousandths(*amps) + QLatin1Char(',') + row.minute + QLatin1Char(',') + row.second
-            + QLatin1Char(',') + (row.output ? u'1' : u'0') + kLineEnd;
+        const GridSetting setting = ReadGridSetting(row.voltage, row.current, number);
+        if (!setting.error.isEmpty())
+            return { {}, setting.error };
+        text += row.step + QLatin1Char(',') + setting.volts + QLatin1Char(',') + setting.amps
+            + QLatin1Char(',') + row.minute + QLatin1Char(',') + row.second + QLatin1Char(',')
+            + (row.output ? u'1' : u'0') + kLineEnd;
     }
     return { ToLatin1(text), {} };
 }
@@ -137,15 +154,12 @@ CsvWriter::Output CsvWriter::IpmFile(const QString& description, const std::vect
         const int number = static_cast<int>(r) + 1;
         if (BreaksLayout(row.preset))
             return { {}, BadText(captions.preset, row.preset, number) };
-        const std::optional<double> volts = GridNumber(row.voltage);
-        if (!volts)
-            return { {}, NotANumber(captions.voltage, row.voltage, number) };
-        const std::optional<double> amps = GridNumber(row.current);
-        if (!amps)
-            return { {}, NotANumber(captions.current, row.current, number) };
+        const GridSetting setting = ReadGridSetting(row.voltage, row.current, number);
+        if (!setting.error.isEmpty())
+            return { {}, setting.error };
         text += row.preset + QLatin1Char(',')
             + (row.selected ? QStringLiteral("True") : QStringLiteral("False")) + QLatin1Char(',')
-            + GridThousandths(*volts) + QLatin1Char(',') + GridThousandths(*amps) + kLineEnd;
+            + setting.volts + QLatin1Char(',') + setting.amps + kLineEnd;
     }
     return { ToLatin1(text), {} };
 }

@@ -325,22 +325,30 @@ std::optional<StoredTables::CatalogueRow> StoredTables::catalogue(
     return row;
 }
 
+std::optional<QString> StoredTables::findToLoad(StoredKind kind, const QString& name,
+    Result& result, std::optional<CatalogueRow>& catalogueRow) const
+{
+    if (IsUntitled(name)) {
+        result.outcome = Outcome::NoName;
+        return std::nullopt;
+    }
+    catalogueRow = catalogue(kind, name);
+    std::optional<QString> table = storedName(FullName(kind, name));
+    if (!table) {
+        result.error = readProblem();
+        result.outcome = result.error.isEmpty() ? Outcome::NoSuchTable : Outcome::Failed;
+        if (result.error.isEmpty())
+            result.error = StorageMessages::TableNoExist(name);
+    }
+    return table;
+}
+
 StoredTables::ProgramLoad StoredTables::loadProgram(StoredKind kind, const QString& name) const
 {
     ProgramLoad load;
-    if (IsUntitled(name)) {
-        load.outcome = Outcome::NoName;
+    const std::optional<QString> table = findToLoad(kind, name, load, load.catalogue);
+    if (!table)
         return load;
-    }
-    load.catalogue = catalogue(kind, name);
-    const std::optional<QString> table = storedName(FullName(kind, name));
-    if (!table) {
-        load.error = readProblem();
-        load.outcome = load.error.isEmpty() ? Outcome::NoSuchTable : Outcome::Failed;
-        if (load.error.isEmpty())
-            load.error = StorageMessages::TableNoExist(name);
-        return load;
-    }
     const bool external = kind == StoredKind::ExternalProgram;
     SqlStatement query = m_db.sql().prepare(
         QStringLiteral("SELECT \"Voltage\", \"Current\", \"Minute\", \"Second\"")
@@ -366,19 +374,10 @@ StoredTables::ProgramLoad StoredTables::loadProgram(StoredKind kind, const QStri
 StoredTables::PresetLoad StoredTables::loadPresets(const QString& name) const
 {
     PresetLoad load;
-    if (IsUntitled(name)) {
-        load.outcome = Outcome::NoName;
+    const std::optional<QString> table
+        = findToLoad(StoredKind::PresetMemory, name, load, load.catalogue);
+    if (!table)
         return load;
-    }
-    load.catalogue = catalogue(StoredKind::PresetMemory, name);
-    const std::optional<QString> table = storedName(FullName(StoredKind::PresetMemory, name));
-    if (!table) {
-        load.error = readProblem();
-        load.outcome = load.error.isEmpty() ? Outcome::NoSuchTable : Outcome::Failed;
-        if (load.error.isEmpty())
-            load.error = StorageMessages::TableNoExist(name);
-        return load;
-    }
     SqlStatement query = m_db.sql().prepare(QStringLiteral("SELECT \"Voltage\", \"Current\" FROM ")
         + SqlDatabase::quoteIdentifier(*table) + QStringLiteral(" ORDER BY rowid"));
     SqlStatement::Step step = query.step();
@@ -399,19 +398,10 @@ StoredTables::PresetLoad StoredTables::loadPresets(const QString& name) const
 StoredTables::LogLoad StoredTables::loadLog(const QString& name) const
 {
     LogLoad load;
-    if (IsUntitled(name)) {
-        load.outcome = Outcome::NoName;
+    const std::optional<QString> table
+        = findToLoad(StoredKind::DataLog, name, load, load.catalogue);
+    if (!table)
         return load;
-    }
-    load.catalogue = catalogue(StoredKind::DataLog, name);
-    const std::optional<QString> table = storedName(FullName(StoredKind::DataLog, name));
-    if (!table) {
-        load.error = readProblem();
-        load.outcome = load.error.isEmpty() ? Outcome::NoSuchTable : Outcome::Failed;
-        if (load.error.isEmpty())
-            load.error = StorageMessages::TableNoExist(name);
-        return load;
-    }
     const QString quoted = SqlDatabase::quoteIdentifier(*table);
     SqlStatement count = m_db.sql().prepare(QStringLiteral("SELECT count(*) FROM ") + quoted);
     if (count.step() != SqlStatement::Step::Row) {

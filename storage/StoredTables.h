@@ -141,6 +141,10 @@ private:
     Result checkName(StoredKind kind, const QString& name) const;
     Result checkInfo(const SaveInfo& info) const;
     std::optional<QString> storedName(const QString& fullName) const;
+    // The start of every load: checks the name, reads its catalogue row and
+    // finds the stored table. Without a table, `result` says why.
+    std::optional<QString> findToLoad(StoredKind kind, const QString& name, Result& result,
+        std::optional<CatalogueRow>& catalogueRow) const;
     template <typename BindRow>
     Result replaceTable(StoredKind kind, const QString& name, const std::vector<Column>& columns,
         const SaveInfo& info, int rowCount, BindRow bindRow);
