@@ -3,6 +3,7 @@
 // 1801-sample log on a 1000 x 600 area. Printing the full log chart to a PDF
 // should take under 300 ms.
 
+#include "bench/BenchMain.h"
 #include "datalog/ChartGeometry.h"
 #include "datalog/ChartWidget.h"
 #include "datalog/LogChartPrint.h"
@@ -97,13 +98,5 @@ BENCHMARK(PrintFullLogToPdf)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks<QApplication>(argc, argv);
 }

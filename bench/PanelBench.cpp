@@ -1,6 +1,7 @@
 // Redraw cost of the front panel's reading display. One good reading redraws
 // it every 800 ms; the aim is well under 0.5 ms per redraw.
 
+#include "bench/BenchMain.h"
 #include "panel/DisplayGeometry.h"
 #include "panel/FrontPanel.h"
 #include "panel/PanelColours.h"
@@ -46,13 +47,5 @@ BENCHMARK(ReadingRedraw)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks<QGuiApplication>(argc, argv);
 }

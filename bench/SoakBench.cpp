@@ -9,6 +9,7 @@
 
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
+#include "bench/BenchMain.h"
 #include "device/Waiter.h"
 #include "sim/SimTransport.h"
 #include "sim/SupplyFaults.h"
@@ -195,13 +196,5 @@ BENCHMARK(SoakHourWithDropouts)->Iterations(1)->Unit(benchmark::kSecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks<QApplication>(argc, argv);
 }
