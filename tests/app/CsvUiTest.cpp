@@ -1,10 +1,8 @@
 #include "app/ProgramTabs.h"
 #include "app/StorageActions.h"
 #include "programs/ProgramTable.h"
-#include "tests/app/MessageBoxes.h"
-#include "tests/app/PanelHarness.h"
+#include "tests/app/WindowFixture.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -16,8 +14,6 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-#include <QToolBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -27,16 +23,11 @@ using Button = QMessageBox::StandardButton;
 const QString kEtpTitles
     = QStringLiteral("Preset,Voltage(mV),Current(mA),Minute(M),Second(S),Output");
 
-class CsvUiTest : public ::testing::Test {
+class CsvUiTest : public WindowFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(h.start()) << h.startError.toStdString();
-        h.ui().TimerGetD->stop();
-        h.ui().TimerPVC->stop();
-        h.w().show();
-        h.w().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));
+        ASSERT_NO_FATAL_FAILURE(showWindow());
         actions = &h.w().storage();
         ASSERT_NE(nullptr, actions);
         ASSERT_TRUE(files.isValid());
@@ -58,7 +49,6 @@ protected:
     }
 
     QLineEdit* description(int tab) { return h.ui().TextTableD[static_cast<std::size_t>(tab)]; }
-    QCheckBox* output(int k) { return h.ui().OutputCK[static_cast<std::size_t>(k)]; }
     QRadioButton* selector(int k) { return h.ui().Option1[static_cast<std::size_t>(k)]; }
     void showTab(int tab) { h.ui().Tab1->setCurrentIndex(tab); }
 
@@ -71,17 +61,6 @@ protected:
         QTest::keyClicks(box, text);
     }
 
-    QStringList click(int button, QList<Button> answers = {})
-    {
-        MessageBoxes boxes(std::move(answers));
-        QAction* action = h.find<QAction>(QStringLiteral("Toolbar2.Buttons(%1)").arg(button));
-        QWidget* widget = h.ui().Toolbar2->widgetForAction(action);
-        EXPECT_NE(nullptr, widget);
-        if (widget)
-            QTest::mouseClick(widget, Qt::LeftButton);
-        return boxes.texts;
-    }
-
     // Exports through the save dialog answered with file (nothing: cancel).
     QStringList exportTo(std::optional<QString> file, QList<Button> answers = {})
     {
@@ -89,37 +68,13 @@ protected:
             proposals << proposed;
             return file;
         });
-        return click(2, std::move(answers));
+        return clickTool(2, std::move(answers));
     }
 
     QStringList importFrom(std::optional<QString> file)
     {
         actions->setOpenFileDialog([file] { return file; });
-        return click(3);
-    }
-
-    void setEtpRow(
-        int r, const QString& v, const QString& c, const QString& m, const QString& s, bool on)
-    {
-        ProgramTable& etp = h.w().tableE();
-        etp.setCell(r, 1, v);
-        etp.setCell(r, 2, c);
-        etp.setCell(r, 3, m);
-        etp.setCell(r, 4, s);
-        output(r)->setChecked(on);
-    }
-
-    QStringList etpRows()
-    {
-        const ProgramTable& etp = h.w().tableE();
-        QStringList rows;
-        for (int r = 1; r < etp.rows(); ++r) {
-            rows << QStringList { etp.cell(r, 0), etp.cell(r, 1), etp.cell(r, 2), etp.cell(r, 3),
-                etp.cell(r, 4),
-                output(r)->isChecked() ? QStringLiteral("on") : QStringLiteral("off") }
-                        .join(u'|');
-        }
-        return rows;
+        return clickTool(3);
     }
 
     void setPresets(const QStringList& volts, const QStringList& amps)
@@ -141,7 +96,6 @@ protected:
         return rows;
     }
 
-    PanelHarness h;
     QTemporaryDir files;
     StorageActions* actions = nullptr;
     QStringList proposals;

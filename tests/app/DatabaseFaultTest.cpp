@@ -6,10 +6,8 @@
 #include "app/StorageActions.h"
 #include "programs/ProgramTable.h"
 #include "storage/OvoltaDatabase.h"
-#include "tests/app/MessageBoxes.h"
-#include "tests/app/PanelHarness.h"
+#include "tests/app/WindowFixture.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -18,8 +16,6 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
-#include <QToolBar>
 #include <gtest/gtest.h>
 #include <sqlcipher/sqlite3.h>
 
@@ -126,18 +122,13 @@ void WriteBytes(const QString& path, const QByteArray& bytes)
     ASSERT_EQ(f.write(bytes), bytes.size());
 }
 
-class DatabaseFaultTest : public ::testing::Test {
+class DatabaseFaultTest : public WindowFixture {
 protected:
     void SetUp() override
     {
         // Other users may pass through the folder (the rights tests need it).
         ::chmod(QFile::encodeName(h.dir.path()).constData(), 0755);
-        ASSERT_TRUE(h.start()) << h.startError.toStdString();
-        h.ui().TimerGetD->stop();
-        h.ui().TimerPVC->stop();
-        h.w().show();
-        h.w().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));
+        showWindow();
     }
     void TearDown() override
     {
@@ -156,17 +147,6 @@ protected:
         QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(box, Qt::Key_Delete);
         QTest::keyClicks(box, name);
-    }
-
-    QStringList clickTool(int button, QList<Button> answers = {})
-    {
-        MessageBoxes boxes(std::move(answers));
-        auto* action = h.find<QAction>(QStringLiteral("Toolbar2.Buttons(%1)").arg(button));
-        QWidget* widget = h.ui().Toolbar2->widgetForAction(action);
-        EXPECT_NE(nullptr, widget);
-        if (widget)
-            QTest::mouseClick(widget, Qt::LeftButton);
-        return boxes.texts;
     }
 
     QStringList save(int tab, const QString& name, QList<Button> answers = {})
@@ -204,8 +184,6 @@ protected:
         for (int i = 0; i < count; ++i)
             h.s().LogSamples.shiftIn(base + static_cast<float>(i), 0.5f);
     }
-
-    PanelHarness h;
 };
 
 bool SameSamples(const LogSamples& a, const LogSamples& b)

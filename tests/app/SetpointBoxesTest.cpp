@@ -1,16 +1,13 @@
-#include "tests/app/MessageBoxes.h"
-#include "tests/app/PanelHarness.h"
+#include "tests/app/WindowFixture.h"
 
 #include "panel/FrontPanel.h"
 #include "panel/PanelColours.h"
 #include "panel/SegmentDisplay.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -24,17 +21,11 @@ const QString kCurrentEnterMessage
 const QString kCurrentLeaveMessage
     = QStringLiteral("Current must be 0.01 - 5.1 and 2 digit o precision .");
 
-class SetpointBoxesTest : public ::testing::Test {
+class SetpointBoxesTest : public WindowFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(h.start()) << h.startError.toStdString();
-        // Ticks are run by hand only.
-        h.ui().TimerGetD->stop();
-        h.ui().TimerPVC->stop();
-        h.w().show();
-        h.w().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));
+        ASSERT_NO_FATAL_FAILURE(showWindow());
         ASSERT_TRUE(h.s().Connected);
         h.clearSent();
         messages = std::make_unique<MessageBoxes>();
@@ -99,7 +90,6 @@ protected:
         return lines;
     }
 
-    PanelHarness h;
     // Alive through every test, so that no message box can hang it; a test
     // clears the texts before the step it looks at.
     std::unique_ptr<MessageBoxes> messages;

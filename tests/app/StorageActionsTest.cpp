@@ -1,10 +1,8 @@
 #include "app/StorageActions.h"
 #include "programs/ProgramTable.h"
 #include "storage/OvoltaDatabase.h"
-#include "tests/app/MessageBoxes.h"
-#include "tests/app/PanelHarness.h"
+#include "tests/app/WindowFixture.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,8 +11,6 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
-#include <QToolBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,19 +27,13 @@ QStringList Column(OvoltaDatabase& db, const QString& sql)
     return values;
 }
 
-class StorageActionsTest : public ::testing::Test {
+class StorageActionsTest : public WindowFixture {
 protected:
     void SetUp() override { startWindow(); }
 
     void startWindow()
     {
-        ASSERT_TRUE(h.start()) << h.startError.toStdString();
-        // Ticks are run by hand only.
-        h.ui().TimerGetD->stop();
-        h.ui().TimerPVC->stop();
-        h.w().show();
-        h.w().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));
+        ASSERT_NO_FATAL_FAILURE(showWindow());
         actions = &h.w().storage();
         ASSERT_NE(nullptr, actions);
     }
@@ -51,7 +41,6 @@ protected:
     OvoltaDatabase& db() { return *h.w().database(); }
     QComboBox* combo(int tab) { return h.ui().CmbTableName[static_cast<std::size_t>(tab)]; }
     QLineEdit* description(int tab) { return h.ui().TextTableD[static_cast<std::size_t>(tab)]; }
-    QCheckBox* output(int k) { return h.ui().OutputCK[static_cast<std::size_t>(k)]; }
     QRadioButton* selector(int k) { return h.ui().Option1[static_cast<std::size_t>(k)]; }
 
     void showTab(int tab) { h.ui().Tab1->setCurrentIndex(tab); }
@@ -90,27 +79,11 @@ protected:
         return boxes.texts;
     }
 
-    QAction* toolAction(int button)
-    {
-        return h.find<QAction>(QStringLiteral("Toolbar2.Buttons(%1)").arg(button));
-    }
-
-    // Clicks a storage tool bar button; returns the texts of the boxes it showed.
-    QStringList click(int button, QList<Button> answers = {})
-    {
-        MessageBoxes boxes(std::move(answers));
-        QWidget* widget = h.ui().Toolbar2->widgetForAction(toolAction(button));
-        EXPECT_NE(nullptr, widget);
-        if (widget)
-            QTest::mouseClick(widget, Qt::LeftButton);
-        return boxes.texts;
-    }
-
     QStringList save(int tab, const QString& name, QList<Button> answers = {})
     {
         showTab(tab);
         typeName(tab, name);
-        return click(1, std::move(answers));
+        return clickTool(1, std::move(answers));
     }
 
     QStringList listed(int tab)
@@ -122,31 +95,6 @@ protected:
     }
 
     bool tableExists(const QString& fullName) { return db().sql().tableNames().contains(fullName); }
-
-    // External program steps as "V|C|M|S|output" per row.
-    QStringList etpRows()
-    {
-        const ProgramTable& etp = h.w().tableE();
-        QStringList rows;
-        for (int r = 1; r < etp.rows(); ++r) {
-            rows << QStringList { etp.cell(r, 0), etp.cell(r, 1), etp.cell(r, 2), etp.cell(r, 3),
-                etp.cell(r, 4),
-                output(r)->isChecked() ? QStringLiteral("on") : QStringLiteral("off") }
-                        .join(u'|');
-        }
-        return rows;
-    }
-
-    void setEtpRow(
-        int r, const QString& v, const QString& c, const QString& m, const QString& s, bool on)
-    {
-        ProgramTable& etp = h.w().tableE();
-        etp.setCell(r, 1, v);
-        etp.setCell(r, 2, c);
-        etp.setCell(r, 3, m);
-        etp.setCell(r, 4, s);
-        output(r)->setChecked(on);
-    }
 
     void setPresets(const QStringList& volts, const QStringList& amps)
     {
@@ -177,7 +125,6 @@ protected:
         }
     }
 
-    PanelHarness h;
     StorageActions* actions = nullptr;
 };
 
@@ -349,13 +296,13 @@ TEST_F(StorageActionsTest, OverwriteQuestionNoKeepsAndYesReplacesEveryKind)
 
         fill(c.tab, 2);
         typeDescription(c.tab, QStringLiteral("second"));
-        EXPECT_EQ(QStringList { c.question }, click(1, { QMessageBox::No }));
+        EXPECT_EQ(QStringList { c.question }, clickTool(1, { QMessageBox::No }));
         EXPECT_EQ(QStringList { QStringLiteral("first") }, Column(db(), catalogue));
         if (!c.firstValue.isEmpty()) {
             EXPECT_EQ(QStringList { c.firstValue }, Column(db(), firstVoltage));
         }
 
-        EXPECT_EQ(QStringList { c.question }, click(1, { QMessageBox::Yes }));
+        EXPECT_EQ(QStringList { c.question }, clickTool(1, { QMessageBox::Yes }));
         EXPECT_EQ(QStringList { QStringLiteral("second") }, Column(db(), catalogue));
         if (!c.firstValue.isEmpty()) {
             EXPECT_NE(QStringList { c.firstValue }, Column(db(), firstVoltage));
@@ -414,7 +361,7 @@ TEST_F(StorageActionsTest, NamesWithQuotesBracketsAndSemicolonsRoundTrip)
     // Deleting one leaves the others.
     EXPECT_TRUE(choose(1, names[0]).isEmpty());
     EXPECT_EQ(QStringList { QStringLiteral("Are you sure to delete th table 'it's' ?") },
-        click(4, { QMessageBox::Yes }));
+        clickTool(4, { QMessageBox::Yes }));
     EXPECT_EQ(QStringList { QStringLiteral("(Untitle)") } + names.mid(1), listed(1));
 }
 
@@ -551,11 +498,11 @@ TEST_F(StorageActionsTest, DeleteAsksAndClearsTheTabOfEveryKind)
             choose(3, QStringLiteral("gone"));
         ASSERT_TRUE(tableExists(c.fullName));
 
-        EXPECT_EQ(QStringList { c.question }, click(4, { QMessageBox::No }));
+        EXPECT_EQ(QStringList { c.question }, clickTool(4, { QMessageBox::No }));
         EXPECT_TRUE(tableExists(c.fullName));
         EXPECT_EQ(QStringLiteral("gone"), combo(c.tab)->currentText());
 
-        EXPECT_EQ(QStringList { c.question }, click(4, { QMessageBox::Yes }));
+        EXPECT_EQ(QStringList { c.question }, clickTool(4, { QMessageBox::Yes }));
         EXPECT_FALSE(tableExists(c.fullName));
         EXPECT_EQ(QStringList(),
             Column(db(),
@@ -585,7 +532,7 @@ TEST_F(StorageActionsTest, DeletingANameThatIsNotStoredSaysSo)
     typeName(2, QStringLiteral("ghost"));
     setPresets({ QStringLiteral("05.0") }, { QStringLiteral("1.0") });
     const QStringList before = presetRows();
-    EXPECT_EQ(QStringList { QStringLiteral("' ghost ' table no exist !") }, click(4));
+    EXPECT_EQ(QStringList { QStringLiteral("' ghost ' table no exist !") }, clickTool(4));
     EXPECT_EQ(before, presetRows());
     EXPECT_EQ(QStringLiteral("ghost"), combo(2)->currentText());
 }
