@@ -17,22 +17,28 @@ AppOptions AppOptions::Parse(const QStringList& arguments)
             options.showHelp = true;
         } else if (arg == QLatin1String("--version")) {
             options.showVersion = true;
-        } else if (arg == QLatin1String("--data-dir") || arg.startsWith(QLatin1String("--data-dir="))) {
+        } else if (arg == QLatin1String("--data-dir")
+            || arg.startsWith(QLatin1String("--data-dir="))) {
             options.dataDir = value(QStringLiteral("--data-dir"));
-        } else if (arg == QLatin1String("--screenshot") || arg.startsWith(QLatin1String("--screenshot="))) {
+        } else if (arg == QLatin1String("--screenshot")
+            || arg.startsWith(QLatin1String("--screenshot="))) {
             options.screenshot = value(QStringLiteral("--screenshot"));
-        } else if (arg == QLatin1String("--quit-after") || arg.startsWith(QLatin1String("--quit-after="))) {
+        } else if (arg == QLatin1String("--quit-after")
+            || arg.startsWith(QLatin1String("--quit-after="))) {
             bool ok = false;
             const QString text = value(QStringLiteral("--quit-after"));
             options.quitAfterMs = text.toInt(&ok);
             if (!ok || options.quitAfterMs < 0)
-                options.error = QStringLiteral("ovolta-panel: --quit-after takes milliseconds, not '%1'").arg(text);
+                options.error
+                    = QStringLiteral("ovolta-panel: --quit-after takes milliseconds, not '%1'")
+                          .arg(text);
         } else if (arg == QLatin1String("--tab") || arg.startsWith(QLatin1String("--tab="))) {
             bool ok = false;
             const QString text = value(QStringLiteral("--tab"));
             options.tab = text.toInt(&ok);
             if (!ok || options.tab < 0 || options.tab > 4)
-                options.error = QStringLiteral("ovolta-panel: --tab takes 0 to 4, not '%1'").arg(text);
+                options.error
+                    = QStringLiteral("ovolta-panel: --tab takes 0 to 4, not '%1'").arg(text);
         } else if (arg == QLatin1String("--size") || arg.startsWith(QLatin1String("--size="))) {
             const QString text = value(QStringLiteral("--size"));
             const QStringList parts = text.split(u'x');
@@ -41,10 +47,12 @@ AppOptions AppOptions::Parse(const QStringList& arguments)
             if (parts.size() == 2)
                 options.size = QSize(parts[0].toInt(&okW), parts[1].toInt(&okH));
             if (!okW || !okH || options.size.width() <= 0 || options.size.height() <= 0)
-                options.error = QStringLiteral("ovolta-panel: --size takes WIDTHxHEIGHT, not '%1'").arg(text);
+                options.error
+                    = QStringLiteral("ovolta-panel: --size takes WIDTHxHEIGHT, not '%1'").arg(text);
         } else if (arg.startsWith(u'-') && !arg.startsWith(QLatin1String("-platform"))
-                   && !arg.startsWith(QLatin1String("-style"))) {
-            options.error = QStringLiteral("ovolta-panel: unknown option '%1' (see --help)").arg(arg);
+            && !arg.startsWith(QLatin1String("-style"))) {
+            options.error
+                = QStringLiteral("ovolta-panel: unknown option '%1' (see --help)").arg(arg);
         }
         if (!options.error.isEmpty())
             break;

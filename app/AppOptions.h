@@ -8,12 +8,12 @@
 struct AppOptions {
     bool showHelp = false;
     bool showVersion = false;
-    QString dataDir;      // --data-dir DIR: where the database and ports/ live
-    QString screenshot;   // --screenshot FILE: save the window and quit
-    int quitAfterMs = 0;  // --quit-after MS: close the window after that time
-    int tab = -1;         // --tab N: show tab N after start-up (for screenshots)
-    QSize size;           // --size WxH: window size (smaller sizes stop at the minimum)
-    QString error;        // set when the command line cannot be used
+    QString dataDir; // --data-dir DIR: where the database and ports/ live
+    QString screenshot; // --screenshot FILE: save the window and quit
+    int quitAfterMs = 0; // --quit-after MS: close the window after that time
+    int tab = -1; // --tab N: show tab N after start-up (for screenshots)
+    QSize size; // --size WxH: window size (smaller sizes stop at the minimum)
+    QString error; // set when the command line cannot be used
 
     static AppOptions Parse(const QStringList& arguments);
     static QString HelpText();

@@ -7,7 +7,10 @@
 // follow its timing like every other wait on the line.
 class LinkDelayWaiter : public Waiter {
 public:
-    explicit LinkDelayWaiter(DeviceLink& link) : m_link(link) {}
+    explicit LinkDelayWaiter(DeviceLink& link)
+        : m_link(link)
+    {
+    }
     void waitMs(qint64 ms) override { m_link.Delay(static_cast<double>(ms) / 1000.0); }
 
 private:

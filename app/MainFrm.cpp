@@ -16,8 +16,8 @@
 #include "panel/FrontPanel.h"
 #include "panel/PanelColours.h"
 #include "panel/PanelPictures.h"
-#include "panel/SetpointClicks.h"
 #include "panel/SegmentDisplay.h"
+#include "panel/SetpointClicks.h"
 #include "programs/ProgramTable.h"
 #include "programs/TableRules.h"
 #include "storage/OvoltaDatabase.h"
@@ -60,7 +60,7 @@ QString Joined(const QString& caption, const QString& value)
     return caption + QStringLiteral(" : ") + value;
 }
 
-}  // namespace
+} // namespace
 
 MainFrm::MainFrm(const MainFrmDeps& deps, QWidget* parent)
     : QMainWindow(parent)
@@ -150,7 +150,8 @@ bool MainFrm::StartUp(QString* error)
     ui.CboAS->setCurrentIndex(2);
 
     ui.Tab1->setCurrentIndex(1);
-    ui.setPanel(8, QStringLiteral("Ver : %1.%2").arg(OVOLTA_VERSION_MAJOR).arg(OVOLTA_VERSION_MINOR));
+    ui.setPanel(
+        8, QStringLiteral("Ver : %1.%2").arg(OVOLTA_VERSION_MAJOR).arg(OVOLTA_VERSION_MINOR));
 
     ConnectSupply();
     return true;
@@ -217,9 +218,8 @@ void MainFrm::ApplyLanguage(int language)
 
 void MainFrm::setupGrids()
 {
-    for (auto [view, table] : {std::pair{ui.FGridP, m_tableP.get()},
-                               std::pair{ui.FGridE, m_tableE.get()},
-                               std::pair{ui.FGridM, m_tableM.get()}}) {
+    for (auto [view, table] : { std::pair { ui.FGridP, m_tableP.get() },
+             std::pair { ui.FGridE, m_tableE.get() }, std::pair { ui.FGridM, m_tableM.get() } }) {
         view->hide();
         table->cutToHeader();
         view->setModel(table);
@@ -276,11 +276,13 @@ void MainFrm::ConnectSupply()
         S.CurAddress = ui.CmbAddr->currentText();
         ui.setPanel(1, Joined(m_captions.address, S.CurAddress));
         ui.setPanel(4, Joined(m_captions.maxV, Numbers::ShortestForm(S.MaxVolt) + u'V'));
-        ui.setPanel(5, Joined(m_captions.maxC, Numbers::FormatSingle(S.MaxCurr, S.CurrFormat) + u'A'));
+        ui.setPanel(
+            5, Joined(m_captions.maxC, Numbers::FormatSingle(S.MaxCurr, S.CurrFormat) + u'A'));
         ui.setPanel(6, Joined(m_captions.nowSampling, QString::number(S.SampleTime) + u'S'));
 
         S.UVL = CommandSet::ParseLimit(m_link.FutComm(QStringLiteral("GOVP"), QString()), 10);
-        S.UCL = CommandSet::ParseLimit(m_link.FutComm(QStringLiteral("GOCP"), QString()), S.CurrScale);
+        S.UCL = CommandSet::ParseLimit(
+            m_link.FutComm(QStringLiteral("GOCP"), QString()), S.CurrScale);
         setStatusLimits();
         ui.TextUVL->setText(Numbers::ShortestForm(S.UVL) + u'V');
         ui.TextUCL->setText(Numbers::ShortestForm(S.UCL) + u'A');
@@ -295,9 +297,9 @@ void MainFrm::ConnectSupply()
         for (QLineEdit* box : ui.TextSetVC)
             box->setEnabled(true);
         m_programs->InitEtpTable();
-        for (QWidget* w : std::initializer_list<QWidget*>{ui.CmdRS, ui.CmdSS, ui.CmdCT, ui.CmbVMin,
-                                                         ui.CmbVMax, ui.CmbCMin, ui.CmbCMax, ui.CmbWMin,
-                                                         ui.CmbWMax, ui.CmbTMin, ui.CmbTLen})
+        for (QWidget* w :
+            std::initializer_list<QWidget*> { ui.CmdRS, ui.CmdSS, ui.CmdCT, ui.CmbVMin, ui.CmbVMax,
+                ui.CmbCMin, ui.CmbCMax, ui.CmbWMin, ui.CmbWMax, ui.CmbTMin, ui.CmbTLen })
             w->setEnabled(true);
 
         applyChartTexts(m_chart.resetForConnection(true, S.MaxVolt, S.MaxCurr, S.CurrFormat));
@@ -305,7 +307,8 @@ void MainFrm::ConnectSupply()
         DrawSetpointDisplay(1, false);
 
         S.LastReply = m_link.FutComm(QStringLiteral("GETS"), QString());
-        const CommandSet::Setpoints sp = CommandSet::ParseGets(S.LastReply, S.CurrScale, S.CurrFormat);
+        const CommandSet::Setpoints sp
+            = CommandSet::ParseGets(S.LastReply, S.CurrScale, S.CurrFormat);
         S.SetVoltText = sp.volt;
         S.SetCurrText = sp.curr;
 
@@ -325,17 +328,17 @@ void MainFrm::ConnectSupply()
         m_tableE->cutToHeader();
         m_tableM->cutToHeader();
         m_programs->PlaceOutputChecks();
-        for (QWidget* w : std::initializer_list<QWidget*>{
-                 ui.CmdRunStop, ui.CmdRS, ui.CmdSS, ui.CmdCT, ui.CmbVMin, ui.CmbVMax, ui.CmbCMin,
-                 ui.CmbCMax, ui.CmbWMin, ui.CmbWMax, ui.CmbTMin, ui.CmbTLen, ui.TextSetVC[0],
-                 ui.TextSetVC[1]})
+        for (QWidget* w : std::initializer_list<QWidget*> { ui.CmdRunStop, ui.CmdRS, ui.CmdSS,
+                 ui.CmdCT, ui.CmbVMin, ui.CmbVMax, ui.CmbCMin, ui.CmbCMax, ui.CmbWMin, ui.CmbWMax,
+                 ui.CmbTMin, ui.CmbTLen, ui.TextSetVC[0], ui.TextSetVC[1] })
             w->setEnabled(false);
         applyChartTexts(m_chart.resetForConnection(false, 0, 0, S.CurrFormat));
         setWindowTitle(QStringLiteral("Rating: "));
     }
 
     for (int k = 1; k <= 9; ++k)
-        ui.Option1[k]->setVisible(k <= 3 && m_tableM->dataRows() >= k && ui.Tab1->currentIndex() == 2);
+        ui.Option1[k]->setVisible(
+            k <= 3 && m_tableM->dataRows() >= k && ui.Tab1->currentIndex() == 2);
     S.LogSamples.markEmpty();
 
     // The live log starts with the connection.
@@ -380,8 +383,9 @@ void MainFrm::DisconnectSupply()
 
 void MainFrm::setStatusLimits()
 {
-    ui.setPanel(7, Joined(m_captions.uvl, Numbers::ShortestForm(S.UVL)) + QStringLiteral("V , ")
-                       + Joined(m_captions.ucl, Numbers::ShortestForm(S.UCL)) + u'A');
+    ui.setPanel(7,
+        Joined(m_captions.uvl, Numbers::ShortestForm(S.UVL)) + QStringLiteral("V , ")
+            + Joined(m_captions.ucl, Numbers::ShortestForm(S.UCL)) + u'A');
 }
 
 void MainFrm::applyChartTexts(const RangeComboTexts& texts)
@@ -422,7 +426,8 @@ void MainFrm::PollTick()
         S.LastReply = m_link.FutComm(QStringLiteral("VOLT"), CommandSet::EncodeVoltage(v));
         if (CommandSet::SetAcknowledged(S.LastReply)) {
             S.SetVoltText = Numbers::FormatNumber(
-                Numbers::LeadingNumber(Numbers::WithoutUnit(ui.TextSetVC[0]->text(), u'V')), u"0.0");
+                Numbers::LeadingNumber(Numbers::WithoutUnit(ui.TextSetVC[0]->text(), u'V')),
+                u"0.0");
             S.TextSetPending[0] = false;
             DrawSetpointDisplay(0, false);
         }
@@ -430,7 +435,8 @@ void MainFrm::PollTick()
     }
     if (S.TextSetPending[1]) {
         const double c = Numbers::LeadingNumber(Numbers::FutComma(ui.TextSetVC[1]->text()));
-        S.LastReply = m_link.FutComm(QStringLiteral("CURR"), CommandSet::EncodeCurrent(c, S.CurrScale));
+        S.LastReply
+            = m_link.FutComm(QStringLiteral("CURR"), CommandSet::EncodeCurrent(c, S.CurrScale));
         if (CommandSet::SetAcknowledged(S.LastReply)) {
             S.SetCurrText = Numbers::FormatNumber(
                 Numbers::LeadingNumber(Numbers::WithoutUnit(ui.TextSetVC[1]->text(), u'A')),
@@ -442,16 +448,15 @@ void MainFrm::PollTick()
     }
     if (S.DragSetPending[0] || S.DragSetPending[1]) {
         if (S.DragSetPending[0]) {
-            S.LastReply = m_link.FutComm(
-                QStringLiteral("VOLT"),
-                CommandSet::EncodeVoltage(Numbers::LeadingNumber(Numbers::FutComma(S.SetVoltText))));
+            S.LastReply = m_link.FutComm(QStringLiteral("VOLT"),
+                CommandSet::EncodeVoltage(
+                    Numbers::LeadingNumber(Numbers::FutComma(S.SetVoltText))));
             S.DragSetPending[0] = false;
         }
         if (S.DragSetPending[1]) {
-            S.LastReply = m_link.FutComm(
-                QStringLiteral("CURR"),
-                CommandSet::EncodeCurrent(Numbers::LeadingNumber(Numbers::FutComma(S.SetCurrText)),
-                                          S.CurrScale));
+            S.LastReply = m_link.FutComm(QStringLiteral("CURR"),
+                CommandSet::EncodeCurrent(
+                    Numbers::LeadingNumber(Numbers::FutComma(S.SetCurrText)), S.CurrScale));
             S.DragSetPending[1] = false;
         }
         return;
@@ -486,9 +491,11 @@ void MainFrm::PollTick()
         S.CvMode = reading->constantVoltage;
         S.LastPollOk = true;
     }
-    const double power = Numbers::LeadingNumber(S.VoltReading) * Numbers::LeadingNumber(S.CurrReading);
+    const double power
+        = Numbers::LeadingNumber(S.VoltReading) * Numbers::LeadingNumber(S.CurrReading);
     S.PowerReading = Numbers::FormatNumber(power, u"0.0");
-    if (Numbers::LeadingNumber(S.PowerReading) == std::floor(Numbers::LeadingNumber(S.PowerReading)))
+    if (Numbers::LeadingNumber(S.PowerReading)
+        == std::floor(Numbers::LeadingNumber(S.PowerReading)))
         S.PowerReading = Numbers::FormatNumber(power, u"0");
 
     if (!reading) {
@@ -524,8 +531,8 @@ void MainFrm::setLcdVisible(bool visible)
 
 void MainFrm::DrawReadingDisplay()
 {
-    const FrontPanel::ReadingDisplay display =
-        FrontPanel::DrawReadingDisplay(S.VoltReading, S.CurrReading, S.PowerReading);
+    const FrontPanel::ReadingDisplay display
+        = FrontPanel::DrawReadingDisplay(S.VoltReading, S.CurrReading, S.PowerReading);
     S.PowerReading = display.powerReading;
     ui.PD->setStrokes(display.strokes);
 }
@@ -536,7 +543,8 @@ void MainFrm::DrawSetpointDisplay(int index, bool highlighted)
         return;
     SegmentDisplay* display = ui.LcdPSetVC[static_cast<std::size_t>(index)];
     display->setForeground(QColor(FrontPanel::SetpointForeground(highlighted)));
-    display->setStrokes(FrontPanel::DrawSetpointDisplay(index == 0 ? S.SetVoltText : S.SetCurrText));
+    display->setStrokes(
+        FrontPanel::DrawSetpointDisplay(index == 0 ? S.SetVoltText : S.SetCurrText));
     display->repaint();
 }
 
@@ -564,7 +572,7 @@ void MainFrm::ShowOutputState(bool outputOn)
 
 SetpointState MainFrm::setpointState() const
 {
-    return {S.SetVoltText, S.SetCurrText, S.UVL, S.UCL, S.CurrFormat, extProgramRunning()};
+    return { S.SetVoltText, S.SetCurrText, S.UVL, S.UCL, S.CurrFormat, extProgramRunning() };
 }
 
 void MainFrm::LcdPSetVC_MouseMove(int index)
@@ -642,15 +650,15 @@ void MainFrm::wireEvents()
     connect(ui.TimerGetD, &QTimer::timeout, this, &MainFrm::TimerGetD_Timer);
     connect(ui.TimerPVC, &QTimer::timeout, this, &MainFrm::TimerPVC_Timer);
 
-    for (QWidget* w : std::initializer_list<QWidget*>{ui.ImageOnOff, ui.LcdOutput, ui.LCD, ui.Tab1,
-                                                     ui.Picture1, ui.P_Light, ui.Toolbar2})
+    for (QWidget* w : std::initializer_list<QWidget*> {
+             ui.ImageOnOff, ui.LcdOutput, ui.LCD, ui.Tab1, ui.Picture1, ui.P_Light, ui.Toolbar2 })
         w->installEventFilter(this);
     ui.Toolbar2->setMouseTracking(true);
     for (int i = 0; i < 2; ++i) {
         SegmentDisplay* display = ui.LcdPSetVC[static_cast<std::size_t>(i)];
         connect(display, &SegmentDisplay::hovered, this, [this, i] { LcdPSetVC_MouseMove(i); });
         connect(display, &SegmentDisplay::mouseReleased, this,
-                [this, i](Qt::MouseButton button) { LcdPSetVC_MouseUp(i, button); });
+            [this, i](Qt::MouseButton button) { LcdPSetVC_MouseUp(i, button); });
     }
     connect(ui.PP, &ChartWidget::mouseMoved, this, [this] { ClearHoverHighlights(); });
     connect(ui.Option2[0], &QRadioButton::toggled, this, [this](bool on) {
@@ -679,7 +687,8 @@ void MainFrm::Tab1_Click()
     if (tab == 0 || tab == 1) {
         const ProgramTable& table = tab == 0 ? *m_tableP : *m_tableE;
         ui.CmdRunStop->setText(running ? m_captions.stop : m_captions.run);
-        const bool runnable = table.dataRows() > 0 && TableRules::RowSeconds(table, 1) > 0 && S.Connected;
+        const bool runnable
+            = table.dataRows() > 0 && TableRules::RowSeconds(table, 1) > 0 && S.Connected;
         ui.CmdRunStop->setEnabled(runnable && (tab == 1 || !running));
         ui.CmdRS->setVisible(tab == 0);
         if (tab == 1)
@@ -688,8 +697,8 @@ void MainFrm::Tab1_Click()
         ui.CmdRunStop->setText(m_captions.set);
         const int selected = m_tableM->selectedPreset();
         ui.CmdRunStop->setEnabled(m_tableM->dataRows() > 0 && selected >= 1 && selected <= 3
-                                  && ui.Option1[static_cast<std::size_t>(selected)]->isEnabled()
-                                  && !running && S.Connected);
+            && ui.Option1[static_cast<std::size_t>(selected)]->isEnabled() && !running
+            && S.Connected);
         ui.CmdRS->show();
     } else if (tab == 3) {
         DrawChart();
@@ -814,8 +823,8 @@ void MainFrm::showEvent(QShowEvent* event)
     // counts as the first activation.
     // The smallest window is 11910 x 6690 twips (15 twips a pixel at 96 dpi),
     // or larger where the controls need more.
-    setMinimumSize(QSize(TwipsToPixels(11910, this), TwipsToPixels(6690, this))
-                       .expandedTo(minimumSizeHint()));
+    setMinimumSize(
+        QSize(TwipsToPixels(11910, this), TwipsToPixels(6690, this)).expandedTo(minimumSizeHint()));
     QMainWindow::showEvent(event);
     Form_Activate();
 }

@@ -17,18 +17,17 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
-#include <QStyle>
-#include <QTabBar>
 #include <QVBoxLayout>
 
 namespace {
 
-template <typename T>
-T* Named(T* widget, const QString& name)
+template <typename T> T* Named(T* widget, const QString& name)
 {
     widget->setObjectName(name);
     return widget;
@@ -97,7 +96,7 @@ QLabel* Picture(const char* name, QWidget* parent)
     return label;
 }
 
-}  // namespace
+} // namespace
 
 void MainFrmUi::setup(QMainWindow* window)
 {
@@ -133,8 +132,8 @@ void MainFrmUi::setup(QMainWindow* window)
     SetCurrAction = ToolbarSetCurr->addAction(QStringLiteral("Set"));
     SetCurrAction->setObjectName(QStringLiteral("ToolbarSetCurr.Button"));
     SetCurrAction->setToolTip(QStringLiteral("Send the current set-point"));
-    const char* setpointCaptions[2] = {"Voltage :", "Current :"};
-    QToolBar* setpointBars[2] = {ToolbarSetVolt, ToolbarSetCurr};
+    const char* setpointCaptions[2] = { "Voltage :", "Current :" };
+    QToolBar* setpointBars[2] = { ToolbarSetVolt, ToolbarSetCurr };
     auto* setpoints = new QHBoxLayout;
     for (int i = 0; i < 2; ++i) {
         TextSetVC[i] = Named(new QLineEdit(central), Indexed("TextSetVC", i));
@@ -191,8 +190,8 @@ void MainFrmUi::setup(QMainWindow* window)
     LcdSetting = LcdLabel("LcdSetting", QStringLiteral("(SETTING)"), QColor(64, 64, 64), LCD);
     lcd->addWidget(LcdSetting, 4, 0, 1, 3);
     for (int i = 0; i < 2; ++i) {
-        LcdPSetVC[i] = Named(new SegmentDisplay(kLcdPSetVC.userSpace, LCD),
-                             Indexed("LcdPSetVC", i));
+        LcdPSetVC[i]
+            = Named(new SegmentDisplay(kLcdPSetVC.userSpace, LCD), Indexed("LcdPSetVC", i));
         LcdPSetVC[i]->setMinimumSize(63, 28);
         lcd->addWidget(LcdPSetVC[i], 5, i);
     }
@@ -225,10 +224,13 @@ void MainFrmUi::setup(QMainWindow* window)
     Picture3 = Named(new QWidget(central), QStringLiteral("Picture3"));
     auto* buttons = new QGridLayout(Picture3);
     buttons->setContentsMargins(0, 0, 0, 0);
-    CmdRS = Named(new QPushButton(QStringLiteral("Read Fro PS"), Picture3), QStringLiteral("CmdRS"));
+    CmdRS
+        = Named(new QPushButton(QStringLiteral("Read Fro PS"), Picture3), QStringLiteral("CmdRS"));
     CmdSS = Named(new QPushButton(QStringLiteral("Save To PS"), Picture3), QStringLiteral("CmdSS"));
-    CmdCT = Named(new QPushButton(QStringLiteral("Clear Table"), Picture3), QStringLiteral("CmdCT"));
-    CmdRunStop = Named(new QPushButton(QStringLiteral("Run"), Picture3), QStringLiteral("CmdRunStop"));
+    CmdCT
+        = Named(new QPushButton(QStringLiteral("Clear Table"), Picture3), QStringLiteral("CmdCT"));
+    CmdRunStop
+        = Named(new QPushButton(QStringLiteral("Run"), Picture3), QStringLiteral("CmdRunStop"));
     buttons->addWidget(CmdRS, 0, 0);
     buttons->addWidget(CmdSS, 0, 1);
     buttons->addWidget(CmdCT, 1, 0);
@@ -266,7 +268,8 @@ void MainFrmUi::setup(QMainWindow* window)
     FGridP = Grid("FGridP", pageP);
     FGridE = Grid("FGridE", pageE);
     FGridM = Grid("FGridM", pageM);
-    for (auto [page, grid] : {std::pair{pageP, FGridP}, {pageE, FGridE}, {pageM, FGridM}}) {
+    for (auto [page, grid] :
+        { std::pair { pageP, FGridP }, { pageE, FGridE }, { pageM, FGridM } }) {
         auto* layout = new QVBoxLayout(page);
         layout->setContentsMargins(2, 2, 2, 2);
         layout->addWidget(grid);
@@ -334,8 +337,10 @@ void MainFrmUi::setup(QMainWindow* window)
     chart->setColumnStretch(1, 1);
     chart->setRowStretch(0, 1);
     logLayout->addWidget(Picture1, 0, 0, 1, 3);
-    Option2[0] = Named(new QRadioButton(QStringLiteral("Now"), pageLog), QStringLiteral("Option2(0)"));
-    Option2[1] = Named(new QRadioButton(QStringLiteral("Log"), pageLog), QStringLiteral("Option2(1)"));
+    Option2[0]
+        = Named(new QRadioButton(QStringLiteral("Now"), pageLog), QStringLiteral("Option2(0)"));
+    Option2[1]
+        = Named(new QRadioButton(QStringLiteral("Log"), pageLog), QStringLiteral("Option2(1)"));
     Option2[0]->setChecked(true);
     Option2[1]->setEnabled(false);
     logLayout->addWidget(Option2[0], 1, 0);
@@ -345,21 +350,25 @@ void MainFrmUi::setup(QMainWindow* window)
 
     // Setting tab.
     auto* settings = new QGridLayout(pageSetting);
-    Label1 = Named(new QLabel(QStringLiteral("COMM Port :"), pageSetting), QStringLiteral("Label1"));
+    Label1
+        = Named(new QLabel(QStringLiteral("COMM Port :"), pageSetting), QStringLiteral("Label1"));
     CboPort = Named(new QComboBox(pageSetting), QStringLiteral("CboPort"));
     CboAS = Named(new QComboBox(pageSetting), QStringLiteral("CboAS"));
     TextUVL = Named(new QLineEdit(pageSetting), QStringLiteral("TextUVL"));
     TextUCL = Named(new QLineEdit(pageSetting), QStringLiteral("TextUCL"));
-    CmdDefault = Named(new QPushButton(QStringLiteral("Default"), pageSetting), QStringLiteral("CmdDefault"));
+    CmdDefault = Named(
+        new QPushButton(QStringLiteral("Default"), pageSetting), QStringLiteral("CmdDefault"));
     CmdOK = Named(new QPushButton(QStringLiteral("OK"), pageSetting), QStringLiteral("CmdOK"));
     PictureBtmp = Picture("PictureBtmp", pageSetting);
     settings->addWidget(Label1, 0, 0);
     settings->addWidget(CboPort, 0, 1);
     settings->addWidget(new QLabel(QStringLiteral("Data Log Sampling Time :"), pageSetting), 1, 0);
     settings->addWidget(CboAS, 1, 1);
-    settings->addWidget(new QLabel(QStringLiteral("Voltage Upper Limit (UVL) Setting :"), pageSetting), 2, 0);
+    settings->addWidget(
+        new QLabel(QStringLiteral("Voltage Upper Limit (UVL) Setting :"), pageSetting), 2, 0);
     settings->addWidget(TextUVL, 2, 1);
-    settings->addWidget(new QLabel(QStringLiteral("Current Upper Limit (UCL) Setting :"), pageSetting), 3, 0);
+    settings->addWidget(
+        new QLabel(QStringLiteral("Current Upper Limit (UCL) Setting :"), pageSetting), 3, 0);
     settings->addWidget(TextUCL, 3, 1);
     auto* settingButtons = new QHBoxLayout;
     settingButtons->addStretch();
@@ -376,10 +385,12 @@ void MainFrmUi::setup(QMainWindow* window)
     names->setContentsMargins(0, 0, 0, 0);
     names->setHorizontalSpacing(4);
     names->setVerticalSpacing(2);
-    LabelTableName = Named(new QLabel(QStringLiteral("Table Name :"), Picture2), QStringLiteral("LabelTableName"));
+    LabelTableName = Named(
+        new QLabel(QStringLiteral("Table Name :"), Picture2), QStringLiteral("LabelTableName"));
     LabelTableDescription = Named(new QLabel(QStringLiteral("Table Description"), Picture2),
-                                  QStringLiteral("LabelTableDescription"));
-    LabelCycle = Named(new QLabel(QStringLiteral("Running Cycle :"), Picture2), QStringLiteral("LabelCycle"));
+        QStringLiteral("LabelTableDescription"));
+    LabelCycle = Named(
+        new QLabel(QStringLiteral("Running Cycle :"), Picture2), QStringLiteral("LabelCycle"));
     names->addWidget(LabelTableName, 0, 0);
     names->addWidget(LabelTableDescription, 1, 0);
     for (int t = 0; t < 4; ++t) {
@@ -401,13 +412,13 @@ void MainFrmUi::setup(QMainWindow* window)
     }
     Toolbar2 = Named(new QToolBar(Picture2), QStringLiteral("Toolbar2"));
     Toolbar2->setIconSize(QSize(20, 20));
-    const QStyle::StandardPixmap icons[6] = {
-        QStyle::SP_CustomBase,         QStyle::SP_DialogSaveButton, QStyle::SP_DriveFDIcon,
-        QStyle::SP_DialogOpenButton,   QStyle::SP_TrashIcon,        QStyle::SP_FileDialogDetailedView};
-    const char* toolbarTexts[6] = {"", "Save", "Export", "Import", "Delete", "Print"};
+    const QStyle::StandardPixmap icons[6] = { QStyle::SP_CustomBase, QStyle::SP_DialogSaveButton,
+        QStyle::SP_DriveFDIcon, QStyle::SP_DialogOpenButton, QStyle::SP_TrashIcon,
+        QStyle::SP_FileDialogDetailedView };
+    const char* toolbarTexts[6] = { "", "Save", "Export", "Import", "Delete", "Print" };
     for (int i = 1; i <= 5; ++i) {
-        Toolbar2Buttons[i] = Toolbar2->addAction(Toolbar2->style()->standardIcon(icons[i]),
-                                                 QLatin1String(toolbarTexts[i]));
+        Toolbar2Buttons[i] = Toolbar2->addAction(
+            Toolbar2->style()->standardIcon(icons[i]), QLatin1String(toolbarTexts[i]));
         Toolbar2Buttons[i]->setObjectName(Indexed("Toolbar2.Buttons", i));
     }
     names->addWidget(Toolbar2, 0, 4);
@@ -426,10 +437,14 @@ void MainFrmUi::setup(QMainWindow* window)
         int row, column;
     };
     const Range rangeBoxes[] = {
-        {&CmbVMax, "CmbVMax", "V.Max:", 0, 0}, {&CmbVMin, "CmbVMin", "V.Min:", 1, 0},
-        {&CmbCMax, "CmbCMax", "C.Max:", 0, 1}, {&CmbCMin, "CmbCMin", "C.Min:", 1, 1},
-        {&CmbWMax, "CmbWMax", "W.Max:", 0, 2}, {&CmbWMin, "CmbWMin", "W.Min:", 1, 2},
-        {&CmbTMin, "CmbTMin", "T.Min:", 0, 3}, {&CmbTLen, "CmbTLen", "T.Len:", 1, 3},
+        { &CmbVMax, "CmbVMax", "V.Max:", 0, 0 },
+        { &CmbVMin, "CmbVMin", "V.Min:", 1, 0 },
+        { &CmbCMax, "CmbCMax", "C.Max:", 0, 1 },
+        { &CmbCMin, "CmbCMin", "C.Min:", 1, 1 },
+        { &CmbWMax, "CmbWMax", "W.Max:", 0, 2 },
+        { &CmbWMin, "CmbWMin", "W.Min:", 1, 2 },
+        { &CmbTMin, "CmbTMin", "T.Min:", 0, 3 },
+        { &CmbTLen, "CmbTLen", "T.Len:", 1, 3 },
     };
     for (const Range& r : rangeBoxes) {
         *r.combo = RangeCombo(r.name, Picture4);

@@ -28,7 +28,7 @@ struct MainFrmUi {
     QComboBox* CmbAddr = nullptr;
     QLineEdit* TextLocation = nullptr;
     QLineEdit* TextEngineryD = nullptr;
-    std::array<QLineEdit*, 2> TextSetVC{};
+    std::array<QLineEdit*, 2> TextSetVC {};
     QToolBar* ToolbarSetVolt = nullptr;
     QToolBar* ToolbarSetCurr = nullptr;
     QAction* SetVoltAction = nullptr;
@@ -37,9 +37,9 @@ struct MainFrmUi {
     // The front panel.
     QFrame* LCD = nullptr;
     SegmentDisplay* PD = nullptr;
-    std::array<SegmentDisplay*, 2> LcdPSetVC{};
+    std::array<SegmentDisplay*, 2> LcdPSetVC {};
     QLabel* LcdSetting = nullptr;
-    std::array<QLabel*, 2> LcdMd{};
+    std::array<QLabel*, 2> LcdMd {};
     QLabel* LcdOutput = nullptr;
     QLabel* ImageOnOff = nullptr;
     QLabel* LcdRemote = nullptr;
@@ -63,18 +63,18 @@ struct MainFrmUi {
     QLineEdit* TextP = nullptr;
     QLineEdit* TextE = nullptr;
     QLineEdit* TextM = nullptr;
-    std::array<QCheckBox*, 21> OutputCK{};  // 0 is the hidden template
-    std::array<QRadioButton*, 10> Option1{};
-    std::array<QLabel*, 6> Label9{};
+    std::array<QCheckBox*, 21> OutputCK {}; // 0 is the hidden template
+    std::array<QRadioButton*, 10> Option1 {};
+    std::array<QLabel*, 6> Label9 {};
 
     // Tab 3: the chart.
     QWidget* Picture1 = nullptr;
     ChartWidget* PP = nullptr;
-    std::array<QRadioButton*, 2> Option2{};
-    std::array<QLabel*, 3> PLabV{};
-    std::array<QLabel*, 3> PLabC{};
-    std::array<QLabel*, 3> PLabW{};
-    std::array<QLabel*, 3> PLabT{};
+    std::array<QRadioButton*, 2> Option2 {};
+    std::array<QLabel*, 3> PLabV {};
+    std::array<QLabel*, 3> PLabC {};
+    std::array<QLabel*, 3> PLabW {};
+    std::array<QLabel*, 3> PLabT {};
 
     // Tab 4: settings.
     QLabel* Label1 = nullptr;
@@ -91,11 +91,11 @@ struct MainFrmUi {
     QLabel* LabelTableName = nullptr;
     QLabel* LabelTableDescription = nullptr;
     QLabel* LabelCycle = nullptr;
-    std::array<QComboBox*, 4> CmbTableName{};
-    std::array<QLineEdit*, 4> TextTableD{};
-    std::array<QLineEdit*, 2> TextCycle{};
+    std::array<QComboBox*, 4> CmbTableName {};
+    std::array<QLineEdit*, 4> TextTableD {};
+    std::array<QLineEdit*, 2> TextCycle {};
     QToolBar* Toolbar2 = nullptr;
-    std::array<QAction*, 6> Toolbar2Buttons{};  // 1 to 5; 0 unused
+    std::array<QAction*, 6> Toolbar2Buttons {}; // 1 to 5; 0 unused
 
     // Chart range panel (tab 3 only).
     QWidget* Picture4 = nullptr;
@@ -109,7 +109,7 @@ struct MainFrmUi {
     QComboBox* CmbTLen = nullptr;
 
     QStatusBar* StatusBar1 = nullptr;
-    std::array<QLabel*, 9> Panels{};  // 1 to 8; 0 unused
+    std::array<QLabel*, 9> Panels {}; // 1 to 8; 0 unused
 
     QTimer* TimerGetD = nullptr;
     QTimer* TimerE = nullptr;

@@ -9,7 +9,7 @@
 
 namespace {
 
-int g_signalPipe[2] = {-1, -1};
+int g_signalPipe[2] = { -1, -1 };
 
 extern "C" void OnQuitSignal(int)
 {
@@ -17,7 +17,7 @@ extern "C" void OnQuitSignal(int)
     [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
 }
 
-}  // namespace
+} // namespace
 
 UnixSignalWatcher::UnixSignalWatcher(QObject* parent)
     : QObject(parent)

@@ -31,8 +31,8 @@ struct WindowState {
     QString LastReply;
 
     // Requests the next polling tick serves.
-    std::array<bool, 2> TextSetPending{};
-    std::array<bool, 2> DragSetPending{};
+    std::array<bool, 2> TextSetPending {};
+    std::array<bool, 2> DragSetPending {};
     bool OutputTogglePending = false;
     bool PresetUploadPending = false;
     bool PresetReadPending = false;

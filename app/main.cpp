@@ -40,9 +40,9 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Ovolta"));
     QApplication::setApplicationVersion(QStringLiteral(OVOLTA_VERSION));
 
-    const DataFolder::Choice folder = DataFolder::Resolve(
-        QApplication::arguments(), QCoreApplication::applicationDirPath(),
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    const DataFolder::Choice folder
+        = DataFolder::Resolve(QApplication::arguments(), QCoreApplication::applicationDirPath(),
+            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     if (!folder.error.isEmpty()) {
         std::fprintf(stderr, "ovolta-panel: %s\n", qPrintable(folder.error));
         return 2;
@@ -51,7 +51,7 @@ int main(int argc, char** argv)
     QtSerialTransport transport(QDir(dataFolder).filePath(QStringLiteral("ports")));
     SteadyClock clock;
     EventLoopWaiter waiter(clock);
-    MainFrm window({transport, clock, waiter, dataFolder, {}});
+    MainFrm window({ transport, clock, waiter, dataFolder, {} });
 
     QString error;
     if (!window.StartUp(&error)) {

@@ -21,7 +21,7 @@ namespace {
 
 double CpuSeconds()
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
@@ -34,9 +34,10 @@ struct Simulator {
     Simulator()
     {
         const QString sim = QDir(QCoreApplication::applicationDirPath()).filePath("../ovolta-sim");
-        process.start(sim, {"--data-dir", dir.path(), "--port", "1"});
+        process.start(sim, { "--data-dir", dir.path(), "--port", "1" });
         ok = process.waitForStarted(5000)
-             && QTest::qWaitFor([&] { return QFileInfo(dir.filePath("ports/Com1")).isSymLink(); }, 10000);
+            && QTest::qWaitFor(
+                [&] { return QFileInfo(dir.filePath("ports/Com1")).isSymLink(); }, 10000);
     }
     ~Simulator()
     {
@@ -65,18 +66,25 @@ void Transaction(benchmark::State& state, const QString& command, const QString&
         cpu += CpuSeconds() - before;
         acknowledged += reply.contains(QLatin1String("OK")) ? 1 : 0;
     }
-    state.counters["cpu_ms_per_transaction"] =
-        benchmark::Counter(cpu * 1000.0 / static_cast<double>(state.iterations()));
-    state.counters["acknowledged"] = benchmark::Counter(acknowledged, benchmark::Counter::kAvgIterations);
+    state.counters["cpu_ms_per_transaction"]
+        = benchmark::Counter(cpu * 1000.0 / static_cast<double>(state.iterations()));
+    state.counters["acknowledged"]
+        = benchmark::Counter(acknowledged, benchmark::Counter::kAvgIterations);
 }
 
-void Getd(benchmark::State& state) { Transaction(state, "GETD", ""); }
-void Prom(benchmark::State& state) { Transaction(state, "PROM", "050100120200150150"); }
+void Getd(benchmark::State& state)
+{
+    Transaction(state, "GETD", "");
+}
+void Prom(benchmark::State& state)
+{
+    Transaction(state, "PROM", "050100120200150150");
+}
 
 BENCHMARK(Getd)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
 BENCHMARK(Prom)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

@@ -34,7 +34,7 @@ bool AllDigits(const QString& text)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 QString EncodeVoltage(double volts)
 {
@@ -66,14 +66,38 @@ QString RunmParameter(int memory)
     return QString::number(memory);
 }
 
-bool GmaxAcknowledged(const QString& reply) { return OkAt(reply, 8); }
-bool ScanAcknowledged(const QString& reply) { return reply.contains(QLatin1String("OK")); }
-bool SessAcknowledged(const QString& reply) { return OkAt(reply, 1); }
-bool EndsAcknowledged(const QString& reply) { return OkAt(reply, 2); }
-bool SetAcknowledged(const QString& reply) { return OkAt(reply, 1); }
-bool ContainsOk(const QString& reply) { return reply.contains(QLatin1String("OK")); }
-bool GetdAcknowledged(const QString& reply) { return OkAt(reply, 11); }
-bool GetmAcknowledged(const QString& reply) { return OkAt(reply, 22); }
+bool GmaxAcknowledged(const QString& reply)
+{
+    return OkAt(reply, 8);
+}
+bool ScanAcknowledged(const QString& reply)
+{
+    return reply.contains(QLatin1String("OK"));
+}
+bool SessAcknowledged(const QString& reply)
+{
+    return OkAt(reply, 1);
+}
+bool EndsAcknowledged(const QString& reply)
+{
+    return OkAt(reply, 2);
+}
+bool SetAcknowledged(const QString& reply)
+{
+    return OkAt(reply, 1);
+}
+bool ContainsOk(const QString& reply)
+{
+    return reply.contains(QLatin1String("OK"));
+}
+bool GetdAcknowledged(const QString& reply)
+{
+    return OkAt(reply, 11);
+}
+bool GetmAcknowledged(const QString& reply)
+{
+    return OkAt(reply, 22);
+}
 
 QString ModelCode(const QString& gmodReply)
 {
@@ -96,9 +120,13 @@ QString RatingTitle(const QString& modelCode)
         const char* code;
         const char* title;
     } models[] = {
-        {"5810", "Rating: 18V 10A"}, {"5812", "Rating: 36V 5A"},  {"5814", "Rating: 60V 2.5A"},
-        {"5860", "Rating: 18V 15A"}, {"5910", "Rating: 18V 20A"}, {"5912", "Rating: 36V 10A"},
-        {"5914", "Rating: 60V 5A"},
+        { "5810", "Rating: 18V 10A" },
+        { "5812", "Rating: 36V 5A" },
+        { "5814", "Rating: 60V 2.5A" },
+        { "5860", "Rating: 18V 15A" },
+        { "5910", "Rating: 18V 20A" },
+        { "5912", "Rating: 36V 10A" },
+        { "5914", "Rating: 60V 5A" },
     };
     for (const auto& m : models) {
         if (modelCode == QLatin1String(m.code))
@@ -131,9 +159,9 @@ float ParseLimit(const QString& reply, int scale)
 Setpoints ParseGets(const QString& reply, int currScale, const QString& currFormat)
 {
     if (reply.size() < 10)
-        return {QStringLiteral("0.0"), currFormat};
-    return {Numbers::FormatNumber(NumberAt(reply, 1, 3) / 10.0, u"0.0"),
-            Numbers::FormatNumber(NumberAt(reply, 4, 3) / currScale, currFormat)};
+        return { QStringLiteral("0.0"), currFormat };
+    return { Numbers::FormatNumber(NumberAt(reply, 1, 3) / 10.0, u"0.0"),
+        Numbers::FormatNumber(NumberAt(reply, 4, 3) / currScale, currFormat) };
 }
 
 QString CurrentFromHundredths(int hundredths, int currScale, const QString& currFormat)
@@ -163,7 +191,7 @@ std::optional<std::array<QString, 3>> ParseGetm(const QString& reply)
 {
     if (!GetmAcknowledged(reply))
         return std::nullopt;
-    return std::array<QString, 3>{Mid(reply, 1, 6), Mid(reply, 8, 6), Mid(reply, 15, 6)};
+    return std::array<QString, 3> { Mid(reply, 1, 6), Mid(reply, 8, 6), Mid(reply, 15, 6) };
 }
 
 float PresetVoltFromCode(const QString& code)
@@ -180,4 +208,4 @@ float PresetCurrFromCode(const QString& code, int currScale)
     return static_cast<float>(Numbers::LeadingNumber(code.mid(3, 3)) / currScale);
 }
 
-}  // namespace CommandSet
+} // namespace CommandSet

@@ -9,8 +9,8 @@
 namespace CommandSet {
 
 // Value encodings to the supply: value × scale, rounded, at least three digits.
-QString EncodeVoltage(double volts);                 // 12.5 -> "125", 100 -> "1000"
-QString EncodeCurrent(double amps, int currScale);   // 1.25, 100 -> "125"
+QString EncodeVoltage(double volts); // 12.5 -> "125", 100 -> "1000"
+QString EncodeCurrent(double amps, int currScale); // 1.25, 100 -> "125"
 
 // "SOUT" parameter: "1" switches the output off, "0" switches it on.
 QString SoutParameter(bool switchOff);
@@ -22,14 +22,14 @@ QString PresetCode(double volts, double amps, int currScale);
 QString RunmParameter(int memory);
 
 // Acknowledgement tests, one per reply layout.
-bool GmaxAcknowledged(const QString& reply);      // "OK" at 8-9 (connection)
-bool ScanAcknowledged(const QString& reply);      // "OK" anywhere (port search)
-bool SessAcknowledged(const QString& reply);      // "OK" at 1-2
-bool EndsAcknowledged(const QString& reply);      // "OK" at 2-3
-bool SetAcknowledged(const QString& reply);       // VOLT/CURR: "OK" at 1-2
-bool ContainsOk(const QString& reply);            // SEVC, PROM, RUNM
-bool GetdAcknowledged(const QString& reply);      // "OK" at 11-12
-bool GetmAcknowledged(const QString& reply);      // "OK" at 22-23
+bool GmaxAcknowledged(const QString& reply); // "OK" at 8-9 (connection)
+bool ScanAcknowledged(const QString& reply); // "OK" anywhere (port search)
+bool SessAcknowledged(const QString& reply); // "OK" at 1-2
+bool EndsAcknowledged(const QString& reply); // "OK" at 2-3
+bool SetAcknowledged(const QString& reply); // VOLT/CURR: "OK" at 1-2
+bool ContainsOk(const QString& reply); // SEVC, PROM, RUNM
+bool GetdAcknowledged(const QString& reply); // "OK" at 11-12
+bool GetmAcknowledged(const QString& reply); // "OK" at 22-23
 
 // The model code: the first four characters of the "GMOD" reply.
 QString ModelCode(const QString& gmodReply);
@@ -59,8 +59,8 @@ struct Setpoints {
 Setpoints ParseGets(const QString& reply, int currScale, const QString& currFormat);
 
 struct Reading {
-    QString volt;   // "0.0"
-    QString curr;   // current format
+    QString volt; // "0.0"
+    QString curr; // current format
     bool constantVoltage = false;
 };
 // "GETD": nothing when "OK" is not at 11-12. The current's four digits are
@@ -77,4 +77,4 @@ float PresetVoltFromCode(const QString& code);
 // Digits 4 to 6 ÷ scale; 0 when the code is shorter than 6 characters.
 float PresetCurrFromCode(const QString& code, int currScale);
 
-}  // namespace CommandSet
+} // namespace CommandSet

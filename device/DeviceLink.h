@@ -10,7 +10,7 @@ class Waiter;
 // the accelerated demo shorten them; the supply needs the real values.
 struct LinkTiming {
     qint64 transactionMs = 150;
-    qint64 promMs = 250;  // "PROM" carries the longest line
+    qint64 promMs = 250; // "PROM" carries the longest line
     double delayScale = 1.0;
 };
 

@@ -25,7 +25,7 @@ Decimal ToDecimal(double value, int significantDigits)
     d.negative = value < 0;
     char buf[64];
     const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
-                                   std::chars_format::scientific, significantDigits - 1);
+        std::chars_format::scientific, significantDigits - 1);
     const std::string text(buf, res.ptr);
     const auto e = text.find('e');
     for (std::size_t i = 0; i < e; ++i) {
@@ -70,7 +70,8 @@ QString Format(Decimal d, QStringView pictureText)
         d.digits.insert(0, static_cast<std::size_t>(1 - d.point), '0');
         d.point = 1;
     }
-    const std::size_t keep = static_cast<std::size_t>(d.point) + static_cast<std::size_t>(pic.decimals);
+    const std::size_t keep
+        = static_cast<std::size_t>(d.point) + static_cast<std::size_t>(pic.decimals);
     while (d.digits.size() < keep + 1)
         d.digits += '0';
     const bool roundUp = d.digits[keep] >= '5';
@@ -107,7 +108,7 @@ QString Format(Decimal d, QStringView pictureText)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 double LeadingNumber(QStringView text)
 {
@@ -136,7 +137,7 @@ double LeadingNumber(QStringView text)
     if (!seenDigit)
         return 0.0;
     bool ok = false;
-    const double value = number.toDouble(&ok);  // QString::toDouble is locale independent
+    const double value = number.toDouble(&ok); // QString::toDouble is locale independent
     return ok && std::isfinite(value) ? value : 0.0;
 }
 
@@ -192,4 +193,4 @@ QString WithoutUnit(const QString& text, QChar unit)
     return out;
 }
 
-}  // namespace Numbers
+} // namespace Numbers

@@ -31,4 +31,4 @@ QString FutComma(const QString& text);
 // The text with every occurrence of unit removed ("12.5V" without "V").
 QString WithoutUnit(const QString& text, QChar unit);
 
-}  // namespace Numbers
+} // namespace Numbers

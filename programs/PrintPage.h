@@ -15,9 +15,9 @@ public:
     virtual double textWidthMm(const QString& text) const = 0;
     virtual double textHeightMm(const QString& text) const = 0;
     virtual void text(double x, double y, const QString& text) = 0;
-    virtual void line(double x1, double y1, double x2, double y2, int width,
-                      const QColor& color) = 0;
-    virtual void rect(double x1, double y1, double x2, double y2, int width,
-                      const QColor& color) = 0;
+    virtual void line(double x1, double y1, double x2, double y2, int width, const QColor& color)
+        = 0;
+    virtual void rect(double x1, double y1, double x2, double y2, int width, const QColor& color)
+        = 0;
     virtual void endDocument() = 0;
 };

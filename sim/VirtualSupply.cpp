@@ -280,7 +280,7 @@ QByteArray VirtualSupply::execute(const QByteArray& line)
             return {};
         std::array<Preset, 3> presets {};
         for (int k = 0; k < 3; ++k) {
-            const auto volts = digitsValue(params.mid(qsizetype{6} * k, 3), 3, 3);
+            const auto volts = digitsValue(params.mid(qsizetype { 6 } * k, 3), 3, 3);
             const auto amps = digitsValue(params.mid(6 * k + 3, 3), 3, 3);
             if (!volts || !amps)
                 return {};

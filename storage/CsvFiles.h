@@ -8,7 +8,7 @@
 namespace CsvFiles {
 
 // Far above any table or log the panel writes (a full log is about 60 kB).
-inline constexpr qint64 kMaxFileBytes = qint64{16} * 1024 * 1024;
+inline constexpr qint64 kMaxFileBytes = qint64 { 16 } * 1024 * 1024;
 
 struct ReadResult {
     QByteArray bytes;

@@ -8,7 +8,7 @@ namespace StorageMessages {
 QString OverwriteQuestion(StoredKind kind)
 {
     return kind == StoredKind::DataLog ? QStringLiteral("Log already exist. Overwrte it ?")
-                                      : QStringLiteral("Table already exist. Overwrte it ?");
+                                       : QStringLiteral("Table already exist. Overwrte it ?");
 }
 
 QString DeleteQuestion(StoredKind kind, const QString& name)

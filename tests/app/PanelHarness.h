@@ -15,7 +15,8 @@
 // clock (every wait passes at once) and a fresh data folder.
 class PanelHarness {
 public:
-    explicit PanelHarness(bool withSupply = true, const SupplyModel& model = SupplyModel::standard())
+    explicit PanelHarness(
+        bool withSupply = true, const SupplyModel& model = SupplyModel::standard())
     {
         if (withSupply)
             supply = &transport.attachSupply(1, model);
@@ -24,7 +25,8 @@ public:
     // Creates the window and runs start-up; false when start-up failed.
     bool start()
     {
-        window = std::make_unique<MainFrm>(MainFrmDeps{transport, clock, waiter, dir.path(), {}});
+        window
+            = std::make_unique<MainFrm>(MainFrmDeps { transport, clock, waiter, dir.path(), {} });
         return window->StartUp(&startError);
     }
 
@@ -55,15 +57,11 @@ public:
             supply->setFaults(*faults);
     }
 
-    template <typename T>
-    T* find(const QString& name)
-    {
-        return window->findChild<T*>(name);
-    }
+    template <typename T> T* find(const QString& name) { return window->findChild<T*>(name); }
 
     FakeClock clock;
-    FakeWaiter waiter{clock};
-    SimTransport transport{clock};
+    FakeWaiter waiter { clock };
+    SimTransport transport { clock };
     QTemporaryDir dir;
     VirtualSupply* supply = nullptr;
     std::unique_ptr<MainFrm> window;

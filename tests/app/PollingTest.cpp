@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,13 +19,13 @@ struct Polling : ::testing::Test {
     PanelHarness h;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(Polling, ATickReadsTheOutputAndDrawsIt)
 {
     h.supply->setSetpoint(125, 100);
     h.w().PollTick();
-    EXPECT_EQ(h.sent(), QStringList({"GETD"}));
+    EXPECT_EQ(h.sent(), QStringList({ "GETD" }));
     // 12.5 V into 10 ohm would be 1.25 A: the supply holds 1 A, so 10 V.
     EXPECT_EQ(h.s().VoltReading, "10.0");
     EXPECT_EQ(h.s().CurrReading, "1.00");
@@ -40,12 +39,12 @@ TEST_F(Polling, TypedSetPointsGoOutAloneVoltageFirst)
 {
     h.ui().TextSetVC[0]->setText("12.5V");
     h.ui().TextSetVC[1]->setText("1.25A");
-    h.s().TextSetPending = {true, true};
+    h.s().TextSetPending = { true, true };
     h.w().PollTick();
-    EXPECT_EQ(h.sent(), QStringList({"VOLT125"}));
+    EXPECT_EQ(h.sent(), QStringList({ "VOLT125" }));
     EXPECT_EQ(h.s().SetVoltText, "12.5");
     h.w().PollTick();
-    EXPECT_EQ(h.sent(), QStringList({"VOLT125", "CURR125"}));
+    EXPECT_EQ(h.sent(), QStringList({ "VOLT125", "CURR125" }));
     EXPECT_EQ(h.s().SetCurrText, "1.25");
     h.w().PollTick();
     EXPECT_EQ(h.sent().last(), "GETD");
@@ -63,16 +62,16 @@ TEST_F(Polling, AnUnacknowledgedVoltageIsSentAgain)
     h.w().PollTick();
     EXPECT_FALSE(h.s().TextSetPending[0]);
     // No reading is taken while the voltage waits for its acknowledgement.
-    EXPECT_EQ(h.sent(), QStringList({"VOLT125", "VOLT125", "VOLT125"}));
+    EXPECT_EQ(h.sent(), QStringList({ "VOLT125", "VOLT125", "VOLT125" }));
 }
 
 TEST_F(Polling, DisplaySetPointsGoOutTogetherWithoutAReading)
 {
     h.s().SetVoltText = "10.0";
     h.s().SetCurrText = "0.50";
-    h.s().DragSetPending = {true, true};
+    h.s().DragSetPending = { true, true };
     h.w().PollTick();
-    EXPECT_EQ(h.sent(), QStringList({"VOLT100", "CURR050"}));
+    EXPECT_EQ(h.sent(), QStringList({ "VOLT100", "CURR050" }));
     EXPECT_FALSE(h.s().DragSetPending[0]);
     EXPECT_FALSE(h.s().DragSetPending[1]);
 }
@@ -82,7 +81,7 @@ TEST_F(Polling, TheOutputSwitchSendsSoutThenReads)
     ASSERT_TRUE(h.supply->outputOn());
     h.s().OutputTogglePending = true;
     h.w().PollTick();
-    EXPECT_EQ(h.sent(), QStringList({"SOUT1", "GETD"}));
+    EXPECT_EQ(h.sent(), QStringList({ "SOUT1", "GETD" }));
     EXPECT_FALSE(h.supply->outputOn());
     EXPECT_EQ(h.find<QLabel>("ImageOnOff")->toolTip(), "Click to Output On");
     h.s().OutputTogglePending = true;
@@ -99,15 +98,15 @@ TEST_F(Polling, MissedReadingsMarkTheReadingsThenHideThePanel)
     auto* lcd = h.find<QFrame>("LCD");
     h.setFaults("silent");
 
-    h.w().PollTick();  // the first failure changes nothing
+    h.w().PollTick(); // the first failure changes nothing
     EXPECT_EQ(h.s().VoltReading, volts);
     EXPECT_TRUE(lcd->isVisible());
 
-    h.w().PollTick();  // the second marks the readings missing
+    h.w().PollTick(); // the second marks the readings missing
     EXPECT_EQ(h.s().VoltReading, "-1");
     EXPECT_EQ(h.s().CurrReading, "-1");
     EXPECT_FALSE(h.find<QLabel>("P_Light")->isVisible());
-    EXPECT_TRUE(lcd->isVisible());  // the log has no missing sample yet
+    EXPECT_TRUE(lcd->isVisible()); // the log has no missing sample yet
 
     h.s().LogSamples.record(h.s().VoltReading, h.s().CurrReading);
     h.w().PollTick();
@@ -123,7 +122,7 @@ TEST_F(Polling, GarbageRepliesNeverShowAValue)
 {
     h.w().PollTick();
     const QString volts = h.s().VoltReading;
-    for (const char* fault : {"garbage", "truncate", "prefix", "split:300", "late:400"}) {
+    for (const char* fault : { "garbage", "truncate", "prefix", "split:300", "late:400" }) {
         h.setFaults(fault);
         h.w().PollTick();
         EXPECT_EQ(h.s().VoltReading == volts || h.s().VoltReading == "-1", true) << fault;
@@ -139,7 +138,7 @@ TEST_F(Polling, ATickDuringATickDoesNothing)
     });
     h.w().PollTick();
     EXPECT_EQ(nested, 1);
-    EXPECT_EQ(h.sent(), QStringList({"GETD"}));
+    EXPECT_EQ(h.sent(), QStringList({ "GETD" }));
 }
 
 TEST_F(Polling, TheTimerPollsOnlyAfterASuccessfulConnection)

@@ -5,12 +5,12 @@
 #include "storage/OvoltaDatabase.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QCoreApplication>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -22,15 +22,15 @@ QString Panel(PanelHarness& h, int k)
     return h.find<QLabel>(QStringLiteral("StatusBar1.Panels(%1)").arg(k))->text();
 }
 
-}  // namespace
+} // namespace
 
 TEST(StartUp, ConnectsToTheSupplyAndShowsItsModel)
 {
     PanelHarness h;
     ASSERT_TRUE(h.start()) << h.startError.toStdString();
 
-    EXPECT_EQ(h.sent(), QStringList({"GMAX", "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM",
-                                     "GETD"}));
+    EXPECT_EQ(h.sent(),
+        QStringList({ "GMAX", "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM", "GETD" }));
     EXPECT_TRUE(h.s().Connected);
     EXPECT_EQ(h.s().ModelCode, "5812");
     EXPECT_EQ(h.s().CurrScale, 100);
@@ -80,7 +80,7 @@ TEST(StartUp, WithoutASupplyTheWindowShowsNoConnection)
 TEST(StartUp, AnUnansweredModelQueryStillConnects)
 {
     PanelHarness h;
-    h.setFaults("silent-after:2:3");  // both GMAX pass; GMOD is asked three times, unanswered
+    h.setFaults("silent-after:2:3"); // both GMAX pass; GMOD is asked three times, unanswered
     ASSERT_TRUE(h.start());
     EXPECT_TRUE(h.s().Connected);
     EXPECT_EQ(h.s().ModelCode, "");
@@ -157,7 +157,7 @@ TEST(StartUp, ADamagedDatabaseStopsStartUpAndIsLeftAlone)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), garbage);
-    EXPECT_TRUE(h.sent().isEmpty());  // nothing reached the supply
+    EXPECT_TRUE(h.sent().isEmpty()); // nothing reached the supply
 }
 
 TEST(Shutdown, ClosingAfterAConnectionSendsEnds)
@@ -166,7 +166,7 @@ TEST(Shutdown, ClosingAfterAConnectionSendsEnds)
     ASSERT_TRUE(h.start());
     h.clearSent();
     h.w().close();
-    EXPECT_EQ(h.sent(), QStringList({"ENDS"}));
+    EXPECT_EQ(h.sent(), QStringList({ "ENDS" }));
     EXPECT_FALSE(h.ui().TimerGetD->isActive());
 }
 
@@ -186,11 +186,11 @@ TEST(Shutdown, AClosedWindowDuringATransactionWaitsForIt)
     ASSERT_TRUE(h.start());
     h.clearSent();
     QTimer::singleShot(0, &h.w(), [&] { h.w().close(); });
-    h.w().PollTick();  // the close arrives inside the GETD wait
+    h.w().PollTick(); // the close arrives inside the GETD wait
     QCoreApplication::processEvents();
     for (int i = 0; i < 20 && !h.sent().contains("ENDS"); ++i) {
         h.clock.advance(20);
         QTest::qWait(25);
     }
-    EXPECT_EQ(h.sent(), QStringList({"GETD", "ENDS"}));
+    EXPECT_EQ(h.sent(), QStringList({ "GETD", "ENDS" }));
 }

@@ -27,8 +27,8 @@ TEST(CommandSet, ParameterEncodings)
 TEST(CommandSet, AcknowledgementsArePositional)
 {
     EXPECT_TRUE(GmaxAcknowledged("360510\rOK\r"));
-    EXPECT_FALSE(GmaxAcknowledged("x360510\rOK\r"));  // one leading character too many
-    EXPECT_TRUE(ScanAcknowledged("x360510\rOK\r"));   // the port search looks anywhere
+    EXPECT_FALSE(GmaxAcknowledged("x360510\rOK\r")); // one leading character too many
+    EXPECT_TRUE(ScanAcknowledged("x360510\rOK\r")); // the port search looks anywhere
     EXPECT_FALSE(ScanAcknowledged(""));
     EXPECT_TRUE(SessAcknowledged("OK\r"));
     EXPECT_FALSE(SessAcknowledged("\rOK\r"));
@@ -49,11 +49,16 @@ TEST(CommandSet, ModelsSelectTheCurrentResolution)
         const char* format;
         const char* title;
     } cases[] = {
-        {"5810", 10, "0.0", "Rating: 18V 10A"},   {"5812", 100, "0.00", "Rating: 36V 5A"},
-        {"5814", 100, "0.00", "Rating: 60V 2.5A"}, {"5860", 10, "0.0", "Rating: 18V 15A"},
-        {"5910", 10, "0.0", "Rating: 18V 20A"},   {"5912", 10, "0.0", "Rating: 36V 10A"},
-        {"5914", 100, "0.00", "Rating: 60V 5A"},   {"", 100, "0.00", "Rating: "},
-        {"1234", 10, "0.0", "Rating: "},           {"14-5", 100, "0.00", "Rating: "},
+        { "5810", 10, "0.0", "Rating: 18V 10A" },
+        { "5812", 100, "0.00", "Rating: 36V 5A" },
+        { "5814", 100, "0.00", "Rating: 60V 2.5A" },
+        { "5860", 10, "0.0", "Rating: 18V 15A" },
+        { "5910", 10, "0.0", "Rating: 18V 20A" },
+        { "5912", 10, "0.0", "Rating: 36V 10A" },
+        { "5914", 100, "0.00", "Rating: 60V 5A" },
+        { "", 100, "0.00", "Rating: " },
+        { "1234", 10, "0.0", "Rating: " },
+        { "14-5", 100, "0.00", "Rating: " },
     };
     for (const auto& c : cases) {
         const QString code = QString::fromLatin1(c.code);
@@ -79,7 +84,7 @@ TEST(CommandSet, LimitsReadTheLeadingDigits)
     EXPECT_FLOAT_EQ(ParseLimit("510\rOK\r", 100), 5.1f);
     EXPECT_FLOAT_EQ(ParseLimit("", 10), 0.0f);
     EXPECT_FLOAT_EQ(ParseLimit("OK", 10), 0.0f);
-    EXPECT_FLOAT_EQ(ParseLimit(" 12", 10), 0.0f);  // digits from the first character only
+    EXPECT_FLOAT_EQ(ParseLimit(" 12", 10), 0.0f); // digits from the first character only
 }
 
 TEST(CommandSet, GetsNeedsTenCharacters)
@@ -116,8 +121,8 @@ TEST(CommandSet, GetdCurrentIsTruncatedExactly)
 
 TEST(CommandSet, GetdCountsOnlyWellFormedReplies)
 {
-    const char* bad[] = {"OK", "", "012501230\rO", "012501230OK\r", "0125012300\rOK\r",
-                         "01a501230\rOK\r", "-12501230\rOK\r", "0125 1230\rOK\r"};
+    const char* bad[] = { "OK", "", "012501230\rO", "012501230OK\r", "0125012300\rOK\r",
+        "01a501230\rOK\r", "-12501230\rOK\r", "0125 1230\rOK\r" };
     for (const char* reply : bad)
         EXPECT_FALSE(ParseGetd(QString::fromLatin1(reply), 100, "0.00").has_value()) << reply;
 }

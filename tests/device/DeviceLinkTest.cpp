@@ -58,11 +58,11 @@ private:
 struct LinkFixture : ::testing::Test {
     ScriptedTransport transport;
     FakeClock clock;
-    FakeWaiter waiter{clock};
-    DeviceLink link{transport, waiter};
+    FakeWaiter waiter { clock };
+    DeviceLink link { transport, waiter };
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(LinkFixture, AnEmptyParameterSendsTheFourLettersAndCr)
 {
@@ -87,7 +87,8 @@ TEST_F(LinkFixture, EveryTransactionWaitsItsFullTime)
     const struct {
         const char* cmd;
         qint64 ms;
-    } cases[] = {{"PROM", 250}, {"PROm", 150}, {"prom", 150}, {"PRO", 150}, {"GETD", 150}};
+    } cases[]
+        = { { "PROM", 250 }, { "PROm", 150 }, { "prom", 150 }, { "PRO", 150 }, { "GETD", 150 } };
     for (const auto& c : cases) {
         const qint64 before = clock.monotonicMs();
         link.FutComm(QString::fromLatin1(c.cmd), "");
@@ -130,7 +131,7 @@ TEST_F(LinkFixture, DelayKeepsTheWindowAliveAndScales)
     link.Delay(0.1);
     EXPECT_TRUE(served);
     EXPECT_EQ(clock.monotonicMs(), 100);
-    link.setTiming({150, 250, 0.5});
+    link.setTiming({ 150, 250, 0.5 });
     link.Delay(0.1);
     EXPECT_EQ(clock.monotonicMs(), 150);
     link.Delay(-1);

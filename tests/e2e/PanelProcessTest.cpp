@@ -8,8 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
-#include <gtest/gtest.h>
 #include <csignal>
+#include <gtest/gtest.h>
 
 // The real programs, each in its own process, on a pseudo-terminal: the
 // panel finds the virtual supply on Com1 by itself.
@@ -17,7 +17,8 @@ namespace {
 
 QString Binary(const char* name)
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../%1").arg(QLatin1String(name)));
+    return QDir(QCoreApplication::applicationDirPath())
+        .filePath(QStringLiteral("../%1").arg(QLatin1String(name)));
 }
 
 struct TraceLine {
@@ -34,7 +35,7 @@ QList<TraceLine> ReadTrace(const QString& path)
     for (const QByteArray& raw : f.readAll().split('\n')) {
         const int space = raw.indexOf(' ');
         if (space > 0)
-            lines.append({raw.left(space).toLongLong(), QString::fromLatin1(raw.mid(space + 1))});
+            lines.append({ raw.left(space).toLongLong(), QString::fromLatin1(raw.mid(space + 1)) });
     }
     return lines;
 }
@@ -55,11 +56,12 @@ protected:
             GTEST_SKIP() << "programs not built";
         ASSERT_TRUE(dir.isValid());
         trace = dir.filePath("trace.txt");
-        sim.start(Binary("ovolta-sim"), {"--data-dir", dir.path(), "--port", "1", "--model", "5812",
-                                         "--load", "10", "--trace", trace});
+        sim.start(Binary("ovolta-sim"),
+            { "--data-dir", dir.path(), "--port", "1", "--model", "5812", "--load", "10", "--trace",
+                trace });
         ASSERT_TRUE(sim.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(dir.filePath("ports/Com1")).isSymLink(); },
-                                    10000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return QFileInfo(dir.filePath("ports/Com1")).isSymLink(); }, 10000));
     }
     void TearDown() override
     {
@@ -73,7 +75,7 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         panel.setProcessEnvironment(env);
-        panel.start(Binary("ovolta-panel"), QStringList{"--data-dir", dir.path()} + extra);
+        panel.start(Binary("ovolta-panel"), QStringList { "--data-dir", dir.path() } + extra);
         ASSERT_TRUE(panel.waitForStarted(5000));
     }
 
@@ -83,11 +85,11 @@ protected:
     QProcess panel;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(PanelProcess, ConnectsPollsAndLeavesRemoteModeOnClose)
 {
-    startPanel({"--quit-after", "4500"});
+    startPanel({ "--quit-after", "4500" });
     ASSERT_TRUE(panel.waitForFinished(30000));
     EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(panel.exitCode(), 0);
@@ -96,7 +98,7 @@ TEST_F(PanelProcess, ConnectsPollsAndLeavesRemoteModeOnClose)
     const QStringList commands = Commands(lines);
     ASSERT_GE(commands.size(), 9) << commands.join(' ').toStdString();
     EXPECT_EQ(commands.mid(0, 8),
-              QStringList({"GMAX", "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM"}));
+        QStringList({ "GMAX", "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM" }));
     EXPECT_EQ(commands.last(), "ENDS");
 
     QList<qint64> polls;
@@ -117,7 +119,8 @@ TEST_F(PanelProcess, ConnectsPollsAndLeavesRemoteModeOnClose)
 TEST_F(PanelProcess, SigtermRunsTheSameShutdown)
 {
     startPanel({});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Commands(ReadTrace(trace)).count("GETD") >= 2; }, 20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return Commands(ReadTrace(trace)).count("GETD") >= 2; }, 20000));
     ::kill(static_cast<pid_t>(panel.processId()), SIGTERM);
     ASSERT_TRUE(panel.waitForFinished(10000));
     EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit);
@@ -127,11 +130,11 @@ TEST_F(PanelProcess, SigtermRunsTheSameShutdown)
 
 TEST_F(PanelProcess, HelpAndVersion)
 {
-    startPanel({"--version"});
+    startPanel({ "--version" });
     ASSERT_TRUE(panel.waitForFinished(10000));
     EXPECT_EQ(panel.exitCode(), 0);
     EXPECT_TRUE(panel.readAllStandardOutput().startsWith("ovolta-panel 1.0"));
-    startPanel({"--bogus"});
+    startPanel({ "--bogus" });
     ASSERT_TRUE(panel.waitForFinished(10000));
     EXPECT_EQ(panel.exitCode(), 2);
     EXPECT_TRUE(panel.readAllStandardError().contains("unknown option"));

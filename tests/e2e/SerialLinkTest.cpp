@@ -24,10 +24,10 @@ protected:
         const QString sim = QDir(QCoreApplication::applicationDirPath()).filePath("../ovolta-sim");
         if (!QFileInfo::exists(sim))
             GTEST_SKIP() << "ovolta-sim not built";
-        process.start(sim, QStringList{"--data-dir", dir.path(), "--port", "2"} + extra);
+        process.start(sim, QStringList { "--data-dir", dir.path(), "--port", "2" } + extra);
         ASSERT_TRUE(process.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(dir.filePath("ports/Com2")).isSymLink(); },
-                                    10000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return QFileInfo(dir.filePath("ports/Com2")).isSymLink(); }, 10000));
         link.setPortNumber(2);
     }
     void TearDown() override
@@ -38,13 +38,13 @@ protected:
 
     QTemporaryDir dir;
     QProcess process;
-    QtSerialTransport transport{dir.filePath("ports")};
+    QtSerialTransport transport { dir.filePath("ports") };
     SteadyClock clock;
-    EventLoopWaiter waiter{clock};
-    DeviceLink link{transport, waiter};
+    EventLoopWaiter waiter { clock };
+    DeviceLink link { transport, waiter };
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(SerialLink, ATransactionOnThePseudoTerminal)
 {
@@ -58,15 +58,15 @@ TEST_F(SerialLink, ATransactionOnThePseudoTerminal)
 
 TEST_F(SerialLink, ASplitReplyWithinTheWaitArrivesWhole)
 {
-    startSim({"--fault", "split:40"});
+    startSim({ "--fault", "split:40" });
     EXPECT_EQ(link.FutComm("GMAX", ""), "360510\rOK\r");
 }
 
 TEST_F(SerialLink, ALateReplyIsNotTakenForTheNextOne)
 {
-    startSim({"--fault", "late:250"});
+    startSim({ "--fault", "late:250" });
     EXPECT_EQ(link.FutComm("GMAX", ""), "");
-    QTest::qWait(300);  // the late reply lands while the port is closed
+    QTest::qWait(300); // the late reply lands while the port is closed
     const QString next = link.FutComm("GMOD", "");
     EXPECT_FALSE(next.startsWith("360510")) << next.toStdString();
 }
@@ -75,16 +75,16 @@ TEST_F(SerialLink, AnUnpluggedAdapterComesBackWithoutARestart)
 {
     startSim();
     EXPECT_EQ(link.FutComm("GMAX", ""), "360510\rOK\r");
-    ::kill(static_cast<pid_t>(process.processId()), SIGUSR2);  // re-created under the same name
+    ::kill(static_cast<pid_t>(process.processId()), SIGUSR2); // re-created under the same name
     QTest::qWait(300);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(dir.filePath("ports/Com2")).isSymLink(); },
-                                5000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return QFileInfo(dir.filePath("ports/Com2")).isSymLink(); }, 5000));
     EXPECT_EQ(link.FutComm("GMAX", ""), "360510\rOK\r");
 }
 
 TEST_F(SerialLink, NoDeviceGivesAnEmptyReply)
 {
-    link.setPortNumber(9);  // nothing in ports/, no /dev/ttyUSB8 here
+    link.setPortNumber(9); // nothing in ports/, no /dev/ttyUSB8 here
     if (QFileInfo::exists("/dev/ttyUSB8"))
         GTEST_SKIP();
     EXPECT_EQ(link.FutComm("GMAX", ""), "");

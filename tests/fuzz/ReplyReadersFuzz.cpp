@@ -8,10 +8,10 @@
 // Every reply reader must take any bytes without crashing or misbehaving.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString reply = QString::fromLatin1(reinterpret_cast<const char*>(data),
-                                              static_cast<qsizetype>(size));
+    const QString reply
+        = QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     using namespace CommandSet;
-    for (const int scale : {10, 100}) {
+    for (const int scale : { 10, 100 }) {
         const QString format = scale == 100 ? QStringLiteral("0.00") : QStringLiteral("0.0");
         ParseGmax(reply, scale);
         ParseLimit(reply, scale);

@@ -12,7 +12,7 @@ public:
     QDateTime now() const override { return {}; }
 };
 
-}  // namespace
+} // namespace
 
 // The stand-in supply takes any bytes without crashing and keeps its
 // set-points within its limits and its limits within its rating.
@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     for (const QByteArray& line : bytes.split('\r'))
         supply.answer(line);
-    if (supply.setVoltDigits() > supply.voltLimitDigits() || supply.setCurrDigits() > supply.currLimitDigits())
+    if (supply.setVoltDigits() > supply.voltLimitDigits()
+        || supply.setCurrDigits() > supply.currLimitDigits())
         __builtin_trap();
     return 0;
 }

@@ -24,17 +24,17 @@ double RecordingPage::textHeightMm(const QString&) const
 
 void RecordingPage::text(double x, double y, const QString& text)
 {
-    m_texts.push_back({x, y, text, m_size, m_bold});
+    m_texts.push_back({ x, y, text, m_size, m_bold });
 }
 
 void RecordingPage::line(double x1, double y1, double x2, double y2, int width, const QColor& color)
 {
-    m_lines.push_back({x1, y1, x2, y2, width, color, false});
+    m_lines.push_back({ x1, y1, x2, y2, width, color, false });
 }
 
 void RecordingPage::rect(double x1, double y1, double x2, double y2, int width, const QColor& color)
 {
-    m_lines.push_back({x1, y1, x2, y2, width, color, true});
+    m_lines.push_back({ x1, y1, x2, y2, width, color, true });
 }
 
 const RecordingPage::Text* RecordingPage::find(const QString& text) const
