@@ -49,10 +49,10 @@ public:
         if (supply)
             supply->clearReceived();
     }
-    void setFaults(const QString& spec)
+    void setFaults(const QString& faultText)
     {
         QString error;
-        const auto faults = SupplyFaults::parse(spec, &error);
+        const auto faults = SupplyFaults::parse(faultText, &error);
         if (faults)
             supply->setFaults(*faults);
     }
