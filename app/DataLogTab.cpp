@@ -117,13 +117,7 @@ void DataLogTab::RangeCombo_Event(QComboBox* combo, RangeComboEvent event)
 
 void DataLogTab::showLabels()
 {
-    const ChartLabels& labels = m_window.chart().labels();
-    for (std::size_t k = 0; k < 3; ++k) {
-        ui.PLabV[k]->setText(labels.PLabV[k]);
-        ui.PLabC[k]->setText(labels.PLabC[k]);
-        ui.PLabW[k]->setText(labels.PLabW[k]);
-        ui.PLabT[k]->setText(labels.PLabT[k]);
-    }
+    ui.showChartLabels(m_window.chart().labels());
 }
 
 void DataLogTab::redraw()

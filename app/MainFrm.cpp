@@ -126,13 +126,7 @@ bool MainFrm::StartUp(QString* error)
         ui.CmbWMin->addItems(ChartRangeRules::WMinItems());
         ui.CmbTMin->addItems(ChartRangeRules::TMinItems());
         ui.CmbTLen->addItems(ChartRangeRules::TLenItems());
-        const ChartLabels labels = ChartRangeRules::InitialLabels();
-        for (int k = 0; k < 3; ++k) {
-            ui.PLabV[k]->setText(labels.PLabV[k]);
-            ui.PLabC[k]->setText(labels.PLabC[k]);
-            ui.PLabW[k]->setText(labels.PLabW[k]);
-            ui.PLabT[k]->setText(labels.PLabT[k]);
-        }
+        ui.showChartLabels(ChartRangeRules::InitialLabels());
     }
     S.CurAddress = QStringLiteral("00");
     m_programs->PlacePresetSelectors();
@@ -398,13 +392,7 @@ void MainFrm::applyChartTexts(const RangeComboTexts& texts)
     ui.CmbWMin->setEditText(texts.CmbWMin);
     ui.CmbTMin->setEditText(texts.CmbTMin);
     ui.CmbTLen->setEditText(texts.CmbTLen);
-    const ChartLabels& labels = m_chart.labels();
-    for (int k = 0; k < 3; ++k) {
-        ui.PLabV[k]->setText(labels.PLabV[k]);
-        ui.PLabC[k]->setText(labels.PLabC[k]);
-        ui.PLabW[k]->setText(labels.PLabW[k]);
-        ui.PLabT[k]->setText(labels.PLabT[k]);
-    }
+    ui.showChartLabels(m_chart.labels());
 }
 
 // ---------------------------------------------------------------- polling

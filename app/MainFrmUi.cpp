@@ -1,5 +1,6 @@
 #include "app/MainFrmUi.h"
 
+#include "datalog/ChartLabels.h"
 #include "datalog/ChartWidget.h"
 #include "panel/DisplayGeometry.h"
 #include "panel/SegmentDisplay.h"
@@ -473,6 +474,16 @@ void MainFrmUi::setup(QMainWindow* window)
     TimerPVC = Named(new QTimer(window), QStringLiteral("TimerPVC"));
     TimerPVC->setSingleShot(true);
     TimerPVC->setInterval(5000);
+}
+
+void MainFrmUi::showChartLabels(const ChartLabels& labels)
+{
+    for (std::size_t k = 0; k < 3; ++k) {
+        PLabV[k]->setText(labels.PLabV[k]);
+        PLabC[k]->setText(labels.PLabC[k]);
+        PLabW[k]->setText(labels.PLabW[k]);
+        PLabT[k]->setText(labels.PLabT[k]);
+    }
 }
 
 void MainFrmUi::setPanel(int k, const QString& text)

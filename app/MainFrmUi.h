@@ -20,6 +20,7 @@ class QTimer;
 class QToolBar;
 class QWidget;
 class SegmentDisplay;
+struct ChartLabels;
 
 // Every control of the main window, created with its name (objectName) and
 // place. The window and the subsystem classes reach the controls through it.
@@ -119,4 +120,6 @@ struct MainFrmUi {
     void setup(QMainWindow* window);
     // Status bar panel k (1 to 8).
     void setPanel(int k, const QString& text);
+    // The chart's twelve scale labels.
+    void showChartLabels(const ChartLabels& labels);
 };
