@@ -21,6 +21,7 @@
 #include "programs/ProgramTable.h"
 #include "programs/TableRules.h"
 #include "storage/OvoltaDatabase.h"
+#include "storage/StoredTables.h"
 #include "storage/SupplyList.h"
 
 #include <cmath>
@@ -752,7 +753,7 @@ void MainFrm::UpdateStorageButtons()
     if (tab < 0 || tab > 3)
         return;
     const QString name = ui.CmbTableName[static_cast<std::size_t>(tab)]->currentText();
-    const bool named = !name.isEmpty() && name != TableRules::kUntitled;
+    const bool named = !StoredTables::IsUntitled(name);
     ui.Toolbar2Buttons[1]->setEnabled(named);
     ui.Toolbar2Buttons[4]->setEnabled(named);
     ui.Toolbar2Buttons[5]->setEnabled(ui.Toolbar2Buttons[2]->isEnabled());

@@ -2,6 +2,7 @@
 
 #include "device/Captions.h"
 #include "device/Numbers.h"
+#include "programs/TableRules.h"
 #include "storage/OvoltaDatabase.h"
 #include "storage/SqlTransaction.h"
 #include "storage/StorageMessages.h"
@@ -42,7 +43,7 @@ QString TooLong(const QString& what, const QString& text, int row, int size)
 
 bool StoredTables::IsUntitled(const QString& name)
 {
-    return name.isEmpty() || name == QLatin1String(kUntitled);
+    return name.isEmpty() || name == TableRules::kUntitled;
 }
 
 QString StoredTables::FullName(StoredKind kind, const QString& name)

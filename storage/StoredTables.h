@@ -86,7 +86,6 @@ public:
     // Where a test makes saving or deleting fail, to prove nothing is changed.
     enum class FaultPoint { None, AfterRows, BeforeCatalogue };
 
-    static constexpr const char* kUntitled = "(Untitle)";
     static constexpr const char* kGroupLog = "GroupLog";
     static constexpr int kPresetRows = 3;
 
@@ -95,6 +94,7 @@ public:
     {
     }
 
+    // "(Untitle)" or empty: no name given.
     static bool IsUntitled(const QString& name);
     static QString FullName(StoredKind kind, const QString& name);
 
