@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/BgrColour.h"
+
 #include <QRgb>
 
 // Colours of the data log chart, its scale labels and the printed log. The values
@@ -7,11 +9,7 @@
 // into Qt's 0xAARRGGBB.
 namespace ChartColours {
 
-constexpr QRgb FromBgr(unsigned int bgr)
-{
-    return qRgb(static_cast<int>(bgr & 0xFFu), static_cast<int>((bgr >> 8) & 0xFFu),
-        static_cast<int>((bgr >> 16) & 0xFFu));
-}
+using ::FromBgr;
 
 // Screen chart.
 inline constexpr QRgb kBackground = FromBgr(0x00404040);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/BgrColour.h"
+
 #include <QRgb>
 
 // Colours of the front panel and the set-point boxes. The values are written the
@@ -7,11 +9,7 @@
 // colour table; FromBgr turns them into Qt's 0xAARRGGBB.
 namespace PanelColours {
 
-constexpr QRgb FromBgr(unsigned int bgr)
-{
-    return qRgb(static_cast<int>(bgr & 0xFFu), static_cast<int>((bgr >> 8) & 0xFFu),
-        static_cast<int>((bgr >> 16) & 0xFFu));
-}
+using ::FromBgr;
 
 // Light grey behind the front panel and its displays.
 inline constexpr QRgb kLcdBackground = FromBgr(0x00C0C0C0);
