@@ -153,7 +153,12 @@ QString FormatSingle(float value, QStringView picture)
 
 QString ShortestForm(float value)
 {
-    Decimal d = ToDecimal(static_cast<double>(value), 7);
+    return ShortestForm(static_cast<double>(value), 7);
+}
+
+QString ShortestForm(double value, int significantDigits)
+{
+    Decimal d = ToDecimal(value, significantDigits);
     if (d.point < 1) {
         d.digits.insert(0, static_cast<std::size_t>(1 - d.point), '0');
         d.point = 1;

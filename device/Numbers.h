@@ -23,6 +23,9 @@ QString FormatSingle(float value, QStringView picture);
 // Shortest plain decimal form of a single-precision value: up to 7 significant
 // digits, no trailing zeros, no exponent. 36 -> "36", 5.1f -> "5.1".
 QString ShortestForm(float value);
+// The same for a value read with the given significant digits (15 for grid
+// texts written to files).
+QString ShortestForm(double value, int significantDigits);
 
 // Turns the first "," or "." of a text into "."; the rest is left as it is.
 // "12,5" -> "12.5", "1,2,3" -> "1.2,3".

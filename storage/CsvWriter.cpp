@@ -82,23 +82,7 @@ GridSetting ReadGridSetting(const QString& voltage, const QString& current, int 
 
 QString CsvWriter::GridThousandths(double value)
 {
-    const double scaled = value * 1000.0;
-    if (scaled == 0.0 || !std::isfinite(scaled))
-        return QStringLiteral("0");
-    // Decimals that leave 15 significant digits; the rounding is the shared one.
-    const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(scaled))));
-    const int decimals = std::max(0, 14 - exponent);
-    QString picture = QStringLiteral("0");
-    if (decimals > 0)
-        picture += QLatin1Char('.') + QString(decimals, QLatin1Char('0'));
-    QString text = Numbers::FormatNumber(scaled, picture);
-    if (text.contains(QLatin1Char('.'))) {
-        while (text.endsWith(QLatin1Char('0')))
-            text.chop(1);
-        if (text.endsWith(QLatin1Char('.')))
-            text.chop(1);
-    }
-    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+    return Numbers::ShortestForm(value * 1000.0, 15);
 }
 
 QString CsvWriter::LogThousandths(float value)

@@ -108,6 +108,17 @@ TEST(ShortestForm, UpToSevenDigitsWithoutTrailingZeros)
     EXPECT_EQ(ShortestForm(-3.5f), "-3.5");
 }
 
+TEST(ShortestForm, FifteenDigitsForDoubles)
+{
+    EXPECT_EQ(ShortestForm(0.1 * 3 * 1000, 15), "300");
+    EXPECT_EQ(ShortestForm(12000.0, 15), "12000");
+    EXPECT_EQ(ShortestForm(1234.5, 15), "1234.5");
+    EXPECT_EQ(ShortestForm(-0.4, 15), "-0.4");
+    EXPECT_EQ(ShortestForm(-0.0, 15), "0");
+    EXPECT_EQ(ShortestForm(std::numeric_limits<double>::infinity(), 15), "0");
+    EXPECT_EQ(ShortestForm(1e16, 15), "10000000000000000");
+}
+
 TEST(FutComma, TouchesOnlyTheFirstSeparator)
 {
     EXPECT_EQ(FutComma("12,5"), "12.5");
