@@ -18,6 +18,7 @@
 #include "panel/PanelPictures.h"
 #include "panel/SegmentDisplay.h"
 #include "panel/SetpointClicks.h"
+#include "panel/SetpointEntry.h"
 #include "programs/ProgramTable.h"
 #include "programs/TableRules.h"
 #include "storage/OvoltaDatabase.h"
@@ -351,7 +352,9 @@ void MainFrm::ConnectSupply()
         ui.TextSetVC[0]->setText(QStringLiteral("0.0V"));
         ui.TextSetVC[1]->setText(S.CurrFormat + u'A');
     }
-    const bool acceptable = v > 0 && v <= S.UVL && c > 0 && c <= S.UCL;
+    const bool acceptable
+        = SetpointEntry::KeyReleased(ui.TextSetVC[0]->text(), ui.TextSetVC[1]->text(), S.UVL, S.UCL)
+              .acceptable;
     const QColor colour = acceptable ? QColor(PanelColours::kAccepted) : QColor(Qt::black);
     for (QLineEdit* box : ui.TextSetVC) {
         QPalette p = box->palette();
@@ -483,8 +486,8 @@ void MainFrm::PollTick()
     const double power
         = Numbers::LeadingNumber(S.VoltReading) * Numbers::LeadingNumber(S.CurrReading);
     S.PowerReading = Numbers::FormatNumber(power, u"0.0");
-    if (Numbers::LeadingNumber(S.PowerReading)
-        == std::floor(Numbers::LeadingNumber(S.PowerReading)))
+    const double shownPower = Numbers::LeadingNumber(S.PowerReading);
+    if (shownPower == std::floor(shownPower))
         S.PowerReading = Numbers::FormatNumber(power, u"0");
 
     if (!reading) {
