@@ -167,30 +167,20 @@ void MainFrm::enumeratePorts()
 
 void MainFrm::searchPorts()
 {
-    int found = -1;
+    // Each entry of the port list carries its port number (enumeratePorts).
     for (int i = ui.CboPort->count() - 1; i >= 0; --i) {
-        const int port = static_cast<int>(Numbers::LeadingNumber(ui.CboPort->itemText(i).mid(3)));
+        const int port = ui.CboPort->itemData(i).toInt();
         m_link.setPortNumber(port);
         m_link.open();
         S.LastReply = m_link.FutComm(QStringLiteral("GMAX"), QString());
         if (CommandSet::ScanAcknowledged(S.LastReply)) {
-            found = i;
-            break;
+            ui.CboPort->setCurrentIndex(i);
+            S.CommPortNo = port;
+            return;
         }
         m_link.close();
     }
-    if (found >= 0) {
-        ui.CboPort->setCurrentIndex(found);
-        S.CommPortNo = static_cast<int>(Numbers::LeadingNumber(ui.CboPort->itemText(found).mid(3)));
-        return;
-    }
-    ui.CboPort->setCurrentIndex(-1);
-    for (int i = 0; i < ui.CboPort->count(); ++i) {
-        if (Numbers::LeadingNumber(ui.CboPort->itemText(i).mid(3)) == S.CommPortNo) {
-            ui.CboPort->setCurrentIndex(i);
-            break;
-        }
-    }
+    ui.CboPort->setCurrentIndex(ui.CboPort->findData(S.CommPortNo));
     m_link.setPortNumber(S.CommPortNo);
 }
 
