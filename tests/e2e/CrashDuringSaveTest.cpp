@@ -111,11 +111,14 @@ TEST(CrashDuringSave, KilledMidSaveLeavesTheOldOrTheNewLogWhole)
         int status = 0;
         ::waitpid(child.pid, &status, 0);
         EXPECT_TRUE(WIFSIGNALED(status)) << "exit code " << WEXITSTATUS(status);
-        // A save that finished before the kill may not have been reported yet.
+        // Saves begun or finished before the kill may not have been read yet.
         char record[2];
         while (::read(pipeFds[0], record, 2) == 2) {
-            if (record[0] == 'e')
-                child.lastDone = static_cast<unsigned char>(record[1]);
+            const int n = static_cast<unsigned char>(record[1]);
+            if (record[0] == 'b')
+                child.lastBegun = n;
+            else
+                child.lastDone = n;
         }
         ::close(pipeFds[0]);
 
