@@ -48,7 +48,7 @@ namespace {
 
 constexpr QSize kSwitchPictureSize(44, 22);
 constexpr int kGmodTries = 3;
-constexpr QSize kLampSize(16, 16);
+constexpr QSize kLampSize = MainFrmUi::kLampSize;
 
 // Twips to pixels: 15 twips a pixel on a 96-dpi screen.
 int TwipsToPixels(int twips, const QWidget* widget)

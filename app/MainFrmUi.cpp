@@ -3,6 +3,7 @@
 #include "datalog/ChartLabels.h"
 #include "datalog/ChartWidget.h"
 #include "panel/DisplayGeometry.h"
+#include "panel/PanelPictures.h"
 #include "panel/SegmentDisplay.h"
 
 #include <QAction>
@@ -207,14 +208,23 @@ void MainFrmUi::setup(QMainWindow* window)
     LcdRemote = LcdLabel("LcdRemote", QStringLiteral("REMOTE"), Qt::black, LCD);
     ImageLock = Picture("ImageLock", LCD);
     ImageConent = Picture("ImageConent", LCD);
-    P_Light = Picture("P_Light", LCD);
+    ImageConent->setPixmap(PanelPictures::ConnectionLamp(kLampSize));
+    // The poll lamp blinks on every reading. It sits in a socket of its own,
+    // outside any layout, so that blinking neither shifts the row nor lays out
+    // the whole window again twice a second.
+    auto* lampSocket = new QWidget(LCD);
+    lampSocket->setFixedSize(kLampSize);
+    P_Light = Picture("P_Light", lampSocket);
+    P_Light->setGeometry(QRect(QPoint(0, 0), kLampSize));
+    P_Light->setPixmap(PanelPictures::PollLamp(kLampSize));
+    P_Light->setCursor(Qt::PointingHandCursor);
     lamps->addWidget(LcdOutput);
     lamps->addWidget(ImageOnOff);
     lamps->addStretch();
     lamps->addWidget(LcdRemote);
     lamps->addWidget(ImageConent);
     lamps->addWidget(ImageLock);
-    lamps->addWidget(P_Light);
+    lamps->addWidget(lampSocket);
     lcd->addLayout(lamps, 6, 0, 1, 3);
     LcdTimer = LcdLabel("LcdTimer", QStringLiteral("Timer  02:34"), QColor(64, 64, 64), LCD);
     lcd->addWidget(LcdTimer, 7, 0, 1, 3);

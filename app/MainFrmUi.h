@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QSize>
 #include <array>
 
 class ChartWidget;
@@ -25,6 +26,9 @@ struct ChartLabels;
 // Every control of the main window, created with its name (objectName) and
 // place. The window and the subsystem classes reach the controls through it.
 struct MainFrmUi {
+    // The lamps and locks of the front panel.
+    static constexpr QSize kLampSize { 16, 16 };
+
     // Above the tabs.
     QComboBox* CmbAddr = nullptr;
     QLineEdit* TextLocation = nullptr;

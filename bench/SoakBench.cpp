@@ -26,6 +26,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -80,6 +81,13 @@ long OpenHandles()
     return static_cast<long>(QDir(QStringLiteral("/proc/self/fd"))
                                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
                                  .size());
+}
+
+// Simulated hours after the warm-up minute: SOAK_HOURS, two by default.
+int SoakHours()
+{
+    const int hours = qEnvironmentVariableIntValue("SOAK_HOURS");
+    return hours > 0 ? hours : 2;
 }
 
 struct Figures {
@@ -158,24 +166,27 @@ void Soak(benchmark::State& state, bool dropouts)
         };
         runUntil(60 * 1000);
         const Figures before = Measure();
-        runUntil(60 * 1000 + kHourMs);
-        const Figures after = Measure();
-        // A second hour tells a steady heap from a leak: it must not grow again.
-        runUntil(60 * 1000 + 2 * kHourMs);
-        const Figures second = Measure();
+        std::vector<Figures> hourly;
+        for (int hour = 1; hour <= SoakHours(); ++hour) {
+            runUntil(60 * 1000 + hour * kHourMs);
+            hourly.push_back(Measure());
+        }
         lines += supply.received().size();
 
         state.counters["rss_before_KiB"] = static_cast<double>(before.rssKiB);
-        state.counters["rss_hour1_KiB"] = static_cast<double>(after.rssKiB);
-        state.counters["rss_hour2_KiB"] = static_cast<double>(second.rssKiB);
+        state.counters["rss_after_KiB"] = static_cast<double>(hourly.back().rssKiB);
         state.counters["fds_before"] = static_cast<double>(before.handles);
-        state.counters["fds_after"] = static_cast<double>(second.handles);
+        state.counters["fds_after"] = static_cast<double>(hourly.back().handles);
         state.counters["lines"] = static_cast<double>(lines);
-        std::printf("soak%s: %lld lines in two hours; VmRSS %ld KiB, after hour 1 %ld KiB (%+ld), "
-                    "after hour 2 %ld KiB (%+ld); open handles %ld -> %ld -> %ld\n",
-            dropouts ? " with dropouts" : "", static_cast<long long>(lines), before.rssKiB,
-            after.rssKiB, after.rssKiB - before.rssKiB, second.rssKiB, second.rssKiB - after.rssKiB,
-            before.handles, after.handles, second.handles);
+        std::printf("soak%s: %lld lines in %d hours; VmRSS %ld KiB", dropouts ? " with dropouts" : "",
+            static_cast<long long>(lines), SoakHours(), before.rssKiB);
+        long previous = before.rssKiB;
+        for (const Figures& figures : hourly) {
+            std::printf(", %+ld", figures.rssKiB - previous);
+            previous = figures.rssKiB;
+        }
+        std::printf(" KiB by the hour; open handles %ld -> %ld\n", before.handles,
+            hourly.back().handles);
         std::fflush(stdout);
     }
 }

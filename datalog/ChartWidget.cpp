@@ -54,7 +54,7 @@ void ChartWidget::setChart(
     m_traces = traces;
     m_ranges = ranges;
     clipToWindow();
-    m_cache = QImage();
+    m_cacheStale = true;
     update();
 }
 
@@ -102,11 +102,18 @@ void ChartWidget::paintEvent(QPaintEvent*)
 {
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = size() * ratio;
+    // The picture is drawn again into the same image while the size stays: a
+    // new image for every sample would churn half a megabyte a second through
+    // the allocator and leave the process's memory fragmented over a long log.
     if (m_cache.size() != pixels) {
         m_cache = QImage(pixels, QImage::Format_RGB32);
         m_cache.setDevicePixelRatio(ratio);
+        m_cacheStale = true;
+    }
+    if (m_cacheStale) {
         QPainter cachePainter(&m_cache);
         paintChart(cachePainter, rect());
+        m_cacheStale = false;
     }
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), m_cache);
@@ -114,7 +121,7 @@ void ChartWidget::paintEvent(QPaintEvent*)
 
 void ChartWidget::resizeEvent(QResizeEvent* event)
 {
-    m_cache = QImage();
+    m_cacheStale = true;
     QWidget::resizeEvent(event);
 }
 

@@ -49,4 +49,5 @@ private:
     // Traces cut at the time window, so that far-off points never reach the painter.
     ChartTraces m_clipped;
     QImage m_cache;
+    bool m_cacheStale = true;
 };

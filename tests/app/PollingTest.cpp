@@ -2,6 +2,7 @@
 
 #include "panel/SegmentDisplay.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -148,4 +149,27 @@ TEST_F(Polling, TheTimerPollsOnlyAfterASuccessfulConnection)
     PanelHarness none(false);
     ASSERT_TRUE(none.start());
     EXPECT_FALSE(none.ui().TimerGetD->isActive());
+}
+
+TEST_F(Polling, ThePollLampBlinksInItsPlaceWithoutMovingTheLamps)
+{
+    h.w().show();
+    auto* lamp = h.find<QLabel>("P_Light");
+    auto* connection = h.find<QLabel>("ImageConent");
+    auto* lock = h.find<QLabel>("ImageLock");
+    ASSERT_FALSE(lamp->pixmap().isNull()) << "the lamp has a picture";
+    ASSERT_FALSE(connection->pixmap().isNull());
+    EXPECT_TRUE(connection->isVisible()) << "lit while the supply is in remote mode";
+
+    h.w().PollTick();
+    const bool litFirst = lamp->isVisible();
+    const QPoint lockAt = lock->mapTo(&h.w(), QPoint(0, 0));
+    h.w().PollTick();
+    QCoreApplication::processEvents();
+    EXPECT_NE(lamp->isVisible(), litFirst) << "one blink per good reading";
+    EXPECT_EQ(lock->mapTo(&h.w(), QPoint(0, 0)), lockAt) << "the row does not shift";
+    h.w().PollTick();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(lamp->isVisible(), litFirst);
+    EXPECT_EQ(lock->mapTo(&h.w(), QPoint(0, 0)), lockAt);
 }
