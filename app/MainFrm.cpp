@@ -42,6 +42,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+#include <QMouseEvent>
 #include <QToolBar>
 
 namespace {
@@ -220,6 +221,7 @@ void MainFrm::setupGrids()
 
 void MainFrm::ConnectSupply()
 {
+    const Sequence sequence(*this);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     S.LogSamples.markEmpty();
 
@@ -331,7 +333,7 @@ void MainFrm::ConnectSupply()
     m_pacing.restart();
     ui.TimerPVC->start(S.SampleTime * 1000);
 
-    PollTick();
+    pollTickBody();
 
     const float v = static_cast<float>(Numbers::LeadingNumber(S.SetVoltText));
     const float c = static_cast<float>(Numbers::LeadingNumber(S.SetCurrText));
@@ -399,10 +401,16 @@ void MainFrm::TimerGetD_Timer()
 
 void MainFrm::PollTick()
 {
-    // Ticks fire inside the waits of a running tick: the open port tells.
-    if (m_link.isOpen())
+    // Ticks fire inside the waits and pauses of a running tick or sequence:
+    // they do nothing.
+    if (lineBusy())
         return;
+    const Sequence sequence(*this);
+    pollTickBody();
+}
 
+void MainFrm::pollTickBody()
+{
     if (S.TextSetPending[0]) {
         const double v = Numbers::LeadingNumber(Numbers::FutComma(ui.TextSetVC[0]->text()));
         S.LastReply = m_link.FutComm(QStringLiteral("VOLT"), CommandSet::EncodeVoltage(v));
@@ -494,8 +502,7 @@ void MainFrm::PollTick()
     DrawReadingDisplay();
     ui.LcdMd[0]->setVisible(S.CvMode);
     ui.LcdMd[1]->setVisible(!S.CvMode);
-    m_pollLampOn = !m_pollLampOn;
-    ui.P_Light->setVisible(m_pollLampOn);
+    ui.P_Light->setVisible(ui.P_Light->isHidden());
     if (!ui.LCD->isVisible())
         setLcdVisible(true);
 }
@@ -548,7 +555,7 @@ bool MainFrm::extProgramRunning() const
 
 void MainFrm::ShowOutputState(bool outputOn)
 {
-    m_switch.switched(outputOn);
+    m_switch.shows(outputOn);
     showSwitchPicture();
 }
 
@@ -764,13 +771,32 @@ bool MainFrm::eventFilter(QObject* watched, QEvent* event)
         if (onSwitch) {
             m_switch.hover(extProgramRunning());
             showSwitchPicture();
-        } else {
-            ClearHoverHighlights();
+            // Taken here: passed on to the front panel it would clear the
+            // highlight it has just set.
+            return true;
         }
+        // A move over a set-point display is passed on to the front panel
+        // after the display has been highlighted: it ends here, since further
+        // up it would count as a move off the display.
+        if (watched == ui.LCD) {
+            const QWidget* under
+                = ui.LCD->childAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+            if (under == ui.LcdPSetVC[0] || under == ui.LcdPSetVC[1])
+                return true;
+        }
+        ClearHoverHighlights();
+    } else if (event->type() == QEvent::Leave && watched == ui.LCD) {
+        // Other controls do not follow the mouse: leaving the front panel ends
+        // its highlights.
+        ClearHoverHighlights();
     } else if (event->type() == QEvent::MouseButtonRelease) {
-        if (onSwitch && OutputSwitch::clickRequestsToggle(extProgramRunning()))
-            S.OutputTogglePending = true;
-        else if (watched == ui.P_Light)
+        const bool left = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+        if (onSwitch) {
+            if (left && OutputSwitch::clickRequestsToggle(extProgramRunning()))
+                S.OutputTogglePending = true;
+            return true;
+        }
+        if (watched == ui.P_Light && left)
             ui.Option2[0]->setChecked(true);
     }
     return QMainWindow::eventFilter(watched, event);
@@ -813,9 +839,9 @@ void MainFrm::showEvent(QShowEvent* event)
 
 void MainFrm::closeEvent(QCloseEvent* event)
 {
-    // Closed from inside a transaction's wait: finish that exchange first, so
-    // that "ENDS" gets the line to itself.
-    if (m_link.isOpen()) {
+    // Closed from inside an exchange or between two exchanges of a sequence:
+    // finish it first, so that "ENDS" is the last line the supply gets.
+    if (lineBusy()) {
         event->ignore();
         ui.TimerGetD->stop();
         QTimer::singleShot(20, this, &QWidget::close);

@@ -51,6 +51,25 @@ public:
     void DisconnectSupply();
     void PollTick();
 
+    // The line is taken: an exchange is on it, or a sequence of exchanges
+    // (a tick, a connection, a preset upload, the Setting tab's "OK") is
+    // between two of its exchanges. Closing and direct senders wait for it.
+    bool lineBusy() const { return m_link.isOpen() || m_sequences > 0; }
+    class Sequence {
+    public:
+        explicit Sequence(MainFrm& window)
+            : m_window(window)
+        {
+            ++m_window.m_sequences;
+        }
+        ~Sequence() { --m_window.m_sequences; }
+        Sequence(const Sequence&) = delete;
+        Sequence& operator=(const Sequence&) = delete;
+
+    private:
+        MainFrm& m_window;
+    };
+
     // Front panel.
     void DrawReadingDisplay();
     void DrawSetpointDisplay(int index, bool highlighted);
@@ -94,6 +113,7 @@ private:
     void applyChartTexts(const RangeComboTexts& texts);
     void TimerGetD_Timer();
     void TimerPVC_Timer();
+    void pollTickBody();
     void setLcdVisible(bool visible);
     void LcdPSetVC_MouseMove(int index);
     void LcdPSetVC_MouseUp(int index, Qt::MouseButton button);
@@ -122,7 +142,7 @@ private:
     OutputSwitch m_switch;
     LogPacing m_pacing;
     ChartRangeRules m_chart;
-    bool m_pollLampOn = false;
+    int m_sequences = 0;
     bool m_activated = false;
     bool m_shutDown = false;
 };

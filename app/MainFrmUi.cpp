@@ -69,11 +69,22 @@ QLineEdit* FloatingEditor(const char* name, QWidget* parent)
     return editor;
 }
 
+// A typed entry stays what was typed and is never taken for a choice from the
+// list: the combo's own completion would turn a typed "1" into "10S", and its
+// own match on leaving the box would load a stored table over the grid because
+// its name was typed. Enter does not add the text to the list either.
+void EditableWithoutCompletion(QComboBox* combo)
+{
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setCompleter(nullptr);
+    QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
+}
+
 QComboBox* RangeCombo(const char* name, QWidget* parent)
 {
     auto* combo = Named(new QComboBox(parent), QLatin1String(name));
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
+    EditableWithoutCompletion(combo);
     combo->setMinimumContentsLength(6);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return combo;
@@ -112,7 +123,7 @@ void MainFrmUi::setup(QMainWindow* window)
     auto* top = new QGridLayout;
     top->setHorizontalSpacing(4);
     CmbAddr = Named(new QComboBox(central), QStringLiteral("CmbAddr"));
-    CmbAddr->setEditable(true);
+    EditableWithoutCompletion(CmbAddr);
     CmbAddr->setInsertPolicy(QComboBox::NoInsert);
     for (int i = 0; i <= 31; ++i)
         CmbAddr->addItem(QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
@@ -406,7 +417,7 @@ void MainFrmUi::setup(QMainWindow* window)
     names->addWidget(LabelTableDescription, 1, 0);
     for (int t = 0; t < 4; ++t) {
         CmbTableName[t] = Named(new QComboBox(Picture2), Indexed("CmbTableName", t));
-        CmbTableName[t]->setEditable(true);
+        EditableWithoutCompletion(CmbTableName[t]);
         CmbTableName[t]->setInsertPolicy(QComboBox::NoInsert);
         CmbTableName[t]->addItem(QStringLiteral("(Untitle)"));
         CmbTableName[t]->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

@@ -1,5 +1,6 @@
 #include "app/ProgramTabs.h"
 
+#include "app/FocusSelection.h"
 #include "app/LinkDelayWaiter.h"
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
@@ -303,8 +304,7 @@ bool ProgramTabs::eventFilter(QObject* watched, QEvent* event)
         if (watched != box)
             continue;
         if (event->type() == QEvent::FocusIn) {
-            // After the click that gave the focus has placed the caret.
-            QMetaObject::invokeMethod(box, &QLineEdit::selectAll, Qt::QueuedConnection);
+            FocusSelection::SelectAllOnFocus(box);
         } else if (event->type() == QEvent::FocusOut
             && !LeavesWithWindow(static_cast<QFocusEvent*>(event))) {
             onCycleFocusLost(i);
@@ -910,12 +910,13 @@ void ProgramTabs::CmdRS_Click()
 
 void ProgramTabs::CmdSS_Click()
 {
-    // A click served inside another transaction's wait cannot see that
-    // transaction end before it returns: come back once the line is free.
-    if (m_window.link().isOpen()) {
+    // A click served inside another exchange or sequence cannot see it end
+    // before it returns: come back once the line is free.
+    if (m_window.lineBusy()) {
         QTimer::singleShot(kBusyRetryMs, this, &ProgramTabs::CmdSS_Click);
         return;
     }
+    const MainFrm::Sequence sequence(m_window);
     ui.TimerGetD->stop();
     const int tab = visibleTab();
     if (tab == PresetTransfer::kPresetTab)

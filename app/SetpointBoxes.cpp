@@ -1,5 +1,6 @@
 #include "app/SetpointBoxes.h"
 
+#include "app/FocusSelection.h"
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
 #include "app/WindowState.h"
@@ -86,7 +87,7 @@ void SetpointBoxes::TextSetVC_GotFocus(int index)
 {
     QLineEdit* box = ui.TextSetVC[static_cast<std::size_t>(index)];
     if (!box->text().isEmpty())
-        box->selectAll();
+        FocusSelection::SelectAllOnFocus(box);
 }
 
 void SetpointBoxes::TextSetVC_KeyUp()

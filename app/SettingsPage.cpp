@@ -1,5 +1,6 @@
 #include "app/SettingsPage.h"
 
+#include "app/FocusSelection.h"
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
 #include "app/ProgramTabs.h"
@@ -63,7 +64,7 @@ bool SettingsPage::eventFilter(QObject* watched, QEvent* event)
     if (watched == ui.TextUVL || watched == ui.TextUCL) {
         auto* box = static_cast<QLineEdit*>(watched);
         if (type == QEvent::FocusIn)
-            box->selectAll();
+            FocusSelection::SelectAllOnFocus(box);
         else if (type == QEvent::FocusOut && box == ui.TextUVL)
             TextUVL_LostFocus();
         else if (type == QEvent::FocusOut)
@@ -97,7 +98,7 @@ void SettingsPage::CmdDefault_Click()
 void SettingsPage::CmdOK_Click()
 {
     // Never on the line in the middle of another exchange.
-    if (m_applying || m_window.link().isOpen()) {
+    if (m_applying || m_window.lineBusy()) {
         QTimer::singleShot(kRepostMs, this, &SettingsPage::CmdOK_Click);
         return;
     }
@@ -109,6 +110,7 @@ void SettingsPage::CmdOK_Click()
     // Limits go only to a supply that answered: without one the read-back
     // would put 0 V into force and hide "No Connection" in the status bar.
     if (S.Connected) {
+        const MainFrm::Sequence sequence(m_window);
         // Read as the boxes show them after leaving them, also when they never
         // lost the focus: the supply gets nothing outside its ratings.
         TextUVL_LostFocus();

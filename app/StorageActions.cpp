@@ -1,5 +1,6 @@
 #include "app/StorageActions.h"
 
+#include "app/FocusSelection.h"
 #include "app/ProgramTabs.h"
 #include "programs/ProgramTable.h"
 #include "programs/TableRules.h"
@@ -109,10 +110,8 @@ bool StorageActions::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn) {
         for (QLineEdit* box : ui.TextTableD) {
-            // A mouse click places the caret after the focus has arrived, so the
-            // whole text is selected once the click is over.
             if (watched == box)
-                QTimer::singleShot(0, box, &QLineEdit::selectAll);
+                FocusSelection::SelectAllOnFocus(box);
         }
     }
     return QObject::eventFilter(watched, event);
@@ -124,7 +123,7 @@ void StorageActions::runAction(const std::function<void()>& action)
 {
     // Nothing here talks to the supply, but a box or dialog opened inside a
     // transaction's wait would keep the port open until it is closed.
-    if (m_window.link().isOpen()) {
+    if (m_window.lineBusy()) {
         QTimer::singleShot(kRetryMs, this, [this, action] { runAction(action); });
         return;
     }

@@ -34,6 +34,17 @@ void OutputSwitch::clearHover()
 void OutputSwitch::switched(bool outputOn)
 {
     m_picture = outputOn ? SwitchPicture::OnHovered : SwitchPicture::OffHovered;
+    setToolTipFor(outputOn);
+}
+
+void OutputSwitch::shows(bool outputOn)
+{
+    m_picture = outputOn ? SwitchPicture::On : SwitchPicture::Off;
+    setToolTipFor(outputOn);
+}
+
+void OutputSwitch::setToolTipFor(bool outputOn)
+{
     m_toolTip
         = outputOn ? Captions::English().clickToOutputOff : Captions::English().clickToOutputOn;
 }

@@ -29,8 +29,13 @@ public:
     // The polling tick has sent the switch command; the mouse is still over
     // the switch, so the hovered picture of the new state shows.
     void switched(bool outputOn);
+    // A program step has set the output: the plain picture of the new state,
+    // since the mouse is usually elsewhere.
+    void shows(bool outputOn);
 
 private:
+    void setToolTipFor(bool outputOn);
+
     SwitchPicture m_picture = SwitchPicture::On;
     QString m_toolTip;
     QRgb m_labelColour = PanelColours::kBlack;

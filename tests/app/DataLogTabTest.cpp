@@ -108,6 +108,18 @@ TEST_F(DataLogTabTest, TimeLengthTypedWithEnterIsNormalised)
     }
 }
 
+TEST_F(DataLogTabTest, ATypedBeginningOfAListEntryStaysWhatWasTyped)
+{
+    enter(combo("CmbTLen"), QStringLiteral("1")); // the list holds 10S
+    EXPECT_EQ(QStringLiteral("1S"), combo("CmbTLen")->currentText());
+    EXPECT_EQ(1, windowLength());
+    enter(combo("CmbTLen"), QStringLiteral("3")); // and 30S
+    EXPECT_EQ(3, windowLength());
+    enter(combo("CmbVMax"), QStringLiteral("1")); // and 10V
+    EXPECT_EQ(QStringLiteral("1V"), combo("CmbVMax")->currentText());
+    EXPECT_EQ(1.0f, ranges().ChartVMax);
+}
+
 TEST_F(DataLogTabTest, TimeStartTypedWithEnterMovesTheWindow)
 {
     enter(combo("CmbTLen"), QStringLiteral("2m"));

@@ -6,8 +6,12 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -172,4 +176,63 @@ TEST_F(Polling, ThePollLampBlinksInItsPlaceWithoutMovingTheLamps)
     QCoreApplication::processEvents();
     EXPECT_EQ(lamp->isVisible(), litFirst);
     EXPECT_EQ(lock->mapTo(&h.w(), QPoint(0, 0)), lockAt);
+}
+
+namespace {
+
+// Runs action inside the first pause between two exchanges of the next tick
+// (the port closed, the tick not over).
+void BetweenExchanges(MainFrm& window, std::function<void()> action)
+{
+    auto attempt = std::make_shared<std::function<void()>>();
+    *attempt = [&window, action, attempt] {
+        if (window.link().isOpen())
+            QTimer::singleShot(0, &window, *attempt);
+        else
+            action();
+    };
+    QTimer::singleShot(0, &window, *attempt);
+}
+
+} // namespace
+
+TEST_F(Polling, ATickInThePauseAfterTheOutputSwitchDoesNothing)
+{
+    h.s().OutputTogglePending = true;
+    int nested = 0;
+    BetweenExchanges(h.w(), [&] {
+        ++nested;
+        h.w().PollTick();
+    });
+    h.w().PollTick();
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(h.sent(), QStringList({ "SOUT1", "GETD" }));
+}
+
+TEST_F(Polling, AWindowClosedInThePauseOfATickSendsEndsLast)
+{
+    h.s().OutputTogglePending = true;
+    BetweenExchanges(h.w(), [&] { h.w().close(); });
+    h.w().PollTick();
+    for (int i = 0; i < 20 && !h.sent().contains("ENDS"); ++i) {
+        h.clock.advance(20);
+        QTest::qWait(25);
+    }
+    EXPECT_EQ(h.sent(), QStringList({ "SOUT1", "GETD", "ENDS" }));
+}
+
+TEST_F(Polling, ThePollLampIsLitByTheFirstReadingAfterADropout)
+{
+    for (int good = 1; good <= 2; ++good) {
+        SCOPED_TRACE(good);
+        for (int i = 0; i < good; ++i)
+            h.w().PollTick();
+        h.setFaults("silent");
+        h.w().PollTick();
+        h.w().PollTick();
+        EXPECT_TRUE(h.find<QLabel>("P_Light")->isHidden());
+        h.setFaults("none");
+        h.w().PollTick();
+        EXPECT_FALSE(h.find<QLabel>("P_Light")->isHidden());
+    }
 }

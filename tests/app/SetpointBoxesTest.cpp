@@ -367,3 +367,83 @@ TEST_F(SetpointBoxesTest, OutputSwitchClickIsServedByTheNextTick)
 }
 
 } // namespace
+
+namespace {
+
+// A move of the mouse as the window system delivers it, to whatever widget is
+// under the cursor.
+void MoveOver(QWidget* widget)
+{
+    QTest::mouseMove(widget, widget->rect().center());
+    QCoreApplication::processEvents();
+}
+
+// A move over the front panel's own background, between its controls (not at
+// 0,0, which the test library takes for the middle).
+void MoveOverBackground(QWidget* panel)
+{
+    for (int y = 1; y < panel->height(); ++y) {
+        for (int x = 1; x < panel->width(); ++x) {
+            if (!panel->childAt(x, y)) {
+                QTest::mouseMove(panel, QPoint(x, y));
+                QCoreApplication::processEvents();
+                return;
+            }
+        }
+    }
+    ADD_FAILURE() << "no background on the front panel";
+}
+
+TEST_F(SetpointBoxesTest, HoverHighlightsStayUntilTheMouseLeavesThem)
+{
+    SegmentDisplay* display = h.find<SegmentDisplay>(QStringLiteral("LcdPSetVC(0)"));
+    QLabel* image = h.find<QLabel>(QStringLiteral("ImageOnOff"));
+    QLabel* label = h.find<QLabel>(QStringLiteral("LcdOutput"));
+    MoveOver(display);
+    EXPECT_NE(display->foreground(), QColor(Qt::black)) << "highlighted under the mouse";
+    MoveOver(h.find<QWidget>(QStringLiteral("PD")));
+    EXPECT_EQ(display->foreground(), QColor(Qt::black)) << "the readings are not a set-point";
+    MoveOver(display);
+
+    QWidget* panel = h.find<QWidget>(QStringLiteral("LCD"));
+    MoveOverBackground(panel);
+    EXPECT_EQ(display->foreground(), QColor(Qt::black));
+    MoveOver(image);
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(PanelColours::kHighlight));
+    EXPECT_EQ(image->toolTip(), QStringLiteral("Click to Output Off"));
+
+    MoveOverBackground(panel);
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(PanelColours::kBlack));
+
+    MoveOver(display);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(panel, &leave);
+    EXPECT_EQ(display->foreground(), QColor(Qt::black)) << "cleared on leaving the front panel";
+}
+
+TEST_F(SetpointBoxesTest, OnlyALeftClickSwitchesTheOutput)
+{
+    QLabel* image = h.find<QLabel>(QStringLiteral("ImageOnOff"));
+    for (const Qt::MouseButton button : { Qt::RightButton, Qt::MiddleButton }) {
+        QTest::mouseClick(image, button);
+        QTest::mouseClick(h.find<QLabel>(QStringLiteral("LcdOutput")), button);
+    }
+    EXPECT_FALSE(h.s().OutputTogglePending);
+    QTest::mouseClick(image, Qt::LeftButton);
+    EXPECT_TRUE(h.s().OutputTogglePending);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SetpointBoxesTest, AClickIntoABoxSelectsItsTextSoTypingReplacesIt)
+{
+    click(box(1));
+    click(box(0));
+    QCoreApplication::processEvents();
+    QTest::keyClick(box(0), Qt::Key_8);
+    EXPECT_EQ(box(0)->text(), QStringLiteral("8"));
+}
+
+} // namespace

@@ -282,3 +282,12 @@ TEST_F(SettingsPageTest, OkDuringATransactionWaitsForIt)
 }
 
 } // namespace
+
+TEST_F(SettingsPageTest, AClickIntoALimitBoxSelectsItsTextSoTypingReplacesIt)
+{
+    click(ucl());
+    click(uvl());
+    QCoreApplication::processEvents();
+    QTest::keyClicks(uvl(), QStringLiteral("30"));
+    EXPECT_EQ(uvl()->text(), QStringLiteral("30"));
+}

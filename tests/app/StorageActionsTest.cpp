@@ -188,6 +188,33 @@ TEST_F(StorageActionsTest, SavedExternalProgramLoadsBackWithItsOutputsAndCatalog
     EXPECT_TRUE(h.ui().Toolbar2Buttons[1]->isEnabled());
 }
 
+TEST_F(StorageActionsTest, TypingAStoredNameLoadsNothingOverTheGrid)
+{
+    setEtpRow(1, QStringLiteral("12.5"), QStringLiteral("1.5"), QStringLiteral("01"),
+        QStringLiteral("30"), true);
+    EXPECT_TRUE(save(1, QStringLiteral("Ramp")).isEmpty());
+    EXPECT_TRUE(save(1, QStringLiteral("Ramp2")).isEmpty());
+
+    // New work in the grid, then its name typed: the beginning of a stored
+    // name, then a stored name exactly, each followed by Enter or leaving the box.
+    setEtpRow(1, QStringLiteral("03.0"), QStringLiteral("0.5"), QStringLiteral("00"),
+        QStringLiteral("10"), false);
+    const QStringList work = etpRows();
+    MessageBoxes boxes;
+    typeName(1, QStringLiteral("Ra"));
+    QTest::keyClick(combo(1)->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(QStringLiteral("Ra"), combo(1)->currentText()) << "not completed to a stored name";
+    typeName(1, QStringLiteral("Ramp"));
+    QTest::keyClick(combo(1)->lineEdit(), Qt::Key_Return);
+    description(1)->setFocus();
+    typeName(1, QStringLiteral("Ramp2"));
+    description(1)->setFocus();
+    EXPECT_EQ(work, etpRows());
+    EXPECT_EQ(QStringLiteral("Ramp2"), combo(1)->currentText());
+    EXPECT_TRUE(boxes.texts.isEmpty());
+    EXPECT_EQ(3, combo(1)->count()) << "Enter adds nothing to the list";
+}
+
 TEST_F(StorageActionsTest, LoadingIntoAFullGridOverwritesOnlyTheStoredRows)
 {
     ProgramTable& etp = h.w().tableE();

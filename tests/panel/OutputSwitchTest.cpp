@@ -70,4 +70,15 @@ TEST(OutputSwitch, SwitchingShowsTheHoveredPictureOfTheNewState)
     EXPECT_EQ(sw.toolTip(), QStringLiteral("Click to Output Off"));
 }
 
+TEST(OutputSwitch, AProgramStepShowsThePlainPictureOfItsState)
+{
+    OutputSwitch sw;
+    sw.shows(false);
+    EXPECT_EQ(sw.picture(), SwitchPicture::Off);
+    EXPECT_EQ(sw.toolTip(), QStringLiteral("Click to Output On"));
+    sw.shows(true);
+    EXPECT_EQ(sw.picture(), SwitchPicture::On);
+    EXPECT_EQ(sw.toolTip(), QStringLiteral("Click to Output Off"));
+}
+
 } // namespace
