@@ -222,6 +222,9 @@ void MainFrm::setupGrids()
 void MainFrm::ConnectSupply()
 {
     const Sequence sequence(*this);
+    // A new connection puts the default steps into the program table: a
+    // program still running on the old one ends first.
+    m_programs->StopExtProgram();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     S.LogSamples.markEmpty();
 
@@ -754,8 +757,11 @@ void MainFrm::UpdateStorageButtons()
         return;
     const QString name = ui.CmbTableName[static_cast<std::size_t>(tab)]->currentText();
     const bool named = !StoredTables::IsUntitled(name);
+    // Import and Delete would change the program under a run.
+    const bool programRuns = tab == 1 && extProgramRunning();
     ui.Toolbar2Buttons[1]->setEnabled(named);
-    ui.Toolbar2Buttons[4]->setEnabled(named);
+    ui.Toolbar2Buttons[3]->setEnabled(!programRuns);
+    ui.Toolbar2Buttons[4]->setEnabled(named && !programRuns);
     ui.Toolbar2Buttons[5]->setEnabled(ui.Toolbar2Buttons[2]->isEnabled());
 }
 

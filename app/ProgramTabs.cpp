@@ -752,6 +752,7 @@ void ProgramTabs::setRunControlsEnabled(bool enabled)
         w->setEnabled(enabled);
     for (int k = 1; k <= kSteps; ++k)
         ui.OutputCK[static_cast<std::size_t>(k)]->setEnabled(enabled);
+    m_window.UpdateStorageButtons();
 }
 
 void ProgramTabs::clampProgramToLimits()
@@ -822,6 +823,17 @@ void ProgramTabs::RunStopClick()
         ui.CmdRunStop->setEnabled(result.runEnabled);
         return;
     }
+}
+
+void ProgramTabs::StopExtProgram()
+{
+    if (!m_runner.ExtProgramRunning())
+        return;
+    m_runner.Stop();
+    setRunCaption(false);
+    setRunControlsEnabled(true);
+    hideEditorQuietly(TableKind::Etp);
+    ui.TimerE->stop();
 }
 
 void ProgramTabs::TimerE_Timer()

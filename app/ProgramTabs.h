@@ -52,6 +52,9 @@ public:
 
     // Control events.
     void RunStopClick();
+    // Stops a running external program as the user's "Stop" does; nothing
+    // when none runs.
+    void StopExtProgram();
     void TimerE_Timer();
     void CmdRS_Click();
     void CmdSS_Click();

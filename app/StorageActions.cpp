@@ -622,7 +622,7 @@ void StorageActions::importEtp(const QByteArray& bytes)
 
 void StorageActions::importIpm(const QByteArray& bytes)
 {
-    const CsvImporter::IpmImport imported = CsvImporter::ImportIpm(bytes);
+    const CsvImporter::IpmImport imported = CsvImporter::ImportIpm(bytes, S.CurrFormat);
     if (imported.wrongKind || (!imported.ok() && imported.rows.empty())) {
         tell(imported.error);
         return;

@@ -119,7 +119,7 @@ CsvImporter::EtpImport CsvImporter::ImportEtp(const QByteArray& bytes)
     return import;
 }
 
-CsvImporter::IpmImport CsvImporter::ImportIpm(const QByteArray& bytes)
+CsvImporter::IpmImport CsvImporter::ImportIpm(const QByteArray& bytes, QStringView currFormat)
 {
     IpmImport import;
     CsvFieldReader reader(CsvFieldReader::Decode(bytes));
@@ -157,7 +157,7 @@ CsvImporter::IpmImport CsvImporter::ImportIpm(const QByteArray& bytes)
         if (fields[0] == trueText || fields[1] == trueText || fields[2] == trueText)
             import.selected = static_cast<int>(import.rows.size()) + 1;
         import.rows.push_back({ preset, Numbers::FormatNumber(*millivolts / 1000.0, u"00.0"),
-            Numbers::FormatNumber(*milliamps / 1000.0, u"0.0") });
+            Numbers::FormatNumber(*milliamps / 1000.0, currFormat) });
     }
     return import;
 }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 #include <optional>
 #include <vector>
 
@@ -60,6 +61,8 @@ public:
     };
 
     static EtpImport ImportEtp(const QByteArray& bytes);
-    static IpmImport ImportIpm(const QByteArray& bytes);
+    // Currents come back in the supply's own resolution (currFormat "0.0" or
+    // "0.00"), as the preset table shows them.
+    static IpmImport ImportIpm(const QByteArray& bytes, QStringView currFormat);
     static LogImport ImportLog(const QByteArray& bytes);
 };

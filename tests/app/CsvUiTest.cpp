@@ -149,7 +149,7 @@ TEST_F(CsvUiTest, PresetRoundTripKeepsTheRowsAndTheSelectedPreset)
 {
     showTab(2);
     setPresets({ QStringLiteral("05.0"), QStringLiteral("12.5"), QStringLiteral("30.0") },
-        { QStringLiteral("1.0"), QStringLiteral("2.5"), QStringLiteral("0.5") });
+        { QStringLiteral("1.25"), QStringLiteral("2.50"), QStringLiteral("0.05") });
     // Choosing a preset is the program tabs' own event; the file takes the selectors.
     h.w().tableM().setSelectedPreset(2);
     h.w().programs().PlacePresetSelectors();
@@ -160,14 +160,15 @@ TEST_F(CsvUiTest, PresetRoundTripKeepsTheRowsAndTheSelectedPreset)
     EXPECT_EQ(QStringList { QStringLiteral("IPM-A-0001.csv") }, proposals);
     EXPECT_EQ(
         QByteArray("Type:IPM\r\nDescription:bench\r\nPreset,Select,Voltage(mV),Current(mA)\r\n"
-                   "1,False,5000,1000\r\n2,True,12500,2500\r\n3,False,30000,500\r\n"),
+                   "1,False,5000,1250\r\n2,True,12500,2500\r\n3,False,30000,50\r\n"),
         Read(path(QStringLiteral("presets.csv"))));
 
     setPresets({ QStringLiteral("01.0") }, { QStringLiteral("0.1") });
     typeDescription(2, QString());
     EXPECT_TRUE(importFrom(path(QStringLiteral("presets.csv"))).isEmpty());
-    EXPECT_EQ((QStringList { QStringLiteral("1|05.0|1.0"), QStringLiteral("2|12.5|2.5"),
-                  QStringLiteral("3|30.0|0.5") }),
+    // Hundredths of an ampere come back as they went out on this supply.
+    EXPECT_EQ((QStringList { QStringLiteral("1|05.0|1.25"), QStringLiteral("2|12.5|2.50"),
+                  QStringLiteral("3|30.0|0.05") }),
         presetRows());
     EXPECT_EQ(QStringLiteral("bench"), description(2)->text());
     EXPECT_EQ(2, h.w().tableM().selectedPreset());

@@ -2,6 +2,7 @@
 #include "programs/ProgramTable.h"
 #include "tests/app/ProgramTabsFixture.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -144,6 +145,39 @@ TEST_F(RunnerUiTest, StopInTheMiddleSendsNothingMore)
     h.w().programs().TimerE_Timer();
     h.w().PollTick();
     EXPECT_EQ(sevcSent().size(), 1);
+}
+
+TEST_F(RunnerUiTest, NothingReplacesTheProgramWhileItRuns)
+{
+    program({ { "1.0", "0.10", "00", "05" }, { "2.0", "0.20", "00", "05" } }, QStringLiteral("0"));
+    h.ui().CmbTableName[1]->setEditText(QStringLiteral("Ramp"));
+    QAction* import = h.ui().Toolbar2Buttons[3];
+    QAction* remove = h.ui().Toolbar2Buttons[4];
+    ASSERT_TRUE(import->isEnabled());
+    ASSERT_TRUE(remove->isEnabled());
+    clickRun();
+    EXPECT_FALSE(import->isEnabled());
+    EXPECT_FALSE(remove->isEnabled());
+    EXPECT_TRUE(h.ui().Toolbar2Buttons[2]->isEnabled()) << "exporting reads only";
+    h.ui().Tab1->setCurrentIndex(2);
+    EXPECT_TRUE(import->isEnabled()) << "the preset table is not running";
+    h.ui().Tab1->setCurrentIndex(1);
+    EXPECT_FALSE(import->isEnabled());
+    clickRun();
+    EXPECT_TRUE(import->isEnabled());
+    EXPECT_TRUE(remove->isEnabled());
+
+    // A new connection puts the default steps in: the run ends first.
+    clickRun();
+    ASSERT_TRUE(h.w().programs().extProgramRunning());
+    h.w().ConnectSupply();
+    EXPECT_FALSE(h.w().programs().extProgramRunning());
+    EXPECT_EQ(runStop()->text(), QStringLiteral("Run"));
+    expectControlsEnabled(true);
+    h.clearSent();
+    h.w().programs().TimerE_Timer();
+    h.w().PollTick();
+    EXPECT_TRUE(sevcSent().isEmpty());
 }
 
 TEST_F(RunnerUiTest, AStepWithoutAcknowledgementIsSkipped)

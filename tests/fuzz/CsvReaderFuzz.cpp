@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const CsvImporter::EtpImport etp = CsvImporter::ImportEtp(bytes);
     if (etp.rows.size() > static_cast<std::size_t>(CsvImporter::kMaxEtpSteps))
         __builtin_trap();
-    const CsvImporter::IpmImport ipm = CsvImporter::ImportIpm(bytes);
+    const CsvImporter::IpmImport ipm = CsvImporter::ImportIpm(bytes, u"0.00");
     if (ipm.rows.size() > static_cast<std::size_t>(CsvImporter::kMaxPresets))
         __builtin_trap();
     const CsvImporter::LogImport log = CsvImporter::ImportLog(bytes);

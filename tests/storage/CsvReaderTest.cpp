@@ -172,7 +172,7 @@ TEST(CsvImporterTest, WrongKindGivesTheSorryTextAndNothingElse)
     const Case cases[] = {
         { "IPM file as ETP", CsvImporter::ImportEtp("Type:IPM\r\nDescription:x\r\n1,True,1,1\r\n"),
             "Sorry ! The file isn't a 'External Timed Program' table ." },
-        { "LOG file as IPM", CsvImporter::ImportIpm("Type:LOG\r\n"),
+        { "LOG file as IPM", CsvImporter::ImportIpm("Type:LOG\r\n", u"0.0"),
             "Sorry ! The file isn't a 'Internal Preset Memory' table ." },
         { "ETP file as LOG", CsvImporter::ImportLog(kEtpFile),
             "Sorry ! The file isn't a 'Data Log' table ." },
@@ -194,7 +194,7 @@ TEST(CsvImporterTest, IpmRoundTripAndSelection)
         { { "1", false, "5", "1" }, { "2", true, "12.5", "0.55" }, { "3", false, "0", "0" } });
     ASSERT_TRUE(out.ok());
     for (const char* end : { "\r\n", "\n", "\r" }) {
-        const CsvImporter::IpmImport import = CsvImporter::ImportIpm(WithLineEnds(out.bytes, end));
+        const CsvImporter::IpmImport import = CsvImporter::ImportIpm(WithLineEnds(out.bytes, end), u"0.0");
         EXPECT_TRUE(import.ok());
         EXPECT_EQ(import.description, QString("three"));
         EXPECT_EQ(import.selected, 2);
@@ -202,6 +202,11 @@ TEST(CsvImporterTest, IpmRoundTripAndSelection)
             { "2", "12.5", "0.6" }, { "3", "00.0", "0.0" } };
         EXPECT_EQ(import.rows, expected);
     }
+    // A supply that sets hundredths of an ampere gets them back unchanged.
+    const CsvImporter::IpmImport fine = CsvImporter::ImportIpm(out.bytes, u"0.00");
+    const std::vector<CsvImporter::IpmRow> hundredths { { "1", "05.0", "1.00" },
+        { "2", "12.5", "0.55" }, { "3", "00.0", "0.00" } };
+    EXPECT_EQ(fine.rows, hundredths);
 }
 
 TEST(CsvImporterTest, IpmBadInput)
@@ -223,7 +228,7 @@ TEST(CsvImporterTest, IpmBadInput)
             "The Voltage(mV) field 'abc' of preset 1 is not a number." },
     };
     for (const Case& c : cases) {
-        const CsvImporter::IpmImport import = CsvImporter::ImportIpm(c.bytes);
+        const CsvImporter::IpmImport import = CsvImporter::ImportIpm(c.bytes, u"0.0");
         EXPECT_EQ(import.error, QString(c.error)) << c.what;
         EXPECT_EQ(import.rows.size(), c.rows) << c.what;
     }
