@@ -1,5 +1,7 @@
 #include "storage/CsvFieldReader.h"
 
+#include "storage/WesternCodePage.h"
+
 #include <QStringDecoder>
 
 namespace {
@@ -16,7 +18,7 @@ QString CsvFieldReader::Decode(const QByteArray& bytes)
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
     if (utf8.hasError())
-        text = QString::fromLatin1(bytes);
+        text = WesternCodePage::Decode(bytes);
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     return text;

@@ -13,7 +13,8 @@ public:
     {
     }
 
-    // UTF-8 when the bytes are valid UTF-8, else Latin-1; a leading byte-order
+    // UTF-8 when the bytes are valid UTF-8, else the Western Windows code page
+    // of earlier installations' files; a leading byte-order
     // mark is dropped.
     static QString Decode(const QByteArray& bytes);
 

@@ -2,6 +2,7 @@
 
 #include "device/Captions.h"
 #include "device/Numbers.h"
+#include "storage/WesternCodePage.h"
 
 #include <QList>
 
@@ -90,15 +91,6 @@ QString CsvWriter::LogThousandths(float value)
     return Numbers::ShortestForm(value * 1000.0f);
 }
 
-QByteArray CsvWriter::ToLatin1(const QString& text)
-{
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (const char32_t c : text.toUcs4())
-        bytes.append(c <= 0xFF ? static_cast<char>(c) : '?');
-    return bytes;
-}
-
 CsvWriter::Output CsvWriter::EtpFile(const QString& description, const std::vector<EtpRow>& rows)
 {
     const Captions& captions = Captions::English();
@@ -125,7 +117,7 @@ CsvWriter::Output CsvWriter::EtpFile(const QString& description, const std::vect
             + QLatin1Char(',') + row.minute + QLatin1Char(',') + row.second + QLatin1Char(',')
             + (row.output ? u'1' : u'0') + kLineEnd;
     }
-    return { ToLatin1(text), {} };
+    return { WesternCodePage::Encode(text), {} };
 }
 
 CsvWriter::Output CsvWriter::IpmFile(const QString& description, const std::vector<IpmRow>& rows)
@@ -145,7 +137,7 @@ CsvWriter::Output CsvWriter::IpmFile(const QString& description, const std::vect
             + (row.selected ? QStringLiteral("True") : QStringLiteral("False")) + QLatin1Char(',')
             + setting.volts + QLatin1Char(',') + setting.amps + kLineEnd;
     }
-    return { ToLatin1(text), {} };
+    return { WesternCodePage::Encode(text), {} };
 }
 
 QByteArray CsvWriter::LogFile(
@@ -160,5 +152,5 @@ QByteArray CsvWriter::LogFile(
             + LogThousandths(samples.volts[i]) + QLatin1Char(',') + LogThousandths(samples.amps[i])
             + kLineEnd;
     }
-    return ToLatin1(text);
+    return WesternCodePage::Encode(text);
 }

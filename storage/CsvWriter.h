@@ -45,6 +45,4 @@ public:
     static QString GridThousandths(double value);
     // Log value x 1000 in single precision with up to 7 significant digits.
     static QString LogThousandths(float value);
-    // Latin-1 bytes; a character outside Latin-1 becomes one "?".
-    static QByteArray ToLatin1(const QString& text);
 };

@@ -1,6 +1,7 @@
 #include "storage/CsvFieldReader.h"
 #include "storage/CsvImporter.h"
 #include "storage/CsvWriter.h"
+#include "storage/WesternCodePage.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -47,7 +48,7 @@ TEST(CsvFieldReaderTest, SplitsFieldsAtCommasAndEveryKindOfLineEnd)
         EXPECT_EQ(AllFields(c.bytes), c.fields) << c.what;
 }
 
-TEST(CsvFieldReaderTest, ReadsUtf8WhenValidElseLatin1)
+TEST(CsvFieldReaderTest, ReadsUtf8WhenValidElseTheWesternCodePage)
 {
     EXPECT_EQ(CsvFieldReader::Decode("Gr\xC3\xB6\xC3\x9F"
                                      "e"),
@@ -60,6 +61,13 @@ TEST(CsvFieldReaderTest, ReadsUtf8WhenValidElseLatin1)
     // A broken sequence means the file is not UTF-8 at all.
     EXPECT_EQ(
         CsvFieldReader::Decode("\xC3\xB6 \xE5\x90"), QString::fromLatin1("\xC3\xB6 \xE5\x90"));
+    // Quotes, dashes and the euro sign of files written on earlier installations.
+    EXPECT_EQ(CsvFieldReader::Decode("\x93Ramp\x94 \x96 5\x80"), QString::fromUtf8("“Ramp” – 5€"));
+    // Every text the writer gives is read back as it was.
+    const QString all = QString::fromUtf8("Größe “Ramp” – 5€… ™ Œuvre Žák");
+    EXPECT_EQ(CsvFieldReader::Decode(WesternCodePage::Encode(all)), all);
+    // The unused bytes stay one character each.
+    EXPECT_EQ(CsvFieldReader::Decode("a\x81\x8D\x8F\x90\x9D").size(), 6);
 }
 
 TEST(CsvFieldReaderTest, NextAtTheEndGivesEmpty)
@@ -194,7 +202,8 @@ TEST(CsvImporterTest, IpmRoundTripAndSelection)
         { { "1", false, "5", "1" }, { "2", true, "12.5", "0.55" }, { "3", false, "0", "0" } });
     ASSERT_TRUE(out.ok());
     for (const char* end : { "\r\n", "\n", "\r" }) {
-        const CsvImporter::IpmImport import = CsvImporter::ImportIpm(WithLineEnds(out.bytes, end), u"0.0");
+        const CsvImporter::IpmImport import
+            = CsvImporter::ImportIpm(WithLineEnds(out.bytes, end), u"0.0");
         EXPECT_TRUE(import.ok());
         EXPECT_EQ(import.description, QString("three"));
         EXPECT_EQ(import.selected, 2);

@@ -1,4 +1,5 @@
 #include "storage/CsvWriter.h"
+#include "storage/WesternCodePage.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -122,16 +123,18 @@ TEST(CsvWriterTest, NumbersIgnoreTheUsersLocale)
     EXPECT_TRUE(out.bytes.endsWith("1,0.5,1500,00,01,0\r\n")) << out.bytes.toStdString();
 }
 
-TEST(CsvWriterTest, TextIsLatin1WithQuestionMarksForTheRest)
+TEST(CsvWriterTest, TextIsInTheWesternCodePageWithQuestionMarksForTheRest)
 {
-    EXPECT_EQ(CsvWriter::ToLatin1(QString::fromUtf8("Größe 5µA")),
+    EXPECT_EQ(WesternCodePage::Encode(QString::fromUtf8("Größe 5µA")),
         QByteArray("Gr\xF6\xDF"
                    "e 5\xB5"
                    "A"));
-    EXPECT_EQ(CsvWriter::ToLatin1(QString::fromUtf8("名前 😀!")), QByteArray("?? ?!"));
-    const CsvWriter::Output out = CsvWriter::IpmFile(QString::fromUtf8("Prüfung 電"), {});
+    EXPECT_EQ(WesternCodePage::Encode(QString::fromUtf8("“Ramp” – 5€… ™")),
+        QByteArray("\x93Ramp\x94 \x96 5\x80\x85 \x99"));
+    EXPECT_EQ(WesternCodePage::Encode(QString::fromUtf8("名前 😀!")), QByteArray("?? ?!"));
+    const CsvWriter::Output out = CsvWriter::IpmFile(QString::fromUtf8("Prüfung 電 €"), {});
     EXPECT_TRUE(out.bytes.contains("Description:Pr\xFC"
-                                   "fung ?\r\n"));
+                                   "fung ? \x80\r\n"));
 }
 
 TEST(CsvWriterTest, LineBreaksInTheDescriptionStayOnItsLine)
