@@ -131,7 +131,7 @@ void SettingsPage::applyPort()
     if (!port || *port == S.CommPortNo)
         return;
     S.CommPortNo = *port;
-    // Without a "CommPort" row the port holds for this run only.
+    // Remembered for the next start (the row is added when it is missing).
     if (OvoltaDatabase* db = m_window.database())
         db->storeCommPort(*port);
     m_window.link().setPortNumber(*port);
