@@ -414,54 +414,58 @@ void MainFrm::PollTick()
 
 void MainFrm::pollTickBody()
 {
+    // Each request is read when it is sent. A click or an entry that comes
+    // during the exchange's wait raises its flag again and is served by the
+    // next tick instead of being lost.
     if (S.TextSetPending[0]) {
-        const double v = Numbers::LeadingNumber(Numbers::FutComma(ui.TextSetVC[0]->text()));
+        const QString sent = ui.TextSetVC[0]->text();
+        const double v = Numbers::LeadingNumber(Numbers::FutComma(sent));
         S.LastReply = m_link.FutComm(QStringLiteral("VOLT"), CommandSet::EncodeVoltage(v));
         if (CommandSet::SetAcknowledged(S.LastReply)) {
             S.SetVoltText = Numbers::FormatNumber(
-                Numbers::LeadingNumber(Numbers::WithoutUnit(ui.TextSetVC[0]->text(), u'V')),
-                u"0.0");
-            S.TextSetPending[0] = false;
+                Numbers::LeadingNumber(Numbers::WithoutUnit(sent, u'V')), u"0.0");
+            if (ui.TextSetVC[0]->text() == sent)
+                S.TextSetPending[0] = false;
             DrawSetpointDisplay(0, false);
         }
         return;
     }
     if (S.TextSetPending[1]) {
-        const double c = Numbers::LeadingNumber(Numbers::FutComma(ui.TextSetVC[1]->text()));
+        const QString sent = ui.TextSetVC[1]->text();
+        S.TextSetPending[1] = false;
+        const double c = Numbers::LeadingNumber(Numbers::FutComma(sent));
         S.LastReply
             = m_link.FutComm(QStringLiteral("CURR"), CommandSet::EncodeCurrent(c, S.CurrScale));
         if (CommandSet::SetAcknowledged(S.LastReply)) {
             S.SetCurrText = Numbers::FormatNumber(
-                Numbers::LeadingNumber(Numbers::WithoutUnit(ui.TextSetVC[1]->text(), u'A')),
-                S.CurrFormat);
+                Numbers::LeadingNumber(Numbers::WithoutUnit(sent, u'A')), S.CurrFormat);
         }
-        S.TextSetPending[1] = false;
         DrawSetpointDisplay(1, false);
         return;
     }
     if (S.DragSetPending[0] || S.DragSetPending[1]) {
         if (S.DragSetPending[0]) {
+            S.DragSetPending[0] = false;
             S.LastReply = m_link.FutComm(QStringLiteral("VOLT"),
                 CommandSet::EncodeVoltage(
                     Numbers::LeadingNumber(Numbers::FutComma(S.SetVoltText))));
-            S.DragSetPending[0] = false;
         }
         if (S.DragSetPending[1]) {
+            S.DragSetPending[1] = false;
             S.LastReply = m_link.FutComm(QStringLiteral("CURR"),
                 CommandSet::EncodeCurrent(
                     Numbers::LeadingNumber(Numbers::FutComma(S.SetCurrText)), S.CurrScale));
-            S.DragSetPending[1] = false;
         }
         return;
     }
 
     if (S.OutputTogglePending) {
+        S.OutputTogglePending = false;
         const bool on = m_switch.isOn();
         S.LastReply = m_link.FutComm(QStringLiteral("SOUT"), CommandSet::SoutParameter(on));
         m_link.Delay(0.1);
         m_switch.switched(!on);
         showSwitchPicture();
-        S.OutputTogglePending = false;
     }
     if (m_programs->extProgramRunning() && m_programs->extStepDue())
         m_programs->DispatchExtStep();

@@ -236,3 +236,38 @@ TEST_F(Polling, ThePollLampIsLitByTheFirstReadingAfterADropout)
         EXPECT_FALSE(h.find<QLabel>("P_Light")->isHidden());
     }
 }
+
+TEST_F(Polling, RequestsMadeDuringTheirOwnSendingGoOutWithTheNextTick)
+{
+    h.w().show();
+    auto* display = h.find<SegmentDisplay>("LcdPSetVC(0)");
+    h.s().SetVoltText = "12.0";
+    h.s().DragSetPending[0] = true;
+    QTimer::singleShot(0, &h.w(), [&] { QTest::mouseClick(display, Qt::LeftButton); });
+    h.w().PollTick();
+    EXPECT_EQ(h.sent(), QStringList({ "VOLT120" }));
+    EXPECT_EQ(h.s().SetVoltText, "12.1");
+    h.w().PollTick();
+    EXPECT_EQ(h.sent().last(), "VOLT121") << "the click in the wait is not lost";
+
+    // A voltage typed and applied while the previous one is on its way.
+    h.clearSent();
+    h.ui().TextSetVC[0]->setText("12.5V");
+    h.s().TextSetPending[0] = true;
+    QTimer::singleShot(0, &h.w(), [&] { h.ui().TextSetVC[0]->setText("15.0V"); });
+    h.w().PollTick();
+    EXPECT_EQ(h.s().SetVoltText, "12.5") << "what the supply acknowledged";
+    EXPECT_TRUE(h.s().TextSetPending[0]);
+    h.w().PollTick();
+    EXPECT_EQ(h.sent(), QStringList({ "VOLT125", "VOLT150" }));
+    EXPECT_EQ(h.s().SetVoltText, "15.0");
+    EXPECT_FALSE(h.s().TextSetPending[0]);
+
+    // The output switch clicked again while the first click is served.
+    h.clearSent();
+    h.s().OutputTogglePending = true;
+    QTimer::singleShot(0, &h.w(), [&] { h.s().OutputTogglePending = true; });
+    h.w().PollTick();
+    h.w().PollTick();
+    EXPECT_EQ(h.sent().filter("SOUT"), QStringList({ "SOUT1", "SOUT0" }));
+}
