@@ -298,7 +298,9 @@ void StorageActions::DeleteTableFromDb()
         return;
     }
     if (!tables.exists(*kind, name)) {
-        tell(StorageMessages::TableNoExist(name));
+        // Nothing is left to delete but the name in the list.
+        const StoredTables::Result forgotten = tables.forgetMissing(*kind, name);
+        tell(forgotten.ok() ? StorageMessages::TableNoExist(name) : forgotten.error);
         RefreshTableLists();
         return;
     }

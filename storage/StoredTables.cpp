@@ -458,3 +458,15 @@ StoredTables::Result StoredTables::remove(StoredKind kind, const QString& name)
         return { Outcome::Failed, transaction.error() };
     return {};
 }
+
+StoredTables::Result StoredTables::forgetMissing(StoredKind kind, const QString& name)
+{
+    if (IsUntitled(name) || exists(kind, name))
+        return {};
+    SqlStatement forget = m_db.sql().prepare(
+        QStringLiteral("DELETE FROM \"DescriptionT\" WHERE \"TableName\" = ?1 COLLATE NOCASE"));
+    forget.bindText(1, FullName(kind, name));
+    if (!forget.run())
+        return { Outcome::Failed, forget.error() };
+    return {};
+}

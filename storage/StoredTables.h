@@ -124,6 +124,10 @@ public:
     LogLoad loadLog(const QString& name) const;
 
     // Drops the table and its catalogue row together.
+    // Removes the catalogue row of a name whose table is gone (dropped by
+    // another program): deleting it leaves nothing behind. Nothing when the
+    // table exists.
+    Result forgetMissing(StoredKind kind, const QString& name);
     Result remove(StoredKind kind, const QString& name);
 
     void injectFault(FaultPoint point, int afterRows = 0)

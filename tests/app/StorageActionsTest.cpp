@@ -585,6 +585,12 @@ TEST_F(StorageActionsTest, StoredNameWhoseTableIsGoneShowsTheMessage)
     EXPECT_EQ(QStringList { QStringLiteral("' vanished ' table no exist !") },
         choose(1, QStringLiteral("vanished")));
     EXPECT_EQ(before, etpRows());
+
+    // Deleting it says so once more and takes the name out of the list.
+    combo(1)->setEditText(QStringLiteral("vanished"));
+    EXPECT_EQ(QStringList { QStringLiteral("' vanished ' table no exist !") }, clickTool(4));
+    EXPECT_FALSE(listed(1).contains(QStringLiteral("vanished")));
+    EXPECT_EQ(before, etpRows());
 }
 
 TEST_F(StorageActionsTest, UntitledChoiceWithoutSupplyEmptiesThePresetGrid)

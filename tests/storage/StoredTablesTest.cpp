@@ -302,6 +302,14 @@ TEST_F(StoredTablesTest, MissingAndUntitledNames)
     // A table of another kind is not found under this kind's prefix.
     ASSERT_TRUE(tables->saveLog("ghost", Log(1), Info()).ok());
     EXPECT_EQ(tables->remove(StoredKind::PresetMemory, "ghost").outcome, Outcome::NoSuchTable);
+
+    // Forgetting a missing table leaves stored tables alone, of any kind.
+    EXPECT_TRUE(tables->forgetMissing(StoredKind::DataLog, "ghost").ok());
+    EXPECT_TRUE(tables->forgetMissing(StoredKind::PresetMemory, "ghost").ok());
+    EXPECT_EQ(tables->names(StoredKind::DataLog), QStringList { "ghost" });
+    ASSERT_TRUE(db->sql().exec(QStringLiteral("DROP TABLE \"L_ghost\"")));
+    EXPECT_TRUE(tables->forgetMissing(StoredKind::DataLog, "GHOST").ok());
+    EXPECT_TRUE(tables->names(StoredKind::DataLog).isEmpty());
 }
 
 TEST_F(StoredTablesTest, BadInputIsRefusedWithAMessageAndChangesNothing)
