@@ -110,11 +110,11 @@ void SettingsPage::CmdOK_Click()
     // Limits go only to a supply that answered: without one the read-back
     // would put 0 V into force and hide "No Connection" in the status bar.
     if (S.Connected) {
-        const MainFrm::Sequence sequence(m_window);
         // Read as the boxes show them after leaving them, also when they never
         // lost the focus: the supply gets nothing outside its ratings.
         TextUVL_LostFocus();
         TextUCL_LostFocus();
+        const MainFrm::Sequence sequence(m_window);
         const bool voltSent = applyVoltageLimit();
         const bool currSent = applyCurrentLimit();
         if (voltSent || currSent) {
