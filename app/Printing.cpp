@@ -162,6 +162,9 @@ void PrintWithDialog(MainFrm& window)
     if (tab >= 0 && tab <= kLogTab)
         printer.setDocName(
             window.controls().CmbTableName[static_cast<std::size_t>(tab)]->currentText());
+    // The log page's legend and time line share one line: it needs the width
+    // of a landscape page. Tables are as tall as their 20 steps.
+    printer.setPageOrientation(tab == kLogTab ? QPageLayout::Landscape : QPageLayout::Portrait);
     if (QPrinterInfo::availablePrinters().isEmpty())
         printer.setOutputFormat(QPrinter::PdfFormat);
     PrintWithDialog(window, printer);

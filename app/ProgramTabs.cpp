@@ -688,7 +688,14 @@ void ProgramTabs::CheckIpmTable()
     }
     if (!ui.TextM->isHidden())
         ShowIpmEditor();
-    if (check.setEnabled && visibleTab() == 2)
+    if (visibleTab() != 2)
+        return;
+    // "Set" sends all three presets and recalls the chosen one: without both
+    // (a failed import can leave fewer rows) it would do nothing at all.
+    const int selected = ipm.selectedPreset();
+    if (ipm.dataRows() < kPresets || selected < 1 || selected > kPresets)
+        ui.CmdRunStop->setEnabled(false);
+    else if (check.setEnabled)
         ui.CmdRunStop->setEnabled(*check.setEnabled);
 }
 

@@ -158,7 +158,7 @@ bool SettingsPage::applyVoltageLimit()
     if (wanted == S.UVL)
         return false;
     DeviceLink& link = m_window.link();
-    S.LastReply = link.FutComm(QStringLiteral("SOVP"), CommandSet::EncodeVoltage(wanted));
+    S.LastReply = link.FutComm(QStringLiteral("SOVP"), CommandSet::EncodeLimit(wanted, 10));
     link.Delay(kBetweenCommands);
     S.LastReply = link.FutComm(QStringLiteral("GOVP"), QString());
     S.UVL = CommandSet::ParseLimit(S.LastReply, 10);
@@ -175,7 +175,7 @@ bool SettingsPage::applyCurrentLimit()
         return false;
     DeviceLink& link = m_window.link();
     S.LastReply
-        = link.FutComm(QStringLiteral("SOCP"), CommandSet::EncodeCurrent(wanted, S.CurrScale));
+        = link.FutComm(QStringLiteral("SOCP"), CommandSet::EncodeLimit(wanted, S.CurrScale));
     link.Delay(kBetweenCommands);
     S.LastReply = link.FutComm(QStringLiteral("GOCP"), QString());
     S.UCL = CommandSet::ParseLimit(S.LastReply, S.CurrScale);

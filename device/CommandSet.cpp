@@ -46,6 +46,11 @@ QString EncodeCurrent(double amps, int currScale)
     return Numbers::FormatNumber(amps * currScale, u"000");
 }
 
+QString EncodeLimit(float value, int scale)
+{
+    return Numbers::FormatSingle(value * static_cast<float>(scale), u"000");
+}
+
 QString SoutParameter(bool switchOff)
 {
     return switchOff ? QStringLiteral("1") : QStringLiteral("0");

@@ -11,6 +11,10 @@ namespace CommandSet {
 // Value encodings to the supply: value × scale, rounded, at least three digits.
 QString EncodeVoltage(double volts); // 12.5 -> "125", 100 -> "1000"
 QString EncodeCurrent(double amps, int currScale); // 1.25, 100 -> "125"
+// A single-precision limit in the supply's units ("SOVP" scale 10, "SOCP" the
+// current scale), multiplied in single precision: 2.55 A at scale 10 -> "026"
+// as typed, where the double product of 2.55f (25.4999995) would give "025".
+QString EncodeLimit(float value, int scale);
 
 // "SOUT" parameter: "1" switches the output off, "0" switches it on.
 QString SoutParameter(bool switchOff);

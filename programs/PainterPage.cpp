@@ -54,6 +54,9 @@ void PainterPage::text(double x, double y, const QString& text)
     if (!m_painter.isActive())
         return;
     const double ascent = QFontMetricsF(m_font, &m_device).ascent();
+    // Texts print in the page's foreground colour, whatever colour the last
+    // line had.
+    m_painter.setPen(QPen(Qt::black));
     m_painter.drawText(QPointF(toDevice(x), toDevice(y) + ascent), text);
 }
 

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -362,6 +363,21 @@ TEST_F(CsvUiTest, BrokenFilesSayWhyAndKeepWhatWasRead)
         EXPECT_FALSE(h.ui().FGridE->isHidden());
         EXPECT_EQ(nullptr, QApplication::overrideCursor());
     }
+}
+
+TEST_F(CsvUiTest, APresetFileBrokenAfterItsFirstRowLeavesNothingToSet)
+{
+    showTab(2);
+    setPresets({ QStringLiteral("05.0"), QStringLiteral("12.5"), QStringLiteral("20.0") },
+        { QStringLiteral("1.00"), QStringLiteral("2.50"), QStringLiteral("0.50") });
+    h.w().tableM().setSelectedPreset(2);
+    h.w().programs().CheckIpmTable();
+    ASSERT_TRUE(h.ui().CmdRunStop->isEnabled());
+    Write(path(QStringLiteral("broken.csv")),
+        "Type:IPM\r\nDescription:b\r\n1,False,5000,1000\r\n2,True,12500,1x00\r\n");
+    EXPECT_EQ(1, importFrom(path(QStringLiteral("broken.csv"))).size());
+    EXPECT_EQ(1, h.w().tableM().dataRows());
+    EXPECT_FALSE(h.ui().CmdRunStop->isEnabled()) << "three presets go out together";
 }
 
 TEST_F(CsvUiTest, InternalProgramTabWritesAnEmptyFileAndReadsNothing)

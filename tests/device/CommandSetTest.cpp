@@ -22,6 +22,12 @@ TEST(CommandSet, ParameterEncodings)
     EXPECT_EQ(PresetCode(18, 10, 10), "180100");
     EXPECT_EQ(PresetCode(0, 0, 100), "000000");
     EXPECT_EQ(RunmParameter(2), "2");
+    // Limits round their halves as typed, in the supply's units.
+    EXPECT_EQ(EncodeLimit(2.55f, 10), "026");
+    EXPECT_EQ(EncodeLimit(2.54f, 10), "025");
+    EXPECT_EQ(EncodeLimit(1.005f, 100), "101");
+    EXPECT_EQ(EncodeLimit(12.35f, 10), "124");
+    EXPECT_EQ(EncodeLimit(36.0f, 10), "360");
 }
 
 TEST(CommandSet, AcknowledgementsArePositional)
