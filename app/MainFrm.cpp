@@ -255,10 +255,11 @@ void MainFrm::ConnectSupply()
         for (int attempt = 0; attempt < kGmodTries; ++attempt) {
             m_link.Delay(0.1);
             S.LastReply = m_link.FutComm(QStringLiteral("GMOD"), QString());
-            if (S.LastReply.size() >= 4)
+            if (CommandSet::GmodAnswered(S.LastReply))
                 break;
         }
-        S.ModelCode = CommandSet::ModelCode(S.LastReply);
+        S.ModelCode = CommandSet::GmodAnswered(S.LastReply) ? CommandSet::ModelCode(S.LastReply)
+                                                             : QString();
         S.CurrScale = CommandSet::CurrScaleFor(S.ModelCode);
         S.CurrFormat = CommandSet::CurrFormatFor(S.ModelCode);
         const CommandSet::Rating rating = CommandSet::ParseGmax(gmax, S.CurrScale);
@@ -271,9 +272,10 @@ void MainFrm::ConnectSupply()
             5, Joined(m_captions.maxC, Numbers::FormatSingle(S.MaxCurr, S.CurrFormat) + u'A'));
         ui.setPanel(6, Joined(m_captions.nowSampling, QString::number(S.SampleTime) + u'S'));
 
-        S.UVL = CommandSet::ParseLimit(m_link.FutComm(QStringLiteral("GOVP"), QString()), 10);
-        S.UCL = CommandSet::ParseLimit(
-            m_link.FutComm(QStringLiteral("GOCP"), QString()), S.CurrScale);
+        S.UVL = CommandSet::ParseLimitWithin(
+            m_link.FutComm(QStringLiteral("GOVP"), QString()), 10, S.MaxVolt);
+        S.UCL = CommandSet::ParseLimitWithin(
+            m_link.FutComm(QStringLiteral("GOCP"), QString()), S.CurrScale, S.MaxCurr);
         setStatusLimits();
         ui.TextUVL->setText(Numbers::ShortestForm(S.UVL) + u'V');
         ui.TextUCL->setText(Numbers::ShortestForm(S.UCL) + u'A');
@@ -302,6 +304,9 @@ void MainFrm::ConnectSupply()
             = CommandSet::ParseGets(S.LastReply, S.CurrScale, S.CurrFormat);
         S.SetVoltText = sp.volt;
         S.SetCurrText = sp.curr;
+        // The displays show this supply's set-points, not the previous one's.
+        DrawSetpointDisplay(0, false);
+        DrawSetpointDisplay(1, false);
 
         m_programs->ReadPresetMemory();
         setWindowTitle(CommandSet::RatingTitle(S.ModelCode));

@@ -161,7 +161,7 @@ bool SettingsPage::applyVoltageLimit()
     S.LastReply = link.FutComm(QStringLiteral("SOVP"), CommandSet::EncodeLimit(wanted, 10));
     link.Delay(kBetweenCommands);
     S.LastReply = link.FutComm(QStringLiteral("GOVP"), QString());
-    S.UVL = CommandSet::ParseLimit(S.LastReply, 10);
+    S.UVL = CommandSet::ParseLimitWithin(S.LastReply, 10, S.MaxVolt);
     if (wanted != S.UVL)
         ui.TextUVL->setText(Numbers::ShortestForm(S.UVL) + u'V');
     link.Delay(kBetweenCommands);
@@ -178,7 +178,7 @@ bool SettingsPage::applyCurrentLimit()
         = link.FutComm(QStringLiteral("SOCP"), CommandSet::EncodeLimit(wanted, S.CurrScale));
     link.Delay(kBetweenCommands);
     S.LastReply = link.FutComm(QStringLiteral("GOCP"), QString());
-    S.UCL = CommandSet::ParseLimit(S.LastReply, S.CurrScale);
+    S.UCL = CommandSet::ParseLimitWithin(S.LastReply, S.CurrScale, S.MaxCurr);
     if (wanted != S.UCL)
         ui.TextUCL->setText(Numbers::ShortestForm(S.UCL) + u'A');
     link.Delay(kBetweenCommands);

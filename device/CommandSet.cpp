@@ -109,6 +109,18 @@ QString ModelCode(const QString& gmodReply)
     return gmodReply.left(4);
 }
 
+bool GmodAnswered(const QString& reply)
+{
+    const auto digit = [&reply](qsizetype i) { return reply[i] >= u'0' && reply[i] <= u'9'; };
+    if (reply.size() < 4)
+        return false;
+    for (qsizetype i = 0; i < 4; ++i) {
+        if (!digit(i))
+            return false;
+    }
+    return reply.size() == 4 || !digit(4);
+}
+
 int CurrScaleFor(const QString& modelCode)
 {
     return QStringLiteral("5812-5814-5914").contains(modelCode) ? 100 : 10;
@@ -159,6 +171,12 @@ float ParseLimit(const QString& reply, int scale)
     if (end > 3)
         return 0;
     return static_cast<float>(Numbers::LeadingNumber(reply.left(end)) / scale);
+}
+
+float ParseLimitWithin(const QString& reply, int scale, float rating)
+{
+    const float limit = ParseLimit(reply, scale);
+    return limit > rating ? 0.0f : limit;
 }
 
 Setpoints ParseGets(const QString& reply, int currScale, const QString& currFormat)

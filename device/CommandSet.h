@@ -37,6 +37,9 @@ bool GetmAcknowledged(const QString& reply); // "OK" at 22-23
 
 // The model code: the first four characters of the "GMOD" reply.
 QString ModelCode(const QString& gmodReply);
+// A "GMOD" reply is four digits and nothing more of them: the six digits of a
+// late "GMAX" reply would otherwise read as a model code and pick the scale.
+bool GmodAnswered(const QString& reply);
 // Current resolution by model: 100 / "0.00" for the 5812, 5814 and 5914 (found
 // as a substring of "5812-5814-5914", so an empty code counts too), else 10 / "0.0".
 int CurrScaleFor(const QString& modelCode);
@@ -53,6 +56,9 @@ Rating ParseGmax(const QString& reply, int currScale);
 
 // "GOVP"/"GOCP": the number at the start of the reply ÷ scale (0 when none).
 float ParseLimit(const QString& reply, int scale);
+// The same, where a limit above the supply's rating cannot be its answer (a
+// late reply to another command) and counts as none.
+float ParseLimitWithin(const QString& reply, int scale, float rating);
 
 struct Setpoints {
     QString volt;

@@ -596,6 +596,16 @@ private:
             problems << QStringLiteral("limits %1 V %2 A above the rating")
                             .arg(m_h.s().UVL)
                             .arg(m_h.s().UCL);
+        // Limits and scale as the supply's own: a late reply to one command
+        // must not be read as another's answer.
+        if (m_h.s().UVL > m_h.s().MaxVolt || m_h.s().UCL > m_h.s().MaxCurr)
+            problems << QStringLiteral("limits %1 V %2 A above the rating read %3 V %4 A")
+                            .arg(m_h.s().UVL)
+                            .arg(m_h.s().UCL)
+                            .arg(m_h.s().MaxVolt)
+                            .arg(m_h.s().MaxCurr);
+        if (!m_h.s().ModelCode.isEmpty() && m_h.s().ModelCode != m_h.supply->model().code)
+            problems << QStringLiteral("model code %1").arg(m_h.s().ModelCode);
     }
 
     void checkSentLines()
@@ -668,7 +678,8 @@ TEST(FaultTest, SupplyFaultsOnEveryReplyShowNothingFalseAndSendNothingTooHigh)
 {
     for (const char* faults :
         { "garbage", "truncate", "prefix", "prefix:5", "prefix:O", "split:40", "split:300",
-            "late:100", "late:400", "silent-after:9:3", "silent-after:20:5,split:100" }) {
+            "late:100", "late:200", "late:300", "late:400", "silent-after:9:3",
+            "silent-after:20:5,split:100" }) {
         SCOPED_TRACE(faults);
         FaultHarness h;
         h.setFaults(QLatin1String(faults));

@@ -1,5 +1,6 @@
 #include "tests/app/PanelHarness.h"
 
+#include "panel/FrontPanel.h"
 #include "panel/SegmentDisplay.h"
 #include "programs/ProgramTable.h"
 #include "storage/OvoltaDatabase.h"
@@ -193,4 +194,22 @@ TEST(Shutdown, AClosedWindowDuringATransactionWaitsForIt)
         QTest::qWait(25);
     }
     EXPECT_EQ(h.sent(), QStringList({ "GETD", "ENDS" }));
+}
+
+TEST(StartUp, ConnectingToAnotherSupplyShowsItsSetPoints)
+{
+    PanelHarness h;
+    h.supply->setSetpoint(120, 150);
+    VirtualSupply& other = h.transport.attachSupply(2, *SupplyModel::find("5810"));
+    other.setSetpoint(75, 20);
+    ASSERT_TRUE(h.start()); // the higher port, Com2
+    ASSERT_EQ(h.s().SetVoltText, "7.5");
+
+    h.w().link().setPortNumber(1);
+    h.w().ConnectSupply();
+    ASSERT_TRUE(h.s().Connected);
+    EXPECT_EQ(h.s().SetVoltText, "12.0");
+    EXPECT_EQ(h.s().SetCurrText, "1.50");
+    EXPECT_EQ(h.ui().LcdPSetVC[0]->strokes(), FrontPanel::DrawSetpointDisplay("12.0"));
+    EXPECT_EQ(h.ui().LcdPSetVC[1]->strokes(), FrontPanel::DrawSetpointDisplay("1.50"));
 }

@@ -157,3 +157,19 @@ TEST(CommandSet, BinaryAndOversizedRepliesAreNotAcknowledged)
     EXPECT_FALSE(ParseGetm(huge).has_value());
     EXPECT_FLOAT_EQ(ParseGmax(huge, 10).maxVolt, 99.9f);
 }
+
+TEST(CommandSet, LateRepliesToOtherCommandsAreNoAnswer)
+{
+    EXPECT_TRUE(GmodAnswered("5812\rOK\r"));
+    EXPECT_TRUE(GmodAnswered("5810"));
+    EXPECT_TRUE(GmodAnswered("1234\r"));
+    EXPECT_FALSE(GmodAnswered("360510\rOK\r")) << "a GMAX reply";
+    EXPECT_FALSE(GmodAnswered("58"));
+    EXPECT_FALSE(GmodAnswered("58a2\r"));
+    EXPECT_FALSE(GmodAnswered(""));
+
+    EXPECT_EQ(ParseLimitWithin("360\rOK\r", 10, 36.0f), 36.0f);
+    EXPECT_EQ(ParseLimitWithin("510\rOK\r", 100, 5.1f), 5.1f);
+    EXPECT_EQ(ParseLimitWithin("360\rOK\r", 10, 5.1f), 0.0f) << "GOVP's reply read for GOCP";
+    EXPECT_EQ(ParseLimitWithin("", 10, 36.0f), 0.0f);
+}
