@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 
 namespace {
 
@@ -184,14 +183,16 @@ namespace {
 // (the port closed, the tick not over).
 void BetweenExchanges(MainFrm& window, std::function<void()> action)
 {
-    auto attempt = std::make_shared<std::function<void()>>();
-    *attempt = [&window, action, attempt] {
+    auto* timer = new QTimer(&window);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, &window, [&window, timer, action] {
         if (window.link().isOpen())
-            QTimer::singleShot(0, &window, *attempt);
-        else
-            action();
-    };
-    QTimer::singleShot(0, &window, *attempt);
+            return;
+        timer->stop();
+        timer->deleteLater();
+        action();
+    });
+    timer->start();
 }
 
 } // namespace
