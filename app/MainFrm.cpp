@@ -166,6 +166,18 @@ void MainFrm::enumeratePorts()
     }
 }
 
+void MainFrm::RefreshPortList()
+{
+    // Listing opens each port: never in the middle of an exchange.
+    if (lineBusy())
+        return;
+    const QVariant chosen = ui.CboPort->currentData();
+    const int linkPort = m_transport.portNumber();
+    enumeratePorts();
+    m_link.setPortNumber(linkPort);
+    ui.CboPort->setCurrentIndex(ui.CboPort->findData(chosen));
+}
+
 void MainFrm::searchPorts()
 {
     // Each entry of the port list carries its port number (enumeratePorts).

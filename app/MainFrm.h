@@ -50,6 +50,9 @@ public:
     void ConnectSupply();
     void DisconnectSupply();
     void PollTick();
+    // Lists the ports again (the Setting tab is shown or its list opened), so
+    // that a supply plugged in after start-up can be chosen; keeps the choice.
+    void RefreshPortList();
 
     // The line is taken: an exchange is on it, or a sequence of exchanges
     // (a tick, a connection, a preset upload, the Setting tab's "OK") is

@@ -18,12 +18,14 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 
 namespace {
 
 constexpr int kRepostMs = 20;
 constexpr double kBetweenCommands = 0.1;
+constexpr int kSettingTab = 4;
 
 } // namespace
 
@@ -56,6 +58,11 @@ void SettingsPage::wire()
         box->installEventFilter(this);
     connect(ui.CmdDefault, &QPushButton::clicked, this, &SettingsPage::CmdDefault_Click);
     connect(ui.CmdOK, &QPushButton::clicked, this, &SettingsPage::CmdOK_Click);
+    ui.CboPort->installEventFilter(this);
+    connect(ui.Tab1, &QTabWidget::currentChanged, this, [this](int tab) {
+        if (tab == kSettingTab)
+            m_window.RefreshPortList();
+    });
 }
 
 bool SettingsPage::eventFilter(QObject* watched, QEvent* event)
@@ -69,6 +76,9 @@ bool SettingsPage::eventFilter(QObject* watched, QEvent* event)
             TextUVL_LostFocus();
         else if (type == QEvent::FocusOut)
             TextUCL_LostFocus();
+    } else if (watched == ui.CboPort) {
+        if (type == QEvent::MouseButtonPress)
+            m_window.RefreshPortList(); // before the list opens
     } else if (type == QEvent::KeyRelease) {
         if (watched == ui.TextLocation)
             StoreLocation();

@@ -291,3 +291,21 @@ TEST_F(SettingsPageTest, AClickIntoALimitBoxSelectsItsTextSoTypingReplacesIt)
     QTest::keyClicks(uvl(), QStringLiteral("30"));
     EXPECT_EQ(uvl()->text(), QStringLiteral("30"));
 }
+
+TEST_F(SettingsPageTest, APortPluggedInAfterStartUpAppearsInTheList)
+{
+    const QString chosen = port()->currentText();
+    ASSERT_EQ(-1, port()->findText(QStringLiteral("Com7")));
+    h.transport.addEmptyPort(7);
+    h.ui().Tab1->setCurrentIndex(1);
+    h.ui().Tab1->setCurrentIndex(4);
+    EXPECT_NE(-1, port()->findText(QStringLiteral("Com7")));
+    EXPECT_EQ(chosen, port()->currentText()) << "the choice stays";
+
+    h.transport.addEmptyPort(9);
+    QTest::mouseClick(port(), Qt::LeftButton);
+    QTest::keyClick(port(), Qt::Key_Escape);
+    EXPECT_NE(-1, port()->findText(QStringLiteral("Com9")));
+    EXPECT_EQ(chosen, port()->currentText());
+    EXPECT_TRUE(h.sent().isEmpty()) << "listing sends nothing to the supply";
+}
