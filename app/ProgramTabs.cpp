@@ -259,7 +259,7 @@ void ProgramTabs::wireGrid(TableKind kind)
     // Cells that move under the editor leave it over the wrong place.
     const auto relay = [this, kind] {
         if (!editorOf(kind)->isHidden())
-            hideEditorQuietly(kind);
+            leaveEditorForGrid(kind);
         PlaceOutputChecks();
         PlacePresetSelectors();
     };
@@ -273,9 +273,11 @@ bool ProgramTabs::eventFilter(QObject* watched, QEvent* event)
     for (TableKind kind : kKindsInOrder) {
         QLineEdit* editor = editorOf(kind);
         if (watched == editor) {
-            if (event->type() == QEvent::KeyPress
-                && IsGridNavigationKey(static_cast<QKeyEvent*>(event)->key()))
-                return true;
+            if (event->type() == QEvent::KeyPress) {
+                m_keyPressed = static_cast<QKeyEvent*>(event)->key();
+                if (IsGridNavigationKey(m_keyPressed))
+                    return true;
+            }
             // Over the Select and Preset cells the editor takes no value; a
             // double-click there is the grid's.
             if (kind == TableKind::Ipm && event->type() == QEvent::MouseButtonDblClick
@@ -284,8 +286,12 @@ bool ProgramTabs::eventFilter(QObject* watched, QEvent* event)
                     RunStopClick();
                 return true;
             }
-            if (event->type() == QEvent::KeyRelease)
-                onEditorKeyReleased(kind, static_cast<QKeyEvent*>(event)->key());
+            if (event->type() == QEvent::KeyRelease) {
+                const int key = static_cast<QKeyEvent*>(event)->key();
+                const bool pressedHere = key == m_keyPressed;
+                m_keyPressed = 0;
+                onEditorKeyReleased(kind, pressedHere ? key : 0);
+            }
             else if (event->type() == QEvent::FocusOut
                 && !LeavesWithWindow(static_cast<QFocusEvent*>(event)))
                 onEditorFocusLost(kind, QApplication::focusWidget());
@@ -386,7 +392,7 @@ void ProgramTabs::onScroll(TableKind kind)
     const bool entering = CellEntered || gridOf(kind)->currentIndex() != m_enteredCell[Index(kind)];
     QLineEdit* editor = editorOf(kind);
     if (!entering && !editor->isHidden())
-        hideEditorQuietly(kind);
+        leaveEditorForGrid(kind);
     if (kind == TableKind::Etp)
         PlaceOutputChecks();
     else if (kind == TableKind::Ipm)
@@ -479,6 +485,18 @@ void ProgramTabs::hideEditorQuietly(TableKind kind)
     if (editor->hasFocus())
         gridOf(kind)->setFocus(Qt::MouseFocusReason);
     editor->hide();
+}
+
+void ProgramTabs::leaveEditorForGrid(TableKind kind)
+{
+    // A value typed and not yet left would otherwise stay in the cell
+    // unchecked (150 minutes, an unformatted voltage).
+    if (kind != TableKind::Itp && editorOf(kind)->hasFocus() && !m_quietFocus) {
+        onEditorFocusLost(kind, gridOf(kind));
+        if (editorOf(kind)->isHidden())
+            return;
+    }
+    hideEditorQuietly(kind);
 }
 
 void ProgramTabs::MoveEditorByArrow(QTableView* grid, int key)

@@ -95,6 +95,9 @@ private:
 
     void layEditor(TableKind kind);
     void hideEditorQuietly(TableKind kind);
+    // The grid scrolled or its cells moved under the editor: it is left as
+    // when the grid takes the focus, with its value checked into the cell.
+    void leaveEditorForGrid(TableKind kind);
     void onEditorKeyReleased(TableKind kind, int key);
     void onEditorFocusLost(TableKind kind, QWidget* focusNow);
     void onCycleFocusLost(int index);
@@ -122,6 +125,10 @@ private:
     std::array<int, kKinds> m_tableChanging {};
     bool m_ownWrite = false;
     bool m_quietFocus = false;
+    // The key the editor saw pressed: only its release moves the editor. A
+    // release whose press went to the grid (which has moved already) does not
+    // move it a second time.
+    int m_keyPressed = 0;
     bool m_showingMessage = false;
     bool m_redirecting = false;
 };

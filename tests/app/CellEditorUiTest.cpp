@@ -273,6 +273,41 @@ TEST_F(CellEditorUiTest, ScrollingTheGridHidesTheEditor)
     EXPECT_EQ(textE()->geometry().top(), cell.top() + 1);
 }
 
+TEST_F(CellEditorUiTest, ScrollingAwayFromATypedValueChecksItIntoTheCell)
+{
+    QTableView* view = grid("FGridE");
+    view->verticalHeader()->setDefaultSectionSize(view->viewport()->height() / 4);
+    type(view, textE(), 1, 3, QStringLiteral("150"));
+    ASSERT_EQ(etp().cell(1, 3), QStringLiteral("150")) << "mirrored while typing";
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->value() + 3);
+    EXPECT_FALSE(textE()->isVisible());
+    EXPECT_EQ(etp().cell(1, 3), QStringLiteral("99")) << "clamped as when the editor is left";
+    EXPECT_TRUE(messages.texts.isEmpty());
+
+    // Cells moved by a resized column: the same for a voltage.
+    view->verticalScrollBar()->setValue(0);
+    type(view, textE(), 1, 1, QStringLiteral("7"));
+    view->horizontalHeader()->resizeSection(0, view->horizontalHeader()->sectionSize(0) + 10);
+    EXPECT_FALSE(textE()->isVisible());
+    EXPECT_EQ(etp().cell(1, 1), QStringLiteral("07.0"));
+}
+
+TEST_F(CellEditorUiTest, AnArrowKeyPressedInTheGridMovesOneRowOnly)
+{
+    QTableView* view = grid("FGridE");
+    clickCell(view, 3, 3);
+    ASSERT_TRUE(textE()->isVisible());
+    // The editor is hidden and the grid has the focus; Down is pressed there,
+    // and the editor that opens on the next row receives its release.
+    view->setFocus(Qt::MouseFocusReason);
+    textE()->hide();
+    QTest::keyPress(view, Qt::Key_Down);
+    ASSERT_EQ(view->currentIndex().row(), 3);
+    ASSERT_TRUE(textE()->isVisible()) << "entering the cell opens the editor";
+    QTest::keyRelease(textE(), Qt::Key_Down);
+    EXPECT_EQ(view->currentIndex().row(), 3) << "step 4, not step 5";
+}
+
 TEST_F(CellEditorUiTest, NoEditorOpensWhileAProgramRuns)
 {
     setStep(1, QStringLiteral("00"), QStringLiteral("05"));
