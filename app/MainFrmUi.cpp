@@ -56,6 +56,11 @@ QTableView* Grid(const char* name, QWidget* parent)
     grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setAlternatingRowColors(false);
+    // The columns keep their widths (dragging one wider scrolled the step
+    // numbers out of sight), and Tab moves on to the next control instead of
+    // walking every cell and its leave-cell check.
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->setTabKeyNavigation(false);
     grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
     return grid;
 }

@@ -308,6 +308,19 @@ TEST_F(CellEditorUiTest, AnArrowKeyPressedInTheGridMovesOneRowOnly)
     EXPECT_EQ(view->currentIndex().row(), 3) << "step 4, not step 5";
 }
 
+TEST_F(CellEditorUiTest, TabMovesOnToTheNextControlInsteadOfWalkingTheCells)
+{
+    QTableView* view = grid("FGridE");
+    clickCell(view, 1, 2); // a default current of 0.00 would ask for a value
+    const QModelIndex cell = view->currentIndex();
+    view->setFocus(Qt::TabFocusReason);
+    textE()->hide();
+    QTest::keyClick(view, Qt::Key_Tab);
+    EXPECT_EQ(view->currentIndex(), cell);
+    EXPECT_FALSE(view->hasFocus());
+    EXPECT_TRUE(messages.texts.isEmpty());
+}
+
 TEST_F(CellEditorUiTest, NoEditorOpensWhileAProgramRuns)
 {
     setStep(1, QStringLiteral("00"), QStringLiteral("05"));
