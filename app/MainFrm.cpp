@@ -49,6 +49,7 @@ namespace {
 
 constexpr QSize kSwitchPictureSize(44, 22);
 constexpr int kGmodTries = 3;
+constexpr int kLineBusyRetryMs = 20;
 constexpr QSize kLampSize = MainFrmUi::kLampSize;
 
 // Twips to pixels: 15 twips a pixel on a 96-dpi screen.
@@ -169,8 +170,10 @@ void MainFrm::enumeratePorts()
 void MainFrm::RefreshPortList()
 {
     // Listing opens each port: never in the middle of an exchange.
-    if (lineBusy())
+    if (lineBusy()) {
+        QTimer::singleShot(kLineBusyRetryMs, this, &MainFrm::RefreshPortList);
         return;
+    }
     const QVariant chosen = ui.CboPort->currentData();
     const int linkPort = m_transport.portNumber();
     enumeratePorts();
@@ -436,14 +439,17 @@ void MainFrm::pollTickBody()
     // next tick instead of being lost.
     if (S.TextSetPending[0]) {
         const QString sent = ui.TextSetVC[0]->text();
+        S.TextSetPending[0] = false;
         const double v = Numbers::LeadingNumber(Numbers::FutComma(sent));
         S.LastReply = m_link.FutComm(QStringLiteral("VOLT"), CommandSet::EncodeVoltage(v));
         if (CommandSet::SetAcknowledged(S.LastReply)) {
             S.SetVoltText = Numbers::FormatNumber(
                 Numbers::LeadingNumber(Numbers::WithoutUnit(sent, u'V')), u"0.0");
-            if (ui.TextSetVC[0]->text() == sent)
-                S.TextSetPending[0] = false;
             DrawSetpointDisplay(0, false);
+        } else if (ui.TextSetVC[0]->text() == sent) {
+            // Sent again by the next tick, unless the box has been changed
+            // meanwhile: text typed and not yet applied is never sent.
+            S.TextSetPending[0] = true;
         }
         return;
     }

@@ -273,9 +273,12 @@ bool ProgramTabs::eventFilter(QObject* watched, QEvent* event)
     for (TableKind kind : kKindsInOrder) {
         QLineEdit* editor = editorOf(kind);
         if (watched == editor) {
+            if (event->type() == QEvent::FocusIn)
+                m_keysDown.clear();
             if (event->type() == QEvent::KeyPress) {
-                m_keyPressed = static_cast<QKeyEvent*>(event)->key();
-                if (IsGridNavigationKey(m_keyPressed))
+                const int key = static_cast<QKeyEvent*>(event)->key();
+                m_keysDown.insert(key);
+                if (IsGridNavigationKey(key))
                     return true;
             }
             // Over the Select and Preset cells the editor takes no value; a
@@ -288,8 +291,7 @@ bool ProgramTabs::eventFilter(QObject* watched, QEvent* event)
             }
             if (event->type() == QEvent::KeyRelease) {
                 const int key = static_cast<QKeyEvent*>(event)->key();
-                const bool pressedHere = key == m_keyPressed;
-                m_keyPressed = 0;
+                const bool pressedHere = m_keysDown.remove(key);
                 onEditorKeyReleased(kind, pressedHere ? key : 0);
             }
             else if (event->type() == QEvent::FocusOut
@@ -310,7 +312,7 @@ bool ProgramTabs::eventFilter(QObject* watched, QEvent* event)
         if (watched != box)
             continue;
         if (event->type() == QEvent::FocusIn) {
-            FocusSelection::SelectAllOnFocus(box);
+            FocusSelection::SelectAllOnFocus(box, event);
         } else if (event->type() == QEvent::FocusOut
             && !LeavesWithWindow(static_cast<QFocusEvent*>(event))) {
             onCycleFocusLost(i);
@@ -708,10 +710,8 @@ void ProgramTabs::CheckIpmTable()
         ShowIpmEditor();
     if (visibleTab() != 2)
         return;
-    // "Set" sends all three presets and recalls the chosen one: without both
-    // (a failed import can leave fewer rows) it would do nothing at all.
-    const int selected = ipm.selectedPreset();
-    if (ipm.dataRows() < kPresets || selected < 1 || selected > kPresets)
+    // A failed import can leave fewer rows: "Set" would then do nothing at all.
+    if (!presetsComplete())
         ui.CmdRunStop->setEnabled(false);
     else if (check.setEnabled)
         ui.CmdRunStop->setEnabled(*check.setEnabled);
@@ -732,7 +732,14 @@ void ProgramTabs::Option1_Click(int preset)
         m_window.tableM(), preset, S.UVL, m_runner.ExtProgramRunning(), S.Connected);
     syncPresetSelectors();
     if (visibleTab() == 2)
-        ui.CmdRunStop->setEnabled(setEnabled);
+        ui.CmdRunStop->setEnabled(setEnabled && presetsComplete());
+}
+
+bool ProgramTabs::presetsComplete() const
+{
+    const ProgramTable& ipm = m_window.tableM();
+    const int selected = ipm.selectedPreset();
+    return ipm.dataRows() >= kPresets && selected >= 1 && selected <= kPresets;
 }
 
 void ProgramTabs::CmdCT_Click()

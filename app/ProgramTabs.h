@@ -5,6 +5,7 @@
 #include "programs/TableLimits.h"
 #include "programs/Transact.h"
 
+#include <QSet>
 #include <QObject>
 #include <QPersistentModelIndex>
 #include <array>
@@ -98,6 +99,8 @@ private:
     // The grid scrolled or its cells moved under the editor: it is left as
     // when the grid takes the focus, with its value checked into the cell.
     void leaveEditorForGrid(TableKind kind);
+    // "Set" can send the presets: three of them and a chosen one.
+    bool presetsComplete() const;
     void onEditorKeyReleased(TableKind kind, int key);
     void onEditorFocusLost(TableKind kind, QWidget* focusNow);
     void onCycleFocusLost(int index);
@@ -125,10 +128,10 @@ private:
     std::array<int, kKinds> m_tableChanging {};
     bool m_ownWrite = false;
     bool m_quietFocus = false;
-    // The key the editor saw pressed: only its release moves the editor. A
-    // release whose press went to the grid (which has moved already) does not
-    // move it a second time.
-    int m_keyPressed = 0;
+    // The keys the editor saw pressed and not yet released: only their
+    // release moves the editor. A release whose press went to the grid (which
+    // has moved already) does not move it a second time.
+    QSet<int> m_keysDown;
     bool m_showingMessage = false;
     bool m_redirecting = false;
 };

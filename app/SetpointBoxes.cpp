@@ -57,7 +57,7 @@ bool SetpointBoxes::eventFilter(QObject* watched, QEvent* event)
 
     switch (event->type()) {
     case QEvent::FocusIn:
-        TextSetVC_GotFocus(i);
+        TextSetVC_GotFocus(i, event);
         break;
     case QEvent::FocusOut: {
         // Switching to another program or opening a menu is not leaving the box.
@@ -83,11 +83,11 @@ bool SetpointBoxes::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void SetpointBoxes::TextSetVC_GotFocus(int index)
+void SetpointBoxes::TextSetVC_GotFocus(int index, const QEvent* focusIn)
 {
     QLineEdit* box = ui.TextSetVC[static_cast<std::size_t>(index)];
     if (!box->text().isEmpty())
-        FocusSelection::SelectAllOnFocus(box);
+        FocusSelection::SelectAllOnFocus(box, focusIn);
 }
 
 void SetpointBoxes::TextSetVC_KeyUp()

@@ -23,7 +23,7 @@ public:
     // Connects the controls' events.
     void wire();
 
-    void TextSetVC_GotFocus(int index);
+    void TextSetVC_GotFocus(int index, const QEvent* focusIn);
     void TextSetVC_KeyUp();
     void TextSetVC_EnterPressed(int index);
     void TextSetVC_LostFocus(int index);

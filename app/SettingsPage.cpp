@@ -71,7 +71,7 @@ bool SettingsPage::eventFilter(QObject* watched, QEvent* event)
     if (watched == ui.TextUVL || watched == ui.TextUCL) {
         auto* box = static_cast<QLineEdit*>(watched);
         if (type == QEvent::FocusIn)
-            FocusSelection::SelectAllOnFocus(box);
+            FocusSelection::SelectAllOnFocus(box, event);
         else if (type == QEvent::FocusOut && box == ui.TextUVL)
             TextUVL_LostFocus();
         else if (type == QEvent::FocusOut)

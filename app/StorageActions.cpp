@@ -111,7 +111,7 @@ bool StorageActions::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::FocusIn) {
         for (QLineEdit* box : ui.TextTableD) {
             if (watched == box)
-                FocusSelection::SelectAllOnFocus(box);
+                FocusSelection::SelectAllOnFocus(box, event);
         }
     }
     return QObject::eventFilter(watched, event);

@@ -57,7 +57,8 @@ Rating ParseGmax(const QString& reply, int currScale);
 // "GOVP"/"GOCP": the number at the start of the reply ÷ scale (0 when none).
 float ParseLimit(const QString& reply, int scale);
 // The same, where a limit above the supply's rating cannot be its answer (a
-// late reply to another command) and counts as none.
+// late reply to another command) and counts as none. A best effort: a late
+// reply that lies within the rating cannot be told from a true answer.
 float ParseLimitWithin(const QString& reply, int scale, float rating);
 
 struct Setpoints {

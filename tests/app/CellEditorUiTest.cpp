@@ -306,6 +306,13 @@ TEST_F(CellEditorUiTest, AnArrowKeyPressedInTheGridMovesOneRowOnly)
     ASSERT_TRUE(textE()->isVisible()) << "entering the cell opens the editor";
     QTest::keyRelease(textE(), Qt::Key_Down);
     EXPECT_EQ(view->currentIndex().row(), 3) << "step 4, not step 5";
+
+    // Keys that overlap while typing fast: the arrow still moves the editor.
+    QTest::keyPress(textE(), Qt::Key_0);
+    QTest::keyPress(textE(), Qt::Key_Down);
+    QTest::keyRelease(textE(), Qt::Key_0);
+    QTest::keyRelease(textE(), Qt::Key_Down);
+    EXPECT_EQ(view->currentIndex().row(), 4);
 }
 
 TEST_F(CellEditorUiTest, TabMovesOnToTheNextControlInsteadOfWalkingTheCells)

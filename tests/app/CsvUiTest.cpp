@@ -378,6 +378,9 @@ TEST_F(CsvUiTest, APresetFileBrokenAfterItsFirstRowLeavesNothingToSet)
     EXPECT_EQ(1, importFrom(path(QStringLiteral("broken.csv"))).size());
     EXPECT_EQ(1, h.w().tableM().dataRows());
     EXPECT_FALSE(h.ui().CmdRunStop->isEnabled()) << "three presets go out together";
+    if (selector(1)->isVisible() && selector(1)->isEnabled())
+        QTest::mouseClick(selector(1), Qt::LeftButton);
+    EXPECT_FALSE(h.ui().CmdRunStop->isEnabled()) << "choosing the one left does not turn it on";
 }
 
 TEST_F(CsvUiTest, InternalProgramTabWritesAnEmptyFileAndReadsNothing)

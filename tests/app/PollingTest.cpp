@@ -255,13 +255,28 @@ TEST_F(Polling, RequestsMadeDuringTheirOwnSendingGoOutWithTheNextTick)
     h.clearSent();
     h.ui().TextSetVC[0]->setText("12.5V");
     h.s().TextSetPending[0] = true;
-    QTimer::singleShot(0, &h.w(), [&] { h.ui().TextSetVC[0]->setText("15.0V"); });
+    QTimer::singleShot(0, &h.w(), [&] {
+        h.ui().TextSetVC[0]->setText("15.0V");
+        h.s().TextSetPending[0] = true;
+    });
     h.w().PollTick();
     EXPECT_EQ(h.s().SetVoltText, "12.5") << "what the supply acknowledged";
     EXPECT_TRUE(h.s().TextSetPending[0]);
     h.w().PollTick();
     EXPECT_EQ(h.sent(), QStringList({ "VOLT125", "VOLT150" }));
     EXPECT_EQ(h.s().SetVoltText, "15.0");
+    EXPECT_FALSE(h.s().TextSetPending[0]);
+
+    // Typed during the wait and not applied: never sent, even when the
+    // supply did not acknowledge the applied value.
+    h.clearSent();
+    h.setFaults("garbage");
+    h.s().TextSetPending[0] = true;
+    QTimer::singleShot(0, &h.w(), [&] { h.ui().TextSetVC[0]->setText("1"); });
+    h.w().PollTick();
+    h.setFaults("none");
+    h.w().PollTick();
+    EXPECT_EQ(h.sent().filter("VOLT"), QStringList({ "VOLT150" }));
     EXPECT_FALSE(h.s().TextSetPending[0]);
 
     // The output switch clicked again while the first click is served.
