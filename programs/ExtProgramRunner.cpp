@@ -114,9 +114,12 @@ std::optional<ExtProgramRunner::StepCommand> ExtProgramRunner::PendingStep(
 {
     if (!m_running || !m_stepDue)
         return std::nullopt;
-    // The supply's fields carry no sign: a negative cell goes out as zero.
-    const double volts = std::max(0.0, TableRules::CellNumber(etp, m_row, kVoltage));
-    const double amps = std::max(0.0, TableRules::CellNumber(etp, m_row, kCurrent));
+    // The supply's fields carry no sign: a negative cell goes out as zero. The
+    // limits in force now hold too: they may have been lowered during the run.
+    const double volts = std::clamp(TableRules::CellNumber(etp, m_row, kVoltage), 0.0,
+        std::max(0.0, static_cast<double>(limits.uvl)));
+    const double amps = std::clamp(TableRules::CellNumber(etp, m_row, kCurrent), 0.0,
+        std::max(0.0, static_cast<double>(limits.ucl)));
     StepCommand step;
     step.row = m_row;
     step.outputOn = etp.outputOn(m_row);

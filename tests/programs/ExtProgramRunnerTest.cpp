@@ -256,6 +256,20 @@ TEST(ExtProgramRunnerTest, OddCellsNeverSendASignOrAZeroWait)
         EXPECT_GE(wait, 1);
 }
 
+TEST(ExtProgramRunnerTest, StepsKeepToLimitsLoweredDuringTheRun)
+{
+    Program etp({ { "20.0", "2.5", "00", "05" } });
+    Harness h;
+    ASSERT_EQ(h.start(etp, "1"), Action::Started);
+    ASSERT_TRUE(h.runner.ExtStepTick(etp).intervalMs > 0);
+    const TableLimits lowered { 12.0f, 1.5f, "0.0", 10 };
+    const auto step = h.runner.PendingStep(etp, lowered);
+    ASSERT_TRUE(step.has_value());
+    EXPECT_EQ(step->sevcParameter, "1200151");
+    EXPECT_EQ(step->voltText, "12.0");
+    EXPECT_EQ(step->currText, "1.5");
+}
+
 TEST(ExtProgramRunnerTest, NoStepIsDueBeforeTheFirstTick)
 {
     Program etp({ { "5.0", "1.0", "00", "05" } });
