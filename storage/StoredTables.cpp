@@ -43,7 +43,10 @@ QString TooLong(const QString& what, const QString& text, int row, int size)
 
 bool StoredTables::IsUntitled(const QString& name)
 {
-    return name.isEmpty() || name == TableRules::kUntitled;
+    // Names are compared without regard to case, and a name of blanks alone
+    // would be stored as an entry nobody can see in the list.
+    return name.trimmed().isEmpty()
+        || name.compare(TableRules::kUntitled, Qt::CaseInsensitive) == 0;
 }
 
 QString StoredTables::FullName(StoredKind kind, const QString& name)

@@ -285,7 +285,7 @@ TEST_F(StoredTablesTest, FailedDeleteKeepsTableAndCatalogue)
 
 TEST_F(StoredTablesTest, MissingAndUntitledNames)
 {
-    for (const QString name : { "", "(Untitle)" }) {
+    for (const QString name : { "", "(Untitle)", "(untitle)", "   " }) {
         EXPECT_EQ(tables->saveProgram(StoredKind::ExternalProgram, name, Steps(1), Info()).outcome,
             Outcome::NoName);
         EXPECT_EQ(tables->remove(StoredKind::ExternalProgram, name).outcome, Outcome::NoName);
