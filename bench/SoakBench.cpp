@@ -10,9 +10,9 @@
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
 #include "bench/BenchMain.h"
-#include "device/Waiter.h"
 #include "sim/SimTransport.h"
 #include "sim/SupplyFaults.h"
+#include "tests/support/FakeClock.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,35 +33,6 @@ namespace {
 constexpr qint64 kHourMs = 3600 * 1000;
 constexpr qint64 kPollMs = 800;
 constexpr qint64 kSampleMs = 1000;
-
-// A clock that moves only when told; waits pass at once and serve events.
-class SoakClock : public Clock {
-public:
-    qint64 monotonicMs() const override { return m_ms; }
-    QDateTime now() const override { return m_start.addMSecs(m_ms); }
-    void advanceTo(qint64 ms) { m_ms = std::max(m_ms, ms); }
-    void advance(qint64 ms) { m_ms += ms; }
-
-private:
-    qint64 m_ms = 0;
-    QDateTime m_start { QDate(2026, 1, 15), QTime(10, 30, 0) };
-};
-
-class SoakWaiter : public Waiter {
-public:
-    explicit SoakWaiter(SoakClock& clock)
-        : m_clock(clock)
-    {
-    }
-    void waitMs(qint64 ms) override
-    {
-        QCoreApplication::processEvents();
-        m_clock.advance(ms);
-    }
-
-private:
-    SoakClock& m_clock;
-};
 
 // Resident memory in KiB, from /proc/self/status.
 long ResidentKiB()
@@ -114,8 +85,8 @@ void LogTick(MainFrmUi& ui)
 void Soak(benchmark::State& state, bool dropouts)
 {
     for (auto _ : state) {
-        SoakClock clock;
-        SoakWaiter waiter(clock);
+        FakeClock clock;
+        FakeWaiter waiter(clock);
         SimTransport transport(clock);
         VirtualSupply& supply = transport.attachSupply(1);
         supply.setNoise(3, 7);
@@ -141,11 +112,11 @@ void Soak(benchmark::State& state, bool dropouts)
         auto runUntil = [&](qint64 endMs) {
             while (nextPoll < endMs || nextSample < endMs) {
                 if (nextPoll <= nextSample) {
-                    clock.advanceTo(nextPoll);
+                    clock.advance(std::max<qint64>(0, nextPoll - clock.monotonicMs()));
                     window->PollTick();
                     nextPoll += kPollMs;
                 } else {
-                    clock.advanceTo(nextSample);
+                    clock.advance(std::max<qint64>(0, nextSample - clock.monotonicMs()));
                     LogTick(ui);
                     nextSample += kSampleMs;
                 }
