@@ -34,6 +34,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -42,7 +43,6 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
-#include <QMouseEvent>
 #include <QToolBar>
 
 namespace {
@@ -167,13 +167,19 @@ void MainFrm::enumeratePorts()
     }
 }
 
+bool MainFrm::retryWhileLineBusy(const QObject* context, std::function<void()> retry)
+{
+    if (!lineBusy())
+        return false;
+    QTimer::singleShot(kLineBusyRetryMs, context, std::move(retry));
+    return true;
+}
+
 void MainFrm::RefreshPortList()
 {
     // Listing opens each port: never in the middle of an exchange.
-    if (lineBusy()) {
-        QTimer::singleShot(kLineBusyRetryMs, this, &MainFrm::RefreshPortList);
+    if (retryWhileLineBusy(this, [this] { RefreshPortList(); }))
         return;
-    }
     const QVariant chosen = ui.CboPort->currentData();
     const int linkPort = m_transport.portNumber();
     enumeratePorts();
@@ -274,7 +280,7 @@ void MainFrm::ConnectSupply()
                 break;
         }
         S.ModelCode = CommandSet::GmodAnswered(S.LastReply) ? CommandSet::ModelCode(S.LastReply)
-                                                             : QString();
+                                                            : QString();
         S.CurrScale = CommandSet::CurrScaleFor(S.ModelCode);
         S.CurrFormat = CommandSet::CurrFormatFor(S.ModelCode);
         const CommandSet::Rating rating = CommandSet::ParseGmax(gmax, S.CurrScale);
@@ -311,15 +317,14 @@ void MainFrm::ConnectSupply()
             w->setEnabled(true);
 
         applyChartTexts(m_chart.resetForConnection(true, S.MaxVolt, S.MaxCurr, S.CurrFormat));
-        DrawSetpointDisplay(0, false);
-        DrawSetpointDisplay(1, false);
 
         S.LastReply = m_link.FutComm(QStringLiteral("GETS"), QString());
         const CommandSet::Setpoints sp
             = CommandSet::ParseGets(S.LastReply, S.CurrScale, S.CurrFormat);
         S.SetVoltText = sp.volt;
         S.SetCurrText = sp.curr;
-        // The displays show this supply's set-points, not the previous one's.
+        // Drawn once the supply has told its set-points: earlier they would
+        // show the previous supply's.
         DrawSetpointDisplay(0, false);
         DrawSetpointDisplay(1, false);
 
@@ -715,7 +720,7 @@ void MainFrm::Tab1_Click()
     } else if (tab == 2) {
         ui.CmdRunStop->setText(m_captions.set);
         const int selected = m_tableM->selectedPreset();
-        ui.CmdRunStop->setEnabled(m_tableM->dataRows() > 0 && selected >= 1 && selected <= 3
+        ui.CmdRunStop->setEnabled(m_programs->presetsComplete()
             && ui.Option1[static_cast<std::size_t>(selected)]->isEnabled() && !running
             && S.Connected);
         ui.CmdRS->show();

@@ -10,6 +10,7 @@
 #include "panel/SetpointClicks.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class Clock;
@@ -58,6 +59,9 @@ public:
     // (a tick, a connection, a preset upload, the Setting tab's "OK") is
     // between two of its exchanges. Closing and direct senders wait for it.
     bool lineBusy() const { return m_link.isOpen() || m_sequences > 0; }
+    // While the line is busy: calls retry again a little later (in context)
+    // and returns true.
+    bool retryWhileLineBusy(const QObject* context, std::function<void()> retry);
     class Sequence {
     public:
         explicit Sequence(MainFrm& window)

@@ -41,7 +41,6 @@ constexpr int kEtpVoltage = 1;
 constexpr int kEtpSecond = 4;
 constexpr int kIpmVoltage = 2;
 constexpr int kIpmCurrent = 3;
-constexpr int kBusyRetryMs = 20;
 
 constexpr std::size_t Index(TableKind kind)
 {
@@ -293,8 +292,7 @@ bool ProgramTabs::eventFilter(QObject* watched, QEvent* event)
                 const int key = static_cast<QKeyEvent*>(event)->key();
                 const bool pressedHere = m_keysDown.remove(key);
                 onEditorKeyReleased(kind, pressedHere ? key : 0);
-            }
-            else if (event->type() == QEvent::FocusOut
+            } else if (event->type() == QEvent::FocusOut
                 && !LeavesWithWindow(static_cast<QFocusEvent*>(event)))
                 onEditorFocusLost(kind, QApplication::focusWidget());
             return false;
@@ -956,10 +954,8 @@ void ProgramTabs::CmdSS_Click()
 {
     // A click served inside another exchange or sequence cannot see it end
     // before it returns: come back once the line is free.
-    if (m_window.lineBusy()) {
-        QTimer::singleShot(kBusyRetryMs, this, &ProgramTabs::CmdSS_Click);
+    if (m_window.retryWhileLineBusy(this, [this] { CmdSS_Click(); }))
         return;
-    }
     const MainFrm::Sequence sequence(m_window);
     ui.TimerGetD->stop();
     const int tab = visibleTab();

@@ -5,9 +5,9 @@
 #include "programs/TableLimits.h"
 #include "programs/Transact.h"
 
-#include <QSet>
 #include <QObject>
 #include <QPersistentModelIndex>
+#include <QSet>
 #include <array>
 
 class MainFrm;
@@ -53,6 +53,8 @@ public:
 
     // Control events.
     void RunStopClick();
+    // "Set" can send the presets: three of them and a chosen one.
+    bool presetsComplete() const;
     // Stops a running external program as the user's "Stop" does; nothing
     // when none runs.
     void StopExtProgram();
@@ -99,8 +101,6 @@ private:
     // The grid scrolled or its cells moved under the editor: it is left as
     // when the grid takes the focus, with its value checked into the cell.
     void leaveEditorForGrid(TableKind kind);
-    // "Set" can send the presets: three of them and a chosen one.
-    bool presetsComplete() const;
     void onEditorKeyReleased(TableKind kind, int key);
     void onEditorFocusLost(TableKind kind, QWidget* focusNow);
     void onCycleFocusLost(int index);

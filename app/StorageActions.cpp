@@ -39,7 +39,6 @@ namespace {
 
 constexpr int kEtpSteps = 20; // the output check boxes 1 to 20
 constexpr int kSelectors = 9; // preset selectors 1 to 9
-constexpr int kRetryMs = 20;
 const QString kCsvFilter = QStringLiteral("CSV files (*.csv);;All files (*)");
 
 std::size_t At(int index)
@@ -123,10 +122,8 @@ void StorageActions::runAction(const std::function<void()>& action)
 {
     // Nothing here talks to the supply, but a box or dialog opened inside a
     // transaction's wait would keep the port open until it is closed.
-    if (m_window.lineBusy()) {
-        QTimer::singleShot(kRetryMs, this, [this, action] { runAction(action); });
+    if (m_window.retryWhileLineBusy(this, [this, action] { runAction(action); }))
         return;
-    }
     try {
         action();
     } catch (const std::exception& error) {
