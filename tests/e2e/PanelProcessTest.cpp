@@ -107,12 +107,15 @@ TEST_F(PanelProcess, ConnectsPollsAndLeavesRemoteModeOnClose)
             polls << t.ms;
     }
     ASSERT_GE(polls.size(), 4);
-    // After the first reading at connection the timer polls every 800 ms.
+    // After the first reading at connection the timer polls every 800 ms. A tick delayed by a
+    // loaded machine shortens the gap after it (the timer keeps its own schedule), so only the
+    // median is held to the period; no gap may be as short as one exchange.
     QList<qint64> gaps;
     for (qsizetype i = 2; i < polls.size(); ++i)
         gaps << polls[i] - polls[i - 1];
     std::sort(gaps.begin(), gaps.end());
-    EXPECT_GE(gaps.first(), 700);
+    EXPECT_GE(gaps.first(), 400);
+    EXPECT_GE(gaps[gaps.size() / 2], 700);
     EXPECT_LE(gaps[gaps.size() / 2], 1200);
 }
 
