@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the panel needs to build, test and run, when
+# Installs the Debian 12 packages the panel needs to build, test, package and run, when
 # any is missing. Uses sudo when not run as root.
 set -euo pipefail
 
@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-tidy libclang-rt-14-dev
   xvfb xauth x11-apps imagemagick fonts-dejavu-core
+  help2man man-db lintian appstream desktop-file-utils
 )
 
 missing=()

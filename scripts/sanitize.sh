@@ -10,7 +10,7 @@ if ! command -v clang++ >/dev/null; then
 fi
 flags="-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=all -fno-omit-frame-pointer"
 CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOVOLTA_WERROR=OFF \
-  -DOVOLTA_BUILD_BENCH=OFF -DOVOLTA_FUZZ=ON -DCMAKE_CXX_FLAGS="$flags" \
+  -DOVOLTA_BUILD_BENCH=OFF -DOVOLTA_MAN_PAGES=OFF -DOVOLTA_FUZZ=ON -DCMAKE_CXX_FLAGS="$flags" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 cmake --build build-asan -j "$(nproc)"
 
