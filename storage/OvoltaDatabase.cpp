@@ -81,7 +81,8 @@ OvoltaDatabase::OvoltaDatabase(std::unique_ptr<SqlDatabase> sql, QString path)
 {
 }
 
-OvoltaDatabase::OpenResult OvoltaDatabase::OpenDatabase(const QString& folder)
+OvoltaDatabase::OpenResult OvoltaDatabase::OpenDatabase(
+    const QString& folder, std::chrono::milliseconds busyTimeout)
 {
     OpenResult result;
     const QString path = QDir(folder).filePath(QString::fromLatin1(kFileName));
@@ -89,7 +90,7 @@ OvoltaDatabase::OpenResult OvoltaDatabase::OpenDatabase(const QString& folder)
     const auto mode
         = existed ? SqlDatabase::OpenMode::ExistingOnly : SqlDatabase::OpenMode::CreateIfMissing;
     QString error;
-    std::unique_ptr<SqlDatabase> sql = SqlDatabase::open(path, kPassword, mode, error);
+    std::unique_ptr<SqlDatabase> sql = SqlDatabase::open(path, kPassword, mode, error, busyTimeout);
     auto giveUp = [&](const QString& message) {
         result.db.reset();
         result.error = message;

@@ -128,6 +128,8 @@ protected:
     {
         // Other users may pass through the folder (the rights tests need it).
         ::chmod(QFile::encodeName(h.dir.path()).constData(), 0755);
+        // The locks here are held longer than any wait for them.
+        h.databaseBusyTimeout = std::chrono::milliseconds(10);
         showWindow();
     }
     void TearDown() override
