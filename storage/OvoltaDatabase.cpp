@@ -85,7 +85,8 @@ OvoltaDatabase::OpenResult OvoltaDatabase::OpenDatabase(
     const QString& folder, std::chrono::milliseconds busyTimeout)
 {
     OpenResult result;
-    const QString path = QDir(folder).filePath(QString::fromLatin1(kFileName));
+    const QString path
+        = QFileInfo(QDir(folder).filePath(QString::fromLatin1(kFileName))).absoluteFilePath();
     const bool existed = QFileInfo::exists(path);
     const auto mode
         = existed ? SqlDatabase::OpenMode::ExistingOnly : SqlDatabase::OpenMode::CreateIfMissing;
@@ -93,7 +94,9 @@ OvoltaDatabase::OpenResult OvoltaDatabase::OpenDatabase(
     std::unique_ptr<SqlDatabase> sql = SqlDatabase::open(path, kPassword, mode, error, busyTimeout);
     auto giveUp = [&](const QString& message) {
         result.db.reset();
-        result.error = message;
+        // The engine's words alone do not say which file is at fault.
+        result.error
+            = message + QStringLiteral("\nDatabase file: ") + QDir::toNativeSeparators(path);
         if (!existed)
             QFile::remove(path);
         return std::move(result);

@@ -31,7 +31,7 @@ public:
 
     struct OpenResult {
         std::unique_ptr<OvoltaDatabase> db;
-        QString error; // the engine's message when db is null
+        QString error; // when db is null: the engine's message and the file's full path
     };
 
     // Opens "Ovolta.DB" in folder, or creates it with its system tables when

@@ -267,7 +267,7 @@ TEST_F(DatabaseFaultTest, ReadOnlyFileStopsStartUpWithTheEngineMessageAndStaysAs
         error = h.startError;
         h.window.reset();
     }
-    EXPECT_EQ(error, QStringLiteral("attempt to write a readonly database"));
+    EXPECT_EQ(error, "attempt to write a readonly database\nDatabase file: " + dbPath());
     EXPECT_EQ(FileBytes(dbPath()), before);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -265,7 +266,8 @@ TEST_F(OvoltaDatabaseTest, WrongPasswordGivesTheEngineMessage)
     }
     OvoltaDatabase::OpenResult result = OvoltaDatabase::OpenDatabase(dir.path());
     EXPECT_FALSE(result.db);
-    EXPECT_EQ(result.error, QString("file is encrypted or is not a database"));
+    EXPECT_EQ(result.error,
+        QString("file is encrypted or is not a database\nDatabase file: ") + dbPath());
 }
 
 TEST_F(OvoltaDatabaseTest, UnwritableFolderFailsWithoutLeavingAFile)
@@ -278,7 +280,8 @@ TEST_F(OvoltaDatabaseTest, UnwritableFolderFailsWithoutLeavingAFile)
     OvoltaDatabase::OpenResult result = OvoltaDatabase::OpenDatabase(locked);
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_FALSE(result.db);
-    EXPECT_EQ(result.error, QString("unable to open database file"));
+    EXPECT_EQ(result.error,
+        QString("unable to open database file\nDatabase file: ") + locked + "/Ovolta.DB");
     EXPECT_FALSE(QFile::exists(QDir(locked).filePath("Ovolta.DB")));
 }
 
@@ -292,16 +295,20 @@ TEST_F(OvoltaDatabaseTest, ReadOnlyFileIsRefusedAndUnchanged)
     OvoltaDatabase::OpenResult result = OvoltaDatabase::OpenDatabase(dir.path());
     QFile::setPermissions(dbPath(), QFile::ReadOwner | QFile::WriteOwner);
     EXPECT_FALSE(result.db);
-    EXPECT_EQ(result.error, QString("attempt to write a readonly database"));
+    EXPECT_EQ(
+        result.error, QString("attempt to write a readonly database\nDatabase file: ") + dbPath());
     EXPECT_EQ(FileBytes(dbPath()), before);
 }
 
-TEST_F(OvoltaDatabaseTest, MissingFolderIsAnErrorNotACrash)
+TEST_F(OvoltaDatabaseTest, MissingFolderIsAnErrorNotACrashAndTheMessageGivesTheFullPath)
 {
-    OvoltaDatabase::OpenResult result
-        = OvoltaDatabase::OpenDatabase(QDir(dir.path()).filePath("no/such/folder"));
+    const QString folder = "no-such-folder-" + QFileInfo(dir.path()).fileName();
+    OvoltaDatabase::OpenResult result = OvoltaDatabase::OpenDatabase(folder + "/sub");
     EXPECT_FALSE(result.db);
-    EXPECT_FALSE(result.error.isEmpty());
+    EXPECT_EQ(result.error,
+        "unable to open database file\nDatabase file: "
+            + QDir::current().absoluteFilePath(folder + "/sub/Ovolta.DB"));
+    EXPECT_FALSE(QFileInfo::exists(folder));
 }
 
 // Another program writing to the file: a lock it holds for a moment is waited
