@@ -72,6 +72,7 @@ MainFrm::MainFrm(const MainFrmDeps& deps, QWidget* parent)
     , m_clock(deps.clock)
     , m_link(deps.transport, deps.waiter, deps.timing)
     , m_dataFolder(deps.dataFolder)
+    , m_databaseBusyTimeout(deps.databaseBusyTimeout)
     , m_tableP(std::make_unique<ProgramTable>(TableKind::Itp))
     , m_tableE(std::make_unique<ProgramTable>(TableKind::Etp))
     , m_tableM(std::make_unique<ProgramTable>(TableKind::Ipm))
@@ -100,7 +101,8 @@ bool MainFrm::StartUp(QString* error)
     S.CurrScale = 10;
     S.CurrFormat = QStringLiteral("0.0");
 
-    OvoltaDatabase::OpenResult opened = OvoltaDatabase::OpenDatabase(m_dataFolder);
+    OvoltaDatabase::OpenResult opened = OvoltaDatabase::OpenDatabase(
+        m_dataFolder, m_databaseBusyTimeout.value_or(OvoltaDatabase::kBusyTimeout));
     if (!opened.db) {
         if (error)
             *error = opened.error;

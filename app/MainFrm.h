@@ -10,8 +10,10 @@
 #include "panel/SetpointClicks.h"
 
 #include <QMainWindow>
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Clock;
 class OvoltaDatabase;
@@ -32,6 +34,9 @@ struct MainFrmDeps {
     Waiter& waiter;
     QString dataFolder;
     LinkTiming timing = {};
+    // How long the database waits for a lock another program holds; unset:
+    // the database's own few seconds (tests shorten it).
+    std::optional<std::chrono::milliseconds> databaseBusyTimeout = {};
 };
 
 // The one main window. It owns the controls, the shared state, the database
@@ -133,6 +138,7 @@ private:
     Clock& m_clock;
     DeviceLink m_link;
     QString m_dataFolder;
+    std::optional<std::chrono::milliseconds> m_databaseBusyTimeout;
     const Captions& m_captions = Captions::English();
 
     WindowState S;

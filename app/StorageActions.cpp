@@ -588,77 +588,64 @@ void StorageActions::ImportCsv()
     }
 }
 
-// An import that fails before its first row changes nothing; one that fails
-// later keeps the rows read so far, as the reader returns them.
+// An import changes the tab only when the whole file was read: on any problem
+// the table, its name and its description stay as they were.
 void StorageActions::importEtp(const QByteArray& bytes)
 {
     const CsvImporter::EtpImport imported = CsvImporter::ImportEtp(bytes);
-    if (imported.wrongKind || (!imported.ok() && imported.rows.empty())) {
+    if (!imported.ok()) {
         tell(imported.error);
         return;
     }
-    {
-        const BusyCursor busy;
-        ProgramTable& etp = m_window.tableE();
-        etp.cutToHeader();
-        ui.TextTableD[At(StoredKindIndex(StoredKind::ExternalProgram))]->setText(
-            imported.description);
-        for (const CsvImporter::EtpRow& row : imported.rows) {
-            if (row.stepOnly) {
-                etp.addRow({ row.step });
-                continue;
-            }
-            etp.addRow({ row.step, row.voltage, row.current, row.minute, row.second });
-            // The box that lies over the row, whatever step number the file gave.
-            setOutput(etp.dataRows(), row.output);
+    const BusyCursor busy;
+    ProgramTable& etp = m_window.tableE();
+    etp.cutToHeader();
+    ui.TextTableD[At(StoredKindIndex(StoredKind::ExternalProgram))]->setText(imported.description);
+    for (const CsvImporter::EtpRow& row : imported.rows) {
+        if (row.stepOnly) {
+            etp.addRow({ row.step });
+            continue;
         }
-        m_window.programs().CheckEtpTable();
-        m_window.programs().PlaceOutputChecks();
+        etp.addRow({ row.step, row.voltage, row.current, row.minute, row.second });
+        // The box that lies over the row, whatever step number the file gave.
+        setOutput(etp.dataRows(), row.output);
     }
-    if (!imported.ok())
-        tell(imported.error);
+    m_window.programs().CheckEtpTable();
+    m_window.programs().PlaceOutputChecks();
 }
 
 void StorageActions::importIpm(const QByteArray& bytes)
 {
     const CsvImporter::IpmImport imported = CsvImporter::ImportIpm(bytes, S.CurrFormat);
-    if (imported.wrongKind || (!imported.ok() && imported.rows.empty())) {
+    if (!imported.ok()) {
         tell(imported.error);
         return;
     }
-    {
-        const BusyCursor busy;
-        ProgramTable& ipm = m_window.tableM();
-        ipm.cutToHeader();
-        ui.TextTableD[At(StoredKindIndex(StoredKind::PresetMemory))]->setText(imported.description);
-        for (const CsvImporter::IpmRow& row : imported.rows)
-            ipm.addRow({ QString(), row.preset, row.voltage, row.current });
-        ipm.setSelectedPreset(imported.selected);
-        showPresetSelectors();
-    }
-    if (!imported.ok())
-        tell(imported.error);
+    const BusyCursor busy;
+    ProgramTable& ipm = m_window.tableM();
+    ipm.cutToHeader();
+    ui.TextTableD[At(StoredKindIndex(StoredKind::PresetMemory))]->setText(imported.description);
+    for (const CsvImporter::IpmRow& row : imported.rows)
+        ipm.addRow({ QString(), row.preset, row.voltage, row.current });
+    ipm.setSelectedPreset(imported.selected);
+    showPresetSelectors();
 }
 
 void StorageActions::importLog(const QByteArray& bytes, const QString& baseName)
 {
     const CsvImporter::LogImport imported = CsvImporter::ImportLog(bytes);
-    if (imported.wrongKind || (!imported.ok() && imported.count == 0)) {
+    if (!imported.ok()) {
         tell(imported.error);
         return;
     }
-    {
-        const BusyCursor busy;
-        // The name goes with the log it names.
-        S.StoredLogName = baseName;
-        S.StoredLog = imported.samples;
-        if (imported.sampling)
-            S.StoredLogSampling = *imported.sampling;
-        if (imported.description)
-            S.StoredLogDesc = *imported.description;
-        ui.TextTableD[At(StoredKindIndex(StoredKind::DataLog))]->setText(S.StoredLogDesc);
-        showStoredLog();
-    }
-    if (!imported.ok())
-        tell(imported.error);
+    const BusyCursor busy;
+    // The name goes with the log it names.
+    S.StoredLogName = baseName;
+    S.StoredLog = imported.samples;
+    if (imported.sampling)
+        S.StoredLogSampling = *imported.sampling;
+    if (imported.description)
+        S.StoredLogDesc = *imported.description;
+    ui.TextTableD[At(StoredKindIndex(StoredKind::DataLog))]->setText(S.StoredLogDesc);
+    showStoredLog();
 }

@@ -11,6 +11,11 @@ bool IsLineEnd(QChar c)
     return c == QLatin1Char('\r') || c == QLatin1Char('\n');
 }
 
+bool IsBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
 } // namespace
 
 QString CsvFieldReader::Decode(const QByteArray& bytes)
@@ -24,19 +29,55 @@ QString CsvFieldReader::Decode(const QByteArray& bytes)
     return text;
 }
 
+void CsvFieldReader::skipBlanks()
+{
+    while (m_pos < m_text.size() && IsBlank(m_text.at(m_pos)))
+        ++m_pos;
+}
+
+void CsvFieldReader::skipLineEnd()
+{
+    const qsizetype size = m_text.size();
+    if (m_pos >= size || !IsLineEnd(m_text.at(m_pos)))
+        return;
+    if (m_text.at(m_pos) == QLatin1Char('\r') && m_pos + 1 < size
+        && m_text.at(m_pos + 1) == QLatin1Char('\n'))
+        ++m_pos;
+    ++m_pos;
+    ++m_line;
+    m_lineStart = true;
+}
+
+void CsvFieldReader::moveTo(qsizetype end)
+{
+    // Line ends inside a quoted field still count as lines of the file.
+    for (; m_pos < end; ++m_pos) {
+        const QChar c = m_text.at(m_pos);
+        const bool crlf = c == QLatin1Char('\r') && m_pos + 1 < m_text.size()
+            && m_text.at(m_pos + 1) == QLatin1Char('\n');
+        if (IsLineEnd(c) && !crlf)
+            ++m_line;
+    }
+}
+
+QChar CsvFieldReader::peek()
+{
+    skipBlanks();
+    return atEnd() ? QChar() : m_text.at(m_pos);
+}
+
 QString CsvFieldReader::next()
 {
     const qsizetype size = m_text.size();
-    while (m_pos < size
-        && (m_text.at(m_pos) == QLatin1Char(' ') || m_text.at(m_pos) == QLatin1Char('\t')))
-        ++m_pos;
+    skipBlanks();
+    m_fieldLine = m_line;
 
     QString field;
     if (m_pos < size && m_text.at(m_pos) == QLatin1Char('"')) {
         const qsizetype close = m_text.indexOf(QLatin1Char('"'), m_pos + 1);
         const qsizetype end = close < 0 ? size : close;
         field = m_text.mid(m_pos + 1, end - m_pos - 1);
-        m_pos = close < 0 ? size : close + 1;
+        moveTo(close < 0 ? size : close + 1);
         // Whatever follows the closing quote up to the delimiter is dropped.
         while (m_pos < size && m_text.at(m_pos) != QLatin1Char(',') && !IsLineEnd(m_text.at(m_pos)))
             ++m_pos;
@@ -47,14 +88,33 @@ QString CsvFieldReader::next()
         field = m_text.mid(start, m_pos - start);
     }
 
-    if (m_pos < size) {
-        if (m_text.at(m_pos) == QLatin1Char('\r')) {
-            ++m_pos;
-            if (m_pos < size && m_text.at(m_pos) == QLatin1Char('\n'))
-                ++m_pos;
-        } else {
-            ++m_pos; // a comma or a lone LF
-        }
+    if (m_pos < size && m_text.at(m_pos) == QLatin1Char(',')) {
+        ++m_pos;
+        m_lineStart = false;
+    } else {
+        skipLineEnd();
     }
+    return field;
+}
+
+QString CsvFieldReader::nextLine()
+{
+    const qsizetype size = m_text.size();
+    skipBlanks();
+    if (m_pos < size && m_text.at(m_pos) == QLatin1Char('"')) {
+        const QString field = next();
+        if (!m_lineStart) {
+            while (m_pos < size && !IsLineEnd(m_text.at(m_pos)))
+                ++m_pos;
+            skipLineEnd();
+        }
+        return field;
+    }
+    m_fieldLine = m_line;
+    const qsizetype start = m_pos;
+    while (m_pos < size && !IsLineEnd(m_text.at(m_pos)))
+        ++m_pos;
+    const QString field = m_text.mid(start, m_pos - start);
+    skipLineEnd();
     return field;
 }

@@ -8,9 +8,11 @@
 #include <optional>
 #include <vector>
 
-// Reads "Type:ETP", "Type:IPM" and "Type:LOG" files. Each import returns what
-// it read up to the first problem, with a message for the user when there was
-// one; a file of another kind gives the "Sorry ! ..." text and nothing else.
+// Reads "Type:ETP", "Type:IPM" and "Type:LOG" files. An import gives the whole
+// file or nothing: at the first problem it returns no rows, only a message
+// that names the line at fault, so that the table on screen stays as it was.
+// A file of another kind gives the "Sorry ! ..." text. The second line is the
+// description whole, commas included.
 class CsvImporter {
 public:
     static constexpr int kMaxEtpSteps = 20;
@@ -36,7 +38,7 @@ public:
 
     struct Problem {
         bool wrongKind = false; // the caller changes nothing but the base name
-        QString error; // empty when the whole file was read
+        QString error; // empty when the whole file was read, else nothing was
         bool ok() const { return error.isEmpty(); }
     };
 

@@ -81,18 +81,22 @@ OvoltaDatabase::OvoltaDatabase(std::unique_ptr<SqlDatabase> sql, QString path)
 {
 }
 
-OvoltaDatabase::OpenResult OvoltaDatabase::OpenDatabase(const QString& folder)
+OvoltaDatabase::OpenResult OvoltaDatabase::OpenDatabase(
+    const QString& folder, std::chrono::milliseconds busyTimeout)
 {
     OpenResult result;
-    const QString path = QDir(folder).filePath(QString::fromLatin1(kFileName));
+    const QString path
+        = QFileInfo(QDir(folder).filePath(QString::fromLatin1(kFileName))).absoluteFilePath();
     const bool existed = QFileInfo::exists(path);
     const auto mode
         = existed ? SqlDatabase::OpenMode::ExistingOnly : SqlDatabase::OpenMode::CreateIfMissing;
     QString error;
-    std::unique_ptr<SqlDatabase> sql = SqlDatabase::open(path, kPassword, mode, error);
+    std::unique_ptr<SqlDatabase> sql = SqlDatabase::open(path, kPassword, mode, error, busyTimeout);
     auto giveUp = [&](const QString& message) {
         result.db.reset();
-        result.error = message;
+        // The engine's words alone do not say which file is at fault.
+        result.error
+            = message + QStringLiteral("\nDatabase file: ") + QDir::toNativeSeparators(path);
         if (!existed)
             QFile::remove(path);
         return std::move(result);

@@ -3,6 +3,7 @@
 #include "storage/SqlDatabase.h"
 
 #include <QString>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -21,18 +22,23 @@ public:
     static constexpr const char* kMultiPsTable = "MultiPS";
     static constexpr const char* kCatalogueTable = "DescriptionT";
 
+    // How long a statement waits for a lock another program holds on the file
+    // (a moment while it saves) before it gives up with the engine's message.
+    static constexpr std::chrono::milliseconds kBusyTimeout { 3000 };
+
     static constexpr int kDefaultCommPort = 1;
     static constexpr int kLanguageEnglish = 0;
 
     struct OpenResult {
         std::unique_ptr<OvoltaDatabase> db;
-        QString error; // the engine's message when db is null
+        QString error; // when db is null: the engine's message and the file's full path
     };
 
     // Opens "Ovolta.DB" in folder, or creates it with its system tables when
     // it is missing, then adds any missing system table. On failure the file is
     // left exactly as it was (a file created by this call is removed again).
-    static OpenResult OpenDatabase(const QString& folder);
+    static OpenResult OpenDatabase(
+        const QString& folder, std::chrono::milliseconds busyTimeout = kBusyTimeout);
 
     const QString& path() const { return m_path; }
     SqlDatabase& sql() { return *m_sql; }

@@ -12,8 +12,8 @@ QString EngineMessage(sqlite3* db, int code)
 
 } // namespace
 
-std::unique_ptr<SqlDatabase> SqlDatabase::open(
-    const QString& path, const QByteArray& key, OpenMode mode, QString& error)
+std::unique_ptr<SqlDatabase> SqlDatabase::open(const QString& path, const QByteArray& key,
+    OpenMode mode, QString& error, std::chrono::milliseconds busyTimeout)
 {
     error.clear();
     int flags = SQLITE_OPEN_READWRITE;
@@ -28,6 +28,7 @@ std::unique_ptr<SqlDatabase> SqlDatabase::open(
         return nullptr;
     }
     std::unique_ptr<SqlDatabase> db(new SqlDatabase(raw));
+    sqlite3_busy_timeout(raw, static_cast<int>(busyTimeout.count()));
     rc = sqlite3_key(raw, key.constData(), static_cast<int>(key.size()));
     if (rc != SQLITE_OK) {
         error = EngineMessage(raw, rc);

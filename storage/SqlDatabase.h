@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <memory>
 
 struct sqlite3;
@@ -17,9 +18,12 @@ public:
 
     // Opens the file and applies the key; the key is proved by reading the
     // schema, so a wrong key or a file that is no database fails here with the
-    // engine's message and without a byte written.
-    static std::unique_ptr<SqlDatabase> open(
-        const QString& path, const QByteArray& key, OpenMode mode, QString& error);
+    // engine's message and without a byte written. A statement that finds the
+    // file locked by another connection tries again for up to busyTimeout
+    // before it fails with "database is locked".
+    static std::unique_ptr<SqlDatabase> open(const QString& path, const QByteArray& key,
+        OpenMode mode, QString& error,
+        std::chrono::milliseconds busyTimeout = std::chrono::milliseconds(0));
     ~SqlDatabase();
     SqlDatabase(const SqlDatabase&) = delete;
     SqlDatabase& operator=(const SqlDatabase&) = delete;

@@ -19,6 +19,9 @@ const QString kFindCatalogue = QStringLiteral(
     "SELECT rowid, \"TableName\", \"Sampling\", \"Date\", \"Time\", \"Description\" "
     "FROM \"DescriptionT\" WHERE \"TableName\" = ?1 COLLATE NOCASE ORDER BY rowid LIMIT 1");
 
+// The columns that preset and log loads read.
+const QStringList kValueColumns { QStringLiteral("Voltage"), QStringLiteral("Current") };
+
 QDate ReadDate(const QString& text)
 {
     return QDate::fromString(text.left(10), Qt::ISODate);
@@ -347,6 +350,28 @@ std::optional<QString> StoredTables::findToLoad(StoredKind kind, const QString& 
     return table;
 }
 
+bool StoredTables::hasColumns(
+    const QString& table, const QString& name, const QStringList& columns, Result& result) const
+{
+    // The engine reads a quoted name that is no column as a text: without
+    // this check a table made elsewhere would show its column names as cells.
+    QStringList present;
+    for (const auto& [column, type] : m_db.sql().columns(table))
+        present << column;
+    if (present.isEmpty())
+        return true; // the schema cannot be read now: the load says why
+    for (const QString& column : columns) {
+        if (!present.contains(column, Qt::CaseInsensitive)) {
+            result.outcome = Outcome::Failed;
+            result.error
+                = QStringLiteral("The stored table '%1' has no column '%2': it cannot be loaded.")
+                      .arg(name, column);
+            return false;
+        }
+    }
+    return true;
+}
+
 StoredTables::ProgramLoad StoredTables::loadProgram(StoredKind kind, const QString& name) const
 {
     ProgramLoad load;
@@ -354,6 +379,12 @@ StoredTables::ProgramLoad StoredTables::loadProgram(StoredKind kind, const QStri
     if (!table)
         return load;
     const bool external = kind == StoredKind::ExternalProgram;
+    QStringList columns { QStringLiteral("Voltage"), QStringLiteral("Current"),
+        QStringLiteral("Minute"), QStringLiteral("Second") };
+    if (external)
+        columns << QStringLiteral("Output");
+    if (!hasColumns(*table, name, columns, load))
+        return load;
     SqlStatement query = m_db.sql().prepare(
         QStringLiteral("SELECT \"Voltage\", \"Current\", \"Minute\", \"Second\"")
         + (external ? QStringLiteral(", \"Output\"") : QString()) + QStringLiteral(" FROM ")
@@ -380,7 +411,7 @@ StoredTables::PresetLoad StoredTables::loadPresets(const QString& name) const
     PresetLoad load;
     const std::optional<QString> table
         = findToLoad(StoredKind::PresetMemory, name, load, load.catalogue);
-    if (!table)
+    if (!table || !hasColumns(*table, name, kValueColumns, load))
         return load;
     SqlStatement query = m_db.sql().prepare(QStringLiteral("SELECT \"Voltage\", \"Current\" FROM ")
         + SqlDatabase::quoteIdentifier(*table) + QStringLiteral(" ORDER BY rowid"));
@@ -404,7 +435,7 @@ StoredTables::LogLoad StoredTables::loadLog(const QString& name) const
     LogLoad load;
     const std::optional<QString> table
         = findToLoad(StoredKind::DataLog, name, load, load.catalogue);
-    if (!table)
+    if (!table || !hasColumns(*table, name, kValueColumns, load))
         return load;
     const QString quoted = SqlDatabase::quoteIdentifier(*table);
     SqlStatement count = m_db.sql().prepare(QStringLiteral("SELECT count(*) FROM ") + quoted);

@@ -145,6 +145,10 @@ private:
     Result checkName(StoredKind kind, const QString& name) const;
     Result checkInfo(const SaveInfo& info) const;
     std::optional<QString> storedName(const QString& fullName) const;
+    // False, with the message in result, when the stored table lacks one of
+    // the columns a load reads.
+    bool hasColumns(const QString& table, const QString& name, const QStringList& columns,
+        Result& result) const;
     // The start of every load: checks the name, reads its catalogue row and
     // finds the stored table. Without a table, `result` says why.
     std::optional<QString> findToLoad(StoredKind kind, const QString& name, Result& result,

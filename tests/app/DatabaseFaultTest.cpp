@@ -128,6 +128,8 @@ protected:
     {
         // Other users may pass through the folder (the rights tests need it).
         ::chmod(QFile::encodeName(h.dir.path()).constData(), 0755);
+        // The locks here are held longer than any wait for them.
+        h.databaseBusyTimeout = std::chrono::milliseconds(10);
         showWindow();
     }
     void TearDown() override
@@ -265,7 +267,7 @@ TEST_F(DatabaseFaultTest, ReadOnlyFileStopsStartUpWithTheEngineMessageAndStaysAs
         error = h.startError;
         h.window.reset();
     }
-    EXPECT_EQ(error, QStringLiteral("attempt to write a readonly database"));
+    EXPECT_EQ(error, "attempt to write a readonly database\nDatabase file: " + dbPath());
     EXPECT_EQ(FileBytes(dbPath()), before);
 }
 

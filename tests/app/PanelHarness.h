@@ -25,8 +25,8 @@ public:
     // Creates the window and runs start-up; false when start-up failed.
     bool start()
     {
-        window
-            = std::make_unique<MainFrm>(MainFrmDeps { transport, clock, waiter, dir.path(), {} });
+        window = std::make_unique<MainFrm>(
+            MainFrmDeps { transport, clock, waiter, dir.path(), {}, databaseBusyTimeout });
         return window->StartUp(&startError);
     }
 
@@ -63,6 +63,8 @@ public:
     FakeWaiter waiter { clock };
     SimTransport transport { clock };
     QTemporaryDir dir;
+    // Unset: the window's own wait for another program's lock on the database.
+    std::optional<std::chrono::milliseconds> databaseBusyTimeout;
     VirtualSupply* supply = nullptr;
     std::unique_ptr<MainFrm> window;
     QString startError;

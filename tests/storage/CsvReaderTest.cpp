@@ -1,6 +1,7 @@
 #include "storage/CsvFieldReader.h"
 #include "storage/CsvImporter.h"
 #include "storage/CsvWriter.h"
+#include "storage/StoredKind.h"
 #include "storage/WesternCodePage.h"
 
 #include <QStringList>
@@ -102,12 +103,11 @@ TEST(CsvImporterTest, EtpRoundTrip)
 {
     const std::vector<CsvWriter::EtpRow> rows { { "1", "0.5", "0.25", "01", "30", true },
         { "2", "30.0", "5.00", "59", "59", false } };
-    const CsvWriter::Output out = CsvWriter::EtpFile(QString::fromUtf8("Prüf, A"), rows);
+    const CsvWriter::Output out = CsvWriter::EtpFile(QString::fromUtf8("Prüf, 5 steps"), rows);
     ASSERT_TRUE(out.ok());
     const CsvImporter::EtpImport import = CsvImporter::ImportEtp(out.bytes);
-    EXPECT_TRUE(import.ok());
-    // The comma cuts the description; the rest is a field that is skipped.
-    EXPECT_EQ(import.description, QString::fromUtf8("Prüf"));
+    EXPECT_TRUE(import.ok()) << import.error.toStdString();
+    EXPECT_EQ(import.description, QString::fromUtf8("Prüf, 5 steps"));
     ASSERT_EQ(import.rows.size(), 2u);
     EXPECT_EQ(
         import.rows[0], (CsvImporter::EtpRow { "1", "00.5", "0.25", "01", "30", true, false }));
@@ -117,11 +117,11 @@ TEST(CsvImporterTest, EtpRoundTrip)
 
 TEST(CsvImporterTest, EtpQuirksOfTheLayout)
 {
-    // A description that runs on with a digit after a comma is read as a row.
-    const CsvImporter::EtpImport injected
-        = CsvImporter::ImportEtp("Type:ETP\r\nDescription:a,3,500,250,01,30,1\r\n");
-    ASSERT_EQ(injected.rows.size(), 1u);
-    EXPECT_EQ(injected.rows[0].step, QString("3"));
+    // The description line is taken whole, whatever it holds.
+    const CsvImporter::EtpImport whole
+        = CsvImporter::ImportEtp("Type:ETP,x\r\nDescription:a,3,500,250,01,30,1\r\n");
+    EXPECT_EQ(whole.description, QString("a,3,500,250,01,30,1"));
+    EXPECT_TRUE(whole.rows.empty());
     // A row with an empty output field only shows its step number.
     const CsvImporter::EtpImport stepOnly
         = CsvImporter::ImportEtp("Type:ETP\r\nDescription:\r\n4,,,,,\r\n");
@@ -130,43 +130,86 @@ TEST(CsvImporterTest, EtpQuirksOfTheLayout)
     // Short description field: empty description.
     EXPECT_EQ(CsvImporter::ImportEtp("Type:ETP\r\nDescr\r\n").description, QString());
     // Quoted fields and blanks.
-    const CsvImporter::EtpImport quoted
-        = CsvImporter::ImportEtp("Type:ETP\r\n\"Description:x,y\"\r\n 1, \"500\",250,01,30,1\r\n");
+    const CsvImporter::EtpImport quoted = CsvImporter::ImportEtp(
+        "Type:ETP\r\n\"Description:x,y\",z\r\n 1, \"500\",250,01,30,1\r\n");
     EXPECT_EQ(quoted.description, QString("x,y"));
     ASSERT_EQ(quoted.rows.size(), 1u);
     EXPECT_EQ(quoted.rows[0].voltage, QString("00.5"));
 }
 
-TEST(CsvImporterTest, EtpBadInputGivesAMessageAndKeepsRowsReadSoFar)
+// A file broken anywhere gives no rows at all, only a message naming the line.
+TEST(CsvImporterTest, BadInputNamesTheLineAndGivesNothing)
 {
+    struct Read {
+        QString error;
+        bool wrongKind = false;
+        bool anything = false; // rows, a description, a selection or an interval
+    };
+    auto read = [](StoredKind kind, const QByteArray& bytes) -> Read {
+        if (kind == StoredKind::ExternalProgram) {
+            const CsvImporter::EtpImport i = CsvImporter::ImportEtp(bytes);
+            return { i.error, i.wrongKind, !i.rows.empty() || !i.description.isEmpty() };
+        }
+        if (kind == StoredKind::PresetMemory) {
+            const CsvImporter::IpmImport i = CsvImporter::ImportIpm(bytes, u"0.0");
+            return { i.error, i.wrongKind,
+                !i.rows.empty() || !i.description.isEmpty() || i.selected != 0 };
+        }
+        const CsvImporter::LogImport i = CsvImporter::ImportLog(bytes);
+        return { i.error, i.wrongKind, i.count != 0 || i.description || i.sampling };
+    };
+    const QByteArray etp = "Type:ETP\r\nDescription:d\r\n1,500,250,01,30,1\r\n";
+    const QByteArray ipm = "Type:IPM\r\nDescription:d\r\n1,True,5000,1000\r\n";
+    const QByteArray log = "Type:LOG\r\nDescription:d\r\n0,1,2\r\n3,4,5\r\n";
+    QByteArray twentyOne = etp;
+    for (int i = 1; i < 21; ++i)
+        twentyOne += "1,1000,100,00,01,1\r\n";
+    QByteArray tooMany = "Type:LOG\r\n";
+    for (int i = 0; i < 1802; ++i)
+        tooMany += QByteArray::number(i) + ",1000,1000\r\n";
+    constexpr StoredKind E = StoredKind::ExternalProgram;
+    constexpr StoredKind M = StoredKind::PresetMemory;
+    constexpr StoredKind L = StoredKind::DataLog;
     struct Case {
         const char* what;
+        StoredKind kind;
         QByteArray bytes;
-        std::size_t rows;
         const char* error;
     };
-    QByteArray twentyOne = "Type:ETP\r\nDescription:\r\n";
-    for (int i = 0; i < 21; ++i)
-        twentyOne += "1,1000,100,00,01,1\r\n";
     const Case cases[] = {
-        { "empty file", "", 0, "The file is empty." },
-        { "only the tag", "Type:ETP\r\n", 0, "The file ends after its first line." },
-        { "missing fields", "Type:ETP\r\nDescription:\r\n1,500,250,01,30,1\r\n2,500,250", 1,
-            "The file ends in the middle of step 2: fields are missing." },
-        { "step above 20",
-            "Type:ETP\r\nDescription:\r\n1,500,250,01,30,1\r\n21,500,250,01,30,1\r\n", 1,
-            "Step 21 is above 20: the table has 20 steps." },
-        { "more than 20 rows", twentyOne, 20, "The file holds more than 20 steps." },
-        { "voltage not a number", "Type:ETP\r\nDescription:\r\n1,5x,250,01,30,1\r\n", 0,
-            "The Voltage(mV) field '5x' of step 1 is not a number." },
-        { "current empty", "Type:ETP\r\nDescription:\r\n1,500,,01,30,1\r\n", 0,
-            "The Current(mA) field '' of step 1 is not a number." },
+        { "empty file", E, "", "The file is empty." },
+        { "only the tag", E, "Type:ETP\r\n", "The file ends after its first line." },
+        { "missing fields", E, etp + "2,500,250",
+            "Line 4: the file ends in the middle of step 2: fields are missing." },
+        { "step above 20", E, etp + "21,500,250,01,30,1\r\n",
+            "Line 4: step 21 is above 20: the table has 20 steps." },
+        { "more than 20 rows", E, twentyOne, "Line 23: the file holds more than 20 steps." },
+        { "voltage not a number", E, etp + "2,5x,250,01,30,1\r\n",
+            "Line 4: the Voltage(mV) field '5x' of step 2 is not a number." },
+        { "after a quoted line end", E, etp + "\"note\r\nmore\"\r\n2,500,,01,30,1\r\n",
+            "Line 6: the Current(mA) field '' of step 2 is not a number." },
+        { "row split over two lines", E, etp + "2,500\n250,01,30,1\n3,x\n1,01,30,1",
+            "Line 6: the Voltage(mV) field 'x' of step 3 is not a number." },
+        { "missing preset fields", M, ipm + "2,False,5000",
+            "Line 4: the file ends in the middle of preset 2: fields are missing." },
+        { "more than 3 presets", M, ipm + "2,False,1,1\r\n3,False,1,1\r\n4,False,1,1\r\n",
+            "Line 6: the file holds more than 3 presets." },
+        { "preset letters", M, ipm + "2,False,abc,1\r",
+            "Line 4: the Voltage(mV) field 'abc' of preset 2 is not a number." },
+        { "empty log", L, "", "The file is empty." },
+        { "more than 1801", L, tooMany, "Line 1803: the file holds more than 1801 samples." },
+        { "missing current", L, log + "6,1000",
+            "Line 5: the file ends in the middle of the sample at time 6: fields are missing." },
+        { "log letters", L, log + "6,abc,1\n",
+            "Line 5: the Voltage(mV) field 'abc' of the sample at time 6 is not a number." },
+        { "out of range", L, log + "6,1e300,1\r\n",
+            "Line 5: a value of the sample at time 6 is out of range." },
     };
     for (const Case& c : cases) {
-        const CsvImporter::EtpImport import = CsvImporter::ImportEtp(c.bytes);
-        EXPECT_EQ(import.error, QString(c.error)) << c.what;
-        EXPECT_FALSE(import.wrongKind) << c.what;
-        EXPECT_EQ(import.rows.size(), c.rows) << c.what;
+        const Read r = read(c.kind, c.bytes);
+        EXPECT_EQ(r.error, QString(c.error)) << c.what;
+        EXPECT_FALSE(r.wrongKind) << c.what;
+        EXPECT_FALSE(r.anything) << c.what;
     }
 }
 
@@ -198,14 +241,14 @@ TEST(CsvImporterTest, WrongKindGivesTheSorryTextAndNothingElse)
 
 TEST(CsvImporterTest, IpmRoundTripAndSelection)
 {
-    const CsvWriter::Output out = CsvWriter::IpmFile("three",
+    const CsvWriter::Output out = CsvWriter::IpmFile("three, one chosen",
         { { "1", false, "5", "1" }, { "2", true, "12.5", "0.55" }, { "3", false, "0", "0" } });
     ASSERT_TRUE(out.ok());
     for (const char* end : { "\r\n", "\n", "\r" }) {
         const CsvImporter::IpmImport import
             = CsvImporter::ImportIpm(WithLineEnds(out.bytes, end), u"0.0");
         EXPECT_TRUE(import.ok());
-        EXPECT_EQ(import.description, QString("three"));
+        EXPECT_EQ(import.description, QString("three, one chosen"));
         EXPECT_EQ(import.selected, 2);
         const std::vector<CsvImporter::IpmRow> expected { { "1", "05.0", "1.0" },
             { "2", "12.5", "0.6" }, { "3", "00.0", "0.0" } };
@@ -216,31 +259,6 @@ TEST(CsvImporterTest, IpmRoundTripAndSelection)
     const std::vector<CsvImporter::IpmRow> hundredths { { "1", "05.0", "1.00" },
         { "2", "12.5", "0.55" }, { "3", "00.0", "0.00" } };
     EXPECT_EQ(fine.rows, hundredths);
-}
-
-TEST(CsvImporterTest, IpmBadInput)
-{
-    struct Case {
-        const char* what;
-        QByteArray bytes;
-        std::size_t rows;
-        const char* error;
-    };
-    const Case cases[] = {
-        { "missing fields", "Type:IPM\r\nDescription:\r\n1,True,5000", 0,
-            "The file ends in the middle of preset 1: fields are missing." },
-        { "more than 3",
-            "Type:IPM\r\nDescription:\r\n1,False,1,1\r\n2,False,1,1\r\n3,False,1,1\r\n"
-            "4,False,1,1\r\n",
-            3, "The file holds more than 3 presets." },
-        { "letters", "Type:IPM\r\nDescription:\r\n1,False,abc,1\r\n", 0,
-            "The Voltage(mV) field 'abc' of preset 1 is not a number." },
-    };
-    for (const Case& c : cases) {
-        const CsvImporter::IpmImport import = CsvImporter::ImportIpm(c.bytes, u"0.0");
-        EXPECT_EQ(import.error, QString(c.error)) << c.what;
-        EXPECT_EQ(import.rows.size(), c.rows) << c.what;
-    }
 }
 
 LogSamples FourSamples()
@@ -263,13 +281,13 @@ LogSamples FourSamples()
 TEST(CsvImporterTest, LogRoundTripWithEveryLineEnd)
 {
     const LogSamples log = FourSamples();
-    const QByteArray bytes = CsvWriter::LogFile(QString::fromUtf8("Nacht-Lauf ä"), log, 3);
+    const QByteArray bytes = CsvWriter::LogFile(QString::fromUtf8("Nacht-Lauf, 5 ä"), log, 3);
     for (const char* end : { "\r\n", "\n", "\r" }) {
         const CsvImporter::LogImport import = CsvImporter::ImportLog(WithLineEnds(bytes, end));
         EXPECT_TRUE(import.ok()) << import.error.toStdString();
         EXPECT_EQ(import.count, 4);
         EXPECT_EQ(import.sampling, 3);
-        EXPECT_EQ(import.description, QString::fromUtf8("Nacht-Lauf ä"));
+        EXPECT_EQ(import.description, QString::fromUtf8("Nacht-Lauf, 5 ä"));
         for (std::size_t i = 0; i < 4; ++i) {
             EXPECT_FLOAT_EQ(import.samples.volts[i], log.volts[i]) << i;
             EXPECT_FLOAT_EQ(import.samples.amps[i], log.amps[i]) << i;
@@ -301,38 +319,6 @@ TEST(CsvImporterTest, LogOf1801SamplesFillsEverySlot)
     EXPECT_EQ(import.count, 1801);
     EXPECT_EQ(import.sampling, 60);
     EXPECT_EQ(import.samples.volts, full.volts);
-}
-
-TEST(CsvImporterTest, LogBadInputKeepsSamplesReadSoFarAndMarksTheirEnd)
-{
-    QByteArray tooMany = "Type:LOG\r\n";
-    for (int i = 0; i < 1802; ++i)
-        tooMany += QByteArray::number(i) + ",1000,1000\r\n";
-    struct Case {
-        const char* what;
-        QByteArray bytes;
-        int count;
-        const char* error;
-    };
-    const Case cases[] = {
-        { "empty file", "", 0, "The file is empty." },
-        { "more than 1801", tooMany, 1801, "The file holds more than 1801 samples." },
-        { "missing current", "Type:LOG\r\n0,1,2\r\n3,1000", 1,
-            "The file ends in the middle of the sample at time 3: fields are missing." },
-        { "letters", "Type:LOG\r\n0,1,2\r\n3,abc,1\r\n", 1,
-            "The Voltage(mV) field 'abc' of the sample at time 3 is not a number." },
-        { "out of range", "Type:LOG\r\n0,1e300,1\r\n", 0,
-            "A value of the sample at time 0 is out of range." },
-    };
-    for (const Case& c : cases) {
-        const CsvImporter::LogImport import = CsvImporter::ImportLog(c.bytes);
-        EXPECT_EQ(import.error, QString(c.error)) << c.what;
-        EXPECT_EQ(import.count, c.count) << c.what;
-        if (c.count < LogSamples::kCount) {
-            EXPECT_EQ(import.samples.volts[static_cast<std::size_t>(c.count)], LogSamples::kEndMark)
-                << c.what;
-        }
-    }
 }
 
 TEST(CsvImporterTest, LogSkipsFieldsThatAreNoSamples)

@@ -1,10 +1,15 @@
 #include "storage/OvoltaDatabase.h"
 #include "storage/SqlTransaction.h"
+#include "storage/StoredTables.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -261,7 +266,8 @@ TEST_F(OvoltaDatabaseTest, WrongPasswordGivesTheEngineMessage)
     }
     OvoltaDatabase::OpenResult result = OvoltaDatabase::OpenDatabase(dir.path());
     EXPECT_FALSE(result.db);
-    EXPECT_EQ(result.error, QString("file is encrypted or is not a database"));
+    EXPECT_EQ(result.error,
+        QString("file is encrypted or is not a database\nDatabase file: ") + dbPath());
 }
 
 TEST_F(OvoltaDatabaseTest, UnwritableFolderFailsWithoutLeavingAFile)
@@ -274,7 +280,8 @@ TEST_F(OvoltaDatabaseTest, UnwritableFolderFailsWithoutLeavingAFile)
     OvoltaDatabase::OpenResult result = OvoltaDatabase::OpenDatabase(locked);
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_FALSE(result.db);
-    EXPECT_EQ(result.error, QString("unable to open database file"));
+    EXPECT_EQ(result.error,
+        QString("unable to open database file\nDatabase file: ") + locked + "/Ovolta.DB");
     EXPECT_FALSE(QFile::exists(QDir(locked).filePath("Ovolta.DB")));
 }
 
@@ -288,16 +295,98 @@ TEST_F(OvoltaDatabaseTest, ReadOnlyFileIsRefusedAndUnchanged)
     OvoltaDatabase::OpenResult result = OvoltaDatabase::OpenDatabase(dir.path());
     QFile::setPermissions(dbPath(), QFile::ReadOwner | QFile::WriteOwner);
     EXPECT_FALSE(result.db);
-    EXPECT_EQ(result.error, QString("attempt to write a readonly database"));
+    EXPECT_EQ(
+        result.error, QString("attempt to write a readonly database\nDatabase file: ") + dbPath());
     EXPECT_EQ(FileBytes(dbPath()), before);
 }
 
-TEST_F(OvoltaDatabaseTest, MissingFolderIsAnErrorNotACrash)
+TEST_F(OvoltaDatabaseTest, MissingFolderIsAnErrorNotACrashAndTheMessageGivesTheFullPath)
 {
-    OvoltaDatabase::OpenResult result
-        = OvoltaDatabase::OpenDatabase(QDir(dir.path()).filePath("no/such/folder"));
+    const QString folder = "no-such-folder-" + QFileInfo(dir.path()).fileName();
+    OvoltaDatabase::OpenResult result = OvoltaDatabase::OpenDatabase(folder + "/sub");
     EXPECT_FALSE(result.db);
-    EXPECT_FALSE(result.error.isEmpty());
+    EXPECT_EQ(result.error,
+        "unable to open database file\nDatabase file: "
+            + QDir::current().absoluteFilePath(folder + "/sub/Ovolta.DB"));
+    EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+// Another program writing to the file: a lock it holds for a moment is waited
+// for; one held longer than the wait fails with the engine's message, and
+// nothing stored is lost.
+TEST_F(OvoltaDatabaseTest, AnotherProgramsLockIsWaitedForAMoment)
+{
+    using namespace std::chrono_literals;
+    const std::vector<StoredTables::PresetRow> kept { { "05.0", "1.0" }, { "12.0", "0.5" },
+        { "24.0", "2.5" } };
+    const std::vector<StoredTables::PresetRow> next { { "01.0", "0.1" }, { "02.0", "0.2" },
+        { "03.0", "0.3" } };
+    const StoredTables::SaveInfo info { "d", 3, QDateTime(QDate(2026, 1, 15), QTime(10, 0)) };
+    enum class Action { Open, Save };
+    struct Case {
+        const char* what;
+        Action action;
+        const char* begin;
+        bool brief;
+    };
+    const Case cases[] = {
+        { "start-up, reading held off a moment", Action::Open, "BEGIN EXCLUSIVE", true },
+        { "start-up, reading held off", Action::Open, "BEGIN EXCLUSIVE", false },
+        { "save, writing held off a moment", Action::Save, "BEGIN IMMEDIATE", true },
+        { "save, writing held off", Action::Save, "BEGIN IMMEDIATE", false },
+    };
+    {
+        auto db = open();
+        ASSERT_TRUE(db);
+        ASSERT_TRUE(StoredTables(*db).savePresets("kept", kept, info).ok());
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // The case that must fail waits only briefly.
+        const std::chrono::milliseconds wait = c.brief ? OvoltaDatabase::kBusyTimeout : 10ms;
+        std::unique_ptr<OvoltaDatabase> db;
+        if (c.action == Action::Save) {
+            db = OvoltaDatabase::OpenDatabase(dir.path(), wait).db;
+            ASSERT_TRUE(db);
+        }
+        QString error;
+        auto other = SqlDatabase::open(
+            dbPath(), OvoltaDatabase::kPassword, SqlDatabase::OpenMode::ExistingOnly, error);
+        ASSERT_TRUE(other) << error.toStdString();
+        ASSERT_TRUE(other->exec(c.begin));
+        ASSERT_TRUE(other->exec("INSERT INTO SYS VALUES ('Other', '1')"));
+        // The other program finishes while this one waits.
+        std::thread finish;
+        if (c.brief) {
+            finish = std::thread([&other] {
+                std::this_thread::sleep_for(100ms);
+                other->exec("COMMIT");
+            });
+        }
+        QString failure;
+        if (c.action == Action::Open) {
+            OvoltaDatabase::OpenResult opened = OvoltaDatabase::OpenDatabase(dir.path(), wait);
+            failure = opened.error;
+            EXPECT_EQ(opened.db != nullptr, c.brief);
+        } else {
+            failure = StoredTables(*db).savePresets("kept", next, info).error;
+        }
+        if (finish.joinable())
+            finish.join();
+        else
+            EXPECT_TRUE(other->exec("ROLLBACK"));
+        other.reset();
+
+        if (c.brief)
+            EXPECT_EQ(failure, QString());
+        else
+            EXPECT_TRUE(failure.startsWith("database is locked")) << failure.toStdString();
+        if (c.action == Action::Save) {
+            StoredTables tables(*db);
+            EXPECT_EQ(tables.loadPresets("kept").rows, c.brief ? next : kept);
+            ASSERT_TRUE(tables.savePresets("kept", kept, info).ok());
+        }
+    }
 }
 
 TEST(SqlDatabaseTest, QuotedIdentifiersCarryAnyName)

@@ -1,5 +1,6 @@
 #include "storage/StoredTables.h"
 #include "storage/OvoltaDatabase.h"
+#include "storage/SqlTransaction.h"
 #include "storage/StorageMessages.h"
 
 #include <QTemporaryDir>
@@ -144,6 +145,53 @@ TEST_F(StoredTablesTest, LogWithoutAll1801RowsLoadsNothing)
     ASSERT_TRUE(tables->saveLog("cut", Log(10), Info()).ok());
     ASSERT_TRUE(db->sql().exec("DELETE FROM L_cut WHERE rowid = 1801"));
     EXPECT_EQ(tables->loadLog("cut").outcome, Outcome::NotLoaded);
+}
+
+// A table made by another program without a column that loading reads is
+// refused with a message: its column names never show up as cells.
+TEST_F(StoredTablesTest, TableWithoutAColumnThatIsReadIsRefused)
+{
+    struct Case {
+        StoredKind kind;
+        const char* create;
+        int rows; // enough for the load to read them
+        const char* missing;
+    };
+    const Case cases[] = {
+        { StoredKind::ExternalProgram, "CREATE TABLE E_x (Voltage, Current, Minute, Second)", 2,
+            "Output" },
+        { StoredKind::InternalProgram, "CREATE TABLE P_x (voltage, current, Second)", 2, "Minute" },
+        { StoredKind::PresetMemory, "CREATE TABLE M_x (Voltage, Amps)", 3, "Current" },
+        { StoredKind::DataLog, "CREATE TABLE L_x (Time, Volts, Current)", 1801, "Voltage" },
+    };
+    for (const Case& c : cases) {
+        const QString table = StoredTables::FullName(c.kind, "x");
+        ASSERT_TRUE(db->sql().exec(c.create));
+        {
+            SqlTransaction transaction(db->sql());
+            for (int r = 0; r < c.rows; ++r)
+                ASSERT_TRUE(db->sql().exec("INSERT INTO " + table + " DEFAULT VALUES"));
+            ASSERT_TRUE(transaction.commit());
+        }
+        StoredTables::Result result;
+        bool anyRows = false;
+        if (c.kind == StoredKind::PresetMemory) {
+            const StoredTables::PresetLoad load = tables->loadPresets("x");
+            result = load;
+            anyRows = !load.rows.empty();
+        } else if (c.kind == StoredKind::DataLog) {
+            result = tables->loadLog("x");
+        } else {
+            const StoredTables::ProgramLoad load = tables->loadProgram(c.kind, "x");
+            result = load;
+            anyRows = !load.rows.empty();
+        }
+        EXPECT_EQ(result.outcome, Outcome::Failed) << c.create;
+        EXPECT_EQ(result.error,
+            QString("The stored table 'x' has no column '%1': it cannot be loaded.")
+                .arg(c.missing));
+        EXPECT_FALSE(anyRows) << c.create;
+    }
 }
 
 TEST_F(StoredTablesTest, NullCatalogueFieldsReadAsMissing)
