@@ -1,5 +1,6 @@
 #include "app/MainFrmUi.h"
 
+#include "app/StatusPanel.h"
 #include "datalog/ChartLabels.h"
 #include "datalog/ChartWidget.h"
 #include "panel/DisplayGeometry.h"
@@ -485,13 +486,16 @@ void MainFrmUi::setup(QMainWindow* window)
     window->setStatusBar(StatusBar1);
     StatusBar1->setSizeGripEnabled(true);
     for (int k = 1; k <= 8; ++k) {
-        Panels[k] = Named(new QLabel(StatusBar1), QStringLiteral("StatusBar1.Panels(%1)").arg(k));
+        Panels[k]
+            = Named(new StatusPanel(StatusBar1), QStringLiteral("StatusBar1.Panels(%1)").arg(k));
         Panels[k]->setFrameShape(QFrame::Panel);
         Panels[k]->setFrameShadow(QFrame::Sunken);
-        StatusBar1->addWidget(Panels[k], k == 3 ? 2 : (k == 7 ? 1 : 0));
+        // Only the description takes the spare width; a narrow window cuts
+        // it first and leaves the short panels whole.
+        StatusBar1->addWidget(Panels[k], k == 3 ? 1 : 0);
     }
-    Panels[2]->setText(QStringLiteral("Location : "));
-    Panels[3]->setText(QStringLiteral("Power Supply Description :"));
+    setPanel(2, QStringLiteral("Location : "));
+    setPanel(3, QStringLiteral("Power Supply Description :"));
 
     TimerGetD = Named(new QTimer(window), QStringLiteral("TimerGetD"));
     TimerGetD->setInterval(800);
@@ -515,5 +519,5 @@ void MainFrmUi::showChartLabels(const ChartLabels& labels)
 void MainFrmUi::setPanel(int k, const QString& text)
 {
     if (k >= 1 && k <= 8)
-        Panels[k]->setText(text);
+        Panels[k]->setPanelText(text);
 }

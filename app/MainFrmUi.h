@@ -21,6 +21,7 @@ class QTimer;
 class QToolBar;
 class QWidget;
 class SegmentDisplay;
+class StatusPanel;
 struct ChartLabels;
 
 // Every control of the main window, created with its name (objectName) and
@@ -114,7 +115,7 @@ struct MainFrmUi {
     QComboBox* CmbTLen = nullptr;
 
     QStatusBar* StatusBar1 = nullptr;
-    std::array<QLabel*, 9> Panels {}; // 1 to 8; 0 unused
+    std::array<StatusPanel*, 9> Panels {}; // 1 to 8; 0 unused
 
     QTimer* TimerGetD = nullptr;
     QTimer* TimerE = nullptr;

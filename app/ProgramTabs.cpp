@@ -289,9 +289,12 @@ bool ProgramTabs::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
             if (event->type() == QEvent::KeyRelease) {
+                // A release whose press went elsewhere (the grid, which has
+                // moved already, or a message box that Enter closed) is not
+                // typing: it must not rewrite the cell that is current now.
                 const int key = static_cast<QKeyEvent*>(event)->key();
-                const bool pressedHere = m_keysDown.remove(key);
-                onEditorKeyReleased(kind, pressedHere ? key : 0);
+                if (m_keysDown.remove(key))
+                    onEditorKeyReleased(kind, key);
             } else if (event->type() == QEvent::FocusOut
                 && !LeavesWithWindow(static_cast<QFocusEvent*>(event)))
                 onEditorFocusLost(kind, QApplication::focusWidget());

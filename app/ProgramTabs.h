@@ -129,8 +129,7 @@ private:
     bool m_ownWrite = false;
     bool m_quietFocus = false;
     // The keys the editor saw pressed and not yet released: only their
-    // release moves the editor. A release whose press went to the grid (which
-    // has moved already) does not move it a second time.
+    // release mirrors the text and moves the editor.
     QSet<int> m_keysDown;
     bool m_showingMessage = false;
     bool m_redirecting = false;

@@ -118,10 +118,12 @@ std::optional<QString> MirrorKeyRelease(
     const double typed = TypedNumber(editorText);
     const double plain = Numbers::LeadingNumber(editorText);
     if (kind == TableKind::Ipm) {
+        // "Save To PS" and "Set" send what the mirror wrote, unchecked by a
+        // commit: "12,5" must stay 12.5 here as it does in the program table.
         if (column == 2)
-            return Numbers::FormatNumber(plain, u"00.0");
+            return Numbers::FormatNumber(typed, u"00.0");
         if (column == 3)
-            return Numbers::FormatNumber(plain, currFormat);
+            return Numbers::FormatNumber(typed, currFormat);
         return std::nullopt;
     }
     switch (column) {

@@ -12,11 +12,15 @@ constexpr double kLineDotsPerInch = 300.0;
 } // namespace
 
 PainterPage::PainterPage(QPagedPaintDevice& device)
+    : PainterPage(device, device.pageLayout().paintRect(QPageLayout::Millimeter).size())
+{
+}
+
+PainterPage::PainterPage(QPaintDevice& device, const QSizeF& printableMm)
     : m_device(device)
 {
-    const QRectF paintRect = device.pageLayout().paintRect(QPageLayout::Millimeter);
-    m_widthMm = paintRect.width();
-    m_heightMm = paintRect.height();
+    m_widthMm = printableMm.width();
+    m_heightMm = printableMm.height();
     m_dotsPerMm = device.logicalDpiX() / kMmPerInch;
     m_painter.begin(&device);
     m_font.setPointSizeF(10.0);
@@ -64,6 +68,9 @@ QPen PainterPage::penFor(int width, const QColor& color) const
 {
     QPen pen(color);
     pen.setWidthF(std::max(1, width) * m_device.logicalDpiX() / kLineDotsPerInch);
+    // Square caps would reach half the width past each end and close the
+    // short gaps that missing log samples leave between trace segments.
+    pen.setCapStyle(Qt::FlatCap);
     return pen;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QPainter>
+#include <QSizeF>
 
 class QPagedPaintDevice;
 
@@ -14,6 +15,8 @@ class QPagedPaintDevice;
 class PainterPage : public PrintPage {
 public:
     explicit PainterPage(QPagedPaintDevice& device);
+    // A page of the given printable size on any device, an image for instance.
+    PainterPage(QPaintDevice& device, const QSizeF& printableMm);
     ~PainterPage() override;
     PainterPage(const PainterPage&) = delete;
     PainterPage& operator=(const PainterPage&) = delete;
@@ -35,7 +38,7 @@ private:
     double toMm(double dots) const { return dots / m_dotsPerMm; }
     QPen penFor(int width, const QColor& color) const;
 
-    QPagedPaintDevice& m_device;
+    QPaintDevice& m_device;
     QPainter m_painter;
     QFont m_font;
     double m_dotsPerMm = 1.0;

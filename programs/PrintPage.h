@@ -5,7 +5,9 @@
 
 // One printed page in millimetres, origin at the top left of the printable area.
 // Text is placed with its top left corner at (x, y), like a printer's current
-// position. Line widths are in printer dots of 1/300 inch (1 = hairline).
+// position. Line widths are in printer dots of 1/300 inch (1 = hairline); a
+// line's ink stops at its end points, so a gap between two lines prints as
+// wide as it is.
 class PrintPage {
 public:
     virtual ~PrintPage() = default;

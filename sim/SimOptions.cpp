@@ -2,6 +2,8 @@
 
 #include "sim/VirtualSupply.h"
 
+#include <QDir>
+
 #include <cmath>
 
 namespace {
@@ -92,7 +94,9 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
         if (name == QLatin1String("--data-dir")) {
             if (value.isEmpty())
                 return fail(QStringLiteral("--data-dir needs a folder"));
-            options.dataDir = value;
+            // Absolute, as the panel makes its own: both then name the same
+            // link whatever folder each was started in.
+            options.dataDir = QDir(value).absolutePath();
         } else if (name == QLatin1String("--port")) {
             const auto port = wholeNumber(value);
             if (!port || *port < 1 || *port > kMaxPort)

@@ -30,6 +30,10 @@ DataFolder::Choice DataFolder::OverrideFromArguments(const QStringList& argument
             }
         }
     }
+    // The serial layer reads a relative port name as one under /dev: the
+    // ports/ links of a relative folder would never be found.
+    if (!choice.folder.isEmpty())
+        choice.folder = QDir(choice.folder).absolutePath();
     return choice;
 }
 

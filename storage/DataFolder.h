@@ -20,8 +20,9 @@ public:
         QString error; // set when the command line is unusable
     };
 
-    // The --data-dir value ("--data-dir DIR" or "--data-dir=DIR"); empty when
-    // not given. A --data-dir without a folder is an error.
+    // The --data-dir value ("--data-dir DIR" or "--data-dir=DIR") made
+    // absolute from the current folder; empty when not given. A --data-dir
+    // without a folder is an error.
     static Choice OverrideFromArguments(const QStringList& arguments);
 
     // The override when given; else the program's folder when the database is

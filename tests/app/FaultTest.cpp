@@ -7,6 +7,7 @@
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
 #include "app/ProgramTabs.h"
+#include "app/StatusPanel.h"
 #include "device/Numbers.h"
 #include "device/SerialTransport.h"
 #include "panel/SegmentDisplay.h"

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
 #include <utility>
 
 // Answers the message boxes that come up while it lives, with the given
@@ -41,6 +42,8 @@ public:
     bool allOkOnly = true;
     // For the boxes beyond the given answers.
     Button answer = QMessageBox::Ok;
+    // Runs while each box is open, before it is answered.
+    std::function<void()> whileOpen;
 
 private:
     void answerActive()
@@ -51,6 +54,8 @@ private:
         texts << box->text();
         buttons = box->standardButtons();
         allOkOnly = allOkOnly && buttons == QMessageBox::Ok;
+        if (whileOpen)
+            whileOpen();
         QAbstractButton* button
             = m_answers.isEmpty() ? fallback(*box) : box->button(m_answers.takeFirst());
         if (!button) {

@@ -101,6 +101,35 @@ TEST_F(PresetsUi5810Test, SaveWritesTheThreePresetsInTenths)
     EXPECT_EQ(h.sent(), QStringList { QStringLiteral("PROM180100050025010001") });
 }
 
+// A value typed with a decimal comma and sent straight from the editor, as
+// "Save To PS" and "Set" do, keeps its decimals.
+TEST_F(PresetsUiTest, CommaTypedInAPresetIsSentWithItsDecimals)
+{
+    struct Case {
+        int row, column;
+        const char* typed;
+        const char* button;
+        QStringList sent;
+    };
+    const Case cases[] = {
+        { 1, 2, "12,5", "CmdSS", { "PROM125100120200150150" } },
+        { 2, 3, "1,25", "CmdRunStop", { "PROM050100120125150150", "RUNM0", "GETD" } },
+    };
+    h.ui().Tab1->setCurrentIndex(2);
+    for (const Case& c : cases) {
+        presets({ "5.0", "12.0", "15.0" }, { "1.00", "2.00", "1.50" });
+        h.clearSent();
+        const QRect cell = h.ui().FGridM->visualRect(ipm().index(c.row - 1, c.column));
+        QTest::mouseClick(h.ui().FGridM->viewport(), Qt::LeftButton, {}, cell.center());
+        ASSERT_TRUE(h.ui().TextM->isVisible());
+        QTest::keyClicks(h.ui().TextM, QLatin1String(c.typed));
+        QTest::mouseClick(button(c.button), Qt::LeftButton);
+        h.w().PollTick();
+        h.ui().TimerGetD->stop();
+        EXPECT_EQ(h.sent().mid(0, c.sent.size()), c.sent) << c.button;
+    }
+}
+
 TEST_F(PresetsUiTest, SaveTriesFourTimesAndAlwaysRestartsThePoll)
 {
     h.ui().Tab1->setCurrentIndex(2);

@@ -129,6 +129,17 @@ TEST_F(SupplyListUiTest, LongPastedTextsAreCutToTheirColumns)
     }
 }
 
+TEST_F(SupplyListUiTest, ALongDescriptionLeavesTheWindowsMinimumWidthAlone)
+{
+    h.w().show();
+    const int before = h.w().minimumSizeHint().width();
+    description()->setText(QString(229, u'W'));
+    typeInto(description(), QStringLiteral("W"));
+    ASSERT_EQ(panel(3), QStringLiteral("Description : ") + QString(230, u'W'));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    EXPECT_EQ(h.w().minimumSizeHint().width(), before);
+}
+
 TEST_F(SupplyListUiTest, CaretStaysWhereTheUserTypes)
 {
     typeInto(location(), QStringLiteral("Rack"));

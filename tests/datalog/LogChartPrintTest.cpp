@@ -1,8 +1,11 @@
 #include "datalog/LogChartPrint.h"
 #include "datalog/ChartColours.h"
+#include "programs/PainterPage.h"
 #include "tests/support/FakeClock.h"
+#include "tests/support/QtPrinting.h"
 #include "tests/support/RecordingPage.h"
 
+#include <QImage>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -328,6 +331,33 @@ TEST_F(LogChartPrintTest, SamplesWithoutAReadingLeaveGapsInAllThreeTraces)
     EXPECT_EQ(38u, traces(ChartColours::kPrintVolt).size());
     EXPECT_EQ(38u, traces(ChartColours::kPrintCurr).size());
     EXPECT_EQ(38u, traces(ChartColours::kPrintPower).size());
+}
+
+// On paper as on screen: one missing sample of a six-minute window (0.6 mm
+// between its neighbours) leaves white paper in the 0.7 mm wide trace.
+TEST_F(LogChartPrintTest, ADropoutShowsOnThePrintedPage)
+{
+    constexpr double kDotsPerMm = 200.0 / 25.4;
+    QImage paper(qRound(190 * kDotsPerMm), qRound(200 * kDotsPerMm), QImage::Format_RGB32);
+    paper.setDotsPerMeterX(qRound(kDotsPerMm * 1000));
+    paper.setDotsPerMeterY(qRound(kDotsPerMm * 1000));
+    paper.fill(Qt::white);
+    LogSamples log = SteadyLog(21.0f, 1.0f);
+    log.volts[5] = LogSamples::kNoReading;
+    m_in.interval = 1;
+    m_in.ranges.ChartTEnd = 360;
+    m_in.samples = &log;
+    {
+        PainterPage page(paper, QSizeF(190, 200));
+        LogChartPrint::PrintLogChart(page, m_in, m_clock);
+    }
+    const auto ink = [&](int sample) {
+        const double x = kX1 - sample * (kX1 - kX0) / 360.0;
+        const double y = kY1 - 21.0 * (kY1 - kY0) / 40.0;
+        return paper.pixelColor(qRound(x * kDotsPerMm), qRound(y * kDotsPerMm)).name();
+    };
+    EXPECT_EQ(ink(10), QColor(ChartColours::kPrintVolt).name());
+    EXPECT_EQ(ink(5), QColor(Qt::white).name());
 }
 
 TEST_F(LogChartPrintTest, TheWalkStopsAtTheEndMark)

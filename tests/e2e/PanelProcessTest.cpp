@@ -70,12 +70,13 @@ protected:
             sim.waitForFinished(5000);
         }
     }
-    void startPanel(const QStringList& extra)
+    void startPanel(const QStringList& extra, const QString& dataDir = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         panel.setProcessEnvironment(env);
-        panel.start(Binary("ovolta-panel"), QStringList { "--data-dir", dir.path() } + extra);
+        panel.start(Binary("ovolta-panel"),
+            QStringList { "--data-dir", dataDir.isEmpty() ? dir.path() : dataDir } + extra);
         ASSERT_TRUE(panel.waitForStarted(5000));
     }
 
@@ -141,4 +142,26 @@ TEST_F(PanelProcess, HelpAndVersion)
     ASSERT_TRUE(panel.waitForFinished(10000));
     EXPECT_EQ(panel.exitCode(), 2);
     EXPECT_TRUE(panel.readAllStandardError().contains("unknown option"));
+}
+
+TEST_F(PanelProcess, FindsTheSupplyInARelativeDataFolder)
+{
+    // Both programs start in dir and are told the folder "rel" only.
+    QProcess relSim;
+    relSim.setWorkingDirectory(dir.path());
+    relSim.start(
+        Binary("ovolta-sim"), { "--data-dir", "rel", "--port", "1", "--trace", "rel-trace.txt" });
+    ASSERT_TRUE(relSim.waitForStarted(5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return QFileInfo(dir.filePath("rel/ports/Com1")).isSymLink(); }, 10000));
+    panel.setWorkingDirectory(dir.path());
+    startPanel({ "--quit-after", "2500" }, "rel");
+    ASSERT_TRUE(panel.waitForFinished(30000));
+    EXPECT_EQ(panel.exitCode(), 0);
+    relSim.terminate();
+    ASSERT_TRUE(relSim.waitForFinished(5000));
+
+    const QStringList commands = Commands(ReadTrace(dir.filePath("rel-trace.txt")));
+    EXPECT_TRUE(commands.contains("SESS")) << commands.join(' ').toStdString();
+    EXPECT_EQ(commands.value(commands.size() - 1), "ENDS");
 }

@@ -57,8 +57,8 @@ TEST(CellEditorRulesTest, KeyReleaseMirrorsTypedText)
         { TableKind::Itp, 1, "7,5", "7.5" },
         { TableKind::Itp, 4, "3", "03" },
         { TableKind::Ipm, 2, "5", "05.0" },
-        { TableKind::Ipm, 2, "12,5", "12.0" }, // the preset mirror reads without the comma rule
-        { TableKind::Ipm, 3, "0.5", "0.50" },
+        { TableKind::Ipm, 2, "12,5", "12.5" },
+        { TableKind::Ipm, 3, "1,25", "1.25" },
         { TableKind::Ipm, 1, "2", std::nullopt },
         { TableKind::Ipm, 0, "2", std::nullopt },
     };

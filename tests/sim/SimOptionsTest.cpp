@@ -3,6 +3,7 @@
 
 #include "tests/sim/QtPrinters.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -39,6 +40,7 @@ TEST(SimOptions, DefaultsAndSpecialValues)
 {
     const auto plain = SimOptions::parse(args({ "--data-dir=d", "--port=1" }), nullptr);
     ASSERT_TRUE(plain.has_value());
+    EXPECT_EQ(plain->dataDir, QDir::currentPath() + QStringLiteral("/d"));
     EXPECT_EQ(plain->model.code, QStringLiteral("5812"));
     EXPECT_EQ(plain->loadOhms, 10.0);
     EXPECT_FALSE(plain->faults.any());

@@ -36,6 +36,8 @@ TEST(DataFolderTest, ReadsTheDataDirOption)
         { { "ovolta-panel", "--data-dir", "/d x" }, "/d x", false },
         { { "ovolta-panel", "--data-dir=/e" }, "/e", false },
         { { "ovolta-panel", "--other", "--data-dir", "/f" }, "/f", false },
+        // Relative to the folder the program was started in.
+        { { "ovolta-panel", "--data-dir", "d/../e" }, QDir::currentPath() + "/e", false },
         { { "ovolta-panel", "--data-dir" }, "", true },
         { { "ovolta-panel", "--data-dir", "" }, "", true },
         { { "ovolta-panel", "--data-dir=" }, "", true },
