@@ -270,15 +270,7 @@ void CliRun::identify()
         QStringLiteral("Set-points: %1V %2A").arg(s.setVoltText, s.setCurrText),
         QStringLiteral("Output: ") + output };
     QJsonArray presets;
-    const ProgramTable& table = m_session.presets();
-    for (int k = 1; k <= table.dataRows(); ++k) {
-        lines << QStringLiteral("Preset %1: %2V %3A").arg(k).arg(table.cell(k, 2), table.cell(k, 3));
-        presets.append(QJsonObject { { QStringLiteral("preset"), k },
-            { QStringLiteral("volts"), Number(table.cell(k, 2)) },
-            { QStringLiteral("amps"), Number(table.cell(k, 3)) } });
-    }
-    if (table.dataRows() == 0)
-        lines << QStringLiteral("Presets: not reported");
+    presetLines(lines, presets);
     const QJsonObject json { { QStringLiteral("port"), PortMap::PortName(s.port) },
         { QStringLiteral("model"), s.modelCode },
         { QStringLiteral("rating"), CommandSet::RatingTitle(s.modelCode) },
@@ -435,20 +427,30 @@ void CliRun::transferPresets()
     }
 }
 
-bool CliRun::showPresets(int recalled)
+void CliRun::presetLines(QStringList& lines, QJsonArray& json) const
 {
     const ProgramTable& table = m_session.presets();
-    const SupplyState& s = m_session.state();
-    QStringList lines;
-    QJsonArray presets;
+    const QString& currFormat = m_session.state().currFormat;
     for (int k = 1; k <= table.dataRows(); ++k) {
-        lines << QStringLiteral("Preset %1: %2V %3A").arg(k).arg(table.cell(k, 2), table.cell(k, 3));
-        presets.append(QJsonObject { { QStringLiteral("preset"), k },
-            { QStringLiteral("volts"), Number(table.cell(k, 2)) },
-            { QStringLiteral("amps"), Number(table.cell(k, 3)) } });
+        const double volts = Number(table.cell(k, 2));
+        const double amps = Number(table.cell(k, 3));
+        lines << QStringLiteral("Preset %1: %2V %3A")
+                     .arg(k)
+                     .arg(Numbers::FormatNumber(volts, u"0.0"),
+                         Numbers::FormatNumber(amps, currFormat));
+        json.append(QJsonObject { { QStringLiteral("preset"), k },
+            { QStringLiteral("volts"), volts }, { QStringLiteral("amps"), amps } });
     }
     if (table.dataRows() == 0)
         lines << QStringLiteral("Presets: not reported");
+}
+
+bool CliRun::showPresets(int recalled)
+{
+    const SupplyState& s = m_session.state();
+    QStringList lines;
+    QJsonArray presets;
+    presetLines(lines, presets);
     QJsonObject json { { QStringLiteral("presets"), presets } };
     if (recalled > 0) {
         lines << QStringLiteral("Recalled preset %1: set-points %2V %3A")

@@ -9,6 +9,7 @@
 #include "session/SupplySession.h"
 #include "storage/CsvImporter.h"
 
+#include <QJsonArray>
 #include <QObject>
 
 #include <memory>
@@ -71,6 +72,7 @@ private:
     void changeLimits();
     void transferPresets();
     bool showPresets(int recalled);
+    void presetLines(QStringList& lines, QJsonArray& json) const;
     void runProgram();
     void stepSent(const SupplySession::SentStep& step);
     void startSampling();
