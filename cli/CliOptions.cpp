@@ -64,8 +64,8 @@ bool StartsWithNumber(const QString& text)
 // Three presets "V,A V,A V,A", each value starting with a number.
 bool PresetsText(const QString& text)
 {
-    const QStringList presets = text.split(QRegularExpression(QStringLiteral("\\s+")),
-        Qt::SkipEmptyParts);
+    const QStringList presets
+        = text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
     if (presets.size() != 3)
         return false;
     for (const QString& preset : presets) {
@@ -94,14 +94,18 @@ bool CliOptions::openEnded() const
 
 std::optional<qint64> CliOptions::DurationMs(const QString& text)
 {
-    static const QRegularExpression duration(QStringLiteral("^\\s*(\\d+(?:[.,]\\d+)?)\\s*([smhd]?)\\s*$"),
+    static const QRegularExpression duration(
+        QStringLiteral("^\\s*(\\d+(?:[.,]\\d+)?)\\s*([smhd]?)\\s*$"),
         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = duration.match(text);
     if (!match.hasMatch())
         return std::nullopt;
     const double number = *PlainNumber(match.captured(1));
     const QString unit = match.captured(2).toLower();
-    const double seconds = unit == u"d" ? 86400.0 : unit == u"h" ? 3600.0 : unit == u"m" ? 60.0 : 1.0;
+    const double seconds = unit == u"d" ? 86400.0
+        : unit == u"h"                  ? 3600.0
+        : unit == u"m"                  ? 60.0
+                                        : 1.0;
     const double ms = std::round(number * seconds * 1000.0);
     if (ms < 1 || ms > 1e15)
         return std::nullopt;
@@ -190,7 +194,8 @@ std::optional<CliOptions> CliOptions::Parse(const QStringList& arguments, QStrin
         return fail(name + QStringLiteral(": ") + second.errorText());
     const QStringList positional = second.positionalArguments();
     if (positional.size() > positionalsAllowed)
-        return fail(QStringLiteral("%1 takes no argument %2.").arg(name, Quoted(positional.last())));
+        return fail(
+            QStringLiteral("%1 takes no argument %2.").arg(name, Quoted(positional.last())));
 
     // Only the command's own options may be asked of the second parser.
     const auto isSet = [&](const QCommandLineOption& option) {
@@ -297,7 +302,8 @@ std::optional<CliOptions> CliOptions::Parse(const QStringList& arguments, QStrin
 
 QString CliOptions::HelpText()
 {
-    return QStringLiteral(R"(Usage: ovolta-cli [--data-dir DIR] [--port N] [--json] COMMAND [OPTIONS]
+    return QStringLiteral(
+        R"(Usage: ovolta-cli [--data-dir DIR] [--port N] [--json] COMMAND [OPTIONS]
 Drive, script and record an Ovolta power supply without a window.
 
 Every command opens the session as the panel does (identification, limits,

@@ -30,11 +30,6 @@ double Number(const QString& text)
     return Numbers::LeadingNumber(Numbers::FutComma(text));
 }
 
-QJsonValue NumberOrNull(bool known, const QString& text)
-{
-    return known ? QJsonValue(Number(text)) : QJsonValue(QJsonValue::Null);
-}
-
 QString Shortest(float value)
 {
     return Numbers::ShortestForm(value);
@@ -53,6 +48,7 @@ CliRun::CliRun(CliOptions options, const CliDeps& deps, QObject* parent)
     , m_options(std::move(options))
     , m_clock(deps.clock)
     , m_dataFolder(deps.dataFolder)
+    , m_portsFolder(QDir(deps.dataFolder).filePath(QStringLiteral("ports")))
     , m_lock(deps.lock)
     , m_output(deps.out, deps.err, m_options.json)
     , m_session(deps.transport, deps.timers, deps.timing)
@@ -93,9 +89,9 @@ bool CliRun::prepare()
 {
     if (m_options.command == Command::Record) {
         const QString refusal = RecordFile::Refusal(m_options.out,
-            m_options.force ? RecordFile::Mode::Replace
+            m_options.force        ? RecordFile::Mode::Replace
                 : m_options.append ? RecordFile::Mode::Append
-                                  : RecordFile::Mode::New);
+                                   : RecordFile::Mode::New);
         if (!refusal.isEmpty())
             return fail(kUsage, refusal), false;
     }
@@ -104,7 +100,10 @@ bool CliRun::prepare()
     if (!m_options.file.isEmpty()) {
         QFile file(m_options.file);
         if (!file.open(QIODevice::ReadOnly))
-            return fail(kUsage, QStringLiteral("Cannot read %1: %2").arg(m_options.file, file.errorString())), false;
+            return fail(kUsage,
+                       QStringLiteral("Cannot read %1: %2")
+                           .arg(m_options.file, file.errorString())),
+                   false;
         CsvImporter::EtpImport imported = CsvImporter::ImportEtp(file.readAll());
         if (!imported.ok())
             return fail(kUsage, imported.error), false;
@@ -164,9 +163,9 @@ void CliRun::connected(SupplySession::ConnectOutcome outcome)
         return runProgram();
     case Command::Record: {
         const QString error = m_record.open(m_options.out,
-            m_options.force ? RecordFile::Mode::Replace
+            m_options.force        ? RecordFile::Mode::Replace
                 : m_options.append ? RecordFile::Mode::Append
-                                  : RecordFile::Mode::New);
+                                   : RecordFile::Mode::New);
         if (!error.isEmpty())
             return fail(kUsage, error);
         m_recordOpen = true;
@@ -211,43 +210,41 @@ bool CliRun::show(const QString& plain, const QJsonObject& json)
 
 QString CliRun::portText(int port) const
 {
-    return QStringLiteral("%1 (%2)").arg(PortMap::PortName(port),
-        PortLock::ResolvedDevice(port, QDir(m_dataFolder).filePath(QStringLiteral("ports"))));
+    return QStringLiteral("%1 (%2)").arg(
+        PortMap::PortName(port), PortLock::ResolvedDevice(port, m_portsFolder));
 }
 
 // ---------------------------------------------------------------- commands
 
 void CliRun::listPorts(int port)
 {
-    const QString portsFolder = QDir(m_dataFolder).filePath(QStringLiteral("ports"));
     for (; port <= PortMap::kLastPort; ++port) {
-        const QFileInfo device(PortMap::DevicePath(port, portsFolder));
+        const QFileInfo device(PortMap::DevicePath(port, m_portsFolder));
         if (device.exists() || device.isSymLink())
             break;
     }
     if (port > PortMap::kLastPort || m_finishing)
         return finish(kDone);
     m_session.probePort(port, [this](const SupplySession::PortProbe& probe) {
-        QString state = probe.inUse ? QStringLiteral("in use by ") + m_lock->holder()
-            : !probe.opens          ? QStringLiteral("does not open")
-            : !probe.answered       ? QStringLiteral("opens, no supply answers")
-                                    : QStringLiteral("%1, %2").arg(probe.modelCode,
-                                        CommandSet::RatingTitle(probe.modelCode));
-        const QJsonObject json { { QStringLiteral("port"), PortMap::PortName(probe.port) },
-            { QStringLiteral("device"),
-                PortLock::ResolvedDevice(probe.port, QDir(m_dataFolder).filePath(QStringLiteral("ports"))) },
+        const QString name = PortMap::PortName(probe.port);
+        const QJsonValue none(QJsonValue::Null);
+        QJsonObject json { { QStringLiteral("port"), name },
+            { QStringLiteral("device"), PortLock::ResolvedDevice(probe.port, m_portsFolder) },
             { QStringLiteral("opens"), probe.opens },
-            { QStringLiteral("in_use_by"),
-                probe.inUse ? QJsonValue(m_lock->holder()) : QJsonValue(QJsonValue::Null) },
-            { QStringLiteral("model"),
-                probe.answered ? QJsonValue(probe.modelCode) : QJsonValue(QJsonValue::Null) },
-            { QStringLiteral("rating"),
-                probe.answered ? QJsonValue(CommandSet::RatingTitle(probe.modelCode))
-                               : QJsonValue(QJsonValue::Null) },
-            { QStringLiteral("max_volts"),
-                probe.answered ? QJsonValue(Json(probe.rating.maxVolt)) : QJsonValue(QJsonValue::Null) },
-            { QStringLiteral("max_amps"),
-                probe.answered ? QJsonValue(Json(probe.rating.maxCurr)) : QJsonValue(QJsonValue::Null) } };
+            { QStringLiteral("in_use_by"), probe.inUse ? QJsonValue(m_lock->holder()) : none },
+            { QStringLiteral("model"), none }, { QStringLiteral("rating"), none },
+            { QStringLiteral("max_volts"), none }, { QStringLiteral("max_amps"), none } };
+        QString state = probe.inUse ? QStringLiteral("in use by ") + m_lock->holder()
+            : probe.opens           ? QStringLiteral("opens, no supply answers")
+                                    : QStringLiteral("does not open");
+        if (probe.answered) {
+            const QString rating = CommandSet::RatingTitle(probe.modelCode);
+            state = QStringLiteral("%1, %2").arg(probe.modelCode, rating);
+            json[QStringLiteral("model")] = probe.modelCode;
+            json[QStringLiteral("rating")] = rating;
+            json[QStringLiteral("max_volts")] = Json(probe.rating.maxVolt);
+            json[QStringLiteral("max_amps")] = Json(probe.rating.maxCurr);
+        }
         if (show(portText(probe.port) + QStringLiteral(": ") + state, json))
             listPorts(probe.port + 1);
     });
@@ -274,12 +271,14 @@ void CliRun::identify()
     const QJsonObject json { { QStringLiteral("port"), PortMap::PortName(s.port) },
         { QStringLiteral("model"), s.modelCode },
         { QStringLiteral("rating"), CommandSet::RatingTitle(s.modelCode) },
-        { QStringLiteral("max_volts"), Json(s.maxVolt) }, { QStringLiteral("max_amps"), Json(s.maxCurr) },
+        { QStringLiteral("max_volts"), Json(s.maxVolt) },
+        { QStringLiteral("max_amps"), Json(s.maxCurr) },
         { QStringLiteral("resolution_amps"), Number(resolution) },
         { QStringLiteral("uvl_volts"), Json(s.uvl) }, { QStringLiteral("ucl_amps"), Json(s.ucl) },
         { QStringLiteral("set_volts"), Number(s.setVoltText) },
         { QStringLiteral("set_amps"), Number(s.setCurrText) },
-        { QStringLiteral("output"), s.outputOn ? QJsonValue(*s.outputOn) : QJsonValue(QJsonValue::Null) },
+        { QStringLiteral("output"),
+            s.outputOn ? QJsonValue(*s.outputOn) : QJsonValue(QJsonValue::Null) },
         { QStringLiteral("presets"), presets } };
     if (show(lines.join(u'\n'), json))
         finish(kDone);
@@ -334,7 +333,8 @@ void CliRun::switchOutput()
     const bool on = m_options.outputOn;
     m_session.switchOutput(on, [this, on](bool ok) {
         if (!ok)
-            return fail(kFailed, QStringLiteral("The supply did not acknowledge the output switch."));
+            return fail(
+                kFailed, QStringLiteral("The supply did not acknowledge the output switch."));
         if (show(QStringLiteral("Output: ") + (on ? QStringLiteral("on") : QStringLiteral("off")),
                 { { QStringLiteral("output"), on } }))
             finish(kDone);
@@ -350,20 +350,23 @@ void CliRun::changeLimits()
     // to the rating; here a value they would change is refused instead.
     if (!m_options.uvl.isEmpty()) {
         uvl = SettingTab::VoltageLimitValue(m_options.uvl);
-        if (SettingTab::VoltageLimitValue(SettingTab::NormaliseVoltageLimit(m_options.uvl, s.maxVolt))
+        if (SettingTab::VoltageLimitValue(
+                SettingTab::NormaliseVoltageLimit(m_options.uvl, s.maxVolt))
             != *uvl)
             return fail(kUsage, QStringLiteral("UVL must be 1 - %1").arg(Shortest(s.maxVolt)));
     }
     if (!m_options.ucl.isEmpty()) {
         ucl = SettingTab::CurrentLimitValue(m_options.ucl);
-        if (SettingTab::CurrentLimitValue(SettingTab::NormaliseCurrentLimit(m_options.ucl, s.maxCurr))
+        if (SettingTab::CurrentLimitValue(
+                SettingTab::NormaliseCurrentLimit(m_options.ucl, s.maxCurr))
             != *ucl)
             return fail(kUsage, QStringLiteral("UCL must be 0.1 - %1").arg(Shortest(s.maxCurr)));
     }
     m_session.changeLimits(uvl, ucl, [this](bool taken) {
         const SupplyState& now = m_session.state();
         if (!show(QStringLiteral("UVL: %1V\nUCL: %2A").arg(Shortest(now.uvl), Shortest(now.ucl)),
-                { { QStringLiteral("uvl_volts"), Json(now.uvl) }, { QStringLiteral("ucl_amps"), Json(now.ucl) } }))
+                { { QStringLiteral("uvl_volts"), Json(now.uvl) },
+                    { QStringLiteral("ucl_amps"), Json(now.ucl) } }))
             return;
         if (!taken)
             return fail(kFailed, QStringLiteral("The supply did not take the limits."));
@@ -387,7 +390,8 @@ void CliRun::transferPresets()
                 const auto commit
                     = CellEditorRules::CommitIpmCell(m_ipm, k, column, values[column - 2], limits);
                 if (commit && !commit->message.isEmpty())
-                    return fail(kUsage, QStringLiteral("Preset %1: %2").arg(k).arg(commit->message));
+                    return fail(
+                        kUsage, QStringLiteral("Preset %1: %2").arg(k).arg(commit->message));
             }
         }
     } else {
@@ -503,9 +507,9 @@ void CliRun::startSampling()
 {
     m_sampling = true;
     m_periodMs = m_options.everySeconds > 0 ? std::llround(m_options.everySeconds * 1000.0) : 1000;
-    m_wanted = m_options.count > 0 ? m_options.count
+    m_wanted = m_options.count > 0                          ? m_options.count
         : m_options.everySeconds > 0 || m_options.forMs > 0 ? 0
-                                                             : 1;
+                                                            : 1;
     m_startMs = m_clock.monotonicMs();
     m_dueIndex = 0;
     sampleDue();
@@ -523,8 +527,9 @@ void CliRun::sampleDue()
     // Due times count from the start on the monotonic clock, so no drift builds
     // up; those missed while the process stood still are skipped.
     m_dueIndex = std::max(m_dueIndex + 1, (elapsed + m_periodMs - 1) / m_periodMs);
-    const bool last = m_wanted > 0 ? m_requested >= m_wanted
-                                   : m_options.forMs > 0 && m_dueIndex * m_periodMs >= m_options.forMs;
+    const bool last = m_wanted > 0
+        ? m_requested >= m_wanted
+        : m_options.forMs > 0 && m_dueIndex * m_periodMs >= m_options.forMs;
     if (last)
         m_wanted = m_requested;
     else
@@ -541,22 +546,24 @@ void CliRun::sampled(const std::optional<SupplyReading>& reading)
     if (m_recordOpen) {
         m_summary.add(reading);
         if (!m_record.write(m_sampleTime, m_sampleElapsedMs / 1000.0, reading))
-            return fail(kFailed, QStringLiteral("Cannot write %1: %2").arg(m_options.out, m_record.errorString()));
+            return fail(kFailed,
+                QStringLiteral("Cannot write %1: %2").arg(m_options.out, m_record.errorString()));
     }
     const QString time = RecordFile::TimeText(m_sampleTime);
-    const bool known = reading.has_value();
-    const QJsonObject json { { QStringLiteral("time"), time },
-        { QStringLiteral("volts"), NumberOrNull(known, known ? reading->volt : QString()) },
-        { QStringLiteral("amps"), NumberOrNull(known, known ? reading->curr : QString()) },
-        { QStringLiteral("watts"), NumberOrNull(known, known ? reading->power : QString()) },
-        { QStringLiteral("mode"),
-            known ? QJsonValue(reading->constantVoltage ? QStringLiteral("CV") : QStringLiteral("CC"))
-                  : QJsonValue(QJsonValue::Null) } };
-    const QString plain = known ? QStringLiteral("%1 %2V %3A %4W %5")
-                                      .arg(time, reading->volt, reading->curr, reading->power,
-                                          reading->constantVoltage ? QStringLiteral("CV")
-                                                                   : QStringLiteral("CC"))
-                                : time + QStringLiteral(" no reading");
+    const QJsonValue none(QJsonValue::Null);
+    QJsonObject json { { QStringLiteral("time"), time }, { QStringLiteral("volts"), none },
+        { QStringLiteral("amps"), none }, { QStringLiteral("watts"), none },
+        { QStringLiteral("mode"), none } };
+    QString plain = time + QStringLiteral(" no reading");
+    if (reading) {
+        const QString mode = reading->constantVoltage ? QStringLiteral("CV") : QStringLiteral("CC");
+        json[QStringLiteral("volts")] = Number(reading->volt);
+        json[QStringLiteral("amps")] = Number(reading->curr);
+        json[QStringLiteral("watts")] = Number(reading->power);
+        json[QStringLiteral("mode")] = mode;
+        plain = QStringLiteral("%1 %2V %3A %4W %5")
+                    .arg(time, reading->volt, reading->curr, reading->power, mode);
+    }
     if ((m_options.command == Command::Read || m_output.json()) && !show(plain, json))
         return;
     if (m_wanted == 0 || m_received < m_wanted)

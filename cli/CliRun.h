@@ -82,6 +82,7 @@ private:
     CliOptions m_options;
     const Clock& m_clock;
     QString m_dataFolder;
+    QString m_portsFolder;
     PortLock* m_lock;
     CliOutput m_output;
     SupplySession m_session;

@@ -32,7 +32,7 @@ QString RecordFile::open(const QString& path, Mode mode)
         return refusal;
     m_file.setFileName(path);
     QIODevice::OpenMode how = QIODevice::Unbuffered;
-    how |= mode == Mode::New  ? QIODevice::WriteOnly | QIODevice::NewOnly
+    how |= mode == Mode::New   ? QIODevice::WriteOnly | QIODevice::NewOnly
         : mode == Mode::Append ? QIODevice::ReadWrite
                                : QIODevice::WriteOnly | QIODevice::Truncate;
     if (!m_file.open(how))

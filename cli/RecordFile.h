@@ -25,8 +25,8 @@ public:
     // Empty when open, else the message for the user.
     QString open(const QString& path, Mode mode);
     // Empty value fields for a missed reading. False when the disk refused it.
-    bool write(const QDateTime& time, double elapsedSeconds,
-        const std::optional<SupplyReading>& reading);
+    bool write(
+        const QDateTime& time, double elapsedSeconds, const std::optional<SupplyReading>& reading);
     QString errorString() const { return m_file.errorString(); }
 
     // ISO 8601 local time with its UTC offset.

@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
@@ -42,9 +43,9 @@ int main(int argc, char** argv)
     QStringList folderArguments { QCoreApplication::applicationFilePath() };
     if (!options->dataDir.isEmpty())
         folderArguments << QStringLiteral("--data-dir") << options->dataDir;
-    const DataFolder::Choice folder = DataFolder::Resolve(folderArguments,
-        QCoreApplication::applicationDirPath(),
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    const DataFolder::Choice folder
+        = DataFolder::Resolve(folderArguments, QCoreApplication::applicationDirPath(),
+            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     if (!folder.error.isEmpty()) {
         std::fprintf(stderr, "ovolta-cli: %s\n", qPrintable(folder.error));
         return CliRun::kUsage;
@@ -65,8 +66,9 @@ int main(int argc, char** argv)
     PortLock lock(portsFolder);
     QFile out;
     QFile err;
-    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    // On the descriptors themselves: each line reaches a pipe as it is written.
+    out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
 
     CliRun run(*options, { transport, timers, clock, out, err, folder.folder, &lock, {} });
     QObject::connect(&relay, &SignalRelay::received, &run, &CliRun::interrupt);

@@ -45,8 +45,8 @@ void SupplyLine::queue(Job job, bool last)
 {
     if (m_insertAt && !last) {
         job.sequence = m_current->sequence;
-        m_queue.insert(m_queue.begin() + static_cast<std::ptrdiff_t>((*m_insertAt)++),
-            std::move(job));
+        m_queue.insert(
+            m_queue.begin() + static_cast<std::ptrdiff_t>((*m_insertAt)++), std::move(job));
         return;
     }
     job.sequence = ++m_sequences;

@@ -194,9 +194,8 @@ void SupplySession::identified(const QString& gmax, const QString& gmod)
         m_state.ucl = CommandSet::ParseLimitWithin(reply, m_state.currScale, m_state.maxCurr);
         Q_EMIT limitsChanged();
     });
-    m_line.exchange(kSess, {}, [this](const QString& reply) {
-        m_state.remote = CommandSet::SessAcknowledged(reply);
-    });
+    m_line.exchange(kSess, {},
+        [this](const QString& reply) { m_state.remote = CommandSet::SessAcknowledged(reply); });
     m_line.exchange(kGets, {}, [this](const QString& reply) {
         const CommandSet::Setpoints sp
             = CommandSet::ParseGets(reply, m_state.currScale, m_state.currFormat);
@@ -240,8 +239,8 @@ void SupplySession::probePort(int port, std::function<void(const PortProbe&)> do
             probe.answered = CommandSet::ScanAcknowledged(gmax);
             if (probe.answered) {
                 return askModel(0, [this, probe, gmax, done](const QString& gmod) mutable {
-                    probe.modelCode = CommandSet::GmodAnswered(gmod) ? CommandSet::ModelCode(gmod)
-                                                                     : QString();
+                    probe.modelCode
+                        = CommandSet::GmodAnswered(gmod) ? CommandSet::ModelCode(gmod) : QString();
                     probe.rating
                         = CommandSet::ParseGmax(gmax, CommandSet::CurrScaleFor(probe.modelCode));
                     if (m_claim)
@@ -287,9 +286,8 @@ void SupplySession::end()
 void SupplySession::readOutput(Done done)
 {
     if (accepting(done))
-        m_line.exchange(kGetd, {}, [this, done](const QString& reply) {
-            Call(done, takeReading(reply));
-        });
+        m_line.exchange(
+            kGetd, {}, [this, done](const QString& reply) { Call(done, takeReading(reply)); });
 }
 
 bool SupplySession::takeReading(const QString& reply)
@@ -398,12 +396,14 @@ void SupplySession::sendLimit(bool voltage, float wanted, const std::shared_ptr<
     m_line.exchange(voltage ? kSovp : kSocp, CommandSet::EncodeLimit(wanted, scale));
     m_line.pause(kBetweenCommands);
     // What the supply answers is the limit now, whatever was asked.
-    m_line.exchange(voltage ? kGovp : kGocp, {}, [this, voltage, wanted, scale, taken](const QString& r) {
-        float& limit = voltage ? m_state.uvl : m_state.ucl;
-        limit = CommandSet::ParseLimitWithin(r, scale, voltage ? m_state.maxVolt : m_state.maxCurr);
-        if (limit != wanted)
-            *taken = false;
-    });
+    m_line.exchange(
+        voltage ? kGovp : kGocp, {}, [this, voltage, wanted, scale, taken](const QString& r) {
+            float& limit = voltage ? m_state.uvl : m_state.ucl;
+            limit = CommandSet::ParseLimitWithin(
+                r, scale, voltage ? m_state.maxVolt : m_state.maxCurr);
+            if (limit != wanted)
+                *taken = false;
+        });
     m_line.pause(kBetweenCommands);
 }
 
@@ -625,8 +625,8 @@ bool SupplySession::startProgram(ProgramTable& etp, int cycles)
 {
     if (m_ending || programRunning())
         return false;
-    const ExtProgramRunner::ClickResult click = m_runner.RunStopClick(ExtProgramRunner::kProgramTab,
-        m_state.connected, QString::number(cycles), etp, limits());
+    const ExtProgramRunner::ClickResult click = m_runner.RunStopClick(
+        ExtProgramRunner::kProgramTab, m_state.connected, QString::number(cycles), etp, limits());
     if (click.action != ExtProgramRunner::ClickAction::Started)
         return false;
     m_program = &etp;

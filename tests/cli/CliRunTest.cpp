@@ -31,7 +31,7 @@ struct CliTest : ::testing::Test {
     FakeTimers timers { clock };
     SimTransport transport { clock };
     VirtualSupply* supply = &transport.attachSupply(1);
-    PortLock lock { QString(), dir.filePath("locks") };
+    PortLock lock { dir.filePath("ports"), dir.filePath("locks") };
     std::function<void(CliRun&)> during; // runs once the command is under way
 
     CliTest() { QDir().mkpath(dir.filePath("locks")); }
@@ -90,9 +90,10 @@ TEST_F(CliTest, EachCommandSendsItsLinesAndSaysWhatHappened)
         { { "limits", "--uvl", "30", "--ucl", "2,5" }, "",
             { "SOVP300", "GOVP", "SOCP250", "GOCP", "ENDS" }, "UVL: 30V\nUCL: 2.5A", "", 0 },
         { { "presets" }, "", { "ENDS" }, "Preset 2: 12.0V 2.00A", "", 0 },
-        { { "presets", "--store", "5,1 6,1.5 7,2" }, "", { prom, "ENDS" },
-            "Preset 3: 7.0V 2.00A", "", 0 },
-        { { "presets", "--recall", "2" }, "", { "RUNM1", "ENDS" }, "set-points 12.0V 2.00A", "", 0 },
+        { { "presets", "--store", "5,1 6,1.5 7,2" }, "", { prom, "ENDS" }, "Preset 3: 7.0V 2.00A",
+            "", 0 },
+        { { "presets", "--recall", "2" }, "", { "RUNM1", "ENDS" }, "set-points 12.0V 2.00A", "",
+            0 },
         { { "presets", "--store", "5,1 6,1.5 7,2", "--recall", "3" }, "", { prom, "RUNM2", "ENDS" },
             "set-points 7.0V 2.00A", "", 0 },
         { { "read" }, "", { "GETD", "ENDS" }, "5.0V 0.50A 2.5W CV", "", 0 },
@@ -187,8 +188,8 @@ TEST_F(CliTest, RecordWritesOneWholeRowPerSampleAndASummary)
 {
     const QString file = path("log.csv");
     // Answered, missed, answered: the second "GETD" goes unanswered.
-    const Result r = run({ "record", "--every", "1", "--for", "3s", "--out", file },
-        "silent-after:8:1");
+    const Result r
+        = run({ "record", "--every", "1", "--for", "3s", "--out", file }, "silent-after:8:1");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.lines.mid(7), QStringList({ "GETD", "GETD", "GETD", "ENDS" }));
     QFile csv(file);
@@ -209,7 +210,8 @@ TEST_F(CliTest, RecordWritesOneWholeRowPerSampleAndASummary)
     csv.write("2026-01-15T10:3");
     csv.close();
     supply->clearReceived();
-    EXPECT_EQ(run({ "record", "--every", "2", "--for", "1s", "--out", file, "--append" }).status, 0);
+    EXPECT_EQ(
+        run({ "record", "--every", "2", "--for", "1s", "--out", file, "--append" }).status, 0);
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     const QList<QByteArray> appended = csv.readAll().split('\n');
     EXPECT_EQ(appended.size(), 6);
@@ -252,4 +254,28 @@ TEST_F(CliTest, APortInUseOrWithoutSupplyIsLeftAlone)
     EXPECT_EQ(r.status, CliRun::kFailed);
     EXPECT_TRUE(r.err.contains("No supply answered on Com1 (/dev/ttyUSB0)."));
     EXPECT_EQ(r.lines, QStringList { "GMAX" });
+}
+
+TEST_F(CliTest, PortsTellsWhatEachPortHolds)
+{
+    QDir().mkpath(path("ports"));
+    for (const char* name : { "ports/Com1", "ports/Com2", "ports/Com3", "ports/Com4" }) {
+        QFile entry(path(name));
+        entry.open(QIODevice::WriteOnly);
+    }
+    transport.addEmptyPort(2);
+    transport.setPortBusy(3, true);
+    transport.attachSupply(4);
+    PortLock other { path("ports"), dir.filePath("locks") };
+    ASSERT_TRUE(other.claim(4));
+    const Result r = run({ "ports" });
+    EXPECT_EQ(r.status, 0);
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 4) << r.out.toStdString(); // and the machine's own ports
+    EXPECT_TRUE(lines[0].endsWith("/ports/Com1): 5812, Rating: 36V 5A"));
+    EXPECT_TRUE(lines[1].endsWith(": opens, no supply answers"));
+    EXPECT_TRUE(lines[2].endsWith(": does not open"));
+    EXPECT_TRUE(lines[3].contains(": in use by test_cli (pid "));
+    EXPECT_EQ(r.lines, QStringList({ "GMAX", "GMOD" })); // asked, nothing changed
+    EXPECT_TRUE(transport.supply(4)->receivedLines().isEmpty());
 }

@@ -30,7 +30,8 @@ protected:
             GTEST_SKIP() << "programs not built";
         ASSERT_TRUE(dir.isValid());
         QDir().mkpath(dir.filePath("run"));
-        QFile::setPermissions(dir.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(
+            dir.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         sim.start(Binary("ovolta-sim"),
             { "--data-dir", dir.path(), "--port", "1", "--model", "5812", "--trace",
                 dir.filePath("trace.txt") });
@@ -69,7 +70,8 @@ protected:
             for (const QByteArray& raw : f.readAll().split('\n')) {
                 const qsizetype space = raw.indexOf(' ');
                 if (space > 0)
-                    lines.append({ raw.left(space).toLongLong(), QString::fromLatin1(raw.mid(space + 1)) });
+                    lines.append(
+                        { raw.left(space).toLongLong(), QString::fromLatin1(raw.mid(space + 1)) });
             }
         }
         return lines;

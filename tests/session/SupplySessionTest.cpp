@@ -1,5 +1,5 @@
-#include "session/PortClaim.h"
 #include "session/SupplySession.h"
+#include "session/PortClaim.h"
 #include "sim/SimTransport.h"
 #include "tests/support/FakeTimers.h"
 #include "tests/support/QtPrinting.h"
@@ -33,8 +33,8 @@ struct SessionTest : ::testing::Test {
 
     SessionTest()
     {
-        QObject::connect(&session, &SupplySession::connectionDone,
-            [this](Outcome o) { outcome = o; });
+        QObject::connect(
+            &session, &SupplySession::connectionDone, [this](Outcome o) { outcome = o; });
         QObject::connect(&session, &SupplySession::readingTaken,
             [this](const std::optional<SupplyReading>& r) { readings << r; });
     }
@@ -42,7 +42,10 @@ struct SessionTest : ::testing::Test {
     {
         return transport.attachSupply(port, *SupplyModel::find(QString::fromLatin1(model)));
     }
-    void settle() { timers.runUntil([this] { return session.isIdle(); }); }
+    void settle()
+    {
+        timers.runUntil([this] { return session.isIdle(); });
+    }
     QStringList sent(int port = 1)
     {
         QStringList lines;
@@ -121,8 +124,8 @@ TEST_F(SessionTest, EachExchangeTakesItsFullWaitAndSequencesPause)
         times << line.atMs;
     // 150 ms a transaction, 0.1 s before each "GMOD"; "PROM" waits 250 ms and
     // its four tries are 0.1 s apart; "ENDS" after the last try's pause.
-    EXPECT_EQ(times,
-        QList<qint64>({ 0, 250, 400, 550, 700, 850, 1000, 1150, 1500, 1850, 2200, 2550 }));
+    EXPECT_EQ(
+        times, QList<qint64>({ 0, 250, 400, 550, 700, 850, 1000, 1150, 1500, 1850, 2200, 2550 }));
     const QString prom = "PROM050100050100050100";
     EXPECT_EQ(sent().mid(7), QStringList({ prom, prom, prom, prom, "ENDS" }));
 }
@@ -306,8 +309,8 @@ TEST_F(SessionTest, AProgramRunsOnThePollAndHoldsToTheLimits)
     etp.setOutputOn(2, false);
     etp.addRow({ "3", "0.0", "0.00", "00", "00" });
     QList<SupplySession::SentStep> steps;
-    QObject::connect(&session, &SupplySession::stepSent,
-        [&](const SupplySession::SentStep& s) { steps << s; });
+    QObject::connect(
+        &session, &SupplySession::stepSent, [&](const SupplySession::SentStep& s) { steps << s; });
     std::optional<bool> completed;
     QObject::connect(&session, &SupplySession::programEnded, [&](bool c) { completed = c; });
     session.startPolling();
@@ -318,8 +321,7 @@ TEST_F(SessionTest, AProgramRunsOnThePollAndHoldsToTheLimits)
     for (const QString& line : sent())
         if (line.startsWith("SEVC"))
             sevc << line;
-    EXPECT_EQ(sevc,
-        QStringList({ "SEVC3601001", "SEVC1200500", "SEVC3601001", "SEVC1200500" }));
+    EXPECT_EQ(sevc, QStringList({ "SEVC3601001", "SEVC1200500", "SEVC3601001", "SEVC1200500" }));
     ASSERT_EQ(steps.size(), 4);
     EXPECT_EQ(steps[2].cycle, 2);
     EXPECT_EQ(session.state().outputOn, false);

@@ -52,15 +52,13 @@ bool FakeTimers::fireNext(qint64 untilMs)
 void FakeTimers::advance(qint64 ms)
 {
     const qint64 until = m_clock.monotonicMs() + ms;
-    while (fireNext(until)) {
-    }
+    while (fireNext(until)) { }
     m_clock.advance(until - m_clock.monotonicMs());
 }
 
 bool FakeTimers::runUntil(const std::function<bool()>& done, qint64 limitMs)
 {
     const qint64 until = m_clock.monotonicMs() + limitMs;
-    while (!done() && fireNext(until)) {
-    }
+    while (!done() && fireNext(until)) { }
     return done();
 }
