@@ -28,7 +28,7 @@ QString RecordFile::Refusal(const QString& path, Mode mode)
 
 QString RecordFile::open(const QString& path, Mode mode)
 {
-    if (const QString refusal = Refusal(path, mode); !refusal.isEmpty())
+    if (QString refusal = Refusal(path, mode); !refusal.isEmpty())
         return refusal;
     m_file.setFileName(path);
     QIODevice::OpenMode how = QIODevice::Unbuffered;
