@@ -19,27 +19,44 @@ QString DeviceLink::FutComm(const QString& cmd, const QString& params)
     // reply. Callers avoid it; this keeps the line sane if one does not.
     if (m_inTransaction)
         return {};
+    startExchange(cmd, params);
+    m_waiter.waitMs(waitMsFor(cmd));
+    return finishExchange();
+}
+
+void DeviceLink::startExchange(const QString& cmd, const QString& params)
+{
     m_inTransaction = true;
     ++m_transactions;
-
     m_transport.discardBuffers();
     if (!m_transport.isOpen())
         m_transport.open();
     // Whatever an earlier exchange left behind (a late reply) is not ours.
     m_transport.discardBuffers();
     m_transport.write((cmd + params + QLatin1Char('\r')).toLatin1());
+}
 
-    m_waiter.waitMs(cmd == QLatin1String("PROM") ? m_timing.promMs : m_timing.transactionMs);
-
+QString DeviceLink::finishExchange()
+{
     const QByteArray reply = m_transport.readAll();
     m_transport.close();
     m_inTransaction = false;
     return QString::fromLatin1(reply);
 }
 
+qint64 DeviceLink::waitMsFor(const QString& cmd) const
+{
+    return cmd == QLatin1String("PROM") ? m_timing.promMs : m_timing.transactionMs;
+}
+
+qint64 DeviceLink::delayMs(double seconds) const
+{
+    return static_cast<qint64>(std::llround(seconds * 1000.0 * m_timing.delayScale));
+}
+
 void DeviceLink::Delay(double seconds)
 {
-    const auto ms = static_cast<qint64>(std::llround(seconds * 1000.0 * m_timing.delayScale));
+    const qint64 ms = delayMs(seconds);
     if (ms > 0)
         m_waiter.waitMs(ms);
 }

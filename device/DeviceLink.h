@@ -24,6 +24,15 @@ public:
     QString FutComm(const QString& cmd, const QString& params);
     void Delay(double seconds);
 
+    // The two halves of FutComm for a caller that waits on its own timer (the
+    // asynchronous line): the line is written, and after waitMsFor(cmd) the
+    // reply is read and the port closed.
+    void startExchange(const QString& cmd, const QString& params);
+    QString finishExchange();
+    qint64 waitMsFor(const QString& cmd) const;
+    // A Delay's length on this link's timing.
+    qint64 delayMs(double seconds) const;
+
     // A transaction is in progress (the port is open).
     bool isOpen() const;
     void setPortNumber(int number);

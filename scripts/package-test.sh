@@ -36,7 +36,8 @@ doc="$fs/usr/share/doc/ovolta-panel"
 metainfo="$fs/usr/share/metainfo/io.github.ovolta_panel.OvoltaPanel.metainfo.xml"
 desktop="$fs/usr/share/applications/ovolta-panel.desktop"
 for f in "$desktop" "$metainfo" "$fs/usr/share/icons/hicolor/scalable/apps/ovolta-panel.svg" \
-         "$doc/copyright" "$doc/changelog.gz" "$fs/usr/bin/ovolta-panel" "$fs/usr/bin/ovolta-sim"; do
+         "$doc/copyright" "$doc/changelog.gz" "$fs/usr/bin/ovolta-panel" "$fs/usr/bin/ovolta-sim" \
+         "$fs/usr/bin/ovolta-cli"; do
   [ -e "$f" ] || fail "not installed: ${f#"$fs"}"
 done
 

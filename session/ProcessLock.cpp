@@ -1,0 +1,65 @@
+#include "session/ProcessLock.h"
+
+#include <QDir>
+#include <QLockFile>
+#include <QStandardPaths>
+
+ProcessLock::ProcessLock(const QString& key, const QString& folder)
+{
+    const QString dir = folder.isEmpty() ? RuntimeFolder() : folder;
+    // The key as a file name: every character outside letters and digits escaped.
+    const QString name = QStringLiteral("ovolta-%1.lock")
+                             .arg(QString::fromLatin1(key.toUtf8().toPercentEncoding()));
+    m_file = std::make_unique<QLockFile>(QDir(dir).filePath(name));
+    // Only a dead holder makes a lock stale, never its age: a recording may run for days.
+    m_file->setStaleLockTime(0);
+}
+
+ProcessLock::~ProcessLock() = default;
+
+bool ProcessLock::tryLock()
+{
+    return m_file->isLocked() || m_file->tryLock(0);
+}
+
+void ProcessLock::unlock()
+{
+    if (m_file->isLocked())
+        m_file->unlock();
+}
+
+bool ProcessLock::isLocked() const
+{
+    return m_file->isLocked();
+}
+
+std::optional<ProcessLock::Holder> ProcessLock::holder() const
+{
+    Holder holder;
+    QString host;
+    if (!m_file->getLockInfo(&holder.pid, &host, &holder.program))
+        return std::nullopt;
+    return holder;
+}
+
+QString ProcessLock::holderText() const
+{
+    const std::optional<Holder> h = holder();
+    if (!h)
+        return QStringLiteral("another program");
+    return QStringLiteral("%1 (pid %2)")
+        .arg(h->program.isEmpty() ? QStringLiteral("another program") : h->program)
+        .arg(h->pid);
+}
+
+QString ProcessLock::RuntimeFolder()
+{
+#ifdef Q_OS_UNIX
+    // Without a session's runtime folder Qt would warn on every call and make
+    // one up; the temporary folder serves every user alike.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return QDir::tempPath();
+#endif
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return folder.isEmpty() ? QDir::tempPath() : folder;
+}
