@@ -64,6 +64,12 @@ QString Joined(const QString& caption, const QString& value)
     return caption + QStringLiteral(" : ") + value;
 }
 
+// A number as the user may type it, with a decimal comma or point.
+double typedNumber(const QString& text)
+{
+    return Numbers::LeadingNumber(Numbers::FutComma(text));
+}
+
 } // namespace
 
 MainFrm::MainFrm(const MainFrmDeps& deps, QWidget* parent)
@@ -443,30 +449,29 @@ void MainFrm::pollTickBody()
     // during the exchange's wait raises its flag again and is served by the
     // next tick instead of being lost.
     if (S.TextSetPending[0]) {
-        const QString sent = ui.TextSetVC[0]->text();
+        const QString sent = S.TextSetValue[0];
         S.TextSetPending[0] = false;
-        const double v = Numbers::LeadingNumber(Numbers::FutComma(sent));
-        S.LastReply = m_link.FutComm(QStringLiteral("VOLT"), CommandSet::EncodeVoltage(v));
+        S.LastReply
+            = m_link.FutComm(QStringLiteral("VOLT"), CommandSet::EncodeVoltage(typedNumber(sent)));
         if (CommandSet::SetAcknowledged(S.LastReply)) {
-            S.SetVoltText = Numbers::FormatNumber(
-                Numbers::LeadingNumber(Numbers::WithoutUnit(sent, u'V')), u"0.0");
+            S.SetVoltText
+                = Numbers::FormatNumber(typedNumber(Numbers::WithoutUnit(sent, u'V')), u"0.0");
             DrawSetpointDisplay(0, false);
-        } else if (ui.TextSetVC[0]->text() == sent) {
-            // Sent again by the next tick, unless the box has been changed
-            // meanwhile: text typed and not yet applied is never sent.
+        } else if (!S.TextSetPending[0] && S.TextSetValue[0] == sent) {
+            // Sent again by the next tick, unless another value was applied
+            // or the entry was refused meanwhile.
             S.TextSetPending[0] = true;
         }
         return;
     }
     if (S.TextSetPending[1]) {
-        const QString sent = ui.TextSetVC[1]->text();
+        const QString sent = S.TextSetValue[1];
         S.TextSetPending[1] = false;
-        const double c = Numbers::LeadingNumber(Numbers::FutComma(sent));
-        S.LastReply
-            = m_link.FutComm(QStringLiteral("CURR"), CommandSet::EncodeCurrent(c, S.CurrScale));
+        S.LastReply = m_link.FutComm(
+            QStringLiteral("CURR"), CommandSet::EncodeCurrent(typedNumber(sent), S.CurrScale));
         if (CommandSet::SetAcknowledged(S.LastReply)) {
             S.SetCurrText = Numbers::FormatNumber(
-                Numbers::LeadingNumber(Numbers::WithoutUnit(sent, u'A')), S.CurrFormat);
+                typedNumber(Numbers::WithoutUnit(sent, u'A')), S.CurrFormat);
         }
         DrawSetpointDisplay(1, false);
         return;
