@@ -304,8 +304,7 @@ void MainFrm::ConnectSupply()
         S.UCL = CommandSet::ParseLimitWithin(
             m_link.FutComm(QStringLiteral("GOCP"), QString()), S.CurrScale, S.MaxCurr);
         setStatusLimits();
-        ui.TextUVL->setText(Numbers::ShortestForm(S.UVL) + u'V');
-        ui.TextUCL->setText(Numbers::ShortestForm(S.UCL) + u'A');
+        m_settings->ShowLimits();
 
         S.LastReply = m_link.FutComm(QStringLiteral("SESS"), QString());
         if (CommandSet::SessAcknowledged(S.LastReply)) {

@@ -209,15 +209,29 @@ TEST_F(SettingsPageTest, RefusedLimitShowsTheReadBackValue)
     EXPECT_EQ(panel(7), QStringLiteral("UVL : 36V , UCL : 5.1A"));
 }
 
-TEST_F(SettingsPageTest, UnansweredReadBackGivesZero)
+// A limit the supply did not tell shows as 0; "OK" sends only a limit the user
+// changed since, so the unread one is never written back.
+TEST_F(SettingsPageTest, ALimitThatCouldNotBeReadIsNeverWrittenBack)
 {
-    typeAndLeave(uvl(), QStringLiteral("20"));
-    h.setFaults(QStringLiteral("silent-after:1"));
+    h.setFaults(QStringLiteral("silent-after:2:1")); // GMAX, GMOD answered; GOVP not
+    h.w().ConnectSupply();
+    ASSERT_EQ(uvl()->text(), QStringLiteral("0V"));
+    h.clearSent();
     ok();
-    EXPECT_EQ(h.sent(), (QStringList { "SOVP200", "GOVP" }));
-    EXPECT_EQ(h.s().UVL, 0.0f);
-    EXPECT_EQ(uvl()->text(), QStringLiteral("0V"));
-    EXPECT_EQ(panel(7), QStringLiteral("UVL : 0V , UCL : 5.1A"));
+    EXPECT_TRUE(h.sent().isEmpty());
+
+    typeAndLeave(ucl(), QStringLiteral("2"));
+    h.setFaults(QStringLiteral("silent-after:1")); // the read-back goes unanswered
+    ok();
+    EXPECT_EQ(h.sent(), (QStringList { "SOCP200", "GOCP" }));
+    EXPECT_EQ(h.s().UCL, 0.0f);
+    EXPECT_EQ(ucl()->text(), QStringLiteral("0A"));
+    EXPECT_EQ(panel(7), QStringLiteral("UVL : 0V , UCL : 0A"));
+    h.setFaults(QStringLiteral("none"));
+    h.clearSent();
+    ok();
+    EXPECT_TRUE(h.sent().isEmpty());
+    EXPECT_TRUE(messages->texts.isEmpty());
 }
 
 TEST_F(SettingsPageTest, PortWithoutSupplyGivesNoConnectionAndIsStored)
