@@ -252,6 +252,13 @@ void MainFrm::ConnectSupply()
     // A new connection puts the default steps into the program table: a
     // program still running on the old one ends first.
     m_programs->StopExtProgram();
+    // Requests made for the previous supply are not for this one.
+    S.TextSetPending = {};
+    S.TextSetValue = {};
+    S.DragSetPending = {};
+    S.OutputTogglePending = false;
+    S.PresetUploadPending = false;
+    S.PresetReadPending = false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     S.LogSamples.markEmpty();
 

@@ -154,6 +154,9 @@ void SettingsPage::applyPort()
     // Remembered for the next start (the row is added when it is missing).
     if (OvoltaDatabase* db = m_window.database())
         db->storeCommPort(*port);
+    // The supply left behind goes back to local mode before another is looked for.
+    if (S.MaxVolt > 0)
+        m_window.DisconnectSupply();
     m_window.link().setPortNumber(*port);
     m_window.ConnectSupply();
 }

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -249,8 +250,36 @@ TEST_F(SettingsPageTest, PortWithoutSupplyGivesNoConnectionAndIsStored)
     EXPECT_EQ(panel(7), QStringLiteral("No Connection"));
     EXPECT_EQ(h.w().windowTitle(), QStringLiteral("Rating: "));
     EXPECT_FALSE(h.transport.written().contains("SOVP"));
-    EXPECT_TRUE(h.sent().isEmpty()); // the supply on Com1 heard nothing
+    EXPECT_EQ(h.sent(), QStringList { "ENDS" }) << "the old supply leaves remote mode";
     EXPECT_TRUE(messages->texts.isEmpty());
+}
+
+// A set-point still waiting for the old supply's acknowledgement, and an output
+// click for it, never reach the supply found on the new port.
+TEST_F(SettingsPageTest, APortChangeDropsTheOldSuppliesRequests)
+{
+    VirtualSupply& other = h.transport.attachSupply(3);
+    h.ui().TextSetVC[1]->setText(QStringLiteral("1.00A"));
+    click(h.ui().TextSetVC[0]);
+    QTest::keyClick(h.ui().TextSetVC[0], Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(h.ui().TextSetVC[0], QStringLiteral("12"));
+    QTest::keyClick(h.ui().TextSetVC[0], Qt::Key_Return);
+    h.setFaults(QStringLiteral("silent"));
+    h.w().PollTick();
+    ASSERT_TRUE(h.s().TextSetPending[0]);
+    QTest::mouseClick(h.find<QLabel>(QStringLiteral("ImageOnOff")), Qt::LeftButton);
+
+    QTest::keyClick(port(), Qt::Key_End);
+    ok();
+    ASSERT_TRUE(h.s().Connected);
+    EXPECT_EQ(h.sent(), (QStringList { "VOLT120", "ENDS" }));
+    h.w().PollTick();
+    QStringList heard;
+    for (const QByteArray& line : other.receivedLines())
+        heard << QString::fromLatin1(line);
+    EXPECT_TRUE(heard.filter(QRegularExpression("^(VOLT|CURR|SOUT)")).isEmpty())
+        << heard.join(u' ').toStdString();
+    EXPECT_EQ(heard.last(), QStringLiteral("GETD"));
 }
 
 TEST_F(SettingsPageTest, PortChangeBackReconnects)
