@@ -37,6 +37,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
@@ -102,6 +103,9 @@ MainFrm::~MainFrm() = default;
 
 bool MainFrm::StartUp(QString* error)
 {
+    // A quit asked for while the port search or the connection waits ends
+    // start-up after that step.
+    const QScopedValueRollback startingUp(m_startingUp, true);
     ui.CmbAddr->setEditText(QStringLiteral("00"));
     S.CurrScale = 10;
     S.CurrFormat = QStringLiteral("0.0");
@@ -119,6 +123,8 @@ bool MainFrm::StartUp(QString* error)
         m_link.close();
     enumeratePorts();
     searchPorts();
+    if (m_quitRequested)
+        return true;
 
     ApplyLanguage(0);
 
@@ -158,7 +164,16 @@ bool MainFrm::StartUp(QString* error)
         8, QStringLiteral("Ver : %1.%2").arg(OVOLTA_VERSION_MAJOR).arg(OVOLTA_VERSION_MINOR));
 
     ConnectSupply();
+    if (m_quitRequested)
+        shutDown();
     return true;
+}
+
+void MainFrm::RequestQuit()
+{
+    m_quitRequested = true;
+    if (!m_startingUp)
+        close();
 }
 
 void MainFrm::enumeratePorts()
@@ -197,6 +212,8 @@ void MainFrm::searchPorts()
 {
     // Each entry of the port list carries its port number (enumeratePorts).
     for (int i = ui.CboPort->count() - 1; i >= 0; --i) {
+        if (m_quitRequested)
+            return;
         const int port = ui.CboPort->itemData(i).toInt();
         m_link.setPortNumber(port);
         m_link.open();
@@ -896,12 +913,17 @@ void MainFrm::closeEvent(QCloseEvent* event)
         QTimer::singleShot(20, this, &QWidget::close);
         return;
     }
-    if (!m_shutDown) {
-        m_shutDown = true;
-        ui.TimerGetD->stop();
-        ui.TimerE->stop();
-        if (S.MaxVolt > 0)
-            DisconnectSupply();
-    }
+    shutDown();
     event->accept();
+}
+
+void MainFrm::shutDown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    ui.TimerGetD->stop();
+    ui.TimerE->stop();
+    if (S.MaxVolt > 0)
+        DisconnectSupply();
 }

@@ -46,6 +46,10 @@ public:
     // Brings the window into its working state; false (with the database
     // engine's message) when the database cannot be opened or created.
     bool StartUp(QString* error);
+    // A signal asks the program to end: the window closes as its close button
+    // would; during start-up, start-up ends first, at its next safe point.
+    void RequestQuit();
+    bool quitRequested() const { return m_quitRequested; }
 
     // Device link and connection.
     void ConnectSupply();
@@ -121,6 +125,8 @@ private:
     void TimerGetD_Timer();
     void TimerPVC_Timer();
     void pollTickBody();
+    // Stops the timers and takes a connected supply out of remote mode, once.
+    void shutDown();
     void setLcdVisible(bool visible);
     void LcdPSetVC_MouseMove(int index);
     void LcdPSetVC_MouseUp(int index, Qt::MouseButton button);
@@ -152,4 +158,6 @@ private:
     int m_sequences = 0;
     bool m_activated = false;
     bool m_shutDown = false;
+    bool m_startingUp = false;
+    bool m_quitRequested = false;
 };
