@@ -196,6 +196,24 @@ bool MainFrm::retryWhileLineBusy(const QObject* context, std::function<void()> r
     return true;
 }
 
+void MainFrm::showWhenLineFree(std::function<void()> show)
+{
+    m_waitingBoxes.push_back(std::move(show));
+    // One box already waits or is open: this one follows it.
+    if (m_waitingBoxes.size() == 1)
+        showWaitingBoxes();
+}
+
+void MainFrm::showWaitingBoxes()
+{
+    if (retryWhileLineBusy(this, [this] { showWaitingBoxes(); }))
+        return;
+    while (!m_waitingBoxes.empty()) {
+        m_waitingBoxes.front()();
+        m_waitingBoxes.pop_front();
+    }
+}
+
 void MainFrm::RefreshPortList()
 {
     // Listing opens each port: never in the middle of an exchange.

@@ -10,6 +10,7 @@
 #include "panel/SetpointClicks.h"
 
 #include <QMainWindow>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -66,6 +67,11 @@ public:
     // While the line is busy: calls retry again a little later (in context)
     // and returns true.
     bool retryWhileLineBusy(const QObject* context, std::function<void()> retry);
+    // Runs show, which opens a modal box, at once; inside the wait of an
+    // exchange, once the line is free instead (boxes in the order asked): the
+    // box's own loop would hold the wait, and with it the polling, the live
+    // log and the program runner, for as long as the box stays open.
+    void showWhenLineFree(std::function<void()> show);
     class Sequence {
     public:
         explicit Sequence(MainFrm& window)
@@ -125,6 +131,7 @@ private:
     void TimerGetD_Timer();
     void TimerPVC_Timer();
     void pollTickBody();
+    void showWaitingBoxes();
     // Stops the timers and takes a connected supply out of remote mode, once.
     void shutDown();
     void setLcdVisible(bool visible);
@@ -156,6 +163,7 @@ private:
     LogPacing m_pacing;
     ChartRangeRules m_chart;
     int m_sequences = 0;
+    std::deque<std::function<void()>> m_waitingBoxes;
     bool m_activated = false;
     bool m_shutDown = false;
     bool m_startingUp = false;

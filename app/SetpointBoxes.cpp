@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QToolBar>
 
 SetpointBoxes::SetpointBoxes(MainFrm& window, MainFrmUi& ui_, WindowState& state)
@@ -201,11 +202,11 @@ void SetpointBoxes::setColour(QLineEdit* box, EntryColour colour) const
 void SetpointBoxes::tell(const QStringList& messages)
 {
     for (const QString& message : messages) {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), message,
-            QMessageBox::Ok, &m_window);
-        const bool wasTelling = m_telling;
-        m_telling = true;
-        box.exec();
-        m_telling = wasTelling;
+        m_window.showWhenLineFree([this, message] {
+            QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), message,
+                QMessageBox::Ok, &m_window);
+            const QScopedValueRollback telling(m_telling, true);
+            box.exec();
+        });
     }
 }

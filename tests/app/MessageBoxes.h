@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QList>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
 #include <utility>
 
 // Answers the message boxes that come up while it lives, with the given
@@ -41,14 +43,20 @@ public:
     bool allOkOnly = true;
     // For the boxes beyond the given answers.
     Button answer = QMessageBox::Ok;
+    // Runs while each box is open, before it is answered.
+    std::function<void()> whileOpen;
 
 private:
     void answerActive()
     {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
+        if (!box || !box->isVisible() || m_answering)
             return;
         texts << box->text();
+        if (whileOpen) {
+            const QScopedValueRollback answering(m_answering, true);
+            whileOpen();
+        }
         buttons = box->standardButtons();
         allOkOnly = allOkOnly && buttons == QMessageBox::Ok;
         QAbstractButton* button
@@ -71,4 +79,5 @@ private:
 
     QList<Button> m_answers;
     QTimer m_timer;
+    bool m_answering = false;
 };

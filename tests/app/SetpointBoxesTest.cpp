@@ -7,10 +7,13 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -208,6 +211,48 @@ TEST_F(SetpointBoxesTest, EnterWithButtonsDisabledAndACurrentSelectsTheVoltage)
     EXPECT_EQ(QApplication::focusWidget(), box(0));
     EXPECT_EQ(box(0)->selectedText(), QStringLiteral("12"));
     EXPECT_FALSE(h.s().TextSetPending[0]);
+}
+
+// A check's message whose key lands inside an exchange's wait opens after the
+// exchange, and the polling goes on while it is open.
+TEST_F(SetpointBoxesTest, AMessageFromInsideAnExchangeLetsThePollingGoOn)
+{
+    QTableView* grid = h.find<QTableView>(QStringLiteral("FGridE"));
+    QLineEdit* cellEditor = h.find<QLineEdit>(QStringLiteral("TextE"));
+    struct Case {
+        const char* path;
+        std::function<void()> type;
+        std::function<void()> confirm;
+    };
+    const Case cases[] = {
+        { "set-point box", [&] { type(0, QStringLiteral("99")); }, [&] { enter(0); } },
+        { "cell check",
+            [&] {
+                activate();
+                QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                    grid->visualRect(grid->model()->index(0, 1)).center());
+                QTest::keyClicks(cellEditor, QStringLiteral("99"));
+            },
+            [&] { QTest::keyClick(cellEditor, Qt::Key_Right); } },
+    };
+    QStringList sentWhileOpen;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        c.type();
+        messages->clear();
+        sentWhileOpen.clear();
+        messages->whileOpen = [&] {
+            h.clearSent();
+            h.w().PollTick();
+            sentWhileOpen = h.sent();
+        };
+        QTimer::singleShot(0, &h.w(), c.confirm);
+        h.w().PollTick(); // the key lands inside the wait of its "GETD"
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !messages->texts.isEmpty(); }));
+        messages->whileOpen = {};
+        EXPECT_EQ(messages->texts, QStringList { kVoltageMessage });
+        EXPECT_EQ(sentWhileOpen, QStringList { QStringLiteral("GETD") });
+    }
 }
 
 TEST_F(SetpointBoxesTest, KeyReleaseColoursBothBoxesAndSwitchesBothButtons)
