@@ -34,6 +34,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -214,6 +215,15 @@ void MainFrm::showWaitingBoxes()
     }
 }
 
+void MainFrm::tell(const QString& text)
+{
+    showWhenLineFree([this, text] {
+        QMessageBox box(
+            QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, this);
+        box.exec();
+    });
+}
+
 void MainFrm::RefreshPortList()
 {
     // Listing opens each port: never in the middle of an exchange.
@@ -261,8 +271,10 @@ void MainFrm::ApplyLanguage(int language)
         ui.Toolbar2Buttons[5]->setToolTip(QStringLiteral("Print"));
         ui.setPanel(1, Joined(c.address, S.CurAddress));
     }
-    if (m_db)
-        m_db->storeLanguage(language);
+    if (m_db) {
+        if (const QString failed = m_db->storeLanguage(language); !failed.isEmpty())
+            tell(failed);
+    }
 }
 
 void MainFrm::setupGrids()

@@ -72,6 +72,8 @@ public:
     // box's own loop would hold the wait, and with it the polling, the live
     // log and the program runner, for as long as the box stays open.
     void showWhenLineFree(std::function<void()> show);
+    // An OK-only message box, opened the same way.
+    void tell(const QString& text);
     class Sequence {
     public:
         explicit Sequence(MainFrm& window)

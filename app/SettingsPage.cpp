@@ -151,9 +151,12 @@ void SettingsPage::applyPort()
     if (!port || *port == S.CommPortNo)
         return;
     S.CommPortNo = *port;
-    // Remembered for the next start (the row is added when it is missing).
-    if (OvoltaDatabase* db = m_window.database())
-        db->storeCommPort(*port);
+    // Remembered for the next start (the row is added when it is missing);
+    // when it cannot be, the port still changes for this run.
+    if (OvoltaDatabase* db = m_window.database()) {
+        if (const QString failed = db->storeCommPort(*port); !failed.isEmpty())
+            m_window.tell(failed);
+    }
     // The supply left behind goes back to local mode before another is looked for.
     if (S.MaxVolt > 0)
         m_window.DisconnectSupply();
