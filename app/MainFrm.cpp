@@ -34,9 +34,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
@@ -62,6 +64,12 @@ int TwipsToPixels(int twips, const QWidget* widget)
 QString Joined(const QString& caption, const QString& value)
 {
     return caption + QStringLiteral(" : ") + value;
+}
+
+// A number as the user may type it, with a decimal comma or point.
+double typedNumber(const QString& text)
+{
+    return Numbers::LeadingNumber(Numbers::FutComma(text));
 }
 
 } // namespace
@@ -97,6 +105,9 @@ MainFrm::~MainFrm() = default;
 
 bool MainFrm::StartUp(QString* error)
 {
+    // A quit asked for while the port search or the connection waits ends
+    // start-up after that step.
+    const QScopedValueRollback startingUp(m_startingUp, true);
     ui.CmbAddr->setEditText(QStringLiteral("00"));
     S.CurrScale = 10;
     S.CurrFormat = QStringLiteral("0.0");
@@ -115,6 +126,8 @@ bool MainFrm::StartUp(QString* error)
         m_link.close();
     enumeratePorts();
     searchPorts();
+    if (m_quitRequested)
+        return true;
 
     ApplyLanguage(0);
 
@@ -154,7 +167,16 @@ bool MainFrm::StartUp(QString* error)
         8, QStringLiteral("Ver : %1.%2").arg(OVOLTA_VERSION_MAJOR).arg(OVOLTA_VERSION_MINOR));
 
     ConnectSupply();
+    if (m_quitRequested)
+        shutDown();
     return true;
+}
+
+void MainFrm::RequestQuit()
+{
+    m_quitRequested = true;
+    if (!m_startingUp)
+        close();
 }
 
 void MainFrm::enumeratePorts()
@@ -177,6 +199,33 @@ bool MainFrm::retryWhileLineBusy(const QObject* context, std::function<void()> r
     return true;
 }
 
+void MainFrm::showWhenLineFree(std::function<void()> show)
+{
+    m_waitingBoxes.push_back(std::move(show));
+    // One box already waits or is open: this one follows it.
+    if (m_waitingBoxes.size() == 1)
+        showWaitingBoxes();
+}
+
+void MainFrm::showWaitingBoxes()
+{
+    if (retryWhileLineBusy(this, [this] { showWaitingBoxes(); }))
+        return;
+    while (!m_waitingBoxes.empty()) {
+        m_waitingBoxes.front()();
+        m_waitingBoxes.pop_front();
+    }
+}
+
+void MainFrm::tell(const QString& text)
+{
+    showWhenLineFree([this, text] {
+        QMessageBox box(
+            QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, this);
+        box.exec();
+    });
+}
+
 void MainFrm::RefreshPortList()
 {
     // Listing opens each port: never in the middle of an exchange.
@@ -193,6 +242,8 @@ void MainFrm::searchPorts()
 {
     // Each entry of the port list carries its port number (enumeratePorts).
     for (int i = ui.CboPort->count() - 1; i >= 0; --i) {
+        if (m_quitRequested)
+            return;
         const int port = ui.CboPort->itemData(i).toInt();
         m_link.setPortNumber(port);
         m_link.open();
@@ -222,8 +273,10 @@ void MainFrm::ApplyLanguage(int language)
         ui.Toolbar2Buttons[5]->setToolTip(QStringLiteral("Print"));
         ui.setPanel(1, Joined(c.address, S.CurAddress));
     }
-    if (m_db)
-        m_db->storeLanguage(language);
+    if (m_db) {
+        if (const QString failed = m_db->storeLanguage(language); !failed.isEmpty())
+            tell(failed);
+    }
 }
 
 void MainFrm::setupGrids()
@@ -248,6 +301,13 @@ void MainFrm::ConnectSupply()
     // A new connection puts the default steps into the program table: a
     // program still running on the old one ends first.
     m_programs->StopExtProgram();
+    // Requests made for the previous supply are not for this one.
+    S.TextSetPending = {};
+    S.TextSetValue = {};
+    S.DragSetPending = {};
+    S.OutputTogglePending = false;
+    S.PresetUploadPending = false;
+    S.PresetReadPending = false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     S.LogSamples.markEmpty();
 
@@ -300,8 +360,7 @@ void MainFrm::ConnectSupply()
         S.UCL = CommandSet::ParseLimitWithin(
             m_link.FutComm(QStringLiteral("GOCP"), QString()), S.CurrScale, S.MaxCurr);
         setStatusLimits();
-        ui.TextUVL->setText(Numbers::ShortestForm(S.UVL) + u'V');
-        ui.TextUCL->setText(Numbers::ShortestForm(S.UCL) + u'A');
+        m_settings->ShowLimits();
 
         S.LastReply = m_link.FutComm(QStringLiteral("SESS"), QString());
         if (CommandSet::SessAcknowledged(S.LastReply)) {
@@ -445,30 +504,29 @@ void MainFrm::pollTickBody()
     // during the exchange's wait raises its flag again and is served by the
     // next tick instead of being lost.
     if (S.TextSetPending[0]) {
-        const QString sent = ui.TextSetVC[0]->text();
+        const QString sent = S.TextSetValue[0];
         S.TextSetPending[0] = false;
-        const double v = Numbers::LeadingNumber(Numbers::FutComma(sent));
-        S.LastReply = m_link.FutComm(QStringLiteral("VOLT"), CommandSet::EncodeVoltage(v));
+        S.LastReply
+            = m_link.FutComm(QStringLiteral("VOLT"), CommandSet::EncodeVoltage(typedNumber(sent)));
         if (CommandSet::SetAcknowledged(S.LastReply)) {
-            S.SetVoltText = Numbers::FormatNumber(
-                Numbers::LeadingNumber(Numbers::WithoutUnit(sent, u'V')), u"0.0");
+            S.SetVoltText
+                = Numbers::FormatNumber(typedNumber(Numbers::WithoutUnit(sent, u'V')), u"0.0");
             DrawSetpointDisplay(0, false);
-        } else if (ui.TextSetVC[0]->text() == sent) {
-            // Sent again by the next tick, unless the box has been changed
-            // meanwhile: text typed and not yet applied is never sent.
+        } else if (!S.TextSetPending[0] && S.TextSetValue[0] == sent) {
+            // Sent again by the next tick, unless another value was applied
+            // or the entry was refused meanwhile.
             S.TextSetPending[0] = true;
         }
         return;
     }
     if (S.TextSetPending[1]) {
-        const QString sent = ui.TextSetVC[1]->text();
+        const QString sent = S.TextSetValue[1];
         S.TextSetPending[1] = false;
-        const double c = Numbers::LeadingNumber(Numbers::FutComma(sent));
-        S.LastReply
-            = m_link.FutComm(QStringLiteral("CURR"), CommandSet::EncodeCurrent(c, S.CurrScale));
+        S.LastReply = m_link.FutComm(
+            QStringLiteral("CURR"), CommandSet::EncodeCurrent(typedNumber(sent), S.CurrScale));
         if (CommandSet::SetAcknowledged(S.LastReply)) {
             S.SetCurrText = Numbers::FormatNumber(
-                Numbers::LeadingNumber(Numbers::WithoutUnit(sent, u'A')), S.CurrFormat);
+                typedNumber(Numbers::WithoutUnit(sent, u'A')), S.CurrFormat);
         }
         DrawSetpointDisplay(1, false);
         return;
@@ -887,12 +945,17 @@ void MainFrm::closeEvent(QCloseEvent* event)
         QTimer::singleShot(20, this, &QWidget::close);
         return;
     }
-    if (!m_shutDown) {
-        m_shutDown = true;
-        ui.TimerGetD->stop();
-        ui.TimerE->stop();
-        if (S.MaxVolt > 0)
-            DisconnectSupply();
-    }
+    shutDown();
     event->accept();
+}
+
+void MainFrm::shutDown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    ui.TimerGetD->stop();
+    ui.TimerE->stop();
+    if (S.MaxVolt > 0)
+        DisconnectSupply();
 }

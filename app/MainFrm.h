@@ -11,6 +11,7 @@
 
 #include <QMainWindow>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -51,6 +52,10 @@ public:
     // Brings the window into its working state; false (with the database
     // engine's message) when the database cannot be opened or created.
     bool StartUp(QString* error);
+    // A signal asks the program to end: the window closes as its close button
+    // would; during start-up, start-up ends first, at its next safe point.
+    void RequestQuit();
+    bool quitRequested() const { return m_quitRequested; }
 
     // Device link and connection.
     void ConnectSupply();
@@ -67,6 +72,13 @@ public:
     // While the line is busy: calls retry again a little later (in context)
     // and returns true.
     bool retryWhileLineBusy(const QObject* context, std::function<void()> retry);
+    // Runs show, which opens a modal box, at once; inside the wait of an
+    // exchange, once the line is free instead (boxes in the order asked): the
+    // box's own loop would hold the wait, and with it the polling, the live
+    // log and the program runner, for as long as the box stays open.
+    void showWhenLineFree(std::function<void()> show);
+    // An OK-only message box, opened the same way.
+    void tell(const QString& text);
     class Sequence {
     public:
         explicit Sequence(MainFrm& window)
@@ -126,6 +138,9 @@ private:
     void TimerGetD_Timer();
     void TimerPVC_Timer();
     void pollTickBody();
+    void showWaitingBoxes();
+    // Stops the timers and takes a connected supply out of remote mode, once.
+    void shutDown();
     void setLcdVisible(bool visible);
     void LcdPSetVC_MouseMove(int index);
     void LcdPSetVC_MouseUp(int index, Qt::MouseButton button);
@@ -156,6 +171,9 @@ private:
     LogPacing m_pacing;
     ChartRangeRules m_chart;
     int m_sequences = 0;
+    std::deque<std::function<void()>> m_waitingBoxes;
     bool m_activated = false;
     bool m_shutDown = false;
+    bool m_startingUp = false;
+    bool m_quitRequested = false;
 };

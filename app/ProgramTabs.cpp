@@ -615,11 +615,14 @@ void ProgramTabs::CommitIpmCell(int row, int column)
 
 void ProgramTabs::showMessage(const QString& text)
 {
-    // The box takes the focus for a while; that is not the user leaving a cell.
-    QScopedValueRollback showing(m_showingMessage, true);
-    QMessageBox box(QMessageBox::NoIcon, m_window.windowTitle(), text, QMessageBox::Ok, &m_window);
-    box.setObjectName(QStringLiteral("ProgramTabsMessage"));
-    box.exec();
+    m_window.showWhenLineFree([this, text] {
+        // The box takes the focus for a while; that is not the user leaving a cell.
+        QScopedValueRollback showing(m_showingMessage, true);
+        QMessageBox box(
+            QMessageBox::NoIcon, m_window.windowTitle(), text, QMessageBox::Ok, &m_window);
+        box.setObjectName(QStringLiteral("ProgramTabsMessage"));
+        box.exec();
+    });
 }
 
 // ---------------------------------------------------------------- table checks

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QToolBar>
 
 SetpointBoxes::SetpointBoxes(MainFrm& window, MainFrmUi& ui_, WindowState& state)
@@ -148,15 +149,21 @@ void SetpointBoxes::showOutcome(int index, const EntryOutcome& outcome)
 
     // Polling ticks run while a message box is open: a refused value is
     // withdrawn before the first message, so none of them can send it.
-    if (outcome.pending == PendingChange::Clear)
+    if (outcome.pending == PendingChange::Clear) {
         S.TextSetPending[i] = false;
+        S.TextSetValue[i].clear();
+    }
     tell(outcome.messages);
 
     if (box->text() != outcome.boxText)
         box->setText(outcome.boxText);
     setColour(box, outcome.colour);
-    if (outcome.pending == PendingChange::Set)
+    if (outcome.pending == PendingChange::Set) {
+        // Only a value that has just passed the check is ever sent; what is
+        // typed afterwards waits for its own check.
+        S.TextSetValue[i] = outcome.boxText;
         S.TextSetPending[i] = true;
+    }
 
     switch (outcome.focus) {
     case EntryFocus::Keep:
@@ -195,11 +202,11 @@ void SetpointBoxes::setColour(QLineEdit* box, EntryColour colour) const
 void SetpointBoxes::tell(const QStringList& messages)
 {
     for (const QString& message : messages) {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), message,
-            QMessageBox::Ok, &m_window);
-        const bool wasTelling = m_telling;
-        m_telling = true;
-        box.exec();
-        m_telling = wasTelling;
+        m_window.showWhenLineFree([this, message] {
+            QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), message,
+                QMessageBox::Ok, &m_window);
+            const QScopedValueRollback telling(m_telling, true);
+            box.exec();
+        });
     }
 }

@@ -21,6 +21,8 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 constexpr int kRepostMs = 20;
@@ -58,6 +60,8 @@ void SettingsPage::wire()
         box->installEventFilter(this);
     connect(ui.CmdDefault, &QPushButton::clicked, this, &SettingsPage::CmdDefault_Click);
     connect(ui.CmdOK, &QPushButton::clicked, this, &SettingsPage::CmdOK_Click);
+    connect(ui.TextUVL, &QLineEdit::textEdited, this, [this] { m_uvlChanged = true; });
+    connect(ui.TextUCL, &QLineEdit::textEdited, this, [this] { m_uclChanged = true; });
     ui.CboPort->installEventFilter(this);
     connect(ui.Tab1, &QTabWidget::currentChanged, this, [this](int tab) {
         if (tab == kSettingTab)
@@ -103,6 +107,16 @@ void SettingsPage::CmdDefault_Click()
     ui.CboAS->setCurrentIndex(SettingTab::kDefaultSamplingIndex);
     ui.TextUVL->setText(SettingTab::DefaultVoltageLimitText(S.MaxVolt));
     ui.TextUCL->setText(SettingTab::DefaultCurrentLimitText(S.MaxCurr));
+    m_uvlChanged = true;
+    m_uclChanged = true;
+}
+
+void SettingsPage::ShowLimits()
+{
+    ui.TextUVL->setText(Numbers::ShortestForm(S.UVL) + u'V');
+    ui.TextUCL->setText(Numbers::ShortestForm(S.UCL) + u'A');
+    m_uvlChanged = false;
+    m_uclChanged = false;
 }
 
 void SettingsPage::CmdOK_Click()
@@ -120,10 +134,6 @@ void SettingsPage::CmdOK_Click()
     // Limits go only to a supply that answered: without one the read-back
     // would put 0 V into force and hide "No Connection" in the status bar.
     if (S.Connected) {
-        // Read as the boxes show them after leaving them, also when they never
-        // lost the focus: the supply gets nothing outside its ratings.
-        TextUVL_LostFocus();
-        TextUCL_LostFocus();
         const MainFrm::Sequence sequence(m_window);
         const bool voltSent = applyVoltageLimit();
         const bool currSent = applyCurrentLimit();
@@ -141,9 +151,15 @@ void SettingsPage::applyPort()
     if (!port || *port == S.CommPortNo)
         return;
     S.CommPortNo = *port;
-    // Remembered for the next start (the row is added when it is missing).
-    if (OvoltaDatabase* db = m_window.database())
-        db->storeCommPort(*port);
+    // Remembered for the next start (the row is added when it is missing);
+    // when it cannot be, the port still changes for this run.
+    if (OvoltaDatabase* db = m_window.database()) {
+        if (const QString failed = db->storeCommPort(*port); !failed.isEmpty())
+            m_window.tell(failed);
+    }
+    // The supply left behind goes back to local mode before another is looked for.
+    if (S.MaxVolt > 0)
+        m_window.DisconnectSupply();
     m_window.link().setPortNumber(*port);
     m_window.ConnectSupply();
 }
@@ -164,6 +180,13 @@ void SettingsPage::applySampling()
 
 bool SettingsPage::applyVoltageLimit()
 {
+    // Only a limit the user changed is checked and sent: one the supply did
+    // not tell (the box shows 0V) is never written back to it.
+    if (!std::exchange(m_uvlChanged, false))
+        return false;
+    // Read as the box shows it after leaving it, also when it never lost the
+    // focus: the supply gets nothing outside its rating.
+    TextUVL_LostFocus();
     const float wanted = SettingTab::VoltageLimitValue(ui.TextUVL->text());
     if (wanted == S.UVL)
         return false;
@@ -180,6 +203,9 @@ bool SettingsPage::applyVoltageLimit()
 
 bool SettingsPage::applyCurrentLimit()
 {
+    if (!std::exchange(m_uclChanged, false))
+        return false;
+    TextUCL_LostFocus();
     const float wanted = SettingTab::CurrentLimitValue(ui.TextUCL->text());
     if (wanted == S.UCL)
         return false;

@@ -29,6 +29,8 @@ public:
     void CmdDefault_Click();
     // Applies every setting that differs from the one in force.
     void CmdOK_Click();
+    // The limits as just read from the supply; the boxes count as unchanged.
+    void ShowLimits();
 
     // Every keystroke in `TextLocation` / `TextEngineryD` is stored at once.
     void StoreLocation();
@@ -56,4 +58,7 @@ private:
     // "OK" is running: its delays serve events, and a second click there must
     // wait for the first to finish.
     bool m_applying = false;
+    // The user has changed `TextUVL` / `TextUCL` since the limit was read.
+    bool m_uvlChanged = false;
+    bool m_uclChanged = false;
 };

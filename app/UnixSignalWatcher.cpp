@@ -10,6 +10,7 @@
 namespace {
 
 int g_signalPipe[2] = { -1, -1 };
+constexpr int kQuitSignals[] = { SIGINT, SIGTERM, SIGHUP };
 
 extern "C" void OnQuitSignal(int)
 {
@@ -35,16 +36,16 @@ UnixSignalWatcher::UnixSignalWatcher(QObject* parent)
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
+    for (const int signalNumber : kQuitSignals)
+        ::sigaction(signalNumber, &action, nullptr);
 }
 
 UnixSignalWatcher::~UnixSignalWatcher()
 {
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
+    for (const int signalNumber : kQuitSignals)
+        ::sigaction(signalNumber, &action, nullptr);
     if (g_signalPipe[0] >= 0) {
         ::close(g_signalPipe[0]);
         ::close(g_signalPipe[1]);

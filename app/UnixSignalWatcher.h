@@ -4,8 +4,8 @@
 
 class QSocketNotifier;
 
-// Turns SIGINT and SIGTERM into a Qt signal delivered by the event loop: the
-// handler only writes a byte to a pipe, the window closes as usual.
+// Turns SIGINT, SIGTERM and SIGHUP into a Qt signal delivered by the event
+// loop: the handler only writes a byte to a pipe, the window closes as usual.
 class UnixSignalWatcher : public QObject {
     Q_OBJECT
 

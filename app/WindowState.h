@@ -32,6 +32,9 @@ struct WindowState {
 
     // Requests the next polling tick serves.
     std::array<bool, 2> TextSetPending {};
+    // What Enter or the apply button checked, as the box then showed it: the
+    // tick sends this, never what the box holds by the time it runs.
+    std::array<QString, 2> TextSetValue {};
     std::array<bool, 2> DragSetPending {};
     bool OutputTogglePending = false;
     bool PresetUploadPending = false;

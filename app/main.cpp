@@ -53,16 +53,19 @@ int main(int argc, char** argv)
     EventLoopWaiter waiter(clock);
     MainFrm window({ transport, clock, waiter, dataFolder, {} });
 
+    // A desktop session ends programs with SIGTERM at logout, a terminal with
+    // SIGHUP: the window closes as its close button would, so the supply
+    // leaves remote mode, also when the signal comes during start-up.
+    UnixSignalWatcher signals;
+    QObject::connect(&signals, &UnixSignalWatcher::quitRequested, &window, &MainFrm::RequestQuit);
+
     QString error;
     if (!window.StartUp(&error)) {
         QMessageBox::critical(nullptr, QApplication::applicationName(), error);
         return 1;
     }
-
-    // A desktop session ends programs with SIGTERM at logout: close the
-    // window as its close button would, so the supply leaves remote mode.
-    UnixSignalWatcher signals;
-    QObject::connect(&signals, &UnixSignalWatcher::quitRequested, &window, &QWidget::close);
+    if (window.quitRequested())
+        return 0;
 
     if (options.tab >= 0)
         window.controls().Tab1->setCurrentIndex(options.tab);

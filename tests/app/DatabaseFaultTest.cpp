@@ -13,9 +13,11 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sqlcipher/sqlite3.h>
 
@@ -399,4 +401,39 @@ TEST_F(DatabaseFaultTest, CatalogueDroppedBehindTheProgramsBack)
     h.w().show();
     EXPECT_TRUE(save(3, QStringLiteral("next")).isEmpty());
     EXPECT_EQ(listed(3), QStringList({ QStringLiteral("next") }));
+}
+
+// The engine refuses to change a settings row: a port chosen on the Setting tab and
+// the language stored at start-up say so with the engine's message, and the
+// port still changes for this run.
+TEST_F(DatabaseFaultTest, RefusedSettingsWritesShowTheEngineMessage)
+{
+    ASSERT_TRUE(h.w().database()->sql().exec(
+        QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON SYS "
+                       "BEGIN SELECT RAISE(ABORT, 'settings refused'); END")));
+    h.transport.addEmptyPort(3);
+    struct Case {
+        const char* setting;
+        std::function<void()> write;
+    };
+    const Case cases[] = {
+        { "port",
+            [&] {
+                h.ui().Tab1->setCurrentIndex(4);
+                QTest::keyClick(h.ui().CboPort, Qt::Key_End);
+                QTest::mouseClick(h.find<QPushButton>(QStringLiteral("CmdOK")), Qt::LeftButton);
+                EXPECT_EQ(h.s().CommPortNo, 3);
+            } },
+        { "language",
+            [&] {
+                h.window.reset();
+                ASSERT_TRUE(h.start()) << h.startError.toStdString();
+            } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.setting);
+        MessageBoxes boxes;
+        c.write();
+        EXPECT_EQ(boxes.texts, QStringList { QStringLiteral("settings refused") });
+    }
 }

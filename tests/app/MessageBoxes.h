@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QList>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QStringList>
 #include <QTimer>
 
@@ -49,9 +50,13 @@ private:
     void answerActive()
     {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
+        if (!box || !box->isVisible() || m_answering)
             return;
         texts << box->text();
+        if (whileOpen) {
+            const QScopedValueRollback answering(m_answering, true);
+            whileOpen();
+        }
         buttons = box->standardButtons();
         allOkOnly = allOkOnly && buttons == QMessageBox::Ok;
         if (whileOpen)
@@ -76,4 +81,5 @@ private:
 
     QList<Button> m_answers;
     QTimer m_timer;
+    bool m_answering = false;
 };

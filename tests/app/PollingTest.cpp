@@ -41,8 +41,7 @@ TEST_F(Polling, ATickReadsTheOutputAndDrawsIt)
 
 TEST_F(Polling, TypedSetPointsGoOutAloneVoltageFirst)
 {
-    h.ui().TextSetVC[0]->setText("12.5V");
-    h.ui().TextSetVC[1]->setText("1.25A");
+    h.s().TextSetValue = { "12.5V", "1.25A" };
     h.s().TextSetPending = { true, true };
     h.w().PollTick();
     EXPECT_EQ(h.sent(), QStringList({ "VOLT125" }));
@@ -56,7 +55,7 @@ TEST_F(Polling, TypedSetPointsGoOutAloneVoltageFirst)
 
 TEST_F(Polling, AnUnacknowledgedVoltageIsSentAgain)
 {
-    h.ui().TextSetVC[0]->setText("12.5V");
+    h.s().TextSetValue[0] = "12.5V";
     h.s().TextSetPending[0] = true;
     h.setFaults("silent");
     h.w().PollTick();
@@ -253,10 +252,10 @@ TEST_F(Polling, RequestsMadeDuringTheirOwnSendingGoOutWithTheNextTick)
 
     // A voltage typed and applied while the previous one is on its way.
     h.clearSent();
-    h.ui().TextSetVC[0]->setText("12.5V");
+    h.s().TextSetValue[0] = "12.5V";
     h.s().TextSetPending[0] = true;
     QTimer::singleShot(0, &h.w(), [&] {
-        h.ui().TextSetVC[0]->setText("15.0V");
+        h.s().TextSetValue[0] = "15.0V";
         h.s().TextSetPending[0] = true;
     });
     h.w().PollTick();
@@ -267,8 +266,8 @@ TEST_F(Polling, RequestsMadeDuringTheirOwnSendingGoOutWithTheNextTick)
     EXPECT_EQ(h.s().SetVoltText, "15.0");
     EXPECT_FALSE(h.s().TextSetPending[0]);
 
-    // Typed during the wait and not applied: never sent, even when the
-    // supply did not acknowledge the applied value.
+    // Typed during the wait and not applied: never sent; the applied value
+    // goes again until the supply acknowledges it.
     h.clearSent();
     h.setFaults("garbage");
     h.s().TextSetPending[0] = true;
@@ -276,7 +275,7 @@ TEST_F(Polling, RequestsMadeDuringTheirOwnSendingGoOutWithTheNextTick)
     h.w().PollTick();
     h.setFaults("none");
     h.w().PollTick();
-    EXPECT_EQ(h.sent().filter("VOLT"), QStringList({ "VOLT150" }));
+    EXPECT_EQ(h.sent().filter("VOLT"), QStringList({ "VOLT150", "VOLT150" }));
     EXPECT_FALSE(h.s().TextSetPending[0]);
 
     // The output switch clicked again while the first click is served.

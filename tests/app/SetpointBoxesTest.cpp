@@ -7,10 +7,13 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -95,52 +98,54 @@ protected:
     std::unique_ptr<MessageBoxes> messages;
 };
 
-TEST_F(SetpointBoxesTest, TypedVoltageWithCommaGoesOutOnTheNextTick)
+// Enter or the apply button checks a value and takes it: the next tick sends
+// that value, whatever is typed into the box afterwards, and the set-point
+// display shows what the supply acknowledged.
+TEST_F(SetpointBoxesTest, TheTickSendsTheValueThatWasChecked)
 {
-    type(1, QStringLiteral("1"));
-    type(0, QStringLiteral("12,5"));
-    messages->clear();
-    enter(0);
+    enum class Apply { Return, KeypadEnter, Button };
+    struct Case {
+        int box;
+        const char* typed;
+        Apply apply;
+        const char* checked; // the box right after the check
+        const char* typedAfter; // nullptr: nothing; "": all deleted
+        const char* line;
+        const char* display;
+    };
+    const Case cases[] = {
+        { 0, "12,5", Apply::Return, "12.5V", nullptr, "VOLT125", "12.5" },
+        { 0, "12", Apply::Return, "12.0V", "99", "VOLT120", "12.0" },
+        { 0, "12", Apply::Return, "12.0V", "", "VOLT120", "12.0" },
+        { 0, "5", Apply::Return, "05.0V", "4,5", "VOLT050", "5.0" },
+        { 0, "5", Apply::Button, "05.0V", "7", "VOLT050", "5.0" },
+        { 1, "1,25", Apply::KeypadEnter, "1.25A", "9", "CURR125", "1.25" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.box) + ": " + c.typed + " then "
+            + (c.typedAfter ? c.typedAfter : "nothing"));
+        box(1 - c.box)->setText(c.box == 0 ? QStringLiteral("1.00A") : QStringLiteral("12.0V"));
+        type(c.box, QString::fromLatin1(c.typed));
+        messages->clear();
+        h.clearSent();
+        if (c.apply == Apply::Button)
+            click(applyButton(c.box));
+        else
+            enter(c.box, c.apply == Apply::Return ? Qt::Key_Return : Qt::Key_Enter);
+        EXPECT_TRUE(messages->texts.isEmpty());
+        EXPECT_EQ(box(c.box)->text(), QString::fromLatin1(c.checked));
+        EXPECT_EQ(colour(c.box), QColor(PanelColours::kAccepted));
+        if (c.typedAfter)
+            type(c.box, QString::fromLatin1(c.typedAfter));
+        EXPECT_TRUE(h.sent().isEmpty()) << "nothing before the tick";
 
-    EXPECT_TRUE(messages->texts.isEmpty());
-    EXPECT_EQ(box(0)->text(), QStringLiteral("12.5V"));
-    EXPECT_EQ(colour(0), QColor(PanelColours::kAccepted));
-    EXPECT_TRUE(h.s().TextSetPending[0]);
-    EXPECT_TRUE(setpointLines().isEmpty()); // nothing before the tick
-
-    h.w().PollTick();
-    EXPECT_EQ(h.sent(), QStringList { QStringLiteral("VOLT125") });
-    EXPECT_EQ(h.s().SetVoltText, QStringLiteral("12.5"));
-    EXPECT_FALSE(h.s().TextSetPending[0]);
-    EXPECT_EQ(h.supply->setVoltDigits(), 125);
-    EXPECT_EQ(
-        h.ui().LcdPSetVC[0]->strokes(), FrontPanel::DrawSetpointDisplay(QStringLiteral("12.5")));
-}
-
-TEST_F(SetpointBoxesTest, KeypadEnterAppliesTheCurrent)
-{
-    type(0, QStringLiteral("12"));
-    type(1, QStringLiteral("1.25"));
-    messages->clear();
-    enter(1, Qt::Key_Enter);
-
-    EXPECT_TRUE(messages->texts.isEmpty());
-    EXPECT_EQ(box(1)->text(), QStringLiteral("1.25A"));
-    h.w().PollTick();
-    EXPECT_EQ(setpointLines(), QStringList { QStringLiteral("CURR125") });
-    EXPECT_EQ(h.s().SetCurrText, QStringLiteral("1.25"));
-}
-
-TEST_F(SetpointBoxesTest, ApplyButtonSendsTheBoxValue)
-{
-    type(1, QStringLiteral("2"));
-    type(0, QStringLiteral("5"));
-    ASSERT_TRUE(applyButton(0)->isEnabled());
-    QTest::mouseClick(applyButton(0), Qt::LeftButton);
-
-    EXPECT_EQ(box(0)->text(), QStringLiteral("05.0V"));
-    h.w().PollTick();
-    EXPECT_EQ(setpointLines(), QStringList { QStringLiteral("VOLT050") });
+        h.w().PollTick();
+        EXPECT_EQ(h.sent(), QStringList { QString::fromLatin1(c.line) });
+        EXPECT_FALSE(h.s().TextSetPending[static_cast<std::size_t>(c.box)]);
+        EXPECT_EQ(c.box == 0 ? h.s().SetVoltText : h.s().SetCurrText, c.display);
+        EXPECT_EQ(h.ui().LcdPSetVC[static_cast<std::size_t>(c.box)]->strokes(),
+            FrontPanel::DrawSetpointDisplay(QString::fromLatin1(c.display)));
+    }
 }
 
 TEST_F(SetpointBoxesTest, HalfAVoltIsRefusedTwiceAndNeverSent)
@@ -206,6 +211,48 @@ TEST_F(SetpointBoxesTest, EnterWithButtonsDisabledAndACurrentSelectsTheVoltage)
     EXPECT_EQ(QApplication::focusWidget(), box(0));
     EXPECT_EQ(box(0)->selectedText(), QStringLiteral("12"));
     EXPECT_FALSE(h.s().TextSetPending[0]);
+}
+
+// A check's message whose key lands inside an exchange's wait opens after the
+// exchange, and the polling goes on while it is open.
+TEST_F(SetpointBoxesTest, AMessageFromInsideAnExchangeLetsThePollingGoOn)
+{
+    QTableView* grid = h.find<QTableView>(QStringLiteral("FGridE"));
+    QLineEdit* cellEditor = h.find<QLineEdit>(QStringLiteral("TextE"));
+    struct Case {
+        const char* path;
+        std::function<void()> type;
+        std::function<void()> confirm;
+    };
+    const Case cases[] = {
+        { "set-point box", [&] { type(0, QStringLiteral("99")); }, [&] { enter(0); } },
+        { "cell check",
+            [&] {
+                activate();
+                QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                    grid->visualRect(grid->model()->index(0, 1)).center());
+                QTest::keyClicks(cellEditor, QStringLiteral("99"));
+            },
+            [&] { QTest::keyClick(cellEditor, Qt::Key_Right); } },
+    };
+    QStringList sentWhileOpen;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        c.type();
+        messages->clear();
+        sentWhileOpen.clear();
+        messages->whileOpen = [&] {
+            h.clearSent();
+            h.w().PollTick();
+            sentWhileOpen = h.sent();
+        };
+        QTimer::singleShot(0, &h.w(), c.confirm);
+        h.w().PollTick(); // the key lands inside the wait of its "GETD"
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !messages->texts.isEmpty(); }));
+        messages->whileOpen = {};
+        EXPECT_EQ(messages->texts, QStringList { kVoltageMessage });
+        EXPECT_EQ(sentWhileOpen, QStringList { QStringLiteral("GETD") });
+    }
 }
 
 TEST_F(SetpointBoxesTest, KeyReleaseColoursBothBoxesAndSwitchesBothButtons)

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -209,15 +210,29 @@ TEST_F(SettingsPageTest, RefusedLimitShowsTheReadBackValue)
     EXPECT_EQ(panel(7), QStringLiteral("UVL : 36V , UCL : 5.1A"));
 }
 
-TEST_F(SettingsPageTest, UnansweredReadBackGivesZero)
+// A limit the supply did not tell shows as 0; "OK" sends only a limit the user
+// changed since, so the unread one is never written back.
+TEST_F(SettingsPageTest, ALimitThatCouldNotBeReadIsNeverWrittenBack)
 {
-    typeAndLeave(uvl(), QStringLiteral("20"));
-    h.setFaults(QStringLiteral("silent-after:1"));
+    h.setFaults(QStringLiteral("silent-after:2:1")); // GMAX, GMOD answered; GOVP not
+    h.w().ConnectSupply();
+    ASSERT_EQ(uvl()->text(), QStringLiteral("0V"));
+    h.clearSent();
     ok();
-    EXPECT_EQ(h.sent(), (QStringList { "SOVP200", "GOVP" }));
-    EXPECT_EQ(h.s().UVL, 0.0f);
-    EXPECT_EQ(uvl()->text(), QStringLiteral("0V"));
-    EXPECT_EQ(panel(7), QStringLiteral("UVL : 0V , UCL : 5.1A"));
+    EXPECT_TRUE(h.sent().isEmpty());
+
+    typeAndLeave(ucl(), QStringLiteral("2"));
+    h.setFaults(QStringLiteral("silent-after:1")); // the read-back goes unanswered
+    ok();
+    EXPECT_EQ(h.sent(), (QStringList { "SOCP200", "GOCP" }));
+    EXPECT_EQ(h.s().UCL, 0.0f);
+    EXPECT_EQ(ucl()->text(), QStringLiteral("0A"));
+    EXPECT_EQ(panel(7), QStringLiteral("UVL : 0V , UCL : 0A"));
+    h.setFaults(QStringLiteral("none"));
+    h.clearSent();
+    ok();
+    EXPECT_TRUE(h.sent().isEmpty());
+    EXPECT_TRUE(messages->texts.isEmpty());
 }
 
 TEST_F(SettingsPageTest, PortWithoutSupplyGivesNoConnectionAndIsStored)
@@ -235,8 +250,36 @@ TEST_F(SettingsPageTest, PortWithoutSupplyGivesNoConnectionAndIsStored)
     EXPECT_EQ(panel(7), QStringLiteral("No Connection"));
     EXPECT_EQ(h.w().windowTitle(), QStringLiteral("Rating: "));
     EXPECT_FALSE(h.transport.written().contains("SOVP"));
-    EXPECT_TRUE(h.sent().isEmpty()); // the supply on Com1 heard nothing
+    EXPECT_EQ(h.sent(), QStringList { "ENDS" }) << "the old supply leaves remote mode";
     EXPECT_TRUE(messages->texts.isEmpty());
+}
+
+// A set-point still waiting for the old supply's acknowledgement, and an output
+// click for it, never reach the supply found on the new port.
+TEST_F(SettingsPageTest, APortChangeDropsTheOldSuppliesRequests)
+{
+    VirtualSupply& other = h.transport.attachSupply(3);
+    h.ui().TextSetVC[1]->setText(QStringLiteral("1.00A"));
+    click(h.ui().TextSetVC[0]);
+    QTest::keyClick(h.ui().TextSetVC[0], Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(h.ui().TextSetVC[0], QStringLiteral("12"));
+    QTest::keyClick(h.ui().TextSetVC[0], Qt::Key_Return);
+    h.setFaults(QStringLiteral("silent"));
+    h.w().PollTick();
+    ASSERT_TRUE(h.s().TextSetPending[0]);
+    QTest::mouseClick(h.find<QLabel>(QStringLiteral("ImageOnOff")), Qt::LeftButton);
+
+    QTest::keyClick(port(), Qt::Key_End);
+    ok();
+    ASSERT_TRUE(h.s().Connected);
+    EXPECT_EQ(h.sent(), (QStringList { "VOLT120", "ENDS" }));
+    h.w().PollTick();
+    QStringList heard;
+    for (const QByteArray& line : other.receivedLines())
+        heard << QString::fromLatin1(line);
+    EXPECT_TRUE(heard.filter(QRegularExpression("^(VOLT|CURR|SOUT)")).isEmpty())
+        << heard.join(u' ').toStdString();
+    EXPECT_EQ(heard.last(), QStringLiteral("GETD"));
 }
 
 TEST_F(SettingsPageTest, PortChangeBackReconnects)

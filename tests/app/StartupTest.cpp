@@ -196,6 +196,39 @@ TEST(Shutdown, AClosedWindowDuringATransactionWaitsForIt)
     EXPECT_EQ(h.sent(), QStringList({ "GETD", "ENDS" }));
 }
 
+// A quit asked for during start-up (a signal) ends it after the step under way:
+// the supply gets "ENDS" when "SESS" went out, and nothing more otherwise.
+TEST(StartUp, AQuitDuringStartUpEndsItAndLeavesNoSupplyInRemoteMode)
+{
+    struct Case {
+        const char* heard;
+        QStringList sent;
+    };
+    const Case cases[] = {
+        { "GMAX", { "GMAX" } },
+        { "SESS",
+            { "GMAX", "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM", "GETD", "ENDS" } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.heard);
+        PanelHarness h;
+        QTimer signal;
+        signal.setInterval(0);
+        QObject::connect(&signal, &QTimer::timeout, [&] {
+            if (h.sent().contains(QString::fromLatin1(c.heard))) {
+                signal.stop();
+                h.w().RequestQuit();
+            }
+        });
+        signal.start();
+        ASSERT_TRUE(h.start());
+        EXPECT_TRUE(h.w().quitRequested());
+        EXPECT_EQ(h.sent(), c.sent);
+        EXPECT_FALSE(h.ui().TimerGetD->isActive());
+        EXPECT_FALSE(h.ui().TimerPVC->isActive());
+    }
+}
+
 TEST(StartUp, ConnectingToAnotherSupplyShowsItsSetPoints)
 {
     PanelHarness h;

@@ -1,10 +1,16 @@
+#include "app/MainFrm.h"
+#include "device/EventLoopWaiter.h"
+#include "device/QtSerialTransport.h"
+#include "device/SteadyClock.h"
 #include "tests/support/QtPrinting.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -120,16 +126,62 @@ TEST_F(PanelProcess, ConnectsPollsAndLeavesRemoteModeOnClose)
     EXPECT_LE(gaps[gaps.size() / 2], 1200);
 }
 
-TEST_F(PanelProcess, SigtermRunsTheSameShutdown)
+// SIGTERM (the desktop session ends) and SIGHUP (the terminal closes) end the
+// panel as its close button does, also during start-up: exit 0, "ENDS" last.
+TEST_F(PanelProcess, SignalsRunTheSameShutdown)
 {
-    startPanel({});
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return Commands(ReadTrace(trace)).count("GETD") >= 2; }, 20000));
-    ::kill(static_cast<pid_t>(panel.processId()), SIGTERM);
-    ASSERT_TRUE(panel.waitForFinished(10000));
-    EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(panel.exitCode(), 0);
-    EXPECT_EQ(Commands(ReadTrace(trace)).last(), "ENDS");
+    struct Case {
+        int signal;
+        const char* after;
+        qsizetype times;
+    };
+    const Case cases[] = { { SIGTERM, "SESS", 1 }, { SIGHUP, "GETD", 2 } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.after);
+        const qsizetype before = ReadTrace(trace).size();
+        startPanel({});
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return Commands(ReadTrace(trace)).mid(before).count(c.after) >= c.times; },
+            20000));
+        ::kill(static_cast<pid_t>(panel.processId()), c.signal);
+        ASSERT_TRUE(panel.waitForFinished(10000));
+        EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(panel.exitCode(), 0);
+        EXPECT_EQ(Commands(ReadTrace(trace)).last(), "ENDS");
+    }
+}
+
+// The window in this process at real timing on the simulator's terminal: what
+// is typed after Enter is not sent; the supply gets the value Enter checked.
+TEST_F(PanelProcess, ASetPointTypedOverAfterEnterGoesOutAsChecked)
+{
+    QtSerialTransport transport(dir.filePath("ports"));
+    SteadyClock clock;
+    EventLoopWaiter waiter(clock);
+    MainFrm window({ transport, clock, waiter, dir.path(), {} });
+    QString error;
+    ASSERT_TRUE(window.StartUp(&error)) << error.toStdString();
+    ASSERT_TRUE(window.state().Connected);
+    window.show();
+    QLineEdit* volts = window.findChild<QLineEdit*>("TextSetVC(0)");
+    window.findChild<QLineEdit*>("TextSetVC(1)")->setText("1.00A");
+    QTest::keyClick(volts, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(volts, "12");
+    QTest::keyClick(volts, Qt::Key_Return);
+    QTest::keyClick(volts, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(volts, "99");
+    ASSERT_EQ(volts->text(), "99");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QStringList commands = Commands(ReadTrace(trace));
+            const qsizetype sent = commands.indexOf(QRegularExpression("VOLT.*"));
+            return sent >= 0 && commands.indexOf("GETD", sent) > sent;
+        },
+        10000));
+    window.close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Commands(ReadTrace(trace)).last() == "ENDS"; }, 5000));
+    EXPECT_EQ(
+        Commands(ReadTrace(trace)).filter(QRegularExpression("^VOLT")), QStringList { "VOLT120" });
 }
 
 TEST_F(PanelProcess, HelpAndVersion)
