@@ -59,8 +59,6 @@ private:
         }
         buttons = box->standardButtons();
         allOkOnly = allOkOnly && buttons == QMessageBox::Ok;
-        if (whileOpen)
-            whileOpen();
         QAbstractButton* button
             = m_answers.isEmpty() ? fallback(*box) : box->button(m_answers.takeFirst());
         if (!button) {
