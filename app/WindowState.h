@@ -30,11 +30,11 @@ struct WindowState {
     bool LastPollOk = false;
     QString LastReply;
 
-    // Requests the next polling tick serves.
-    std::array<bool, 2> TextSetPending {};
     // What Enter or the apply button checked, as the box then showed it: the
     // tick sends this, never what the box holds by the time it runs.
     std::array<QString, 2> TextSetValue {};
+    // Requests the next polling tick serves.
+    std::array<bool, 2> TextSetPending {};
     std::array<bool, 2> DragSetPending {};
     bool OutputTogglePending = false;
     bool PresetUploadPending = false;
