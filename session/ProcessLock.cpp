@@ -4,6 +4,11 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#endif
+
 ProcessLock::ProcessLock(const QString& key, const QString& folder)
 {
     const QString dir = folder.isEmpty() ? RuntimeFolder() : folder;
@@ -40,6 +45,21 @@ std::optional<ProcessLock::Holder> ProcessLock::holder() const
     if (!m_file->getLockInfo(&holder.pid, &host, &holder.program))
         return std::nullopt;
     return holder;
+}
+
+bool ProcessLock::heldByAnother() const
+{
+    if (m_file->isLocked())
+        return false;
+    const std::optional<Holder> h = holder();
+    if (!h || h->pid <= 0)
+        return false;
+#ifdef Q_OS_UNIX
+    // Signal 0 only asks whether the process is there.
+    return ::kill(static_cast<pid_t>(h->pid), 0) == 0 || errno == EPERM;
+#else
+    return true;
+#endif
 }
 
 QString ProcessLock::holderText() const

@@ -34,13 +34,17 @@ TEST_F(PortLockTest, OneProgramAtATimeOnADeviceWhateverItsName)
     PortLock first(ports, locks);
     PortLock second(ports, locks);
     ASSERT_TRUE(first.claim(1));
+    EXPECT_TRUE(first.claim(2)); // the device it holds
+    EXPECT_TRUE(first.refusalFor(2).isEmpty());
     EXPECT_FALSE(second.claim(2));
     EXPECT_EQ(second.refusal(),
         QStringLiteral("Com2 (%1) is in use by test_session (pid %2)")
             .arg(QFileInfo(dir.filePath("tty")).canonicalFilePath())
             .arg(QCoreApplication::applicationPid()));
+    EXPECT_EQ(second.refusalFor(2), second.refusal()); // looking alone
     EXPECT_TRUE(second.claim(3)); // another device
     first.release();
+    EXPECT_TRUE(second.refusalFor(1).isEmpty());
     EXPECT_TRUE(second.claim(1));
 }
 
@@ -66,5 +70,6 @@ TEST_F(PortLockTest, ALockOfAProgramThatDiedIsTakenOver)
         lockFile.write(lines.join('\n'));
     }
     PortLock next(ports, locks);
+    EXPECT_TRUE(next.refusalFor(2).isEmpty());
     EXPECT_TRUE(next.claim(2));
 }
