@@ -1,4 +1,5 @@
 #include "session/PortLock.h"
+#include "session/ProcessLock.h"
 #include "tests/support/QtPrinting.h"
 
 #include <QCoreApplication>
@@ -72,4 +73,16 @@ TEST_F(PortLockTest, ALockOfAProgramThatDiedIsTakenOver)
     PortLock next(ports, locks);
     EXPECT_TRUE(next.refusalFor(2).isEmpty());
     EXPECT_TRUE(next.claim(2));
+}
+
+// A data folder deep down has a path longer than a file name may be.
+TEST_F(PortLockTest, ALongKeyStillLocks)
+{
+    const QString key = QStringLiteral("/media/user/%1/Ovolta Panel")
+                            .arg(QStringList(20, QStringLiteral("Bench setups")).join(u'/'));
+    ProcessLock first(key, locks);
+    ProcessLock second(key, locks);
+    EXPECT_TRUE(first.tryLock());
+    EXPECT_FALSE(second.tryLock());
+    EXPECT_TRUE(second.heldByAnother());
 }
