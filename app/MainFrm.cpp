@@ -21,6 +21,7 @@
 #include "panel/SetpointEntry.h"
 #include "programs/ProgramTable.h"
 #include "programs/TableRules.h"
+#include "session/PortLock.h"
 #include "storage/OvoltaDatabase.h"
 #include "storage/StoredTables.h"
 #include "storage/SupplyList.h"
@@ -81,6 +82,7 @@ MainFrm::MainFrm(const MainFrmDeps& deps, QWidget* parent)
     , m_link(deps.transport, deps.waiter, deps.timing)
     , m_dataFolder(deps.dataFolder)
     , m_databaseBusyTimeout(deps.databaseBusyTimeout)
+    , m_portLock(deps.portLock)
     , m_tableP(std::make_unique<ProgramTable>(TableKind::Itp))
     , m_tableE(std::make_unique<ProgramTable>(TableKind::Etp))
     , m_tableM(std::make_unique<ProgramTable>(TableKind::Ipm))
@@ -183,6 +185,12 @@ void MainFrm::enumeratePorts()
 {
     ui.CboPort->clear();
     for (int n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n) {
+        // Another program's port is there, and is listed so that choosing it
+        // says who has it; opened, it could fail that program's next exchange.
+        if (!portRefusal(n).isEmpty()) {
+            ui.CboPort->addItem(PortMap::PortName(n), n);
+            continue;
+        }
         m_link.setPortNumber(n);
         if (m_link.open()) {
             ui.CboPort->addItem(PortMap::PortName(n), n);
@@ -245,6 +253,8 @@ void MainFrm::searchPorts()
         if (m_quitRequested)
             return;
         const int port = ui.CboPort->itemData(i).toInt();
+        if (!claimPort(port))
+            continue;
         m_link.setPortNumber(port);
         m_link.open();
         S.LastReply = m_link.FutComm(QStringLiteral("GMAX"), QString());
@@ -254,9 +264,26 @@ void MainFrm::searchPorts()
             return;
         }
         m_link.close();
+        releasePort();
     }
     ui.CboPort->setCurrentIndex(ui.CboPort->findData(S.CommPortNo));
     m_link.setPortNumber(S.CommPortNo);
+}
+
+QString MainFrm::portRefusal(int port) const
+{
+    return m_portLock ? m_portLock->refusalFor(port) : QString();
+}
+
+bool MainFrm::claimPort(int port)
+{
+    return !m_portLock || m_portLock->claim(port);
+}
+
+void MainFrm::releasePort()
+{
+    if (m_portLock)
+        m_portLock->release();
 }
 
 void MainFrm::ApplyLanguage(int language)
@@ -327,7 +354,10 @@ void MainFrm::ConnectSupply()
     ui.setPanel(3, Joined(m_captions.description, S.CurDescription));
 
     S.Connected = false;
-    const QString gmax = m_link.FutComm(QStringLiteral("GMAX"), QString());
+    // A port another program talks on gets nothing: it counts as no supply.
+    const bool portClaimed = claimPort(m_link.portNumber());
+    const QString gmax
+        = portClaimed ? m_link.FutComm(QStringLiteral("GMAX"), QString()) : QString();
     S.LastReply = gmax;
     S.Connected = CommandSet::GmaxAcknowledged(gmax);
 
@@ -422,7 +452,11 @@ void MainFrm::ConnectSupply()
     m_pacing.restart();
     ui.TimerPVC->start(S.SampleTime * 1000);
 
-    pollTickBody();
+    if (portClaimed)
+        pollTickBody();
+    // Without a supply nothing more goes to the port: it is free for others.
+    if (!S.Connected)
+        releasePort();
 
     const float v = static_cast<float>(Numbers::LeadingNumber(S.SetVoltText));
     const float c = static_cast<float>(Numbers::LeadingNumber(S.SetCurrText));
@@ -458,6 +492,7 @@ void MainFrm::DisconnectSupply()
         ui.ImageLock->setPixmap(PanelPictures::ImageListPicture(10, kLampSize));
     ui.LcdRemote->hide();
     ui.ImageConent->hide();
+    releasePort();
 }
 
 void MainFrm::setStatusLimits()

@@ -18,6 +18,7 @@
 
 class Clock;
 class OvoltaDatabase;
+class PortLock;
 class ProgramTable;
 class ProgramTabs;
 class SetpointBoxes;
@@ -38,6 +39,9 @@ struct MainFrmDeps {
     // How long the database waits for a lock another program holds; unset:
     // the database's own few seconds (tests shorten it).
     std::optional<std::chrono::milliseconds> databaseBusyTimeout = {};
+    // Keeps other programs off the port the window talks on, from its first
+    // command to "ENDS"; none: no other program is minded.
+    PortLock* portLock = nullptr;
 };
 
 // The one main window. It owns the controls, the shared state, the database
@@ -64,6 +68,9 @@ public:
     // Lists the ports again (the Setting tab is shown or its list opened), so
     // that a supply plugged in after start-up can be chosen; keeps the choice.
     void RefreshPortList();
+    // Why the window may not talk on port: "Com5 (/dev/ttyUSB0) is in use by
+    // ovolta-cli (pid 1234)"; empty when it may.
+    QString portRefusal(int port) const;
 
     // The line is taken: an exchange is on it, or a sequence of exchanges
     // (a tick, a connection, a preset upload, the Setting tab's "OK") is
@@ -131,6 +138,9 @@ protected:
 private:
     void enumeratePorts();
     void searchPorts();
+    // Takes the port before its first command; false when another program has it.
+    bool claimPort(int port);
+    void releasePort();
     void setupGrids();
     void wireEvents();
     void showSwitchPicture();
@@ -154,6 +164,7 @@ private:
     DeviceLink m_link;
     QString m_dataFolder;
     std::optional<std::chrono::milliseconds> m_databaseBusyTimeout;
+    PortLock* m_portLock;
     const Captions& m_captions = Captions::English();
 
     WindowState S;

@@ -150,6 +150,12 @@ void SettingsPage::applyPort()
     const std::optional<int> port = SettingTab::PortNumber(ui.CboPort->currentText());
     if (!port || *port == S.CommPortNo)
         return;
+    // Another program talking on the chosen port keeps the panel where it is.
+    if (const QString refusal = m_window.portRefusal(*port); !refusal.isEmpty()) {
+        ui.CboPort->setCurrentIndex(ui.CboPort->findData(S.CommPortNo));
+        m_window.tell(refusal);
+        return;
+    }
     S.CommPortNo = *port;
     // Remembered for the next start (the row is added when it is missing);
     // when it cannot be, the port still changes for this run.

@@ -5,15 +5,32 @@
 #include "device/EventLoopWaiter.h"
 #include "device/QtSerialTransport.h"
 #include "device/SteadyClock.h"
+#include "session/PortLock.h"
+#include "session/ProcessLock.h"
 #include "storage/DataFolder.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
+
+namespace {
+
+// A failed start is told on stderr, and in a box where there is a screen to
+// show one: offscreen, nobody could close it and the program would never end.
+void ReportFailedStart(const QString& message)
+{
+    std::fprintf(stderr, "ovolta-panel: %s\n", qPrintable(message));
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal"))
+        QMessageBox::critical(nullptr, QApplication::applicationName(), message);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -48,10 +65,20 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString& dataFolder = folder.folder;
-    QtSerialTransport transport(QDir(dataFolder).filePath(QStringLiteral("ports")));
+    // One panel per data folder: two would fight over its database. Taken
+    // before anything else is touched, and held until the program ends.
+    ProcessLock folderLock(QFileInfo(dataFolder).canonicalFilePath());
+    if (!folderLock.tryLock()) {
+        ReportFailedStart(QStringLiteral("The data folder %1 is in use by %2")
+                              .arg(QDir::toNativeSeparators(dataFolder), folderLock.holderText()));
+        return 1;
+    }
+    const QString portsFolder = QDir(dataFolder).filePath(QStringLiteral("ports"));
+    QtSerialTransport transport(portsFolder);
+    PortLock portLock(portsFolder);
     SteadyClock clock;
     EventLoopWaiter waiter(clock);
-    MainFrm window({ transport, clock, waiter, dataFolder, {} });
+    MainFrm window({ transport, clock, waiter, dataFolder, {}, {}, &portLock });
 
     // A desktop session ends programs with SIGTERM at logout, a terminal with
     // SIGHUP: the window closes as its close button would, so the supply
@@ -61,7 +88,7 @@ int main(int argc, char** argv)
 
     QString error;
     if (!window.StartUp(&error)) {
-        QMessageBox::critical(nullptr, QApplication::applicationName(), error);
+        ReportFailedStart(error);
         return 1;
     }
     if (window.quitRequested())

@@ -15,8 +15,13 @@ public:
     explicit PortLock(QString portsFolder, QString lockFolder = {});
     ~PortLock() override;
 
+    // A claim of the device already held keeps it; a refused claim leaves
+    // nothing held.
     bool claim(int port) override;
     void release() override;
+    // The refusal a claim of port would meet, found without claiming it (the
+    // port list, a port change); empty when the port is free or already ours.
+    QString refusalFor(int port) const;
 
     // The device port n stands for, links followed.
     static QString ResolvedDevice(int port, const QString& portsFolder);
@@ -30,6 +35,7 @@ private:
     QString m_portsFolder;
     QString m_lockFolder;
     std::unique_ptr<ProcessLock> m_lock;
+    QString m_device; // the device m_lock is for
     QString m_refusal;
     QString m_holder;
 };

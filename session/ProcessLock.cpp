@@ -1,15 +1,31 @@
 #include "session/ProcessLock.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#endif
+
+namespace {
+
+// File names have at most 255 bytes; QLockFile adds a suffix for its own use.
+constexpr qsizetype kLongestEscapedKey = 200;
+
+} // namespace
+
 ProcessLock::ProcessLock(const QString& key, const QString& folder)
 {
     const QString dir = folder.isEmpty() ? RuntimeFolder() : folder;
-    // The key as a file name: every character outside letters and digits escaped.
-    const QString name = QStringLiteral("ovolta-%1.lock")
-                             .arg(QString::fromLatin1(key.toUtf8().toPercentEncoding()));
+    // The key as a file name: every character outside letters and digits
+    // escaped; a key too long for a file name (a deep folder) goes by its hash.
+    QByteArray escaped = key.toUtf8().toPercentEncoding();
+    if (escaped.size() > kLongestEscapedKey)
+        escaped = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex();
+    const QString name = QStringLiteral("ovolta-%1.lock").arg(QString::fromLatin1(escaped));
     m_file = std::make_unique<QLockFile>(QDir(dir).filePath(name));
     // Only a dead holder makes a lock stale, never its age: a recording may run for days.
     m_file->setStaleLockTime(0);
@@ -40,6 +56,21 @@ std::optional<ProcessLock::Holder> ProcessLock::holder() const
     if (!m_file->getLockInfo(&holder.pid, &host, &holder.program))
         return std::nullopt;
     return holder;
+}
+
+bool ProcessLock::heldByAnother() const
+{
+    if (m_file->isLocked())
+        return false;
+    const std::optional<Holder> h = holder();
+    if (!h || h->pid <= 0)
+        return false;
+#ifdef Q_OS_UNIX
+    // Signal 0 only asks whether the process is there.
+    return ::kill(static_cast<pid_t>(h->pid), 0) == 0 || errno == EPERM;
+#else
+    return true;
+#endif
 }
 
 QString ProcessLock::holderText() const

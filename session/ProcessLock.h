@@ -30,6 +30,9 @@ public:
     bool isLocked() const;
     // Who holds it, after tryLock failed.
     std::optional<Holder> holder() const;
+    // A live process holds it: read from the lock file, without taking it, so
+    // that looking never keeps the holder's rival out.
+    bool heldByAnother() const;
     // "ovolta-panel (pid 1234)", or "another program" when the file says nothing.
     QString holderText() const;
 

@@ -2,17 +2,20 @@
 
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
+#include "session/PortLock.h"
 #include "sim/SimTransport.h"
 #include "sim/SupplyFaults.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/QtPrinting.h"
 
+#include <QDir>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 
 // A main window on an in-process line with a virtual supply on Com1, a fake
-// clock (every wait passes at once) and a fresh data folder.
+// clock (every wait passes at once) and a fresh data folder, whose "locks"
+// folder holds the port locks.
 class PanelHarness {
 public:
     explicit PanelHarness(
@@ -20,13 +23,14 @@ public:
     {
         if (withSupply)
             supply = &transport.attachSupply(1, model);
+        QDir(dir.path()).mkpath(QStringLiteral("locks"));
     }
 
     // Creates the window and runs start-up; false when start-up failed.
     bool start()
     {
-        window = std::make_unique<MainFrm>(
-            MainFrmDeps { transport, clock, waiter, dir.path(), {}, databaseBusyTimeout });
+        window = std::make_unique<MainFrm>(MainFrmDeps {
+            transport, clock, waiter, dir.path(), {}, databaseBusyTimeout, &portLock });
         return window->StartUp(&startError);
     }
 
@@ -57,6 +61,12 @@ public:
             supply->setFaults(*faults);
     }
 
+    // The port lock another program on this machine would take.
+    std::unique_ptr<PortLock> anotherProgram() const
+    {
+        return std::make_unique<PortLock>(dir.filePath("ports"), dir.filePath("locks"));
+    }
+
     template <typename T> T* find(const QString& name) { return window->findChild<T*>(name); }
 
     FakeClock clock;
@@ -65,6 +75,7 @@ public:
     QTemporaryDir dir;
     // Unset: the window's own wait for another program's lock on the database.
     std::optional<std::chrono::milliseconds> databaseBusyTimeout;
+    PortLock portLock { dir.filePath("ports"), dir.filePath("locks") };
     VirtualSupply* supply = nullptr;
     std::unique_ptr<MainFrm> window;
     QString startError;

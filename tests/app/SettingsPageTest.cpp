@@ -4,6 +4,7 @@
 #include "storage/OvoltaDatabase.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -280,6 +281,34 @@ TEST_F(SettingsPageTest, APortChangeDropsTheOldSuppliesRequests)
     EXPECT_TRUE(heard.filter(QRegularExpression("^(VOLT|CURR|SOUT)")).isEmpty())
         << heard.join(u' ').toStdString();
     EXPECT_EQ(heard.last(), QStringLiteral("GETD"));
+}
+
+// A port another program talks on is refused with its holder, and the panel
+// stays with its supply; once free, the lock moves with the port change.
+TEST_F(SettingsPageTest, APortAnotherProgramHoldsIsRefused)
+{
+    const VirtualSupply& held = h.transport.attachSupply(3);
+    const std::unique_ptr<PortLock> other = h.anotherProgram();
+    ASSERT_TRUE(other->claim(3));
+    QTest::keyClick(port(), Qt::Key_End);
+    ok();
+    EXPECT_EQ(messages->texts,
+        QStringList { QStringLiteral("Com3 (%1) is in use by test_app (pid %2)")
+                          .arg(PortLock::ResolvedDevice(3, h.dir.filePath("ports")))
+                          .arg(QCoreApplication::applicationPid()) });
+    EXPECT_TRUE(held.receivedLines().isEmpty());
+    EXPECT_TRUE(h.sent().isEmpty());
+    EXPECT_TRUE(h.s().Connected);
+    EXPECT_EQ(h.w().database()->CommPort(), 1);
+    EXPECT_EQ(port()->currentText(), QStringLiteral("Com1"));
+
+    other->release();
+    QTest::keyClick(port(), Qt::Key_End);
+    ok();
+    ASSERT_TRUE(h.s().Connected);
+    EXPECT_EQ(h.s().CommPortNo, 3);
+    EXPECT_FALSE(other->claim(3));
+    EXPECT_TRUE(other->claim(1));
 }
 
 TEST_F(SettingsPageTest, PortChangeBackReconnects)

@@ -114,6 +114,27 @@ TEST(StartUp, TheHigherOfTwoAnsweringPortsIsChosen)
     EXPECT_TRUE(h.sent().isEmpty());
 }
 
+// Another program's port, searched or saved, gets nothing; it stays listed.
+TEST(StartUp, APortAnotherProgramHoldsGetsNothing)
+{
+    for (const bool supplyOnCom1 : { true, false }) {
+        SCOPED_TRACE(supplyOnCom1);
+        PanelHarness h(supplyOnCom1);
+        const VirtualSupply& held = h.transport.attachSupply(2);
+        {
+            auto db = OvoltaDatabase::OpenDatabase(h.dir.path());
+            ASSERT_TRUE(db.db);
+            db.db->storeCommPort(2);
+        }
+        const std::unique_ptr<PortLock> other = h.anotherProgram();
+        ASSERT_TRUE(other->claim(2));
+        ASSERT_TRUE(h.start());
+        EXPECT_EQ(h.s().Connected, supplyOnCom1);
+        EXPECT_TRUE(held.receivedLines().isEmpty()) << held.receivedLines().join(" ").toStdString();
+        EXPECT_NE(h.find<QComboBox>("CboPort")->findText("Com2"), -1);
+    }
+}
+
 TEST(StartUp, WithNoAnswerTheSavedPortIsSelected)
 {
     PanelHarness h(false);
@@ -161,14 +182,18 @@ TEST(StartUp, ADamagedDatabaseStopsStartUpAndIsLeftAlone)
     EXPECT_TRUE(h.sent().isEmpty()); // nothing reached the supply
 }
 
+// The port is the panel's from the first command to "ENDS".
 TEST(Shutdown, ClosingAfterAConnectionSendsEnds)
 {
     PanelHarness h;
     ASSERT_TRUE(h.start());
+    const std::unique_ptr<PortLock> other = h.anotherProgram();
+    EXPECT_FALSE(other->claim(1));
     h.clearSent();
     h.w().close();
     EXPECT_EQ(h.sent(), QStringList({ "ENDS" }));
     EXPECT_FALSE(h.ui().TimerGetD->isActive());
+    EXPECT_TRUE(other->claim(1));
 }
 
 TEST(Shutdown, ClosingAfterAFailedConnectionSendsNothing)
@@ -176,6 +201,7 @@ TEST(Shutdown, ClosingAfterAFailedConnectionSendsNothing)
     PanelHarness h(false);
     h.transport.addEmptyPort(1);
     ASSERT_TRUE(h.start());
+    EXPECT_TRUE(h.anotherProgram()->claim(1)) << "a port without a supply stays free";
     const QByteArray before = h.transport.written();
     h.w().close();
     EXPECT_EQ(h.transport.written(), before);

@@ -1,91 +1,26 @@
-#include "tests/support/QtPrinting.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
+#include "tests/e2e/SimFixture.h"
 
 #include <csignal>
-#include <gtest/gtest.h>
 
-// ovolta-cli and ovolta-sim as separate processes on a pseudo-terminal.
 namespace {
 
 const QStringList kConnection { "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM" };
 
-QString Binary(const char* name)
-{
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(QStringLiteral("../%1").arg(QLatin1String(name)));
-}
-
-class CliProcess : public ::testing::Test {
+class CliProcess : public SimFixture {
 protected:
-    void SetUp() override
+    CliProcess()
+        : SimFixture({ "--model", "5812" })
     {
-        if (!QFileInfo::exists(Binary("ovolta-sim")) || !QFileInfo::exists(Binary("ovolta-cli")))
-            GTEST_SKIP() << "programs not built";
-        ASSERT_TRUE(dir.isValid());
-        QDir().mkpath(dir.filePath("run"));
-        QFile::setPermissions(
-            dir.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        sim.start(Binary("ovolta-sim"),
-            { "--data-dir", dir.path(), "--port", "1", "--model", "5812", "--trace",
-                dir.filePath("trace.txt") });
-        ASSERT_TRUE(sim.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return QFileInfo(dir.filePath("ports/Com1")).isSymLink(); }, 10000));
     }
-    void TearDown() override
+    void startCli(QProcess& process, const QStringList& args)
     {
-        for (QProcess* p : { &cli, &other, &sim }) {
-            if (p->state() != QProcess::NotRunning) {
-                p->terminate();
-                p->waitForFinished(5000);
-            }
-        }
-    }
-    void start(QProcess& process, const QStringList& args)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_RUNTIME_DIR", dir.filePath("run")); // where the port locks live
-        process.setProcessEnvironment(env);
-        process.start(Binary("ovolta-cli"), QStringList { "--data-dir", dir.path() } + args);
-        ASSERT_TRUE(process.waitForStarted(5000));
+        start(process, "ovolta-cli", args);
     }
     int runCli(const QStringList& args)
     {
-        start(cli, args);
+        startCli(cli, args);
         EXPECT_TRUE(cli.waitForFinished(30000));
         return cli.exitCode();
-    }
-    QList<QPair<qint64, QString>> trace()
-    {
-        QList<QPair<qint64, QString>> lines;
-        QFile f(dir.filePath("trace.txt"));
-        if (f.open(QIODevice::ReadOnly)) {
-            for (const QByteArray& raw : f.readAll().split('\n')) {
-                const qsizetype space = raw.indexOf(' ');
-                if (space > 0)
-                    lines.append(
-                        { raw.left(space).toLongLong(), QString::fromLatin1(raw.mid(space + 1)) });
-            }
-        }
-        return lines;
-    }
-    QStringList commands()
-    {
-        QStringList out;
-        for (const auto& line : trace())
-            out << line.second;
-        return out;
-    }
-    bool waitForCommand(const QString& command, int count = 1)
-    {
-        return QTest::qWaitFor([&] { return commands().count(command) >= count; }, 20000);
     }
     void writeProgram(const QString& name, const QByteArray& rows)
     {
@@ -95,11 +30,6 @@ protected:
                 "Output\r\n"
             + rows);
     }
-
-    QTemporaryDir dir;
-    QProcess sim;
-    QProcess cli;
-    QProcess other;
 };
 
 } // namespace
@@ -136,7 +66,7 @@ TEST_F(CliProcess, ATwoStepRunKeepsItsStepsApart)
 TEST_F(CliProcess, SigtermInARunStopsItWithEndsLast)
 {
     writeProgram("one.csv", "1,12000,500,0,1,1\r\n");
-    start(cli, { "--port", "1", "run", dir.filePath("one.csv"), "--cycles", "0" });
+    startCli(cli, { "--port", "1", "run", dir.filePath("one.csv"), "--cycles", "0" });
     ASSERT_TRUE(waitForCommand("SEVC1200501"));
     ::kill(static_cast<pid_t>(cli.processId()), SIGTERM);
     ASSERT_TRUE(cli.waitForFinished(10000));
@@ -148,7 +78,7 @@ TEST_F(CliProcess, SigtermInARunStopsItWithEndsLast)
 TEST_F(CliProcess, ARecordKilledKeepsEveryWholeRow)
 {
     const QString file = dir.filePath("log.csv");
-    start(cli, { "--port", "1", "record", "--every", "0.2", "--out", file });
+    startCli(cli, { "--port", "1", "record", "--every", "0.2", "--out", file });
     ASSERT_TRUE(waitForCommand("GETD", 6));
     ::kill(static_cast<pid_t>(cli.processId()), SIGKILL);
     ASSERT_TRUE(cli.waitForFinished(10000));
@@ -162,19 +92,37 @@ TEST_F(CliProcess, ARecordKilledKeepsEveryWholeRow)
         EXPECT_TRUE(row.trimmed().endsWith(",5.0,0.50,2.5,CV")) << row.toStdString();
 }
 
-TEST_F(CliProcess, TwoProgramsOnOnePortTheSecondExitsThree)
+// A program talking on Com1, the CLI or the panel, keeps the CLI off it: exit
+// 3 naming the holder, and the supply hears only the holder's polling.
+TEST_F(CliProcess, AProgramOnThePortKeepsTheCliOff)
 {
-    start(other, { "--port", "1", "read", "--every", "1" });
-    ASSERT_TRUE(waitForCommand("GETD"));
-    EXPECT_EQ(runCli({ "--port", "1", "identify" }), 3);
-    const QString err = QString::fromUtf8(cli.readAllStandardError());
-    EXPECT_TRUE(err.contains(QStringLiteral("Com1 (%1) is in use by ovolta-cli (pid %2)")
-                                 .arg(QFileInfo(dir.filePath("ports/Com1")).canonicalFilePath())
-                                 .arg(other.processId())))
-        << err.toStdString();
-    ::kill(static_cast<pid_t>(other.processId()), SIGINT);
-    ASSERT_TRUE(other.waitForFinished(10000));
-    EXPECT_EQ(other.exitCode(), 0);
-    EXPECT_EQ(commands().last(), "ENDS");
-    EXPECT_EQ(commands().count("SESS"), 1); // the second never spoke
+    struct Case {
+        const char* holder;
+        QStringList args;
+    };
+    const Case cases[] = {
+        { "ovolta-cli", { "--port", "1", "read", "--every", "1" } },
+        { "ovolta-panel", {} },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.holder);
+        const qsizetype started = commands().size();
+        start(other, c.holder, c.args);
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return commands().mid(started).contains("GETD"); }, 20000));
+        const qsizetype before = commands().size();
+        EXPECT_EQ(runCli({ "--port", "1", "identify" }), 3);
+        const QString err = QString::fromUtf8(cli.readAllStandardError());
+        EXPECT_TRUE(err.contains(QStringLiteral("Com1 (%1) is in use by %2 (pid %3)")
+                                     .arg(QFileInfo(dir.filePath("ports/Com1")).canonicalFilePath())
+                                     .arg(QLatin1String(c.holder))
+                                     .arg(other.processId())))
+            << err.toStdString();
+        for (const QString& command : commands().mid(before))
+            EXPECT_EQ(command, "GETD");
+        ::kill(static_cast<pid_t>(other.processId()), SIGTERM);
+        ASSERT_TRUE(other.waitForFinished(10000));
+        EXPECT_EQ(other.exitCode(), 0);
+        EXPECT_EQ(commands().last(), "ENDS");
+    }
 }

@@ -2,94 +2,26 @@
 #include "device/EventLoopWaiter.h"
 #include "device/QtSerialTransport.h"
 #include "device/SteadyClock.h"
-#include "tests/support/QtPrinting.h"
+#include "tests/e2e/SimFixture.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLineEdit>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTest>
 #include <algorithm>
 #include <csignal>
-#include <gtest/gtest.h>
 
-// The real programs, each in its own process, on a pseudo-terminal: the
-// panel finds the virtual supply on Com1 by itself.
+// The panel finds the virtual supply on Com1 by itself.
 namespace {
 
-QString Binary(const char* name)
-{
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(QStringLiteral("../%1").arg(QLatin1String(name)));
-}
-
-struct TraceLine {
-    qint64 ms;
-    QString command;
-};
-
-QList<TraceLine> ReadTrace(const QString& path)
-{
-    QList<TraceLine> lines;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return lines;
-    for (const QByteArray& raw : f.readAll().split('\n')) {
-        const int space = raw.indexOf(' ');
-        if (space > 0)
-            lines.append({ raw.left(space).toLongLong(), QString::fromLatin1(raw.mid(space + 1)) });
-    }
-    return lines;
-}
-
-QStringList Commands(const QList<TraceLine>& trace)
-{
-    QStringList out;
-    for (const TraceLine& t : trace)
-        out << t.command;
-    return out;
-}
-
-class PanelProcess : public ::testing::Test {
+class PanelProcess : public SimFixture {
 protected:
-    void SetUp() override
+    PanelProcess()
+        : SimFixture({ "--model", "5812", "--load", "10" })
     {
-        if (!QFileInfo::exists(Binary("ovolta-sim")) || !QFileInfo::exists(Binary("ovolta-panel")))
-            GTEST_SKIP() << "programs not built";
-        ASSERT_TRUE(dir.isValid());
-        trace = dir.filePath("trace.txt");
-        sim.start(Binary("ovolta-sim"),
-            { "--data-dir", dir.path(), "--port", "1", "--model", "5812", "--load", "10", "--trace",
-                trace });
-        ASSERT_TRUE(sim.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return QFileInfo(dir.filePath("ports/Com1")).isSymLink(); }, 10000));
-    }
-    void TearDown() override
-    {
-        if (sim.state() != QProcess::NotRunning) {
-            sim.terminate();
-            sim.waitForFinished(5000);
-        }
     }
     void startPanel(const QStringList& extra, const QString& dataDir = {})
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        panel.setProcessEnvironment(env);
-        panel.start(Binary("ovolta-panel"),
-            QStringList { "--data-dir", dataDir.isEmpty() ? dir.path() : dataDir } + extra);
-        ASSERT_TRUE(panel.waitForStarted(5000));
+        start(panel, "ovolta-panel", extra, dataDir);
     }
-
-    QTemporaryDir dir;
-    QString trace;
-    QProcess sim;
-    QProcess panel;
 };
 
 } // namespace
@@ -101,12 +33,12 @@ TEST_F(PanelProcess, ConnectsPollsAndLeavesRemoteModeOnClose)
     EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(panel.exitCode(), 0);
 
-    const QList<TraceLine> lines = ReadTrace(trace);
-    const QStringList commands = Commands(lines);
-    ASSERT_GE(commands.size(), 9) << commands.join(' ').toStdString();
-    EXPECT_EQ(commands.mid(0, 8),
+    const QList<TraceLine> lines = trace();
+    const QStringList heard = Commands(lines);
+    ASSERT_GE(heard.size(), 9) << heard.join(' ').toStdString();
+    EXPECT_EQ(heard.mid(0, 8),
         QStringList({ "GMAX", "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM" }));
-    EXPECT_EQ(commands.last(), "ENDS");
+    EXPECT_EQ(heard.last(), "ENDS");
 
     QList<qint64> polls;
     for (const TraceLine& t : lines) {
@@ -138,16 +70,15 @@ TEST_F(PanelProcess, SignalsRunTheSameShutdown)
     const Case cases[] = { { SIGTERM, "SESS", 1 }, { SIGHUP, "GETD", 2 } };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.after);
-        const qsizetype before = ReadTrace(trace).size();
+        const qsizetype before = trace().size();
         startPanel({});
         ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return Commands(ReadTrace(trace)).mid(before).count(c.after) >= c.times; },
-            20000));
+            [&] { return commands().mid(before).count(c.after) >= c.times; }, 20000));
         ::kill(static_cast<pid_t>(panel.processId()), c.signal);
         ASSERT_TRUE(panel.waitForFinished(10000));
         EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(panel.exitCode(), 0);
-        EXPECT_EQ(Commands(ReadTrace(trace)).last(), "ENDS");
+        EXPECT_EQ(commands().last(), "ENDS");
     }
 }
 
@@ -173,15 +104,14 @@ TEST_F(PanelProcess, ASetPointTypedOverAfterEnterGoesOutAsChecked)
     ASSERT_EQ(volts->text(), "99");
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            const QStringList commands = Commands(ReadTrace(trace));
-            const qsizetype sent = commands.indexOf(QRegularExpression("VOLT.*"));
-            return sent >= 0 && commands.indexOf("GETD", sent) > sent;
+            const QStringList heard = commands();
+            const qsizetype sent = heard.indexOf(QRegularExpression("VOLT.*"));
+            return sent >= 0 && heard.indexOf("GETD", sent) > sent;
         },
         10000));
     window.close();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Commands(ReadTrace(trace)).last() == "ENDS"; }, 5000));
-    EXPECT_EQ(
-        Commands(ReadTrace(trace)).filter(QRegularExpression("^VOLT")), QStringList { "VOLT120" });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return commands().last() == "ENDS"; }, 5000));
+    EXPECT_EQ(commands().filter(QRegularExpression("^VOLT")), QStringList { "VOLT120" });
 }
 
 TEST_F(PanelProcess, HelpAndVersion)
@@ -213,7 +143,30 @@ TEST_F(PanelProcess, FindsTheSupplyInARelativeDataFolder)
     relSim.terminate();
     ASSERT_TRUE(relSim.waitForFinished(5000));
 
-    const QStringList commands = Commands(ReadTrace(dir.filePath("rel-trace.txt")));
-    EXPECT_TRUE(commands.contains("SESS")) << commands.join(' ').toStdString();
-    EXPECT_EQ(commands.value(commands.size() - 1), "ENDS");
+    const QStringList heard = Commands(ReadTrace(dir.filePath("rel-trace.txt")));
+    EXPECT_TRUE(heard.contains("SESS")) << heard.join(' ').toStdString();
+    EXPECT_EQ(heard.value(heard.size() - 1), "ENDS");
+}
+
+// A second panel on the data folder names the first and leaves at once: the
+// supply hears only the first one's polling.
+TEST_F(PanelProcess, ASecondPanelOnTheDataFolderLeaves)
+{
+    startPanel({});
+    ASSERT_TRUE(waitForCommand("GETD"));
+    const qsizetype before = commands().size();
+    start(other, "ovolta-panel", {});
+    ASSERT_TRUE(other.waitForFinished(10000));
+    EXPECT_EQ(other.exitCode(), 1);
+    const QString err = QString::fromLocal8Bit(other.readAllStandardError());
+    EXPECT_TRUE(err.contains(QStringLiteral("The data folder %1 is in use by ovolta-panel (pid %2)")
+                                 .arg(dir.path())
+                                 .arg(panel.processId())))
+        << err.toStdString();
+    for (const QString& command : commands().mid(before))
+        EXPECT_EQ(command, "GETD");
+    ::kill(static_cast<pid_t>(panel.processId()), SIGTERM);
+    ASSERT_TRUE(panel.waitForFinished(10000));
+    EXPECT_EQ(panel.exitCode(), 0);
+    EXPECT_EQ(commands().last(), "ENDS");
 }

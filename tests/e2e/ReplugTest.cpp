@@ -3,6 +3,8 @@
 // restart. The simulator re-creates its pseudo-terminal on SIGUSR2 and stops
 // answering on SIGUSR1 (the cable out); its trace file shows every line it got.
 
+#include "tests/e2e/SimFixture.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -15,12 +17,6 @@
 #include <csignal>
 
 namespace {
-
-QString Binary(const char* name)
-{
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(QStringLiteral("../%1").arg(QLatin1String(name)));
-}
 
 // The command words of the trace, in order ("<ms> <line>" per line).
 QStringList TracedCommands(const QString& path)

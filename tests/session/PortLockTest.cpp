@@ -1,4 +1,5 @@
 #include "session/PortLock.h"
+#include "session/ProcessLock.h"
 #include "tests/support/QtPrinting.h"
 
 #include <QCoreApplication>
@@ -34,13 +35,17 @@ TEST_F(PortLockTest, OneProgramAtATimeOnADeviceWhateverItsName)
     PortLock first(ports, locks);
     PortLock second(ports, locks);
     ASSERT_TRUE(first.claim(1));
+    EXPECT_TRUE(first.claim(2)); // the device it holds
+    EXPECT_TRUE(first.refusalFor(2).isEmpty());
     EXPECT_FALSE(second.claim(2));
     EXPECT_EQ(second.refusal(),
         QStringLiteral("Com2 (%1) is in use by test_session (pid %2)")
             .arg(QFileInfo(dir.filePath("tty")).canonicalFilePath())
             .arg(QCoreApplication::applicationPid()));
+    EXPECT_EQ(second.refusalFor(2), second.refusal()); // looking alone
     EXPECT_TRUE(second.claim(3)); // another device
     first.release();
+    EXPECT_TRUE(second.refusalFor(1).isEmpty());
     EXPECT_TRUE(second.claim(1));
 }
 
@@ -66,5 +71,18 @@ TEST_F(PortLockTest, ALockOfAProgramThatDiedIsTakenOver)
         lockFile.write(lines.join('\n'));
     }
     PortLock next(ports, locks);
+    EXPECT_TRUE(next.refusalFor(2).isEmpty());
     EXPECT_TRUE(next.claim(2));
+}
+
+// A data folder deep down has a path longer than a file name may be.
+TEST_F(PortLockTest, ALongKeyStillLocks)
+{
+    const QString key = QStringLiteral("/media/user/%1/Ovolta Panel")
+                            .arg(QStringList(20, QStringLiteral("Bench setups")).join(u'/'));
+    ProcessLock first(key, locks);
+    ProcessLock second(key, locks);
+    EXPECT_TRUE(first.tryLock());
+    EXPECT_FALSE(second.tryLock());
+    EXPECT_TRUE(second.heldByAnother());
 }
