@@ -6,6 +6,7 @@
 //   RECORD_HOURS=24 build/bench/CliRecordBench
 
 #include "bench/BenchMain.h"
+#include "bench/ResidentMemory.h"
 #include "cli/CliRun.h"
 #include "device/SerialTransport.h"
 #include "sim/VirtualSupply.h"
@@ -27,18 +28,6 @@ namespace {
 
 constexpr qint64 kHourMs = 3600 * 1000;
 constexpr qint64 kMinuteMs = 60 * 1000;
-
-long ResidentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
 
 int Hours()
 {

@@ -10,6 +10,7 @@
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
 #include "bench/BenchMain.h"
+#include "bench/ResidentMemory.h"
 #include "sim/SimTransport.h"
 #include "sim/SupplyFaults.h"
 #include "tests/support/FakeClock.h"
@@ -33,19 +34,6 @@ namespace {
 constexpr qint64 kHourMs = 3600 * 1000;
 constexpr qint64 kPollMs = 800;
 constexpr qint64 kSampleMs = 1000;
-
-// Resident memory in KiB, from /proc/self/status.
-long ResidentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
 
 long OpenHandles()
 {
@@ -149,15 +137,16 @@ void Soak(benchmark::State& state, bool dropouts)
         state.counters["fds_before"] = static_cast<double>(before.handles);
         state.counters["fds_after"] = static_cast<double>(hourly.back().handles);
         state.counters["lines"] = static_cast<double>(lines);
-        std::printf("soak%s: %lld lines in %d hours; VmRSS %ld KiB", dropouts ? " with dropouts" : "",
-            static_cast<long long>(lines), SoakHours(), before.rssKiB);
+        std::printf("soak%s: %lld lines in %d hours; VmRSS %ld KiB",
+            dropouts ? " with dropouts" : "", static_cast<long long>(lines), SoakHours(),
+            before.rssKiB);
         long previous = before.rssKiB;
         for (const Figures& figures : hourly) {
             std::printf(", %+ld", figures.rssKiB - previous);
             previous = figures.rssKiB;
         }
-        std::printf(" KiB by the hour; open handles %ld -> %ld\n", before.handles,
-            hourly.back().handles);
+        std::printf(
+            " KiB by the hour; open handles %ld -> %ld\n", before.handles, hourly.back().handles);
         std::fflush(stdout);
     }
 }

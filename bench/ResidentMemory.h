@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+
+// Resident memory in KiB, from /proc/self/status; -1 where it cannot be read.
+inline long ResidentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
