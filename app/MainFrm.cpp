@@ -1,6 +1,7 @@
 #include "app/MainFrm.h"
 
 #include "app/DataLogTab.h"
+#include "app/KeyboardAccess.h"
 #include "app/ProgramTabs.h"
 #include "app/SetpointBoxes.h"
 #include "app/SettingsPage.h"
@@ -14,6 +15,7 @@
 #include "device/PortMap.h"
 #include "device/SerialTransport.h"
 #include "panel/FrontPanel.h"
+#include "panel/OutputSwitchImage.h"
 #include "panel/PanelColours.h"
 #include "panel/PanelPictures.h"
 #include "panel/SegmentDisplay.h"
@@ -654,6 +656,7 @@ void MainFrm::DrawReadingDisplay()
         = FrontPanel::DrawReadingDisplay(S.VoltReading, S.CurrReading, S.PowerReading);
     S.PowerReading = display.powerReading;
     ui.PD->setStrokes(display.strokes);
+    ui.PD->setSpokenRows(display.spoken);
 }
 
 void MainFrm::DrawSetpointDisplay(int index, bool highlighted)
@@ -662,8 +665,9 @@ void MainFrm::DrawSetpointDisplay(int index, bool highlighted)
         return;
     SegmentDisplay* display = ui.LcdPSetVC[static_cast<std::size_t>(index)];
     display->setForeground(QColor(FrontPanel::SetpointForeground(highlighted)));
-    display->setStrokes(
-        FrontPanel::DrawSetpointDisplay(index == 0 ? S.SetVoltText : S.SetCurrText));
+    const QString& text = index == 0 ? S.SetVoltText : S.SetCurrText;
+    display->setStrokes(FrontPanel::DrawSetpointDisplay(text));
+    display->setSpokenRows({ FrontPanel::SpokenSetpoint(index, text) });
     display->repaint();
 }
 
@@ -671,6 +675,7 @@ void MainFrm::showSwitchPicture()
 {
     ui.ImageOnOff->setPixmap(
         PanelPictures::ImageListPicture(static_cast<int>(m_switch.picture()), kSwitchPictureSize));
+    ui.ImageOnOff->setOutputOn(m_switch.isOn());
     ui.ImageOnOff->setToolTip(m_switch.toolTip());
     ui.LcdOutput->setToolTip(m_switch.toolTip());
     QPalette p = ui.LcdOutput->palette();
@@ -714,6 +719,12 @@ void MainFrm::LcdPSetVC_MouseUp(int index, Qt::MouseButton button)
     }
     if (SetpointClicks::ClickHighlights(button, state))
         DrawSetpointDisplay(index, true);
+}
+
+void MainFrm::ImageOnOff_Click()
+{
+    if (OutputSwitch::clickRequestsToggle(extProgramRunning()))
+        S.OutputTogglePending = true;
 }
 
 void MainFrm::ClearHoverHighlights()
@@ -776,7 +787,7 @@ void MainFrm::wireEvents()
     for (int i = 0; i < 2; ++i) {
         SegmentDisplay* display = ui.LcdPSetVC[static_cast<std::size_t>(i)];
         connect(display, &SegmentDisplay::hovered, this, [this, i] { LcdPSetVC_MouseMove(i); });
-        connect(display, &SegmentDisplay::mouseReleased, this,
+        connect(display, &SegmentDisplay::clicked, this,
             [this, i](Qt::MouseButton button) { LcdPSetVC_MouseUp(i, button); });
     }
     connect(ui.PP, &ChartWidget::mouseMoved, this, [this] { ClearHoverHighlights(); });
@@ -789,6 +800,8 @@ void MainFrm::wireEvents()
             DrawChart();
     });
     connect(ui.Tab1, &QTabWidget::currentChanged, this, [this](int) { Tab1_Click(); });
+    connect(ui.ImageOnOff, &OutputSwitchImage::keyClicked, this, &MainFrm::ImageOnOff_Click);
+    (new KeyboardAccess(ui, this))->wire();
 }
 
 void MainFrm::Tab1_Click()
@@ -925,8 +938,8 @@ bool MainFrm::eventFilter(QObject* watched, QEvent* event)
     } else if (event->type() == QEvent::MouseButtonRelease) {
         const bool left = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
         if (onSwitch) {
-            if (left && OutputSwitch::clickRequestsToggle(extProgramRunning()))
-                S.OutputTogglePending = true;
+            if (left)
+                ImageOnOff_Click();
             return true;
         }
         if (watched == ui.P_Light && left)

@@ -154,6 +154,8 @@ private:
     void setLcdVisible(bool visible);
     void LcdPSetVC_MouseMove(int index);
     void LcdPSetVC_MouseUp(int index, Qt::MouseButton button);
+    // A left click on the output switch or its label, or Space on the switch.
+    void ImageOnOff_Click();
     void Tab1_Click();
     void Form_Activate();
     void Toolbar2_MouseMove();

@@ -4,6 +4,7 @@
 #include "datalog/ChartLabels.h"
 #include "datalog/ChartWidget.h"
 #include "panel/DisplayGeometry.h"
+#include "panel/OutputSwitchImage.h"
 #include "panel/PanelPictures.h"
 #include "panel/SegmentDisplay.h"
 
@@ -41,10 +42,12 @@ QString Indexed(const char* name, int index)
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
 }
 
-QLabel* Caption(const QString& text, QWidget* parent)
+// A caption before a control; screen readers name the control by it.
+QLabel* Caption(const QString& text, QWidget* parent, QWidget* control)
 {
     auto* label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setBuddy(control);
     return label;
 }
 
@@ -136,11 +139,11 @@ void MainFrmUi::setup(QMainWindow* window)
     CmbAddr->setMinimumContentsLength(3);
     TextLocation = Named(new QLineEdit(central), QStringLiteral("TextLocation"));
     TextEngineryD = Named(new QLineEdit(central), QStringLiteral("TextEngineryD"));
-    top->addWidget(Caption(QStringLiteral("Address :"), central), 0, 0);
+    top->addWidget(Caption(QStringLiteral("Address :"), central, CmbAddr), 0, 0);
     top->addWidget(CmbAddr, 0, 1);
-    top->addWidget(Caption(QStringLiteral("Location :"), central), 0, 2);
+    top->addWidget(Caption(QStringLiteral("Location :"), central, TextLocation), 0, 2);
     top->addWidget(TextLocation, 0, 3);
-    top->addWidget(Caption(QStringLiteral("Description :"), central), 0, 4);
+    top->addWidget(Caption(QStringLiteral("Description :"), central, TextEngineryD), 0, 4);
     top->addWidget(TextEngineryD, 0, 5);
 
     ToolbarSetVolt = Named(new QToolBar(central), QStringLiteral("ToolbarSetVolt"));
@@ -159,7 +162,7 @@ void MainFrmUi::setup(QMainWindow* window)
         TextSetVC[i]->setMaximumWidth(90);
         setpointBars[i]->setToolButtonStyle(Qt::ToolButtonTextOnly);
         setpointBars[i]->setIconSize(QSize(16, 16));
-        setpoints->addWidget(Caption(QLatin1String(setpointCaptions[i]), central));
+        setpoints->addWidget(Caption(QLatin1String(setpointCaptions[i]), central, TextSetVC[i]));
         setpoints->addWidget(TextSetVC[i]);
         setpoints->addWidget(setpointBars[i]);
         setpoints->addSpacing(12);
@@ -193,6 +196,7 @@ void MainFrmUi::setup(QMainWindow* window)
     PD = Named(new SegmentDisplay(kPD.userSpace, LCD), QStringLiteral("PD"));
     PD->setForeground(QColor(0, 112, 0));
     PD->setMinimumSize(136, 200);
+    PD->setAccessibleName(QStringLiteral("Readings"));
     lcd->addWidget(PD, 0, 0, 3, 2);
     const QColor darkGreen(0, 112, 0);
     auto* unitV = LcdLabel("LcdUnitV", QStringLiteral("V"), darkGreen, LCD);
@@ -212,6 +216,10 @@ void MainFrmUi::setup(QMainWindow* window)
         LcdPSetVC[i]
             = Named(new SegmentDisplay(kLcdPSetVC.userSpace, LCD), Indexed("LcdPSetVC", i));
         LcdPSetVC[i]->setMinimumSize(63, 28);
+        // Reached with Tab only: a click leaves the focus in the box it was in.
+        LcdPSetVC[i]->setFocusPolicy(Qt::TabFocus);
+        LcdPSetVC[i]->setAccessibleDescription(
+            QStringLiteral("Up +0.1, Down -0.1, Page Up +1.0, Page Down -1.0"));
         lcd->addWidget(LcdPSetVC[i], 5, i);
     }
     LcdPSetVC[0]->setToolTip(QStringLiteral("Left Click +0.1 , Right Click -0.1"));
@@ -219,7 +227,8 @@ void MainFrmUi::setup(QMainWindow* window)
 
     auto* lamps = new QHBoxLayout;
     LcdOutput = LcdLabel("LcdOutput", QStringLiteral("OUTPUT"), Qt::black, LCD);
-    ImageOnOff = Picture("ImageOnOff", LCD);
+    ImageOnOff = Named(new OutputSwitchImage(LCD), QStringLiteral("ImageOnOff"));
+    ImageOnOff->setAccessibleName(QStringLiteral("Output"));
     ImageOnOff->setMouseTracking(true);
     LcdOutput->setMouseTracking(true);
     LcdRemote = LcdLabel("LcdRemote", QStringLiteral("REMOTE"), Qt::black, LCD);
@@ -309,10 +318,14 @@ void MainFrmUi::setup(QMainWindow* window)
         OutputCK[k] = Named(new QCheckBox(FGridE->viewport()), Indexed("OutputCK", k));
         OutputCK[k]->setChecked(true);
         OutputCK[k]->hide();
+        // Space on a step's row switches its box: twenty Tab stops would be a maze.
+        OutputCK[k]->setFocusPolicy(Qt::ClickFocus);
+        OutputCK[k]->setAccessibleName(QStringLiteral("Output On, step %1").arg(k));
     }
     for (int k = 0; k <= 9; ++k) {
         Option1[k] = Named(new QRadioButton(FGridM->viewport()), Indexed("Option1", k));
         Option1[k]->hide();
+        Option1[k]->setAccessibleName(QStringLiteral("Preset %1").arg(k));
     }
     for (int k = 0; k <= 5; ++k) {
         Label9[k] = Named(new QLabel(pageM), Indexed("Label9", k));
@@ -388,15 +401,19 @@ void MainFrmUi::setup(QMainWindow* window)
         new QPushButton(QStringLiteral("Default"), pageSetting), QStringLiteral("CmdDefault"));
     CmdOK = Named(new QPushButton(QStringLiteral("OK"), pageSetting), QStringLiteral("CmdOK"));
     PictureBtmp = Picture("PictureBtmp", pageSetting);
+    const auto settingLabel = [pageSetting](const char* text, QWidget* control) {
+        auto* label = new QLabel(QLatin1String(text), pageSetting);
+        label->setBuddy(control);
+        return label;
+    };
+    Label1->setBuddy(CboPort);
     settings->addWidget(Label1, 0, 0);
     settings->addWidget(CboPort, 0, 1);
-    settings->addWidget(new QLabel(QStringLiteral("Data Log Sampling Time :"), pageSetting), 1, 0);
+    settings->addWidget(settingLabel("Data Log Sampling Time :", CboAS), 1, 0);
     settings->addWidget(CboAS, 1, 1);
-    settings->addWidget(
-        new QLabel(QStringLiteral("Voltage Upper Limit (UVL) Setting :"), pageSetting), 2, 0);
+    settings->addWidget(settingLabel("Voltage Upper Limit (UVL) Setting :", TextUVL), 2, 0);
     settings->addWidget(TextUVL, 2, 1);
-    settings->addWidget(
-        new QLabel(QStringLiteral("Current Upper Limit (UCL) Setting :"), pageSetting), 3, 0);
+    settings->addWidget(settingLabel("Current Upper Limit (UCL) Setting :", TextUCL), 3, 0);
     settings->addWidget(TextUCL, 3, 1);
     auto* settingButtons = new QHBoxLayout;
     settingButtons->addStretch();
@@ -476,7 +493,8 @@ void MainFrmUi::setup(QMainWindow* window)
     };
     for (const Range& r : rangeBoxes) {
         *r.combo = RangeCombo(r.name, Picture4);
-        ranges->addWidget(Caption(QLatin1String(r.caption), Picture4), r.row, 2 * r.column);
+        ranges->addWidget(
+            Caption(QLatin1String(r.caption), Picture4, *r.combo), r.row, 2 * r.column);
         ranges->addWidget(*r.combo, r.row, 2 * r.column + 1);
     }
     Picture4->hide();
@@ -496,6 +514,22 @@ void MainFrmUi::setup(QMainWindow* window)
     }
     setPanel(2, QStringLiteral("Location : "));
     setPanel(3, QStringLiteral("Power Supply Description :"));
+
+    // Tab runs top to bottom, left to right: the boxes above the tabs, the front
+    // panel and its buttons, the tabs with the page shown (hidden pages are
+    // passed over), the table name panel, the chart ranges.
+    QList<QWidget*> tabOrder { CmbAddr, TextLocation, TextEngineryD, TextSetVC[0], TextSetVC[1],
+        LcdPSetVC[0], LcdPSetVC[1], ImageOnOff, CmdRS, CmdSS, CmdCT, CmdRunStop, Tab1, FGridP,
+        TextP, FGridE, TextE, FGridM, TextM };
+    for (int k = 1; k < static_cast<int>(Option1.size()); ++k)
+        tabOrder << Option1[static_cast<std::size_t>(k)];
+    tabOrder << Option2[0] << Option2[1] << CboPort << CboAS << TextUVL << TextUCL << CmdDefault
+             << CmdOK << CmbTableName[0] << CmbTableName[1] << CmbTableName[2] << CmbTableName[3]
+             << TextCycle[0] << TextCycle[1] << TextTableD[0] << TextTableD[1] << TextTableD[2]
+             << TextTableD[3] << CmbVMax << CmbCMax << CmbWMax << CmbTMin << CmbVMin << CmbCMin
+             << CmbWMin << CmbTLen;
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     TimerGetD = Named(new QTimer(window), QStringLiteral("TimerGetD"));
     TimerGetD->setInterval(800);

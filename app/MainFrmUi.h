@@ -20,6 +20,7 @@ class QTableView;
 class QTimer;
 class QToolBar;
 class QWidget;
+class OutputSwitchImage;
 class SegmentDisplay;
 class StatusPanel;
 struct ChartLabels;
@@ -47,7 +48,7 @@ struct MainFrmUi {
     QLabel* LcdSetting = nullptr;
     std::array<QLabel*, 2> LcdMd {};
     QLabel* LcdOutput = nullptr;
-    QLabel* ImageOnOff = nullptr;
+    OutputSwitchImage* ImageOnOff = nullptr;
     QLabel* LcdRemote = nullptr;
     QLabel* ImageLock = nullptr;
     QLabel* ImageConent = nullptr;

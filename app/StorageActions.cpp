@@ -26,11 +26,14 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 #include <algorithm>
 #include <exception>
@@ -75,10 +78,24 @@ void StorageActions::wire()
         [this] { DeleteTableFromDb(); },
         [this] { Printing::PrintWithDialog(m_window); },
     } };
+    // The desktop's own keys, active while the tool bar shows; Delete asks
+    // its question as the button does. Desktops without a Save As key get the
+    // common one.
+    const std::array<QKeySequence::StandardKey, 6> keys { QKeySequence::UnknownKey,
+        QKeySequence::Save, QKeySequence::SaveAs, QKeySequence::Open, QKeySequence::Delete,
+        QKeySequence::Print };
     for (std::size_t i = 1; i < actions.size(); ++i) {
+        QList<QKeySequence> bindings = QKeySequence::keyBindings(keys[i]);
+        if (bindings.isEmpty() && keys[i] == QKeySequence::SaveAs)
+            bindings << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+        ui.Toolbar2Buttons[i]->setShortcuts(bindings);
         connect(ui.Toolbar2Buttons[i], &QAction::triggered, this,
             [this, action = actions[i]] { runAction(action); });
     }
+    // Delete on a grid belongs to the cell, as in a text box (which keeps it
+    // by itself): it never offers to delete the stored table.
+    for (QTableView* grid : { ui.FGridP, ui.FGridE, ui.FGridM })
+        grid->installEventFilter(this);
     for (int t = 0; t < kStoredKindCount; ++t) {
         QComboBox* combo = ui.CmbTableName[At(t)];
         connect(combo, &QComboBox::activated, this,
@@ -107,6 +124,11 @@ void StorageActions::setOpenFileDialog(OpenFileDialog dialog)
 
 bool StorageActions::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::ShortcutOverride && qobject_cast<QTableView*>(watched)
+        && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Delete)) {
+        event->accept();
+        return true;
+    }
     if (event->type() == QEvent::FocusIn) {
         for (QLineEdit* box : ui.TextTableD) {
             if (watched == box)

@@ -16,6 +16,12 @@ QString PadLeft(const QString& text, qsizetype width)
     return text.rightJustified(width, u' ');
 }
 
+// A row as drawn, blanks dropped, with its unit: "  5.0" gives "5.0 V".
+SpokenRow Spoken(const QString& name, const QString& rowText, const QString& unit)
+{
+    return { name, rowText.trimmed() + u' ' + unit };
+}
+
 } // namespace
 
 QString ReadingRowText(const QString& reading)
@@ -54,16 +60,28 @@ ReadingDisplay DrawReadingDisplay(
     ReadingDisplay display;
     const PowerRow power = PowerRowText(powerReading);
     display.powerReading = power.powerReading;
+    const QString voltRow = ReadingRowText(voltReading);
+    const QString currRow = ReadingRowText(currReading);
     display.strokes.reserve(64);
-    SevenSegment::AppendRow(display.strokes, ReadingRowText(voltReading), kPD, kPD.rowTops[0]);
-    SevenSegment::AppendRow(display.strokes, ReadingRowText(currReading), kPD, kPD.rowTops[1]);
+    SevenSegment::AppendRow(display.strokes, voltRow, kPD, kPD.rowTops[0]);
+    SevenSegment::AppendRow(display.strokes, currRow, kPD, kPD.rowTops[1]);
     SevenSegment::AppendRow(display.strokes, power.rowText, kPD, kPD.rowTops[2]);
+    display.spoken = { Spoken(QStringLiteral("Output voltage"), voltRow, QStringLiteral("V")),
+        Spoken(QStringLiteral("Output current"), currRow, QStringLiteral("A")),
+        Spoken(QStringLiteral("Output power"), power.rowText, QStringLiteral("W")) };
     return display;
 }
 
 QList<SegmentStroke> DrawSetpointDisplay(const QString& setpointText)
 {
     return SevenSegment::Row(SetpointRowText(setpointText), kLcdPSetVC, kLcdPSetVC.rowTops[0]);
+}
+
+SpokenRow SpokenSetpoint(int index, const QString& setpointText)
+{
+    if (index == 0)
+        return Spoken(QStringLiteral("Voltage set-point"), setpointText, QStringLiteral("V"));
+    return Spoken(QStringLiteral("Current set-point"), setpointText, QStringLiteral("A"));
 }
 
 QRgb SetpointForeground(bool highlighted)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panel/SegmentStroke.h"
+#include "panel/SpokenRow.h"
 
 #include <QList>
 #include <QRgb>
@@ -31,6 +32,7 @@ QString SetpointRowText(const QString& setpointText);
 struct ReadingDisplay {
     QList<SegmentStroke> strokes;
     QString powerReading; // the caller stores it back into `PowerReading`
+    QList<SpokenRow> spoken; // voltage, current and power as drawn
 };
 
 // `DrawReadingDisplay`: the three rows of `PD`.
@@ -40,6 +42,10 @@ ReadingDisplay DrawReadingDisplay(
 // `DrawSetpointDisplay`: the strokes of one `LcdPSetVC` from `SetVoltText` or
 // `SetCurrText`; pair it with SetpointForeground for the colour.
 QList<SegmentStroke> DrawSetpointDisplay(const QString& setpointText);
+
+// The set-point of display index (0 voltage, 1 current) as a screen reader
+// tells it.
+SpokenRow SpokenSetpoint(int index, const QString& setpointText);
 
 // Dark red while the mouse is over the display, black otherwise.
 QRgb SetpointForeground(bool highlighted);

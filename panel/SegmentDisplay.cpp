@@ -1,20 +1,56 @@
 #include "panel/SegmentDisplay.h"
 
+#include "panel/FocusFrame.h"
 #include "panel/PanelColours.h"
+#include "panel/SegmentDisplayAccessible.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+
+namespace {
+
+// The keys that stand for clicks, and how many clicks each is.
+struct KeyClicks {
+    Qt::Key key;
+    Qt::MouseButton button;
+    int count;
+};
+constexpr KeyClicks kKeyClicks[] = {
+    { Qt::Key_Up, Qt::LeftButton, 1 },
+    { Qt::Key_Down, Qt::RightButton, 1 },
+    { Qt::Key_PageUp, Qt::LeftButton, 10 },
+    { Qt::Key_PageDown, Qt::RightButton, 10 },
+};
+
+} // namespace
 
 SegmentDisplay::SegmentDisplay(const QRectF& userSpace, QWidget* parent)
     : QWidget(parent)
     , m_userSpace(userSpace)
 {
+    SegmentDisplayAccessible::Install();
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void SegmentDisplay::setSpokenRows(const QList<SpokenRow>& rows)
+{
+    if (rows == m_spoken)
+        return;
+    const QList<SpokenRow> before = std::exchange(m_spoken, rows);
+    if (!QAccessible::isActive())
+        return;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (i >= before.size() || rows[i].value != before[i].value)
+            SegmentDisplayAccessible::ValueChanged(this, static_cast<int>(i));
+    }
 }
 
 void SegmentDisplay::setStrokes(const QList<SegmentStroke>& strokes)
@@ -90,13 +126,15 @@ void SegmentDisplay::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     paintStrokes(painter, rect(), m_userSpace, m_strokes, m_foreground);
+    if (hasFocus())
+        FocusFrame::Paint(painter, *this);
 }
 
 void SegmentDisplay::mouseReleaseEvent(QMouseEvent* event)
 {
     const Qt::MouseButton button = event->button();
     if (button == Qt::LeftButton || button == Qt::RightButton)
-        Q_EMIT mouseReleased(button);
+        Q_EMIT clicked(button);
     QWidget::mouseReleaseEvent(event);
 }
 
@@ -104,4 +142,17 @@ void SegmentDisplay::mouseMoveEvent(QMouseEvent* event)
 {
     Q_EMIT hovered();
     QWidget::mouseMoveEvent(event);
+}
+
+void SegmentDisplay::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    for (const KeyClicks& k : kKeyClicks) {
+        if (event->key() == k.key && modifiers == Qt::NoModifier) {
+            for (int i = 0; i < k.count; ++i)
+                Q_EMIT clicked(k.button);
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panel/SegmentStroke.h"
+#include "panel/SpokenRow.h"
 
 #include <QColor>
 #include <QList>
@@ -12,6 +13,10 @@ class QPainter;
 // A light-grey seven-segment display area (`PD`, `LcdPSetVC(i)`). It strokes
 // what it is given in its user coordinates, scaled to the widget, and reports
 // clicks and hovering; what to draw and what a click means is decided elsewhere.
+// Given the keyboard focus (a focus policy with Tab), Up and Down stand for a
+// left and a right click, Page Up and Page Down for ten of them. Screen readers
+// are told the spoken rows: one row is the display itself, several are its
+// children.
 class SegmentDisplay : public QWidget {
     Q_OBJECT
 
@@ -23,6 +28,8 @@ public:
     void setForeground(const QColor& colour);
     QColor foreground() const { return m_foreground; }
     QRectF userSpace() const { return m_userSpace; }
+    void setSpokenRows(const QList<SpokenRow>& rows);
+    const QList<SpokenRow>& spokenRows() const { return m_spoken; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -33,8 +40,8 @@ public:
         const QList<SegmentStroke>& strokes, const QColor& foreground);
 
 Q_SIGNALS:
-    // Left or right button released over the display.
-    void mouseReleased(Qt::MouseButton button);
+    // Left or right button released over the display, or a key standing for it.
+    void clicked(Qt::MouseButton button);
     // The mouse moved over the display.
     void hovered();
 
@@ -42,9 +49,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QRectF m_userSpace;
     QList<SegmentStroke> m_strokes;
     QColor m_foreground = Qt::black;
+    QList<SpokenRow> m_spoken;
 };

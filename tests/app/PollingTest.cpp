@@ -2,6 +2,7 @@
 
 #include "panel/SegmentDisplay.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
@@ -37,6 +38,57 @@ TEST_F(Polling, ATickReadsTheOutputAndDrawsIt)
     EXPECT_TRUE(h.find<QLabel>("LcdMd(1)")->isVisibleTo(&h.w()));
     EXPECT_FALSE(h.find<QLabel>("LcdMd(0)")->isVisibleTo(&h.w()));
     EXPECT_EQ(h.s().PowerReading, "10");
+}
+
+// What a screen reader hears of the front panel follows each reading, each
+// set-point step and each switch of the output.
+TEST_F(Polling, TheFrontPanelTellsScreenReadersWhatItShows)
+{
+    h.w().show();
+    h.supply->setSetpoint(125, 100);
+    h.s().SetVoltText = "12.0";
+    QTest::mouseClick(h.find<QWidget>("LcdPSetVC(0)"), Qt::LeftButton);
+    h.w().PollTick();
+    h.w().PollTick();
+
+    const auto spoken = [&](const char* control, int row) {
+        QAccessibleInterface* iface
+            = QAccessible::queryAccessibleInterface(h.find<QWidget>(control));
+        if (iface && row >= 0) {
+            EXPECT_EQ(3, iface->childCount());
+            iface = iface->child(row);
+            EXPECT_EQ(row, iface ? iface->parent()->indexOfChild(iface) : -1);
+        }
+        return iface;
+    };
+    const struct {
+        const char* control;
+        int row; // -1: the control itself
+        QAccessible::Role role;
+        const char* name;
+        const char* value;
+    } cases[] = {
+        { "PD", 0, QAccessible::StaticText, "Output voltage", "10.0 V" },
+        { "PD", 1, QAccessible::StaticText, "Output current", "1.00 A" },
+        { "PD", 2, QAccessible::StaticText, "Output power", "10 W" },
+        { "LcdPSetVC(0)", -1, QAccessible::SpinBox, "Voltage set-point", "12.1 V" },
+        { "ImageOnOff", -1, QAccessible::Button, "Output", "On" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QAccessibleInterface* iface = spoken(c.control, c.row);
+        ASSERT_NE(nullptr, iface);
+        EXPECT_EQ(c.role, iface->role());
+        EXPECT_EQ(QLatin1String(c.name), iface->text(QAccessible::Name));
+        EXPECT_EQ(QLatin1String(c.value), iface->text(QAccessible::Value));
+    }
+    EXPECT_TRUE(spoken("ImageOnOff", -1)->state().checked);
+
+    h.s().OutputTogglePending = true;
+    h.w().PollTick();
+    EXPECT_EQ("Off", spoken("ImageOnOff", -1)->text(QAccessible::Value));
+    EXPECT_FALSE(spoken("ImageOnOff", -1)->state().checked);
+    EXPECT_EQ("0.0 V", spoken("PD", 0)->text(QAccessible::Value));
 }
 
 TEST_F(Polling, TypedSetPointsGoOutAloneVoltageFirst)

@@ -1,5 +1,6 @@
 #include "app/ProgramTabs.h"
 #include "programs/ProgramTable.h"
+#include "tests/app/MessageBoxes.h"
 #include "tests/app/ProgramTabsFixture.h"
 
 #include <QCheckBox>
@@ -14,6 +15,8 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -50,9 +53,45 @@ TEST_F(ProgramTabsTest, ConnectingFillsTwentyDefaultStepsWithTheirOutputsOn)
 
 TEST_F(ProgramTabsTest, OutputBoxesAndTheTableAgree)
 {
+    // A click on a step's box, or Space on its row: in the cell editor (which
+    // keeps its text) or on the grid's Output On cell.
+    QTableView* grid = h.ui().FGridE;
+    QLineEdit* editor = h.ui().TextE;
+    MessageBoxes boxes;
+    const struct {
+        const char* way;
+        int step;
+        std::function<void(int)> toggle;
+    } cases[] = {
+        { "click", 3, [&](int k) { QTest::mouseClick(outputBox(k), Qt::LeftButton); } },
+        { "Space in the editor", 5,
+            [&](int k) {
+                const QRect cell = grid->visualRect(etp().index(k - 1, 3));
+                QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+                ASSERT_TRUE(editor->hasFocus());
+                const QString text = editor->text();
+                QTest::keyClick(editor, Qt::Key_Space);
+                EXPECT_EQ(text, editor->text());
+            } },
+        { "Space on the grid", 6,
+            [&](int k) {
+                grid->setCurrentIndex(etp().index(k - 1, 5));
+                ASSERT_TRUE(grid->hasFocus());
+                QTest::keyClick(grid, Qt::Key_Space);
+            } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.way);
+        c.toggle(c.step);
+        EXPECT_FALSE(etp().outputOn(c.step));
+        EXPECT_FALSE(outputBox(c.step)->isChecked());
+        EXPECT_TRUE(etp().outputOn(c.step - 1));
+        c.toggle(c.step);
+        EXPECT_TRUE(etp().outputOn(c.step));
+    }
+    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(u'|').toStdString();
     QTest::mouseClick(outputBox(3), Qt::LeftButton);
     EXPECT_FALSE(etp().outputOn(3));
-    EXPECT_TRUE(etp().outputOn(2));
 
     etp().setOutputOn(4, false);
     EXPECT_FALSE(outputBox(4)->isChecked());

@@ -5,6 +5,7 @@
 #include "panel/SegmentDisplay.h"
 
 #include <QApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
@@ -411,6 +412,57 @@ TEST_F(SetpointBoxesTest, OutputSwitchClickIsServedByTheNextTick)
     EXPECT_FALSE(h.supply->outputOn());
     EXPECT_NE(image->pixmap().cacheKey(), before);
     EXPECT_EQ(image->toolTip(), QStringLiteral("Click to Output On"));
+}
+
+// Up and Down are a left and a right click on a set-point display, Page Up and
+// Page Down ten of them, Space a click on the output switch: the supply gets
+// the same lines either way, limits and all.
+TEST_F(SetpointBoxesTest, FrontPanelKeysSendWhatTheirClicksSend)
+{
+    const struct {
+        const char* control;
+        Qt::Key key;
+        Qt::MouseButton button;
+        int clicks;
+        const char* volt;
+        const char* curr;
+        const char* firstLine;
+    } cases[] = {
+        { "LcdPSetVC(0)", Qt::Key_Up, Qt::LeftButton, 1, "12.0", "1.00", "VOLT121" },
+        { "LcdPSetVC(0)", Qt::Key_Down, Qt::RightButton, 1, "40.0", "1.00", "VOLT360" },
+        { "LcdPSetVC(0)", Qt::Key_PageDown, Qt::RightButton, 10, "1.5", "1.00", "VOLT010" },
+        { "LcdPSetVC(1)", Qt::Key_PageUp, Qt::LeftButton, 10, "12.0", "4.55", "CURR510" },
+        { "LcdPSetVC(1)", Qt::Key_Left, Qt::NoButton, 0, "12.0", "1.00", "GETD" },
+        { "ImageOnOff", Qt::Key_Space, Qt::LeftButton, 1, "12.0", "1.00", "SOUT1" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.control) + " " + QKeySequence(c.key).toString().toStdString());
+        QWidget* control = h.find<QWidget>(QLatin1String(c.control));
+        ASSERT_NE(nullptr, control);
+        const auto linesAfter = [&](const std::function<void()>& act) {
+            if (!h.supply->outputOn()) {
+                h.s().OutputTogglePending = true;
+                h.w().PollTick();
+            }
+            h.s().SetVoltText = QLatin1String(c.volt);
+            h.s().SetCurrText = QLatin1String(c.curr);
+            h.clearSent();
+            activate();
+            act();
+            h.w().PollTick();
+            return h.sent();
+        };
+        const QStringList byMouse = linesAfter([&] {
+            for (int i = 0; i < c.clicks; ++i)
+                QTest::mouseClick(control, c.button);
+        });
+        const QStringList byKey = linesAfter([&] {
+            control->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(control, c.key);
+        });
+        EXPECT_EQ(byMouse, byKey);
+        EXPECT_EQ(QLatin1String(c.firstLine), byKey.value(0));
+    }
 }
 
 } // namespace

@@ -10,8 +10,14 @@
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
 
 namespace {
 
@@ -551,6 +557,90 @@ TEST_F(StorageActionsTest, DeleteAsksAndClearsTheTabOfEveryKind)
         presetRows());
     EXPECT_TRUE(h.ui().Option2[0]->isChecked());
     EXPECT_FALSE(h.ui().Option2[1]->isEnabled());
+}
+
+// The desktop's keys run the tool bar's buttons with the same questions and
+// dialogs; Delete in a text box or on a grid stays there.
+TEST_F(StorageActionsTest, StandardKeysDoWhatTheirButtonsDo)
+{
+    save(1, QStringLiteral("kept"));
+    QStringList seen;
+    actions->setSaveFileDialog([&](const QString&) -> std::optional<QString> {
+        seen << QStringLiteral("save dialog");
+        return std::nullopt;
+    });
+    actions->setOpenFileDialog([&]() -> std::optional<QString> {
+        seen << QStringLiteral("open dialog");
+        return std::nullopt;
+    });
+    // Every box and dialog is answered No or cancelled, and noted.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        const auto* box = qobject_cast<QMessageBox*>(modal);
+        seen << QString::fromLatin1(modal->metaObject()->className())
+                + (box ? QStringLiteral(": ") + box->text() : QString());
+        modal->hide();
+        QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
+    });
+    closer.start(0);
+    QTableView* grid = h.ui().FGridE;
+    const auto observe = [&](const std::function<void()>& act) {
+        seen.clear();
+        if (!h.w().isActiveWindow()) {
+            h.w().activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&h.w()));
+        }
+        act();
+        return seen;
+    };
+    const std::function<void()> onGrid = [&] {
+        grid->setCurrentIndex(h.w().tableE().index(0, 5));
+        grid->setFocus(Qt::TabFocusReason);
+    };
+    const std::function<void()> inEditor = [&] {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+            grid->visualRect(h.w().tableE().index(0, 3)).center());
+    };
+    const std::function<void()> inNameBox = [&] { combo(1)->setFocus(Qt::TabFocusReason); };
+    const std::function<void()> onTabs = [&] { h.ui().Tab1->setFocus(Qt::TabFocusReason); };
+    const struct {
+        const char* where;
+        std::function<void()> focus;
+        QKeySequence key;
+        int button; // 0: none
+    } cases[] = {
+        { "grid", onGrid, QKeySequence::Save, 1 },
+        { "editor", inEditor, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), 2 },
+        { "name box", inNameBox, QKeySequence::Open, 3 },
+        { "tabs", onTabs, QKeySequence::Print, 5 },
+        { "tabs", onTabs, QKeySequence::Delete, 4 },
+        { "grid", onGrid, QKeySequence::Delete, 0 },
+        { "editor", inEditor, QKeySequence::Delete, 0 },
+        { "name box", inNameBox, QKeySequence::Delete, 0 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(
+            std::string(c.where) + " " + c.key.toString(QKeySequence::NativeText).toStdString());
+        QStringList byButton;
+        if (c.button > 0) {
+            byButton = observe([&] {
+                QTest::mouseClick(h.ui().Toolbar2->widgetForAction(
+                                      h.ui().Toolbar2Buttons[static_cast<std::size_t>(c.button)]),
+                    Qt::LeftButton);
+            });
+            EXPECT_FALSE(byButton.isEmpty());
+        }
+        const QStringList byKey = observe([&] {
+            c.focus();
+            seen.clear();
+            QTest::keySequence(QApplication::focusWidget(), c.key);
+        });
+        EXPECT_EQ(byButton, byKey);
+    }
+    EXPECT_TRUE(tableExists(QStringLiteral("E_kept")));
 }
 
 TEST_F(StorageActionsTest, DeletingANameThatIsNotStoredSaysSo)

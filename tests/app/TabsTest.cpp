@@ -4,9 +4,11 @@
 #include "app/WindowState.h"
 #include "datalog/ChartWidget.h"
 #include "programs/ProgramTable.h"
+#include "tests/app/MessageBoxes.h"
 #include "tests/app/PanelHarness.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -417,6 +419,57 @@ TEST_F(TabsTest, TabZeroCannotBeReached)
     QTest::keyClick(&tabs, Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(kEtpTab, currentTab()) << "forwards from the last tab wraps past tab 0";
     EXPECT_FALSE(widget(QStringLiteral("FGridP")).isVisible());
+}
+
+// The name of the control that has the focus: the nearest named one, so that
+// the tab bar counts as "Tab1".
+QString FocusedName()
+{
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
+        if (!w->objectName().isEmpty() && !w->objectName().startsWith(u"qt_"))
+            return w->objectName();
+    }
+    return QStringLiteral("<none>");
+}
+
+TEST_F(TabsTest, TabWalksEachTabTopToBottomLeftToRight)
+{
+    EXPECT_EQ(QStringLiteral("Tab1"), FocusedName())
+        << "the first usable tab starts with the focus";
+    EXPECT_EQ(kEtpTab, currentTab());
+
+    // From the address box round to it again; on the program tabs the grid
+    // hands the focus to its cell editor at once. "Read Fro PS" stays as tab 2
+    // left it.
+    const char* top = "CmbAddr TextLocation TextEngineryD TextSetVC(0) TextSetVC(1) "
+                      "LcdPSetVC(0) LcdPSetVC(1) ImageOnOff ";
+    const struct {
+        int tab;
+        const char* stops;
+    } cases[] = {
+        { kEtpTab, "CmdSS CmdCT Tab1 TextE CmbTableName(1) TextCycle(1) TextTableD(1)" },
+        { kIpmTab,
+            "CmdRS CmdSS CmdCT CmdRunStop Tab1 TextM Option1(1) Option1(2) Option1(3) "
+            "CmbTableName(2) TextTableD(2)" },
+        { kLogTab,
+            "CmdRS CmdSS CmdCT Tab1 Option2(0) CmbTableName(3) TextTableD(3) CmbVMax CmbCMax "
+            "CmbWMax CmbTMin CmbVMin CmbCMin CmbWMin CmbTLen" },
+        { kSettingTab, "CmdRS CmdSS CmdCT Tab1 CboPort CboAS TextUVL TextUCL CmdDefault CmdOK" },
+    };
+    MessageBoxes boxes;
+    for (const auto& c : cases) {
+        clickTab(c.tab);
+        widget(QStringLiteral("CmbAddr")).setFocus(Qt::TabFocusReason);
+        QStringList stops { FocusedName() };
+        for (int i = 0; i < 60; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (FocusedName() == stops.first())
+                break;
+            stops << FocusedName();
+        }
+        EXPECT_EQ(QLatin1String(top) + QLatin1String(c.stops), stops.join(u' ')) << c.tab;
+    }
+    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(u'|').toStdString();
 }
 
 struct TipStep {

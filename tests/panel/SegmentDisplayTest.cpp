@@ -39,7 +39,7 @@ TEST(SegmentDisplayWidget, ReportsLeftAndRightReleasesOnly)
     Fixture f;
     SegmentDisplay* display = f.found();
     ASSERT_NE(display, nullptr);
-    QSignalSpy released(display, &SegmentDisplay::mouseReleased);
+    QSignalSpy released(display, &SegmentDisplay::clicked);
     QTest::mouseClick(display, Qt::LeftButton);
     QTest::mouseClick(display, Qt::RightButton);
     QTest::mouseClick(display, Qt::MiddleButton);
