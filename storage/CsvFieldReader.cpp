@@ -102,7 +102,7 @@ QString CsvFieldReader::nextLine()
     const qsizetype size = m_text.size();
     skipBlanks();
     if (m_pos < size && m_text.at(m_pos) == QLatin1Char('"')) {
-        const QString field = next();
+        QString field = next();
         if (!m_lineStart) {
             while (m_pos < size && !IsLineEnd(m_text.at(m_pos)))
                 ++m_pos;
@@ -114,7 +114,7 @@ QString CsvFieldReader::nextLine()
     const qsizetype start = m_pos;
     while (m_pos < size && !IsLineEnd(m_text.at(m_pos)))
         ++m_pos;
-    const QString field = m_text.mid(start, m_pos - start);
+    QString field = m_text.mid(start, m_pos - start);
     skipLineEnd();
     return field;
 }
