@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/Waiter.h"
 #include "device/DeviceLink.h"
-#include "device/Waiter.h"
 
 // The pauses between commands, taken through the link's Delay so that they
 // follow its timing like every other wait on the line.

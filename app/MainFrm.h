@@ -2,9 +2,9 @@
 
 #include "app/MainFrmUi.h"
 #include "app/WindowState.h"
+#include "core/Captions.h"
 #include "datalog/ChartRangeRules.h"
 #include "datalog/LogPacing.h"
-#include "device/Captions.h"
 #include "device/DeviceLink.h"
 #include "panel/OutputSwitch.h"
 #include "panel/SetpointClicks.h"

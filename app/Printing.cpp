@@ -3,8 +3,8 @@
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
 #include "app/WindowState.h"
+#include "core/PainterPage.h"
 #include "datalog/LogChartPrint.h"
-#include "programs/PainterPage.h"
 #include "programs/ProgramTable.h"
 #include "programs/TablePrinter.h"
 

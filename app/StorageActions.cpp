@@ -9,7 +9,7 @@
 #include "app/MainFrmUi.h"
 #include "app/Printing.h"
 #include "app/WindowState.h"
-#include "device/Clock.h"
+#include "core/Clock.h"
 #include "storage/CsvFiles.h"
 #include "storage/CsvImporter.h"
 #include "storage/CsvPaths.h"

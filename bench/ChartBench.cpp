@@ -4,11 +4,11 @@
 // should take under 300 ms.
 
 #include "bench/BenchMain.h"
+#include "core/PainterPage.h"
+#include "core/SteadyClock.h"
 #include "datalog/ChartGeometry.h"
 #include "datalog/ChartWidget.h"
 #include "datalog/LogChartPrint.h"
-#include "device/SteadyClock.h"
-#include "programs/PainterPage.h"
 
 #include <QApplication>
 #include <QImage>

@@ -2,10 +2,10 @@
 // wall time (150 ms, 250 ms for "PROM", plus the write) and the CPU it uses
 // while it waits (the wait must sleep in the event loop, not spin).
 
+#include "core/EventLoopWaiter.h"
+#include "core/SteadyClock.h"
 #include "device/DeviceLink.h"
-#include "device/EventLoopWaiter.h"
 #include "device/QtSerialTransport.h"
-#include "device/SteadyClock.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "cli/CliOptions.h"
 
-#include "device/Numbers.h"
+#include "core/Numbers.h"
 #include "device/PortMap.h"
 
 #include <QCommandLineParser>

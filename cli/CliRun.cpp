@@ -1,7 +1,7 @@
 #include "cli/CliRun.h"
 
-#include "device/Clock.h"
-#include "device/Numbers.h"
+#include "core/Clock.h"
+#include "core/Numbers.h"
 #include "device/PortMap.h"
 #include "panel/SetpointEntry.h"
 #include "panel/SettingTab.h"

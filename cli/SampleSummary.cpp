@@ -1,6 +1,6 @@
 #include "cli/SampleSummary.h"
 
-#include "device/Numbers.h"
+#include "core/Numbers.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
+#include "core/SteadyClock.h"
 #include "device/QtSerialTransport.h"
-#include "device/SteadyClock.h"
 #include "session/PortLock.h"
 #include "session/QtTimerSource.h"
 #include "sim/SignalRelay.h"

@@ -1,6 +1,6 @@
 #include "datalog/ChartRangeRules.h"
 
-#include "device/Numbers.h"
+#include "core/Numbers.h"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,8 @@
 #include "datalog/LogChartPrint.h"
 
+#include "core/Numbers.h"
 #include "datalog/ChartColours.h"
 #include "datalog/SegmentClip.h"
-#include "device/Numbers.h"
 
 #include <QColor>
 #include <cmath>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/Clock.h"
+#include "core/PrintPage.h"
 #include "datalog/LogPrintInputs.h"
-#include "device/Clock.h"
-#include "programs/PrintPage.h"
 
 #include <QLineF>
 #include <QRectF>

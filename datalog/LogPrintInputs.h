@@ -1,9 +1,9 @@
 #pragma once
 
+#include "core/Captions.h"
 #include "datalog/ChartRanges.h"
 #include "datalog/LogSamples.h"
 #include "datalog/LogSource.h"
-#include "device/Captions.h"
 
 #include <QDate>
 #include <QLocale>

@@ -1,6 +1,6 @@
 #include "datalog/LogSamples.h"
 
-#include "device/Numbers.h"
+#include "core/Numbers.h"
 
 #include <algorithm>
 #include <cmath>

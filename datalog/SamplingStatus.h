@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/Captions.h"
 #include "datalog/LogSource.h"
-#include "device/Captions.h"
 
 #include <QString>
 #include <optional>

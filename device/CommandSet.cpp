@@ -1,6 +1,6 @@
 #include "device/CommandSet.h"
 
-#include "device/Numbers.h"
+#include "core/Numbers.h"
 
 #include <cmath>
 

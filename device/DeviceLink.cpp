@@ -1,7 +1,7 @@
 #include "device/DeviceLink.h"
 
+#include "core/Waiter.h"
 #include "device/SerialTransport.h"
-#include "device/Waiter.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "panel/FrontPanel.h"
 
-#include "device/Numbers.h"
+#include "core/Numbers.h"
 #include "panel/DisplayGeometry.h"
 #include "panel/PanelColours.h"
 #include "panel/SevenSegment.h"

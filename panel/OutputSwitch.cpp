@@ -1,6 +1,6 @@
 #include "panel/OutputSwitch.h"
 
-#include "device/Captions.h"
+#include "core/Captions.h"
 #include "panel/PanelColours.h"
 
 bool OutputSwitch::isOn() const

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/BgrColour.h"
+#include "core/BgrColour.h"
 
 #include <QRgb>
 

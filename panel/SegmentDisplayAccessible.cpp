@@ -1,6 +1,6 @@
 #include "panel/SegmentDisplayAccessible.h"
 
-#include "device/Numbers.h"
+#include "core/Numbers.h"
 #include "panel/SegmentDisplay.h"
 
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "panel/SettingTab.h"
 
-#include "device/Captions.h"
-#include "device/Numbers.h"
+#include "core/Captions.h"
+#include "core/Numbers.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "programs/CellEditorRules.h"
 
-#include "device/Numbers.h"
+#include "core/Numbers.h"
 #include "programs/TableRules.h"
 
 namespace CellEditorRules {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/Captions.h"
+#include "core/Captions.h"
 #include "programs/ProgramTable.h"
 #include "programs/TableLimits.h"
 

@@ -1,8 +1,8 @@
 #include "programs/ExtProgramRunner.h"
 
+#include "core/Numbers.h"
+#include "core/Waiter.h"
 #include "device/CommandSet.h"
-#include "device/Numbers.h"
-#include "device/Waiter.h"
 #include "programs/TableRules.h"
 
 #include <algorithm>

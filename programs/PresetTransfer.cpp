@@ -1,7 +1,7 @@
 #include "programs/PresetTransfer.h"
 
-#include "device/Numbers.h"
-#include "device/Waiter.h"
+#include "core/Numbers.h"
+#include "core/Waiter.h"
 #include "programs/TableRules.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/Captions.h"
-#include "programs/PrintPage.h"
+#include "core/Captions.h"
+#include "core/PrintPage.h"
 #include "programs/ProgramTable.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "programs/TableRules.h"
 
-#include "device/Numbers.h"
+#include "core/Numbers.h"
 
 #include <cmath>
 

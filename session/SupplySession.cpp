@@ -1,8 +1,8 @@
 #include "session/SupplySession.h"
 
+#include "core/Numbers.h"
+#include "core/Waiter.h"
 #include "device/CommandSet.h"
-#include "device/Numbers.h"
-#include "device/Waiter.h"
 #include "programs/PresetTransfer.h"
 #include "session/PortClaim.h"
 #include "session/TimerSource.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/Clock.h"
+#include "core/Clock.h"
 #include "device/SerialTransport.h"
 #include "sim/SupplyModel.h"
 #include "sim/VirtualSupply.h"

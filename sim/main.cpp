@@ -1,4 +1,4 @@
-#include "device/SteadyClock.h"
+#include "core/SteadyClock.h"
 #include "sim/PtySupply.h"
 #include "sim/SignalRelay.h"
 #include "sim/SimOptions.h"

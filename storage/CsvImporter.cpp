@@ -1,6 +1,6 @@
 #include "storage/CsvImporter.h"
 
-#include "device/Numbers.h"
+#include "core/Numbers.h"
 #include "storage/CsvFieldReader.h"
 #include "storage/StorageMessages.h"
 

@@ -1,7 +1,7 @@
 #include "storage/CsvWriter.h"
 
-#include "device/Captions.h"
-#include "device/Numbers.h"
+#include "core/Captions.h"
+#include "core/Numbers.h"
 #include "storage/WesternCodePage.h"
 
 #include <QList>

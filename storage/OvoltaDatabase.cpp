@@ -1,6 +1,6 @@
 #include "storage/OvoltaDatabase.h"
 
-#include "device/Numbers.h"
+#include "core/Numbers.h"
 #include "storage/SqlTransaction.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "storage/StorageMessages.h"
 
-#include "device/Captions.h"
+#include "core/Captions.h"
 #include "storage/CsvPaths.h"
 
 namespace StorageMessages {

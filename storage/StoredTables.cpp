@@ -1,7 +1,7 @@
 #include "storage/StoredTables.h"
 
-#include "device/Captions.h"
-#include "device/Numbers.h"
+#include "core/Captions.h"
+#include "core/Numbers.h"
 #include "programs/TableRules.h"
 #include "storage/OvoltaDatabase.h"
 #include "storage/SqlTransaction.h"

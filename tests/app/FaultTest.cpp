@@ -8,7 +8,7 @@
 #include "app/MainFrmUi.h"
 #include "app/ProgramTabs.h"
 #include "app/StatusPanel.h"
-#include "device/Numbers.h"
+#include "core/Numbers.h"
 #include "device/SerialTransport.h"
 #include "panel/SegmentDisplay.h"
 #include "programs/ProgramTable.h"
@@ -677,10 +677,9 @@ TEST(FaultTest, SpoiltRepliesAtEveryCommandShowNothingFalseAndSendNothingTooHigh
 // The supply's own faults on every reply, from start-up on.
 TEST(FaultTest, SupplyFaultsOnEveryReplyShowNothingFalseAndSendNothingTooHigh)
 {
-    for (const char* faults :
-        { "garbage", "truncate", "prefix", "prefix:5", "prefix:O", "split:40", "split:300",
-            "late:100", "late:200", "late:300", "late:400", "silent-after:9:3",
-            "silent-after:20:5,split:100" }) {
+    for (const char* faults : { "garbage", "truncate", "prefix", "prefix:5", "prefix:O", "split:40",
+             "split:300", "late:100", "late:200", "late:300", "late:400", "silent-after:9:3",
+             "silent-after:20:5,split:100" }) {
         SCOPED_TRACE(faults);
         FaultHarness h;
         h.setFaults(QLatin1String(faults));

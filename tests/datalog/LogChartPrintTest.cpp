@@ -1,6 +1,6 @@
 #include "datalog/LogChartPrint.h"
+#include "core/PainterPage.h"
 #include "datalog/ChartColours.h"
-#include "programs/PainterPage.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/QtPrinting.h"
 #include "tests/support/RecordingPage.h"

@@ -1,5 +1,5 @@
-#include "device/EventLoopWaiter.h"
-#include "device/SteadyClock.h"
+#include "core/EventLoopWaiter.h"
+#include "core/SteadyClock.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "app/MainFrm.h"
-#include "device/EventLoopWaiter.h"
+#include "core/EventLoopWaiter.h"
+#include "core/SteadyClock.h"
 #include "device/QtSerialTransport.h"
-#include "device/SteadyClock.h"
 #include "tests/e2e/SimFixture.h"
 
 #include <QLineEdit>

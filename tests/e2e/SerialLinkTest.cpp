@@ -1,7 +1,7 @@
+#include "core/EventLoopWaiter.h"
+#include "core/SteadyClock.h"
 #include "device/DeviceLink.h"
-#include "device/EventLoopWaiter.h"
 #include "device/QtSerialTransport.h"
-#include "device/SteadyClock.h"
 #include "tests/support/QtPrinting.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,5 @@
+#include "core/Numbers.h"
 #include "device/CommandSet.h"
-#include "device/Numbers.h"
 
 #include <QString>
 #include <cstddef>

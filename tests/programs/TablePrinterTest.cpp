@@ -1,6 +1,6 @@
 #include "programs/TablePrinter.h"
 
-#include "programs/PainterPage.h"
+#include "core/PainterPage.h"
 #include "programs/TableRules.h"
 #include "tests/support/RecordingPage.h"
 

@@ -1,6 +1,6 @@
 #include "sim/PtySupply.h"
 
-#include "device/SteadyClock.h"
+#include "core/SteadyClock.h"
 #include "tests/sim/QtPrinters.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/Clock.h"
-#include "device/Waiter.h"
+#include "core/Clock.h"
+#include "core/Waiter.h"
 
 // A clock that moves only when told to; now() starts at a fixed date and time.
 class FakeClock : public Clock {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "programs/PrintPage.h"
+#include "core/PrintPage.h"
 
 #include <QColor>
 #include <QString>

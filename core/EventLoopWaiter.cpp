@@ -1,6 +1,6 @@
-#include "device/EventLoopWaiter.h"
+#include "core/EventLoopWaiter.h"
 
-#include "device/Clock.h"
+#include "core/Clock.h"
 
 #include <QEventLoop>
 #include <QTimer>

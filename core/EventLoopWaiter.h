@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/Waiter.h"
+#include "core/Waiter.h"
 
 class Clock;
 

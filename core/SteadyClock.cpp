@@ -1,4 +1,4 @@
-#include "device/SteadyClock.h"
+#include "core/SteadyClock.h"
 
 SteadyClock::SteadyClock()
 {

@@ -1,4 +1,4 @@
-#include "programs/PainterPage.h"
+#include "core/PainterPage.h"
 
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/Clock.h"
+#include "core/Clock.h"
 
 #include <QElapsedTimer>
 
