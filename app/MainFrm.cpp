@@ -53,8 +53,6 @@
 namespace {
 
 constexpr QSize kSwitchPictureSize(44, 22);
-constexpr int kGmodTries = 3;
-constexpr int kLineBusyRetryMs = 20;
 constexpr QSize kLampSize = MainFrmUi::kLampSize;
 
 // Twips to pixels: 15 twips a pixel on a 96-dpi screen.
@@ -69,19 +67,12 @@ QString Joined(const QString& caption, const QString& value)
     return caption + QStringLiteral(" : ") + value;
 }
 
-// A number as the user may type it, with a decimal comma or point.
-double typedNumber(const QString& text)
-{
-    return Numbers::LeadingNumber(Numbers::FutComma(text));
-}
-
 } // namespace
 
 MainFrm::MainFrm(const MainFrmDeps& deps, QWidget* parent)
     : QMainWindow(parent)
-    , m_transport(deps.transport)
     , m_clock(deps.clock)
-    , m_link(deps.transport, deps.waiter, deps.timing)
+    , m_session(deps.transport, deps.timers, deps.timing)
     , m_dataFolder(deps.dataFolder)
     , m_databaseBusyTimeout(deps.databaseBusyTimeout)
     , m_portLock(deps.portLock)
@@ -91,9 +82,11 @@ MainFrm::MainFrm(const MainFrmDeps& deps, QWidget* parent)
     , m_pacing(deps.clock)
 {
     setObjectName(QStringLiteral("MainFrm"));
+    m_session.setPortClaim(m_portLock);
+    m_session.usePresetTable(*m_tableM);
     ui.setup(this);
     m_programs = std::make_unique<ProgramTabs>(*this, ui, S);
-    m_setpoints = std::make_unique<SetpointBoxes>(*this, ui, S);
+    m_setpoints = std::make_unique<SetpointBoxes>(*this, ui);
     m_settings = std::make_unique<SettingsPage>(*this, ui, S);
     m_storage = std::make_unique<StorageActions>(*this, ui, S);
     m_dataLog = std::make_unique<DataLogTab>(*this, ui, S);
@@ -101,6 +94,7 @@ MainFrm::MainFrm(const MainFrmDeps& deps, QWidget* parent)
     centralWidget()->setMouseTracking(true);
 
     wireEvents();
+    wireSession();
 }
 
 MainFrm::~MainFrm() = default;
@@ -109,12 +103,7 @@ MainFrm::~MainFrm() = default;
 
 bool MainFrm::StartUp(QString* error)
 {
-    // A quit asked for while the port search or the connection waits ends
-    // start-up after that step.
-    const QScopedValueRollback startingUp(m_startingUp, true);
     ui.CmbAddr->setEditText(QStringLiteral("00"));
-    S.CurrScale = 10;
-    S.CurrFormat = QStringLiteral("0.0");
 
     OvoltaDatabase::OpenResult opened = OvoltaDatabase::OpenDatabase(
         m_dataFolder, m_databaseBusyTimeout.value_or(OvoltaDatabase::kBusyTimeout));
@@ -125,13 +114,6 @@ bool MainFrm::StartUp(QString* error)
     }
     m_db = std::move(opened.db);
     S.CommPortNo = m_db->CommPort();
-
-    if (m_link.isOpen())
-        m_link.close();
-    enumeratePorts();
-    searchPorts();
-    if (m_quitRequested)
-        return true;
 
     ApplyLanguage(0);
 
@@ -156,136 +138,61 @@ bool MainFrm::StartUp(QString* error)
 
     S.SampleTime = 3;
     ClearHoverHighlights();
-    QApplication::restoreOverrideCursor();
     m_storage->RefreshTableLists();
-
-    if (m_transport.portNumber() != S.CommPortNo) {
-        if (m_link.isOpen())
-            m_link.close();
-        m_link.setPortNumber(S.CommPortNo);
-    }
     ui.CboAS->setCurrentIndex(2);
 
     ui.Tab1->setCurrentIndex(1);
     ui.setPanel(
         8, QStringLiteral("Ver : %1.%2").arg(OVOLTA_VERSION_MAJOR).arg(OVOLTA_VERSION_MINOR));
 
-    ConnectSupply();
-    if (m_quitRequested)
-        shutDown();
+    // The ports that open, and among them, from the highest, the first with a
+    // supply; without one, the port of the last run is connected.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_session.startPolling();
+    m_session.listPorts([this](const QList<int>& ports) {
+        fillPortList(ports);
+        m_session.searchPorts(ports, [this](std::optional<int> found) {
+            if (found)
+                S.CommPortNo = *found;
+            ui.CboPort->setCurrentIndex(ui.CboPort->findData(S.CommPortNo));
+            ConnectSupply();
+            QApplication::restoreOverrideCursor();
+        });
+    });
     return true;
 }
 
 void MainFrm::RequestQuit()
 {
-    m_quitRequested = true;
-    if (!m_startingUp)
-        close();
+    close();
 }
 
-void MainFrm::enumeratePorts()
+void MainFrm::fillPortList(const QList<int>& ports)
 {
     ui.CboPort->clear();
-    for (int n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n) {
-        // Another program's port is there, and is listed so that choosing it
-        // says who has it; opened, it could fail that program's next exchange.
-        if (!portRefusal(n).isEmpty()) {
-            ui.CboPort->addItem(PortMap::PortName(n), n);
-            continue;
-        }
-        m_link.setPortNumber(n);
-        if (m_link.open()) {
-            ui.CboPort->addItem(PortMap::PortName(n), n);
-            m_link.close();
-        }
-    }
-}
-
-bool MainFrm::retryWhileLineBusy(const QObject* context, std::function<void()> retry)
-{
-    if (!lineBusy())
-        return false;
-    QTimer::singleShot(kLineBusyRetryMs, context, std::move(retry));
-    return true;
-}
-
-void MainFrm::showWhenLineFree(std::function<void()> show)
-{
-    m_waitingBoxes.push_back(std::move(show));
-    // One box already waits or is open: this one follows it.
-    if (m_waitingBoxes.size() == 1)
-        showWaitingBoxes();
-}
-
-void MainFrm::showWaitingBoxes()
-{
-    if (retryWhileLineBusy(this, [this] { showWaitingBoxes(); }))
-        return;
-    while (!m_waitingBoxes.empty()) {
-        m_waitingBoxes.front()();
-        m_waitingBoxes.pop_front();
-    }
+    for (const int port : ports)
+        ui.CboPort->addItem(PortMap::PortName(port), port);
 }
 
 void MainFrm::tell(const QString& text)
 {
-    showWhenLineFree([this, text] {
-        QMessageBox box(
-            QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, this);
-        box.exec();
-    });
+    QMessageBox box(
+        QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, this);
+    box.exec();
 }
 
 void MainFrm::RefreshPortList()
 {
-    // Listing opens each port: never in the middle of an exchange.
-    if (retryWhileLineBusy(this, [this] { RefreshPortList(); }))
-        return;
-    const QVariant chosen = ui.CboPort->currentData();
-    const int linkPort = m_transport.portNumber();
-    enumeratePorts();
-    m_link.setPortNumber(linkPort);
-    ui.CboPort->setCurrentIndex(ui.CboPort->findData(chosen));
-}
-
-void MainFrm::searchPorts()
-{
-    // Each entry of the port list carries its port number (enumeratePorts).
-    for (int i = ui.CboPort->count() - 1; i >= 0; --i) {
-        if (m_quitRequested)
-            return;
-        const int port = ui.CboPort->itemData(i).toInt();
-        if (!claimPort(port))
-            continue;
-        m_link.setPortNumber(port);
-        m_link.open();
-        S.LastReply = m_link.FutComm(QStringLiteral("GMAX"), QString());
-        if (CommandSet::ScanAcknowledged(S.LastReply)) {
-            ui.CboPort->setCurrentIndex(i);
-            S.CommPortNo = port;
-            return;
-        }
-        m_link.close();
-        releasePort();
-    }
-    ui.CboPort->setCurrentIndex(ui.CboPort->findData(S.CommPortNo));
-    m_link.setPortNumber(S.CommPortNo);
+    m_session.listPorts([this](const QList<int>& ports) {
+        const QVariant chosen = ui.CboPort->currentData();
+        fillPortList(ports);
+        ui.CboPort->setCurrentIndex(ui.CboPort->findData(chosen));
+    });
 }
 
 QString MainFrm::portRefusal(int port) const
 {
     return m_portLock ? m_portLock->refusalFor(port) : QString();
-}
-
-bool MainFrm::claimPort(int port)
-{
-    return !m_portLock || m_portLock->claim(port);
-}
-
-void MainFrm::releasePort()
-{
-    if (m_portLock)
-        m_portLock->release();
 }
 
 void MainFrm::ApplyLanguage(int language)
@@ -324,19 +231,28 @@ void MainFrm::setupGrids()
 
 // ---------------------------------------------------------------- connection
 
+void MainFrm::wireSession()
+{
+    connect(&m_session, &SupplySession::connectionDone, this, &MainFrm::supplyConnected);
+    connect(&m_session, &SupplySession::readingTaken, this, &MainFrm::readingTaken);
+    connect(&m_session, &SupplySession::setpointsChanged, this, [this] {
+        DrawSetpointDisplay(0, false);
+        DrawSetpointDisplay(1, false);
+    });
+    // The switch command went out (the mouse is still over the switch); a
+    // program step's output is shown plainly once the step is reported.
+    connect(&m_session, &SupplySession::outputChanged, this, [this](bool on) {
+        m_switch.switched(on);
+        showSwitchPicture();
+    });
+    connect(&m_session, &SupplySession::ended, this, &MainFrm::sessionEnded);
+}
+
 void MainFrm::ConnectSupply()
 {
-    const Sequence sequence(*this);
     // A new connection puts the default steps into the program table: a
     // program still running on the old one ends first.
-    m_programs->StopExtProgram();
-    // Requests made for the previous supply are not for this one.
-    S.TextSetPending = {};
-    S.TextSetValue = {};
-    S.DragSetPending = {};
-    S.OutputTogglePending = false;
-    S.PresetUploadPending = false;
-    S.PresetReadPending = false;
+    m_session.stopProgram();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     S.LogSamples.markEmpty();
 
@@ -355,47 +271,22 @@ void MainFrm::ConnectSupply()
     ui.setPanel(2, Joined(m_captions.location, S.CurLocation));
     ui.setPanel(3, Joined(m_captions.description, S.CurDescription));
 
-    S.Connected = false;
-    // A port another program talks on gets nothing: it counts as no supply.
-    const bool portClaimed = claimPort(m_link.portNumber());
-    const QString gmax
-        = portClaimed ? m_link.FutComm(QStringLiteral("GMAX"), QString()) : QString();
-    S.LastReply = gmax;
-    S.Connected = CommandSet::GmaxAcknowledged(gmax);
+    m_session.connectTo(S.CommPortNo);
+}
 
-    if (S.Connected) {
-        // Without a model code the current scale would be guessed, and on a
-        // model counting tenths every current would go out ten times too large:
-        // the question is asked again before the guess is taken.
-        for (int attempt = 0; attempt < kGmodTries; ++attempt) {
-            m_link.Delay(0.1);
-            S.LastReply = m_link.FutComm(QStringLiteral("GMOD"), QString());
-            if (CommandSet::GmodAnswered(S.LastReply))
-                break;
-        }
-        S.ModelCode = CommandSet::GmodAnswered(S.LastReply) ? CommandSet::ModelCode(S.LastReply)
-                                                            : QString();
-        S.CurrScale = CommandSet::CurrScaleFor(S.ModelCode);
-        S.CurrFormat = CommandSet::CurrFormatFor(S.ModelCode);
-        const CommandSet::Rating rating = CommandSet::ParseGmax(gmax, S.CurrScale);
-        S.MaxVolt = rating.maxVolt;
-        S.MaxCurr = rating.maxCurr;
+void MainFrm::supplyConnected()
+{
+    const SupplyState& P = m_session.state();
+    if (P.connected) {
         S.CurAddress = ui.CmbAddr->currentText();
         ui.setPanel(1, Joined(m_captions.address, S.CurAddress));
-        ui.setPanel(4, Joined(m_captions.maxV, Numbers::ShortestForm(S.MaxVolt) + u'V'));
+        ui.setPanel(4, Joined(m_captions.maxV, Numbers::ShortestForm(P.maxVolt) + u'V'));
         ui.setPanel(
-            5, Joined(m_captions.maxC, Numbers::FormatSingle(S.MaxCurr, S.CurrFormat) + u'A'));
+            5, Joined(m_captions.maxC, Numbers::FormatSingle(P.maxCurr, P.currFormat) + u'A'));
         ui.setPanel(6, Joined(m_captions.nowSampling, QString::number(S.SampleTime) + u'S'));
-
-        S.UVL = CommandSet::ParseLimitWithin(
-            m_link.FutComm(QStringLiteral("GOVP"), QString()), 10, S.MaxVolt);
-        S.UCL = CommandSet::ParseLimitWithin(
-            m_link.FutComm(QStringLiteral("GOCP"), QString()), S.CurrScale, S.MaxCurr);
         setStatusLimits();
         m_settings->ShowLimits();
-
-        S.LastReply = m_link.FutComm(QStringLiteral("SESS"), QString());
-        if (CommandSet::SessAcknowledged(S.LastReply)) {
+        if (P.remote) {
             ui.ImageLock->setPixmap(PanelPictures::ImageListPicture(9, kLampSize));
             ui.LcdRemote->show();
             ui.ImageConent->show();
@@ -409,25 +300,14 @@ void MainFrm::ConnectSupply()
                 ui.CmbCMin, ui.CmbCMax, ui.CmbWMin, ui.CmbWMax, ui.CmbTMin, ui.CmbTLen })
             w->setEnabled(true);
 
-        applyChartTexts(m_chart.resetForConnection(true, S.MaxVolt, S.MaxCurr, S.CurrFormat));
-
-        S.LastReply = m_link.FutComm(QStringLiteral("GETS"), QString());
-        const CommandSet::Setpoints sp
-            = CommandSet::ParseGets(S.LastReply, S.CurrScale, S.CurrFormat);
-        S.SetVoltText = sp.volt;
-        S.SetCurrText = sp.curr;
+        applyChartTexts(m_chart.resetForConnection(true, P.maxVolt, P.maxCurr, P.currFormat));
         // Drawn once the supply has told its set-points: earlier they would
         // show the previous supply's.
         DrawSetpointDisplay(0, false);
         DrawSetpointDisplay(1, false);
-
-        m_programs->ReadPresetMemory();
-        setWindowTitle(CommandSet::RatingTitle(S.ModelCode));
+        setWindowTitle(CommandSet::RatingTitle(P.modelCode));
     } else {
         setLcdVisible(false);
-        S.MaxCurr = 0;
-        S.MaxVolt = 0;
-        S.UVL = 0;
         ui.setPanel(1, Joined(m_captions.address, S.CurAddress));
         ui.setPanel(4, Joined(m_captions.maxV, QStringLiteral("0V")));
         ui.setPanel(5, Joined(m_captions.maxC, QStringLiteral("0A")));
@@ -441,7 +321,7 @@ void MainFrm::ConnectSupply()
                  ui.CmdCT, ui.CmbVMin, ui.CmbVMax, ui.CmbCMin, ui.CmbCMax, ui.CmbWMin, ui.CmbWMax,
                  ui.CmbTMin, ui.CmbTLen, ui.TextSetVC[0], ui.TextSetVC[1] })
             w->setEnabled(false);
-        applyChartTexts(m_chart.resetForConnection(false, 0, 0, S.CurrFormat));
+        applyChartTexts(m_chart.resetForConnection(false, 0, 0, P.currFormat));
         setWindowTitle(QStringLiteral("Rating: "));
     }
 
@@ -454,23 +334,17 @@ void MainFrm::ConnectSupply()
     m_pacing.restart();
     ui.TimerPVC->start(S.SampleTime * 1000);
 
-    if (portClaimed)
-        pollTickBody();
-    // Without a supply nothing more goes to the port: it is free for others.
-    if (!S.Connected)
-        releasePort();
-
-    const float v = static_cast<float>(Numbers::LeadingNumber(S.SetVoltText));
-    const float c = static_cast<float>(Numbers::LeadingNumber(S.SetCurrText));
+    const float v = static_cast<float>(Numbers::LeadingNumber(P.setVoltText));
+    const float c = static_cast<float>(Numbers::LeadingNumber(P.setCurrText));
     if (v > 0 && c > 0) {
         ui.TextSetVC[0]->setText(Numbers::FormatSingle(v, u"0.0V"));
-        ui.TextSetVC[1]->setText(Numbers::FormatSingle(c, S.CurrFormat) + u'A');
+        ui.TextSetVC[1]->setText(Numbers::FormatSingle(c, P.currFormat) + u'A');
     } else {
         ui.TextSetVC[0]->setText(QStringLiteral("0.0V"));
-        ui.TextSetVC[1]->setText(S.CurrFormat + u'A');
+        ui.TextSetVC[1]->setText(P.currFormat + u'A');
     }
     const bool acceptable
-        = SetpointEntry::KeyReleased(ui.TextSetVC[0]->text(), ui.TextSetVC[1]->text(), S.UVL, S.UCL)
+        = SetpointEntry::KeyReleased(ui.TextSetVC[0]->text(), ui.TextSetVC[1]->text(), P.uvl, P.ucl)
               .acceptable;
     const QColor colour = acceptable ? QColor(PanelColours::kAccepted) : QColor(Qt::black);
     for (QLineEdit* box : ui.TextSetVC) {
@@ -478,30 +352,26 @@ void MainFrm::ConnectSupply()
         p.setColor(QPalette::Text, colour);
         box->setPalette(p);
     }
-
-    if (S.Connected)
-        ui.TimerGetD->start();
-    else
-        ui.TimerGetD->stop();
     QApplication::restoreOverrideCursor();
 }
 
 void MainFrm::DisconnectSupply()
 {
     ui.TimerPVC->stop();
-    S.LastReply = m_link.FutComm(QStringLiteral("ENDS"), QString());
-    if (CommandSet::EndsAcknowledged(S.LastReply))
-        ui.ImageLock->setPixmap(PanelPictures::ImageListPicture(10, kLampSize));
+    m_session.disconnect([this](bool acknowledged) {
+        if (acknowledged)
+            ui.ImageLock->setPixmap(PanelPictures::ImageListPicture(10, kLampSize));
+    });
     ui.LcdRemote->hide();
     ui.ImageConent->hide();
-    releasePort();
 }
 
 void MainFrm::setStatusLimits()
 {
+    const SupplyState& P = m_session.state();
     ui.setPanel(7,
-        Joined(m_captions.uvl, Numbers::ShortestForm(S.UVL)) + QStringLiteral("V , ")
-            + Joined(m_captions.ucl, Numbers::ShortestForm(S.UCL)) + u'A');
+        Joined(m_captions.uvl, Numbers::ShortestForm(P.uvl)) + QStringLiteral("V , ")
+            + Joined(m_captions.ucl, Numbers::ShortestForm(P.ucl)) + u'A');
 }
 
 void MainFrm::applyChartTexts(const RangeComboTexts& texts)
@@ -517,123 +387,22 @@ void MainFrm::applyChartTexts(const RangeComboTexts& texts)
     ui.showChartLabels(m_chart.labels());
 }
 
-// ---------------------------------------------------------------- polling
+// ---------------------------------------------------------------- readings
 
-void MainFrm::TimerGetD_Timer()
+void MainFrm::readingTaken(const std::optional<SupplyReading>& reading)
 {
-    if (S.MaxVolt > 0)
-        PollTick();
-}
-
-void MainFrm::PollTick()
-{
-    // Ticks fire inside the waits and pauses of a running tick or sequence:
-    // they do nothing.
-    if (lineBusy())
-        return;
-    const Sequence sequence(*this);
-    pollTickBody();
-}
-
-void MainFrm::pollTickBody()
-{
-    // Each request is read when it is sent. A click or an entry that comes
-    // during the exchange's wait raises its flag again and is served by the
-    // next tick instead of being lost.
-    if (S.TextSetPending[0]) {
-        const QString sent = S.TextSetValue[0];
-        S.TextSetPending[0] = false;
-        S.LastReply
-            = m_link.FutComm(QStringLiteral("VOLT"), CommandSet::EncodeVoltage(typedNumber(sent)));
-        if (CommandSet::SetAcknowledged(S.LastReply)) {
-            S.SetVoltText
-                = Numbers::FormatNumber(typedNumber(Numbers::WithoutUnit(sent, u'V')), u"0.0");
-            DrawSetpointDisplay(0, false);
-        } else if (!S.TextSetPending[0] && S.TextSetValue[0] == sent) {
-            // Sent again by the next tick, unless another value was applied
-            // or the entry was refused meanwhile.
-            S.TextSetPending[0] = true;
-        }
-        return;
-    }
-    if (S.TextSetPending[1]) {
-        const QString sent = S.TextSetValue[1];
-        S.TextSetPending[1] = false;
-        S.LastReply = m_link.FutComm(
-            QStringLiteral("CURR"), CommandSet::EncodeCurrent(typedNumber(sent), S.CurrScale));
-        if (CommandSet::SetAcknowledged(S.LastReply)) {
-            S.SetCurrText = Numbers::FormatNumber(
-                typedNumber(Numbers::WithoutUnit(sent, u'A')), S.CurrFormat);
-        }
-        DrawSetpointDisplay(1, false);
-        return;
-    }
-    if (S.DragSetPending[0] || S.DragSetPending[1]) {
-        if (S.DragSetPending[0]) {
-            S.DragSetPending[0] = false;
-            S.LastReply = m_link.FutComm(QStringLiteral("VOLT"),
-                CommandSet::EncodeVoltage(
-                    Numbers::LeadingNumber(Numbers::FutComma(S.SetVoltText))));
-        }
-        if (S.DragSetPending[1]) {
-            S.DragSetPending[1] = false;
-            S.LastReply = m_link.FutComm(QStringLiteral("CURR"),
-                CommandSet::EncodeCurrent(
-                    Numbers::LeadingNumber(Numbers::FutComma(S.SetCurrText)), S.CurrScale));
-        }
-        return;
-    }
-
-    if (S.OutputTogglePending) {
-        S.OutputTogglePending = false;
-        const bool on = m_switch.isOn();
-        S.LastReply = m_link.FutComm(QStringLiteral("SOUT"), CommandSet::SoutParameter(on));
-        m_link.Delay(0.1);
-        m_switch.switched(!on);
-        showSwitchPicture();
-    }
-    if (m_programs->extProgramRunning() && m_programs->extStepDue())
-        m_programs->DispatchExtStep();
-    if (S.PresetUploadPending) {
-        m_programs->UploadAndRecallPresets();
-        DrawSetpointDisplay(0, false);
-        DrawSetpointDisplay(1, false);
-        S.PresetUploadPending = false;
-    }
-    if (S.PresetReadPending) {
-        m_programs->ReadPresetMemory();
-        S.PresetReadPending = false;
-    }
-
-    S.LastReply = m_link.FutComm(QStringLiteral("GETD"), QString());
-    const auto reading = CommandSet::ParseGetd(S.LastReply, S.CurrScale, S.CurrFormat);
-    if (reading) {
-        S.VoltReading = reading->volt;
-        S.CurrReading = reading->curr;
-        S.CvMode = reading->constantVoltage;
-        S.LastPollOk = true;
-    }
-    const double power
-        = Numbers::LeadingNumber(S.VoltReading) * Numbers::LeadingNumber(S.CurrReading);
-    S.PowerReading = Numbers::FormatNumber(power, u"0.0");
-    const double shownPower = Numbers::LeadingNumber(S.PowerReading);
-    if (shownPower == std::floor(shownPower))
-        S.PowerReading = Numbers::FormatNumber(power, u"0");
-
     if (!reading) {
-        if (!S.LastPollOk) {
-            S.VoltReading = QStringLiteral("-1");
-            S.CurrReading = QStringLiteral("-1");
+        // The second failure in a row: the readings are missing.
+        if (m_session.state().voltReading == QLatin1String("-1")) {
             ui.P_Light->hide();
             if (ui.LCD->isVisible() && S.LogSamples.volts[0] == LogSamples::kNoReading)
                 setLcdVisible(false);
         }
-        S.LastPollOk = false;
         return;
     }
     DrawReadingDisplay();
-    ui.LcdMd[0]->setVisible(S.CvMode);
-    ui.LcdMd[1]->setVisible(!S.CvMode);
+    ui.LcdMd[0]->setVisible(reading->constantVoltage);
+    ui.LcdMd[1]->setVisible(!reading->constantVoltage);
     ui.P_Light->setVisible(ui.P_Light->isHidden());
     if (!ui.LCD->isVisible())
         setLcdVisible(true);
@@ -652,9 +421,10 @@ void MainFrm::setLcdVisible(bool visible)
 
 void MainFrm::DrawReadingDisplay()
 {
+    const SupplyState& P = m_session.state();
     const FrontPanel::ReadingDisplay display
-        = FrontPanel::DrawReadingDisplay(S.VoltReading, S.CurrReading, S.PowerReading);
-    S.PowerReading = display.powerReading;
+        = FrontPanel::DrawReadingDisplay(P.voltReading, P.currReading, P.powerReading);
+    m_shownPower = display.powerReading;
     ui.PD->setStrokes(display.strokes);
     ui.PD->setSpokenRows(display.spoken);
 }
@@ -665,7 +435,7 @@ void MainFrm::DrawSetpointDisplay(int index, bool highlighted)
         return;
     SegmentDisplay* display = ui.LcdPSetVC[static_cast<std::size_t>(index)];
     display->setForeground(QColor(FrontPanel::SetpointForeground(highlighted)));
-    const QString& text = index == 0 ? S.SetVoltText : S.SetCurrText;
+    const QString& text = index == 0 ? m_session.state().setVoltText : m_session.state().setCurrText;
     display->setStrokes(FrontPanel::DrawSetpointDisplay(text));
     display->setSpokenRows({ FrontPanel::SpokenSetpoint(index, text) });
     display->repaint();
@@ -685,7 +455,7 @@ void MainFrm::showSwitchPicture()
 
 bool MainFrm::extProgramRunning() const
 {
-    return m_programs->extProgramRunning();
+    return m_session.programRunning();
 }
 
 void MainFrm::ShowOutputState(bool outputOn)
@@ -696,7 +466,8 @@ void MainFrm::ShowOutputState(bool outputOn)
 
 SetpointState MainFrm::setpointState() const
 {
-    return { S.SetVoltText, S.SetCurrText, S.UVL, S.UCL, S.CurrFormat, extProgramRunning() };
+    const SupplyState& P = m_session.state();
+    return { P.setVoltText, P.setCurrText, P.uvl, P.ucl, P.currFormat, extProgramRunning() };
 }
 
 void MainFrm::LcdPSetVC_MouseMove(int index)
@@ -713,10 +484,8 @@ void MainFrm::LcdPSetVC_MouseMove(int index)
 void MainFrm::LcdPSetVC_MouseUp(int index, Qt::MouseButton button)
 {
     const SetpointState state = setpointState();
-    if (const auto text = SetpointClicks::Clicked(index, button, state)) {
-        (index == 0 ? S.SetVoltText : S.SetCurrText) = *text;
-        S.DragSetPending[static_cast<std::size_t>(index)] = true;
-    }
+    if (const auto text = SetpointClicks::Clicked(index, button, state))
+        m_session.requestDisplaySetpoint(index, *text);
     if (SetpointClicks::ClickHighlights(button, state))
         DrawSetpointDisplay(index, true);
 }
@@ -724,7 +493,7 @@ void MainFrm::LcdPSetVC_MouseUp(int index, Qt::MouseButton button)
 void MainFrm::ImageOnOff_Click()
 {
     if (OutputSwitch::clickRequestsToggle(extProgramRunning()))
-        S.OutputTogglePending = true;
+        m_session.requestOutput(!m_switch.isOn());
 }
 
 void MainFrm::ClearHoverHighlights()
@@ -741,8 +510,8 @@ void MainFrm::ClearHoverHighlights()
 
 void MainFrm::TimerPVC_Timer()
 {
-    if (S.Connected) {
-        S.LogSamples.record(S.VoltReading, S.CurrReading);
+    if (m_session.state().connected) {
+        S.LogSamples.record(m_session.state().voltReading, m_session.state().currReading);
         if (ui.Option2[0]->isChecked())
             DrawChart();
     }
@@ -777,7 +546,6 @@ void MainFrm::wireEvents()
     m_settings->wire();
     m_storage->wire();
     m_dataLog->wire();
-    connect(ui.TimerGetD, &QTimer::timeout, this, &MainFrm::TimerGetD_Timer);
     connect(ui.TimerPVC, &QTimer::timeout, this, &MainFrm::TimerPVC_Timer);
 
     for (QWidget* w : std::initializer_list<QWidget*> {
@@ -819,8 +587,8 @@ void MainFrm::Tab1_Click()
     if (tab == 0 || tab == 1) {
         const ProgramTable& table = tab == 0 ? *m_tableP : *m_tableE;
         ui.CmdRunStop->setText(running ? m_captions.stop : m_captions.run);
-        const bool runnable
-            = table.dataRows() > 0 && TableRules::RowSeconds(table, 1) > 0 && S.Connected;
+        const bool runnable = table.dataRows() > 0 && TableRules::RowSeconds(table, 1) > 0
+            && m_session.state().connected;
         ui.CmdRunStop->setEnabled(runnable && (tab == 1 || !running));
         ui.CmdRS->setVisible(tab == 0);
         if (tab == 1)
@@ -830,7 +598,7 @@ void MainFrm::Tab1_Click()
         const int selected = m_tableM->selectedPreset();
         ui.CmdRunStop->setEnabled(m_programs->presetsComplete()
             && ui.Option1[static_cast<std::size_t>(selected)]->isEnabled() && !running
-            && S.Connected);
+            && m_session.state().connected);
         ui.CmdRS->show();
     } else if (tab == 3) {
         DrawChart();
@@ -848,8 +616,9 @@ void MainFrm::Tab1_Click()
     if (tab == 2) {
         for (int k = 1; k <= 3; ++k) {
             const bool exists = m_tableM->dataRows() >= k;
-            ui.Option1[static_cast<std::size_t>(k)]->setEnabled(
-                exists && TableRules::CellNumber(*m_tableM, k, 2) <= S.UVL && S.Connected);
+            ui.Option1[static_cast<std::size_t>(k)]->setEnabled(exists
+                && TableRules::CellNumber(*m_tableM, k, 2) <= m_session.state().uvl
+                && m_session.state().connected);
         }
         m_programs->CheckIpmTable();
     }
@@ -871,7 +640,7 @@ void MainFrm::Tab1_Click()
     ui.Toolbar2Buttons[2]->setEnabled(tab != 4);
     ui.Toolbar2Buttons[5]->setEnabled(ui.Toolbar2Buttons[2]->isEnabled());
     if (tab == 1)
-        ui.TextCycle[1]->setEnabled(ui.CmdRunStop->text() == m_captions.run);
+        ui.TextCycle[1]->setEnabled(!running);
     UpdateStorageButtons();
 }
 
@@ -985,15 +754,13 @@ void MainFrm::showEvent(QShowEvent* event)
 
 void MainFrm::closeEvent(QCloseEvent* event)
 {
-    // Closed from inside an exchange or between two exchanges of a sequence:
-    // finish it first, so that "ENDS" is the last line the supply gets.
-    if (lineBusy()) {
+    // The exchange under way finishes and "ENDS" is the last line the supply
+    // gets; the window closes once the session has ended.
+    shutDown();
+    if (!m_ended) {
         event->ignore();
-        ui.TimerGetD->stop();
-        QTimer::singleShot(20, this, &QWidget::close);
         return;
     }
-    shutDown();
     event->accept();
 }
 
@@ -1002,8 +769,17 @@ void MainFrm::shutDown()
     if (m_shutDown)
         return;
     m_shutDown = true;
-    ui.TimerGetD->stop();
-    ui.TimerE->stop();
-    if (S.MaxVolt > 0)
-        DisconnectSupply();
+    m_session.end();
+}
+
+void MainFrm::sessionEnded(bool acknowledged)
+{
+    if (acknowledged)
+        ui.ImageLock->setPixmap(PanelPictures::ImageListPicture(10, kLampSize));
+    ui.LcdRemote->hide();
+    ui.ImageConent->hide();
+    m_ended = true;
+    // Closed from a close request that had to wait: close now.
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    Q_EMIT finished();
 }

@@ -6,13 +6,12 @@
 #include "datalog/ChartRangeRules.h"
 #include "datalog/LogPacing.h"
 #include "device/DeviceLink.h"
+#include "session/SupplySession.h"
 #include "panel/OutputSwitch.h"
 #include "panel/SetpointClicks.h"
 
 #include <QMainWindow>
 #include <chrono>
-#include <deque>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -26,14 +25,15 @@ class SettingsPage;
 class StorageActions;
 class DataLogTab;
 class SerialTransport;
-class Waiter;
+class TimerSource;
 
-// What the window needs from outside: the serial line, the clock and the wait,
-// the data folder, and the link's timing (shortened by tests and the demo).
+// What the window needs from outside: the serial line, the clock and the
+// session's timers, the data folder, and the link's timing (shortened by tests
+// and the demo).
 struct MainFrmDeps {
     SerialTransport& transport;
     Clock& clock;
-    Waiter& waiter;
+    TimerSource& timers;
     QString dataFolder;
     LinkTiming timing = {};
     // How long the database waits for a lock another program holds; unset:
@@ -44,8 +44,9 @@ struct MainFrmDeps {
     PortLock* portLock = nullptr;
 };
 
-// The one main window. It owns the controls, the shared state, the database
-// and the device link, and wires control events to the subsystem code.
+// The one main window. It owns the controls, the window's state, the database
+// and the supply session; it draws what the session reports and wires control
+// events to the controllers, which raise requests on the session.
 class MainFrm : public QMainWindow {
     Q_OBJECT
 
@@ -53,18 +54,18 @@ public:
     explicit MainFrm(const MainFrmDeps& deps, QWidget* parent = nullptr);
     ~MainFrm() override;
 
-    // Brings the window into its working state; false (with the database
-    // engine's message) when the database cannot be opened or created.
+    // Brings the window into its working state and starts looking for the
+    // supply; false (with the database engine's message) when the database
+    // cannot be opened or created.
     bool StartUp(QString* error);
     // A signal asks the program to end: the window closes as its close button
-    // would; during start-up, start-up ends first, at its next safe point.
+    // would, after the exchange under way, with "ENDS" last.
     void RequestQuit();
-    bool quitRequested() const { return m_quitRequested; }
 
-    // Device link and connection.
+    // Connection: the chosen port is connected; the supply there is taken out
+    // of remote mode.
     void ConnectSupply();
     void DisconnectSupply();
-    void PollTick();
     // Lists the ports again (the Setting tab is shown or its list opened), so
     // that a supply plugged in after start-up can be chosen; keeps the choice.
     void RefreshPortList();
@@ -72,34 +73,10 @@ public:
     // ovolta-cli (pid 1234)"; empty when it may.
     QString portRefusal(int port) const;
 
-    // The line is taken: an exchange is on it, or a sequence of exchanges
-    // (a tick, a connection, a preset upload, the Setting tab's "OK") is
-    // between two of its exchanges. Closing and direct senders wait for it.
-    bool lineBusy() const { return m_link.isOpen() || m_sequences > 0; }
-    // While the line is busy: calls retry again a little later (in context)
-    // and returns true.
-    bool retryWhileLineBusy(const QObject* context, std::function<void()> retry);
-    // Runs show, which opens a modal box, at once; inside the wait of an
-    // exchange, once the line is free instead (boxes in the order asked): the
-    // box's own loop would hold the wait, and with it the polling, the live
-    // log and the program runner, for as long as the box stays open.
-    void showWhenLineFree(std::function<void()> show);
-    // An OK-only message box, opened the same way.
+    SupplySession& session() { return m_session; }
+    const SupplyState& supply() const { return m_session.state(); }
+    // An OK-only message box with the window's title.
     void tell(const QString& text);
-    class Sequence {
-    public:
-        explicit Sequence(MainFrm& window)
-            : m_window(window)
-        {
-            ++m_window.m_sequences;
-        }
-        ~Sequence() { --m_window.m_sequences; }
-        Sequence(const Sequence&) = delete;
-        Sequence& operator=(const Sequence&) = delete;
-
-    private:
-        MainFrm& m_window;
-    };
 
     // Front panel.
     void DrawReadingDisplay();
@@ -121,12 +98,15 @@ public:
     Clock& clock() { return m_clock; }
     void DrawChart();
     void setStatusLimits();
-    DeviceLink& link() { return m_link; }
     OvoltaDatabase* database() { return m_db.get(); }
     const ChartRanges& chartRanges() const { return m_chart.ranges(); }
     ProgramTable& tableP() { return *m_tableP; }
     ProgramTable& tableE() { return *m_tableE; }
     ProgramTable& tableM() { return *m_tableM; }
+
+Q_SIGNALS:
+    // The window has closed and the supply session has ended.
+    void finished();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -136,20 +116,17 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    void enumeratePorts();
-    void searchPorts();
-    // Takes the port before its first command; false when another program has it.
-    bool claimPort(int port);
-    void releasePort();
+    void fillPortList(const QList<int>& ports);
     void setupGrids();
     void wireEvents();
+    void wireSession();
     void showSwitchPicture();
     void applyChartTexts(const RangeComboTexts& texts);
-    void TimerGetD_Timer();
+    void supplyConnected();
+    void readingTaken(const std::optional<SupplyReading>& reading);
+    void sessionEnded(bool acknowledged);
     void TimerPVC_Timer();
-    void pollTickBody();
-    void showWaitingBoxes();
-    // Stops the timers and takes a connected supply out of remote mode, once.
+    // Takes a connected supply out of remote mode and ends the session, once.
     void shutDown();
     void setLcdVisible(bool visible);
     void LcdPSetVC_MouseMove(int index);
@@ -161,9 +138,8 @@ private:
     void Toolbar2_MouseMove();
     SetpointState setpointState() const;
 
-    SerialTransport& m_transport;
     Clock& m_clock;
-    DeviceLink m_link;
+    SupplySession m_session;
     QString m_dataFolder;
     std::optional<std::chrono::milliseconds> m_databaseBusyTimeout;
     PortLock* m_portLock;
@@ -183,10 +159,9 @@ private:
     OutputSwitch m_switch;
     LogPacing m_pacing;
     ChartRangeRules m_chart;
-    int m_sequences = 0;
-    std::deque<std::function<void()>> m_waitingBoxes;
+    // The power as the reading display shows it.
+    QString m_shownPower;
     bool m_activated = false;
     bool m_shutDown = false;
-    bool m_startingUp = false;
-    bool m_quitRequested = false;
+    bool m_ended = false;
 };

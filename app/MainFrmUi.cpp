@@ -531,10 +531,6 @@ void MainFrmUi::setup(QMainWindow* window)
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
-    TimerGetD = Named(new QTimer(window), QStringLiteral("TimerGetD"));
-    TimerGetD->setInterval(800);
-    TimerE = Named(new QTimer(window), QStringLiteral("TimerE"));
-    TimerE->setSingleShot(false);
     TimerPVC = Named(new QTimer(window), QStringLiteral("TimerPVC"));
     TimerPVC->setSingleShot(true);
     TimerPVC->setInterval(5000);

@@ -118,8 +118,8 @@ struct MainFrmUi {
     QStatusBar* StatusBar1 = nullptr;
     std::array<StatusPanel*, 9> Panels {}; // 1 to 8; 0 unused
 
-    QTimer* TimerGetD = nullptr;
-    QTimer* TimerE = nullptr;
+    // The live log's sampling (the supply's polling and the program's steps
+    // are timed by the session).
     QTimer* TimerPVC = nullptr;
 
     // Creates the controls inside window.

@@ -79,7 +79,7 @@ LogPrintInputs LogInputs(MainFrm& window)
         in.interval = S.StoredLogSampling;
     }
     in.ranges = window.chartRanges();
-    in.currFormat = S.CurrFormat;
+    in.currFormat = window.supply().currFormat;
     in.address = ui.CmbAddr->currentText();
     in.location = S.CurLocation;
     in.description = S.CurDescription;

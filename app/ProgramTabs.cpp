@@ -1,7 +1,6 @@
 #include "app/ProgramTabs.h"
 
 #include "app/FocusSelection.h"
-#include "app/LinkDelayWaiter.h"
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
 #include "app/WindowState.h"
@@ -117,15 +116,17 @@ ProgramTabs::~ProgramTabs() = default;
 
 TableLimits ProgramTabs::limits() const
 {
-    return { S.UVL, S.UCL, S.CurrFormat, S.CurrScale };
+    return { supply().uvl, supply().ucl, supply().currFormat, supply().currScale };
 }
 
-Transact ProgramTabs::transact() const
+const SupplyState& ProgramTabs::supply() const
 {
-    return [this](const QString& command, const QString& parameter) {
-        S.LastReply = m_window.link().FutComm(command, parameter);
-        return S.LastReply;
-    };
+    return m_window.supply();
+}
+
+bool ProgramTabs::extProgramRunning() const
+{
+    return m_window.session().programRunning();
 }
 
 ProgramTable& ProgramTabs::tableOf(TableKind kind) const
@@ -174,7 +175,8 @@ int ProgramTabs::visibleTab() const
 
 bool ProgramTabs::stopCaption() const
 {
-    return ui.CmdRunStop->text() == Captions::English().stop;
+    // The shared button reads "Stop" on the two program tabs while a program runs.
+    return extProgramRunning() && visibleTab() <= ExtProgramRunner::kProgramTab;
 }
 
 // ---------------------------------------------------------------- wiring
@@ -208,7 +210,19 @@ void ProgramTabs::wire()
     connect(ui.CmdRS, &QPushButton::clicked, this, &ProgramTabs::CmdRS_Click);
     connect(ui.CmdSS, &QPushButton::clicked, this, &ProgramTabs::CmdSS_Click);
     connect(ui.CmdCT, &QPushButton::clicked, this, &ProgramTabs::CmdCT_Click);
-    connect(ui.TimerE, &QTimer::timeout, this, &ProgramTabs::TimerE_Timer);
+
+    SupplySession& session = m_window.session();
+    connect(&session, &SupplySession::programEnded, this, &ProgramTabs::ExtProgramEnded);
+    connect(&session, &SupplySession::stepSent, this, [this](const SupplySession::SentStep& step) {
+        if (step.acknowledged)
+            m_window.ShowOutputState(step.outputOn);
+    });
+    connect(&session, &SupplySession::presetsRead, this, &ProgramTabs::PresetsRead);
+    // The tick sends the presets as they are by then: brought within the limits first.
+    connect(&session, &SupplySession::presetUploadStarting, this, [this] {
+        if (clampPresetsToLimits())
+            CheckIpmTable();
+    });
 }
 
 void ProgramTabs::wireGrid(TableKind kind)
@@ -464,11 +478,6 @@ void ProgramTabs::layEditor(TableKind kind)
     }
 }
 
-void ProgramTabs::ShowItpEditor()
-{
-    layEditor(TableKind::Itp);
-}
-
 void ProgramTabs::ShowEtpEditor()
 {
     layEditor(TableKind::Etp);
@@ -539,7 +548,7 @@ void ProgramTabs::onEditorKeyReleased(TableKind kind, int key)
         return;
     ProgramTable& table = tableOf(kind);
     const std::optional<QString> mirrored
-        = CellEditorRules::MirrorKeyRelease(kind, current.column(), editor->text(), S.CurrFormat);
+        = CellEditorRules::MirrorKeyRelease(kind, current.column(), editor->text(), supply().currFormat);
     if (mirrored) {
         QScopedValueRollback own(m_ownWrite, true);
         table.setCell(current.row() + 1, current.column(), *mirrored);
@@ -615,21 +624,18 @@ void ProgramTabs::CommitIpmCell(int row, int column)
 
 void ProgramTabs::showMessage(const QString& text)
 {
-    m_window.showWhenLineFree([this, text] {
-        // The box takes the focus for a while; that is not the user leaving a cell.
-        QScopedValueRollback showing(m_showingMessage, true);
-        QMessageBox box(
-            QMessageBox::NoIcon, m_window.windowTitle(), text, QMessageBox::Ok, &m_window);
-        box.setObjectName(QStringLiteral("ProgramTabsMessage"));
-        box.exec();
-    });
+    // The box takes the focus for a while; that is not the user leaving a cell.
+    QScopedValueRollback showing(m_showingMessage, true);
+    QMessageBox box(QMessageBox::NoIcon, m_window.windowTitle(), text, QMessageBox::Ok, &m_window);
+    box.setObjectName(QStringLiteral("ProgramTabsMessage"));
+    box.exec();
 }
 
 // ---------------------------------------------------------------- table checks
 
 void ProgramTabs::InitEtpTable()
 {
-    TableRules::InitEtpTable(m_window.tableE(), S.CurrFormat);
+    TableRules::InitEtpTable(m_window.tableE(), supply().currFormat);
     PlaceOutputChecks();
     syncOutputChecks();
 }
@@ -693,7 +699,7 @@ void ProgramTabs::PlacePresetSelectors()
 
 void ProgramTabs::CheckEtpTable()
 {
-    const bool runEnabled = TableRules::CheckEtpTable(m_window.tableE(), limits(), S.Connected);
+    const bool runEnabled = TableRules::CheckEtpTable(m_window.tableE(), limits(), supply().connected);
     if (!ui.TextE->isHidden())
         ShowEtpEditor();
     if (visibleTab() == 1)
@@ -704,7 +710,7 @@ void ProgramTabs::CheckIpmTable()
 {
     ProgramTable& ipm = m_window.tableM();
     const TableRules::IpmCheck check
-        = TableRules::CheckIpmTable(ipm, limits(), m_runner.ExtProgramRunning(), S.Connected);
+        = TableRules::CheckIpmTable(ipm, limits(), extProgramRunning(), supply().connected);
     for (int k = 1; k <= kPresets; ++k) {
         const bool enabled = static_cast<std::size_t>(k) < check.selectorEnabled.size()
             && check.selectorEnabled[static_cast<std::size_t>(k)];
@@ -733,7 +739,7 @@ void ProgramTabs::EnablePresetSelectors()
 void ProgramTabs::Option1_Click(int preset)
 {
     const bool setEnabled = TableRules::SelectPreset(
-        m_window.tableM(), preset, S.UVL, m_runner.ExtProgramRunning(), S.Connected);
+        m_window.tableM(), preset, supply().uvl, extProgramRunning(), supply().connected);
     syncPresetSelectors();
     if (visibleTab() == 2)
         ui.CmdRunStop->setEnabled(setEnabled && presetsComplete());
@@ -752,11 +758,11 @@ void ProgramTabs::CmdCT_Click()
     if (tab < 0 || tab >= static_cast<int>(ui.CmbTableName.size()))
         return;
     if (tab == 1) {
-        TableRules::ClearTable(m_window.tableE(), S.CurrFormat);
+        TableRules::ClearTable(m_window.tableE(), supply().currFormat);
         syncOutputChecks();
         CheckEtpTable();
     } else if (tab == 2) {
-        TableRules::ClearTable(m_window.tableM(), S.CurrFormat);
+        TableRules::ClearTable(m_window.tableM(), supply().currFormat);
         CheckIpmTable();
     }
     ui.CmbTableName[static_cast<std::size_t>(tab)]->setEditText(TableRules::kUntitled);
@@ -822,8 +828,8 @@ void ProgramTabs::RunStopClick()
 {
     const int tab = visibleTab();
     if (tab == PresetTransfer::kPresetTab) {
-        if (PresetTransfer::SetRequestsUpload(S.Connected, m_window.tableM()))
-            S.PresetUploadPending = true;
+        if (PresetTransfer::SetRequestsUpload(supply().connected, m_window.tableM()))
+            m_window.session().requestPresetUpload(m_window.tableM());
         return;
     }
     if (tab != ExtProgramRunner::kProgramTab)
@@ -831,14 +837,14 @@ void ProgramTabs::RunStopClick()
 
     ProgramTable& etp = m_window.tableE();
     const QString cycleText = ui.TextCycle[1]->text();
-    const bool willStart = S.Connected && !m_runner.ExtProgramRunning()
+    const bool willStart = supply().connected && !extProgramRunning()
         && TableRules::CycleCount(cycleText) >= 0 && etp.dataRows() > 0
         && TableRules::RowSeconds(etp, 1) > 0;
     if (willStart)
         clampProgramToLimits();
 
-    const ExtProgramRunner::ClickResult result
-        = m_runner.RunStopClick(tab, S.Connected, cycleText, etp, limits());
+    // A stop is reported by the session's programEnded.
+    const ExtProgramRunner::ClickResult result = m_window.session().runStopClick(etp, cycleText);
     switch (result.action) {
     case ExtProgramRunner::ClickAction::Nothing:
         return;
@@ -846,63 +852,26 @@ void ProgramTabs::RunStopClick()
         hideEditorQuietly(TableKind::Etp);
         setRunCaption(true);
         setRunControlsEnabled(false);
-        ui.TimerE->start(result.intervalMs);
         return;
     case ExtProgramRunner::ClickAction::Stopped:
-        setRunCaption(false);
-        setRunControlsEnabled(true);
-        hideEditorQuietly(TableKind::Etp);
-        ui.TimerE->stop();
-        ui.CmdRunStop->setEnabled(result.runEnabled);
-        return;
     case ExtProgramRunner::ClickAction::Refused:
         ui.CmdRunStop->setEnabled(result.runEnabled);
         return;
     }
 }
 
-void ProgramTabs::StopExtProgram()
+void ProgramTabs::ExtProgramEnded(bool completed)
 {
-    if (!m_runner.ExtProgramRunning())
-        return;
-    m_runner.Stop();
+    if (completed) {
+        const QModelIndex current = ui.FGridE->currentIndex();
+        const int column = current.isValid() ? current.column() : 1;
+        if (m_window.tableE().dataRows() > 0)
+            ui.FGridE->setCurrentIndex(m_window.tableE().index(0, column));
+    }
     setRunCaption(false);
     setRunControlsEnabled(true);
-    hideEditorQuietly(TableKind::Etp);
-    ui.TimerE->stop();
-}
-
-void ProgramTabs::TimerE_Timer()
-{
-    if (!m_runner.ExtProgramRunning()) {
-        ui.TimerE->stop();
-        return;
-    }
-    const ExtProgramRunner::TickResult tick = m_runner.ExtStepTick(m_window.tableE());
-    if (!tick.runCompleted) {
-        ui.TimerE->start(tick.intervalMs);
-        return;
-    }
-    ui.TimerE->stop();
-    const QModelIndex current = ui.FGridE->currentIndex();
-    const int column = current.isValid() ? current.column() : 1;
-    if (m_window.tableE().dataRows() > 0)
-        ui.FGridE->setCurrentIndex(m_window.tableE().index(0, column));
-    setRunCaption(false);
-    setRunControlsEnabled(true);
-}
-
-void ProgramTabs::DispatchExtStep()
-{
-    LinkDelayWaiter waiter(m_window.link());
-    const auto applied = m_runner.DispatchStep(m_window.tableE(), limits(), transact(), waiter);
-    if (!applied)
-        return;
-    S.SetVoltText = applied->setVoltText;
-    S.SetCurrText = applied->setCurrText;
-    m_window.DrawSetpointDisplay(0, false);
-    m_window.DrawSetpointDisplay(1, false);
-    m_window.ShowOutputState(applied->outputOn);
+    if (!completed)
+        hideEditorQuietly(TableKind::Etp);
 }
 
 // ---------------------------------------------------------------- presets
@@ -914,23 +883,20 @@ bool ProgramTabs::clampPresetsToLimits()
     QScopedValueRollback own(m_ownWrite, true);
     bool changed = false;
     for (int k = 1; k <= kPresets && k <= ipm.dataRows(); ++k) {
-        if (static_cast<float>(TableRules::CellNumber(ipm, k, kIpmVoltage)) > S.UVL) {
-            ipm.setCell(k, kIpmVoltage, Numbers::FormatSingle(S.UVL, u"00.0"));
+        if (static_cast<float>(TableRules::CellNumber(ipm, k, kIpmVoltage)) > supply().uvl) {
+            ipm.setCell(k, kIpmVoltage, Numbers::FormatSingle(supply().uvl, u"00.0"));
             changed = true;
         }
-        if (static_cast<float>(TableRules::CellNumber(ipm, k, kIpmCurrent)) > S.UCL) {
-            ipm.setCell(k, kIpmCurrent, Numbers::FormatSingle(S.UCL, S.CurrFormat));
+        if (static_cast<float>(TableRules::CellNumber(ipm, k, kIpmCurrent)) > supply().ucl) {
+            ipm.setCell(k, kIpmCurrent, Numbers::FormatSingle(supply().ucl, supply().currFormat));
             changed = true;
         }
     }
     return changed;
 }
 
-void ProgramTabs::ReadPresetMemory()
+void ProgramTabs::PresetsRead(bool read)
 {
-    ProgramTable& ipm = m_window.tableM();
-    const bool read
-        = PresetTransfer::ReadPresetMemory(ipm, transact(), S.SetVoltText, S.SetCurrText, limits());
     if (read) {
         PlacePresetSelectors();
         EnablePresetSelectors();
@@ -945,7 +911,7 @@ void ProgramTabs::CmdRS_Click()
 {
     switch (PresetTransfer::ReadFroPsClick(visibleTab())) {
     case PresetTransfer::ReadRequest::RaiseReadPending:
-        S.PresetReadPending = true;
+        m_window.session().requestPresetRead();
         hideEditorQuietly(TableKind::Ipm);
         return;
     case PresetTransfer::ReadRequest::FocusButton:
@@ -958,32 +924,14 @@ void ProgramTabs::CmdRS_Click()
 
 void ProgramTabs::CmdSS_Click()
 {
-    // A click served inside another exchange or sequence cannot see it end
-    // before it returns: come back once the line is free.
-    if (m_window.retryWhileLineBusy(this, [this] { CmdSS_Click(); }))
-        return;
-    const MainFrm::Sequence sequence(m_window);
-    ui.TimerGetD->stop();
     const int tab = visibleTab();
-    if (tab == PresetTransfer::kPresetTab)
+    if (tab == PresetTransfer::kPresetTab) {
+        // Presets above the limits would be stored in the supply as they are.
         clampPresetsToLimits();
-    LinkDelayWaiter waiter(m_window.link());
-    PresetTransfer::SavePresetsToSupply(tab, m_window.tableM(), S.CurrScale, transact(), waiter);
-    ui.TimerGetD->start();
+        m_window.session().savePresets(m_window.tableM(), [this](bool) { CheckIpmTable(); });
+        return;
+    }
     CheckIpmTable();
     if (tab == 0 || tab == 1)
         ui.CmdSS->setFocus(Qt::OtherFocusReason);
-}
-
-void ProgramTabs::UploadAndRecallPresets()
-{
-    if (clampPresetsToLimits())
-        CheckIpmTable();
-    LinkDelayWaiter waiter(m_window.link());
-    const auto recalled
-        = PresetTransfer::UploadAndRecall(m_window.tableM(), limits(), transact(), waiter);
-    if (recalled) {
-        S.SetVoltText = recalled->volt;
-        S.SetCurrText = recalled->curr;
-    }
 }

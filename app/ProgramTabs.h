@@ -3,7 +3,6 @@
 #include "programs/ExtProgramRunner.h"
 #include "programs/TableKind.h"
 #include "programs/TableLimits.h"
-#include "programs/Transact.h"
 
 #include <QObject>
 #include <QPersistentModelIndex>
@@ -18,12 +17,13 @@ class QModelIndex;
 class QTableView;
 class QWidget;
 struct MainFrmUi;
+struct SupplyState;
 struct WindowState;
 
 // The three program tables on their tabs: the grids with their floating cell
-// editors, output check boxes and preset selectors, the table buttons, the
-// timed program runner and the preset transfers. The window forwards the
-// events; the rules live in programs/.
+// editors, output check boxes and preset selectors, the table buttons, and the
+// controls of the timed program and the preset transfers, which the supply
+// session runs. The window forwards the events; the rules live in programs/.
 class ProgramTabs : public QObject {
     Q_OBJECT
 
@@ -35,9 +35,7 @@ public:
     void wire();
 
     TableLimits limits() const;
-    bool extProgramRunning() const { return m_runner.ExtProgramRunning(); }
-    bool extStepDue() const { return m_runner.ExtStepDue(); }
-    const ExtProgramRunner& runner() const { return m_runner; }
+    bool extProgramRunning() const;
 
     void InitEtpTable();
     void PlaceOutputChecks();
@@ -45,27 +43,22 @@ public:
     void CheckEtpTable();
     void CheckIpmTable();
     void EnablePresetSelectors();
-    void ReadPresetMemory();
-
-    // Served by the polling tick.
-    void DispatchExtStep();
-    void UploadAndRecallPresets();
+    // The session has read the supply's presets into the preset table.
+    void PresetsRead(bool read);
 
     // Control events.
     void RunStopClick();
     // "Set" can send the presets: three of them and a chosen one.
     bool presetsComplete() const;
-    // Stops a running external program as the user's "Stop" does; nothing
-    // when none runs.
-    void StopExtProgram();
-    void TimerE_Timer();
+    // The program stopped (by "Stop", a new connection or the end of the
+    // session) or ran all its cycles.
+    void ExtProgramEnded(bool completed);
     void CmdRS_Click();
     void CmdSS_Click();
     void CmdCT_Click();
     void Option1_Click(int preset);
 
     // The floating editors.
-    void ShowItpEditor();
     void ShowEtpEditor();
     void ShowIpmEditor();
     void MoveEditorByArrow(QTableView* grid, int key);
@@ -112,12 +105,11 @@ private:
     void syncOutputChecks();
     void syncPresetSelectors();
     void showMessage(const QString& text);
-    Transact transact() const;
+    const SupplyState& supply() const;
 
     MainFrm& m_window;
     MainFrmUi& ui;
     WindowState& S;
-    ExtProgramRunner m_runner;
 
     bool m_wired = false;
     // Set while a cell is being entered: a scroll that comes with it keeps the editor.

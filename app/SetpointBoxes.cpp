@@ -3,7 +3,7 @@
 #include "app/FocusSelection.h"
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
-#include "app/WindowState.h"
+#include "core/Numbers.h"
 #include "panel/PanelColours.h"
 
 #include <QAction>
@@ -15,10 +15,9 @@
 #include <QScopedValueRollback>
 #include <QToolBar>
 
-SetpointBoxes::SetpointBoxes(MainFrm& window, MainFrmUi& ui_, WindowState& state)
+SetpointBoxes::SetpointBoxes(MainFrm& window, MainFrmUi& ui_)
     : m_window(window)
     , ui(ui_)
-    , S(state)
 {
 }
 
@@ -29,6 +28,11 @@ SetpointBoxes::~SetpointBoxes()
         if (box)
             box->removeEventFilter(this);
     }
+}
+
+const SupplyState& SetpointBoxes::supply() const
+{
+    return m_window.supply();
 }
 
 void SetpointBoxes::wire()
@@ -94,7 +98,7 @@ void SetpointBoxes::TextSetVC_GotFocus(int index, const QEvent* focusIn)
 void SetpointBoxes::TextSetVC_KeyUp()
 {
     const PairCheck check = SetpointEntry::KeyReleased(
-        ui.TextSetVC[0]->text(), ui.TextSetVC[1]->text(), S.UVL, S.UCL);
+        ui.TextSetVC[0]->text(), ui.TextSetVC[1]->text(), supply().uvl, supply().ucl);
     for (QLineEdit* box : ui.TextSetVC)
         setColour(box, check.colour);
     ui.SetVoltAction->setEnabled(check.acceptable);
@@ -115,31 +119,31 @@ void SetpointBoxes::TextSetVC_EnterPressed(int index)
     if (index == 0) {
         showOutcome(0,
             SetpointEntry::VoltageEnter(
-                ui.TextSetVC[0]->text(), applyEnabled(0), ui.TextSetVC[1]->text(), S.UVL));
+                ui.TextSetVC[0]->text(), applyEnabled(0), ui.TextSetVC[1]->text(), supply().uvl));
     } else {
         showOutcome(1,
             SetpointEntry::CurrentEnter(
-                ui.TextSetVC[1]->text(), applyEnabled(1), S.UCL, S.CurrFormat));
+                ui.TextSetVC[1]->text(), applyEnabled(1), supply().ucl, supply().currFormat));
     }
 }
 
 void SetpointBoxes::TextSetVC_LostFocus(int index)
 {
     if (index == 0)
-        showOutcome(0, SetpointEntry::VoltageLostFocus(ui.TextSetVC[0]->text(), S.UVL));
+        showOutcome(0, SetpointEntry::VoltageLostFocus(ui.TextSetVC[0]->text(), supply().uvl));
     else
         showOutcome(
-            1, SetpointEntry::CurrentLostFocus(ui.TextSetVC[1]->text(), S.UCL, S.CurrFormat));
+            1, SetpointEntry::CurrentLostFocus(ui.TextSetVC[1]->text(), supply().ucl, supply().currFormat));
 }
 
 void SetpointBoxes::ToolbarSetVolt_ButtonClick()
 {
-    showOutcome(0, SetpointEntry::ApplyVoltage(ui.TextSetVC[0]->text(), S.UVL));
+    showOutcome(0, SetpointEntry::ApplyVoltage(ui.TextSetVC[0]->text(), supply().uvl));
 }
 
 void SetpointBoxes::ToolbarSetCurr_ButtonClick()
 {
-    showOutcome(1, SetpointEntry::ApplyCurrent(ui.TextSetVC[1]->text(), S.UCL, S.CurrFormat));
+    showOutcome(1, SetpointEntry::ApplyCurrent(ui.TextSetVC[1]->text(), supply().ucl, supply().currFormat));
 }
 
 void SetpointBoxes::showOutcome(int index, const EntryOutcome& outcome)
@@ -149,10 +153,8 @@ void SetpointBoxes::showOutcome(int index, const EntryOutcome& outcome)
 
     // Polling ticks run while a message box is open: a refused value is
     // withdrawn before the first message, so none of them can send it.
-    if (outcome.pending == PendingChange::Clear) {
-        S.TextSetPending[i] = false;
-        S.TextSetValue[i].clear();
-    }
+    if (outcome.pending == PendingChange::Clear)
+        m_window.session().cancelTypedRequest(index);
     tell(outcome.messages);
 
     if (box->text() != outcome.boxText)
@@ -161,8 +163,11 @@ void SetpointBoxes::showOutcome(int index, const EntryOutcome& outcome)
     if (outcome.pending == PendingChange::Set) {
         // Only a value that has just passed the check is ever sent; what is
         // typed afterwards waits for its own check.
-        S.TextSetValue[i] = outcome.boxText;
-        S.TextSetPending[i] = true;
+        const double value = Numbers::LeadingNumber(Numbers::FutComma(outcome.boxText));
+        if (index == 0)
+            m_window.session().requestVoltage(value);
+        else
+            m_window.session().requestCurrent(value);
     }
 
     switch (outcome.focus) {
@@ -202,11 +207,7 @@ void SetpointBoxes::setColour(QLineEdit* box, EntryColour colour) const
 void SetpointBoxes::tell(const QStringList& messages)
 {
     for (const QString& message : messages) {
-        m_window.showWhenLineFree([this, message] {
-            QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), message,
-                QMessageBox::Ok, &m_window);
-            const QScopedValueRollback telling(m_telling, true);
-            box.exec();
-        });
+        const QScopedValueRollback telling(m_telling, true);
+        m_window.tell(message);
     }
 }

@@ -8,16 +8,17 @@
 class MainFrm;
 class QLineEdit;
 struct MainFrmUi;
-struct WindowState;
+struct SupplyState;
 
 // The two set-point boxes `TextSetVC(0)` (voltage) and `TextSetVC(1)`
 // (current) with their apply buttons: the boxes' events go to the set-point
-// rules, and the outcome is shown and left as a request for the polling tick.
+// rules, and a checked value is left with the session as a request for its
+// polling tick.
 class SetpointBoxes : public QObject {
     Q_OBJECT
 
 public:
-    SetpointBoxes(MainFrm& window, MainFrmUi& ui, WindowState& state);
+    SetpointBoxes(MainFrm& window, MainFrmUi& ui);
     ~SetpointBoxes() override;
 
     // Connects the controls' events.
@@ -34,6 +35,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    const SupplyState& supply() const;
     int boxIndex(const QObject* watched) const;
     bool applyEnabled(int index) const;
     void showOutcome(int index, const EntryOutcome& outcome);
@@ -43,7 +45,6 @@ private:
 
     MainFrm& m_window;
     MainFrmUi& ui;
-    WindowState& S;
     // A message box of ours has the focus: the box losing it to the message
     // is not the user leaving the box.
     bool m_telling = false;

@@ -25,8 +25,6 @@
 
 namespace {
 
-constexpr int kRepostMs = 20;
-constexpr double kBetweenCommands = 0.1;
 constexpr int kSettingTab = 4;
 
 } // namespace
@@ -36,6 +34,11 @@ SettingsPage::SettingsPage(MainFrm& window, MainFrmUi& ui_, WindowState& state)
     , ui(ui_)
     , S(state)
 {
+}
+
+const SupplyState& SettingsPage::supply() const
+{
+    return m_window.supply();
 }
 
 SettingsPage::~SettingsPage()
@@ -94,55 +97,50 @@ bool SettingsPage::eventFilter(QObject* watched, QEvent* event)
 
 void SettingsPage::TextUVL_LostFocus()
 {
-    ui.TextUVL->setText(SettingTab::NormaliseVoltageLimit(ui.TextUVL->text(), S.MaxVolt));
+    ui.TextUVL->setText(SettingTab::NormaliseVoltageLimit(ui.TextUVL->text(), supply().maxVolt));
 }
 
 void SettingsPage::TextUCL_LostFocus()
 {
-    ui.TextUCL->setText(SettingTab::NormaliseCurrentLimit(ui.TextUCL->text(), S.MaxCurr));
+    ui.TextUCL->setText(SettingTab::NormaliseCurrentLimit(ui.TextUCL->text(), supply().maxCurr));
 }
 
 void SettingsPage::CmdDefault_Click()
 {
     ui.CboAS->setCurrentIndex(SettingTab::kDefaultSamplingIndex);
-    ui.TextUVL->setText(SettingTab::DefaultVoltageLimitText(S.MaxVolt));
-    ui.TextUCL->setText(SettingTab::DefaultCurrentLimitText(S.MaxCurr));
+    ui.TextUVL->setText(SettingTab::DefaultVoltageLimitText(supply().maxVolt));
+    ui.TextUCL->setText(SettingTab::DefaultCurrentLimitText(supply().maxCurr));
     m_uvlChanged = true;
     m_uclChanged = true;
 }
 
 void SettingsPage::ShowLimits()
 {
-    ui.TextUVL->setText(Numbers::ShortestForm(S.UVL) + u'V');
-    ui.TextUCL->setText(Numbers::ShortestForm(S.UCL) + u'A');
+    ui.TextUVL->setText(Numbers::ShortestForm(supply().uvl) + u'V');
+    ui.TextUCL->setText(Numbers::ShortestForm(supply().ucl) + u'A');
     m_uvlChanged = false;
     m_uclChanged = false;
 }
 
 void SettingsPage::CmdOK_Click()
 {
-    // Never on the line in the middle of another exchange.
-    if (m_applying || m_window.lineBusy()) {
-        QTimer::singleShot(kRepostMs, this, &SettingsPage::CmdOK_Click);
-        return;
-    }
-    m_applying = true;
-
     applyPort();
     applySampling();
 
-    // Limits go only to a supply that answered: without one the read-back
-    // would put 0 V into force and hide "No Connection" in the status bar.
-    if (S.Connected) {
-        const MainFrm::Sequence sequence(m_window);
-        const bool voltSent = applyVoltageLimit();
-        const bool currSent = applyCurrentLimit();
-        if (voltSent || currSent) {
-            m_window.setStatusLimits();
-            m_window.programs().CheckIpmTable();
-        }
-    }
-    m_applying = false;
+    const std::optional<float> uvl = changedVoltageLimit();
+    const std::optional<float> ucl = changedCurrentLimit();
+    if (!uvl && !ucl)
+        return;
+    // The session sends each limit and reads back what the supply took; the
+    // boxes then show that, where it is not what was asked.
+    m_window.session().changeLimits(uvl, ucl, [this, uvl, ucl](bool) {
+        if (uvl && *uvl != supply().uvl)
+            ui.TextUVL->setText(Numbers::ShortestForm(supply().uvl) + u'V');
+        if (ucl && *ucl != supply().ucl)
+            ui.TextUCL->setText(Numbers::ShortestForm(supply().ucl) + u'A');
+        m_window.setStatusLimits();
+        m_window.programs().CheckIpmTable();
+    });
 }
 
 void SettingsPage::applyPort()
@@ -164,9 +162,8 @@ void SettingsPage::applyPort()
             m_window.tell(failed);
     }
     // The supply left behind goes back to local mode before another is looked for.
-    if (S.MaxVolt > 0)
+    if (supply().maxVolt > 0)
         m_window.DisconnectSupply();
-    m_window.link().setPortNumber(*port);
     m_window.ConnectSupply();
 }
 
@@ -184,47 +181,31 @@ void SettingsPage::applySampling()
     ui.TimerPVC->setInterval(*seconds * 1000);
 }
 
-bool SettingsPage::applyVoltageLimit()
+std::optional<float> SettingsPage::changedVoltageLimit()
 {
-    // Only a limit the user changed is checked and sent: one the supply did
-    // not tell (the box shows 0V) is never written back to it.
-    if (!std::exchange(m_uvlChanged, false))
-        return false;
+    // Limits go only to a supply that answered, and only a limit the user
+    // changed is checked and sent: one the supply did not tell (the box shows
+    // 0V) is never written back to it.
+    if (!supply().connected || !std::exchange(m_uvlChanged, false))
+        return std::nullopt;
     // Read as the box shows it after leaving it, also when it never lost the
     // focus: the supply gets nothing outside its rating.
     TextUVL_LostFocus();
     const float wanted = SettingTab::VoltageLimitValue(ui.TextUVL->text());
-    if (wanted == S.UVL)
-        return false;
-    DeviceLink& link = m_window.link();
-    S.LastReply = link.FutComm(QStringLiteral("SOVP"), CommandSet::EncodeLimit(wanted, 10));
-    link.Delay(kBetweenCommands);
-    S.LastReply = link.FutComm(QStringLiteral("GOVP"), QString());
-    S.UVL = CommandSet::ParseLimitWithin(S.LastReply, 10, S.MaxVolt);
-    if (wanted != S.UVL)
-        ui.TextUVL->setText(Numbers::ShortestForm(S.UVL) + u'V');
-    link.Delay(kBetweenCommands);
-    return true;
+    if (wanted == supply().uvl)
+        return std::nullopt;
+    return wanted;
 }
 
-bool SettingsPage::applyCurrentLimit()
+std::optional<float> SettingsPage::changedCurrentLimit()
 {
-    if (!std::exchange(m_uclChanged, false))
-        return false;
+    if (!supply().connected || !std::exchange(m_uclChanged, false))
+        return std::nullopt;
     TextUCL_LostFocus();
     const float wanted = SettingTab::CurrentLimitValue(ui.TextUCL->text());
-    if (wanted == S.UCL)
-        return false;
-    DeviceLink& link = m_window.link();
-    S.LastReply
-        = link.FutComm(QStringLiteral("SOCP"), CommandSet::EncodeLimit(wanted, S.CurrScale));
-    link.Delay(kBetweenCommands);
-    S.LastReply = link.FutComm(QStringLiteral("GOCP"), QString());
-    S.UCL = CommandSet::ParseLimitWithin(S.LastReply, S.CurrScale, S.MaxCurr);
-    if (wanted != S.UCL)
-        ui.TextUCL->setText(Numbers::ShortestForm(S.UCL) + u'A');
-    link.Delay(kBetweenCommands);
-    return true;
+    if (wanted == supply().ucl)
+        return std::nullopt;
+    return wanted;
 }
 
 bool SettingsPage::ask(const QString& question)

@@ -10,6 +10,7 @@
 class MainFrm;
 class QLineEdit;
 struct MainFrmUi;
+struct SupplyState;
 struct WindowState;
 
 // The Setting tab (port, sampling time, limits) and the list of supplies
@@ -42,9 +43,10 @@ protected:
 private:
     void applyPort();
     void applySampling();
-    // Sends one limit and reads back what the supply took; true when sent.
-    bool applyVoltageLimit();
-    bool applyCurrentLimit();
+    // A limit the user changed to a value other than the one in force: to be sent.
+    std::optional<float> changedVoltageLimit();
+    std::optional<float> changedCurrentLimit();
+    const SupplyState& supply() const;
     bool ask(const QString& question);
     // The value to show after storing a label, or nothing to change.
     std::optional<QString> storedValue(const SupplyList::StoreResult& result,
@@ -55,9 +57,6 @@ private:
     MainFrm& m_window;
     MainFrmUi& ui;
     WindowState& S;
-    // "OK" is running: its delays serve events, and a second click there must
-    // wait for the first to finish.
-    bool m_applying = false;
     // The user has changed `TextUVL` / `TextUCL` since the limit was read.
     bool m_uvlChanged = false;
     bool m_uclChanged = false;

@@ -142,10 +142,6 @@ bool StorageActions::eventFilter(QObject* watched, QEvent* event)
 
 void StorageActions::runAction(const std::function<void()>& action)
 {
-    // Nothing here talks to the supply, but a box or dialog opened inside a
-    // transaction's wait would keep the port open until it is closed.
-    if (m_window.retryWhileLineBusy(this, [this, action] { runAction(action); }))
-        return;
     try {
         action();
     } catch (const std::exception& error) {
@@ -348,12 +344,12 @@ void StorageActions::clearAfterDelete(int tab)
     ProgramTabs& programs = m_window.programs();
     if (tab == StoredKindIndex(StoredKind::ExternalProgram)) {
         ProgramTable& etp = m_window.tableE();
-        TableRules::ClearTable(etp, S.CurrFormat);
+        TableRules::ClearTable(etp, m_window.supply().currFormat);
         for (int r = 1; r < etp.rows(); ++r)
             setOutput(r, true);
         programs.CheckEtpTable();
     } else if (tab == StoredKindIndex(StoredKind::PresetMemory)) {
-        TableRules::ClearTable(m_window.tableM(), S.CurrFormat);
+        TableRules::ClearTable(m_window.tableM(), m_window.supply().currFormat);
         programs.CheckIpmTable();
     }
 }
@@ -369,7 +365,7 @@ void StorageActions::CmbTableName_Click(int tab)
     const QString name = ui.CmbTableName[At(tab)]->currentText();
     if (StoredTables::IsUntitled(name)) {
         ui.TextTableD[At(tab)]->clear();
-        if (name == TableRules::kUntitled && !S.Connected) {
+        if (name == TableRules::kUntitled && !m_window.supply().connected) {
             if (*kind == StoredKind::InternalProgram) {
                 m_window.tableP().cutToHeader();
             } else if (*kind == StoredKind::PresetMemory) {
@@ -638,7 +634,7 @@ void StorageActions::importEtp(const QByteArray& bytes)
 
 void StorageActions::importIpm(const QByteArray& bytes)
 {
-    const CsvImporter::IpmImport imported = CsvImporter::ImportIpm(bytes, S.CurrFormat);
+    const CsvImporter::IpmImport imported = CsvImporter::ImportIpm(bytes, m_window.supply().currFormat);
     if (!imported.ok()) {
         tell(imported.error);
         return;

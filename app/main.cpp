@@ -2,11 +2,11 @@
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
 #include "app/UnixSignalWatcher.h"
-#include "core/EventLoopWaiter.h"
 #include "core/SteadyClock.h"
 #include "device/QtSerialTransport.h"
 #include "session/PortLock.h"
 #include "session/ProcessLock.h"
+#include "session/QtTimerSource.h"
 #include "storage/DataFolder.h"
 
 #include <QApplication>
@@ -77,12 +77,14 @@ int main(int argc, char** argv)
     QtSerialTransport transport(portsFolder);
     PortLock portLock(portsFolder);
     SteadyClock clock;
-    EventLoopWaiter waiter(clock);
-    MainFrm window({ transport, clock, waiter, dataFolder, {}, {}, &portLock });
+    QtTimerSource timers;
+    MainFrm window({ transport, clock, timers, dataFolder, {}, {}, &portLock });
+    // The program ends once the window has closed and the supply has left remote mode.
+    QObject::connect(&window, &MainFrm::finished, &app, &QCoreApplication::quit);
 
     // A desktop session ends programs with SIGTERM at logout, a terminal with
     // SIGHUP: the window closes as its close button would, so the supply
-    // leaves remote mode, also when the signal comes during start-up.
+    // leaves remote mode, also when the signal comes while it is connecting.
     UnixSignalWatcher signals;
     QObject::connect(&signals, &UnixSignalWatcher::quitRequested, &window, &MainFrm::RequestQuit);
 
@@ -91,8 +93,6 @@ int main(int argc, char** argv)
         ReportFailedStart(error);
         return 1;
     }
-    if (window.quitRequested())
-        return 0;
 
     if (options.tab >= 0)
         window.controls().Tab1->setCurrentIndex(options.tab);

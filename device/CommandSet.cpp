@@ -75,10 +75,6 @@ bool GmaxAcknowledged(const QString& reply)
 {
     return OkAt(reply, 8);
 }
-bool ScanAcknowledged(const QString& reply)
-{
-    return reply.contains(QLatin1String("OK"));
-}
 bool SessAcknowledged(const QString& reply)
 {
     return OkAt(reply, 1);

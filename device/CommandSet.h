@@ -27,11 +27,10 @@ QString RunmParameter(int memory);
 
 // Acknowledgement tests, one per reply layout.
 bool GmaxAcknowledged(const QString& reply); // "OK" at 8-9 (connection)
-bool ScanAcknowledged(const QString& reply); // "OK" anywhere (port search)
 bool SessAcknowledged(const QString& reply); // "OK" at 1-2
 bool EndsAcknowledged(const QString& reply); // "OK" at 2-3
 bool SetAcknowledged(const QString& reply); // VOLT/CURR: "OK" at 1-2
-bool ContainsOk(const QString& reply); // SEVC, PROM, RUNM
+bool ContainsOk(const QString& reply); // "OK" anywhere: SEVC, PROM, RUNM, the port search
 bool GetdAcknowledged(const QString& reply); // "OK" at 11-12
 bool GetmAcknowledged(const QString& reply); // "OK" at 22-23
 

@@ -1,33 +1,18 @@
 #include "device/DeviceLink.h"
 
-#include "core/Waiter.h"
 #include "device/SerialTransport.h"
 
 #include <cmath>
 
-DeviceLink::DeviceLink(SerialTransport& transport, Waiter& waiter, LinkTiming timing)
+DeviceLink::DeviceLink(SerialTransport& transport, LinkTiming timing)
     : m_transport(transport)
-    , m_waiter(waiter)
     , m_timing(timing)
 {
-}
-
-QString DeviceLink::FutComm(const QString& cmd, const QString& params)
-{
-    // A handler that runs inside this transaction's wait must not start a
-    // second one on the same line: it would read and close the first one's
-    // reply. Callers avoid it; this keeps the line sane if one does not.
-    if (m_inTransaction)
-        return {};
-    startExchange(cmd, params);
-    m_waiter.waitMs(waitMsFor(cmd));
-    return finishExchange();
 }
 
 void DeviceLink::startExchange(const QString& cmd, const QString& params)
 {
     m_inTransaction = true;
-    ++m_transactions;
     m_transport.discardBuffers();
     if (!m_transport.isOpen())
         m_transport.open();
@@ -52,13 +37,6 @@ qint64 DeviceLink::waitMsFor(const QString& cmd) const
 qint64 DeviceLink::delayMs(double seconds) const
 {
     return static_cast<qint64>(std::llround(seconds * 1000.0 * m_timing.delayScale));
-}
-
-void DeviceLink::Delay(double seconds)
-{
-    const qint64 ms = delayMs(seconds);
-    if (ms > 0)
-        m_waiter.waitMs(ms);
 }
 
 bool DeviceLink::isOpen() const

@@ -4,9 +4,8 @@
 #include <QtGlobal>
 
 class SerialTransport;
-class Waiter;
 
-// How long a transaction waits for its reply, and how Delay scales. Tests and
+// How long a transaction waits for its reply, and how pauses scale. Tests and
 // the accelerated demo shorten them; the supply needs the real values.
 struct LinkTiming {
     qint64 transactionMs = 150;
@@ -14,23 +13,19 @@ struct LinkTiming {
     double delayScale = 1.0;
 };
 
-// The one way to the wire. FutComm writes one command line, waits its full
-// time while window events keep being served, reads whatever arrived and
-// closes the port again: an open port means a transaction is in progress.
+// The one way to the wire: an exchange writes one command line and, once its
+// full time has passed (timed by the caller, see SupplyLine), reads whatever
+// arrived and closes the port again. An open port means an exchange is in
+// progress.
 class DeviceLink {
 public:
-    DeviceLink(SerialTransport& transport, Waiter& waiter, LinkTiming timing = {});
+    explicit DeviceLink(SerialTransport& transport, LinkTiming timing = {});
 
-    QString FutComm(const QString& cmd, const QString& params);
-    void Delay(double seconds);
-
-    // The two halves of FutComm for a caller that waits on its own timer (the
-    // asynchronous line): the line is written, and after waitMsFor(cmd) the
-    // reply is read and the port closed.
     void startExchange(const QString& cmd, const QString& params);
     QString finishExchange();
+    // How long the exchange of cmd waits for its reply.
     qint64 waitMsFor(const QString& cmd) const;
-    // A Delay's length on this link's timing.
+    // A pause's length on this link's timing.
     qint64 delayMs(double seconds) const;
 
     // A transaction is in progress (the port is open).
@@ -44,12 +39,9 @@ public:
 
     void setTiming(const LinkTiming& timing) { m_timing = timing; }
     const LinkTiming& timing() const { return m_timing; }
-    qint64 transactionCount() const { return m_transactions; }
 
 private:
     SerialTransport& m_transport;
-    Waiter& m_waiter;
     LinkTiming m_timing;
     bool m_inTransaction = false;
-    qint64 m_transactions = 0;
 };

@@ -1,7 +1,6 @@
 #include "programs/ExtProgramRunner.h"
 
 #include "core/Numbers.h"
-#include "core/Waiter.h"
 #include "device/CommandSet.h"
 #include "programs/TableRules.h"
 
@@ -15,7 +14,6 @@ constexpr int kVoltage = 1;
 constexpr int kCurrent = 2;
 constexpr int kMinute = 3;
 constexpr int kSecond = 4;
-constexpr int kDelayAfterStepMs = 100;
 
 int DurationMs(const ProgramTable& etp, int row)
 {
@@ -133,25 +131,6 @@ void ExtProgramRunner::StepSent()
 {
     m_stepDue = false;
     ++m_row;
-}
-
-std::optional<ExtProgramRunner::StepApplied> ExtProgramRunner::DispatchStep(
-    const ProgramTable& etp, const TableLimits& limits, const Transact& transact, Waiter& waiter)
-{
-    const std::optional<StepCommand> step = PendingStep(etp, limits);
-    if (!step)
-        return std::nullopt;
-    const int run = m_runNumber;
-    const QString reply = transact(QStringLiteral("SEVC"), step->sevcParameter);
-    std::optional<StepApplied> applied;
-    if (CommandSet::ContainsOk(reply))
-        applied = StepApplied { step->voltText, step->currText, step->outputOn };
-    waiter.waitMs(kDelayAfterStepMs);
-    // The transaction and the wait serve window events: a stop and a new start
-    // in between must find their own step 1 still due.
-    if (run == m_runNumber)
-        StepSent();
-    return applied;
 }
 
 void ExtProgramRunner::Stop()

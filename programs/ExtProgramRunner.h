@@ -2,12 +2,9 @@
 
 #include "programs/ProgramTable.h"
 #include "programs/TableLimits.h"
-#include "programs/Transact.h"
 
 #include <QString>
 #include <optional>
-
-class Waiter;
 
 // Runs the External Timed Program: the window's step timer calls ExtStepTick and
 // sets the interval it returns; the poll tick sends the due step. Only the state
@@ -50,17 +47,6 @@ public:
         const ProgramTable& etp, const TableLimits& limits) const;
     // The step went out, acknowledged or not: the next row is up.
     void StepSent();
-
-    struct StepApplied {
-        QString setVoltText;
-        QString setCurrText;
-        bool outputOn = true;
-    };
-    // The poll's step dispatch: sends "SEVC" for the due row, waits 0.1 s and moves
-    // on. Returns the set-points and output state to show when the supply
-    // acknowledged; nothing when no step was due or the reply lacked "OK".
-    std::optional<StepApplied> DispatchStep(const ProgramTable& etp, const TableLimits& limits,
-        const Transact& transact, Waiter& waiter);
 
     // User stop.
     void Stop();

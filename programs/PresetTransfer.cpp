@@ -1,7 +1,6 @@
 #include "programs/PresetTransfer.h"
 
 #include "core/Numbers.h"
-#include "core/Waiter.h"
 #include "programs/TableRules.h"
 
 #include <algorithm>
@@ -12,14 +11,6 @@ namespace {
 constexpr int kVoltage = 2;
 constexpr int kCurrent = 3;
 constexpr int kPresets = 3;
-constexpr int kGetmTries = 2;
-constexpr int kSaveTries = 4;
-constexpr int kUploadTries = 3;
-constexpr int kDelayMs = 100;
-
-const QString kGetm = QStringLiteral("GETM");
-const QString kProm = QStringLiteral("PROM");
-const QString kRunm = QStringLiteral("RUNM");
 
 double PresetNumber(const ProgramTable& ipm, int row, int column)
 {
@@ -67,17 +58,6 @@ bool FillFromGetm(ProgramTable& ipm, const QString& reply, const QString& setVol
     return true;
 }
 
-bool ReadPresetMemory(ProgramTable& ipm, const Transact& transact, const QString& setVoltText,
-    const QString& setCurrText, const TableLimits& limits)
-{
-    for (int attempt = 0; attempt < kGetmTries; ++attempt) {
-        if (FillFromGetm(ipm, transact(kGetm, QString()), setVoltText, setCurrText, limits))
-            return true;
-    }
-    ipm.cutToHeader();
-    return false;
-}
-
 ReadRequest ReadFroPsClick(int tab)
 {
     if (tab == kPresetTab)
@@ -85,23 +65,6 @@ ReadRequest ReadFroPsClick(int tab)
     if (tab == 0 || tab == 1)
         return ReadRequest::FocusButton;
     return ReadRequest::Nothing;
-}
-
-bool SavePresetsToSupply(
-    int tab, const ProgramTable& ipm, int currScale, const Transact& transact, Waiter& waiter)
-{
-    if (tab != kPresetTab)
-        return false;
-    const std::optional<QString> parameter = PromParameter(ipm, currScale);
-    if (!parameter)
-        return false;
-    for (int attempt = 0; attempt < kSaveTries; ++attempt) {
-        const QString reply = transact(kProm, *parameter);
-        if (reply.size() >= 2 && CommandSet::ContainsOk(reply))
-            return true;
-        waiter.waitMs(kDelayMs);
-    }
-    return false;
 }
 
 bool SetRequestsUpload(bool connected, const ProgramTable& ipm)
@@ -122,32 +85,6 @@ CommandSet::Setpoints RecalledSetpoints(
 {
     return { Numbers::FormatNumber(PresetNumber(ipm, preset, kVoltage), u"0.0"),
         Numbers::FormatNumber(PresetNumber(ipm, preset, kCurrent), limits.currFormat) };
-}
-
-std::optional<CommandSet::Setpoints> UploadAndRecall(
-    const ProgramTable& ipm, const TableLimits& limits, const Transact& transact, Waiter& waiter)
-{
-    const std::optional<QString> parameter = PromParameter(ipm, limits.currScale);
-    if (!parameter)
-        return std::nullopt;
-    QString reply;
-    for (int attempt = 0; attempt < kUploadTries; ++attempt) {
-        waiter.waitMs(kDelayMs);
-        reply = transact(kProm, *parameter);
-        if (CommandSet::ContainsOk(reply))
-            break;
-    }
-    waiter.waitMs(kDelayMs);
-    if (!CommandSet::ContainsOk(reply))
-        return std::nullopt;
-    // The selection is read after the waits, as the user may have changed it.
-    const std::optional<QString> recall = RecallParameter(ipm);
-    if (!recall)
-        return std::nullopt;
-    const int preset = ipm.selectedPreset();
-    if (!CommandSet::ContainsOk(transact(kRunm, *recall)))
-        return std::nullopt;
-    return RecalledSetpoints(ipm, preset, limits);
 }
 
 } // namespace PresetTransfer

@@ -3,13 +3,11 @@
 #include "device/CommandSet.h"
 #include "programs/ProgramTable.h"
 #include "programs/TableLimits.h"
-#include "programs/Transact.h"
 
 #include <QString>
 #include <functional>
 #include <optional>
 
-class Waiter;
 
 // Moving the three presets between the preset table and the supply. The poll
 // serves reading and "Set"; "Save To PS" talks to the supply in the click.
@@ -29,12 +27,6 @@ std::optional<QString> PromParameter(const ProgramTable& ipm, int currScale);
 bool FillFromGetm(ProgramTable& ipm, const QString& reply, const QString& setVoltText,
     const QString& setCurrText, const TableLimits& limits);
 
-// Reads the presets: up to two "GETM" tries. A failed read cuts the table to its
-// header row; the window then hides the selectors. The caller runs the table
-// check in every case and shows the selectors on the preset tab when rows exist.
-bool ReadPresetMemory(ProgramTable& ipm, const Transact& transact, const QString& setVoltText,
-    const QString& setCurrText, const TableLimits& limits);
-
 enum class ReadRequest {
     RaiseReadPending, // set the read flag, hide the preset editor
     FocusButton, // tabs 0 and 1: the button only takes the focus
@@ -42,14 +34,6 @@ enum class ReadRequest {
 };
 // "Read Fro PS" by tab.
 ReadRequest ReadFroPsClick(int tab);
-
-// "Save To PS": only on the preset tab with rows; up to four "PROM" tries, each
-// needing a reply of at least two characters holding "OK", 0.1 s after a
-// failure. Returns whether the supply took them. The window stops the poll
-// around it, runs the table check after it and gives the button the focus on
-// tabs 0 and 1.
-bool SavePresetsToSupply(
-    int tab, const ProgramTable& ipm, int currScale, const Transact& transact, Waiter& waiter);
 
 // "Set" on the preset tab: raise the upload-and-recall request?
 bool SetRequestsUpload(bool connected, const ProgramTable& ipm);
@@ -59,12 +43,5 @@ std::optional<QString> RecallParameter(const ProgramTable& ipm);
 // The front panel's set-point texts after preset k was recalled.
 CommandSet::Setpoints RecalledSetpoints(
     const ProgramTable& ipm, int preset, const TableLimits& limits);
-
-// The poll's upload and recall: up to three "PROM" tries, each after 0.1 s, then
-// 0.1 s, then "RUNM" for the selected preset when "PROM" was acknowledged.
-// Returns the new set-point texts after an acknowledged recall. The caller
-// clears the request whatever happened.
-std::optional<CommandSet::Setpoints> UploadAndRecall(
-    const ProgramTable& ipm, const TableLimits& limits, const Transact& transact, Waiter& waiter);
 
 } // namespace PresetTransfer

@@ -9,4 +9,6 @@ public:
     // Takes the port for this program; false when another program holds it.
     virtual bool claim(int port) = 0;
     virtual void release() = 0;
+    // Another program holds the port now (nothing is claimed by asking).
+    virtual bool heldElsewhere(int port) const = 0;
 };

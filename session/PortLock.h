@@ -19,6 +19,7 @@ public:
     // nothing held.
     bool claim(int port) override;
     void release() override;
+    bool heldElsewhere(int port) const override { return !refusalFor(port).isEmpty(); }
     // The refusal a claim of port would meet, found without claiming it (the
     // port list, a port change); empty when the port is free or already ours.
     QString refusalFor(int port) const;

@@ -1,7 +1,6 @@
 #include "session/SupplySession.h"
 
 #include "core/Numbers.h"
-#include "core/Waiter.h"
 #include "device/CommandSet.h"
 #include "programs/PresetTransfer.h"
 #include "session/PortClaim.h"
@@ -36,12 +35,6 @@ constexpr int kSaveTries = 4;
 constexpr int kUploadTries = 3;
 constexpr double kBetweenCommands = 0.1;
 
-// The session's link never waits inside a transaction: the line times it.
-class NoWait : public Waiter {
-public:
-    void waitMs(qint64) override { }
-};
-
 void Call(const SupplySession::Done& done, bool ok)
 {
     if (done)
@@ -73,8 +66,7 @@ QString PowerText(const QString& volt, const QString& curr)
 SupplySession::SupplySession(
     SerialTransport& transport, TimerSource& timers, LinkTiming timing, QObject* parent)
     : QObject(parent)
-    , m_noWait(std::make_unique<NoWait>())
-    , m_link(transport, *m_noWait, timing)
+    , m_link(transport, timing)
     , m_line(m_link, timers)
     , m_pollTimer(timers.create([this] {
         m_pollTimer->start(kPollMs);
@@ -105,9 +97,14 @@ void SupplySession::connectTo(int port)
 {
     if (!accepting({}))
         return;
+    // Requests made for the previous supply are not for this one.
+    m_requests = {};
     m_line.step([this, port] {
         m_state.port = port;
         if (m_claim && !m_claim->claim(port)) {
+            // A port another program talks on gets nothing: it counts as no supply.
+            forgetSupply();
+            Q_EMIT limitsChanged();
             Q_EMIT connectionDone(ConnectOutcome::PortInUse);
             return;
         }
@@ -118,13 +115,38 @@ void SupplySession::connectTo(int port)
 
 void SupplySession::searchAndConnect(int highestPort)
 {
-    if (accepting({}))
-        m_line.step([this, highestPort] { trySearch(highestPort, false); });
+    if (!accepting({}))
+        return;
+    QList<int> ports;
+    for (int port = PortMap::kFirstPort; port <= highestPort; ++port)
+        ports << port;
+    m_line.step([this, ports] {
+        trySearch(ports, false, [this](std::optional<int> port, bool skipped) {
+            if (port) {
+                m_state.port = *port;
+                connectSequence();
+                return;
+            }
+            Q_EMIT connectionDone(skipped ? ConnectOutcome::PortInUse : ConnectOutcome::NoSupply);
+        });
+    });
 }
 
-void SupplySession::trySearch(int port, bool skipped)
+void SupplySession::searchPorts(
+    const QList<int>& ports, std::function<void(std::optional<int>)> done)
 {
-    for (; port >= PortMap::kFirstPort && !m_ending; --port) {
+    if (!accepting({}))
+        return;
+    m_line.step([this, ports, done] {
+        trySearch(ports, false, [done](std::optional<int> port, bool) { done(port); });
+    });
+}
+
+void SupplySession::trySearch(QList<int> ports, bool skipped,
+    std::function<void(std::optional<int> port, bool skipped)> done)
+{
+    while (!ports.isEmpty() && !m_ending) {
+        const int port = ports.takeLast();
         if (m_claim && !m_claim->claim(port)) {
             skipped = true;
             continue;
@@ -136,19 +158,66 @@ void SupplySession::trySearch(int port, bool skipped)
             continue;
         }
         // The search takes any "OK"; connecting then asks again and reads it by position.
-        m_line.exchange(kGmax, {}, [this, port, skipped](const QString& reply) {
-            if (CommandSet::ScanAcknowledged(reply)) {
-                m_state.port = port;
-                connectSequence();
-                return;
-            }
+        m_line.exchange(kGmax, {}, [this, port, ports, skipped, done](const QString& reply) {
+            if (CommandSet::ContainsOk(reply))
+                return done(port, skipped);
             if (m_claim)
                 m_claim->release();
-            trySearch(port - 1, skipped);
+            trySearch(ports, skipped, done);
         });
         return;
     }
-    Q_EMIT connectionDone(skipped ? ConnectOutcome::PortInUse : ConnectOutcome::NoSupply);
+    done(std::nullopt, skipped);
+}
+
+void SupplySession::listPorts(std::function<void(const QList<int>& ports)> done)
+{
+    if (!accepting({}))
+        return;
+    // Opening a port is never done in the middle of an exchange.
+    m_line.step([this, done] {
+        const int current = m_link.portNumber();
+        QList<int> ports;
+        for (int port = PortMap::kFirstPort; port <= PortMap::kLastPort; ++port) {
+            if (m_claim && m_claim->heldElsewhere(port)) {
+                ports << port;
+                continue;
+            }
+            m_link.setPortNumber(port);
+            if (m_link.open()) {
+                ports << port;
+                m_link.close();
+            }
+        }
+        m_link.setPortNumber(current);
+        done(ports);
+    });
+}
+
+void SupplySession::forgetSupply()
+{
+    m_state.connected = false;
+    m_state.maxVolt = m_state.maxCurr = m_state.uvl = 0;
+}
+
+void SupplySession::disconnect(Done done)
+{
+    if (!accepting(done))
+        return;
+    m_line.step([this, done] {
+        if (m_state.maxVolt <= 0) {
+            if (m_claim)
+                m_claim->release();
+            return Call(done, false);
+        }
+        m_line.exchange(kEnds, {}, [this, done](const QString& reply) {
+            const bool acknowledged = CommandSet::EndsAcknowledged(reply);
+            m_state.remote = m_state.remote && !acknowledged;
+            if (m_claim)
+                m_claim->release();
+            Call(done, acknowledged);
+        });
+    });
 }
 
 void SupplySession::connectSequence()
@@ -158,11 +227,14 @@ void SupplySession::connectSequence()
         m_state.connected = CommandSet::GmaxAcknowledged(gmax);
         if (m_state.connected)
             return askModel(0, [this, gmax](const QString& gmod) { identified(gmax, gmod); });
-        m_state.maxVolt = m_state.maxCurr = m_state.uvl = 0;
-        if (m_claim)
-            m_claim->release();
+        forgetSupply();
         Q_EMIT limitsChanged();
         connectionFinished(ConnectOutcome::NoSupply);
+        // Without a supply nothing more goes to the port: it is free for others.
+        m_line.step([this] {
+            if (m_claim && !m_state.connected)
+                m_claim->release();
+        });
     });
 }
 
@@ -236,7 +308,7 @@ void SupplySession::probePort(int port, std::function<void(const PortProbe&)> do
             return done(probe);
         }
         m_line.exchange(kGmax, {}, [this, probe, done](const QString& gmax) mutable {
-            probe.answered = CommandSet::ScanAcknowledged(gmax);
+            probe.answered = CommandSet::ContainsOk(gmax);
             if (probe.answered) {
                 return askModel(0, [this, probe, gmax, done](const QString& gmod) mutable {
                     probe.modelCode
@@ -378,6 +450,10 @@ void SupplySession::changeLimits(std::optional<float> uvl, std::optional<float> 
     if (!accepting(done))
         return;
     m_line.step([this, uvl, ucl, done] {
+        // Limits go only to a supply that answered: without one the read-back
+        // would put 0 V into force.
+        if (!m_state.connected)
+            return Call(done, false);
         auto taken = std::make_shared<bool>(true);
         if (uvl && *uvl != m_state.uvl)
             sendLimit(true, *uvl, taken);
@@ -417,20 +493,27 @@ void SupplySession::readPresetMemory(int attempt, Done done)
 {
     m_line.exchange(kGetm, {}, [this, attempt, done](const QString& reply) {
         if (PresetTransfer::FillFromGetm(
-                m_presets, reply, m_state.setVoltText, m_state.setCurrText, limits())) {
+                *m_presetTable, reply, m_state.setVoltText, m_state.setCurrText, limits())) {
             Q_EMIT presetsChanged();
+            Q_EMIT presetsRead(true);
             return Call(done, true);
         }
         if (attempt + 1 < kGetmTries)
             return readPresetMemory(attempt + 1, done);
-        m_presets.cutToHeader();
+        m_presetTable->cutToHeader();
         Q_EMIT presetsChanged();
+        Q_EMIT presetsRead(false);
         Call(done, false);
     });
 }
 
 void SupplySession::takePresets(const ProgramTable& ipm)
 {
+    // The table the supply's presets are read into is already what was stored.
+    if (&ipm == m_presetTable) {
+        Q_EMIT presetsChanged();
+        return;
+    }
     m_presets.cutToHeader();
     for (int k = 1; k <= ipm.dataRows(); ++k)
         m_presets.addRow({ QString(), QString::number(k), ipm.cell(k, 2), ipm.cell(k, 3) });
@@ -501,10 +584,10 @@ void SupplySession::recallPreset(int preset, Done done)
     if (!accepting(done))
         return;
     m_line.step([this, preset, done] {
-        if (preset < 1 || preset > 3 || preset > m_presets.dataRows())
+        if (preset < 1 || preset > 3 || preset > m_presetTable->dataRows())
             return Call(done, false);
         sendRecall(CommandSet::RunmParameter(preset - 1),
-            PresetTransfer::RecalledSetpoints(m_presets, preset, limits()), done);
+            PresetTransfer::RecalledSetpoints(*m_presetTable, preset, limits()), done);
     });
 }
 
@@ -572,6 +655,11 @@ void SupplySession::requestPresetRead()
     m_requests.presetRead = true;
 }
 
+void SupplySession::cancelTypedRequest(int index)
+{
+    (index == 0 ? m_requests.typedVolt : m_requests.typedCurr).reset();
+}
+
 void SupplySession::pollTick()
 {
     // A tick that comes while the line is taken does nothing; missed ticks
@@ -587,6 +675,9 @@ void SupplySession::tickBody()
     Requests& r = m_requests;
     if (r.typedVolt) {
         const double volts = *std::exchange(r.typedVolt, std::nullopt);
+        // A value the limits no longer allow is dropped, not tried again.
+        if (!Within(volts, m_state.uvl))
+            return;
         // Sent again by the next tick until acknowledged, unless replaced meanwhile.
         sendVoltage(volts, [this, volts](bool acknowledged) {
             if (!acknowledged && !m_requests.typedVolt && !m_ending)
@@ -609,8 +700,10 @@ void SupplySession::tickBody()
         sendOutput(*std::exchange(r.output, std::nullopt), {});
     m_line.step([this] { dispatchStep(); });
     m_line.step([this] {
-        if (const ProgramTable* ipm = std::exchange(m_requests.presetUpload, nullptr))
+        if (const ProgramTable* ipm = std::exchange(m_requests.presetUpload, nullptr)) {
+            Q_EMIT presetUploadStarting();
             sendPresetsAndRecall(*ipm, {});
+        }
     });
     m_line.step([this] {
         if (std::exchange(m_requests.presetRead, false))
@@ -625,14 +718,26 @@ bool SupplySession::startProgram(ProgramTable& etp, int cycles)
 {
     if (m_ending || programRunning())
         return false;
+    return runStopClick(etp, QString::number(cycles)).action
+        == ExtProgramRunner::ClickAction::Started;
+}
+
+ExtProgramRunner::ClickResult SupplySession::runStopClick(
+    ProgramTable& etp, const QString& cycleText)
+{
+    const bool wasRunning = programRunning();
     const ExtProgramRunner::ClickResult click = m_runner.RunStopClick(
-        ExtProgramRunner::kProgramTab, m_state.connected, QString::number(cycles), etp, limits());
-    if (click.action != ExtProgramRunner::ClickAction::Started)
-        return false;
-    m_program = &etp;
-    ++m_runNumber;
-    m_stepTimer->start(click.intervalMs);
-    return true;
+        ExtProgramRunner::kProgramTab, m_state.connected && !m_ending, cycleText, etp, limits());
+    if (click.action == ExtProgramRunner::ClickAction::Started) {
+        m_program = &etp;
+        ++m_runNumber;
+        m_stepTimer->start(click.intervalMs);
+    } else if (click.action == ExtProgramRunner::ClickAction::Stopped && wasRunning) {
+        m_stepTimer->stop();
+        m_program = nullptr;
+        Q_EMIT programEnded(false);
+    }
+    return click;
 }
 
 void SupplySession::stopProgram()

@@ -9,6 +9,7 @@
 #include "session/SupplyLine.h"
 #include "session/SupplyState.h"
 
+#include <QList>
 #include <QObject>
 
 #include <functional>
@@ -19,7 +20,6 @@ class LineTimer;
 class PortClaim;
 class SerialTransport;
 class TimerSource;
-class Waiter;
 
 // The conversation with one supply, without a window: connecting, readings,
 // set-points, output, limits, presets, program steps and the end, each a
@@ -68,7 +68,10 @@ public:
     const SupplyState& state() const { return m_state; }
     TableLimits limits() const;
     // The presets as last read from or stored in the supply (rows 1 to 3).
-    const ProgramTable& presets() const { return m_presets; }
+    const ProgramTable& presets() const { return *m_presetTable; }
+    // Reads of the supply's presets go into ipm (the window's preset table)
+    // instead of the session's own; it must outlive the session.
+    void usePresetTable(ProgramTable& ipm) { m_presetTable = &ipm; }
     bool isEnding() const { return m_ending; }
     bool isIdle() const { return m_line.isIdle(); }
 
@@ -78,6 +81,16 @@ public:
     // The ports that open, from the highest down; the first that answers "GMAX"
     // is connected. Ports another program holds are skipped.
     void searchAndConnect(int highestPort = PortMap::kLastPort);
+    // The ports of the map that open, in order, and those another program
+    // holds (listed unopened: opening them could spoil that program's exchange).
+    void listPorts(std::function<void(const QList<int>& ports)> done);
+    // Asks the given ports for a supply ("GMAX"), from the last one back; done
+    // gets the first that answers, which stays claimed, or nothing. Ports
+    // another program holds are skipped.
+    void searchPorts(const QList<int>& ports, std::function<void(std::optional<int>)> done);
+    // Takes a connected supply out of remote mode ("ENDS") and lets the port
+    // go, so that another one can be connected; the session goes on.
+    void disconnect(Done done = {});
     // Asks a port for a supply as the search does ("GMAX"), and for its model
     // ("GMOD") when one answers; nothing that changes the supply.
     void probePort(int port, std::function<void(const PortProbe&)> done);
@@ -120,11 +133,15 @@ public:
     void requestOutput(bool on);
     void requestPresetUpload(const ProgramTable& ipm);
     void requestPresetRead();
+    // The typed set-point not yet sent is no longer wanted (the entry was refused).
+    void cancelTypedRequest(int index);
 
     // The External Timed Program, with its steps served by the polling cycle.
     // False when the runner refuses (negative cycles, step 1 without duration,
     // no supply).
     bool startProgram(ProgramTable& etp, int cycles);
+    // The "Run"/"Stop" button: starts the program, or stops the one running.
+    ExtProgramRunner::ClickResult runStopClick(ProgramTable& etp, const QString& cycleText);
     void stopProgram();
     bool programRunning() const { return m_runner.ExtProgramRunning(); }
 
@@ -136,6 +153,11 @@ Q_SIGNALS:
     void limitsChanged();
     void outputChanged(bool on);
     void presetsChanged();
+    // The presets were read from the supply ("GETM"); ok false: no readable answer.
+    void presetsRead(bool ok);
+    // A tick is about to send the requested preset upload: the table may be
+    // brought within the limits now.
+    void presetUploadStarting();
     void stepSent(const SupplySession::SentStep& step);
     void programEnded(bool completed);
     void ended(bool acknowledged);
@@ -153,7 +175,10 @@ private:
     };
 
     bool accepting(const Done& done);
-    void trySearch(int port, bool skipped);
+    void trySearch(QList<int> ports, bool skipped,
+        std::function<void(std::optional<int> port, bool skipped)> done);
+    // No supply on the port: nothing known of one.
+    void forgetSupply();
     void connectSequence();
     void askModel(int attempt, std::function<void(const QString& gmod)> then);
     void identified(const QString& gmax, const QString& gmod);
@@ -175,7 +200,6 @@ private:
     void dispatchStep();
     void stepTimedOut();
 
-    std::unique_ptr<Waiter> m_noWait;
     DeviceLink m_link;
     SupplyLine m_line;
     std::unique_ptr<LineTimer> m_pollTimer;
@@ -183,6 +207,7 @@ private:
     PortClaim* m_claim = nullptr;
     SupplyState m_state;
     ProgramTable m_presets { TableKind::Ipm };
+    ProgramTable* m_presetTable = &m_presets;
     ExtProgramRunner m_runner;
     ProgramTable* m_program = nullptr;
     int m_runNumber = 0;

@@ -6,6 +6,7 @@
 #include "sim/SimTransport.h"
 #include "sim/SupplyFaults.h"
 #include "tests/support/FakeClock.h"
+#include "tests/support/FakeTimers.h"
 #include "tests/support/QtPrinting.h"
 
 #include <QDir>
@@ -14,8 +15,8 @@
 #include <memory>
 
 // A main window on an in-process line with a virtual supply on Com1, a fake
-// clock (every wait passes at once) and a fresh data folder, whose "locks"
-// folder holds the port locks.
+// clock whose timers run the session when the test lets time pass, and a
+// fresh data folder, whose "locks" folder holds the port locks.
 class PanelHarness {
 public:
     explicit PanelHarness(
@@ -26,15 +27,32 @@ public:
         QDir(dir.path()).mkpath(QStringLiteral("locks"));
     }
 
-    // Creates the window and runs start-up; false when start-up failed.
+    // Creates the window and runs start-up to the end of the connection;
+    // false when start-up failed.
     bool start()
     {
         window = std::make_unique<MainFrm>(MainFrmDeps {
-            transport, clock, waiter, dir.path(), {}, databaseBusyTimeout, &portLock });
-        return window->StartUp(&startError);
+            transport, clock, timers, dir.path(), {}, databaseBusyTimeout, &portLock });
+        const bool started = window->StartUp(&startError);
+        settle();
+        return started;
+    }
+
+    // Lets time pass until the supply session has nothing left to do.
+    void settle()
+    {
+        if (window)
+            timers.runUntil([this] { return window->session().isIdle(); });
+    }
+    // One polling tick with all it sends.
+    void tick()
+    {
+        timers.advance(SupplySession::kPollMs);
+        settle();
     }
 
     MainFrm& w() { return *window; }
+    const SupplyState& p() const { return window->supply(); }
     MainFrmUi& ui() { return window->controls(); }
     WindowState& s() { return window->state(); }
 
@@ -70,7 +88,7 @@ public:
     template <typename T> T* find(const QString& name) { return window->findChild<T*>(name); }
 
     FakeClock clock;
-    FakeWaiter waiter { clock };
+    FakeTimers timers { clock };
     SimTransport transport { clock };
     QTemporaryDir dir;
     // Unset: the window's own wait for another program's lock on the database.

@@ -10,7 +10,8 @@
 #include <gtest/gtest.h>
 
 // The window shown with its program tabs wired, a supply of the given model
-// on Com1 (or none) and the poll timers stopped: ticks are run by hand.
+// on Com1 (or none) and the live-log timer stopped: the session runs only when
+// the test lets time pass.
 class ProgramTabsFixture : public ::testing::Test {
 protected:
     explicit ProgramTabsFixture(
@@ -23,7 +24,6 @@ protected:
     {
         ASSERT_TRUE(h.start());
         h.w().programs().wire();
-        h.ui().TimerGetD->stop();
         h.ui().TimerPVC->stop();
         h.w().show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));

@@ -14,8 +14,8 @@
 #include <cstddef>
 #include <utility>
 
-// The window shown and active with the poll timers stopped (ticks are run by
-// hand), and the storage tool bar and the External program grid at hand.
+// The window shown and active with the live-log timer stopped (the session
+// runs only when the test lets time pass), and the storage tool bar and the External program grid at hand.
 class WindowFixture : public ::testing::Test {
 protected:
     void SetUp() override { showWindow(); }
@@ -24,7 +24,6 @@ protected:
     void showWindow()
     {
         ASSERT_TRUE(h.start()) << h.startError.toStdString();
-        h.ui().TimerGetD->stop();
         h.ui().TimerPVC->stop();
         h.w().show();
         h.w().activateWindow();

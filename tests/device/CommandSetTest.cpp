@@ -34,8 +34,8 @@ TEST(CommandSet, AcknowledgementsArePositional)
 {
     EXPECT_TRUE(GmaxAcknowledged("360510\rOK\r"));
     EXPECT_FALSE(GmaxAcknowledged("x360510\rOK\r")); // one leading character too many
-    EXPECT_TRUE(ScanAcknowledged("x360510\rOK\r")); // the port search looks anywhere
-    EXPECT_FALSE(ScanAcknowledged(""));
+    EXPECT_TRUE(ContainsOk("x360510\rOK\r")); // the port search looks anywhere
+    EXPECT_FALSE(ContainsOk(""));
     EXPECT_TRUE(SessAcknowledged("OK\r"));
     EXPECT_FALSE(SessAcknowledged("\rOK\r"));
     EXPECT_TRUE(EndsAcknowledged("\rOK\r"));

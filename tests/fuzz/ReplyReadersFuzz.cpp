@@ -29,7 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     GmaxAcknowledged(reply);
-    ScanAcknowledged(reply);
     SessAcknowledged(reply);
     EndsAcknowledged(reply);
     SetAcknowledged(reply);
