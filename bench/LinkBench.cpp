@@ -1,14 +1,15 @@
 // One serial transaction on a real pseudo-terminal against ovolta-sim: its
 // wall time (150 ms, 250 ms for "PROM", plus the write) and the CPU it uses
-// while it waits (the wait must sleep in the event loop, not spin).
+// while it waits (the line's timer must sleep in the event loop, not spin).
 
-#include "core/EventLoopWaiter.h"
-#include "core/SteadyClock.h"
 #include "device/DeviceLink.h"
 #include "device/QtSerialTransport.h"
+#include "session/QtTimerSource.h"
+#include "session/SupplyLine.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -54,15 +55,21 @@ void Transaction(benchmark::State& state, const QString& command, const QString&
         return;
     }
     QtSerialTransport transport(sim.dir.filePath("ports"));
-    SteadyClock clock;
-    EventLoopWaiter waiter(clock);
-    DeviceLink link(transport, waiter);
+    DeviceLink link(transport);
     link.setPortNumber(1);
+    QtTimerSource timers;
+    SupplyLine line(link, timers);
     double cpu = 0;
     int acknowledged = 0;
     for (auto _ : state) {
         const double before = CpuSeconds();
-        const QString reply = link.FutComm(command, params);
+        QString reply;
+        QEventLoop loop;
+        line.exchange(command, params, [&](const QString& r) {
+            reply = r;
+            loop.quit();
+        });
+        loop.exec();
         cpu += CpuSeconds() - before;
         acknowledged += reply.contains(QLatin1String("OK")) ? 1 : 0;
     }

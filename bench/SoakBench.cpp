@@ -14,6 +14,7 @@
 #include "sim/SimTransport.h"
 #include "sim/SupplyFaults.h"
 #include "tests/support/FakeClock.h"
+#include "tests/support/FakeTimers.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,7 +33,6 @@
 namespace {
 
 constexpr qint64 kHourMs = 3600 * 1000;
-constexpr qint64 kPollMs = 800;
 constexpr qint64 kSampleMs = 1000;
 
 long OpenHandles()
@@ -74,40 +74,33 @@ void Soak(benchmark::State& state, bool dropouts)
 {
     for (auto _ : state) {
         FakeClock clock;
-        FakeWaiter waiter(clock);
+        FakeTimers timers(clock);
         SimTransport transport(clock);
         VirtualSupply& supply = transport.attachSupply(1);
         supply.setNoise(3, 7);
         QTemporaryDir dir;
         auto window
-            = std::make_unique<MainFrm>(MainFrmDeps { transport, clock, waiter, dir.path(), {} });
+            = std::make_unique<MainFrm>(MainFrmDeps { transport, clock, timers, dir.path(), {} });
         QString error;
         if (!window->StartUp(&error)) {
             state.SkipWithError(qPrintable(error));
             return;
         }
         MainFrmUi& ui = window->controls();
-        ui.TimerGetD->stop();
         ui.TimerPVC->stop();
         window->show();
         ui.Tab1->setCurrentIndex(3);
         ui.Option2[0]->setChecked(true);
 
         // A warm-up minute first: caches, fonts and the log buffer settle.
-        qint64 nextPoll = 0;
         qint64 nextSample = 0;
         qint64 lines = 0;
+        // The session polls on its own timers as the clock moves.
         auto runUntil = [&](qint64 endMs) {
-            while (nextPoll < endMs || nextSample < endMs) {
-                if (nextPoll <= nextSample) {
-                    clock.advance(std::max<qint64>(0, nextPoll - clock.monotonicMs()));
-                    window->PollTick();
-                    nextPoll += kPollMs;
-                } else {
-                    clock.advance(std::max<qint64>(0, nextSample - clock.monotonicMs()));
-                    LogTick(ui);
-                    nextSample += kSampleMs;
-                }
+            while (nextSample < endMs) {
+                timers.advance(std::max<qint64>(0, nextSample - clock.monotonicMs()));
+                LogTick(ui);
+                nextSample += kSampleMs;
                 if (dropouts && supply.received().size() >= 400) {
                     lines += supply.received().size();
                     supply.clearReceived();

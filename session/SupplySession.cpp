@@ -142,8 +142,8 @@ void SupplySession::searchPorts(
     });
 }
 
-void SupplySession::trySearch(QList<int> ports, bool skipped,
-    std::function<void(std::optional<int> port, bool skipped)> done)
+void SupplySession::trySearch(
+    QList<int> ports, bool skipped, std::function<void(std::optional<int> port, bool skipped)> done)
 {
     while (!ports.isEmpty() && !m_ending) {
         const int port = ports.takeLast();
@@ -282,11 +282,12 @@ void SupplySession::identified(const QString& gmax, const QString& gmod)
 void SupplySession::connectionFinished(ConnectOutcome outcome)
 {
     Q_EMIT connectionDone(outcome);
-    if (!m_polling || m_ending)
+    if (!m_polling)
         return;
-    // Connecting ends with one tick, so that the readings show at once.
+    // Connecting ends with one tick, so that the readings show at once (also
+    // when the session is ending: the tick belongs to the connection).
     tickBody();
-    if (m_state.maxVolt > 0)
+    if (m_state.maxVolt > 0 && !m_ending)
         m_pollTimer->start(kPollMs);
     else
         m_pollTimer->stop();

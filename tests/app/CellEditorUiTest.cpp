@@ -344,7 +344,6 @@ TEST_F(CellEditorUiTest, NoEditorOpensWhileAProgramRuns)
     h.w().programs().CheckEtpTable();
     h.find<QPushButton>(QStringLiteral("CmdRunStop"))->click();
     ASSERT_EQ(h.find<QPushButton>(QStringLiteral("CmdRunStop"))->text(), QStringLiteral("Stop"));
-    h.ui().TimerE->stop();
     h.w().programs().ShowEtpEditor();
     EXPECT_FALSE(textE()->isVisible());
 }
@@ -412,7 +411,7 @@ TEST_F(CellEditorUiTest, ATableReplacedUnderTheEditorIsNotOverwrittenWithItsText
     type(view, textM(), 1, 2, QStringLiteral("7"));
     // The presets are read again while the editor is open.
     QTest::mouseClick(h.find<QPushButton>(QStringLiteral("CmdRS")), Qt::LeftButton);
-    h.w().PollTick();
+    h.tick();
     EXPECT_FALSE(textM()->isVisible());
     EXPECT_EQ(ipm().cell(1, 2), QStringLiteral("5.0"));
     clickCell(view, 2, 3);

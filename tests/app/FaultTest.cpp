@@ -16,6 +16,7 @@
 #include "sim/SupplyFaults.h"
 #include "tests/app/MessageBoxes.h"
 #include "tests/support/FakeClock.h"
+#include "tests/support/FakeTimers.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -88,11 +89,11 @@ struct FaultHarness {
 
     bool start()
     {
-        window = std::make_unique<MainFrm>(MainFrmDeps { line, clock, waiter, dir.path(), {} });
+        window = std::make_unique<MainFrm>(MainFrmDeps { line, clock, timers, dir.path(), {} });
         QString error;
         const bool started = window->StartUp(&error);
-        // Timers do not run on the fake clock: ticks are run by hand.
-        ui().TimerGetD->stop();
+        settle();
+        // The live log is run by hand.
         ui().TimerPVC->stop();
         return started;
     }
@@ -106,7 +107,19 @@ struct FaultHarness {
     }
     void setFaults(const QString& text) { setFaults(*supply, text); }
 
+    // Lets time pass until the supply session has nothing left to do.
+    void settle()
+    {
+        timers.runUntil([this] { return window->session().isIdle(); });
+    }
+    void tick()
+    {
+        timers.advance(SupplySession::kPollMs);
+        settle();
+    }
+
     MainFrm& w() { return *window; }
+    const SupplyState& p() const { return window->supply(); }
     MainFrmUi& ui() { return window->controls(); }
     WindowState& s() { return window->state(); }
     template <typename T> T* find(const QString& name) { return window->findChild<T*>(name); }
@@ -123,14 +136,14 @@ struct FaultHarness {
     std::pair<QString, QString> trueReading(const VirtualSupply& target)
     {
         const VirtualSupply::Reading r = target.reading();
-        const int scale = s().CurrScale;
+        const int scale = p().currScale;
         const int steps = r.ampDigits / (100 / scale);
         return { Numbers::FormatNumber(r.voltDigits / 10.0, u"0.0"),
-            Numbers::FormatNumber(static_cast<double>(steps) / scale, s().CurrFormat) };
+            Numbers::FormatNumber(static_cast<double>(steps) / scale, p().currFormat) };
     }
 
     FakeClock clock;
-    FakeWaiter waiter { clock };
+    FakeTimers timers { clock };
     SimTransport sim { clock };
     MangledLine line { sim };
     QTemporaryDir dir;
@@ -163,7 +176,7 @@ void ChoosePort(FaultHarness& h, const QString& name)
     port->setCurrentIndex(index);
     h.ui().Tab1->setCurrentIndex(4);
     QTest::mouseClick(h.find<QPushButton>(QStringLiteral("CmdOK")), Qt::LeftButton);
-    h.ui().TimerGetD->stop();
+    h.settle();
     h.ui().TimerPVC->stop();
 }
 
@@ -177,55 +190,53 @@ TEST(FaultTest, SupplySilentInTheMiddleOfPollingIsMarkedAndRecovered)
     ASSERT_TRUE(h.start());
     MessageBoxes boxes;
     h.w().show();
-    h.w().PollTick();
+    h.tick();
     const auto good = h.trueReading(*h.supply);
-    ASSERT_EQ(h.s().VoltReading, good.first);
+    ASSERT_EQ(h.p().voltReading, good.first);
     auto* lcd = h.find<QFrame>(QStringLiteral("LCD"));
     auto* lamp = h.find<QLabel>(QStringLiteral("P_Light"));
 
     // The output switch is answered, then the supply stops in the same tick.
-    h.s().OutputTogglePending = true;
+    h.w().session().requestOutput(false);
     h.setFaults(QStringLiteral("silent-after:1"));
-    h.w().PollTick();
+    h.tick();
     EXPECT_EQ(
         Received(*h.supply).mid(Received(*h.supply).size() - 2), QStringList({ "SOUT1", "GETD" }));
-    EXPECT_EQ(h.s().VoltReading, good.first) << "one miss changes nothing";
+    EXPECT_EQ(h.p().voltReading, good.first) << "one miss changes nothing";
     EXPECT_TRUE(lcd->isVisible());
 
-    h.w().PollTick();
-    EXPECT_EQ(h.s().VoltReading, QStringLiteral("-1"));
-    EXPECT_EQ(h.s().CurrReading, QStringLiteral("-1"));
+    h.tick();
+    EXPECT_EQ(h.p().voltReading, QStringLiteral("-1"));
+    EXPECT_EQ(h.p().currReading, QStringLiteral("-1"));
     EXPECT_FALSE(lamp->isVisible());
     EXPECT_TRUE(lcd->isVisible()) << "the log has no missing sample yet";
 
     // The live-log timer records the missing reading; the next tick hides the panel.
     h.logTick();
     EXPECT_EQ(h.s().LogSamples.volts[0], LogSamples::kNoReading);
-    h.w().PollTick();
+    h.tick();
     EXPECT_FALSE(lcd->isVisible());
 
     // Still usable while the supply is silent: a typed voltage is kept and
     // repeated, the tabs switch, nothing blocks.
     TypeAndEnter(h.ui().TextSetVC[0], QStringLiteral("12"));
-    ASSERT_TRUE(h.s().TextSetPending[0]);
-    h.w().PollTick();
-    h.w().PollTick();
-    EXPECT_TRUE(h.s().TextSetPending[0]);
+    h.tick();
+    h.tick();
+    EXPECT_EQ(Received(*h.supply).filter("VOLT").size(), 2);
     h.ui().Tab1->setCurrentIndex(3);
     h.ui().Tab1->setCurrentIndex(1);
     EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join('|').toStdString();
 
     // The supply answers again: the voltage goes out, then readings come back.
     h.setFaults(QStringLiteral("none"));
-    h.w().PollTick();
-    EXPECT_FALSE(h.s().TextSetPending[0]);
+    h.tick();
     EXPECT_EQ(h.supply->setVoltDigits(), 120);
-    h.w().PollTick();
-    EXPECT_EQ(h.s().VoltReading, h.trueReading(*h.supply).first);
+    h.tick();
+    EXPECT_EQ(h.p().voltReading, h.trueReading(*h.supply).first);
     EXPECT_TRUE(lcd->isVisible());
     h.logTick();
     EXPECT_EQ(QString::number(h.s().LogSamples.volts[0]),
-        QString::number(Numbers::LeadingNumber(h.s().VoltReading)));
+        QString::number(Numbers::LeadingNumber(h.p().voltReading)));
 }
 
 TEST(FaultTest, SupplySilentDuringATimedRunSkipsTheStepsItMissedAndGoesOn)
@@ -259,15 +270,14 @@ TEST(FaultTest, SupplySilentDuringATimedRunSkipsTheStepsItMissedAndGoesOn)
     QStringList readings;
     for (int step = 1; step <= 4; ++step) {
         h.setFaults(step == 2 || step == 3 ? QStringLiteral("silent") : QStringLiteral("none"));
-        h.w().programs().TimerE_Timer();
-        h.ui().TimerE->stop();
-        h.w().PollTick();
-        shown << h.s().SetVoltText;
-        h.w().PollTick();
-        readings << h.s().VoltReading;
+        h.timers.runUntil(
+            [&] { return Received(*h.supply).filter(QStringLiteral("SEVC")).size() == step; });
+        h.settle();
+        shown << h.p().setVoltText;
+        h.tick();
+        readings << h.p().voltReading;
     }
-    h.w().programs().TimerE_Timer();
-    h.ui().TimerE->stop();
+    h.timers.runUntil([&] { return !h.w().programs().extProgramRunning(); });
 
     EXPECT_EQ(Received(*h.supply).filter(QStringLiteral("SEVC")),
         QStringList({ "SEVC0200501", "SEVC0400501", "SEVC0600501", "SEVC0800501" }));
@@ -319,8 +329,7 @@ TEST(FaultTest, SaveToPsTriesFourTimesAndThePollAlwaysResumes)
         h.setFaults(QLatin1String(c.faults));
 
         QTest::mouseClick(h.find<QPushButton>(QStringLiteral("CmdSS")), Qt::LeftButton);
-        EXPECT_TRUE(h.ui().TimerGetD->isActive());
-        h.ui().TimerGetD->stop();
+        h.settle();
         EXPECT_EQ(Received(*h.supply).filter(QStringLiteral("PROM")).size(), c.proms);
         if (c.stored) {
             EXPECT_EQ(h.supply->presets()[0], (VirtualSupply::Preset { 100, 25 }));
@@ -331,8 +340,8 @@ TEST(FaultTest, SaveToPsTriesFourTimesAndThePollAlwaysResumes)
         EXPECT_EQ(ipm.cell(1, 2), QStringLiteral("10.0"));
 
         h.setFaults(QStringLiteral("none"));
-        h.w().PollTick();
-        EXPECT_EQ(h.s().VoltReading, h.trueReading(*h.supply).first);
+        h.tick();
+        EXPECT_EQ(h.p().voltReading, h.trueReading(*h.supply).first);
     }
 }
 
@@ -348,33 +357,32 @@ TEST(FaultTest, SupplySilentDuringAConnectionFollowsTheFailureRules)
         VirtualSupply& second = h.sim.attachSupply(3);
         MessageBoxes boxes;
         h.w().show();
-        ASSERT_TRUE(h.s().Connected);
+        ASSERT_TRUE(h.p().connected);
         h.setFaults(second, QStringLiteral("silent-after:%1").arg(n));
 
         ChoosePort(h, QStringLiteral("Com3"));
         // GMAX, GMOD, GOVP, GOCP, SESS, GETS, GETM (twice when unanswered), GETD.
         EXPECT_EQ(Received(second).first(), QStringLiteral("GMAX"));
-        EXPECT_EQ(h.s().Connected, n >= 1);
+        EXPECT_EQ(h.p().connected, n >= 1);
         EXPECT_EQ(h.panel(7) == QStringLiteral("No Connection"), n == 0)
             << h.panel(7).toStdString();
-        EXPECT_EQ(h.s().UVL, n >= 3 ? 36.0f : 0.0f);
+        EXPECT_EQ(h.p().uvl, n >= 3 ? 36.0f : 0.0f);
         if (n >= 1) {
-            EXPECT_EQ(h.s().UCL, n >= 4 ? 5.1f : 0.0f);
+            EXPECT_EQ(h.p().ucl, n >= 4 ? 5.1f : 0.0f);
         }
         EXPECT_EQ(h.w().tableM().dataRows(), n >= 7 ? 3 : 0);
         if (n == 0) {
             EXPECT_EQ(h.w().windowTitle(), QStringLiteral("Rating: "));
-            EXPECT_FALSE(h.ui().TimerGetD->isActive());
         }
         EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join('|').toStdString();
 
         // A set-point goes out only inside the limits the panel could read.
         second.clearReceived();
         TypeAndEnter(h.ui().TextSetVC[0], QStringLiteral("12"));
-        h.w().PollTick();
-        h.w().PollTick();
+        h.tick();
+        h.tick();
         for (const QString& line : Received(second).filter(QStringLiteral("VOLT")))
-            EXPECT_LE(line.mid(4).toInt(), qRound(h.s().UVL * 10)) << line.toStdString();
+            EXPECT_LE(line.mid(4).toInt(), qRound(h.p().uvl * 10)) << line.toStdString();
         if (n < 3) {
             EXPECT_TRUE(Received(second).filter(QStringLiteral("VOLT")).isEmpty());
         }
@@ -384,15 +392,15 @@ TEST(FaultTest, SupplySilentDuringAConnectionFollowsTheFailureRules)
         h.setFaults(second, QStringLiteral("none"));
         if (n >= 1) {
             for (int i = 0; i < 3; ++i)
-                h.w().PollTick();
-            EXPECT_EQ(h.s().VoltReading, h.trueReading(second).first);
+                h.tick();
+            EXPECT_EQ(h.p().voltReading, h.trueReading(second).first);
         }
         ChoosePort(h, QStringLiteral("Com1"));
-        EXPECT_TRUE(h.s().Connected);
-        EXPECT_EQ(h.s().UVL, 36.0f);
+        EXPECT_TRUE(h.p().connected);
+        EXPECT_EQ(h.p().uvl, 36.0f);
         EXPECT_EQ(h.panel(7), QStringLiteral("UVL : 36V , UCL : 5.1A"));
         EXPECT_EQ(h.w().tableM().dataRows(), 3);
-        EXPECT_EQ(h.s().VoltReading, h.trueReading(*h.supply).first);
+        EXPECT_EQ(h.p().voltReading, h.trueReading(*h.supply).first);
     }
 }
 
@@ -495,7 +503,7 @@ public:
     void tick()
     {
         collectTrueReading();
-        m_h.w().PollTick();
+        m_h.tick();
         collectTrueReading();
         checkReadings();
     }
@@ -514,7 +522,7 @@ public:
         TypeAndEnter(h.ui().TextUVL, QStringLiteral("20"));
         TypeAndEnter(h.ui().TextUCL, QStringLiteral("2"));
         QTest::mouseClick(h.find<QPushButton>(QStringLiteral("CmdOK")), Qt::LeftButton);
-        h.ui().TimerGetD->stop();
+        h.settle();
         checkLimits();
 
         // Set-points typed near the limits, and clicked up on the displays.
@@ -529,7 +537,7 @@ public:
                     h.ui().LcdPSetVC[static_cast<std::size_t>(index)], Qt::LeftButton);
             tick();
         }
-        h.s().OutputTogglePending = true;
+        h.w().session().requestOutput(false);
         tick();
 
         // A short run of two steps, one of them above the limits.
@@ -544,11 +552,8 @@ public:
             etp.setCell(3, 4, QStringLiteral("00"));
             h.w().programs().CheckEtpTable();
             QTest::mouseClick(h.ui().CmdRunStop, Qt::LeftButton);
-            for (int i = 0; i < 6 && h.w().programs().extProgramRunning(); ++i) {
-                h.w().programs().TimerE_Timer();
-                h.ui().TimerE->stop();
+            for (int i = 0; i < 20 && h.w().programs().extProgramRunning(); ++i)
                 tick();
-            }
             if (h.w().programs().extProgramRunning())
                 QTest::mouseClick(h.ui().CmdRunStop, Qt::LeftButton);
         }
@@ -560,10 +565,10 @@ public:
             ipm.setCell(2, 2, QStringLiteral("35.0"));
             ipm.setCell(2, 3, QStringLiteral("5.00"));
             h.w().programs().CheckIpmTable();
-            h.s().PresetUploadPending = true;
+            h.w().session().requestPresetUpload(ipm);
             tick();
             QTest::mouseClick(h.ui().CmdSS, Qt::LeftButton);
-            h.ui().TimerGetD->stop();
+            h.settle();
         }
         QTest::mouseClick(h.ui().CmdRS, Qt::LeftButton);
         tick();
@@ -582,8 +587,8 @@ private:
 
     void checkReadings()
     {
-        const QString v = m_h.s().VoltReading;
-        const QString c = m_h.s().CurrReading;
+        const QString v = m_h.p().voltReading;
+        const QString c = m_h.p().currReading;
         const bool missing = v == QLatin1String("-1") && c == QLatin1String("-1");
         const bool none = v.isEmpty() && c.isEmpty();
         if (!missing && !none && (!m_voltsSent.contains(v) || !m_ampsSent.contains(c)))
@@ -592,21 +597,21 @@ private:
 
     void checkLimits()
     {
-        if (m_h.s().UVL * 10 > kRatedVoltDigits + 0.01f
-            || m_h.s().UCL * m_h.s().CurrScale > kRatedCurrDigits + 0.01f)
+        if (m_h.p().uvl * 10 > kRatedVoltDigits + 0.01f
+            || m_h.p().ucl * m_h.p().currScale > kRatedCurrDigits + 0.01f)
             problems << QStringLiteral("limits %1 V %2 A above the rating")
-                            .arg(m_h.s().UVL)
-                            .arg(m_h.s().UCL);
+                            .arg(m_h.p().uvl)
+                            .arg(m_h.p().ucl);
         // Limits and scale as the supply's own: a late reply to one command
         // must not be read as another's answer.
-        if (m_h.s().UVL > m_h.s().MaxVolt || m_h.s().UCL > m_h.s().MaxCurr)
+        if (m_h.p().uvl > m_h.p().maxVolt || m_h.p().ucl > m_h.p().maxCurr)
             problems << QStringLiteral("limits %1 V %2 A above the rating read %3 V %4 A")
-                            .arg(m_h.s().UVL)
-                            .arg(m_h.s().UCL)
-                            .arg(m_h.s().MaxVolt)
-                            .arg(m_h.s().MaxCurr);
-        if (!m_h.s().ModelCode.isEmpty() && m_h.s().ModelCode != m_h.supply->model().code)
-            problems << QStringLiteral("model code %1").arg(m_h.s().ModelCode);
+                            .arg(m_h.p().uvl)
+                            .arg(m_h.p().ucl)
+                            .arg(m_h.p().maxVolt)
+                            .arg(m_h.p().maxCurr);
+        if (!m_h.p().modelCode.isEmpty() && m_h.p().modelCode != m_h.supply->model().code)
+            problems << QStringLiteral("model code %1").arg(m_h.p().modelCode);
     }
 
     void checkSentLines()
@@ -625,8 +630,8 @@ private:
         // After the new limits, nothing above the limits the panel holds.
         const QStringList lines = Received(*m_h.supply);
         const qsizetype sovp = lines.lastIndexOf(QRegularExpression(QStringLiteral("^SO[VC]P")));
-        const float uvl = m_h.s().UVL;
-        const float ucl = m_h.s().UCL;
+        const float uvl = m_h.p().uvl;
+        const float ucl = m_h.p().ucl;
         for (qsizetype i = sovp + 1; sovp >= 0 && i < lines.size(); ++i) {
             const LineValues v = ValuesOf(lines[i]);
             for (const int volts : v.volts) {
@@ -638,7 +643,7 @@ private:
                 }
             }
             for (const int amps : v.amps) {
-                if (amps > qRound(ucl * m_h.s().CurrScale))
+                if (amps > qRound(ucl * m_h.p().currScale))
                     problems << QStringLiteral("sent above UCL %1: ").arg(ucl) + lines[i];
             }
         }

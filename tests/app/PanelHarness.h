@@ -44,6 +44,11 @@ public:
         if (window)
             timers.runUntil([this] { return window->session().isIdle(); });
     }
+    // Time passes until the next polling tick has its first exchange on the line.
+    void startTick()
+    {
+        timers.runUntil([this] { return !window->session().isIdle(); });
+    }
     // One polling tick with all it sends.
     void tick()
     {

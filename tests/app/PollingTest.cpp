@@ -46,9 +46,9 @@ TEST_F(Polling, TheFrontPanelShowsAndTellsEachReading)
     EXPECT_TRUE(h.find<QLabel>("LcdMd(1)")->isVisibleTo(&h.w()));
     EXPECT_FALSE(h.find<QLabel>("LcdMd(0)")->isVisibleTo(&h.w()));
     QTest::mouseClick(h.find<QWidget>("LcdPSetVC(0)"), Qt::LeftButton);
-    EXPECT_EQ(h.p().setVoltText, "12.6");
+    EXPECT_EQ(h.p().setVoltText, "5.1") << "one step up from what the supply told";
     h.tick();
-    EXPECT_EQ(h.sent().last(), "VOLT126");
+    EXPECT_EQ(h.sent().last(), "VOLT051");
 
     const struct {
         const char* control;
@@ -60,7 +60,7 @@ TEST_F(Polling, TheFrontPanelShowsAndTellsEachReading)
         { "PD", 0, QAccessible::StaticText, "Output voltage", "10.0 V" },
         { "PD", 1, QAccessible::StaticText, "Output current", "1.00 A" },
         { "PD", 2, QAccessible::StaticText, "Output power", "10 W" },
-        { "LcdPSetVC(0)", -1, QAccessible::SpinBox, "Voltage set-point", "12.6 V" },
+        { "LcdPSetVC(0)", -1, QAccessible::SpinBox, "Voltage set-point", "5.1 V" },
         { "ImageOnOff", -1, QAccessible::Button, "Output", "On" },
     };
     for (const auto& c : cases) {
@@ -135,7 +135,7 @@ TEST_F(Polling, RequestsDuringAnExchangeWaitTheirTurnAndEndsIsLast)
     auto* display = h.find<SegmentDisplay>("LcdPSetVC(0)");
     const QString before = h.p().setVoltText;
     QTest::mouseClick(h.find<QWidget>("ImageOnOff"), Qt::LeftButton);
-    h.timers.advance(SupplySession::kPollMs); // the tick's "SOUT" is on the line
+    h.startTick(); // the tick's "SOUT" is on the line
     ASSERT_FALSE(h.w().session().isIdle());
     QTest::mouseClick(display, Qt::LeftButton);
     h.settle();
@@ -146,7 +146,7 @@ TEST_F(Polling, RequestsDuringAnExchangeWaitTheirTurnAndEndsIsLast)
 
     h.clearSent();
     QTest::mouseClick(h.find<QWidget>("ImageOnOff"), Qt::LeftButton);
-    h.timers.advance(SupplySession::kPollMs);
+    h.startTick();
     h.w().close();
     EXPECT_TRUE(h.w().isVisible()) << "the window waits for the exchange";
     h.settle();

@@ -41,8 +41,7 @@ protected:
     void clickSave()
     {
         QTest::mouseClick(button("CmdSS"), Qt::LeftButton);
-        EXPECT_TRUE(h.ui().TimerGetD->isActive());
-        h.ui().TimerGetD->stop();
+        h.settle();
     }
 };
 
@@ -124,8 +123,7 @@ TEST_F(PresetsUiTest, CommaTypedInAPresetIsSentWithItsDecimals)
         ASSERT_TRUE(h.ui().TextM->isVisible());
         QTest::keyClicks(h.ui().TextM, QLatin1String(c.typed));
         QTest::mouseClick(button(c.button), Qt::LeftButton);
-        h.w().PollTick();
-        h.ui().TimerGetD->stop();
+        h.tick();
         EXPECT_EQ(h.sent().mid(0, c.sent.size()), c.sent) << c.button;
     }
 }
@@ -155,13 +153,15 @@ TEST_F(PresetsUiTest, SaveClampsPresetsAboveTheLimits)
     EXPECT_EQ(ipm().cell(3, 3), QStringLiteral("5.10"));
 }
 
-TEST_F(PresetsUiTest, SaveInsideAnotherTransactionWaitsForTheLine)
+TEST_F(PresetsUiTest, SaveDuringAnExchangeWaitsForTheLine)
 {
     h.ui().Tab1->setCurrentIndex(2);
-    // The click is served while the poll's "GETD" waits for its reply.
-    QTimer::singleShot(0, &h.w(), [this] { h.w().programs().CmdSS_Click(); });
-    h.w().PollTick();
+    // Clicked while the poll's "GETD" waits for its reply.
+    h.startTick();
+    h.w().programs().CmdSS_Click();
     EXPECT_EQ(h.sent(), QStringList { QStringLiteral("GETD") });
+    h.settle();
+    EXPECT_EQ(h.sent(), QStringList({ "GETD", "PROM050100120200150150" }));
 }
 
 TEST_F(PresetsUiTest, ReadFroPsOnTheTimedProgramTabsSendsNothing)
@@ -170,17 +170,14 @@ TEST_F(PresetsUiTest, ReadFroPsOnTheTimedProgramTabsSendsNothing)
         h.ui().Tab1->setCurrentIndex(tab);
         h.ui().CmdRS->setVisible(true);
         QTest::mouseClick(button("CmdRS"), Qt::LeftButton);
-        EXPECT_FALSE(h.s().PresetReadPending) << tab;
-        h.w().PollTick();
+        h.tick();
         EXPECT_EQ(h.sent(), QStringList { QStringLiteral("GETD") }) << tab;
         h.clearSent();
     }
     h.ui().Tab1->setCurrentIndex(2);
     QTest::mouseClick(button("CmdRS"), Qt::LeftButton);
-    EXPECT_TRUE(h.s().PresetReadPending);
-    h.w().PollTick();
+    h.tick();
     EXPECT_EQ(h.sent(), QStringList({ "GETM", "GETD" }));
-    EXPECT_FALSE(h.s().PresetReadPending);
 }
 
 TEST_F(PresetsUiTest, TwoFailedReadsEmptyThePresetTable)
@@ -189,7 +186,7 @@ TEST_F(PresetsUiTest, TwoFailedReadsEmptyThePresetTable)
     ASSERT_EQ(ipm().dataRows(), 3);
     h.setFaults(QStringLiteral("garbage"));
     QTest::mouseClick(button("CmdRS"), Qt::LeftButton);
-    h.w().PollTick();
+    h.tick();
     EXPECT_EQ(h.sent().filter(QStringLiteral("GETM")).size(), 2);
     EXPECT_EQ(ipm().dataRows(), 0);
     for (int k = 1; k <= 3; ++k)
@@ -207,24 +204,22 @@ TEST_F(PresetsUiTest, SetWritesAndRecallsTheSelectedPreset)
     EXPECT_EQ(button("CmdRunStop")->text(), QStringLiteral("Set"));
 
     QTest::mouseClick(button("CmdRunStop"), Qt::LeftButton);
-    EXPECT_TRUE(h.s().PresetUploadPending);
     EXPECT_TRUE(h.sent().isEmpty());
-    h.w().PollTick();
+    h.tick();
     EXPECT_EQ(h.sent(), QStringList({ "PROM050100120200150150", "RUNM1", "GETD" }));
-    EXPECT_EQ(h.s().SetVoltText, QStringLiteral("12.0"));
-    EXPECT_EQ(h.s().SetCurrText, QStringLiteral("2.00"));
-    EXPECT_FALSE(h.s().PresetUploadPending);
+    EXPECT_EQ(h.p().setVoltText, QStringLiteral("12.0"));
+    EXPECT_EQ(h.p().setCurrText, QStringLiteral("2.00"));
 }
 
 TEST_F(PresetsUiTest, SetWithoutASelectedPresetRecallsNone)
 {
     h.ui().Tab1->setCurrentIndex(2);
     ipm().setSelectedPreset(0);
-    const QString before = h.s().SetVoltText;
+    const QString before = h.p().setVoltText;
     h.w().programs().RunStopClick();
-    h.w().PollTick();
+    h.tick();
     EXPECT_EQ(h.sent(), QStringList({ "PROM050100120200150150", "GETD" }));
-    EXPECT_EQ(h.s().SetVoltText, before);
+    EXPECT_EQ(h.p().setVoltText, before);
 }
 
 TEST_F(PresetsUiTest, DoubleClickOnAPresetIsSet)
@@ -234,21 +229,24 @@ TEST_F(PresetsUiTest, DoubleClickOnAPresetIsSet)
     const QRect cell = grid->visualRect(ipm().index(2, 1));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_EQ(ipm().selectedPreset(), 3);
-    EXPECT_FALSE(h.s().PresetUploadPending);
+    h.tick();
+    EXPECT_TRUE(h.sent().filter(QStringLiteral("PROM")).isEmpty());
 
     // The second click lands on the editor now lying over the cell.
     QLineEdit* editor = h.ui().TextM;
     ASSERT_TRUE(editor->isVisible());
     ASSERT_TRUE(editor->geometry().contains(cell.center()));
     QTest::mouseDClick(editor, Qt::LeftButton, {}, editor->rect().center());
-    EXPECT_TRUE(h.s().PresetUploadPending);
+    h.tick();
+    EXPECT_EQ(h.sent().filter(QStringLiteral("PROM")).size(), 1);
 
     // Over a value the double-click stays the editor's.
-    h.s().PresetUploadPending = false;
+    h.clearSent();
     const QRect volts = grid->visualRect(ipm().index(0, 2));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, volts.center());
     QTest::mouseDClick(editor, Qt::LeftButton, {}, editor->rect().center());
-    EXPECT_FALSE(h.s().PresetUploadPending);
+    h.tick();
+    EXPECT_TRUE(h.sent().filter(QStringLiteral("PROM")).isEmpty());
     EXPECT_TRUE(editor->isVisible());
 }
 
@@ -270,7 +268,6 @@ TEST_F(PresetsUiNoSupplyTest, SetWithoutASupplyDoesNothing)
     EXPECT_EQ(ipm().dataRows(), 0);
     EXPECT_FALSE(button("CmdRunStop")->isEnabled());
     h.w().programs().RunStopClick();
-    h.w().PollTick();
-    EXPECT_FALSE(h.s().PresetUploadPending);
+    h.tick();
     EXPECT_TRUE(h.sent().isEmpty());
 }

@@ -202,33 +202,17 @@ TEST_F(ProgramTabsTest, CycleBoxTakesAWholeNumberUpTo999)
     }
 }
 
-TEST_F(ProgramTabsTest, WiringTwiceConnectsOnce)
-{
-    h.w().programs().wire();
-    etp().setCell(1, 4, QStringLiteral("05"));
-    h.w().programs().CheckEtpTable();
-    QTest::mouseClick(h.ui().CmdRunStop, Qt::LeftButton);
-    h.ui().TimerE->stop();
-    EXPECT_EQ(h.ui().CmdRunStop->text(), QStringLiteral("Stop"));
-    EXPECT_TRUE(h.w().programs().extProgramRunning());
-}
-
 TEST_F(ProgramTabsTest, RunningProgramKeepsTheSetCaptionOnThePresetTab)
 {
     etp().setCell(1, 4, QStringLiteral("05"));
     h.w().programs().CheckEtpTable();
     QTest::mouseClick(h.ui().CmdRunStop, Qt::LeftButton);
-    h.ui().TimerE->stop();
     h.ui().Tab1->setCurrentIndex(2);
     EXPECT_EQ(h.ui().CmdRunStop->text(), QStringLiteral("Set"));
     EXPECT_FALSE(h.ui().CmdRunStop->isEnabled());
 
     // The run ends while the preset tab shows: the button stays "Set".
-    for (int i = 0; i < 10 && h.w().programs().extProgramRunning(); ++i) {
-        h.w().programs().TimerE_Timer();
-        h.ui().TimerE->stop();
-        h.w().PollTick();
-    }
+    h.timers.runUntil([&] { return !h.w().programs().extProgramRunning(); });
     ASSERT_FALSE(h.w().programs().extProgramRunning());
     EXPECT_EQ(h.ui().CmdRunStop->text(), QStringLiteral("Set"));
     h.ui().Tab1->setCurrentIndex(1);

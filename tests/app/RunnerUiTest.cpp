@@ -41,33 +41,23 @@ protected:
         h.clearSent();
     }
 
-    // One tick of the step timer as the timer would run it; returns the next
-    // wait, or 0 when the timer stopped. The real timer is kept from firing.
-    int tickE()
-    {
-        h.w().programs().TimerE_Timer();
-        const int interval = h.ui().TimerE->isActive() ? h.ui().TimerE->interval() : 0;
-        h.ui().TimerE->stop();
-        return interval;
-    }
-
-    void clickRun()
-    {
-        QTest::mouseClick(runStop(), Qt::LeftButton);
-        h.ui().TimerE->stop();
-    }
+    void clickRun() { QTest::mouseClick(runStop(), Qt::LeftButton); }
 
     QStringList sevcSent() const { return h.sent().filter(QStringLiteral("SEVC")); }
 
-    // Ticks and polls until the run ends; the waits, in order.
-    QList<int> runToEnd()
+    // Time passes until the next step has gone out and been answered.
+    void nextStep()
     {
-        QList<int> waits;
-        for (int i = 0; i < 200 && h.w().programs().extProgramRunning(); ++i) {
-            waits << tickE();
-            h.w().PollTick();
-        }
-        return waits;
+        const qsizetype before = sevcSent().size();
+        h.timers.runUntil([&] { return sevcSent().size() > before; });
+        h.settle();
+    }
+
+    // Time passes until the run ends.
+    void runToEnd()
+    {
+        h.timers.runUntil([&] { return !h.w().programs().extProgramRunning(); });
+        h.settle();
     }
 
     void expectControlsEnabled(bool enabled)
@@ -98,20 +88,20 @@ TEST_F(RunnerUiTest, ShortStepsGoOutInOrderAndTheRunEnds)
     EXPECT_EQ(runStop()->text(), QStringLiteral("Stop"));
     expectControlsEnabled(false);
 
-    const QList<int> waits = runToEnd();
+    const qint64 started = h.clock.monotonicMs();
+    runToEnd();
     EXPECT_EQ(sevcSent(), QStringList({ "SEVC1251251", "SEVC0500500" }));
-    EXPECT_EQ(waits, QList<int>({ 5000, 60000, 30000, 0 }));
+    EXPECT_EQ(h.clock.monotonicMs() - started, 95001) << "5 s, then 1 min 30 s";
     EXPECT_EQ(runStop()->text(), QStringLiteral("Run"));
     EXPECT_TRUE(runStop()->isEnabled());
     expectControlsEnabled(true);
     EXPECT_EQ(h.ui().FGridE->currentIndex().row(), 0);
-    EXPECT_FALSE(h.ui().TimerE->isActive());
 
     // The supply keeps the last step; the front panel shows it.
     EXPECT_EQ(h.supply->setVoltDigits(), 50);
     EXPECT_FALSE(h.supply->outputOn());
-    EXPECT_EQ(h.s().SetVoltText, QStringLiteral("5.0"));
-    EXPECT_EQ(h.s().SetCurrText, QStringLiteral("0.50"));
+    EXPECT_EQ(h.p().setVoltText, QStringLiteral("5.0"));
+    EXPECT_EQ(h.p().setCurrText, QStringLiteral("0.50"));
 }
 
 TEST_F(RunnerUiTest, TwoCyclesRunTheStepsTwice)
@@ -132,18 +122,15 @@ TEST_F(RunnerUiTest, StopInTheMiddleSendsNothingMore)
 {
     program({ { "1.0", "0.10", "00", "05" }, { "2.0", "0.20", "00", "05" } }, QStringLiteral("0"));
     clickRun();
-    tickE();
-    h.w().PollTick();
+    nextStep();
     ASSERT_EQ(sevcSent().size(), 1);
 
     clickRun();
     EXPECT_EQ(runStop()->text(), QStringLiteral("Run"));
     EXPECT_FALSE(h.w().programs().extProgramRunning());
-    EXPECT_FALSE(h.ui().TimerE->isActive());
     expectControlsEnabled(true);
-    h.w().PollTick();
-    h.w().programs().TimerE_Timer();
-    h.w().PollTick();
+    h.timers.advance(20000);
+    h.settle();
     EXPECT_EQ(sevcSent().size(), 1);
 }
 
@@ -174,28 +161,26 @@ TEST_F(RunnerUiTest, NothingReplacesTheProgramWhileItRuns)
     EXPECT_FALSE(h.w().programs().extProgramRunning());
     EXPECT_EQ(runStop()->text(), QStringLiteral("Run"));
     expectControlsEnabled(true);
+    h.settle();
     h.clearSent();
-    h.w().programs().TimerE_Timer();
-    h.w().PollTick();
+    h.timers.advance(20000);
+    h.settle();
     EXPECT_TRUE(sevcSent().isEmpty());
 }
 
 TEST_F(RunnerUiTest, AStepWithoutAcknowledgementIsSkipped)
 {
     program({ { "3.0", "0.30", "00", "05" }, { "4.0", "0.40", "00", "05" } }, QStringLiteral("1"));
-    const QString before = h.s().SetVoltText;
-    clickRun();
-    tickE();
+    const QString before = h.p().setVoltText;
     h.setFaults(QStringLiteral("garbage"));
-    h.w().PollTick();
-    EXPECT_EQ(h.s().SetVoltText, before);
-    EXPECT_EQ(h.w().programs().runner().ExtRow(), 2);
+    clickRun();
+    nextStep();
+    EXPECT_EQ(h.p().setVoltText, before);
 
     h.setFaults(QStringLiteral("none"));
-    tickE();
-    h.w().PollTick();
+    nextStep();
     EXPECT_EQ(sevcSent(), QStringList({ "SEVC0300301", "SEVC0400401" }));
-    EXPECT_EQ(h.s().SetVoltText, QStringLiteral("4.0"));
+    EXPECT_EQ(h.p().setVoltText, QStringLiteral("4.0"));
 }
 
 TEST_F(RunnerUiTest, RunRefusesANegativeCycleCountAndAnEmptyFirstStep)
@@ -209,7 +194,7 @@ TEST_F(RunnerUiTest, RunRefusesANegativeCycleCountAndAnEmptyFirstStep)
     EXPECT_FALSE(runStop()->isEnabled());
     h.w().programs().RunStopClick();
     EXPECT_FALSE(h.w().programs().extProgramRunning());
-    h.w().PollTick();
+    h.tick();
     EXPECT_TRUE(sevcSent().isEmpty());
 }
 
@@ -250,5 +235,5 @@ TEST_F(RunnerUi5810Test, CurrentGoesOutInTenths)
     clickRun();
     runToEnd();
     EXPECT_EQ(sevcSent(), QStringList({ "SEVC1800251", "SEVC1801001" }));
-    EXPECT_EQ(h.s().SetCurrText, QStringLiteral("10.0"));
+    EXPECT_EQ(h.p().setCurrText, QStringLiteral("10.0"));
 }

@@ -30,7 +30,7 @@ protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(showWindow());
-        ASSERT_TRUE(h.s().Connected);
+        ASSERT_TRUE(h.p().connected);
         h.clearSent();
         messages = std::make_unique<MessageBoxes>();
     }
@@ -140,10 +140,9 @@ TEST_F(SetpointBoxesTest, TheTickSendsTheValueThatWasChecked)
             type(c.box, QString::fromLatin1(c.typedAfter));
         EXPECT_TRUE(h.sent().isEmpty()) << "nothing before the tick";
 
-        h.w().PollTick();
+        h.tick();
         EXPECT_EQ(h.sent(), QStringList { QString::fromLatin1(c.line) });
-        EXPECT_FALSE(h.s().TextSetPending[static_cast<std::size_t>(c.box)]);
-        EXPECT_EQ(c.box == 0 ? h.s().SetVoltText : h.s().SetCurrText, c.display);
+        EXPECT_EQ(c.box == 0 ? h.p().setVoltText : h.p().setCurrText, c.display);
         EXPECT_EQ(h.ui().LcdPSetVC[static_cast<std::size_t>(c.box)]->strokes(),
             FrontPanel::DrawSetpointDisplay(QString::fromLatin1(c.display)));
     }
@@ -163,9 +162,8 @@ TEST_F(SetpointBoxesTest, HalfAVoltIsRefusedTwiceAndNeverSent)
     EXPECT_EQ(messages->texts, (QStringList { kVoltageMessage, kVoltageMessage }));
     EXPECT_TRUE(messages->allOkOnly);
     EXPECT_EQ(box(0)->text(), QStringLiteral("0.00V"));
-    EXPECT_FALSE(h.s().TextSetPending[0]);
 
-    h.w().PollTick();
+    h.tick();
     EXPECT_TRUE(setpointLines().isEmpty());
 }
 
@@ -180,8 +178,7 @@ TEST_F(SetpointBoxesTest, CurrentOverTheLimitShowsBothMessageTexts)
     enter(1);
     EXPECT_EQ(messages->texts, (QStringList { kCurrentEnterMessage, kCurrentLeaveMessage }));
     EXPECT_EQ(box(1)->text(), QStringLiteral("0.00A"));
-    EXPECT_FALSE(h.s().TextSetPending[1]);
-    h.w().PollTick();
+    h.tick();
     EXPECT_TRUE(setpointLines().isEmpty());
 }
 
@@ -198,7 +195,6 @@ TEST_F(SetpointBoxesTest, EnterWithButtonsDisabledAndNoCurrentMovesToTheCurrentB
     EXPECT_TRUE(messages->texts.isEmpty());
     // The voltage box was left: its check ran and accepted 12 V.
     EXPECT_EQ(box(0)->text(), QStringLiteral("12.0V"));
-    EXPECT_FALSE(h.s().TextSetPending[0]);
 }
 
 TEST_F(SetpointBoxesTest, EnterWithButtonsDisabledAndACurrentSelectsTheVoltage)
@@ -211,7 +207,6 @@ TEST_F(SetpointBoxesTest, EnterWithButtonsDisabledAndACurrentSelectsTheVoltage)
     enter(0);
     EXPECT_EQ(QApplication::focusWidget(), box(0));
     EXPECT_EQ(box(0)->selectedText(), QStringLiteral("12"));
-    EXPECT_FALSE(h.s().TextSetPending[0]);
 }
 
 // A check's message whose key lands inside an exchange's wait opens after the
@@ -244,11 +239,11 @@ TEST_F(SetpointBoxesTest, AMessageFromInsideAnExchangeLetsThePollingGoOn)
         sentWhileOpen.clear();
         messages->whileOpen = [&] {
             h.clearSent();
-            h.w().PollTick();
+            h.tick();
             sentWhileOpen = h.sent();
         };
         QTimer::singleShot(0, &h.w(), c.confirm);
-        h.w().PollTick(); // the key lands inside the wait of its "GETD"
+        h.tick(); // the key lands inside the wait of its "GETD"
         ASSERT_TRUE(QTest::qWaitFor([&] { return !messages->texts.isEmpty(); }));
         messages->whileOpen = {};
         EXPECT_EQ(messages->texts, QStringList { kVoltageMessage });
@@ -319,9 +314,8 @@ TEST_F(SetpointBoxesTest, BadInputWithEnterIsResetAndNotSent)
         ASSERT_GE(messages->texts.size(), 1);
         EXPECT_EQ(messages->texts.first(), c.box == 0 ? kVoltageMessage : kCurrentEnterMessage);
         EXPECT_EQ(box(c.box)->text(), QString::fromLatin1(c.reset));
-        EXPECT_FALSE(h.s().TextSetPending[static_cast<std::size_t>(c.box)]);
 
-        h.w().PollTick();
+        h.tick();
         EXPECT_TRUE(setpointLines().isEmpty());
     }
     EXPECT_EQ(h.supply->setVoltDigits(), voltBefore);
@@ -358,7 +352,7 @@ TEST_F(SetpointBoxesTest, BadInputLeftBehindIsResetWithTheLeavingMessage)
         EXPECT_EQ(box(c.box)->text(), QString::fromLatin1(c.reset));
         EXPECT_EQ(colour(c.box), windowText);
     }
-    h.w().PollTick();
+    h.tick();
     EXPECT_TRUE(setpointLines().isEmpty());
 }
 
@@ -370,15 +364,13 @@ TEST_F(SetpointBoxesTest, PastedValueOverTheLimitIsNotSentByTheButton)
     type(0, QStringLiteral("12"));
     ASSERT_TRUE(applyButton(0)->isEnabled());
     QTest::mouseClick(applyButton(0), Qt::LeftButton);
-    ASSERT_TRUE(h.s().TextSetPending[0]);
     box(0)->setText(QStringLiteral("99"));
 
     messages->clear();
     QTest::mouseClick(applyButton(0), Qt::LeftButton);
     EXPECT_EQ(messages->texts, QStringList { kVoltageMessage });
     EXPECT_EQ(box(0)->text(), QStringLiteral("0.00V"));
-    EXPECT_FALSE(h.s().TextSetPending[0]);
-    h.w().PollTick();
+    h.tick();
     EXPECT_TRUE(setpointLines().isEmpty());
 }
 
@@ -391,8 +383,6 @@ TEST_F(SetpointBoxesTest, GoodValueLeftBehindIsFormattedGreen)
     type(1, QStringLiteral("2"));
     click(box(0));
     EXPECT_EQ(box(1)->text(), QStringLiteral("2.00A"));
-    EXPECT_FALSE(h.s().TextSetPending[0]);
-    EXPECT_FALSE(h.s().TextSetPending[1]);
 }
 
 TEST_F(SetpointBoxesTest, OutputSwitchClickIsServedByTheNextTick)
@@ -402,13 +392,11 @@ TEST_F(SetpointBoxesTest, OutputSwitchClickIsServedByTheNextTick)
     ASSERT_TRUE(h.supply->outputOn());
 
     QTest::mouseClick(image, Qt::LeftButton);
-    EXPECT_TRUE(h.s().OutputTogglePending);
     EXPECT_TRUE(h.sent().isEmpty());
 
-    h.w().PollTick();
+    h.tick();
     ASSERT_FALSE(h.sent().isEmpty());
     EXPECT_EQ(h.sent().first(), QStringLiteral("SOUT1"));
-    EXPECT_FALSE(h.s().OutputTogglePending);
     EXPECT_FALSE(h.supply->outputOn());
     EXPECT_NE(image->pixmap().cacheKey(), before);
     EXPECT_EQ(image->toolTip(), QStringLiteral("Click to Output On"));
@@ -440,16 +428,19 @@ TEST_F(SetpointBoxesTest, FrontPanelKeysSendWhatTheirClicksSend)
         QWidget* control = h.find<QWidget>(QLatin1String(c.control));
         ASSERT_NE(nullptr, control);
         const auto linesAfter = [&](const std::function<void()>& act) {
+            SupplySession& session = h.w().session();
             if (!h.supply->outputOn()) {
-                h.s().OutputTogglePending = true;
-                h.w().PollTick();
+                session.requestOutput(true);
+                h.tick();
             }
-            h.s().SetVoltText = QLatin1String(c.volt);
-            h.s().SetCurrText = QLatin1String(c.curr);
+            // The displays' values, sent only where the limits allow.
+            session.requestDisplaySetpoint(0, QLatin1String(c.volt));
+            session.requestDisplaySetpoint(1, QLatin1String(c.curr));
+            h.tick();
             h.clearSent();
             activate();
             act();
-            h.w().PollTick();
+            h.tick();
             return h.sent();
         };
         const QStringList byMouse = linesAfter([&] {
@@ -527,9 +518,11 @@ TEST_F(SetpointBoxesTest, OnlyALeftClickSwitchesTheOutput)
         QTest::mouseClick(image, button);
         QTest::mouseClick(h.find<QLabel>(QStringLiteral("LcdOutput")), button);
     }
-    EXPECT_FALSE(h.s().OutputTogglePending);
+    h.tick();
+    EXPECT_EQ(h.sent(), QStringList { QStringLiteral("GETD") });
     QTest::mouseClick(image, Qt::LeftButton);
-    EXPECT_TRUE(h.s().OutputTogglePending);
+    h.tick();
+    EXPECT_EQ(h.sent().mid(1), QStringList({ QStringLiteral("SOUT1"), QStringLiteral("GETD") }));
 }
 
 } // namespace

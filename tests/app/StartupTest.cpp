@@ -32,11 +32,11 @@ TEST(StartUp, ConnectsToTheSupplyAndShowsItsModel)
 
     EXPECT_EQ(h.sent(),
         QStringList({ "GMAX", "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM", "GETD" }));
-    EXPECT_TRUE(h.s().Connected);
-    EXPECT_EQ(h.s().ModelCode, "5812");
-    EXPECT_EQ(h.s().CurrScale, 100);
-    EXPECT_FLOAT_EQ(h.s().MaxVolt, 36.0f);
-    EXPECT_FLOAT_EQ(h.s().MaxCurr, 5.1f);
+    EXPECT_TRUE(h.p().connected);
+    EXPECT_EQ(h.p().modelCode, "5812");
+    EXPECT_EQ(h.p().currScale, 100);
+    EXPECT_FLOAT_EQ(h.p().maxVolt, 36.0f);
+    EXPECT_FLOAT_EQ(h.p().maxCurr, 5.1f);
     EXPECT_EQ(h.w().windowTitle(), "Rating: 36V 5A");
     EXPECT_EQ(Panel(h, 1), "Address : 00");
     EXPECT_EQ(Panel(h, 4), "MaxV : 36V");
@@ -46,7 +46,6 @@ TEST(StartUp, ConnectsToTheSupplyAndShowsItsModel)
     EXPECT_EQ(Panel(h, 8), "Ver : 1.0");
     EXPECT_EQ(h.find<QComboBox>("CboPort")->currentText(), "Com1");
     EXPECT_EQ(h.find<QTabWidget>("Tab1")->currentIndex(), 1);
-    EXPECT_TRUE(h.ui().TimerGetD->isActive());
     EXPECT_TRUE(h.ui().TimerPVC->isActive());
     EXPECT_EQ(h.w().tableE().dataRows(), 20);
     EXPECT_EQ(h.w().tableM().dataRows(), 3);
@@ -54,20 +53,25 @@ TEST(StartUp, ConnectsToTheSupplyAndShowsItsModel)
     EXPECT_EQ(h.find<QLineEdit>("TextUVL")->text(), "36V");
     EXPECT_EQ(h.find<QLineEdit>("TextUCL")->text(), "5.1A");
     // The first tick's reading is on the front panel at once.
-    EXPECT_FALSE(h.s().VoltReading.isEmpty());
+    EXPECT_FALSE(h.p().voltReading.isEmpty());
     EXPECT_FALSE(h.find<SegmentDisplay>("PD")->strokes().isEmpty());
+    h.clearSent();
+    h.tick();
+    EXPECT_EQ(h.sent(), QStringList { "GETD" }) << "polling";
 }
 
 TEST(StartUp, WithoutASupplyTheWindowShowsNoConnection)
 {
     PanelHarness h(false);
     ASSERT_TRUE(h.start());
-    EXPECT_FALSE(h.s().Connected);
+    EXPECT_FALSE(h.p().connected);
     EXPECT_EQ(h.w().windowTitle(), "Rating: ");
     EXPECT_EQ(Panel(h, 7), "No Connection");
     EXPECT_EQ(Panel(h, 4), "MaxV : 0V");
     EXPECT_EQ(Panel(h, 5), "MaxC : 0A");
-    EXPECT_FALSE(h.ui().TimerGetD->isActive());
+    const QByteArray written = h.transport.written();
+    h.tick();
+    EXPECT_EQ(h.transport.written(), written) << "no polling without a supply";
     EXPECT_FLOAT_EQ(h.w().chartRanges().ChartCMax, 5.0f);
     EXPECT_FLOAT_EQ(h.w().chartRanges().ChartVMax, 40.0f);
     EXPECT_FLOAT_EQ(h.w().chartRanges().ChartWMax, 200.0f);
@@ -83,10 +87,10 @@ TEST(StartUp, AnUnansweredModelQueryStillConnects)
     PanelHarness h;
     h.setFaults("silent-after:2:3"); // both GMAX pass; GMOD is asked three times, unanswered
     ASSERT_TRUE(h.start());
-    EXPECT_TRUE(h.s().Connected);
-    EXPECT_EQ(h.s().ModelCode, "");
-    EXPECT_EQ(h.s().CurrScale, 100);
-    EXPECT_EQ(h.s().CurrFormat, "0.00");
+    EXPECT_TRUE(h.p().connected);
+    EXPECT_EQ(h.p().modelCode, "");
+    EXPECT_EQ(h.p().currScale, 100);
+    EXPECT_EQ(h.p().currFormat, "0.00");
     EXPECT_EQ(h.w().windowTitle(), "Rating: ");
 }
 
@@ -96,8 +100,8 @@ TEST(StartUp, AModelQueryLostOnceIsAskedAgain)
     PanelHarness h(true, *SupplyModel::find("5810"));
     h.setFaults("silent-after:2:1");
     ASSERT_TRUE(h.start());
-    EXPECT_EQ(h.s().ModelCode, "5810");
-    EXPECT_EQ(h.s().CurrScale, 10);
+    EXPECT_EQ(h.p().modelCode, "5810");
+    EXPECT_EQ(h.p().currScale, 10);
     EXPECT_EQ(h.w().windowTitle(), "Rating: 18V 10A");
 }
 
@@ -109,7 +113,7 @@ TEST(StartUp, TheHigherOfTwoAnsweringPortsIsChosen)
     ASSERT_TRUE(h.start());
     EXPECT_EQ(h.s().CommPortNo, 3);
     EXPECT_EQ(h.find<QComboBox>("CboPort")->currentText(), "Com3");
-    EXPECT_TRUE(h.s().Connected);
+    EXPECT_TRUE(h.p().connected);
     // The supply on Com1 was never asked: the search runs from the highest port down.
     EXPECT_TRUE(h.sent().isEmpty());
 }
@@ -129,7 +133,7 @@ TEST(StartUp, APortAnotherProgramHoldsGetsNothing)
         const std::unique_ptr<PortLock> other = h.anotherProgram();
         ASSERT_TRUE(other->claim(2));
         ASSERT_TRUE(h.start());
-        EXPECT_EQ(h.s().Connected, supplyOnCom1);
+        EXPECT_EQ(h.p().connected, supplyOnCom1);
         EXPECT_TRUE(held.receivedLines().isEmpty()) << held.receivedLines().join(" ").toStdString();
         EXPECT_NE(h.find<QComboBox>("CboPort")->findText("Com2"), -1);
     }
@@ -191,8 +195,8 @@ TEST(Shutdown, ClosingAfterAConnectionSendsEnds)
     EXPECT_FALSE(other->claim(1));
     h.clearSent();
     h.w().close();
+    h.settle();
     EXPECT_EQ(h.sent(), QStringList({ "ENDS" }));
-    EXPECT_FALSE(h.ui().TimerGetD->isActive());
     EXPECT_TRUE(other->claim(1));
 }
 
@@ -204,6 +208,7 @@ TEST(Shutdown, ClosingAfterAFailedConnectionSendsNothing)
     EXPECT_TRUE(h.anotherProgram()->claim(1)) << "a port without a supply stays free";
     const QByteArray before = h.transport.written();
     h.w().close();
+    h.settle();
     EXPECT_EQ(h.transport.written(), before);
 }
 
@@ -211,15 +216,15 @@ TEST(Shutdown, AClosedWindowDuringATransactionWaitsForIt)
 {
     PanelHarness h;
     ASSERT_TRUE(h.start());
+    h.w().show();
     h.clearSent();
-    QTimer::singleShot(0, &h.w(), [&] { h.w().close(); });
-    h.w().PollTick(); // the close arrives inside the GETD wait
+    h.startTick(); // "GETD" is on the line
+    h.w().close();
+    EXPECT_TRUE(h.w().isVisible());
+    h.settle();
     QCoreApplication::processEvents();
-    for (int i = 0; i < 20 && !h.sent().contains("ENDS"); ++i) {
-        h.clock.advance(20);
-        QTest::qWait(25);
-    }
     EXPECT_EQ(h.sent(), QStringList({ "GETD", "ENDS" }));
+    EXPECT_FALSE(h.w().isVisible());
 }
 
 // A quit asked for during start-up (a signal) ends it after the step under way:
@@ -238,20 +243,18 @@ TEST(StartUp, AQuitDuringStartUpEndsItAndLeavesNoSupplyInRemoteMode)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.heard);
         PanelHarness h;
-        QTimer signal;
-        signal.setInterval(0);
-        QObject::connect(&signal, &QTimer::timeout, [&] {
-            if (h.sent().contains(QString::fromLatin1(c.heard))) {
-                signal.stop();
-                h.w().RequestQuit();
-            }
-        });
-        signal.start();
-        ASSERT_TRUE(h.start());
-        EXPECT_TRUE(h.w().quitRequested());
+        h.window = std::make_unique<MainFrm>(
+            MainFrmDeps { h.transport, h.clock, h.timers, h.dir.path(), {}, {}, &h.portLock });
+        bool finished = false;
+        QObject::connect(&h.w(), &MainFrm::finished, [&] { finished = true; });
+        ASSERT_TRUE(h.w().StartUp(&h.startError));
+        h.timers.runUntil([&] { return h.sent().contains(QString::fromLatin1(c.heard)); });
+        h.w().RequestQuit();
+        h.settle();
+        EXPECT_TRUE(finished);
         EXPECT_EQ(h.sent(), c.sent);
-        EXPECT_FALSE(h.ui().TimerGetD->isActive());
-        EXPECT_FALSE(h.ui().TimerPVC->isActive());
+        h.timers.advance(10000);
+        EXPECT_EQ(h.sent(), c.sent) << "nothing after the end";
     }
 }
 
@@ -262,13 +265,14 @@ TEST(StartUp, ConnectingToAnotherSupplyShowsItsSetPoints)
     VirtualSupply& other = h.transport.attachSupply(2, *SupplyModel::find("5810"));
     other.setSetpoint(75, 20);
     ASSERT_TRUE(h.start()); // the higher port, Com2
-    ASSERT_EQ(h.s().SetVoltText, "7.5");
+    ASSERT_EQ(h.p().setVoltText, "7.5");
 
-    h.w().link().setPortNumber(1);
+    h.s().CommPortNo = 1;
     h.w().ConnectSupply();
-    ASSERT_TRUE(h.s().Connected);
-    EXPECT_EQ(h.s().SetVoltText, "12.0");
-    EXPECT_EQ(h.s().SetCurrText, "1.50");
+    h.settle();
+    ASSERT_TRUE(h.p().connected);
+    EXPECT_EQ(h.p().setVoltText, "12.0");
+    EXPECT_EQ(h.p().setCurrText, "1.50");
     EXPECT_EQ(h.ui().LcdPSetVC[0]->strokes(), FrontPanel::DrawSetpointDisplay("12.0"));
     EXPECT_EQ(h.ui().LcdPSetVC[1]->strokes(), FrontPanel::DrawSetpointDisplay("1.50"));
 }

@@ -549,7 +549,7 @@ TEST_F(StorageActionsTest, DeleteAsksAndClearsTheTabOfEveryKind)
     // The cleared tables keep their rows and step numbers.
     const QStringList rows = etpRows();
     ASSERT_EQ(20, rows.size());
-    const QString current = h.s().CurrFormat;
+    const QString current = h.p().currFormat;
     EXPECT_EQ(QStringLiteral("1|00.0|%1|00|00|on").arg(current), rows[0]);
     EXPECT_EQ(QStringLiteral("20|00.0|%1|00|00|on").arg(current), rows[19]);
     EXPECT_EQ((QStringList { QStringLiteral("|1|00.0|") + current,
@@ -685,7 +685,10 @@ TEST_F(StorageActionsTest, StoredNameWhoseTableIsGoneShowsTheMessage)
 
 TEST_F(StorageActionsTest, UntitledChoiceWithoutSupplyEmptiesThePresetGrid)
 {
-    h.s().Connected = false;
+    h.setFaults(QStringLiteral("silent")); // the supply goes away
+    h.w().ConnectSupply();
+    h.settle();
+    ASSERT_FALSE(h.p().connected);
     setPresets({ QStringLiteral("05.0") }, { QStringLiteral("1.0") });
     save(2, QStringLiteral("p"));
     typeDescription(2, QStringLiteral("text"));

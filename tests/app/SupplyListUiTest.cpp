@@ -24,7 +24,6 @@ protected:
         h.window.reset();
         if (!h.start())
             return false;
-        h.ui().TimerGetD->stop();
         h.ui().TimerPVC->stop();
         return true;
     }

@@ -61,7 +61,6 @@ protected:
     {
         ASSERT_TRUE(h.start()) << h.startError.toStdString();
         // Ticks are run by hand; the real timers would fire at random points.
-        h.ui().TimerGetD->stop();
         h.ui().TimerPVC->stop();
         h.w().show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));
@@ -332,7 +331,7 @@ TEST_F(TabsTest, SetIsEnabledForAnUsableSelectedPreset)
         { "selected preset above the limit", 2, true, false, false },
         { "no presets at all", 1, false, true, false },
     };
-    const QString highVolts = QString::number(h.s().UVL + 1.0f, 'f', 1);
+    const QString highVolts = QString::number(h.p().uvl + 1.0f, 'f', 1);
     for (const PresetCase& c : cases) {
         SCOPED_TRACE(c.what);
         // Three usable presets, none selected, shown afresh.
@@ -376,7 +375,6 @@ TEST_F(TabsTest, StopStaysUsableDuringARunAndSetDoesNot)
     ASSERT_EQ(QStringLiteral("Run"), runStop().text());
     ASSERT_TRUE(runStop().isEnabled());
     QTest::mouseClick(&runStop(), Qt::LeftButton);
-    h.ui().TimerE->stop();
     ASSERT_TRUE(h.w().extProgramRunning());
     EXPECT_EQ(QStringLiteral("Stop"), runStop().text());
 
@@ -620,8 +618,8 @@ protected:
     void sample()
     {
         h.clock.advance(h.s().SampleTime * 1000);
-        h.w().PollTick();
-        h.s().LogSamples.record(h.s().VoltReading, h.s().CurrReading);
+        h.tick();
+        h.s().LogSamples.record(h.p().voltReading, h.p().currReading);
     }
 
     void print(const QString& path, QPageLayout::Orientation orientation)

@@ -1,8 +1,6 @@
 #include "device/DeviceLink.h"
 #include "device/SerialTransport.h"
-#include "tests/support/FakeClock.h"
 
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -56,52 +54,48 @@ private:
 };
 
 struct LinkFixture : ::testing::Test {
+    // One whole exchange, as the line runs it (the wait is the line's timer).
+    QString exchange(const QString& cmd, const QString& params)
+    {
+        link.startExchange(cmd, params);
+        return link.finishExchange();
+    }
+
     ScriptedTransport transport;
-    FakeClock clock;
-    FakeWaiter waiter { clock };
-    DeviceLink link { transport, waiter };
+    DeviceLink link { transport };
 };
 
 } // namespace
 
-TEST_F(LinkFixture, AnEmptyParameterSendsTheFourLettersAndCr)
+TEST_F(LinkFixture, AnExchangeWritesFourLettersAndCrAndClosesThePortAfterTheReply)
 {
     transport.reply = "360510\rOK\r";
-    EXPECT_EQ(link.FutComm("GMAX", ""), "360510\rOK\r");
-    EXPECT_EQ(transport.written, QByteArray("GMAX\r"));
-    link.FutComm("VOLT", "125");
+    EXPECT_EQ(exchange("GMAX", ""), "360510\rOK\r");
+    EXPECT_EQ(transport.calls, "discard;open;discard;write;read;close;");
+    EXPECT_FALSE(link.isOpen());
+    exchange("VOLT", "125");
     EXPECT_EQ(transport.written, QByteArray("GMAX\rVOLT125\r"));
 }
 
-TEST_F(LinkFixture, ThePortIsOpenOnlyDuringATransaction)
-{
-    transport.reply = "OK\r";
-    link.FutComm("SESS", "");
-    EXPECT_FALSE(transport.isOpen());
-    EXPECT_FALSE(link.isOpen());
-    EXPECT_EQ(transport.calls, "discard;open;discard;write;read;close;");
-}
-
-TEST_F(LinkFixture, EveryTransactionWaitsItsFullTime)
+TEST_F(LinkFixture, EveryExchangeWaitsItsFullTimeAndPausesScale)
 {
     const struct {
         const char* cmd;
         qint64 ms;
     } cases[]
         = { { "PROM", 250 }, { "PROm", 150 }, { "prom", 150 }, { "PRO", 150 }, { "GETD", 150 } };
-    for (const auto& c : cases) {
-        const qint64 before = clock.monotonicMs();
-        link.FutComm(QString::fromLatin1(c.cmd), "");
-        EXPECT_EQ(clock.monotonicMs() - before, c.ms) << c.cmd;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(link.waitMsFor(QString::fromLatin1(c.cmd)), c.ms) << c.cmd;
+    EXPECT_EQ(link.delayMs(0.1), 100);
+    link.setTiming({ 150, 250, 0.5 });
+    EXPECT_EQ(link.delayMs(0.1), 50);
 }
 
-TEST_F(LinkFixture, NoDeviceGivesAnEmptyReplyAfterTheWait)
+TEST_F(LinkFixture, NoDeviceGivesAnEmptyReply)
 {
     transport.opens = false;
     transport.reply = "OK\r";
-    EXPECT_EQ(link.FutComm("GMAX", ""), "");
-    EXPECT_EQ(clock.monotonicMs(), 150);
+    EXPECT_EQ(exchange("GMAX", ""), "");
     EXPECT_TRUE(transport.written.isEmpty());
 }
 
@@ -111,29 +105,5 @@ TEST_F(LinkFixture, DataLeftFromAnEarlierExchangeIsDiscarded)
     transport.open();
     transport.pending = "stale\r";
     transport.reply = "OK\r";
-    EXPECT_EQ(link.FutComm("SESS", ""), "OK\r");
-}
-
-TEST_F(LinkFixture, ATransactionStartedInsideTheWaitDoesNotDisturbIt)
-{
-    transport.reply = "OK\r";
-    QString inner = "not run";
-    QTimer::singleShot(0, [&] { inner = link.FutComm("GETD", ""); });
-    EXPECT_EQ(link.FutComm("SESS", ""), "OK\r");
-    EXPECT_EQ(inner, "");
-    EXPECT_EQ(transport.written, QByteArray("SESS\r"));
-}
-
-TEST_F(LinkFixture, DelayKeepsTheWindowAliveAndScales)
-{
-    bool served = false;
-    QTimer::singleShot(0, [&] { served = true; });
-    link.Delay(0.1);
-    EXPECT_TRUE(served);
-    EXPECT_EQ(clock.monotonicMs(), 100);
-    link.setTiming({ 150, 250, 0.5 });
-    link.Delay(0.1);
-    EXPECT_EQ(clock.monotonicMs(), 150);
-    link.Delay(-1);
-    EXPECT_EQ(clock.monotonicMs(), 150);
+    EXPECT_EQ(exchange("SESS", ""), "OK\r");
 }

@@ -1,7 +1,7 @@
 #include "app/MainFrm.h"
-#include "core/EventLoopWaiter.h"
 #include "core/SteadyClock.h"
 #include "device/QtSerialTransport.h"
+#include "session/QtTimerSource.h"
 #include "tests/e2e/SimFixture.h"
 
 #include <QLineEdit>
@@ -88,11 +88,11 @@ TEST_F(PanelProcess, ASetPointTypedOverAfterEnterGoesOutAsChecked)
 {
     QtSerialTransport transport(dir.filePath("ports"));
     SteadyClock clock;
-    EventLoopWaiter waiter(clock);
-    MainFrm window({ transport, clock, waiter, dir.path(), {} });
+    QtTimerSource timers;
+    MainFrm window({ transport, clock, timers, dir.path(), {} });
     QString error;
     ASSERT_TRUE(window.StartUp(&error)) << error.toStdString();
-    ASSERT_TRUE(window.state().Connected);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.supply().connected; }, 10000));
     window.show();
     QLineEdit* volts = window.findChild<QLineEdit*>("TextSetVC(0)");
     window.findChild<QLineEdit*>("TextSetVC(1)")->setText("1.00A");

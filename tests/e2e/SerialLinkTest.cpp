@@ -1,5 +1,3 @@
-#include "core/EventLoopWaiter.h"
-#include "core/SteadyClock.h"
 #include "device/DeviceLink.h"
 #include "device/QtSerialTransport.h"
 #include "tests/support/QtPrinting.h"
@@ -39,9 +37,15 @@ protected:
     QTemporaryDir dir;
     QProcess process;
     QtSerialTransport transport { dir.filePath("ports") };
-    SteadyClock clock;
-    EventLoopWaiter waiter { clock };
-    DeviceLink link { transport, waiter };
+    DeviceLink link { transport };
+
+    // One exchange at real timing: written, its full wait, read.
+    QString exchange(const QString& cmd, const QString& params)
+    {
+        link.startExchange(cmd, params);
+        QTest::qWait(static_cast<int>(link.waitMsFor(cmd)));
+        return link.finishExchange();
+    }
 };
 
 } // namespace
@@ -49,37 +53,37 @@ protected:
 TEST_F(SerialLink, ATransactionOnThePseudoTerminal)
 {
     startSim();
-    EXPECT_EQ(link.FutComm("GMAX", ""), "360510\rOK\r");
+    EXPECT_EQ(exchange("GMAX", ""), "360510\rOK\r");
     EXPECT_FALSE(link.isOpen());
-    EXPECT_EQ(link.FutComm("VOLT", "125"), "OK\r");
-    EXPECT_EQ(link.FutComm("GETS", "").left(6), "125100");
-    EXPECT_EQ(link.FutComm("ENDS", ""), "\rOK\r");
+    EXPECT_EQ(exchange("VOLT", "125"), "OK\r");
+    EXPECT_EQ(exchange("GETS", "").left(6), "125100");
+    EXPECT_EQ(exchange("ENDS", ""), "\rOK\r");
 }
 
 TEST_F(SerialLink, ASplitReplyWithinTheWaitArrivesWhole)
 {
     startSim({ "--fault", "split:40" });
-    EXPECT_EQ(link.FutComm("GMAX", ""), "360510\rOK\r");
+    EXPECT_EQ(exchange("GMAX", ""), "360510\rOK\r");
 }
 
 TEST_F(SerialLink, ALateReplyIsNotTakenForTheNextOne)
 {
     startSim({ "--fault", "late:250" });
-    EXPECT_EQ(link.FutComm("GMAX", ""), "");
+    EXPECT_EQ(exchange("GMAX", ""), "");
     QTest::qWait(300); // the late reply lands while the port is closed
-    const QString next = link.FutComm("GMOD", "");
+    const QString next = exchange("GMOD", "");
     EXPECT_FALSE(next.startsWith("360510")) << next.toStdString();
 }
 
 TEST_F(SerialLink, AnUnpluggedAdapterComesBackWithoutARestart)
 {
     startSim();
-    EXPECT_EQ(link.FutComm("GMAX", ""), "360510\rOK\r");
+    EXPECT_EQ(exchange("GMAX", ""), "360510\rOK\r");
     ::kill(static_cast<pid_t>(process.processId()), SIGUSR2); // re-created under the same name
     QTest::qWait(300);
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return QFileInfo(dir.filePath("ports/Com2")).isSymLink(); }, 5000));
-    EXPECT_EQ(link.FutComm("GMAX", ""), "360510\rOK\r");
+    EXPECT_EQ(exchange("GMAX", ""), "360510\rOK\r");
 }
 
 TEST_F(SerialLink, NoDeviceGivesAnEmptyReply)
@@ -87,5 +91,5 @@ TEST_F(SerialLink, NoDeviceGivesAnEmptyReply)
     link.setPortNumber(9); // nothing in ports/, no /dev/ttyUSB8 here
     if (QFileInfo::exists("/dev/ttyUSB8"))
         GTEST_SKIP();
-    EXPECT_EQ(link.FutComm("GMAX", ""), "");
+    EXPECT_EQ(exchange("GMAX", ""), "");
 }

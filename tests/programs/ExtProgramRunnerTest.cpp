@@ -1,7 +1,6 @@
 #include "programs/ExtProgramRunner.h"
 
 #include "programs/TableRules.h"
-#include "tests/support/FakeClock.h"
 
 #include "tests/programs/QStringPrinting.h"
 
@@ -31,27 +30,14 @@ struct Program : ProgramTable {
     }
 };
 
-// Drives the step timer the way the window does: each timer tick, then the next
-// poll sends a due step. Records what went out and every wait.
+// Drives the step timer the way the session does: each timer tick, then the
+// next poll sends a due step. Records what went out and every wait.
 struct Harness {
     ExtProgramRunner runner;
-    FakeClock clock;
-    FakeWaiter waiter { clock };
     std::vector<QString> sent;
     std::vector<int> sentRows;
     std::vector<int> waits;
-    QString reply = "OK";
     bool completed = false;
-
-    Transact transact()
-    {
-        return [this](const QString& command, const QString& parameter) {
-            EXPECT_EQ(command, "SEVC");
-            sent.push_back(parameter);
-            sentRows.push_back(runner.ExtRow());
-            return reply;
-        };
-    }
 
     Action start(ProgramTable& etp, const QString& cycles)
     {
@@ -68,7 +54,11 @@ struct Harness {
                 return;
             }
             waits.push_back(tick.intervalMs);
-            runner.DispatchStep(etp, kLimits, transact(), waiter);
+            if (const auto step = runner.PendingStep(etp, kLimits)) {
+                sent.push_back(step->sevcParameter);
+                sentRows.push_back(step->row);
+                runner.StepSent();
+            }
         }
     }
 };
@@ -176,33 +166,20 @@ TEST(ExtProgramRunnerTest, UncheckedOutputSendsZeroLast)
     EXPECT_EQ(h.sent, (std::vector<QString> { "1200151", "0300050" }));
 }
 
-TEST(ExtProgramRunnerTest, AcknowledgedStepGivesFrontPanelTexts)
+TEST(ExtProgramRunnerTest, AStepGivesTheFrontPanelTextsAndTheNextRowIsUp)
 {
     Program etp({ { "12,5", "1.5", "00", "05", false } });
     ExtProgramRunner runner;
-    FakeClock clock;
-    FakeWaiter waiter(clock);
     runner.RunStopClick(1, true, "1", etp, kLimits);
     runner.ExtStepTick(etp);
-    const auto applied = runner.DispatchStep(
-        etp, kLimits, [](const QString&, const QString&) { return QString("\rOK\r"); }, waiter);
-    ASSERT_TRUE(applied.has_value());
-    EXPECT_EQ(applied->setVoltText, "12.5");
-    EXPECT_EQ(applied->setCurrText, "1.5");
-    EXPECT_FALSE(applied->outputOn);
-    EXPECT_EQ(waiter.totalWaitedMs(), 100);
+    const auto step = runner.PendingStep(etp, kLimits);
+    ASSERT_TRUE(step.has_value());
+    EXPECT_EQ(step->voltText, "12.5");
+    EXPECT_EQ(step->currText, "1.5");
+    EXPECT_FALSE(step->outputOn);
+    runner.StepSent();
     EXPECT_EQ(runner.ExtRow(), 2);
-}
-
-TEST(ExtProgramRunnerTest, UnacknowledgedStepStillAdvances)
-{
-    Program etp({ { "5.0", "1.0", "00", "05" }, { "6.0", "1.0", "00", "05" } });
-    Harness h;
-    h.reply = "";
-    ASSERT_EQ(h.start(etp, "1"), Action::Started);
-    h.run(etp, 10);
-    EXPECT_TRUE(h.completed);
-    EXPECT_EQ(h.sentRows, (std::vector<int> { 1, 2 }));
+    EXPECT_FALSE(runner.PendingStep(etp, kLimits).has_value());
 }
 
 TEST(ExtProgramRunnerTest, NewRunAfterStopInALongStepSendsStepOneAtOnce)
@@ -222,25 +199,6 @@ TEST(ExtProgramRunnerTest, NewRunAfterStopInALongStepSendsStepOneAtOnce)
     EXPECT_EQ(h.sentRows, (std::vector<int> { 1 }));
     EXPECT_EQ(h.waits, (std::vector<int> { 60000 }));
     EXPECT_EQ(h.runner.ExtRemainMs(), 240000);
-}
-
-TEST(ExtProgramRunnerTest, StopAndStartDuringTheStepsWaitKeepStepOneDue)
-{
-    Program etp({ { "5.0", "1.0", "00", "05" } });
-    ExtProgramRunner runner;
-    FakeClock clock;
-    FakeWaiter waiter(clock);
-    runner.RunStopClick(1, true, "0", etp, kLimits);
-    runner.ExtStepTick(etp);
-    runner.DispatchStep(
-        etp, kLimits,
-        [&](const QString&, const QString&) {
-            runner.RunStopClick(1, true, "0", etp, kLimits); // stop
-            runner.RunStopClick(1, true, "0", etp, kLimits); // start again
-            return QString("OK");
-        },
-        waiter);
-    EXPECT_EQ(runner.ExtRow(), 1);
 }
 
 TEST(ExtProgramRunnerTest, OddCellsNeverSendASignOrAZeroWait)

@@ -1,7 +1,5 @@
 #include "programs/PresetTransfer.h"
 
-#include "tests/support/FakeClock.h"
-
 #include "tests/programs/QStringPrinting.h"
 
 #include <gtest/gtest.h>
@@ -18,24 +16,6 @@ struct Presets : ProgramTable {
         int k = 1;
         for (const auto& [v, i] : values)
             addRow({ "", QString::number(k++), v, i });
-    }
-};
-
-// A supply that answers from a script and remembers each line it got.
-struct ScriptedSupply {
-    explicit ScriptedSupply(std::vector<QString> script)
-        : replies(std::move(script))
-    {
-    }
-    std::vector<QString> replies;
-    std::vector<QString> lines;
-    std::size_t next = 0;
-    Transact transact()
-    {
-        return [this](const QString& command, const QString& parameter) {
-            lines.push_back(command + parameter);
-            return next < replies.size() ? replies[next++] : QString();
-        };
     }
 };
 
@@ -90,26 +70,6 @@ TEST(PresetTransferTest, SelectionStaysWhenNoPresetMatches)
     EXPECT_EQ(ipm.selectedPreset(), 1);
 }
 
-TEST(PresetTransferTest, ReadTriesTwiceThenEmptiesTheTable)
-{
-    Presets ipm({ { "1.0", "1.00" }, { "2.0", "1.00" }, { "3.0", "1.00" } });
-    ScriptedSupply supply({ "125125,050050,000000,XX", "" });
-    EXPECT_FALSE(
-        PresetTransfer::ReadPresetMemory(ipm, supply.transact(), "0.0", "0.00", kHundredths));
-    EXPECT_EQ(supply.lines, (std::vector<QString> { "GETM", "GETM" }));
-    EXPECT_EQ(ipm.rows(), 1);
-}
-
-TEST(PresetTransferTest, ReadSucceedsOnTheSecondTry)
-{
-    ProgramTable ipm(TableKind::Ipm);
-    ScriptedSupply supply({ "garbage", kGetmReply });
-    EXPECT_TRUE(
-        PresetTransfer::ReadPresetMemory(ipm, supply.transact(), "12.5", "1.25", kHundredths));
-    EXPECT_EQ(ipm.dataRows(), 3);
-    EXPECT_EQ(ipm.selectedPreset(), 1);
-}
-
 TEST(PresetTransferTest, BadGetmRepliesLeaveTheTableUntouched)
 {
     const QString bad[] = { "", "OK", "125125,050050,000000,O", "12512\r,OK", QString(200, 'x') };
@@ -130,85 +90,12 @@ TEST(PresetTransferTest, ReadFroPsActsOnlyOnThePresetTab)
     EXPECT_EQ(PresetTransfer::ReadFroPsClick(3), ReadRequest::Nothing);
 }
 
-TEST(PresetTransferTest, SaveToPsTriesFourTimesWithAPauseAfterEachFailure)
-{
-    Presets ipm({ { "12.5", "1.25" }, { "5.0", "0.50" }, { "0.0", "0.00" } });
-    FakeClock clock;
-    FakeWaiter waiter(clock);
-    ScriptedSupply supply({ "", "O", "ERR", "NO" });
-    EXPECT_FALSE(PresetTransfer::SavePresetsToSupply(2, ipm, 100, supply.transact(), waiter));
-    EXPECT_EQ(supply.lines.size(), 4u);
-    EXPECT_EQ(supply.lines[0], "PROM125125050050000000");
-    EXPECT_EQ(waiter.totalWaitedMs(), 400);
-
-    ScriptedSupply later({ "", "OK" });
-    FakeWaiter waiter2(clock);
-    EXPECT_TRUE(PresetTransfer::SavePresetsToSupply(2, ipm, 100, later.transact(), waiter2));
-    EXPECT_EQ(later.lines.size(), 2u);
-    EXPECT_EQ(waiter2.totalWaitedMs(), 100);
-}
-
-TEST(PresetTransferTest, SaveToPsSendsNothingElsewhereOrWithoutRows)
-{
-    FakeClock clock;
-    FakeWaiter waiter(clock);
-    Presets full({ { "1.0", "1.00" }, { "2.0", "1.00" }, { "3.0", "1.00" } });
-    ProgramTable empty(TableKind::Ipm);
-    ScriptedSupply supply({ "OK" });
-    EXPECT_FALSE(PresetTransfer::SavePresetsToSupply(0, full, 100, supply.transact(), waiter));
-    EXPECT_FALSE(PresetTransfer::SavePresetsToSupply(1, full, 100, supply.transact(), waiter));
-    EXPECT_FALSE(PresetTransfer::SavePresetsToSupply(2, empty, 100, supply.transact(), waiter));
-    EXPECT_TRUE(supply.lines.empty());
-}
-
 TEST(PresetTransferTest, SetNeedsASupplyAndRows)
 {
     Presets full({ { "1.0", "1.00" }, { "2.0", "1.00" }, { "3.0", "1.00" } });
     EXPECT_TRUE(PresetTransfer::SetRequestsUpload(true, full));
     EXPECT_FALSE(PresetTransfer::SetRequestsUpload(false, full));
     EXPECT_FALSE(PresetTransfer::SetRequestsUpload(true, ProgramTable(TableKind::Ipm)));
-}
-
-TEST(PresetTransferTest, UploadThenRecallTheSelectedPreset)
-{
-    Presets ipm({ { "12.5", "1.25" }, { "5.0", "0.50" }, { "3.0", "0.10" } });
-    ipm.setSelectedPreset(2);
-    FakeClock clock;
-    FakeWaiter waiter(clock);
-    ScriptedSupply supply({ "", "OK", "OK" });
-    const auto setpoints
-        = PresetTransfer::UploadAndRecall(ipm, kHundredths, supply.transact(), waiter);
-    EXPECT_EQ(supply.lines,
-        (std::vector<QString> { "PROM125125050050030010", "PROM125125050050030010", "RUNM1" }));
-    ASSERT_TRUE(setpoints.has_value());
-    EXPECT_EQ(setpoints->volt, "5.0");
-    EXPECT_EQ(setpoints->curr, "0.50");
-    EXPECT_EQ(waiter.totalWaitedMs(), 300);
-}
-
-TEST(PresetTransferTest, UploadWithoutSelectionRecallsNothing)
-{
-    Presets ipm({ { "12.5", "1.25" }, { "5.0", "0.50" }, { "3.0", "0.10" } });
-    FakeClock clock;
-    FakeWaiter waiter(clock);
-    ScriptedSupply supply({ "OK" });
-    EXPECT_FALSE(PresetTransfer::UploadAndRecall(ipm, kHundredths, supply.transact(), waiter));
-    EXPECT_EQ(supply.lines, (std::vector<QString> { "PROM125125050050030010" }));
-}
-
-TEST(PresetTransferTest, FailedUploadOrRecallChangesNoSetpoints)
-{
-    Presets ipm({ { "12.5", "1.25" }, { "5.0", "0.50" }, { "3.0", "0.10" } });
-    ipm.setSelectedPreset(3);
-    FakeClock clock;
-    FakeWaiter waiter(clock);
-    ScriptedSupply silent({ "", "", "" });
-    EXPECT_FALSE(PresetTransfer::UploadAndRecall(ipm, kHundredths, silent.transact(), waiter));
-    EXPECT_EQ(silent.lines.size(), 3u); // three tries, no recall
-
-    ScriptedSupply noRecall({ "OK", "ERR" });
-    EXPECT_FALSE(PresetTransfer::UploadAndRecall(ipm, kHundredths, noRecall.transact(), waiter));
-    EXPECT_EQ(noRecall.lines.back(), "RUNM2");
 }
 
 TEST(PresetTransferTest, RecalledSetpointsUseTheModelsFormat)

@@ -21,6 +21,7 @@ struct RefusingClaim : PortClaim {
     QList<int> taken;
     bool claim(int port) override { return !taken.contains(port); }
     void release() override { }
+    bool heldElsewhere(int port) const override { return taken.contains(port); }
 };
 
 struct SessionTest : ::testing::Test {
@@ -329,4 +330,76 @@ TEST_F(SessionTest, AProgramRunsOnThePollAndHoldsToTheLimits)
     ProgramTable none(TableKind::Etp);
     none.addRow({ "1", "5.0", "1.00", "00", "00" });
     EXPECT_FALSE(session.startProgram(none, 1));
+}
+
+TEST_F(SessionTest, PresetTransfersTryAgainAsOftenAsTheyMay)
+{
+    ProgramTable ipm(TableKind::Ipm);
+    ipm.addRow({ QString(), "1", "12.5", "1.25" });
+    ipm.addRow({ QString(), "2", "5.0", "0.50" });
+    ipm.addRow({ QString(), "3", "3.0", "0.10" });
+    ipm.setSelectedPreset(2);
+    const QString prom = "PROM125125050050030010";
+    using Operation = std::function<void(SupplySession&, SupplySession::Done)>;
+    const Operation save = [&](SupplySession& s, SupplySession::Done d) { s.savePresets(ipm, d); };
+    const Operation upload
+        = [&](SupplySession& s, SupplySession::Done d) { s.uploadAndRecall(ipm, d); };
+    const Operation read = [](SupplySession& s, SupplySession::Done d) { s.readPresets(d); };
+    const struct {
+        const char* name;
+        Operation operation;
+        const char* faults;
+        QStringList lines;
+        bool ok;
+    } cases[] = {
+        { "save, third try", save, "silent-after:0:2", { prom, prom, prom }, true },
+        { "save, four tries", save, "silent", { prom, prom, prom, prom }, false },
+        { "upload, second try", upload, "silent-after:0:1", { prom, prom, "RUNM1" }, true },
+        { "upload, three tries", upload, "silent", { prom, prom, prom }, false },
+        { "read, second try", read, "silent-after:0:1", { "GETM", "GETM" }, true },
+        { "read, two tries", read, "silent", { "GETM", "GETM" }, false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeClock caseClock;
+        FakeTimers caseTimers { caseClock };
+        SimTransport line { caseClock };
+        VirtualSupply& supply = line.attachSupply(1);
+        SupplySession s { line, caseTimers };
+        s.connectTo(1);
+        caseTimers.runUntil([&] { return s.isIdle(); });
+        supply.clearReceived();
+        supply.setFaults(Faults(c.faults));
+        std::optional<bool> ok;
+        c.operation(s, [&](bool result) { ok = result; });
+        caseTimers.runUntil([&] { return s.isIdle(); });
+        QStringList lines;
+        for (const QByteArray& l : supply.receivedLines())
+            lines << QString::fromLatin1(l);
+        EXPECT_EQ(lines, c.lines);
+        EXPECT_EQ(ok, c.ok);
+    }
+}
+
+// A stop and a new start while a step is on the line: the new run's step 1
+// is still due, and is the next step sent.
+TEST_F(SessionTest, AStopAndStartDuringAStepKeepTheNewRunsFirstStep)
+{
+    attach(1);
+    connect();
+    ProgramTable etp(TableKind::Etp);
+    etp.addRow({ "1", "5.0", "1.00", "00", "05" });
+    etp.addRow({ "2", "6.0", "1.00", "00", "05" });
+    QList<int> rows;
+    QObject::connect(&session, &SupplySession::stepSent,
+        [&](const SupplySession::SentStep& s) { rows << s.row; });
+    session.startPolling();
+    settle();
+    ASSERT_TRUE(session.startProgram(etp, 0));
+    timers.runUntil([&] { return sent().last().startsWith("SEVC"); });
+    session.stopProgram();
+    ASSERT_TRUE(session.startProgram(etp, 0));
+    settle();
+    timers.runUntil([&] { return rows.size() == 2; });
+    EXPECT_EQ(rows, QList<int>({ 1, 1 }));
 }
