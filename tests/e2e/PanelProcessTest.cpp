@@ -92,7 +92,9 @@ TEST_F(PanelProcess, ASetPointTypedOverAfterEnterGoesOutAsChecked)
     MainFrm window({ transport, clock, timers, dir.path(), {} });
     QString error;
     ASSERT_TRUE(window.StartUp(&error)) << error.toStdString();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.supply().connected; }, 10000));
+    // Connected once the connection's reading is in and the line is free.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window.supply().connected && window.session().isIdle(); }, 10000));
     window.show();
     QLineEdit* volts = window.findChild<QLineEdit*>("TextSetVC(0)");
     window.findChild<QLineEdit*>("TextSetVC(1)")->setText("1.00A");
