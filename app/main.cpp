@@ -1,8 +1,8 @@
 #include "app/AppOptions.h"
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
-#include "app/UnixSignalWatcher.h"
 #include "core/EventLoopWaiter.h"
+#include "core/SignalPipe.h"
 #include "core/SteadyClock.h"
 #include "device/QtSerialTransport.h"
 #include "session/PortLock.h"
@@ -16,6 +16,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -83,8 +84,8 @@ int main(int argc, char** argv)
     // A desktop session ends programs with SIGTERM at logout, a terminal with
     // SIGHUP: the window closes as its close button would, so the supply
     // leaves remote mode, also when the signal comes during start-up.
-    UnixSignalWatcher signals;
-    QObject::connect(&signals, &UnixSignalWatcher::quitRequested, &window, &MainFrm::RequestQuit);
+    SignalPipe quitSignals({ SIGINT, SIGTERM, SIGHUP });
+    QObject::connect(&quitSignals, &SignalPipe::received, &window, &MainFrm::RequestQuit);
 
     QString error;
     if (!window.StartUp(&error)) {

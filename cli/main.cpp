@@ -1,10 +1,10 @@
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
+#include "core/SignalPipe.h"
 #include "core/SteadyClock.h"
 #include "device/QtSerialTransport.h"
 #include "session/PortLock.h"
 #include "session/QtTimerSource.h"
-#include "sim/SignalRelay.h"
 #include "storage/DataFolder.h"
 
 #include <QCoreApplication>
@@ -53,8 +53,8 @@ int main(int argc, char** argv)
 
     // A reader that goes away (| head) must not kill the program before "ENDS".
     std::signal(SIGPIPE, SIG_IGN);
-    SignalRelay relay({ SIGINT, SIGTERM, SIGHUP });
-    if (!relay.isValid()) {
+    SignalPipe signalPipe({ SIGINT, SIGTERM, SIGHUP });
+    if (!signalPipe.isValid()) {
         std::fputs("ovolta-cli: cannot watch for signals\n", stderr);
         return CliRun::kFailed;
     }
@@ -71,7 +71,7 @@ int main(int argc, char** argv)
     err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
 
     CliRun run(*options, { transport, timers, clock, out, err, folder.folder, &lock, {} });
-    QObject::connect(&relay, &SignalRelay::received, &run, &CliRun::interrupt);
+    QObject::connect(&signalPipe, &SignalPipe::received, &run, &CliRun::interrupt);
     QObject::connect(&run, &CliRun::finished, &app, &QCoreApplication::exit);
     QMetaObject::invokeMethod(&run, &CliRun::start, Qt::QueuedConnection);
     return QCoreApplication::exec();
