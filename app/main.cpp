@@ -59,7 +59,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(OVOLTA_VERSION));
 
     const DataFolder::Choice folder
-        = DataFolder::Resolve(QApplication::arguments(), QCoreApplication::applicationDirPath(),
+        = DataFolder::Resolve(options.dataDir, QCoreApplication::applicationDirPath(),
             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     if (!folder.error.isEmpty()) {
         std::fprintf(stderr, "ovolta-panel: %s\n", qPrintable(folder.error));

@@ -40,11 +40,8 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    QStringList folderArguments { QCoreApplication::applicationFilePath() };
-    if (!options->dataDir.isEmpty())
-        folderArguments << QStringLiteral("--data-dir") << options->dataDir;
     const DataFolder::Choice folder
-        = DataFolder::Resolve(folderArguments, QCoreApplication::applicationDirPath(),
+        = DataFolder::Resolve(options->dataDir, QCoreApplication::applicationDirPath(),
             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     if (!folder.error.isEmpty()) {
         std::fprintf(stderr, "ovolta-cli: %s\n", qPrintable(folder.error));

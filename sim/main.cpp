@@ -23,7 +23,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QString error;
-    const auto options = SimOptions::parse(QCoreApplication::arguments().mid(1), &error);
+    const auto options = SimOptions::parse(QCoreApplication::arguments(), &error);
     if (!options) {
         say(stderr, error + QStringLiteral("\nTry 'ovolta-sim --help'."));
         return 2;
