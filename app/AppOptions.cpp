@@ -1,61 +1,75 @@
 #include "app/AppOptions.h"
 
+#include <QCommandLineParser>
+
+namespace {
+
+// The options QApplication reads itself.
+bool IsQtOption(const QString& argument)
+{
+    return argument.startsWith(QLatin1String("-platform"))
+        || argument.startsWith(QLatin1String("-style"));
+}
+
+} // namespace
+
 AppOptions AppOptions::Parse(const QStringList& arguments)
 {
     AppOptions options;
-    for (int i = 1; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        auto value = [&](const QString& name) -> QString {
-            if (arg.startsWith(name + u'='))
-                return arg.mid(name.size() + 1);
-            if (i + 1 < arguments.size())
-                return arguments[++i];
-            options.error = QStringLiteral("ovolta-panel: %1 needs a value").arg(name);
-            return {};
-        };
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            options.showHelp = true;
-        } else if (arg == QLatin1String("--version")) {
-            options.showVersion = true;
-        } else if (arg == QLatin1String("--data-dir")
-            || arg.startsWith(QLatin1String("--data-dir="))) {
-            options.dataDir = value(QStringLiteral("--data-dir"));
-        } else if (arg == QLatin1String("--screenshot")
-            || arg.startsWith(QLatin1String("--screenshot="))) {
-            options.screenshot = value(QStringLiteral("--screenshot"));
-        } else if (arg == QLatin1String("--quit-after")
-            || arg.startsWith(QLatin1String("--quit-after="))) {
-            bool ok = false;
-            const QString text = value(QStringLiteral("--quit-after"));
-            options.quitAfterMs = text.toInt(&ok);
-            if (!ok || options.quitAfterMs < 0)
-                options.error
-                    = QStringLiteral("ovolta-panel: --quit-after takes milliseconds, not '%1'")
-                          .arg(text);
-        } else if (arg == QLatin1String("--tab") || arg.startsWith(QLatin1String("--tab="))) {
-            bool ok = false;
-            const QString text = value(QStringLiteral("--tab"));
-            options.tab = text.toInt(&ok);
-            if (!ok || options.tab < 0 || options.tab > 4)
-                options.error
-                    = QStringLiteral("ovolta-panel: --tab takes 0 to 4, not '%1'").arg(text);
-        } else if (arg == QLatin1String("--size") || arg.startsWith(QLatin1String("--size="))) {
-            const QString text = value(QStringLiteral("--size"));
-            const QStringList parts = text.split(u'x');
-            bool okW = false;
-            bool okH = false;
-            if (parts.size() == 2)
-                options.size = QSize(parts[0].toInt(&okW), parts[1].toInt(&okH));
-            if (!okW || !okH || options.size.width() <= 0 || options.size.height() <= 0)
-                options.error
-                    = QStringLiteral("ovolta-panel: --size takes WIDTHxHEIGHT, not '%1'").arg(text);
-        } else if (arg.startsWith(u'-') && !arg.startsWith(QLatin1String("-platform"))
-            && !arg.startsWith(QLatin1String("-style"))) {
-            options.error
-                = QStringLiteral("ovolta-panel: unknown option '%1' (see --help)").arg(arg);
-        }
-        if (!options.error.isEmpty())
-            break;
+    const auto fail = [&options](const QString& text) {
+        options.error = QStringLiteral("ovolta-panel: ") + text;
+        return options;
+    };
+    const QCommandLineOption help(QStringList { QStringLiteral("h"), QStringLiteral("help") });
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption dataDir(QStringLiteral("data-dir"), {}, QStringLiteral("DIR"));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"), {}, QStringLiteral("FILE"));
+    const QCommandLineOption quitAfter(QStringLiteral("quit-after"), {}, QStringLiteral("MS"));
+    const QCommandLineOption tab(QStringLiteral("tab"), {}, QStringLiteral("N"));
+    const QCommandLineOption size(QStringLiteral("size"), {}, QStringLiteral("WxH"));
+    QCommandLineParser parser;
+    parser.addOptions({ help, version, dataDir, screenshot, quitAfter, tab, size });
+    QStringList ours;
+    for (const QString& argument : arguments) {
+        if (!IsQtOption(argument))
+            ours << argument;
+    }
+    if (!parser.parse(ours)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (unknown.isEmpty())
+            return fail(parser.errorText());
+        const QString dashes = QLatin1String(unknown.first().size() == 1 ? "-" : "--");
+        return fail(
+            QStringLiteral("unknown option '%1' (see --help)").arg(dashes + unknown.first()));
+    }
+
+    options.showHelp = parser.isSet(help);
+    options.showVersion = parser.isSet(version);
+    options.dataDir = parser.value(dataDir);
+    if (parser.isSet(dataDir) && options.dataDir.isEmpty())
+        return fail(QStringLiteral("The option --data-dir needs a folder after it."));
+    options.screenshot = parser.value(screenshot);
+    bool ok = true;
+    if (parser.isSet(quitAfter)) {
+        options.quitAfterMs = parser.value(quitAfter).toInt(&ok);
+        if (!ok || options.quitAfterMs < 0)
+            return fail(QStringLiteral("--quit-after takes milliseconds, not '%1'")
+                            .arg(parser.value(quitAfter)));
+    }
+    if (parser.isSet(tab)) {
+        options.tab = parser.value(tab).toInt(&ok);
+        if (!ok || options.tab < 0 || options.tab > 4)
+            return fail(QStringLiteral("--tab takes 0 to 4, not '%1'").arg(parser.value(tab)));
+    }
+    if (parser.isSet(size)) {
+        const QStringList parts = parser.value(size).split(u'x');
+        bool okHeight = false;
+        ok = false;
+        if (parts.size() == 2)
+            options.size = QSize(parts[0].toInt(&ok), parts[1].toInt(&okHeight));
+        if (!ok || !okHeight || options.size.width() <= 0 || options.size.height() <= 0)
+            return fail(
+                QStringLiteral("--size takes WIDTHxHEIGHT, not '%1'").arg(parser.value(size)));
     }
     return options;
 }

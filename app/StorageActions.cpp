@@ -511,11 +511,11 @@ void StorageActions::ExportCsv()
     const std::optional<StoredKind> kind = StoredKindOfTab(tab);
     if (!kind)
         return;
-    CsvPaths::LogSource source = CsvPaths::LogSource::None;
+    LogSource source = LogSource::None;
     if (ui.Option2[0]->isChecked())
-        source = CsvPaths::LogSource::Live;
+        source = LogSource::Live;
     else if (ui.Option2[1]->isChecked())
-        source = CsvPaths::LogSource::Stored;
+        source = LogSource::Stored;
     if (const std::optional<QString> proposed
         = CsvPaths::ProposedExportName(*kind, source, m_window.clock().now(), S.StoredLogName))
         m_exportName = *proposed;
@@ -556,9 +556,9 @@ void StorageActions::ExportCsv()
         break;
     }
     case StoredKind::DataLog:
-        if (source == CsvPaths::LogSource::Live) {
+        if (source == LogSource::Live) {
             bytes = CsvWriter::LogFile(description, S.LogSamples, S.SampleTime);
-        } else if (source == CsvPaths::LogSource::Stored) {
+        } else if (source == LogSource::Stored) {
             bytes = CsvWriter::LogFile(description, S.StoredLog, S.StoredLogSampling);
         } else {
             LogSamples none;

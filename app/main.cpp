@@ -1,7 +1,7 @@
 #include "app/AppOptions.h"
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
-#include "app/UnixSignalWatcher.h"
+#include "core/SignalPipe.h"
 #include "core/SteadyClock.h"
 #include "device/QtSerialTransport.h"
 #include "session/PortLock.h"
@@ -16,6 +16,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -58,7 +59,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(OVOLTA_VERSION));
 
     const DataFolder::Choice folder
-        = DataFolder::Resolve(QApplication::arguments(), QCoreApplication::applicationDirPath(),
+        = DataFolder::Resolve(options.dataDir, QCoreApplication::applicationDirPath(),
             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     if (!folder.error.isEmpty()) {
         std::fprintf(stderr, "ovolta-panel: %s\n", qPrintable(folder.error));
@@ -85,8 +86,8 @@ int main(int argc, char** argv)
     // A desktop session ends programs with SIGTERM at logout, a terminal with
     // SIGHUP: the window closes as its close button would, so the supply
     // leaves remote mode, also when the signal comes while it is connecting.
-    UnixSignalWatcher signals;
-    QObject::connect(&signals, &UnixSignalWatcher::quitRequested, &window, &MainFrm::RequestQuit);
+    SignalPipe quitSignals({ SIGINT, SIGTERM, SIGHUP });
+    QObject::connect(&quitSignals, &SignalPipe::received, &window, &MainFrm::RequestQuit);
 
     QString error;
     if (!window.StartUp(&error)) {

@@ -1,10 +1,10 @@
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
+#include "core/SignalPipe.h"
 #include "core/SteadyClock.h"
 #include "device/QtSerialTransport.h"
 #include "session/PortLock.h"
 #include "session/QtTimerSource.h"
-#include "sim/SignalRelay.h"
 #include "storage/DataFolder.h"
 
 #include <QCoreApplication>
@@ -40,11 +40,8 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    QStringList folderArguments { QCoreApplication::applicationFilePath() };
-    if (!options->dataDir.isEmpty())
-        folderArguments << QStringLiteral("--data-dir") << options->dataDir;
     const DataFolder::Choice folder
-        = DataFolder::Resolve(folderArguments, QCoreApplication::applicationDirPath(),
+        = DataFolder::Resolve(options->dataDir, QCoreApplication::applicationDirPath(),
             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     if (!folder.error.isEmpty()) {
         std::fprintf(stderr, "ovolta-cli: %s\n", qPrintable(folder.error));
@@ -53,8 +50,8 @@ int main(int argc, char** argv)
 
     // A reader that goes away (| head) must not kill the program before "ENDS".
     std::signal(SIGPIPE, SIG_IGN);
-    SignalRelay relay({ SIGINT, SIGTERM, SIGHUP });
-    if (!relay.isValid()) {
+    SignalPipe signalPipe({ SIGINT, SIGTERM, SIGHUP });
+    if (!signalPipe.isValid()) {
         std::fputs("ovolta-cli: cannot watch for signals\n", stderr);
         return CliRun::kFailed;
     }
@@ -71,7 +68,7 @@ int main(int argc, char** argv)
     err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
 
     CliRun run(*options, { transport, timers, clock, out, err, folder.folder, &lock, {} });
-    QObject::connect(&relay, &SignalRelay::received, &run, &CliRun::interrupt);
+    QObject::connect(&signalPipe, &SignalPipe::received, &run, &CliRun::interrupt);
     QObject::connect(&run, &CliRun::finished, &app, &QCoreApplication::exit);
     QMetaObject::invokeMethod(&run, &CliRun::start, Qt::QueuedConnection);
     return QCoreApplication::exec();

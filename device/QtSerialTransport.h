@@ -20,8 +20,6 @@ public:
     void write(const QByteArray& bytes) override;
     QByteArray readAll() override;
 
-    void setPortsFolder(const QString& folder) { m_portsFolder = folder; }
-
 private:
     QSerialPort m_port;
     QString m_portsFolder;

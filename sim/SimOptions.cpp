@@ -2,6 +2,7 @@
 
 #include "sim/VirtualSupply.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 
 #include <cmath>
@@ -50,104 +51,97 @@ QString SimOptions::usage()
 
 std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QString* error)
 {
-    SimOptions options;
-    bool havePort = false;
     auto fail = [error](const QString& message) -> std::optional<SimOptions> {
         if (error)
             *error = message;
         return std::nullopt;
     };
+    const QCommandLineOption help(QStringList { QStringLiteral("h"), QStringLiteral("help") });
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption dataDir(QStringLiteral("data-dir"), {}, QStringLiteral("DIR"));
+    const QCommandLineOption port(QStringLiteral("port"), {}, QStringLiteral("N"));
+    const QCommandLineOption model(QStringLiteral("model"), {}, QStringLiteral("CODE"));
+    const QCommandLineOption load(QStringLiteral("load"), {}, QStringLiteral("OHMS"));
+    const QCommandLineOption fault(QStringLiteral("fault"), {}, QStringLiteral("LIST"));
+    const QCommandLineOption noise(QStringLiteral("noise"), {}, QStringLiteral("DIGITS"));
+    const QCommandLineOption trace(QStringLiteral("trace"), {}, QStringLiteral("FILE"));
+    QCommandLineParser parser;
+    parser.addOptions({ help, version, dataDir, port, model, load, fault, noise, trace });
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (unknown.isEmpty())
+            return fail(parser.errorText());
+        const QString dashes = QLatin1String(unknown.first().size() == 1 ? "-" : "--");
+        return fail(QStringLiteral("unknown option %1").arg(dashes + unknown.first()));
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return fail(
+            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
 
-    static const QStringList withValue { QStringLiteral("--data-dir"), QStringLiteral("--port"),
-        QStringLiteral("--model"), QStringLiteral("--load"), QStringLiteral("--fault"),
-        QStringLiteral("--trace"), QStringLiteral("--noise") };
-
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        QString name = arguments.at(i);
-        QString value;
-        bool inlineValue = false;
-        if (name.startsWith(QLatin1String("--")) && name.contains(QLatin1Char('='))) {
-            const qsizetype equals = name.indexOf(QLatin1Char('='));
-            value = name.mid(equals + 1);
-            name = name.left(equals);
-            inlineValue = true;
-        }
-        if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
-            options.help = true;
-            continue;
-        }
-        if (name == QLatin1String("--version")) {
-            options.version = true;
-            continue;
-        }
-        if (!withValue.contains(name)) {
-            if (name.startsWith(QLatin1Char('-')))
-                return fail(QStringLiteral("unknown option %1").arg(name));
-            return fail(QStringLiteral("unexpected argument '%1'").arg(name));
-        }
-        if (!inlineValue) {
-            if (i + 1 >= arguments.size())
-                return fail(QStringLiteral("%1 needs a value").arg(name));
-            value = arguments.at(++i);
-        }
-
-        if (name == QLatin1String("--data-dir")) {
-            if (value.isEmpty())
-                return fail(QStringLiteral("--data-dir needs a folder"));
-            // Absolute, as the panel makes its own: both then name the same
-            // link whatever folder each was started in.
-            options.dataDir = QDir(value).absolutePath();
-        } else if (name == QLatin1String("--port")) {
-            const auto port = wholeNumber(value);
-            if (!port || *port < 1 || *port > kMaxPort)
-                return fail(QStringLiteral("--port must be a number from 1 to %1, not '%2'")
-                                .arg(kMaxPort)
-                                .arg(value));
-            options.port = *port;
-            havePort = true;
-        } else if (name == QLatin1String("--model")) {
-            const auto model = SupplyModel::find(value);
-            if (!model)
-                return fail(
-                    QStringLiteral("unknown model '%1'; see --help for the models").arg(value));
-            options.model = *model;
-        } else if (name == QLatin1String("--load")) {
-            if (value == QLatin1String("open")) {
-                options.loadOhms = VirtualSupply::kOpenCircuit;
-            } else {
-                bool ok = false;
-                const double ohms = value.toDouble(&ok);
-                if (!ok || !std::isfinite(ohms) || ohms < 0.0)
-                    return fail(QStringLiteral("--load must be ohms (0 or more) or \"open\", "
-                                               "not '%1'")
-                                    .arg(value));
-                options.loadOhms = ohms;
-            }
-        } else if (name == QLatin1String("--fault")) {
-            QString why;
-            const auto faults = SupplyFaults::parse(value, &why);
-            if (!faults)
-                return fail(QStringLiteral("--fault: %1").arg(why));
-            options.faults = *faults;
-        } else if (name == QLatin1String("--trace")) {
-            if (value.isEmpty())
-                return fail(QStringLiteral("--trace needs a file name"));
-            options.traceFile = value;
+    SimOptions options;
+    options.help = parser.isSet(help);
+    options.version = parser.isSet(version);
+    if (parser.isSet(dataDir)) {
+        if (parser.value(dataDir).isEmpty())
+            return fail(QStringLiteral("--data-dir needs a folder"));
+        // Absolute, as the panel makes its own: both then name the same
+        // link whatever folder each was started in.
+        options.dataDir = QDir(parser.value(dataDir)).absolutePath();
+    }
+    if (parser.isSet(port)) {
+        const auto number = wholeNumber(parser.value(port));
+        if (!number || *number < 1 || *number > kMaxPort)
+            return fail(QStringLiteral("--port must be a number from 1 to %1, not '%2'")
+                            .arg(kMaxPort)
+                            .arg(parser.value(port)));
+        options.port = *number;
+    }
+    if (parser.isSet(model)) {
+        const auto found = SupplyModel::find(parser.value(model));
+        if (!found)
+            return fail(QStringLiteral("unknown model '%1'; see --help for the models")
+                            .arg(parser.value(model)));
+        options.model = *found;
+    }
+    if (parser.isSet(load)) {
+        const QString value = parser.value(load);
+        if (value == QLatin1String("open")) {
+            options.loadOhms = VirtualSupply::kOpenCircuit;
         } else {
-            const auto noise = wholeNumber(value);
-            if (!noise || *noise < 0 || *noise > kMaxNoise)
-                return fail(QStringLiteral("--noise must be a number from 0 to %1, not '%2'")
-                                .arg(kMaxNoise)
+            bool ok = false;
+            const double ohms = value.toDouble(&ok);
+            if (!ok || !std::isfinite(ohms) || ohms < 0.0)
+                return fail(QStringLiteral("--load must be ohms (0 or more) or \"open\", not '%1'")
                                 .arg(value));
-            options.noiseDigits = *noise;
+            options.loadOhms = ohms;
         }
+    }
+    if (parser.isSet(fault)) {
+        QString why;
+        const auto faults = SupplyFaults::parse(parser.value(fault), &why);
+        if (!faults)
+            return fail(QStringLiteral("--fault: %1").arg(why));
+        options.faults = *faults;
+    }
+    if (parser.isSet(trace)) {
+        options.traceFile = parser.value(trace);
+        if (options.traceFile.isEmpty())
+            return fail(QStringLiteral("--trace needs a file name"));
+    }
+    if (parser.isSet(noise)) {
+        const auto digits = wholeNumber(parser.value(noise));
+        if (!digits || *digits < 0 || *digits > kMaxNoise)
+            return fail(QStringLiteral("--noise must be a number from 0 to %1, not '%2'")
+                            .arg(kMaxNoise)
+                            .arg(parser.value(noise)));
+        options.noiseDigits = *digits;
     }
 
     if (options.help || options.version)
         return options;
     if (options.dataDir.isEmpty())
         return fail(QStringLiteral("--data-dir is required"));
-    if (!havePort)
+    if (!parser.isSet(port))
         return fail(QStringLiteral("--port is required"));
     return options;
 }

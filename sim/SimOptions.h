@@ -20,7 +20,7 @@ struct SimOptions {
     bool help = false;
     bool version = false;
 
-    // arguments without the program name; "--name value" and "--name=value" both work.
+    // arguments with the program name first; "--name value" and "--name=value" both work.
     static std::optional<SimOptions> parse(const QStringList& arguments, QString* error);
     static QString usage();
 };

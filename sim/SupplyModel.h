@@ -13,9 +13,6 @@ struct SupplyModel {
     int ratedCurrDigits = 0; // amperes x currScale
     int currScale = 10;
 
-    double ratedVolts() const { return ratedVoltDigits / 10.0; }
-    double ratedAmps() const { return static_cast<double>(ratedCurrDigits) / currScale; }
-
     static const QList<SupplyModel>& all();
     static std::optional<SupplyModel> find(const QString& code);
     // The model a stand-in uses when none is asked for.

@@ -1,6 +1,6 @@
+#include "core/SignalPipe.h"
 #include "core/SteadyClock.h"
 #include "sim/PtySupply.h"
-#include "sim/SignalRelay.h"
 #include "sim/SimOptions.h"
 #include "sim/VirtualSupply.h"
 
@@ -23,7 +23,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QString error;
-    const auto options = SimOptions::parse(QCoreApplication::arguments().mid(1), &error);
+    const auto options = SimOptions::parse(QCoreApplication::arguments(), &error);
     if (!options) {
         say(stderr, error + QStringLiteral("\nTry 'ovolta-sim --help'."));
         return 2;
@@ -44,8 +44,8 @@ int main(int argc, char** argv)
     supply.setNoise(options->noiseDigits, 1);
 
     // Signals are caught before the link exists, so a quick SIGTERM still cleans up.
-    SignalRelay relay({ SIGINT, SIGTERM, SIGUSR1, SIGUSR2 });
-    if (!relay.isValid()) {
+    SignalPipe signalPipe({ SIGINT, SIGTERM, SIGUSR1, SIGUSR2 });
+    if (!signalPipe.isValid()) {
         say(stderr, QStringLiteral("cannot watch for signals"));
         return 1;
     }
@@ -63,7 +63,7 @@ int main(int argc, char** argv)
     };
     announce();
 
-    QObject::connect(&relay, &SignalRelay::received, &app, [&](int signalNumber) {
+    QObject::connect(&signalPipe, &SignalPipe::received, &app, [&](int signalNumber) {
         if (signalNumber == SIGUSR1) {
             pty.setUnplugged(!pty.unplugged());
             say(stdout,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "datalog/LogSource.h"
 #include "storage/StoredKind.h"
 
 #include <QDateTime>
@@ -8,9 +9,6 @@
 
 // File names and paths of CSV export and import.
 namespace CsvPaths {
-
-// Which log the Data Log tab shows, for the proposed export name.
-enum class LogSource { None, Live, Stored };
 
 // The file name without its folder (after the last "/" or "\").
 QString FileName(const QString& path);

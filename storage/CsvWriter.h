@@ -6,8 +6,9 @@
 #include <QString>
 #include <vector>
 
-// The bytes of "Type:ETP", "Type:IPM" and "Type:LOG" files: 8-bit Latin-1,
-// CR LF after every line, "." as decimal point whatever the user's locale.
+// The bytes of "Type:ETP", "Type:IPM" and "Type:LOG" files: one byte per
+// character in the Western European code page (WesternCodePage), CR LF after
+// every line, "." as decimal point whatever the user's locale.
 class CsvWriter {
 public:
     struct EtpRow {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 // Where the database (and the ports/ folder) lives.
 class DataFolder {
@@ -17,21 +16,16 @@ public:
 
     struct Choice {
         QString folder;
-        QString error; // set when the command line is unusable
+        QString error; // set when the folder cannot be created
     };
-
-    // The --data-dir value ("--data-dir DIR" or "--data-dir=DIR") made
-    // absolute from the current folder; empty when not given. A --data-dir
-    // without a folder is an error.
-    static Choice OverrideFromArguments(const QStringList& arguments);
 
     // The override when given; else the program's folder when the database is
     // already there or the folder is writable; else the application data folder.
     static QString Choose(const Facts& facts);
 
     // Gathers the facts, chooses, and creates the chosen folder when missing.
+    // `given` is the --data-dir folder (empty when not given), taken from the
+    // current folder when relative.
     static Choice Resolve(
-        const QStringList& arguments, const QString& programDir, const QString& appDataDir);
-    // The same with the platform's per-user application data folder.
-    static Choice Resolve(const QStringList& arguments, const QString& programDir);
+        const QString& given, const QString& programDir, const QString& appDataDir);
 };

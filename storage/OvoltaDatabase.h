@@ -13,10 +13,6 @@ class OvoltaDatabase {
 public:
     static constexpr const char* kFileName = "Ovolta.DB";
     static constexpr const char* kPassword = "wvwv";
-    // Sort order and code page that the file format of earlier installations
-    // asked for at creation. SQLite has no use for it (text is UTF-8 and
-    // compared by its own collations); kept to document the format's origin.
-    static constexpr const char* kJetLocale = ";LANGID=0x0409;CP=1252;COUNTRY=0";
 
     static constexpr const char* kSysTable = "SYS";
     static constexpr const char* kMultiPsTable = "MultiPS";
@@ -27,7 +23,6 @@ public:
     static constexpr std::chrono::milliseconds kBusyTimeout { 3000 };
 
     static constexpr int kDefaultCommPort = 1;
-    static constexpr int kLanguageEnglish = 0;
 
     struct OpenResult {
         std::unique_ptr<OvoltaDatabase> db;

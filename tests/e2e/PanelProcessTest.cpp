@@ -116,16 +116,36 @@ TEST_F(PanelProcess, ASetPointTypedOverAfterEnterGoesOutAsChecked)
     EXPECT_EQ(commands().filter(QRegularExpression("^VOLT")), QStringList { "VOLT120" });
 }
 
-TEST_F(PanelProcess, HelpAndVersion)
+// Command lines that end before the window opens: help, version, and a bad
+// value told on stderr with exit status 2. Qt's own options are let through.
+TEST_F(PanelProcess, CommandLines)
 {
-    startPanel({ "--version" });
-    ASSERT_TRUE(panel.waitForFinished(10000));
-    EXPECT_EQ(panel.exitCode(), 0);
-    EXPECT_TRUE(panel.readAllStandardOutput().startsWith("ovolta-panel 1.0"));
-    startPanel({ "--bogus" });
-    ASSERT_TRUE(panel.waitForFinished(10000));
-    EXPECT_EQ(panel.exitCode(), 2);
-    EXPECT_TRUE(panel.readAllStandardError().contains("unknown option"));
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        const char* output; // the start of stdout, or a line of stderr
+    } cases[] = {
+        { { "--version" }, 0, "ovolta-panel 1.0" },
+        { { "-platform", "offscreen", "--help" }, 0, "Usage: ovolta-panel [options]" },
+        { { "--bogus" }, 2, "ovolta-panel: unknown option '--bogus' (see --help)" },
+        { { "--data-dir=" }, 2, "ovolta-panel: The option --data-dir needs a folder after it." },
+        { { "--quit-after", "-1" }, 2, "ovolta-panel: --quit-after takes milliseconds, not '-1'" },
+        { { "--tab", "5" }, 2, "ovolta-panel: --tab takes 0 to 4, not '5'" },
+        { { "--size", "800" }, 2, "ovolta-panel: --size takes WIDTHxHEIGHT, not '800'" },
+        { { "--screenshot" }, 2, "ovolta-panel: Missing value after '--screenshot'." },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        startPanel(c.arguments);
+        ASSERT_TRUE(panel.waitForFinished(10000));
+        EXPECT_EQ(panel.exitCode(), c.exitCode);
+        const QByteArray output
+            = c.exitCode == 0 ? panel.readAllStandardOutput() : panel.readAllStandardError();
+        if (c.exitCode == 0)
+            EXPECT_TRUE(output.startsWith(c.output)) << output.toStdString();
+        else
+            EXPECT_EQ(output, QByteArray(c.output) + '\n');
+    }
 }
 
 TEST_F(PanelProcess, FindsTheSupplyInARelativeDataFolder)

@@ -53,7 +53,6 @@ TEST(CsvPathsTest, ImportBaseNameIsTheFileNameUpToItsFirstDot)
 
 TEST(CsvPathsTest, ProposedExportNames)
 {
-    using CsvPaths::LogSource;
     const QDateTime now(QDate(2026, 1, 5), QTime(9, 5, 7));
     struct Case {
         StoredKind kind;

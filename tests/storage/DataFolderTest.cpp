@@ -24,39 +24,14 @@ TEST(DataFolderTest, ChoosesOverrideThenProgramFolderThenAppData)
         EXPECT_EQ(DataFolder::Choose(c.facts), c.expected) << c.what;
 }
 
-TEST(DataFolderTest, ReadsTheDataDirOption)
-{
-    struct Case {
-        QStringList arguments;
-        QString folder;
-        bool error;
-    };
-    const Case cases[] = {
-        { { "ovolta-panel" }, "", false },
-        { { "ovolta-panel", "--data-dir", "/d x" }, "/d x", false },
-        { { "ovolta-panel", "--data-dir=/e" }, "/e", false },
-        { { "ovolta-panel", "--other", "--data-dir", "/f" }, "/f", false },
-        // Relative to the folder the program was started in.
-        { { "ovolta-panel", "--data-dir", "d/../e" }, QDir::currentPath() + "/e", false },
-        { { "ovolta-panel", "--data-dir" }, "", true },
-        { { "ovolta-panel", "--data-dir", "" }, "", true },
-        { { "ovolta-panel", "--data-dir=" }, "", true },
-        // The program's own name is not an option.
-        { { "--data-dir" }, "", false },
-    };
-    for (const Case& c : cases) {
-        const DataFolder::Choice choice = DataFolder::OverrideFromArguments(c.arguments);
-        EXPECT_EQ(choice.folder, c.folder) << c.arguments.join(' ').toStdString();
-        EXPECT_EQ(!choice.error.isEmpty(), c.error) << c.arguments.join(' ').toStdString();
-    }
-}
-
+// A relative folder is taken from the current folder: the ports/ links of a
+// relative one would be read as names under /dev.
 TEST(DataFolderTest, ResolveCreatesTheChosenFolder)
 {
     QTemporaryDir dir;
     const QString wanted = QDir(dir.path()).filePath("a/b");
     const DataFolder::Choice choice = DataFolder::Resolve(
-        { "ovolta-panel", "--data-dir", wanted }, dir.path(), QDir(dir.path()).filePath("app"));
+        QDir::current().relativeFilePath(wanted), dir.path(), QDir(dir.path()).filePath("app"));
     EXPECT_EQ(choice.error, QString());
     EXPECT_EQ(choice.folder, wanted);
     EXPECT_TRUE(QFileInfo(wanted).isDir());
@@ -69,7 +44,7 @@ TEST(DataFolderTest, ResolveKeepsTheProgramFolderThatHoldsTheDatabase)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
     const DataFolder::Choice choice
-        = DataFolder::Resolve({ "ovolta-panel" }, dir.path(), QDir(dir.path()).filePath("app"));
+        = DataFolder::Resolve({}, dir.path(), QDir(dir.path()).filePath("app"));
     EXPECT_EQ(choice.folder, dir.path());
 }
 
@@ -79,8 +54,8 @@ TEST(DataFolderTest, ResolveReportsAFolderThatCannotBeMade)
     QFile blocker(QDir(dir.path()).filePath("file"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    const DataFolder::Choice choice = DataFolder::Resolve(
-        { "ovolta-panel", "--data-dir", QDir(dir.path()).filePath("file/sub") }, dir.path(), "");
+    const DataFolder::Choice choice
+        = DataFolder::Resolve(QDir(dir.path()).filePath("file/sub"), dir.path(), "");
     EXPECT_FALSE(choice.error.isEmpty());
 }
 

@@ -46,7 +46,7 @@ TEST_F(OvoltaDatabaseTest, FirstStartCreatesSystemTablesWithDefaultRows)
     ASSERT_TRUE(db);
     EXPECT_TRUE(QFile::exists(dbPath()));
     EXPECT_EQ(db->sql().tableNames(), QStringList({ "SYS", "MultiPS", "DescriptionT" }));
-    EXPECT_EQ(db->storeLanguage(OvoltaDatabase::kLanguageEnglish), QString());
+    EXPECT_EQ(db->storeLanguage(0), QString());
     EXPECT_EQ(Column(db->sql(), "SELECT Object || '=' || Property FROM SYS ORDER BY rowid"),
         QStringList({ "CommPort=1", "ThumbnailW=35", "ThumbnailH=26", "ShowTandL=1", "Scale43=N",
             "Language=0" }));

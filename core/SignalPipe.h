@@ -9,12 +9,14 @@ class QSocketNotifier;
 
 // Turns POSIX signals into a Qt signal on the event loop. The handler only
 // writes the signal number into a pipe; everything else happens in the loop.
-// One relay at a time per process.
-class SignalRelay : public QObject {
+// One at a time per process; the signals get their default action back when
+// it goes.
+class SignalPipe : public QObject {
     Q_OBJECT
+
 public:
-    explicit SignalRelay(const QList<int>& signalNumbers, QObject* parent = nullptr);
-    ~SignalRelay() override;
+    explicit SignalPipe(const QList<int>& signalNumbers, QObject* parent = nullptr);
+    ~SignalPipe() override;
 
     bool isValid() const { return m_notifier != nullptr; }
 

@@ -1,4 +1,4 @@
-#include "sim/SignalRelay.h"
+#include "core/SignalPipe.h"
 
 #include <QSocketNotifier>
 
@@ -11,50 +11,55 @@ namespace {
 
 int g_pipe[2] = { -1, -1 };
 
-extern "C" void relaySignal(int signalNumber)
+extern "C" void WriteSignalNumber(int signalNumber)
 {
     const int savedErrno = errno;
-    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    const auto byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
     errno = savedErrno;
 }
 
+void SetHandler(const QList<int>& signalNumbers, void (*handler)(int))
+{
+    struct sigaction action { };
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int number : signalNumbers)
+        ::sigaction(number, &action, nullptr);
+}
+
 } // namespace
 
-SignalRelay::SignalRelay(const QList<int>& signalNumbers, QObject* parent)
+SignalPipe::SignalPipe(const QList<int>& signalNumbers, QObject* parent)
     : QObject(parent)
     , m_signalNumbers(signalNumbers)
 {
     if (g_pipe[0] >= 0 || ::pipe(g_pipe) != 0)
         return;
+    // Non-blocking: a burst of signals must never stall the handler, and
+    // drain() stops when the pipe is empty. Not inherited by child programs.
     for (const int fd : g_pipe) {
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
         ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     }
     m_notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
-    connect(m_notifier.get(), &QSocketNotifier::activated, this, &SignalRelay::drain);
-
-    struct sigaction action { };
-    action.sa_handler = relaySignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int number : m_signalNumbers)
-        ::sigaction(number, &action, nullptr);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &SignalPipe::drain);
+    SetHandler(m_signalNumbers, WriteSignalNumber);
 }
 
-SignalRelay::~SignalRelay()
+SignalPipe::~SignalPipe()
 {
     if (!m_notifier)
         return;
-    for (const int number : m_signalNumbers)
-        std::signal(number, SIG_DFL);
+    SetHandler(m_signalNumbers, SIG_DFL);
     m_notifier.reset();
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);
     g_pipe[0] = g_pipe[1] = -1;
 }
 
-void SignalRelay::drain()
+void SignalPipe::drain()
 {
     unsigned char bytes[16];
     ssize_t count = 0;
