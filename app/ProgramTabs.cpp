@@ -6,7 +6,6 @@
 #include "app/MainFrmUi.h"
 #include "app/WindowState.h"
 #include "core/Captions.h"
-#include "core/Numbers.h"
 #include "programs/CellEditorRules.h"
 #include "programs/PresetTransfer.h"
 #include "programs/ProgramTable.h"
@@ -37,10 +36,7 @@ constexpr int kSelectColumn = 0;
 constexpr int kSteps = 20;
 constexpr int kPresets = 3;
 constexpr int kTwipsPerPixel = 15;
-constexpr int kEtpVoltage = 1;
-constexpr int kEtpSecond = 4;
 constexpr int kIpmVoltage = 2;
-constexpr int kIpmCurrent = 3;
 
 constexpr std::size_t Index(TableKind kind)
 {
@@ -663,6 +659,7 @@ void ProgramTabs::PlaceOutputChecks()
         const QSize hint = box->sizeHint();
         box->move(cell.center().x() - hint.width() / 2, cell.center().y() - hint.height() / 2);
         box->resize(hint);
+        box->setChecked(etp.outputOn(k));
         box->raise();
         box->setVisible(
             cell.isValid() && cell.top() >= 0 && cell.top() + hint.height() <= viewport->height());
@@ -793,29 +790,10 @@ void ProgramTabs::setRunControlsEnabled(bool enabled)
 
 void ProgramTabs::clampProgramToLimits()
 {
-    // Cells hold whatever was typed or loaded; only values inside the limits
-    // may reach the supply. Out-of-range ones get the editor's silent clamp.
+    // Cells hold whatever was typed or loaded; the grid is to show what is sent.
     ProgramTable& etp = m_window.tableE();
-    const TableLimits bounds = limits();
-    const int lastRow = ExtProgramRunner::FindLastRow(etp);
     QScopedValueRollback own(m_ownWrite, true);
-    for (int row = 1; row <= lastRow; ++row) {
-        for (int column = kEtpVoltage; column <= kEtpSecond; ++column) {
-            const double x = TableRules::CellNumber(etp, row, column);
-            const double upper = column == 1 ? static_cast<double>(bounds.uvl)
-                : column == 2                ? static_cast<double>(bounds.ucl)
-                : column == 3                ? 99.0
-                                             : 59.0;
-            const bool above
-                = column <= 2 ? static_cast<float>(x) > static_cast<float>(upper) : x > upper;
-            if (x >= 0 && !above)
-                continue;
-            const CellEditorRules::EtpFocusLoss clamp = CellEditorRules::OnEtpEditorFocusLost(
-                QString(), column, etp.cell(row, column), bounds);
-            if (clamp.cellText)
-                etp.setCell(row, column, *clamp.cellText);
-        }
-    }
+    TableRules::ClampStepsToLimits(etp, ExtProgramRunner::FindLastRow(etp), limits());
 }
 
 void ProgramTabs::RunStopClick()
@@ -910,20 +888,8 @@ void ProgramTabs::DispatchExtStep()
 bool ProgramTabs::clampPresetsToLimits()
 {
     // Presets above the limits would be stored in the supply as they are.
-    ProgramTable& ipm = m_window.tableM();
     QScopedValueRollback own(m_ownWrite, true);
-    bool changed = false;
-    for (int k = 1; k <= kPresets && k <= ipm.dataRows(); ++k) {
-        if (static_cast<float>(TableRules::CellNumber(ipm, k, kIpmVoltage)) > S.UVL) {
-            ipm.setCell(k, kIpmVoltage, Numbers::FormatSingle(S.UVL, u"00.0"));
-            changed = true;
-        }
-        if (static_cast<float>(TableRules::CellNumber(ipm, k, kIpmCurrent)) > S.UCL) {
-            ipm.setCell(k, kIpmCurrent, Numbers::FormatSingle(S.UCL, S.CurrFormat));
-            changed = true;
-        }
-    }
-    return changed;
+    return TableRules::ClampPresetsToLimits(m_window.tableM(), limits());
 }
 
 void ProgramTabs::ReadPresetMemory()
@@ -968,7 +934,7 @@ void ProgramTabs::CmdSS_Click()
     if (tab == PresetTransfer::kPresetTab)
         clampPresetsToLimits();
     LinkDelayWaiter waiter(m_window.link());
-    PresetTransfer::SavePresetsToSupply(tab, m_window.tableM(), S.CurrScale, transact(), waiter);
+    PresetTransfer::SavePresetsToSupply(tab, m_window.tableM(), limits(), transact(), waiter);
     ui.TimerGetD->start();
     CheckIpmTable();
     if (tab == 0 || tab == 1)

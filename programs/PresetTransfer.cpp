@@ -4,13 +4,10 @@
 #include "core/Waiter.h"
 #include "programs/TableRules.h"
 
-#include <algorithm>
 
 namespace PresetTransfer {
 namespace {
 
-constexpr int kVoltage = 2;
-constexpr int kCurrent = 3;
 constexpr int kPresets = 3;
 constexpr int kGetmTries = 2;
 constexpr int kSaveTries = 4;
@@ -21,11 +18,6 @@ const QString kGetm = QStringLiteral("GETM");
 const QString kProm = QStringLiteral("PROM");
 const QString kRunm = QStringLiteral("RUNM");
 
-double PresetNumber(const ProgramTable& ipm, int row, int column)
-{
-    return std::max(0.0, TableRules::CellNumber(ipm, row, column));
-}
-
 // A preset value as the front panel would compare it: its shortest text, read back.
 double Shortest(float value)
 {
@@ -34,14 +26,14 @@ double Shortest(float value)
 
 } // namespace
 
-std::optional<QString> PromParameter(const ProgramTable& ipm, int currScale)
+std::optional<QString> PromParameter(const ProgramTable& ipm, const TableLimits& limits)
 {
     if (ipm.dataRows() < kPresets)
         return std::nullopt;
     QString parameter;
     for (int k = 1; k <= kPresets; ++k) {
-        parameter += CommandSet::PresetCode(
-            PresetNumber(ipm, k, kVoltage), PresetNumber(ipm, k, kCurrent), currScale);
+        const TableRules::Setting setting = TableRules::ClampToLimits(ipm.preset(k), limits);
+        parameter += CommandSet::PresetCode(setting.volts, setting.amps, limits.currScale);
     }
     return parameter;
 }
@@ -54,16 +46,21 @@ bool FillFromGetm(ProgramTable& ipm, const QString& reply, const QString& setVol
         return false;
     const double setVolt = Numbers::LeadingNumber(Numbers::FutComma(setVoltText));
     const double setCurr = Numbers::LeadingNumber(Numbers::FutComma(setCurrText));
-    ipm.cutToHeader();
+    std::vector<PresetRow> presets;
+    int matching = 0;
     for (int k = 1; k <= kPresets; ++k) {
         const QString& code = (*codes)[static_cast<std::size_t>(k - 1)];
         const float volts = CommandSet::PresetVoltFromCode(code);
         const float amps = CommandSet::PresetCurrFromCode(code, limits.currScale);
-        ipm.addRow({ QString(), QString::number(k), Numbers::FormatSingle(volts, u"0.0"),
+        presets.push_back({ QString::number(k), Numbers::FormatSingle(volts, u"0.0"),
             Numbers::FormatSingle(amps, limits.currFormat) });
         if (setVolt == Shortest(volts) && setCurr == Shortest(amps))
-            ipm.setSelectedPreset(k);
+            matching = k;
     }
+    ipm.cutToHeader();
+    ipm.setPresets(presets);
+    if (matching > 0)
+        ipm.setSelectedPreset(matching);
     return true;
 }
 
@@ -87,12 +84,12 @@ ReadRequest ReadFroPsClick(int tab)
     return ReadRequest::Nothing;
 }
 
-bool SavePresetsToSupply(
-    int tab, const ProgramTable& ipm, int currScale, const Transact& transact, Waiter& waiter)
+bool SavePresetsToSupply(int tab, const ProgramTable& ipm, const TableLimits& limits,
+    const Transact& transact, Waiter& waiter)
 {
     if (tab != kPresetTab)
         return false;
-    const std::optional<QString> parameter = PromParameter(ipm, currScale);
+    const std::optional<QString> parameter = PromParameter(ipm, limits);
     if (!parameter)
         return false;
     for (int attempt = 0; attempt < kSaveTries; ++attempt) {
@@ -120,14 +117,15 @@ std::optional<QString> RecallParameter(const ProgramTable& ipm)
 CommandSet::Setpoints RecalledSetpoints(
     const ProgramTable& ipm, int preset, const TableLimits& limits)
 {
-    return { Numbers::FormatNumber(PresetNumber(ipm, preset, kVoltage), u"0.0"),
-        Numbers::FormatNumber(PresetNumber(ipm, preset, kCurrent), limits.currFormat) };
+    const TableRules::Setting setting = TableRules::ClampToLimits(ipm.preset(preset), limits);
+    return { Numbers::FormatNumber(setting.volts, u"0.0"),
+        Numbers::FormatNumber(setting.amps, limits.currFormat) };
 }
 
 std::optional<CommandSet::Setpoints> UploadAndRecall(
     const ProgramTable& ipm, const TableLimits& limits, const Transact& transact, Waiter& waiter)
 {
-    const std::optional<QString> parameter = PromParameter(ipm, limits.currScale);
+    const std::optional<QString> parameter = PromParameter(ipm, limits);
     if (!parameter)
         return std::nullopt;
     QString reply;

@@ -19,8 +19,8 @@ constexpr int kPresetTab = 2;
 
 // The eighteen-digit "PROM" parameter from rows 1 to 3; nothing unless all three
 // rows exist (a shorter line would overwrite the supply's presets with garbage).
-// Negative cells go out as zero: the supply's fields carry no sign.
-std::optional<QString> PromParameter(const ProgramTable& ipm, int currScale);
+// The values keep to the limit rule (TableRules::ClampToLimits).
+std::optional<QString> PromParameter(const ProgramTable& ipm, const TableLimits& limits);
 
 // Fills the table from a "GETM" reply: rows "", "k", volts "0.0", amperes in the
 // current format, and selects the last preset equal to the front panel's
@@ -48,8 +48,8 @@ ReadRequest ReadFroPsClick(int tab);
 // failure. Returns whether the supply took them. The window stops the poll
 // around it, runs the table check after it and gives the button the focus on
 // tabs 0 and 1.
-bool SavePresetsToSupply(
-    int tab, const ProgramTable& ipm, int currScale, const Transact& transact, Waiter& waiter);
+bool SavePresetsToSupply(int tab, const ProgramTable& ipm, const TableLimits& limits,
+    const Transact& transact, Waiter& waiter);
 
 // "Set" on the preset tab: raise the upload-and-recall request?
 bool SetRequestsUpload(bool connected, const ProgramTable& ipm);

@@ -10,31 +10,28 @@ namespace {
 const QString kOption = QStringLiteral("--data-dir");
 }
 
-DataFolder::Choice DataFolder::OverrideFromArguments(const QStringList& arguments)
+Outcome<QString> DataFolder::OverrideFromArguments(const QStringList& arguments)
 {
-    Choice choice;
+    const Failure noFolder { QStringLiteral("The option --data-dir needs a folder after it.") };
+    QString folder;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         if (argument == kOption) {
-            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty()) {
-                choice.error = QStringLiteral("The option --data-dir needs a folder after it.");
-                return choice;
-            }
-            choice.folder = arguments.at(i + 1);
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty())
+                return noFolder;
+            folder = arguments.at(i + 1);
             ++i;
         } else if (argument.startsWith(kOption + QLatin1Char('='))) {
-            choice.folder = argument.mid(kOption.size() + 1);
-            if (choice.folder.isEmpty()) {
-                choice.error = QStringLiteral("The option --data-dir needs a folder after it.");
-                return choice;
-            }
+            folder = argument.mid(kOption.size() + 1);
+            if (folder.isEmpty())
+                return noFolder;
         }
     }
     // The serial layer reads a relative port name as one under /dev: the
     // ports/ links of a relative folder would never be found.
-    if (!choice.folder.isEmpty())
-        choice.folder = QDir(choice.folder).absolutePath();
-    return choice;
+    if (!folder.isEmpty())
+        folder = QDir(folder).absolutePath();
+    return folder;
 }
 
 QString DataFolder::Choose(const Facts& facts)
@@ -46,27 +43,27 @@ QString DataFolder::Choose(const Facts& facts)
     return facts.appDataDir;
 }
 
-DataFolder::Choice DataFolder::Resolve(
+Outcome<QString> DataFolder::Resolve(
     const QStringList& arguments, const QString& programDir, const QString& appDataDir)
 {
-    Choice choice = OverrideFromArguments(arguments);
-    if (!choice.error.isEmpty())
-        return choice;
+    const Outcome<QString> given = OverrideFromArguments(arguments);
+    if (!given)
+        return given;
     Facts facts;
-    facts.overrideDir = choice.folder;
+    facts.overrideDir = *given;
     facts.programDir = programDir;
     facts.databaseInProgramDir = QFileInfo::exists(
         QDir(programDir).filePath(QString::fromLatin1(OvoltaDatabase::kFileName)));
     const QFileInfo programInfo(programDir);
     facts.programDirWritable = programInfo.isDir() && programInfo.isWritable();
     facts.appDataDir = appDataDir;
-    choice.folder = Choose(facts);
-    if (!QDir().mkpath(choice.folder))
-        choice.error = QStringLiteral("The folder '%1' cannot be created.").arg(choice.folder);
-    return choice;
+    const QString folder = Choose(facts);
+    if (!QDir().mkpath(folder))
+        return Failure { QStringLiteral("The folder '%1' cannot be created.").arg(folder) };
+    return folder;
 }
 
-DataFolder::Choice DataFolder::Resolve(const QStringList& arguments, const QString& programDir)
+Outcome<QString> DataFolder::Resolve(const QStringList& arguments, const QString& programDir)
 {
     return Resolve(
         arguments, programDir, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Outcome.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,23 +17,19 @@ public:
         QString appDataDir; // the per-user application data folder
     };
 
-    struct Choice {
-        QString folder;
-        QString error; // set when the command line is unusable
-    };
-
     // The --data-dir value ("--data-dir DIR" or "--data-dir=DIR") made
     // absolute from the current folder; empty when not given. A --data-dir
     // without a folder is an error.
-    static Choice OverrideFromArguments(const QStringList& arguments);
+    static Outcome<QString> OverrideFromArguments(const QStringList& arguments);
 
     // The override when given; else the program's folder when the database is
     // already there or the folder is writable; else the application data folder.
     static QString Choose(const Facts& facts);
 
     // Gathers the facts, chooses, and creates the chosen folder when missing.
-    static Choice Resolve(
+    // Fails when the command line is unusable or the folder cannot be made.
+    static Outcome<QString> Resolve(
         const QStringList& arguments, const QString& programDir, const QString& appDataDir);
     // The same with the platform's per-user application data folder.
-    static Choice Resolve(const QStringList& arguments, const QString& programDir);
+    static Outcome<QString> Resolve(const QStringList& arguments, const QString& programDir);
 };

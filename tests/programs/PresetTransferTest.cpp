@@ -44,19 +44,20 @@ const QString kGetmReply = "125125,050050,000000,OK\r";
 TEST(PresetTransferTest, PromParameterJoinsTheThreeCodes)
 {
     Presets ipm({ { "12.5", "1.25" }, { "5.0", "0.50" }, { "0.0", "0.00" } });
-    EXPECT_EQ(PresetTransfer::PromParameter(ipm, 100), "125125050050000000");
+    EXPECT_EQ(PresetTransfer::PromParameter(ipm, kHundredths), "125125050050000000");
     Presets tenths({ { "18.0", "10.0" }, { "1.0", "0.1" }, { "2,5", "0,5" } });
-    EXPECT_EQ(PresetTransfer::PromParameter(tenths, 10), "180100010001025005");
+    EXPECT_EQ(PresetTransfer::PromParameter(tenths, kTenths), "180100010001025005");
 }
 
 TEST(PresetTransferTest, PromParameterNeedsThreeRowsAndSendsNoSign)
 {
-    EXPECT_FALSE(PresetTransfer::PromParameter(Presets({}), 100).has_value());
+    EXPECT_FALSE(PresetTransfer::PromParameter(Presets({}), kHundredths).has_value());
     EXPECT_FALSE(
-        PresetTransfer::PromParameter(Presets({ { "1.0", "1.00" }, { "2.0", "1.00" } }), 100)
+        PresetTransfer::PromParameter(
+            Presets({ { "1.0", "1.00" }, { "2.0", "1.00" } }), kHundredths)
             .has_value());
     Presets odd({ { "-5", "-1" }, { "abc", "" }, { "1.0", "1.00" } });
-    EXPECT_EQ(PresetTransfer::PromParameter(odd, 100), "000000000000010100");
+    EXPECT_EQ(PresetTransfer::PromParameter(odd, kHundredths), "000000000000010100");
 }
 
 TEST(PresetTransferTest, GetmReplyFillsTheTableAndSelectsTheMatchingPreset)
@@ -136,14 +137,14 @@ TEST(PresetTransferTest, SaveToPsTriesFourTimesWithAPauseAfterEachFailure)
     FakeClock clock;
     FakeWaiter waiter(clock);
     ScriptedSupply supply({ "", "O", "ERR", "NO" });
-    EXPECT_FALSE(PresetTransfer::SavePresetsToSupply(2, ipm, 100, supply.transact(), waiter));
+    EXPECT_FALSE(PresetTransfer::SavePresetsToSupply(2, ipm, kHundredths, supply.transact(), waiter));
     EXPECT_EQ(supply.lines.size(), 4u);
     EXPECT_EQ(supply.lines[0], "PROM125125050050000000");
     EXPECT_EQ(waiter.totalWaitedMs(), 400);
 
     ScriptedSupply later({ "", "OK" });
     FakeWaiter waiter2(clock);
-    EXPECT_TRUE(PresetTransfer::SavePresetsToSupply(2, ipm, 100, later.transact(), waiter2));
+    EXPECT_TRUE(PresetTransfer::SavePresetsToSupply(2, ipm, kHundredths, later.transact(), waiter2));
     EXPECT_EQ(later.lines.size(), 2u);
     EXPECT_EQ(waiter2.totalWaitedMs(), 100);
 }
@@ -155,9 +156,9 @@ TEST(PresetTransferTest, SaveToPsSendsNothingElsewhereOrWithoutRows)
     Presets full({ { "1.0", "1.00" }, { "2.0", "1.00" }, { "3.0", "1.00" } });
     ProgramTable empty(TableKind::Ipm);
     ScriptedSupply supply({ "OK" });
-    EXPECT_FALSE(PresetTransfer::SavePresetsToSupply(0, full, 100, supply.transact(), waiter));
-    EXPECT_FALSE(PresetTransfer::SavePresetsToSupply(1, full, 100, supply.transact(), waiter));
-    EXPECT_FALSE(PresetTransfer::SavePresetsToSupply(2, empty, 100, supply.transact(), waiter));
+    EXPECT_FALSE(PresetTransfer::SavePresetsToSupply(0, full, kHundredths, supply.transact(), waiter));
+    EXPECT_FALSE(PresetTransfer::SavePresetsToSupply(1, full, kHundredths, supply.transact(), waiter));
+    EXPECT_FALSE(PresetTransfer::SavePresetsToSupply(2, empty, kHundredths, supply.transact(), waiter));
     EXPECT_TRUE(supply.lines.empty());
 }
 

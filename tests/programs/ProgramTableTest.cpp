@@ -146,6 +146,27 @@ TEST(ProgramTableTest, ChangesAreSignalledOnTheRightIndex)
     EXPECT_EQ(header.count(), 1);
 }
 
+// Steps and presets are the rows: setting them keeps the table to their count
+// and writes in place; a step whose output is unset keeps its flag.
+TEST(ProgramTableTest, StepsAndPresetsAreTheRows)
+{
+    ProgramTable etp(TableKind::Etp);
+    const std::vector<ProgramStep> two { { "1", "5.0", "1.0", "01", "30", false },
+        { "2", "6.0", "2.0", "02", "00", true } };
+    etp.setSteps(two);
+    EXPECT_EQ(etp.cell(2, 3), "02");
+    EXPECT_EQ(etp.steps(), two);
+    etp.setSteps({ { "1", "", "", "", "", std::nullopt } });
+    EXPECT_EQ(etp.steps(), (std::vector<ProgramStep> { { "1", "", "", "", "", false } }));
+
+    ProgramTable ipm(TableKind::Ipm);
+    const std::vector<PresetRow> presets { { "1", "5.0", "1.0" }, { "2", "6.0", "2.0" } };
+    ipm.setPresets(presets);
+    EXPECT_EQ(ipm.cell(2, 0), "");
+    EXPECT_EQ(ipm.cell(2, 1), "2");
+    EXPECT_EQ(ipm.presets(), presets);
+}
+
 TEST(ProgramTableTest, OutputFlagsAreOnByDefaultAndOutliveTheRows)
 {
     ProgramTable etp(TableKind::Etp);

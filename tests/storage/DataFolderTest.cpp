@@ -24,30 +24,35 @@ TEST(DataFolderTest, ChoosesOverrideThenProgramFolderThenAppData)
         EXPECT_EQ(DataFolder::Choose(c.facts), c.expected) << c.what;
 }
 
+// The chosen folder, or the message after "error: ".
+QString Text(const Outcome<QString>& folder)
+{
+    return folder ? *folder : "error: " + folder.error();
+}
+
 TEST(DataFolderTest, ReadsTheDataDirOption)
 {
+    const QString noFolder = "error: The option --data-dir needs a folder after it.";
     struct Case {
         QStringList arguments;
         QString folder;
-        bool error;
     };
     const Case cases[] = {
-        { { "ovolta-panel" }, "", false },
-        { { "ovolta-panel", "--data-dir", "/d x" }, "/d x", false },
-        { { "ovolta-panel", "--data-dir=/e" }, "/e", false },
-        { { "ovolta-panel", "--other", "--data-dir", "/f" }, "/f", false },
+        { { "ovolta-panel" }, "" },
+        { { "ovolta-panel", "--data-dir", "/d x" }, "/d x" },
+        { { "ovolta-panel", "--data-dir=/e" }, "/e" },
+        { { "ovolta-panel", "--other", "--data-dir", "/f" }, "/f" },
         // Relative to the folder the program was started in.
-        { { "ovolta-panel", "--data-dir", "d/../e" }, QDir::currentPath() + "/e", false },
-        { { "ovolta-panel", "--data-dir" }, "", true },
-        { { "ovolta-panel", "--data-dir", "" }, "", true },
-        { { "ovolta-panel", "--data-dir=" }, "", true },
+        { { "ovolta-panel", "--data-dir", "d/../e" }, QDir::currentPath() + "/e" },
+        { { "ovolta-panel", "--data-dir" }, noFolder },
+        { { "ovolta-panel", "--data-dir", "" }, noFolder },
+        { { "ovolta-panel", "--data-dir=" }, noFolder },
         // The program's own name is not an option.
-        { { "--data-dir" }, "", false },
+        { { "--data-dir" }, "" },
     };
     for (const Case& c : cases) {
-        const DataFolder::Choice choice = DataFolder::OverrideFromArguments(c.arguments);
-        EXPECT_EQ(choice.folder, c.folder) << c.arguments.join(' ').toStdString();
-        EXPECT_EQ(!choice.error.isEmpty(), c.error) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(Text(DataFolder::OverrideFromArguments(c.arguments)), c.folder)
+            << c.arguments.join(' ').toStdString();
     }
 }
 
@@ -55,10 +60,9 @@ TEST(DataFolderTest, ResolveCreatesTheChosenFolder)
 {
     QTemporaryDir dir;
     const QString wanted = QDir(dir.path()).filePath("a/b");
-    const DataFolder::Choice choice = DataFolder::Resolve(
-        { "ovolta-panel", "--data-dir", wanted }, dir.path(), QDir(dir.path()).filePath("app"));
-    EXPECT_EQ(choice.error, QString());
-    EXPECT_EQ(choice.folder, wanted);
+    EXPECT_EQ(Text(DataFolder::Resolve({ "ovolta-panel", "--data-dir", wanted }, dir.path(),
+                  QDir(dir.path()).filePath("app"))),
+        wanted);
     EXPECT_TRUE(QFileInfo(wanted).isDir());
 }
 
@@ -68,9 +72,9 @@ TEST(DataFolderTest, ResolveKeepsTheProgramFolderThatHoldsTheDatabase)
     QFile file(QDir(dir.path()).filePath("Ovolta.DB"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    const DataFolder::Choice choice
-        = DataFolder::Resolve({ "ovolta-panel" }, dir.path(), QDir(dir.path()).filePath("app"));
-    EXPECT_EQ(choice.folder, dir.path());
+    EXPECT_EQ(Text(DataFolder::Resolve(
+                  { "ovolta-panel" }, dir.path(), QDir(dir.path()).filePath("app"))),
+        dir.path());
 }
 
 TEST(DataFolderTest, ResolveReportsAFolderThatCannotBeMade)
@@ -79,9 +83,9 @@ TEST(DataFolderTest, ResolveReportsAFolderThatCannotBeMade)
     QFile blocker(QDir(dir.path()).filePath("file"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    const DataFolder::Choice choice = DataFolder::Resolve(
-        { "ovolta-panel", "--data-dir", QDir(dir.path()).filePath("file/sub") }, dir.path(), "");
-    EXPECT_FALSE(choice.error.isEmpty());
+    const QString folder = QDir(dir.path()).filePath("file/sub");
+    EXPECT_EQ(Text(DataFolder::Resolve({ "ovolta-panel", "--data-dir", folder }, dir.path(), "")),
+        "error: The folder '" + folder + "' cannot be created.");
 }
 
 } // namespace
