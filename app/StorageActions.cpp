@@ -570,8 +570,7 @@ void StorageActions::importEtp(const QByteArray& bytes)
     const BusyCursor busy;
     ProgramTable& etp = m_window.tableE();
     etp.cutToHeader();
-    ui.TextTableD[At(StoredKindIndex(StoredKind::ExternalProgram))]->setText(
-        imported->description);
+    ui.TextTableD[At(StoredKindIndex(StoredKind::ExternalProgram))]->setText(imported->description);
     // Each output goes to the box that lies over its row, whatever step number
     // the file gave.
     etp.setSteps(imported->steps);

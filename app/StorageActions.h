@@ -58,8 +58,7 @@ private:
     int currentTab() const;
     // Shows the description of a table being loaded and tells of a failure.
     // The rows to show, or nothing.
-    template <typename Rows>
-    const Rows* showLoad(int tab, const StoredTables::Load<Rows>& load);
+    template <typename Rows> const Rows* showLoad(int tab, const StoredTables::Load<Rows>& load);
     void loadEtpRows(int tab);
     void loadPresets(int tab);
     void loadLog(int tab);

@@ -118,8 +118,8 @@ std::optional<ExtProgramRunner::StepCommand> ExtProgramRunner::PendingStep(
     StepCommand step;
     step.row = m_row;
     step.outputOn = row.output();
-    step.sevcParameter = CommandSet::SevcParameter(
-        setting.volts, setting.amps, limits.currScale, step.outputOn);
+    step.sevcParameter
+        = CommandSet::SevcParameter(setting.volts, setting.amps, limits.currScale, step.outputOn);
     step.voltText = Numbers::FormatNumber(setting.volts, u"0.0");
     step.currText = Numbers::FormatNumber(setting.amps, limits.currFormat);
     return step;

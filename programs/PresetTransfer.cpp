@@ -4,7 +4,6 @@
 #include "core/Waiter.h"
 #include "programs/TableRules.h"
 
-
 namespace PresetTransfer {
 namespace {
 

@@ -105,7 +105,8 @@ Outcome<CsvImporter::EtpFile> CsvImporter::ImportEtp(const QByteArray& bytes)
                     .arg(kMaxEtpSteps));
         }
         if (file.steps.size() >= static_cast<std::size_t>(kMaxEtpSteps))
-            return Failed(line, QStringLiteral("the file holds more than %1 steps.").arg(kMaxEtpSteps));
+            return Failed(
+                line, QStringLiteral("the file holds more than %1 steps.").arg(kMaxEtpSteps));
         std::array<QString, 5> fields;
         std::array<int, 5> lines {};
         if (!ReadFields(reader, fields, lines))
@@ -144,7 +145,8 @@ Outcome<CsvImporter::IpmFile> CsvImporter::ImportIpm(
             continue;
         const QString where = QStringLiteral("preset ") + preset;
         if (file.presets.size() >= static_cast<std::size_t>(kMaxPresets))
-            return Failed(line, QStringLiteral("the file holds more than %1 presets.").arg(kMaxPresets));
+            return Failed(
+                line, QStringLiteral("the file holds more than %1 presets.").arg(kMaxPresets));
         std::array<QString, 3> fields;
         std::array<int, 3> lines {};
         if (!ReadFields(reader, fields, lines))

@@ -12,8 +12,8 @@ QString EngineMessage(sqlite3* db, int code)
 
 } // namespace
 
-Outcome<std::unique_ptr<SqlDatabase>> SqlDatabase::open(const QString& path,
-    const QByteArray& key, OpenMode mode, std::chrono::milliseconds busyTimeout)
+Outcome<std::unique_ptr<SqlDatabase>> SqlDatabase::open(const QString& path, const QByteArray& key,
+    OpenMode mode, std::chrono::milliseconds busyTimeout)
 {
     int flags = SQLITE_OPEN_READWRITE;
     if (mode == OpenMode::CreateIfMissing)

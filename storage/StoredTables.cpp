@@ -119,11 +119,10 @@ Outcome<void> StoredTables::checkName(StoredKind kind, const QString& name) cons
     if (const auto size
         = m_db.declaredSize(QStringLiteral("DescriptionT"), QStringLiteral("TableName"));
         size && fullName.size() > *size) {
-        return Failure {
-            QStringLiteral("The name '%1' is too long: a name has at most %2 characters.")
-                .arg(name)
-                .arg(*size - TablePrefix(kind).size())
-        };
+        return Failure { QStringLiteral(
+            "The name '%1' is too long: a name has at most %2 characters.")
+                             .arg(name)
+                             .arg(*size - TablePrefix(kind).size()) };
     }
     return {};
 }
@@ -262,8 +261,8 @@ Outcome<void> StoredTables::saveProgram(StoredKind kind, const QString& name,
         { "Minute", "VARCHAR(4)" }, { "Second", "VARCHAR(4)" } };
     if (external)
         columns.push_back({ "Output", "BOOLEAN" });
-    return replaceTable(
-        kind, name, columns, info, static_cast<int>(steps.size()), [&](SqlStatement& insert, int r) {
+    return replaceTable(kind, name, columns, info, static_cast<int>(steps.size()),
+        [&](SqlStatement& insert, int r) {
             const ProgramStep& step = steps[static_cast<std::size_t>(r)];
             insert.bindText(1, step.voltage)
                 .bindText(2, step.current)
@@ -338,10 +337,9 @@ Outcome<void> StoredTables::hasColumns(
         return {}; // the schema cannot be read now: the load says why
     for (const QString& column : columns) {
         if (!present.contains(column, Qt::CaseInsensitive)) {
-            return Failure {
-                QStringLiteral("The stored table '%1' has no column '%2': it cannot be loaded.")
-                    .arg(name, column)
-            };
+            return Failure { QStringLiteral(
+                "The stored table '%1' has no column '%2': it cannot be loaded.")
+                                 .arg(name, column) };
         }
     }
     return {};

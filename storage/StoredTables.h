@@ -125,8 +125,8 @@ private:
     // The start of every load: checks the name, reads its catalogue row and
     // finds the stored table.
     template <typename Rows>
-    Outcome<QString> findToLoad(StoredKind kind, const QString& name, Load<Rows>& load,
-        const QStringList& columns) const;
+    Outcome<QString> findToLoad(
+        StoredKind kind, const QString& name, Load<Rows>& load, const QStringList& columns) const;
     template <typename BindRow>
     Outcome<void> replaceTable(StoredKind kind, const QString& name,
         const std::vector<Column>& columns, const SaveInfo& info, int rowCount, BindRow bindRow);

@@ -24,8 +24,8 @@ struct Program : ProgramTable {
     {
         std::vector<ProgramStep> rows;
         for (const Step& s : steps) {
-            rows.push_back({ QString::number(rows.size() + 1), s.volts, s.amps, s.minute,
-                s.second, s.output });
+            rows.push_back({ QString::number(rows.size() + 1), s.volts, s.amps, s.minute, s.second,
+                s.output });
         }
         setSteps(rows);
     }

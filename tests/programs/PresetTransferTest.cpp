@@ -52,10 +52,9 @@ TEST(PresetTransferTest, PromParameterJoinsTheThreeCodes)
 TEST(PresetTransferTest, PromParameterNeedsThreeRowsAndSendsNoSign)
 {
     EXPECT_FALSE(PresetTransfer::PromParameter(Presets({}), kHundredths).has_value());
-    EXPECT_FALSE(
-        PresetTransfer::PromParameter(
-            Presets({ { "1.0", "1.00" }, { "2.0", "1.00" } }), kHundredths)
-            .has_value());
+    EXPECT_FALSE(PresetTransfer::PromParameter(
+        Presets({ { "1.0", "1.00" }, { "2.0", "1.00" } }), kHundredths)
+                     .has_value());
     Presets odd({ { "-5", "-1" }, { "abc", "" }, { "1.0", "1.00" } });
     EXPECT_EQ(PresetTransfer::PromParameter(odd, kHundredths), "000000000000010100");
 }
@@ -137,14 +136,16 @@ TEST(PresetTransferTest, SaveToPsTriesFourTimesWithAPauseAfterEachFailure)
     FakeClock clock;
     FakeWaiter waiter(clock);
     ScriptedSupply supply({ "", "O", "ERR", "NO" });
-    EXPECT_FALSE(PresetTransfer::SavePresetsToSupply(2, ipm, kHundredths, supply.transact(), waiter));
+    EXPECT_FALSE(
+        PresetTransfer::SavePresetsToSupply(2, ipm, kHundredths, supply.transact(), waiter));
     EXPECT_EQ(supply.lines.size(), 4u);
     EXPECT_EQ(supply.lines[0], "PROM125125050050000000");
     EXPECT_EQ(waiter.totalWaitedMs(), 400);
 
     ScriptedSupply later({ "", "OK" });
     FakeWaiter waiter2(clock);
-    EXPECT_TRUE(PresetTransfer::SavePresetsToSupply(2, ipm, kHundredths, later.transact(), waiter2));
+    EXPECT_TRUE(
+        PresetTransfer::SavePresetsToSupply(2, ipm, kHundredths, later.transact(), waiter2));
     EXPECT_EQ(later.lines.size(), 2u);
     EXPECT_EQ(waiter2.totalWaitedMs(), 100);
 }
@@ -156,9 +157,12 @@ TEST(PresetTransferTest, SaveToPsSendsNothingElsewhereOrWithoutRows)
     Presets full({ { "1.0", "1.00" }, { "2.0", "1.00" }, { "3.0", "1.00" } });
     ProgramTable empty(TableKind::Ipm);
     ScriptedSupply supply({ "OK" });
-    EXPECT_FALSE(PresetTransfer::SavePresetsToSupply(0, full, kHundredths, supply.transact(), waiter));
-    EXPECT_FALSE(PresetTransfer::SavePresetsToSupply(1, full, kHundredths, supply.transact(), waiter));
-    EXPECT_FALSE(PresetTransfer::SavePresetsToSupply(2, empty, kHundredths, supply.transact(), waiter));
+    EXPECT_FALSE(
+        PresetTransfer::SavePresetsToSupply(0, full, kHundredths, supply.transact(), waiter));
+    EXPECT_FALSE(
+        PresetTransfer::SavePresetsToSupply(1, full, kHundredths, supply.transact(), waiter));
+    EXPECT_FALSE(
+        PresetTransfer::SavePresetsToSupply(2, empty, kHundredths, supply.transact(), waiter));
     EXPECT_TRUE(supply.lines.empty());
 }
 

@@ -91,8 +91,8 @@ TEST(TableRulesTest, LimitRuleForStepsAndPresets)
                 && TableRules::WithinLimit(TableRules::TextNumber(c.cells[1]), limits.ucl),
             c.within)
             << c.what;
-        for (const TableRules::Setting sent :
-            { TableRules::ClampToLimits(step, limits), TableRules::ClampToLimits(preset, limits) }) {
+        for (const TableRules::Setting sent : { TableRules::ClampToLimits(step, limits),
+                 TableRules::ClampToLimits(preset, limits) }) {
             EXPECT_EQ(sent.volts, c.sent.volts) << c.what;
             EXPECT_EQ(sent.amps, c.sent.amps) << c.what;
         }

@@ -113,8 +113,10 @@ TEST(CsvFilesTest, BadFilesGiveMessages)
     const std::pair<QString, QString> cases[] = {
         { CsvFiles::Read(missing).error(),
             "The file '" + missing + "' cannot be opened: No such file or directory" },
-        { CsvFiles::Read(big).error(), "The file '" + big + "' is too large to be a table or log." },
-        { CsvFiles::Write(noFolder, "x").error(), "The file '" + noFolder + "' cannot be written: " },
+        { CsvFiles::Read(big).error(),
+            "The file '" + big + "' is too large to be a table or log." },
+        { CsvFiles::Write(noFolder, "x").error(),
+            "The file '" + noFolder + "' cannot be written: " },
     };
     for (const auto& [error, message] : cases)
         EXPECT_TRUE(error.startsWith(message)) << error.toStdString();

@@ -91,8 +91,8 @@ TEST(CsvImporterTest, TablesRoundTripWithEveryLineEnd)
 {
     const Outcome<QByteArray> etp = CsvWriter::EtpFile(QString::fromUtf8("Prüf, 5 steps"),
         { { "1", "0.5", "0.25", "01", "30", true }, { "2", "30.0", "5.00", "59", "59", false } });
-    const Outcome<QByteArray> ipm = CsvWriter::IpmFile("three, one chosen",
-        { { "1", "5", "1" }, { "2", "12.5", "0.55" }, { "3", "0", "0" } }, 2);
+    const Outcome<QByteArray> ipm = CsvWriter::IpmFile(
+        "three, one chosen", { { "1", "5", "1" }, { "2", "12.5", "0.55" }, { "3", "0", "0" } }, 2);
     ASSERT_TRUE(etp && ipm);
     const std::vector<ProgramStep> steps { { "1", "00.5", "0.25", "01", "30", true },
         { "2", "30.0", "5.00", "59", "59", false } };
@@ -132,7 +132,8 @@ TEST(CsvImporterTest, EtpQuirksOfTheLayout)
     const Outcome<CsvImporter::EtpFile> stepOnly
         = CsvImporter::ImportEtp("Type:ETP\r\nDescription:\r\n4,,,,,\r\n");
     ASSERT_TRUE(stepOnly);
-    EXPECT_EQ(stepOnly->steps, (std::vector<ProgramStep> { { "4", "", "", "", "", std::nullopt } }));
+    EXPECT_EQ(
+        stepOnly->steps, (std::vector<ProgramStep> { { "4", "", "", "", "", std::nullopt } }));
     // Short description field: empty description.
     const Outcome<CsvImporter::EtpFile> shortLine = CsvImporter::ImportEtp("Type:ETP\r\nDescr\r\n");
     ASSERT_TRUE(shortLine);
@@ -253,7 +254,8 @@ TEST(CsvImporterTest, LogRoundTripWithEveryLineEnd)
     const LogSamples log = FourSamples();
     const QByteArray bytes = CsvWriter::LogFile(QString::fromUtf8("Nacht-Lauf, 5 ä"), log, 3);
     for (const char* end : { "\r\n", "\n", "\r" }) {
-        const Outcome<CsvImporter::LogFile> import = CsvImporter::ImportLog(WithLineEnds(bytes, end));
+        const Outcome<CsvImporter::LogFile> import
+            = CsvImporter::ImportLog(WithLineEnds(bytes, end));
         ASSERT_TRUE(import) << import.error().toStdString();
         EXPECT_EQ(import->count, 4);
         EXPECT_EQ(import->sampling, 3);
@@ -284,7 +286,8 @@ TEST(CsvImporterTest, LogOf1801SamplesFillsEverySlot)
     LogSamples full;
     full.volts.fill(5.0f);
     full.amps.fill(0.5f);
-    const Outcome<CsvImporter::LogFile> import = CsvImporter::ImportLog(CsvWriter::LogFile("", full, 60));
+    const Outcome<CsvImporter::LogFile> import
+        = CsvImporter::ImportLog(CsvWriter::LogFile("", full, 60));
     ASSERT_TRUE(import);
     EXPECT_EQ(import->count, 1801);
     EXPECT_EQ(import->sampling, 60);

@@ -72,8 +72,8 @@ TEST(DataFolderTest, ResolveKeepsTheProgramFolderThatHoldsTheDatabase)
     QFile file(QDir(dir.path()).filePath("Ovolta.DB"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    EXPECT_EQ(Text(DataFolder::Resolve(
-                  { "ovolta-panel" }, dir.path(), QDir(dir.path()).filePath("app"))),
+    EXPECT_EQ(
+        Text(DataFolder::Resolve({ "ovolta-panel" }, dir.path(), QDir(dir.path()).filePath("app"))),
         dir.path());
 }
 

@@ -252,7 +252,8 @@ TEST_F(OvoltaDatabaseTest, RefusedFilesStayByteForByte)
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             file.write(c.bytes);
         }
-        Outcome<std::unique_ptr<OvoltaDatabase>> result = OvoltaDatabase::OpenDatabase(folder.path());
+        Outcome<std::unique_ptr<OvoltaDatabase>> result
+            = OvoltaDatabase::OpenDatabase(folder.path());
         EXPECT_FALSE(result) << c.what;
         EXPECT_FALSE(result.error().isEmpty()) << c.what;
         EXPECT_EQ(FileBytes(path), c.bytes) << c.what;
@@ -299,8 +300,8 @@ TEST_F(OvoltaDatabaseTest, ReadOnlyFileIsRefusedAndUnchanged)
     Outcome<std::unique_ptr<OvoltaDatabase>> result = OvoltaDatabase::OpenDatabase(dir.path());
     QFile::setPermissions(dbPath(), QFile::ReadOwner | QFile::WriteOwner);
     EXPECT_FALSE(result);
-    EXPECT_EQ(
-        result.error(), QString("attempt to write a readonly database\nDatabase file: ") + dbPath());
+    EXPECT_EQ(result.error(),
+        QString("attempt to write a readonly database\nDatabase file: ") + dbPath());
     EXPECT_EQ(FileBytes(dbPath()), before);
 }
 

@@ -193,8 +193,7 @@ TEST_F(StoredTablesTest, TableWithoutAColumnThatIsReadIsRefused)
         else
             error = tables->loadProgram(c.kind, "x").rows.error();
         EXPECT_EQ(error,
-            QString("The stored table 'x' has no column '%1': it cannot be loaded.")
-                .arg(c.missing))
+            QString("The stored table 'x' has no column '%1': it cannot be loaded.").arg(c.missing))
             << c.create;
     }
 }
@@ -269,11 +268,12 @@ TEST_F(StoredTablesTest, OddNamesSaveListLoadAndDelete)
         "Größe", "名前", "x'); DROP TABLE SYS; --", "50% off_%" };
     for (const QString& name : names) {
         const std::string label = name.toStdString();
-        ASSERT_TRUE(tables
-                        ->savePresets(name,
-                            { { "1", "01.0", "0.1" }, { "2", "02.0", "0.2" }, { "3", "03.0", "0.3" } },
-                            Info(name))
-                        .ok())
+        ASSERT_TRUE(
+            tables
+                ->savePresets(name,
+                    { { "1", "01.0", "0.1" }, { "2", "02.0", "0.2" }, { "3", "03.0", "0.3" } },
+                    Info(name))
+                .ok())
             << label;
         EXPECT_TRUE(tables->exists(StoredKind::PresetMemory, name)) << label;
         const StoredTables::PresetLoad load = tables->loadPresets(name);
