@@ -404,8 +404,8 @@ void CliRun::transferPresets()
             return fail(kUsage,
                 QStringLiteral("Preset %1 (%2V %3A) is outside the limits UVL %4V, UCL %5A.")
                     .arg(recall)
-                    .arg(m_ipm.cell(recall, 2), m_ipm.cell(recall, 3), Shortest(limits.uvl),
-                        Shortest(limits.ucl)));
+                    .arg(m_ipm.preset(recall).voltage, m_ipm.preset(recall).current,
+                        Shortest(limits.uvl), Shortest(limits.ucl)));
         }
     }
     const auto done = [this, recall](bool ok) {

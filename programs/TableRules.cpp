@@ -29,6 +29,11 @@ bool AtMost(double value, float limit)
     return static_cast<float>(value) <= limit;
 }
 
+double ClampToLimit(const QString& text, float limit)
+{
+    return std::clamp(TextNumber(text), 0.0, std::max(0.0, static_cast<double>(limit)));
+}
+
 } // namespace
 
 double TextNumber(const QString& text)
@@ -115,15 +120,6 @@ bool WithinLimit(double value, float limit)
     return value >= 0 && AtMost(value, limit);
 }
 
-namespace {
-
-double ClampToLimit(const QString& text, float limit)
-{
-    return std::clamp(TextNumber(text), 0.0, std::max(0.0, static_cast<double>(limit)));
-}
-
-} // namespace
-
 Setting ClampToLimits(const ProgramStep& step, const TableLimits& limits)
 {
     return { ClampToLimit(step.voltage, limits.uvl), ClampToLimit(step.current, limits.ucl) };
@@ -170,12 +166,13 @@ bool ClampPresetsToLimits(ProgramTable& ipm, const TableLimits& limits)
 
 void InitEtpTable(ProgramTable& etp, const QString& currFormat)
 {
-    etp.cutToHeader();
+    std::vector<ProgramStep> steps;
     for (int k = 1; k <= kDefaultSteps; ++k) {
-        etp.addRow({ QString::number(k), QStringLiteral("0.0"), currFormat, QStringLiteral("00"),
-            QStringLiteral("00") });
-        etp.setOutputOn(k, true);
+        steps.push_back({ QString::number(k), QStringLiteral("0.0"), currFormat,
+            QStringLiteral("00"), QStringLiteral("00"), true });
     }
+    etp.cutToHeader();
+    etp.setSteps(steps);
 }
 
 void ClearTable(ProgramTable& table, const QString& currFormat)
