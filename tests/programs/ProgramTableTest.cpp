@@ -147,17 +147,23 @@ TEST(ProgramTableTest, ChangesAreSignalledOnTheRightIndex)
 }
 
 // Steps and presets are the rows: setting them keeps the table to their count
-// and writes in place; a step whose output is unset keeps its flag.
+// and writes in place. Output flags are on by default and outlive the rows; a
+// step whose output is unset keeps its flag.
 TEST(ProgramTableTest, StepsAndPresetsAreTheRows)
 {
     ProgramTable etp(TableKind::Etp);
-    const std::vector<ProgramStep> two { { "1", "5.0", "1.0", "01", "30", false },
-        { "2", "6.0", "2.0", "02", "00", true } };
+    EXPECT_TRUE(etp.outputOn(7));
+    EXPECT_FALSE(etp.outputOn(0));
+    const std::vector<ProgramStep> two { { "1", "5.0", "1.0", "01", "30", true },
+        { "2", "6.0", "2.0", "02", "00", false } };
     etp.setSteps(two);
     EXPECT_EQ(etp.cell(2, 3), "02");
     EXPECT_EQ(etp.steps(), two);
-    etp.setSteps({ { "1", "", "", "", "", std::nullopt } });
-    EXPECT_EQ(etp.steps(), (std::vector<ProgramStep> { { "1", "", "", "", "", false } }));
+    etp.cutToHeader();
+    etp.setSteps({ { "1", "", "", "", "", std::nullopt }, { "2", "", "", "", "", std::nullopt } });
+    EXPECT_FALSE(etp.step(2).output());
+    etp.setAllOutputsOn();
+    EXPECT_TRUE(etp.outputOn(2));
 
     ProgramTable ipm(TableKind::Ipm);
     const std::vector<PresetRow> presets { { "1", "5.0", "1.0" }, { "2", "6.0", "2.0" } };
@@ -165,22 +171,6 @@ TEST(ProgramTableTest, StepsAndPresetsAreTheRows)
     EXPECT_EQ(ipm.cell(2, 0), "");
     EXPECT_EQ(ipm.cell(2, 1), "2");
     EXPECT_EQ(ipm.presets(), presets);
-}
-
-TEST(ProgramTableTest, OutputFlagsAreOnByDefaultAndOutliveTheRows)
-{
-    ProgramTable etp(TableKind::Etp);
-    EXPECT_TRUE(etp.outputOn(7));
-    EXPECT_FALSE(etp.outputOn(0));
-    etp.addRow({ "1" });
-    etp.addRow({ "2" });
-    etp.setOutputOn(2, false);
-    etp.cutToHeader();
-    etp.addRow({ "1" });
-    etp.addRow({ "2" });
-    EXPECT_FALSE(etp.outputOn(2));
-    etp.setAllOutputsOn();
-    EXPECT_TRUE(etp.outputOn(2));
 }
 
 TEST(ProgramTableTest, PresetSelectionShowsAsTheSelectColumnsCheck)

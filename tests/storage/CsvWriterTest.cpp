@@ -30,15 +30,12 @@ TEST(CsvWriterTest, TableFilesHaveTheExactBytes)
             "1,500,250,01,30,1\r\n"
             "2,12000,1150,10,00,0\r\n"
             "3,500,250,01,30,1\r\n" },
-        { "presets with the second selected", CsvWriter::IpmFile("Bench, left", presets, 2),
+        { "presets", CsvWriter::IpmFile("Bench, left", presets, 2),
             "Type:IPM\r\n"
             "Description:Bench, left\r\n"
             "Preset,Select,Voltage(mV),Current(mA)\r\n"
             "1,False,5000,1000\r\n"
             "2,True,12500,500\r\n" },
-        { "presets with none selected", CsvWriter::IpmFile("", presets, 0),
-            "Type:IPM\r\nDescription:\r\nPreset,Select,Voltage(mV),Current(mA)\r\n"
-            "1,False,5000,1000\r\n2,False,12500,500\r\n" },
     };
     for (const Case& c : cases)
         EXPECT_EQ(Bytes(c.file), c.bytes) << c.what;

@@ -56,36 +56,28 @@ TEST(DataFolderTest, ReadsTheDataDirOption)
     }
 }
 
-TEST(DataFolderTest, ResolveCreatesTheChosenFolder)
+TEST(DataFolderTest, ResolveChoosesAndCreatesTheFolder)
 {
     QTemporaryDir dir;
+    for (const char* name : { "Ovolta.DB", "file" }) {
+        QFile file(QDir(dir.path()).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
     const QString wanted = QDir(dir.path()).filePath("a/b");
-    EXPECT_EQ(Text(DataFolder::Resolve({ "ovolta-panel", "--data-dir", wanted }, dir.path(),
-                  QDir(dir.path()).filePath("app"))),
-        wanted);
+    const QString blocked = QDir(dir.path()).filePath("file/sub");
+    const std::pair<QStringList, QString> cases[] = {
+        { { "ovolta-panel", "--data-dir", wanted }, wanted },
+        // The program's folder that holds the database is kept.
+        { { "ovolta-panel" }, dir.path() },
+        { { "ovolta-panel", "--data-dir", blocked },
+            "error: The folder '" + blocked + "' cannot be created." },
+    };
+    for (const auto& [arguments, folder] : cases) {
+        EXPECT_EQ(
+            Text(DataFolder::Resolve(arguments, dir.path(), QDir(dir.path()).filePath("app"))),
+            folder);
+    }
     EXPECT_TRUE(QFileInfo(wanted).isDir());
-}
-
-TEST(DataFolderTest, ResolveKeepsTheProgramFolderThatHoldsTheDatabase)
-{
-    QTemporaryDir dir;
-    QFile file(QDir(dir.path()).filePath("Ovolta.DB"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    EXPECT_EQ(
-        Text(DataFolder::Resolve({ "ovolta-panel" }, dir.path(), QDir(dir.path()).filePath("app"))),
-        dir.path());
-}
-
-TEST(DataFolderTest, ResolveReportsAFolderThatCannotBeMade)
-{
-    QTemporaryDir dir;
-    QFile blocker(QDir(dir.path()).filePath("file"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    const QString folder = QDir(dir.path()).filePath("file/sub");
-    EXPECT_EQ(Text(DataFolder::Resolve({ "ovolta-panel", "--data-dir", folder }, dir.path(), "")),
-        "error: The folder '" + folder + "' cannot be created.");
 }
 
 } // namespace
