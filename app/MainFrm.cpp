@@ -105,14 +105,14 @@ bool MainFrm::StartUp(QString* error)
 {
     ui.CmbAddr->setEditText(QStringLiteral("00"));
 
-    OvoltaDatabase::OpenResult opened = OvoltaDatabase::OpenDatabase(
+    Outcome<std::unique_ptr<OvoltaDatabase>> opened = OvoltaDatabase::OpenDatabase(
         m_dataFolder, m_databaseBusyTimeout.value_or(OvoltaDatabase::kBusyTimeout));
-    if (!opened.db) {
+    if (!opened) {
         if (error)
-            *error = opened.error;
+            *error = opened.error();
         return false;
     }
-    m_db = std::move(opened.db);
+    m_db = std::move(opened).value();
     S.CommPortNo = m_db->CommPort();
 
     ApplyLanguage(0);
@@ -210,8 +210,8 @@ void MainFrm::ApplyLanguage(int language)
         ui.setPanel(1, Joined(c.address, S.CurAddress));
     }
     if (m_db) {
-        if (const QString failed = m_db->storeLanguage(language); !failed.isEmpty())
-            tell(failed);
+        if (const Outcome<void> stored = m_db->storeLanguage(language); !stored)
+            tell(stored.error());
     }
 }
 

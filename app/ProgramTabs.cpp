@@ -5,7 +5,6 @@
 #include "app/MainFrmUi.h"
 #include "app/WindowState.h"
 #include "core/Captions.h"
-#include "core/Numbers.h"
 #include "programs/CellEditorRules.h"
 #include "programs/PresetTransfer.h"
 #include "programs/ProgramTable.h"
@@ -36,10 +35,7 @@ constexpr int kSelectColumn = 0;
 constexpr int kSteps = 20;
 constexpr int kPresets = 3;
 constexpr int kTwipsPerPixel = 15;
-constexpr int kEtpVoltage = 1;
-constexpr int kEtpSecond = 4;
 constexpr int kIpmVoltage = 2;
-constexpr int kIpmCurrent = 3;
 
 constexpr std::size_t Index(TableKind kind)
 {
@@ -669,6 +665,7 @@ void ProgramTabs::PlaceOutputChecks()
         const QSize hint = box->sizeHint();
         box->move(cell.center().x() - hint.width() / 2, cell.center().y() - hint.height() / 2);
         box->resize(hint);
+        box->setChecked(etp.outputOn(k));
         box->raise();
         box->setVisible(
             cell.isValid() && cell.top() >= 0 && cell.top() + hint.height() <= viewport->height());
@@ -799,29 +796,10 @@ void ProgramTabs::setRunControlsEnabled(bool enabled)
 
 void ProgramTabs::clampProgramToLimits()
 {
-    // Cells hold whatever was typed or loaded; only values inside the limits
-    // may reach the supply. Out-of-range ones get the editor's silent clamp.
+    // Cells hold whatever was typed or loaded; the grid is to show what is sent.
     ProgramTable& etp = m_window.tableE();
-    const TableLimits bounds = limits();
-    const int lastRow = ExtProgramRunner::FindLastRow(etp);
     QScopedValueRollback own(m_ownWrite, true);
-    for (int row = 1; row <= lastRow; ++row) {
-        for (int column = kEtpVoltage; column <= kEtpSecond; ++column) {
-            const double x = TableRules::CellNumber(etp, row, column);
-            const double upper = column == 1 ? static_cast<double>(bounds.uvl)
-                : column == 2                ? static_cast<double>(bounds.ucl)
-                : column == 3                ? 99.0
-                                             : 59.0;
-            const bool above
-                = column <= 2 ? static_cast<float>(x) > static_cast<float>(upper) : x > upper;
-            if (x >= 0 && !above)
-                continue;
-            const CellEditorRules::EtpFocusLoss clamp = CellEditorRules::OnEtpEditorFocusLost(
-                QString(), column, etp.cell(row, column), bounds);
-            if (clamp.cellText)
-                etp.setCell(row, column, *clamp.cellText);
-        }
-    }
+    TableRules::ClampStepsToLimits(etp, ExtProgramRunner::FindLastRow(etp), limits());
 }
 
 void ProgramTabs::RunStopClick()
@@ -879,20 +857,8 @@ void ProgramTabs::ExtProgramEnded(bool completed)
 bool ProgramTabs::clampPresetsToLimits()
 {
     // Presets above the limits would be stored in the supply as they are.
-    ProgramTable& ipm = m_window.tableM();
     QScopedValueRollback own(m_ownWrite, true);
-    bool changed = false;
-    for (int k = 1; k <= kPresets && k <= ipm.dataRows(); ++k) {
-        if (static_cast<float>(TableRules::CellNumber(ipm, k, kIpmVoltage)) > supply().uvl) {
-            ipm.setCell(k, kIpmVoltage, Numbers::FormatSingle(supply().uvl, u"00.0"));
-            changed = true;
-        }
-        if (static_cast<float>(TableRules::CellNumber(ipm, k, kIpmCurrent)) > supply().ucl) {
-            ipm.setCell(k, kIpmCurrent, Numbers::FormatSingle(supply().ucl, supply().currFormat));
-            changed = true;
-        }
-    }
-    return changed;
+    return TableRules::ClampPresetsToLimits(m_window.tableM(), limits());
 }
 
 void ProgramTabs::PresetsRead(bool read)

@@ -158,8 +158,8 @@ void SettingsPage::applyPort()
     // Remembered for the next start (the row is added when it is missing);
     // when it cannot be, the port still changes for this run.
     if (OvoltaDatabase* db = m_window.database()) {
-        if (const QString failed = db->storeCommPort(*port); !failed.isEmpty())
-            m_window.tell(failed);
+        if (const Outcome<void> stored = db->storeCommPort(*port); !stored)
+            m_window.tell(stored.error());
     }
     // The supply left behind goes back to local mode before another is looked for.
     if (supply().maxVolt > 0)
@@ -222,7 +222,7 @@ void SettingsPage::StoreLocation()
     if (!db)
         return;
     const QString address = ui.CmbAddr->currentText();
-    const SupplyList::StoreResult result
+    const Outcome<SupplyList::Stored> result
         = SupplyList(*db).StoreLocation(address, ui.TextLocation->text());
     if (const std::optional<QString> value
         = storedValue(result, address, &SupplyList::Labels::location)) {
@@ -237,7 +237,7 @@ void SettingsPage::StoreDescription()
     if (!db)
         return;
     const QString address = ui.CmbAddr->currentText();
-    const SupplyList::StoreResult result
+    const Outcome<SupplyList::Stored> result
         = SupplyList(*db).StoreDescription(address, ui.TextEngineryD->text());
     if (const std::optional<QString> value
         = storedValue(result, address, &SupplyList::Labels::description)) {
@@ -246,13 +246,11 @@ void SettingsPage::StoreDescription()
     }
 }
 
-std::optional<QString> SettingsPage::storedValue(const SupplyList::StoreResult& result,
+std::optional<QString> SettingsPage::storedValue(const Outcome<SupplyList::Stored>& result,
     const QString& address, QString SupplyList::Labels::*field) const
 {
-    if (!result.found)
-        return std::nullopt;
-    if (result.error.isEmpty())
-        return result.stored;
+    if (result)
+        return result->text;
     // Storing failed: show what the database really holds, so that a refused
     // text does not look stored; nothing changes when even that cannot be read.
     const SupplyList::Labels labels = SupplyList(*m_window.database()).labels(address);

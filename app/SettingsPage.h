@@ -49,7 +49,7 @@ private:
     const SupplyState& supply() const;
     bool ask(const QString& question);
     // The value to show after storing a label, or nothing to change.
-    std::optional<QString> storedValue(const SupplyList::StoreResult& result,
+    std::optional<QString> storedValue(const Outcome<SupplyList::Stored>& result,
         const QString& address, QString SupplyList::Labels::*field) const;
     void showStored(QLineEdit* box, int panel, const QString& caption, const QString& value);
     QList<QLineEdit*> watchedBoxes() const;

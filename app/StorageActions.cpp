@@ -20,7 +20,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
@@ -169,20 +168,6 @@ int StorageActions::currentTab() const
     return ui.Tab1->currentIndex();
 }
 
-bool StorageActions::outputChecked(int row) const
-{
-    if (row >= 1 && row <= kEtpSteps)
-        return ui.OutputCK[At(row)]->isChecked();
-    return m_window.tableE().outputOn(row);
-}
-
-void StorageActions::setOutput(int row, bool on)
-{
-    m_window.tableE().setOutputOn(row, on);
-    if (row >= 1 && row <= kEtpSteps)
-        ui.OutputCK[At(row)]->setChecked(on);
-}
-
 void StorageActions::showPresetSelectors()
 {
     ProgramTabs& programs = m_window.programs();
@@ -215,7 +200,7 @@ void StorageActions::RefreshTableLists()
         const StoredTables tables(*db);
         // A file another program holds cannot be read: the lists stay as they
         // are rather than show nothing stored.
-        if (m_listsFilled && !tables.readProblem().isEmpty()) {
+        if (m_listsFilled && !tables.readable()) {
             m_window.UpdateStorageButtons();
             return;
         }
@@ -266,34 +251,21 @@ void StorageActions::SaveTableToDb()
     info.sampling = S.SampleTime;
     info.savedAt = m_window.clock().now();
 
-    StoredTables::Result result;
-    switch (*kind) {
-    case StoredKind::DataLog:
-        result = tables.saveLog(name, S.LogSamples, info);
-        break;
-    case StoredKind::PresetMemory: {
-        const ProgramTable& ipm = m_window.tableM();
-        std::vector<StoredTables::PresetRow> rows;
-        for (int r = 1; r < ipm.rows(); ++r)
-            rows.push_back({ ipm.cell(r, 2), ipm.cell(r, 3) });
-        result = tables.savePresets(name, rows, info);
-        break;
-    }
-    case StoredKind::InternalProgram:
-    case StoredKind::ExternalProgram: {
-        const bool external = *kind == StoredKind::ExternalProgram;
-        const ProgramTable& table = external ? m_window.tableE() : m_window.tableP();
-        std::vector<StoredTables::ProgramRow> rows;
-        for (int r = 1; r < table.rows(); ++r) {
-            rows.push_back({ table.cell(r, 1), table.cell(r, 2), table.cell(r, 3), table.cell(r, 4),
-                external && outputChecked(r) });
+    const Outcome<void> saved = [&]() -> Outcome<void> {
+        switch (*kind) {
+        case StoredKind::DataLog:
+            return tables.saveLog(name, S.LogSamples, info);
+        case StoredKind::PresetMemory:
+            return tables.savePresets(name, m_window.tableM().presets(), info);
+        case StoredKind::InternalProgram:
+            return tables.saveProgram(*kind, name, m_window.tableP().steps(), info);
+        case StoredKind::ExternalProgram:
+            return tables.saveProgram(*kind, name, m_window.tableE().steps(), info);
         }
-        result = tables.saveProgram(*kind, name, rows, info);
-        break;
-    }
-    }
-    if (!result.ok())
-        tell(result.error);
+        return {};
+    }();
+    if (!saved)
+        tell(saved.error());
     RefreshTableLists();
 }
 
@@ -308,22 +280,21 @@ void StorageActions::DeleteTableFromDb()
     if (StoredTables::IsUntitled(name))
         return;
     StoredTables tables(*db);
-    if (const QString problem = tables.readProblem(); !problem.isEmpty()) {
-        tell(problem);
+    if (const Outcome<void> read = tables.readable(); !read) {
+        tell(read.error());
         return;
     }
     if (!tables.exists(*kind, name)) {
         // Nothing is left to delete but the name in the list.
-        const StoredTables::Result forgotten = tables.forgetMissing(*kind, name);
-        tell(forgotten.ok() ? StorageMessages::TableNoExist(name) : forgotten.error);
+        const Outcome<void> forgotten = tables.forgetMissing(*kind, name);
+        tell(forgotten ? StorageMessages::TableNoExist(name) : forgotten.error());
         RefreshTableLists();
         return;
     }
     if (!ask(StorageMessages::DeleteQuestion(*kind, name)))
         return;
-    const StoredTables::Result result = tables.remove(*kind, name);
-    if (!result.ok()) {
-        tell(result.error);
+    if (const Outcome<void> removed = tables.remove(*kind, name); !removed) {
+        tell(removed.error());
         RefreshTableLists();
         return;
     }
@@ -343,10 +314,7 @@ void StorageActions::clearAfterDelete(int tab)
     }
     ProgramTabs& programs = m_window.programs();
     if (tab == StoredKindIndex(StoredKind::ExternalProgram)) {
-        ProgramTable& etp = m_window.tableE();
-        TableRules::ClearTable(etp, m_window.supply().currFormat);
-        for (int r = 1; r < etp.rows(); ++r)
-            setOutput(r, true);
+        TableRules::ClearTable(m_window.tableE(), m_window.supply().currFormat);
         programs.CheckEtpTable();
     } else if (tab == StoredKindIndex(StoredKind::PresetMemory)) {
         TableRules::ClearTable(m_window.tableM(), m_window.supply().currFormat);
@@ -394,17 +362,18 @@ void StorageActions::CmbTableName_Click(int tab)
     }
 }
 
-template <typename Load> bool StorageActions::showLoad(int tab, const Load& load)
+template <typename Rows>
+const Rows* StorageActions::showLoad(int tab, const StoredTables::Load<Rows>& load)
 {
     if (load.catalogue)
         ui.TextTableD[At(tab)]->setText(load.catalogue->descriptionText());
-    if (load.outcome == StoredTables::Outcome::NotLoaded)
-        return false;
-    if (!load.ok()) {
-        tell(load.error);
-        return false;
+    if (!load.rows) {
+        // A preset or log table of the wrong size is passed over without a word.
+        if (!load.rows.error().isEmpty())
+            tell(load.rows.error());
+        return nullptr;
     }
-    return true;
+    return &*load.rows;
 }
 
 void StorageActions::loadEtpRows(int tab)
@@ -413,28 +382,22 @@ void StorageActions::loadEtpRows(int tab)
     const StoredTables::ProgramLoad load
         = StoredTables(*m_window.database())
               .loadProgram(kind, ui.CmbTableName[At(tab)]->currentText());
-    if (!showLoad(tab, load))
-        return;
+    const std::vector<ProgramStep>* stored = showLoad(tab, load);
     // The Internal Timed Program grid holds no rows: only the description shows.
-    if (kind != StoredKind::ExternalProgram)
+    if (!stored || kind != StoredKind::ExternalProgram)
         return;
 
     ProgramTable& etp = m_window.tableE();
-    // The grid has one row per check box; stored rows past the last box are left out.
-    const int count = std::min(static_cast<int>(load.rows.size()), kEtpSteps);
-    if (etp.rows() == 1)
-        etp.setRowCount(kEtpSteps + 1);
-    if (etp.rows() < count + 1)
-        etp.setRowCount(count + 1);
-    for (int r = 1; r <= count; ++r) {
-        const StoredTables::ProgramRow& row = load.rows[At(r - 1)];
-        etp.setCell(r, 0, QString::number(r));
-        etp.setCell(r, 1, row.voltage);
-        etp.setCell(r, 2, row.current);
-        etp.setCell(r, 3, row.minute);
-        etp.setCell(r, 4, row.second);
-        setOutput(r, row.output);
-    }
+    // The stored steps go over the grid's first rows; an empty grid gets its 20
+    // rows first. Stored rows past the last check box are left out.
+    std::vector<ProgramStep> steps = etp.steps();
+    if (steps.empty())
+        steps.resize(kEtpSteps);
+    const std::size_t count = std::min(stored->size(), At(kEtpSteps));
+    if (steps.size() < count)
+        steps.resize(count);
+    std::copy_n(stored->begin(), count, steps.begin());
+    etp.setSteps(steps);
     m_window.programs().CheckEtpTable();
     m_window.programs().PlaceOutputChecks();
 }
@@ -443,13 +406,12 @@ void StorageActions::loadPresets(int tab)
 {
     const StoredTables::PresetLoad load
         = StoredTables(*m_window.database()).loadPresets(ui.CmbTableName[At(tab)]->currentText());
-    if (!showLoad(tab, load))
+    const std::vector<PresetRow>* presets = showLoad(tab, load);
+    if (!presets)
         return;
     ProgramTable& ipm = m_window.tableM();
     ipm.cutToHeader();
-    for (std::size_t r = 0; r < load.rows.size(); ++r)
-        ipm.addRow(
-            { QString(), QString::number(r + 1), load.rows[r].voltage, load.rows[r].current });
+    ipm.setPresets(*presets);
     showPresetSelectors();
 }
 
@@ -457,9 +419,10 @@ void StorageActions::loadLog(int tab)
 {
     const StoredTables::LogLoad load
         = StoredTables(*m_window.database()).loadLog(ui.CmbTableName[At(tab)]->currentText());
-    if (!showLoad(tab, load))
+    const LogSamples* samples = showLoad(tab, load);
+    if (!samples)
         return;
-    S.StoredLog = load.samples;
+    S.StoredLog = *samples;
     if (load.catalogue) {
         const StoredTables::CatalogueRow& row = *load.catalogue;
         S.StoredLogName = row.name;
@@ -528,31 +491,17 @@ void StorageActions::ExportCsv()
         return;
 
     const QString description = ui.TextTableD[At(tab)]->text();
-    QByteArray bytes; // the Internal Timed Program has no file form: its file stays empty
-    CsvWriter::Output written;
+    // The Internal Timed Program has no file form: its file stays empty.
+    Outcome<QByteArray> bytes = QByteArray();
     switch (*kind) {
     case StoredKind::InternalProgram:
         break;
-    case StoredKind::ExternalProgram: {
-        const ProgramTable& etp = m_window.tableE();
-        std::vector<CsvWriter::EtpRow> rows;
-        for (int r = 1; r < etp.rows(); ++r) {
-            rows.push_back({ etp.cell(r, 0), etp.cell(r, 1), etp.cell(r, 2), etp.cell(r, 3),
-                etp.cell(r, 4), outputChecked(r) });
-        }
-        written = CsvWriter::EtpFile(description, rows);
-        bytes = written.bytes;
+    case StoredKind::ExternalProgram:
+        bytes = CsvWriter::EtpFile(description, m_window.tableE().steps());
         break;
-    }
     case StoredKind::PresetMemory: {
         const ProgramTable& ipm = m_window.tableM();
-        std::vector<CsvWriter::IpmRow> rows;
-        for (int r = 1; r < ipm.rows(); ++r) {
-            const bool selected = r <= kSelectors && ui.Option1[At(r)]->isChecked();
-            rows.push_back({ ipm.cell(r, 1), selected, ipm.cell(r, 2), ipm.cell(r, 3) });
-        }
-        written = CsvWriter::IpmFile(description, rows);
-        bytes = written.bytes;
+        bytes = CsvWriter::IpmFile(description, ipm.presets(), ipm.selectedPreset());
         break;
     }
     case StoredKind::DataLog:
@@ -568,13 +517,12 @@ void StorageActions::ExportCsv()
         break;
     }
     // A cell that cannot be written leaves the file as it was.
-    if (!written.ok()) {
-        tell(written.error);
+    if (!bytes) {
+        tell(bytes.error());
         return;
     }
-    const QString error = CsvFiles::Write(path, bytes);
-    if (!error.isEmpty())
-        tell(error);
+    if (const Outcome<void> written = CsvFiles::Write(path, *bytes); !written)
+        tell(written.error());
 }
 
 void StorageActions::ImportCsv()
@@ -586,22 +534,22 @@ void StorageActions::ImportCsv()
     const std::optional<QString> chosen = askOpenPath();
     if (!chosen || chosen->isEmpty())
         return;
-    const CsvFiles::ReadResult file = CsvFiles::Read(*chosen);
-    if (!file.error.isEmpty()) {
-        tell(file.error);
+    const Outcome<QByteArray> file = CsvFiles::Read(*chosen);
+    if (!file) {
+        tell(file.error());
         return;
     }
     switch (*kind) {
     case StoredKind::InternalProgram:
         break; // no file form: nothing is read
     case StoredKind::ExternalProgram:
-        importEtp(file.bytes);
+        importEtp(*file);
         break;
     case StoredKind::PresetMemory:
-        importIpm(file.bytes);
+        importIpm(*file);
         break;
     case StoredKind::DataLog:
-        importLog(file.bytes, CsvPaths::ImportBaseName(*chosen));
+        importLog(*file, CsvPaths::ImportBaseName(*chosen));
         break;
     }
 }
@@ -610,60 +558,54 @@ void StorageActions::ImportCsv()
 // the table, its name and its description stay as they were.
 void StorageActions::importEtp(const QByteArray& bytes)
 {
-    const CsvImporter::EtpImport imported = CsvImporter::ImportEtp(bytes);
-    if (!imported.ok()) {
-        tell(imported.error);
+    const Outcome<CsvImporter::EtpFile> imported = CsvImporter::ImportEtp(bytes);
+    if (!imported) {
+        tell(imported.error());
         return;
     }
     const BusyCursor busy;
     ProgramTable& etp = m_window.tableE();
     etp.cutToHeader();
-    ui.TextTableD[At(StoredKindIndex(StoredKind::ExternalProgram))]->setText(imported.description);
-    for (const CsvImporter::EtpRow& row : imported.rows) {
-        if (row.stepOnly) {
-            etp.addRow({ row.step });
-            continue;
-        }
-        etp.addRow({ row.step, row.voltage, row.current, row.minute, row.second });
-        // The box that lies over the row, whatever step number the file gave.
-        setOutput(etp.dataRows(), row.output);
-    }
+    ui.TextTableD[At(StoredKindIndex(StoredKind::ExternalProgram))]->setText(imported->description);
+    // Each output goes to the box that lies over its row, whatever step number
+    // the file gave.
+    etp.setSteps(imported->steps);
     m_window.programs().CheckEtpTable();
     m_window.programs().PlaceOutputChecks();
 }
 
 void StorageActions::importIpm(const QByteArray& bytes)
 {
-    const CsvImporter::IpmImport imported = CsvImporter::ImportIpm(bytes, m_window.supply().currFormat);
-    if (!imported.ok()) {
-        tell(imported.error);
+    const Outcome<CsvImporter::IpmFile> imported
+        = CsvImporter::ImportIpm(bytes, m_window.supply().currFormat);
+    if (!imported) {
+        tell(imported.error());
         return;
     }
     const BusyCursor busy;
     ProgramTable& ipm = m_window.tableM();
     ipm.cutToHeader();
-    ui.TextTableD[At(StoredKindIndex(StoredKind::PresetMemory))]->setText(imported.description);
-    for (const CsvImporter::IpmRow& row : imported.rows)
-        ipm.addRow({ QString(), row.preset, row.voltage, row.current });
-    ipm.setSelectedPreset(imported.selected);
+    ui.TextTableD[At(StoredKindIndex(StoredKind::PresetMemory))]->setText(imported->description);
+    ipm.setPresets(imported->presets);
+    ipm.setSelectedPreset(imported->selected);
     showPresetSelectors();
 }
 
 void StorageActions::importLog(const QByteArray& bytes, const QString& baseName)
 {
-    const CsvImporter::LogImport imported = CsvImporter::ImportLog(bytes);
-    if (!imported.ok()) {
-        tell(imported.error);
+    const Outcome<CsvImporter::LogFile> imported = CsvImporter::ImportLog(bytes);
+    if (!imported) {
+        tell(imported.error());
         return;
     }
     const BusyCursor busy;
     // The name goes with the log it names.
     S.StoredLogName = baseName;
-    S.StoredLog = imported.samples;
-    if (imported.sampling)
-        S.StoredLogSampling = *imported.sampling;
-    if (imported.description)
-        S.StoredLogDesc = *imported.description;
+    S.StoredLog = imported->samples;
+    if (imported->sampling)
+        S.StoredLogSampling = *imported->sampling;
+    if (imported->description)
+        S.StoredLogDesc = *imported->description;
     ui.TextTableD[At(StoredKindIndex(StoredKind::DataLog))]->setText(S.StoredLogDesc);
     showStoredLog();
 }

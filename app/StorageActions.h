@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/StoredTables.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -54,18 +56,15 @@ private:
     void tell(const QString& text);
 
     int currentTab() const;
-    // Shows the description of a table being loaded and tells of a failure; a
-    // preset or log table of the wrong size is passed over without a word.
-    // True when its rows are to be shown.
-    template <typename Load> bool showLoad(int tab, const Load& load);
+    // Shows the description of a table being loaded and tells of a failure.
+    // The rows to show, or nothing.
+    template <typename Rows> const Rows* showLoad(int tab, const StoredTables::Load<Rows>& load);
     void loadEtpRows(int tab);
     void loadPresets(int tab);
     void loadLog(int tab);
     void clearAfterDelete(int tab);
     void chooseLiveLog();
     void showStoredLog();
-    void setOutput(int row, bool on);
-    bool outputChecked(int row) const;
     void showPresetSelectors();
     void importEtp(const QByteArray& bytes);
     void importIpm(const QByteArray& bytes);

@@ -58,14 +58,14 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Ovolta"));
     QApplication::setApplicationVersion(QStringLiteral(OVOLTA_VERSION));
 
-    const DataFolder::Choice folder
+    const Outcome<QString> folder
         = DataFolder::Resolve(options.dataDir, QCoreApplication::applicationDirPath(),
             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    if (!folder.error.isEmpty()) {
-        std::fprintf(stderr, "ovolta-panel: %s\n", qPrintable(folder.error));
+    if (!folder) {
+        std::fprintf(stderr, "ovolta-panel: %s\n", qPrintable(folder.error()));
         return 2;
     }
-    const QString& dataFolder = folder.folder;
+    const QString& dataFolder = *folder;
     // One panel per data folder: two would fight over its database. Taken
     // before anything else is touched, and held until the program ends.
     ProcessLock folderLock(QFileInfo(dataFolder).canonicalFilePath());

@@ -20,7 +20,8 @@ LogSamples FullLog()
 
 struct Database {
     QTemporaryDir dir;
-    std::unique_ptr<OvoltaDatabase> db = OvoltaDatabase::OpenDatabase(dir.path()).db;
+    std::unique_ptr<OvoltaDatabase> db
+        = std::move(OvoltaDatabase::OpenDatabase(dir.path())).value();
 };
 
 // Target: under 100 ms. Every save replaces the log of the same name.
@@ -31,7 +32,7 @@ void SaveLog(benchmark::State& state)
     const LogSamples log = FullLog();
     const StoredTables::SaveInfo info { "bench", 3, QDateTime(QDate(2026, 1, 1), QTime(12, 0)) };
     for (auto _ : state) {
-        if (!tables.saveLog("bench", log, info).ok())
+        if (!tables.saveLog("bench", log, info))
             state.SkipWithError("save failed");
     }
 }
@@ -42,12 +43,15 @@ void LoadLog(benchmark::State& state)
 {
     Database data;
     StoredTables tables(*data.db);
-    tables.saveLog("bench", FullLog(), { "", 3, QDateTime(QDate(2026, 1, 1), QTime(12, 0)) });
+    if (!tables.saveLog("bench", FullLog(), { "", 3, QDateTime(QDate(2026, 1, 1), QTime(12, 0)) }))
+        state.SkipWithError("save failed");
     for (auto _ : state) {
         const StoredTables::LogLoad load = tables.loadLog("bench");
-        benchmark::DoNotOptimize(load.samples.volts.data());
-        if (!load.ok())
+        if (!load.rows) {
             state.SkipWithError("load failed");
+            break;
+        }
+        benchmark::DoNotOptimize(load.rows->volts.data());
     }
 }
 BENCHMARK(LoadLog)->Unit(benchmark::kMillisecond);
@@ -68,10 +72,12 @@ void ImportLog(benchmark::State& state)
 {
     const QByteArray bytes = CsvWriter::LogFile("bench", FullLog(), 3);
     for (auto _ : state) {
-        const CsvImporter::LogImport import = CsvImporter::ImportLog(bytes);
-        benchmark::DoNotOptimize(import.samples.volts.data());
-        if (import.count != LogSamples::kCount)
+        const Outcome<CsvImporter::LogFile> import = CsvImporter::ImportLog(bytes);
+        if (!import || import->count != LogSamples::kCount) {
             state.SkipWithError("import failed");
+            break;
+        }
+        benchmark::DoNotOptimize(import->samples.volts.data());
     }
 }
 BENCHMARK(ImportLog)->Unit(benchmark::kMillisecond);

@@ -9,6 +9,7 @@
 #include "programs/TableRules.h"
 #include "session/PortLock.h"
 #include "session/TimerSource.h"
+#include "storage/CsvImporter.h"
 #include "storage/OvoltaDatabase.h"
 #include "storage/StoredTables.h"
 
@@ -104,29 +105,28 @@ bool CliRun::prepare()
                        QStringLiteral("Cannot read %1: %2")
                            .arg(m_options.file, file.errorString())),
                    false;
-        CsvImporter::EtpImport imported = CsvImporter::ImportEtp(file.readAll());
-        if (!imported.ok())
-            return fail(kUsage, imported.error), false;
-        m_steps = std::move(imported.rows);
+        Outcome<CsvImporter::EtpFile> imported = CsvImporter::ImportEtp(file.readAll());
+        if (!imported)
+            return fail(kUsage, imported.error()), false;
+        m_steps = std::move(imported->steps);
         return true;
     }
-    const OvoltaDatabase::OpenResult opened = OvoltaDatabase::OpenDatabase(m_dataFolder);
-    if (!opened.db)
-        return fail(kUsage, opened.error), false;
-    const StoredTables::ProgramLoad load
-        = StoredTables(*opened.db).loadProgram(StoredKind::ExternalProgram, m_options.table);
-    if (!load.ok()) {
+    const Outcome<std::unique_ptr<OvoltaDatabase>> opened
+        = OvoltaDatabase::OpenDatabase(m_dataFolder);
+    if (!opened)
+        return fail(kUsage, opened.error()), false;
+    StoredTables::ProgramLoad load
+        = StoredTables(**opened).loadProgram(StoredKind::ExternalProgram, m_options.table);
+    if (!load.rows) {
         return fail(kUsage,
-                   load.error.isEmpty()
+                   load.rows.error().isEmpty()
                        ? QStringLiteral("No table is stored as %1.").arg(m_options.table)
-                       : load.error),
+                       : load.rows.error()),
                false;
     }
-    for (std::size_t r = 0; r < load.rows.size() && r < kEtpSteps; ++r) {
-        const StoredTables::ProgramRow& row = load.rows[r];
-        m_steps.push_back({ QString::number(r + 1), row.voltage, row.current, row.minute,
-            row.second, row.output, false });
-    }
+    m_steps = std::move(load.rows).value();
+    if (m_steps.size() > static_cast<std::size_t>(kEtpSteps))
+        m_steps.resize(static_cast<std::size_t>(kEtpSteps));
     return true;
 }
 
@@ -395,9 +395,7 @@ void CliRun::transferPresets()
             }
         }
     } else {
-        const ProgramTable& read = m_session.presets();
-        for (int k = 1; k <= read.dataRows(); ++k)
-            m_ipm.addRow({ QString(), read.cell(k, 1), read.cell(k, 2), read.cell(k, 3) });
+        m_ipm.setPresets(m_session.presets().presets());
     }
     if (recall > 0) {
         if (m_ipm.dataRows() < 3)
@@ -406,8 +404,8 @@ void CliRun::transferPresets()
             return fail(kUsage,
                 QStringLiteral("Preset %1 (%2V %3A) is outside the limits UVL %4V, UCL %5A.")
                     .arg(recall)
-                    .arg(m_ipm.cell(recall, 2), m_ipm.cell(recall, 3), Shortest(limits.uvl),
-                        Shortest(limits.ucl)));
+                    .arg(m_ipm.preset(recall).voltage, m_ipm.preset(recall).current,
+                        Shortest(limits.uvl), Shortest(limits.ucl)));
         }
     }
     const auto done = [this, recall](bool ok) {
@@ -433,11 +431,12 @@ void CliRun::transferPresets()
 
 void CliRun::presetLines(QStringList& lines, QJsonArray& json) const
 {
-    const ProgramTable& table = m_session.presets();
+    const std::vector<PresetRow> presets = m_session.presets().presets();
     const QString& currFormat = m_session.state().currFormat;
-    for (int k = 1; k <= table.dataRows(); ++k) {
-        const double volts = Number(table.cell(k, 2));
-        const double amps = Number(table.cell(k, 3));
+    for (int k = 1; k <= static_cast<int>(presets.size()); ++k) {
+        const PresetRow& preset = presets[static_cast<std::size_t>(k - 1)];
+        const double volts = Number(preset.voltage);
+        const double amps = Number(preset.current);
         lines << QStringLiteral("Preset %1: %2V %3A")
                      .arg(k)
                      .arg(Numbers::FormatNumber(volts, u"0.0"),
@@ -445,7 +444,7 @@ void CliRun::presetLines(QStringList& lines, QJsonArray& json) const
         json.append(QJsonObject { { QStringLiteral("preset"), k },
             { QStringLiteral("volts"), volts }, { QStringLiteral("amps"), amps } });
     }
-    if (table.dataRows() == 0)
+    if (presets.empty())
         lines << QStringLiteral("Presets: not reported");
 }
 
@@ -470,14 +469,7 @@ bool CliRun::showPresets(int recalled)
 void CliRun::runProgram()
 {
     m_etp.cutToHeader();
-    for (const CsvImporter::EtpRow& row : m_steps) {
-        if (row.stepOnly) {
-            m_etp.addRow({ row.step });
-            continue;
-        }
-        m_etp.addRow({ row.step, row.voltage, row.current, row.minute, row.second });
-        m_etp.setOutputOn(m_etp.dataRows(), row.output);
-    }
+    m_etp.setSteps(m_steps);
     m_session.startPolling();
     if (!m_session.startProgram(m_etp, m_options.cycles))
         fail(kUsage, QStringLiteral("The program does not start: its step 1 has no duration."));

@@ -5,9 +5,9 @@
 #include "cli/RecordFile.h"
 #include "cli/SampleSummary.h"
 #include "device/DeviceLink.h"
+#include "programs/ProgramStep.h"
 #include "programs/ProgramTable.h"
 #include "session/SupplySession.h"
-#include "storage/CsvImporter.h"
 
 #include <QJsonArray>
 #include <QObject>
@@ -87,7 +87,7 @@ private:
     CliOutput m_output;
     SupplySession m_session;
     std::unique_ptr<LineTimer> m_sampleTimer;
-    std::vector<CsvImporter::EtpRow> m_steps;
+    std::vector<ProgramStep> m_steps;
     ProgramTable m_etp { TableKind::Etp };
     ProgramTable m_ipm { TableKind::Ipm };
     RecordFile m_record;

@@ -40,11 +40,11 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    const DataFolder::Choice folder
+    const Outcome<QString> folder
         = DataFolder::Resolve(options->dataDir, QCoreApplication::applicationDirPath(),
             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    if (!folder.error.isEmpty()) {
-        std::fprintf(stderr, "ovolta-cli: %s\n", qPrintable(folder.error));
+    if (!folder) {
+        std::fprintf(stderr, "ovolta-cli: %s\n", qPrintable(folder.error()));
         return CliRun::kUsage;
     }
 
@@ -56,7 +56,7 @@ int main(int argc, char** argv)
         return CliRun::kFailed;
     }
 
-    const QString portsFolder = QDir(folder.folder).filePath(QStringLiteral("ports"));
+    const QString portsFolder = QDir(*folder).filePath(QStringLiteral("ports"));
     QtSerialTransport transport(portsFolder);
     QtTimerSource timers;
     SteadyClock clock;
@@ -67,7 +67,7 @@ int main(int argc, char** argv)
     out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
 
-    CliRun run(*options, { transport, timers, clock, out, err, folder.folder, &lock, {} });
+    CliRun run(*options, { transport, timers, clock, out, err, *folder, &lock, {} });
     QObject::connect(&signalPipe, &SignalPipe::received, &run, &CliRun::interrupt);
     QObject::connect(&run, &CliRun::finished, &app, &QCoreApplication::exit);
     QMetaObject::invokeMethod(&run, &CliRun::start, Qt::QueuedConnection);

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int kVoltage = 1;
-constexpr int kCurrent = 2;
 constexpr int kMinute = 3;
 constexpr int kSecond = 4;
 
@@ -112,18 +110,16 @@ std::optional<ExtProgramRunner::StepCommand> ExtProgramRunner::PendingStep(
 {
     if (!m_running || !m_stepDue)
         return std::nullopt;
-    // The supply's fields carry no sign: a negative cell goes out as zero. The
-    // limits in force now hold too: they may have been lowered during the run.
-    const double volts = std::clamp(TableRules::CellNumber(etp, m_row, kVoltage), 0.0,
-        std::max(0.0, static_cast<double>(limits.uvl)));
-    const double amps = std::clamp(TableRules::CellNumber(etp, m_row, kCurrent), 0.0,
-        std::max(0.0, static_cast<double>(limits.ucl)));
+    // The limits in force now hold: they may have been lowered during the run.
+    const ProgramStep row = etp.step(m_row);
+    const TableRules::Setting setting = TableRules::ClampToLimits(row, limits);
     StepCommand step;
     step.row = m_row;
-    step.outputOn = etp.outputOn(m_row);
-    step.sevcParameter = CommandSet::SevcParameter(volts, amps, limits.currScale, step.outputOn);
-    step.voltText = Numbers::FormatNumber(volts, u"0.0");
-    step.currText = Numbers::FormatNumber(amps, limits.currFormat);
+    step.outputOn = row.output();
+    step.sevcParameter
+        = CommandSet::SevcParameter(setting.volts, setting.amps, limits.currScale, step.outputOn);
+    step.voltText = Numbers::FormatNumber(setting.volts, u"0.0");
+    step.currText = Numbers::FormatNumber(setting.amps, limits.currFormat);
     return step;
 }
 

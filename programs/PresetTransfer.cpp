@@ -3,19 +3,10 @@
 #include "core/Numbers.h"
 #include "programs/TableRules.h"
 
-#include <algorithm>
-
 namespace PresetTransfer {
 namespace {
 
-constexpr int kVoltage = 2;
-constexpr int kCurrent = 3;
 constexpr int kPresets = 3;
-
-double PresetNumber(const ProgramTable& ipm, int row, int column)
-{
-    return std::max(0.0, TableRules::CellNumber(ipm, row, column));
-}
 
 // A preset value as the front panel would compare it: its shortest text, read back.
 double Shortest(float value)
@@ -25,14 +16,14 @@ double Shortest(float value)
 
 } // namespace
 
-std::optional<QString> PromParameter(const ProgramTable& ipm, int currScale)
+std::optional<QString> PromParameter(const ProgramTable& ipm, const TableLimits& limits)
 {
     if (ipm.dataRows() < kPresets)
         return std::nullopt;
     QString parameter;
     for (int k = 1; k <= kPresets; ++k) {
-        parameter += CommandSet::PresetCode(
-            PresetNumber(ipm, k, kVoltage), PresetNumber(ipm, k, kCurrent), currScale);
+        const TableRules::Setting setting = TableRules::ClampToLimits(ipm.preset(k), limits);
+        parameter += CommandSet::PresetCode(setting.volts, setting.amps, limits.currScale);
     }
     return parameter;
 }
@@ -45,16 +36,21 @@ bool FillFromGetm(ProgramTable& ipm, const QString& reply, const QString& setVol
         return false;
     const double setVolt = Numbers::LeadingNumber(Numbers::FutComma(setVoltText));
     const double setCurr = Numbers::LeadingNumber(Numbers::FutComma(setCurrText));
-    ipm.cutToHeader();
+    std::vector<PresetRow> presets;
+    int matching = 0;
     for (int k = 1; k <= kPresets; ++k) {
         const QString& code = (*codes)[static_cast<std::size_t>(k - 1)];
         const float volts = CommandSet::PresetVoltFromCode(code);
         const float amps = CommandSet::PresetCurrFromCode(code, limits.currScale);
-        ipm.addRow({ QString(), QString::number(k), Numbers::FormatSingle(volts, u"0.0"),
+        presets.push_back({ QString::number(k), Numbers::FormatSingle(volts, u"0.0"),
             Numbers::FormatSingle(amps, limits.currFormat) });
         if (setVolt == Shortest(volts) && setCurr == Shortest(amps))
-            ipm.setSelectedPreset(k);
+            matching = k;
     }
+    ipm.cutToHeader();
+    ipm.setPresets(presets);
+    if (matching > 0)
+        ipm.setSelectedPreset(matching);
     return true;
 }
 
@@ -83,8 +79,9 @@ std::optional<QString> RecallParameter(const ProgramTable& ipm)
 CommandSet::Setpoints RecalledSetpoints(
     const ProgramTable& ipm, int preset, const TableLimits& limits)
 {
-    return { Numbers::FormatNumber(PresetNumber(ipm, preset, kVoltage), u"0.0"),
-        Numbers::FormatNumber(PresetNumber(ipm, preset, kCurrent), limits.currFormat) };
+    const TableRules::Setting setting = TableRules::ClampToLimits(ipm.preset(preset), limits);
+    return { Numbers::FormatNumber(setting.volts, u"0.0"),
+        Numbers::FormatNumber(setting.amps, limits.currFormat) };
 }
 
 } // namespace PresetTransfer

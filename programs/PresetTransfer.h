@@ -17,8 +17,8 @@ constexpr int kPresetTab = 2;
 
 // The eighteen-digit "PROM" parameter from rows 1 to 3; nothing unless all three
 // rows exist (a shorter line would overwrite the supply's presets with garbage).
-// Negative cells go out as zero: the supply's fields carry no sign.
-std::optional<QString> PromParameter(const ProgramTable& ipm, int currScale);
+// The values keep to the limit rule (TableRules::ClampToLimits).
+std::optional<QString> PromParameter(const ProgramTable& ipm, const TableLimits& limits);
 
 // Fills the table from a "GETM" reply: rows "", "k", volts "0.0", amperes in the
 // current format, and selects the last preset equal to the front panel's

@@ -8,6 +8,11 @@ namespace {
 constexpr int kEtpOutputColumn = 5;
 constexpr int kIpmSelectColumn = 0;
 
+// The columns of the timed programs.
+enum StepColumn { kStep, kVoltage, kCurrent, kMinute, kSecond };
+// The columns of the preset table after Select.
+enum PresetColumn { kPreset = 1, kPresetVoltage, kPresetCurrent };
+
 struct Column {
     QString Captions::*caption;
     int widthTwips;
@@ -148,6 +153,61 @@ void ProgramTable::setRowCount(int rowsWithHeader)
         m_colours.resize(static_cast<std::size_t>(wanted),
             std::vector<CellColour>(m_widths.size(), CellColour::Normal));
         endInsertRows();
+    }
+}
+
+ProgramStep ProgramTable::step(int row) const
+{
+    return { cell(row, kStep), cell(row, kVoltage), cell(row, kCurrent), cell(row, kMinute),
+        cell(row, kSecond), outputOn(row) };
+}
+
+std::vector<ProgramStep> ProgramTable::steps() const
+{
+    std::vector<ProgramStep> all;
+    for (int row = 1; row < rows(); ++row)
+        all.push_back(step(row));
+    return all;
+}
+
+void ProgramTable::setSteps(const std::vector<ProgramStep>& steps)
+{
+    setRowCount(static_cast<int>(steps.size()) + 1);
+    int row = 1;
+    for (const ProgramStep& s : steps) {
+        setCell(row, kStep, s.step);
+        setCell(row, kVoltage, s.voltage);
+        setCell(row, kCurrent, s.current);
+        setCell(row, kMinute, s.minute);
+        setCell(row, kSecond, s.second);
+        if (s.outputOn)
+            setOutputOn(row, *s.outputOn);
+        ++row;
+    }
+}
+
+PresetRow ProgramTable::preset(int row) const
+{
+    return { cell(row, kPreset), cell(row, kPresetVoltage), cell(row, kPresetCurrent) };
+}
+
+std::vector<PresetRow> ProgramTable::presets() const
+{
+    std::vector<PresetRow> all;
+    for (int row = 1; row < rows(); ++row)
+        all.push_back(preset(row));
+    return all;
+}
+
+void ProgramTable::setPresets(const std::vector<PresetRow>& presets)
+{
+    setRowCount(static_cast<int>(presets.size()) + 1);
+    int row = 1;
+    for (const PresetRow& p : presets) {
+        setCell(row, kPreset, p.preset);
+        setCell(row, kPresetVoltage, p.voltage);
+        setCell(row, kPresetCurrent, p.current);
+        ++row;
     }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/Captions.h"
+#include "programs/PresetRow.h"
+#include "programs/ProgramStep.h"
 #include "programs/TableKind.h"
 
 #include <QAbstractTableModel>
@@ -56,6 +58,20 @@ public:
     void addRow(const QStringList& cells);
     // Rows including the header; never below 1. New rows are empty.
     void setRowCount(int rowsWithHeader);
+
+    // The rows of a timed program table as steps, step k in row k.
+    ProgramStep step(int row) const;
+    std::vector<ProgramStep> steps() const;
+    // The table then holds exactly these steps: rows past them go, missing ones
+    // are added, and the cells are written in place. A step whose output is
+    // unset leaves that step's flag as it was.
+    void setSteps(const std::vector<ProgramStep>& steps);
+
+    // The rows of the preset table, preset k in row k; the selection is
+    // selectedPreset(). Setting them works as setSteps.
+    PresetRow preset(int row) const;
+    std::vector<PresetRow> presets() const;
+    void setPresets(const std::vector<PresetRow>& presets);
 
     // The output flag of step k (k from 1). Like the check boxes beside the grid,
     // the flags outlive the rows: cutting the table does not reset them.

@@ -1,7 +1,9 @@
 #include "programs/TablePrinter.h"
 
 #include <QColor>
+#include <QStringList>
 #include <algorithm>
+#include <vector>
 
 namespace TablePrinter {
 namespace {
@@ -22,7 +24,6 @@ constexpr double kRowSize = 12.0;
 constexpr int kHairline = 1;
 constexpr int kTickWidth = 3;
 constexpr int kEtpOutputColumn = 5;
-constexpr int kIpmSelectColumn = 0;
 
 const QColor kInk = Qt::black;
 
@@ -52,13 +53,44 @@ void Tick(PrintPage& page, double cellLeft, double columnWidth, int row)
     page.line(cx - 1.0, top + 7.5, cx + 3.5, top + 2.5, kTickWidth, kInk);
 }
 
+// One printed row: its cell texts in column order, and whether the Output On
+// cell gets a tick.
+struct PrintedRow {
+    QStringList cells;
+    bool tick = false;
+};
+
+std::vector<PrintedRow> PrintedRows(const ProgramTable& table)
+{
+    std::vector<PrintedRow> rows;
+    QStringList header;
+    for (int column = 0; column < table.columns(); ++column)
+        header << table.headerText(column);
+    rows.push_back({ header });
+    const int last = std::min(table.dataRows(), kMaxPrintedRows);
+    for (int k = 1; k <= last; ++k) {
+        if (table.kind() == TableKind::Ipm) {
+            const PresetRow p = table.preset(k);
+            const QString& mark = table.selectedPreset() == k ? kSelectedMark : kOtherMark;
+            rows.push_back({ { mark, p.preset, p.voltage, p.current } });
+            continue;
+        }
+        const ProgramStep s = table.step(k);
+        const bool external = table.kind() == TableKind::Etp;
+        rows.push_back(
+            { { s.step, s.voltage, s.current, s.minute, s.second }, external && s.output() });
+    }
+    return rows;
+}
+
 void PrintTable(PrintPage& page, const ProgramTable& table, const PrintHeading& heading,
     const Captions& captions)
 {
     PrintHeadingLines(page, heading, captions);
     page.setFont(kRowSize, false);
 
-    const int rows = std::min(table.rows(), kMaxPrintedRows + 1);
+    const std::vector<PrintedRow> printed = PrintedRows(table);
+    const int rows = static_cast<int>(printed.size());
     const int columns = table.columns();
     const double columnWidth = (page.widthMm() - 35.0) / columns;
     const double right = page.widthMm() - kTableRightMargin;
@@ -73,22 +105,18 @@ void PrintTable(PrintPage& page, const ProgramTable& table, const PrintHeading& 
     }
 
     for (int row = 0; row < rows; ++row) {
+        const PrintedRow& cells = printed[static_cast<std::size_t>(row)];
         page.setFont(row == 0 ? kHeaderSize : kRowSize, false);
-        for (int column = 0; column < columns; ++column) {
+        for (int column = 0; column < cells.cells.size(); ++column) {
             const double cellLeft = kTableLeft + column * columnWidth;
-            QString text = table.cell(row, column);
-            if (row > 0 && table.kind() == TableKind::Ipm && column == kIpmSelectColumn)
-                text = table.selectedPreset() == row ? kSelectedMark : kOtherMark;
-            if (row > 0 && table.kind() == TableKind::Etp && column == kEtpOutputColumn) {
-                if (table.outputOn(row))
-                    Tick(page, cellLeft, columnWidth, row);
-                continue;
-            }
+            const QString& text = cells.cells[column];
             if (text.isEmpty())
                 continue;
             const double x = cellLeft + (columnWidth - page.textWidthMm(text)) / 2.0;
             page.text(x, kTableTop + kTextOffset + kRowPitch * row, text);
         }
+        if (cells.tick)
+            Tick(page, kTableLeft + kEtpOutputColumn * columnWidth, columnWidth, row);
     }
     page.endDocument();
 }

@@ -1,7 +1,9 @@
 #include "programs/TableRules.h"
 
 #include "core/Numbers.h"
+#include "programs/CellEditorRules.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace TableRules {
@@ -27,11 +29,21 @@ bool AtMost(double value, float limit)
     return static_cast<float>(value) <= limit;
 }
 
+double ClampToLimit(const QString& text, float limit)
+{
+    return std::clamp(TextNumber(text), 0.0, std::max(0.0, static_cast<double>(limit)));
+}
+
 } // namespace
+
+double TextNumber(const QString& text)
+{
+    return Numbers::LeadingNumber(Numbers::FutComma(text));
+}
 
 double CellNumber(const ProgramTable& table, int row, int column)
 {
-    return Numbers::LeadingNumber(Numbers::FutComma(table.cell(row, column)));
+    return TextNumber(table.cell(row, column));
 }
 
 double RowSeconds(const ProgramTable& table, int row)
@@ -49,7 +61,7 @@ bool CheckEtpTable(ProgramTable& etp, const TableLimits& limits, bool connected)
             break;
         const double volts = CellNumber(etp, row, kVoltage);
         const double amps = CellNumber(etp, row, kCurrent);
-        etp.setColour(row, kVoltage, ValidColour(volts >= 0 && AtMost(volts, limits.uvl)));
+        etp.setColour(row, kVoltage, ValidColour(WithinLimit(volts, limits.uvl)));
         etp.setColour(row, kCurrent, ValidColour(amps > 0 && AtMost(amps, limits.ucl)));
         etp.setColour(row, kMinute, ValidColour(minute >= 0 && minute <= 99));
         etp.setColour(row, kSecond, ValidColour(second >= 0 && second <= 59));
@@ -103,14 +115,64 @@ bool GridClickSelectsPreset(
     return selectorEnabled && ipm.headerText(column).trimmed() == captions.preset;
 }
 
+bool WithinLimit(double value, float limit)
+{
+    return value >= 0 && AtMost(value, limit);
+}
+
+Setting ClampToLimits(const ProgramStep& step, const TableLimits& limits)
+{
+    return { ClampToLimit(step.voltage, limits.uvl), ClampToLimit(step.current, limits.ucl) };
+}
+
+Setting ClampToLimits(const PresetRow& preset, const TableLimits& limits)
+{
+    return { ClampToLimit(preset.voltage, limits.uvl), ClampToLimit(preset.current, limits.ucl) };
+}
+
+void ClampStepsToLimits(ProgramTable& etp, int lastRow, const TableLimits& limits)
+{
+    for (int row = 1; row <= lastRow; ++row) {
+        for (int column = kVoltage; column <= kSecond; ++column) {
+            const double x = CellNumber(etp, row, column);
+            const bool within = column == kVoltage ? WithinLimit(x, limits.uvl)
+                : column == kCurrent               ? WithinLimit(x, limits.ucl)
+                                                   : x >= 0 && x <= (column == kMinute ? 99 : 59);
+            if (within)
+                continue;
+            const CellEditorRules::EtpFocusLoss clamp = CellEditorRules::OnEtpEditorFocusLost(
+                QString(), column, etp.cell(row, column), limits);
+            if (clamp.cellText)
+                etp.setCell(row, column, *clamp.cellText);
+        }
+    }
+}
+
+bool ClampPresetsToLimits(ProgramTable& ipm, const TableLimits& limits)
+{
+    bool changed = false;
+    for (int k = 1; k <= 3 && k <= ipm.dataRows(); ++k) {
+        if (static_cast<float>(CellNumber(ipm, k, kPresetVoltage)) > limits.uvl) {
+            ipm.setCell(k, kPresetVoltage, Numbers::FormatSingle(limits.uvl, u"00.0"));
+            changed = true;
+        }
+        if (static_cast<float>(CellNumber(ipm, k, kPresetCurrent)) > limits.ucl) {
+            ipm.setCell(k, kPresetCurrent, Numbers::FormatSingle(limits.ucl, limits.currFormat));
+            changed = true;
+        }
+    }
+    return changed;
+}
+
 void InitEtpTable(ProgramTable& etp, const QString& currFormat)
 {
-    etp.cutToHeader();
+    std::vector<ProgramStep> steps;
     for (int k = 1; k <= kDefaultSteps; ++k) {
-        etp.addRow({ QString::number(k), QStringLiteral("0.0"), currFormat, QStringLiteral("00"),
-            QStringLiteral("00") });
-        etp.setOutputOn(k, true);
+        steps.push_back({ QString::number(k), QStringLiteral("0.0"), currFormat,
+            QStringLiteral("00"), QStringLiteral("00"), true });
     }
+    etp.cutToHeader();
+    etp.setSteps(steps);
 }
 
 void ClearTable(ProgramTable& table, const QString& currFormat)

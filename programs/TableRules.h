@@ -17,6 +17,7 @@ namespace TableRules {
 inline const QString kUntitled = QStringLiteral("(Untitle)");
 
 // A cell's text read as a number; voltage and current texts may carry a decimal comma.
+double TextNumber(const QString& text);
 double CellNumber(const ProgramTable& table, int row, int column);
 // Minute × 60 + Second of a timed-program row, in seconds.
 double RowSeconds(const ProgramTable& table, int row);
@@ -48,6 +49,30 @@ bool SelectPreset(ProgramTable& ipm, int preset, float uvl, bool extProgramRunni
 // editor, when it lands in the "Preset" column and that row's selector is enabled.
 bool GridClickSelectsPreset(const ProgramTable& ipm, int column, bool selectorEnabled,
     const Captions& captions = Captions::English());
+
+// The limit rule, the same for every step and preset that goes to the supply.
+// A value is within its limit when it is not below 0 and, compared in single
+// precision as the supply reports its limits, not above it: a value typed as
+// the limit itself (36.1) is within it.
+bool WithinLimit(double value, float limit);
+
+// The volts and amperes a step or a preset sends: a negative value goes out as
+// 0, as the supply's fields carry no sign; one above the limit in force as that
+// limit, which may have been lowered since the value was typed.
+struct Setting {
+    double volts = 0.0;
+    double amps = 0.0;
+};
+Setting ClampToLimits(const ProgramStep& step, const TableLimits& limits);
+Setting ClampToLimits(const PresetRow& preset, const TableLimits& limits);
+
+// Before a run the grid is made to show what will be sent: in steps 1 to
+// lastRow a value outside its range gets the text the cell editor gives it (0
+// for a negative value, the limit, 99 minutes, 59 seconds).
+void ClampStepsToLimits(ProgramTable& etp, int lastRow, const TableLimits& limits);
+// Before an upload presets above the limits get the limit's text (a negative
+// one keeps its text and goes out as 0). Returns whether a cell changed.
+bool ClampPresetsToLimits(ProgramTable& ipm, const TableLimits& limits);
 
 // The 20 default steps: "k", "0.0", the current format, "00", "00"; all outputs on.
 void InitEtpTable(ProgramTable& etp, const QString& currFormat);

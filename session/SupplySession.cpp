@@ -3,6 +3,7 @@
 #include "core/Numbers.h"
 #include "device/CommandSet.h"
 #include "programs/PresetTransfer.h"
+#include "programs/TableRules.h"
 #include "session/PortClaim.h"
 #include "session/TimerSource.h"
 
@@ -39,12 +40,6 @@ void Call(const SupplySession::Done& done, bool ok)
 {
     if (done)
         done(ok);
-}
-
-// A set-point the supply may be sent: not negative and within the limit in force.
-bool Within(double value, float limit)
-{
-    return value >= 0 && static_cast<float>(value) <= limit;
 }
 
 double Number(const QString& text)
@@ -400,7 +395,7 @@ void SupplySession::setCurrent(double amps, Done done)
 
 void SupplySession::sendVoltage(double volts, Done done)
 {
-    if (!Within(volts, m_state.uvl))
+    if (!TableRules::WithinLimit(volts, m_state.uvl))
         return Call(done, false);
     m_line.exchange(kVolt, CommandSet::EncodeVoltage(volts), [this, volts, done](const QString& r) {
         const bool acknowledged = CommandSet::SetAcknowledged(r);
@@ -414,7 +409,7 @@ void SupplySession::sendVoltage(double volts, Done done)
 
 void SupplySession::sendCurrent(double amps, Done done)
 {
-    if (!Within(amps, m_state.ucl))
+    if (!TableRules::WithinLimit(amps, m_state.ucl))
         return Call(done, false);
     m_line.exchange(kCurr, CommandSet::EncodeCurrent(amps, m_state.currScale),
         [this, amps, done](const QString& r) {
@@ -542,7 +537,7 @@ void SupplySession::savePresets(const ProgramTable& ipm, Done done)
 {
     if (!accepting(done))
         return;
-    const std::optional<QString> parameter = PresetTransfer::PromParameter(ipm, m_state.currScale);
+    const std::optional<QString> parameter = PresetTransfer::PromParameter(ipm, limits());
     if (!parameter)
         return Call(done, false);
     m_line.step([this, &ipm, parameter, done] {
@@ -562,7 +557,7 @@ void SupplySession::uploadAndRecall(const ProgramTable& ipm, Done done)
 
 void SupplySession::sendPresetsAndRecall(const ProgramTable& ipm, Done done)
 {
-    const std::optional<QString> parameter = PresetTransfer::PromParameter(ipm, m_state.currScale);
+    const std::optional<QString> parameter = PresetTransfer::PromParameter(ipm, limits());
     if (!parameter)
         return Call(done, false);
     tryProm(*parameter, 0, kUploadTries, true, [this, &ipm, done](bool stored) {

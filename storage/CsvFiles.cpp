@@ -4,45 +4,55 @@
 #include <QSaveFile>
 
 namespace CsvFiles {
+namespace {
 
-ReadResult Read(const QString& path)
+Failure TooLarge(const QString& path)
 {
-    ReadResult result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error
-            = QStringLiteral("The file '%1' cannot be opened: %2").arg(path, file.errorString());
-        return result;
-    }
-    if (file.size() > kMaxFileBytes) {
-        result.error = QStringLiteral("The file '%1' is too large to be a table or log.").arg(path);
-        return result;
-    }
-    result.bytes = file.read(kMaxFileBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        result.error
-            = QStringLiteral("The file '%1' cannot be read: %2").arg(path, file.errorString());
-        result.bytes.clear();
-    } else if (result.bytes.size() > kMaxFileBytes) {
-        result.error = QStringLiteral("The file '%1' is too large to be a table or log.").arg(path);
-        result.bytes.clear();
-    }
-    return result;
+    return Failure { QStringLiteral("The file '%1' is too large to be a table or log.").arg(path) };
 }
 
-QString Write(const QString& path, const QByteArray& bytes)
+Failure NotWritten(const QString& path, const QFileDevice& file)
+{
+    return Failure {
+        QStringLiteral("The file '%1' cannot be written: %2").arg(path, file.errorString())
+    };
+}
+
+} // namespace
+
+Outcome<QByteArray> Read(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return Failure {
+            QStringLiteral("The file '%1' cannot be opened: %2").arg(path, file.errorString())
+        };
+    }
+    if (file.size() > kMaxFileBytes)
+        return TooLarge(path);
+    QByteArray bytes = file.read(kMaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        return Failure {
+            QStringLiteral("The file '%1' cannot be read: %2").arg(path, file.errorString())
+        };
+    }
+    if (bytes.size() > kMaxFileBytes)
+        return TooLarge(path);
+    return bytes;
+}
+
+Outcome<void> Write(const QString& path, const QByteArray& bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("The file '%1' cannot be written: %2").arg(path, file.errorString());
+        return NotWritten(path, file);
     if (file.write(bytes) != bytes.size()) {
-        QString error
-            = QStringLiteral("The file '%1' cannot be written: %2").arg(path, file.errorString());
+        Failure failure = NotWritten(path, file);
         file.cancelWriting();
-        return error;
+        return failure;
     }
     if (!file.commit())
-        return QStringLiteral("The file '%1' cannot be written: %2").arg(path, file.errorString());
+        return NotWritten(path, file);
     return {};
 }
 

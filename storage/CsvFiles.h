@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Outcome.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -10,13 +12,7 @@ namespace CsvFiles {
 // Far above any table or log the panel writes (a full log is about 60 kB).
 inline constexpr qint64 kMaxFileBytes = qint64 { 16 } * 1024 * 1024;
 
-struct ReadResult {
-    QByteArray bytes;
-    QString error; // set when the file could not be read
-};
-
-ReadResult Read(const QString& path);
-// Empty on success, else what went wrong.
-QString Write(const QString& path, const QByteArray& bytes);
+Outcome<QByteArray> Read(const QString& path);
+Outcome<void> Write(const QString& path, const QByteArray& bytes);
 
 } // namespace CsvFiles

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/Outcome.h"
 #include "datalog/LogSamples.h"
+#include "programs/PresetRow.h"
+#include "programs/ProgramStep.h"
 
 #include <QByteArray>
 #include <QString>
@@ -9,51 +12,29 @@
 #include <vector>
 
 // Reads "Type:ETP", "Type:IPM" and "Type:LOG" files. An import gives the whole
-// file or nothing: at the first problem it returns no rows, only a message
-// that names the line at fault, so that the table on screen stays as it was.
-// A file of another kind gives the "Sorry ! ..." text. The second line is the
+// file or nothing: at the first problem it returns only a message that names
+// the line at fault, so that the table on screen stays as it was. A file of
+// another kind gives the "Sorry ! ..." text. The second line is the
 // description whole, commas included.
 class CsvImporter {
 public:
     static constexpr int kMaxEtpSteps = 20;
     static constexpr int kMaxPresets = 3;
 
-    struct EtpRow {
-        QString step; // the step number as written in the file
-        QString voltage; // "00.0" volts
-        QString current; // "0.00" amperes
-        QString minute;
-        QString second;
-        bool output = false;
-        bool stepOnly = false; // the row had no output field: only the step is shown
-        bool operator==(const EtpRow&) const = default;
-    };
-
-    struct IpmRow {
-        QString preset;
-        QString voltage; // "00.0" volts
-        QString current; // "0.0" amperes
-        bool operator==(const IpmRow&) const = default;
-    };
-
-    struct Problem {
-        bool wrongKind = false; // the caller changes nothing but the base name
-        QString error; // empty when the whole file was read, else nothing was
-        bool ok() const { return error.isEmpty(); }
-    };
-
-    struct EtpImport : Problem {
+    struct EtpFile {
         QString description;
-        std::vector<EtpRow> rows;
+        // Voltages "00.0", currents "0.00"; a row without its output field
+        // holds only its step number, and its output is unset.
+        std::vector<ProgramStep> steps;
     };
 
-    struct IpmImport : Problem {
+    struct IpmFile {
         QString description;
-        std::vector<IpmRow> rows;
+        std::vector<PresetRow> presets; // voltages "00.0"
         int selected = 0; // 1-based preset chosen in the file, 0 for none
     };
 
-    struct LogImport : Problem {
+    struct LogFile {
         // Fresh samples: the rows read, then the end mark (when there is room).
         LogSamples samples;
         int count = 0;
@@ -62,9 +43,9 @@ public:
         std::optional<QString> description;
     };
 
-    static EtpImport ImportEtp(const QByteArray& bytes);
+    static Outcome<EtpFile> ImportEtp(const QByteArray& bytes);
     // Currents come back in the supply's own resolution (currFormat "0.0" or
     // "0.00"), as the preset table shows them.
-    static IpmImport ImportIpm(const QByteArray& bytes, QStringView currFormat);
-    static LogImport ImportLog(const QByteArray& bytes);
+    static Outcome<IpmFile> ImportIpm(const QByteArray& bytes, QStringView currFormat);
+    static Outcome<LogFile> ImportLog(const QByteArray& bytes);
 };

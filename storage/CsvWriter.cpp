@@ -64,19 +64,18 @@ QString BadText(const QString& what, const QString& text, int row)
 struct GridSetting {
     QString volts;
     QString amps;
-    QString error;
 };
 
-GridSetting ReadGridSetting(const QString& voltage, const QString& current, int row)
+Outcome<GridSetting> ReadGridSetting(const QString& voltage, const QString& current, int row)
 {
     const Captions& captions = Captions::English();
     const std::optional<double> volts = GridNumber(voltage);
     if (!volts)
-        return { {}, {}, NotANumber(captions.voltage, voltage, row) };
+        return Failure { NotANumber(captions.voltage, voltage, row) };
     const std::optional<double> amps = GridNumber(current);
     if (!amps)
-        return { {}, {}, NotANumber(captions.current, current, row) };
-    return { CsvWriter::GridThousandths(*volts), CsvWriter::GridThousandths(*amps), {} };
+        return Failure { NotANumber(captions.current, current, row) };
+    return GridSetting { CsvWriter::GridThousandths(*volts), CsvWriter::GridThousandths(*amps) };
 }
 
 } // namespace
@@ -91,53 +90,56 @@ QString CsvWriter::LogThousandths(float value)
     return Numbers::ShortestForm(value * 1000.0f);
 }
 
-CsvWriter::Output CsvWriter::EtpFile(const QString& description, const std::vector<EtpRow>& rows)
+Outcome<QByteArray> CsvWriter::EtpFile(
+    const QString& description, const std::vector<ProgramStep>& steps)
 {
     const Captions& captions = Captions::English();
     QString text = QStringLiteral("Type:ETP") + kLineEnd + DescriptionLine(description)
         + QStringLiteral("Preset,Voltage(mV),Current(mA),Minute(M),Second(S),Output") + kLineEnd;
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        const EtpRow& row = rows[r];
+    for (std::size_t r = 0; r < steps.size(); ++r) {
+        const ProgramStep& step = steps[r];
         const int number = static_cast<int>(r) + 1;
         const std::array<std::pair<const QString&, const QString&>, 5> texts { {
-            { captions.step, row.step },
-            { captions.voltage, row.voltage },
-            { captions.current, row.current },
-            { captions.minute, row.minute },
-            { captions.second, row.second },
+            { captions.step, step.step },
+            { captions.voltage, step.voltage },
+            { captions.current, step.current },
+            { captions.minute, step.minute },
+            { captions.second, step.second },
         } };
         for (const auto& [what, cell] : texts) {
             if (BreaksLayout(cell))
-                return { {}, BadText(what, cell, number) };
+                return Failure { BadText(what, cell, number) };
         }
-        const GridSetting setting = ReadGridSetting(row.voltage, row.current, number);
-        if (!setting.error.isEmpty())
-            return { {}, setting.error };
-        text += row.step + QLatin1Char(',') + setting.volts + QLatin1Char(',') + setting.amps
-            + QLatin1Char(',') + row.minute + QLatin1Char(',') + row.second + QLatin1Char(',')
-            + (row.output ? u'1' : u'0') + kLineEnd;
+        const Outcome<GridSetting> setting = ReadGridSetting(step.voltage, step.current, number);
+        if (!setting)
+            return Failure { setting.error() };
+        text += step.step + QLatin1Char(',') + setting->volts + QLatin1Char(',') + setting->amps
+            + QLatin1Char(',') + step.minute + QLatin1Char(',') + step.second + QLatin1Char(',')
+            + (step.output() ? u'1' : u'0') + kLineEnd;
     }
-    return { WesternCodePage::Encode(text), {} };
+    return WesternCodePage::Encode(text);
 }
 
-CsvWriter::Output CsvWriter::IpmFile(const QString& description, const std::vector<IpmRow>& rows)
+Outcome<QByteArray> CsvWriter::IpmFile(
+    const QString& description, const std::vector<PresetRow>& presets, int selected)
 {
     const Captions& captions = Captions::English();
     QString text = QStringLiteral("Type:IPM") + kLineEnd + DescriptionLine(description)
         + QStringLiteral("Preset,Select,Voltage(mV),Current(mA)") + kLineEnd;
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        const IpmRow& row = rows[r];
+    for (std::size_t r = 0; r < presets.size(); ++r) {
+        const PresetRow& preset = presets[r];
         const int number = static_cast<int>(r) + 1;
-        if (BreaksLayout(row.preset))
-            return { {}, BadText(captions.preset, row.preset, number) };
-        const GridSetting setting = ReadGridSetting(row.voltage, row.current, number);
-        if (!setting.error.isEmpty())
-            return { {}, setting.error };
-        text += row.preset + QLatin1Char(',')
-            + (row.selected ? QStringLiteral("True") : QStringLiteral("False")) + QLatin1Char(',')
-            + setting.volts + QLatin1Char(',') + setting.amps + kLineEnd;
+        if (BreaksLayout(preset.preset))
+            return Failure { BadText(captions.preset, preset.preset, number) };
+        const Outcome<GridSetting> setting
+            = ReadGridSetting(preset.voltage, preset.current, number);
+        if (!setting)
+            return Failure { setting.error() };
+        text += preset.preset + QLatin1Char(',')
+            + (number == selected ? QStringLiteral("True") : QStringLiteral("False"))
+            + QLatin1Char(',') + setting->volts + QLatin1Char(',') + setting->amps + kLineEnd;
     }
-    return { WesternCodePage::Encode(text), {} };
+    return WesternCodePage::Encode(text);
 }
 
 QByteArray CsvWriter::LogFile(

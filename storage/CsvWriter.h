@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/Outcome.h"
 #include "datalog/LogSamples.h"
+#include "programs/PresetRow.h"
+#include "programs/ProgramStep.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,32 +14,14 @@
 // every line, "." as decimal point whatever the user's locale.
 class CsvWriter {
 public:
-    struct EtpRow {
-        QString step; // grid column 0, written unchanged
-        QString voltage; // volts, written in millivolts
-        QString current; // amperes, written in milliamperes
-        QString minute; // written unchanged
-        QString second; // written unchanged
-        bool output = false;
-    };
-
-    struct IpmRow {
-        QString preset; // the preset number text, written unchanged
-        bool selected = false;
-        QString voltage;
-        QString current;
-    };
-
-    struct Output {
-        QByteArray bytes;
-        QString error; // set when a cell cannot be written; bytes are then empty
-        bool ok() const { return error.isEmpty(); }
-    };
-
     // Every cell is checked before a byte is produced: a cell that is not a
     // number, or that holds a comma, quote or line break, fails the whole file.
-    static Output EtpFile(const QString& description, const std::vector<EtpRow>& rows);
-    static Output IpmFile(const QString& description, const std::vector<IpmRow>& rows);
+    // Voltages and currents are written in thousandths, the other cells unchanged.
+    static Outcome<QByteArray> EtpFile(
+        const QString& description, const std::vector<ProgramStep>& steps);
+    // selected: the row of the selected preset (from 1), 0 for none.
+    static Outcome<QByteArray> IpmFile(
+        const QString& description, const std::vector<PresetRow>& presets, int selected);
     // Samples up to the first end mark (at most 1801); a log that starts with
     // the end mark gives the three header lines only.
     static QByteArray LogFile(

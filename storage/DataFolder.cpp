@@ -14,7 +14,7 @@ QString DataFolder::Choose(const Facts& facts)
     return facts.appDataDir;
 }
 
-DataFolder::Choice DataFolder::Resolve(
+Outcome<QString> DataFolder::Resolve(
     const QString& given, const QString& programDir, const QString& appDataDir)
 {
     Facts facts;
@@ -28,9 +28,8 @@ DataFolder::Choice DataFolder::Resolve(
     const QFileInfo programInfo(programDir);
     facts.programDirWritable = programInfo.isDir() && programInfo.isWritable();
     facts.appDataDir = appDataDir;
-    Choice choice;
-    choice.folder = Choose(facts);
-    if (!QDir().mkpath(choice.folder))
-        choice.error = QStringLiteral("The folder '%1' cannot be created.").arg(choice.folder);
-    return choice;
+    const QString folder = Choose(facts);
+    if (!QDir().mkpath(folder))
+        return Failure { QStringLiteral("The folder '%1' cannot be created.").arg(folder) };
+    return folder;
 }

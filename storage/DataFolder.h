@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Outcome.h"
+
 #include <QString>
 
 // Where the database (and the ports/ folder) lives.
@@ -14,10 +16,6 @@ public:
         QString appDataDir; // the per-user application data folder
     };
 
-    struct Choice {
-        QString folder;
-        QString error; // set when the folder cannot be created
-    };
 
     // The override when given; else the program's folder when the database is
     // already there or the folder is writable; else the application data folder.
@@ -25,7 +23,7 @@ public:
 
     // Gathers the facts, chooses, and creates the chosen folder when missing.
     // `given` is the --data-dir folder (empty when not given), taken from the
-    // current folder when relative.
-    static Choice Resolve(
+    // current folder when relative. Fails when the folder cannot be made.
+    static Outcome<QString> Resolve(
         const QString& given, const QString& programDir, const QString& appDataDir);
 };

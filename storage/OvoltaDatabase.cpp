@@ -81,44 +81,42 @@ OvoltaDatabase::OvoltaDatabase(std::unique_ptr<SqlDatabase> sql, QString path)
 {
 }
 
-OvoltaDatabase::OpenResult OvoltaDatabase::OpenDatabase(
+Outcome<std::unique_ptr<OvoltaDatabase>> OvoltaDatabase::OpenDatabase(
     const QString& folder, std::chrono::milliseconds busyTimeout)
 {
-    OpenResult result;
     const QString path
         = QFileInfo(QDir(folder).filePath(QString::fromLatin1(kFileName))).absoluteFilePath();
     const bool existed = QFileInfo::exists(path);
     const auto mode
         = existed ? SqlDatabase::OpenMode::ExistingOnly : SqlDatabase::OpenMode::CreateIfMissing;
-    QString error;
-    std::unique_ptr<SqlDatabase> sql = SqlDatabase::open(path, kPassword, mode, error, busyTimeout);
-    auto giveUp = [&](const QString& message) {
-        result.db.reset();
-        // The engine's words alone do not say which file is at fault.
-        result.error
-            = message + QStringLiteral("\nDatabase file: ") + QDir::toNativeSeparators(path);
+    Outcome<std::unique_ptr<SqlDatabase>> sql
+        = SqlDatabase::open(path, kPassword, mode, busyTimeout);
+    // The connection is closed before a file this call created is removed.
+    auto giveUp = [&](const QString& message, std::unique_ptr<OvoltaDatabase> db = {}) {
+        db.reset();
+        if (sql)
+            sql->reset();
         if (!existed)
             QFile::remove(path);
-        return std::move(result);
+        // The engine's words alone do not say which file is at fault.
+        return Failure { message + QStringLiteral("\nDatabase file: ")
+            + QDir::toNativeSeparators(path) };
     };
     if (!sql)
-        return giveUp(error);
-    if (sql->isReadOnly()) {
-        sql.reset();
+        return giveUp(sql.error());
+    if ((*sql)->isReadOnly())
         return giveUp(QStringLiteral("attempt to write a readonly database"));
-    }
     if (existed) {
-        const QString problem = sql->integrityProblem();
-        if (!problem.isEmpty())
-            return giveUp(problem);
+        if (const Outcome<void> sound = (*sql)->checkIntegrity(); !sound)
+            return giveUp(sound.error());
     }
-    result.db.reset(new OvoltaDatabase(std::move(sql), path));
-    if (!result.db->createMissingSystemTables() && !existed)
-        return giveUp(result.db->sql().lastError());
-    return result;
+    std::unique_ptr<OvoltaDatabase> db(new OvoltaDatabase(std::move(*sql), path));
+    if (const Outcome<void> created = db->createMissingSystemTables(); !created && !existed)
+        return giveUp(created.error(), std::move(db));
+    return db;
 }
 
-bool OvoltaDatabase::createMissingSystemTables()
+Outcome<void> OvoltaDatabase::createMissingSystemTables()
 {
     const std::array<QString, 3> wanted { QString::fromLatin1(kSysTable),
         QString::fromLatin1(kMultiPsTable), QString::fromLatin1(kCatalogueTable) };
@@ -132,15 +130,17 @@ bool OvoltaDatabase::createMissingSystemTables()
         if (present[0] && present[1] && present[2])
             break;
     }
-    bool allCreated = true;
+    Outcome<void> allCreated;
     for (std::size_t i = 0; i < wanted.size(); ++i) {
-        if (!present[i] && !CreateSystemTable(wanted[i]))
-            allCreated = false;
+        if (present[i])
+            continue;
+        if (Outcome<void> created = CreateSystemTable(wanted[i]); !created)
+            allCreated = created;
     }
     return allCreated;
 }
 
-bool OvoltaDatabase::CreateSystemTable(const QString& name)
+Outcome<void> OvoltaDatabase::CreateSystemTable(const QString& name)
 {
     QString createSql;
     if (name == QLatin1String(kSysTable))
@@ -150,15 +150,13 @@ bool OvoltaDatabase::CreateSystemTable(const QString& name)
     else if (name == QLatin1String(kCatalogueTable))
         createSql = CreateTableSql(name, kCatalogueFields);
     else
-        return true;
+        return {};
 
     SqlTransaction transaction(*m_sql);
-    if (!transaction.ok()) {
-        m_sql->setLastError(transaction.error());
-        return false;
-    }
+    if (!transaction.ok())
+        return Failure { transaction.error() };
     if (!m_sql->exec(createSql))
-        return false;
+        return Failure { m_sql->lastError() };
 
     if (name == QLatin1String(kSysTable)) {
         SqlStatement insert = m_sql->prepare(
@@ -166,10 +164,8 @@ bool OvoltaDatabase::CreateSystemTable(const QString& name)
         for (const auto& [object, property] : kSysDefaults) {
             insert.bindText(1, QString::fromLatin1(object))
                 .bindText(2, QString::fromLatin1(property));
-            if (!insert.run()) {
-                m_sql->setLastError(insert.error());
-                return false;
-            }
+            if (!insert.run())
+                return Failure { insert.error() };
             insert.reset();
         }
     } else if (name == QLatin1String(kMultiPsTable)) {
@@ -178,18 +174,14 @@ bool OvoltaDatabase::CreateSystemTable(const QString& name)
             "\"MaxW\", \"MinW\", \"MaxT\", \"MinT\") VALUES (?1, 40, 0, 10, 0, 200, 0, 180, 0)"));
         for (int i = 0; i < kAddressCount; ++i) {
             insert.bindText(1, Numbers::FormatNumber(i, u"00"));
-            if (!insert.run()) {
-                m_sql->setLastError(insert.error());
-                return false;
-            }
+            if (!insert.run())
+                return Failure { insert.error() };
             insert.reset();
         }
     }
-    if (!transaction.commit()) {
-        m_sql->setLastError(transaction.error());
-        return false;
-    }
-    return true;
+    if (!transaction.commit())
+        return Failure { transaction.error() };
+    return {};
 }
 
 std::optional<QString> OvoltaDatabase::readSetting(const QString& key) const
@@ -202,20 +194,22 @@ std::optional<QString> OvoltaDatabase::readSetting(const QString& key) const
     return query.isNull(0) ? QString() : query.text(0);
 }
 
-QString OvoltaDatabase::writeSetting(const QString& key, const QString& value)
+Outcome<void> OvoltaDatabase::writeSetting(const QString& key, const QString& value)
 {
     SqlStatement update = m_sql->prepare(
         QStringLiteral("UPDATE \"SYS\" SET \"Property\" = ?2 WHERE rowid = "
                        "(SELECT rowid FROM \"SYS\" WHERE \"Object\" = ?1 ORDER BY rowid LIMIT 1)"));
     update.bindText(1, key).bindText(2, value);
     if (!update.run())
-        return update.error();
+        return Failure { update.error() };
     if (m_sql->changes() > 0)
         return {};
     SqlStatement insert = m_sql->prepare(
         QStringLiteral("INSERT INTO \"SYS\" (\"Object\", \"Property\") VALUES (?1, ?2)"));
     insert.bindText(1, key).bindText(2, value);
-    return insert.run() ? QString() : insert.error();
+    if (!insert.run())
+        return Failure { insert.error() };
+    return {};
 }
 
 int OvoltaDatabase::CommPort() const
@@ -233,12 +227,12 @@ int OvoltaDatabase::CommPort() const
     return static_cast<int>(rounded);
 }
 
-QString OvoltaDatabase::storeCommPort(int port)
+Outcome<void> OvoltaDatabase::storeCommPort(int port)
 {
     return writeSetting(QStringLiteral("CommPort"), QString::number(port));
 }
 
-QString OvoltaDatabase::storeLanguage(int language)
+Outcome<void> OvoltaDatabase::storeLanguage(int language)
 {
     return writeSetting(QStringLiteral("Language"), QString::number(language));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Outcome.h"
 #include "storage/SqlDatabase.h"
 
 #include <QString>
@@ -24,15 +25,11 @@ public:
 
     static constexpr int kDefaultCommPort = 1;
 
-    struct OpenResult {
-        std::unique_ptr<OvoltaDatabase> db;
-        QString error; // when db is null: the engine's message and the file's full path
-    };
-
     // Opens "Ovolta.DB" in folder, or creates it with its system tables when
     // it is missing, then adds any missing system table. On failure the file is
-    // left exactly as it was (a file created by this call is removed again).
-    static OpenResult OpenDatabase(
+    // left exactly as it was (a file created by this call is removed again) and
+    // the message holds the engine's words and the file's full path.
+    static Outcome<std::unique_ptr<OvoltaDatabase>> OpenDatabase(
         const QString& folder, std::chrono::milliseconds busyTimeout = kBusyTimeout);
 
     const QString& path() const { return m_path; }
@@ -40,23 +37,22 @@ public:
     const SqlDatabase& sql() const { return *m_sql; }
 
     // Creates "SYS", "MultiPS" or "DescriptionT" with fields and default rows;
-    // any other name does nothing. False (with sql().lastError()) on failure;
-    // default rows are only added to a table this call created.
-    bool CreateSystemTable(const QString& name);
+    // any other name does nothing. Default rows are only added to a table this
+    // call created.
+    Outcome<void> CreateSystemTable(const QString& name);
 
     // Property of the first row of the key; nullopt when there is none, an
     // empty text when its Property is Null.
     std::optional<QString> readSetting(const QString& key) const;
-    // Edits the first row of the key, or adds one. Empty text on success,
-    // else the engine's message.
-    QString writeSetting(const QString& key, const QString& value);
+    // Edits the first row of the key, or adds one.
+    Outcome<void> writeSetting(const QString& key, const QString& value);
 
     // The "CommPort" setting as a 16-bit port number; 1 when the row is
     // missing or does not hold a whole number in range.
     int CommPort() const;
-    QString storeCommPort(int port);
+    Outcome<void> storeCommPort(int port);
     // Records the language number in the "Language" row (done at every start).
-    QString storeLanguage(int language);
+    Outcome<void> storeLanguage(int language);
 
     // The size declared for a text column ("VARCHAR(20)" -> 20), read from the
     // schema; nullopt when the column has no size.
@@ -64,7 +60,7 @@ public:
 
 private:
     OvoltaDatabase(std::unique_ptr<SqlDatabase> sql, QString path);
-    bool createMissingSystemTables();
+    Outcome<void> createMissingSystemTables();
 
     std::unique_ptr<SqlDatabase> m_sql;
     QString m_path;

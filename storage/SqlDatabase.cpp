@@ -12,10 +12,9 @@ QString EngineMessage(sqlite3* db, int code)
 
 } // namespace
 
-std::unique_ptr<SqlDatabase> SqlDatabase::open(const QString& path, const QByteArray& key,
-    OpenMode mode, QString& error, std::chrono::milliseconds busyTimeout)
+Outcome<std::unique_ptr<SqlDatabase>> SqlDatabase::open(const QString& path, const QByteArray& key,
+    OpenMode mode, std::chrono::milliseconds busyTimeout)
 {
-    error.clear();
     int flags = SQLITE_OPEN_READWRITE;
     if (mode == OpenMode::CreateIfMissing)
         flags |= SQLITE_OPEN_CREATE;
@@ -23,23 +22,19 @@ std::unique_ptr<SqlDatabase> SqlDatabase::open(const QString& path, const QByteA
     const QByteArray file = path.toUtf8();
     int rc = sqlite3_open_v2(file.constData(), &raw, flags, nullptr);
     if (rc != SQLITE_OK) {
-        error = EngineMessage(raw, rc);
+        const QString error = EngineMessage(raw, rc);
         sqlite3_close(raw);
-        return nullptr;
+        return Failure { error };
     }
     std::unique_ptr<SqlDatabase> db(new SqlDatabase(raw));
     sqlite3_busy_timeout(raw, static_cast<int>(busyTimeout.count()));
     rc = sqlite3_key(raw, key.constData(), static_cast<int>(key.size()));
-    if (rc != SQLITE_OK) {
-        error = EngineMessage(raw, rc);
-        return nullptr;
-    }
+    if (rc != SQLITE_OK)
+        return Failure { EngineMessage(raw, rc) };
     // The key is only tried when the first page is read.
     SqlStatement probe = db->prepare(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-    if (!probe.ok() || probe.step() == SqlStatement::Step::Error) {
-        error = probe.error();
-        return nullptr;
-    }
+    if (!probe.ok() || probe.step() == SqlStatement::Step::Error)
+        return Failure { probe.error() };
     return db;
 }
 
@@ -70,16 +65,16 @@ bool SqlDatabase::isReadOnly() const
     return sqlite3_db_readonly(m_db, "main") == 1;
 }
 
-QString SqlDatabase::integrityProblem()
+Outcome<void> SqlDatabase::checkIntegrity()
 {
     SqlStatement check = prepare(QStringLiteral("PRAGMA quick_check"));
     if (!check.ok())
-        return check.error();
+        return Failure { check.error() };
     const SqlStatement::Step s = check.step();
     if (s == SqlStatement::Step::Error)
-        return check.error();
+        return Failure { check.error() };
     if (s == SqlStatement::Step::Row && check.text(0) != QLatin1String("ok"))
-        return check.text(0);
+        return Failure { check.text(0) };
     return {};
 }
 

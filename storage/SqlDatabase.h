@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Outcome.h"
 #include "storage/SqlStatement.h"
 
 #include <QByteArray>
@@ -21,9 +22,8 @@ public:
     // engine's message and without a byte written. A statement that finds the
     // file locked by another connection tries again for up to busyTimeout
     // before it fails with "database is locked".
-    static std::unique_ptr<SqlDatabase> open(const QString& path, const QByteArray& key,
-        OpenMode mode, QString& error,
-        std::chrono::milliseconds busyTimeout = std::chrono::milliseconds(0));
+    static Outcome<std::unique_ptr<SqlDatabase>> open(const QString& path, const QByteArray& key,
+        OpenMode mode, std::chrono::milliseconds busyTimeout = std::chrono::milliseconds(0));
     ~SqlDatabase();
     SqlDatabase(const SqlDatabase&) = delete;
     SqlDatabase& operator=(const SqlDatabase&) = delete;
@@ -36,8 +36,8 @@ public:
 
     // Whether the engine opened the file for reading only.
     bool isReadOnly() const;
-    // Every page is read and checked; empty when sound, else the engine's report.
-    QString integrityProblem();
+    // Every page is read and checked; fails with the engine's report.
+    Outcome<void> checkIntegrity();
     // Table names in the engine's order (order of creation).
     QStringList tableNames() const;
     // Declared column types in column order, e.g. {"Location", "VARCHAR(20)"}.

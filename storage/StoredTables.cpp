@@ -94,11 +94,11 @@ std::optional<QString> StoredTables::storedName(const QString& fullName) const
     return query.text(0);
 }
 
-QString StoredTables::readProblem() const
+Outcome<void> StoredTables::readable() const
 {
     SqlStatement probe = m_db.sql().prepare(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     if (!probe.ok() || probe.step() == SqlStatement::Step::Error)
-        return probe.error();
+        return Failure { probe.error() };
     return {};
 }
 
@@ -107,39 +107,36 @@ bool StoredTables::exists(StoredKind kind, const QString& name) const
     return !IsUntitled(name) && storedName(FullName(kind, name)).has_value();
 }
 
-StoredTables::Result StoredTables::checkName(StoredKind kind, const QString& name) const
+Outcome<void> StoredTables::checkName(StoredKind kind, const QString& name) const
 {
     if (IsUntitled(name))
-        return { Outcome::NoName, {} };
+        return Failure {};
     for (const QChar c : name) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            return { Outcome::Failed,
-                QStringLiteral("A table name cannot hold control characters.") };
+            return Failure { QStringLiteral("A table name cannot hold control characters.") };
     }
     const QString fullName = FullName(kind, name);
     if (const auto size
         = m_db.declaredSize(QStringLiteral("DescriptionT"), QStringLiteral("TableName"));
         size && fullName.size() > *size) {
-        return { Outcome::Failed,
-            QStringLiteral("The name '%1' is too long: a name has at most %2 characters.")
-                .arg(name)
-                .arg(*size - TablePrefix(kind).size()) };
+        return Failure { QStringLiteral(
+            "The name '%1' is too long: a name has at most %2 characters.")
+                             .arg(name)
+                             .arg(*size - TablePrefix(kind).size()) };
     }
     return {};
 }
 
-StoredTables::Result StoredTables::checkInfo(const SaveInfo& info) const
+Outcome<void> StoredTables::checkInfo(const SaveInfo& info) const
 {
     if (info.sampling < 0 || info.sampling > kMaxSampling)
-        return { Outcome::Failed,
-            QStringLiteral("The sampling time %1 s is out of range (0 to %2).")
-                .arg(info.sampling)
-                .arg(kMaxSampling) };
+        return Failure { QStringLiteral("The sampling time %1 s is out of range (0 to %2).")
+                             .arg(info.sampling)
+                             .arg(kMaxSampling) };
     if (const auto size
         = m_db.declaredSize(QStringLiteral("DescriptionT"), QStringLiteral("Description"));
         size && info.description.size() > *size) {
-        return {
-            Outcome::Failed,
+        return Failure {
             QStringLiteral("The description is too long: it has at most %1 characters.").arg(*size)
         };
     }
@@ -154,17 +151,17 @@ bool StoredTables::injectedFault(FaultPoint point, int rowsDone) const
 }
 
 template <typename BindRow>
-StoredTables::Result StoredTables::replaceTable(StoredKind kind, const QString& name,
+Outcome<void> StoredTables::replaceTable(StoredKind kind, const QString& name,
     const std::vector<Column>& columns, const SaveInfo& info, int rowCount, BindRow bindRow)
 {
-    if (Result check = checkName(kind, name); !check.ok())
+    if (Outcome<void> check = checkName(kind, name); !check)
         return check;
-    if (Result check = checkInfo(info); !check.ok())
+    if (Outcome<void> check = checkInfo(info); !check)
         return check;
 
     SqlDatabase& sql = m_db.sql();
     const QString fullName = FullName(kind, name);
-    auto failed = [](const QString& message) { return Result { Outcome::Failed, message }; };
+    auto failed = [](const QString& message) { return Failure { message }; };
 
     SqlTransaction transaction(sql);
     if (!transaction.ok())
@@ -240,24 +237,23 @@ StoredTables::Result StoredTables::replaceTable(StoredKind kind, const QString& 
     return {};
 }
 
-StoredTables::Result StoredTables::saveProgram(
-    StoredKind kind, const QString& name, const std::vector<ProgramRow>& rows, const SaveInfo& info)
+Outcome<void> StoredTables::saveProgram(StoredKind kind, const QString& name,
+    const std::vector<ProgramStep>& steps, const SaveInfo& info)
 {
     if (kind != StoredKind::InternalProgram && kind != StoredKind::ExternalProgram)
-        return { Outcome::Failed, QStringLiteral("Only program tables are saved as programs.") };
+        return Failure { QStringLiteral("Only program tables are saved as programs.") };
     const Captions& captions = Captions::English();
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        const ProgramRow& row = rows[r];
+    for (std::size_t r = 0; r < steps.size(); ++r) {
+        const ProgramStep& step = steps[r];
         const std::array<std::pair<const QString&, const QString&>, 4> cells { {
-            { captions.voltage, row.voltage },
-            { captions.current, row.current },
-            { captions.minute, row.minute },
-            { captions.second, row.second },
+            { captions.voltage, step.voltage },
+            { captions.current, step.current },
+            { captions.minute, step.minute },
+            { captions.second, step.second },
         } };
         for (const auto& [what, text] : cells) {
             if (text.size() > kCellTextSize)
-                return { Outcome::Failed,
-                    TooLong(what, text, static_cast<int>(r) + 1, kCellTextSize) };
+                return Failure { TooLong(what, text, static_cast<int>(r) + 1, kCellTextSize) };
         }
     }
     const bool external = kind == StoredKind::ExternalProgram;
@@ -265,41 +261,38 @@ StoredTables::Result StoredTables::saveProgram(
         { "Minute", "VARCHAR(4)" }, { "Second", "VARCHAR(4)" } };
     if (external)
         columns.push_back({ "Output", "BOOLEAN" });
-    return replaceTable(
-        kind, name, columns, info, static_cast<int>(rows.size()), [&](SqlStatement& insert, int r) {
-            const ProgramRow& row = rows[static_cast<std::size_t>(r)];
-            insert.bindText(1, row.voltage)
-                .bindText(2, row.current)
-                .bindText(3, row.minute)
-                .bindText(4, row.second);
+    return replaceTable(kind, name, columns, info, static_cast<int>(steps.size()),
+        [&](SqlStatement& insert, int r) {
+            const ProgramStep& step = steps[static_cast<std::size_t>(r)];
+            insert.bindText(1, step.voltage)
+                .bindText(2, step.current)
+                .bindText(3, step.minute)
+                .bindText(4, step.second);
             if (external)
-                insert.bindInt(5, row.output ? 1 : 0);
+                insert.bindInt(5, step.output() ? 1 : 0);
         });
 }
 
-StoredTables::Result StoredTables::savePresets(
-    const QString& name, const std::vector<PresetRow>& rows, const SaveInfo& info)
+Outcome<void> StoredTables::savePresets(
+    const QString& name, const std::vector<PresetRow>& presets, const SaveInfo& info)
 {
     const Captions& captions = Captions::English();
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        if (rows[r].voltage.size() > kCellTextSize)
-            return { Outcome::Failed,
-                TooLong(
-                    captions.voltage, rows[r].voltage, static_cast<int>(r) + 1, kCellTextSize) };
-        if (rows[r].current.size() > kCellTextSize)
-            return { Outcome::Failed,
-                TooLong(
-                    captions.current, rows[r].current, static_cast<int>(r) + 1, kCellTextSize) };
+    for (std::size_t r = 0; r < presets.size(); ++r) {
+        const int row = static_cast<int>(r) + 1;
+        if (presets[r].voltage.size() > kCellTextSize)
+            return Failure { TooLong(captions.voltage, presets[r].voltage, row, kCellTextSize) };
+        if (presets[r].current.size() > kCellTextSize)
+            return Failure { TooLong(captions.current, presets[r].current, row, kCellTextSize) };
     }
     return replaceTable(StoredKind::PresetMemory, name,
         { { "Voltage", "VARCHAR(4)" }, { "Current", "VARCHAR(4)" } }, info,
-        static_cast<int>(rows.size()), [&](SqlStatement& insert, int r) {
-            const PresetRow& row = rows[static_cast<std::size_t>(r)];
-            insert.bindText(1, row.voltage).bindText(2, row.current);
+        static_cast<int>(presets.size()), [&](SqlStatement& insert, int r) {
+            const PresetRow& preset = presets[static_cast<std::size_t>(r)];
+            insert.bindText(1, preset.voltage).bindText(2, preset.current);
         });
 }
 
-StoredTables::Result StoredTables::saveLog(
+Outcome<void> StoredTables::saveLog(
     const QString& name, const LogSamples& samples, const SaveInfo& info)
 {
     return replaceTable(StoredKind::DataLog, name,
@@ -332,26 +325,8 @@ std::optional<StoredTables::CatalogueRow> StoredTables::catalogue(
     return row;
 }
 
-std::optional<QString> StoredTables::findToLoad(StoredKind kind, const QString& name,
-    Result& result, std::optional<CatalogueRow>& catalogueRow) const
-{
-    if (IsUntitled(name)) {
-        result.outcome = Outcome::NoName;
-        return std::nullopt;
-    }
-    catalogueRow = catalogue(kind, name);
-    std::optional<QString> table = storedName(FullName(kind, name));
-    if (!table) {
-        result.error = readProblem();
-        result.outcome = result.error.isEmpty() ? Outcome::NoSuchTable : Outcome::Failed;
-        if (result.error.isEmpty())
-            result.error = StorageMessages::TableNoExist(name);
-    }
-    return table;
-}
-
-bool StoredTables::hasColumns(
-    const QString& table, const QString& name, const QStringList& columns, Result& result) const
+Outcome<void> StoredTables::hasColumns(
+    const QString& table, const QString& name, const QStringList& columns) const
 {
     // The engine reads a quoted name that is no column as a text: without
     // this check a table made elsewhere would show its column names as cells.
@@ -359,141 +334,154 @@ bool StoredTables::hasColumns(
     for (const auto& [column, type] : m_db.sql().columns(table))
         present << column;
     if (present.isEmpty())
-        return true; // the schema cannot be read now: the load says why
+        return {}; // the schema cannot be read now: the load says why
     for (const QString& column : columns) {
         if (!present.contains(column, Qt::CaseInsensitive)) {
-            result.outcome = Outcome::Failed;
-            result.error
-                = QStringLiteral("The stored table '%1' has no column '%2': it cannot be loaded.")
-                      .arg(name, column);
-            return false;
+            return Failure { QStringLiteral(
+                "The stored table '%1' has no column '%2': it cannot be loaded.")
+                                 .arg(name, column) };
         }
     }
-    return true;
+    return {};
+}
+
+template <typename Rows>
+Outcome<QString> StoredTables::findToLoad(
+    StoredKind kind, const QString& name, Load<Rows>& load, const QStringList& columns) const
+{
+    if (IsUntitled(name))
+        return Failure {};
+    load.catalogue = catalogue(kind, name);
+    const std::optional<QString> table = storedName(FullName(kind, name));
+    if (!table) {
+        if (Outcome<void> read = readable(); !read)
+            return Failure { read.error() };
+        return Failure { StorageMessages::TableNoExist(name) };
+    }
+    if (Outcome<void> complete = hasColumns(*table, name, columns); !complete)
+        return Failure { complete.error() };
+    return *table;
 }
 
 StoredTables::ProgramLoad StoredTables::loadProgram(StoredKind kind, const QString& name) const
 {
     ProgramLoad load;
-    const std::optional<QString> table = findToLoad(kind, name, load, load.catalogue);
-    if (!table)
-        return load;
     const bool external = kind == StoredKind::ExternalProgram;
     QStringList columns { QStringLiteral("Voltage"), QStringLiteral("Current"),
         QStringLiteral("Minute"), QStringLiteral("Second") };
     if (external)
         columns << QStringLiteral("Output");
-    if (!hasColumns(*table, name, columns, load))
+    const Outcome<QString> table = findToLoad(kind, name, load, columns);
+    if (!table) {
+        load.rows = Failure { table.error() };
         return load;
+    }
     SqlStatement query = m_db.sql().prepare(
         QStringLiteral("SELECT \"Voltage\", \"Current\", \"Minute\", \"Second\"")
         + (external ? QStringLiteral(", \"Output\"") : QString()) + QStringLiteral(" FROM ")
         + SqlDatabase::quoteIdentifier(*table) + QStringLiteral(" ORDER BY rowid"));
+    std::vector<ProgramStep> steps;
     SqlStatement::Step step = query.step();
     for (; step == SqlStatement::Step::Row; step = query.step()) {
-        ProgramRow row;
-        row.voltage = query.text(0);
-        row.current = query.text(1);
-        row.minute = query.text(2);
-        row.second = query.text(3);
-        row.output = external && !query.isNull(4) && query.integer(4) != 0;
-        load.rows.push_back(row);
+        std::optional<bool> output;
+        if (external)
+            output = !query.isNull(4) && query.integer(4) != 0;
+        steps.push_back({ QString::number(steps.size() + 1), query.text(0), query.text(1),
+            query.text(2), query.text(3), output });
     }
-    if (step == SqlStatement::Step::Error) {
-        load.outcome = Outcome::Failed;
-        load.error = query.error();
-    }
+    if (step == SqlStatement::Step::Error)
+        load.rows = Failure { query.error() };
+    else
+        load.rows = std::move(steps);
     return load;
 }
 
 StoredTables::PresetLoad StoredTables::loadPresets(const QString& name) const
 {
     PresetLoad load;
-    const std::optional<QString> table
-        = findToLoad(StoredKind::PresetMemory, name, load, load.catalogue);
-    if (!table || !hasColumns(*table, name, kValueColumns, load))
+    const Outcome<QString> table = findToLoad(StoredKind::PresetMemory, name, load, kValueColumns);
+    if (!table) {
+        load.rows = Failure { table.error() };
         return load;
+    }
     SqlStatement query = m_db.sql().prepare(QStringLiteral("SELECT \"Voltage\", \"Current\" FROM ")
         + SqlDatabase::quoteIdentifier(*table) + QStringLiteral(" ORDER BY rowid"));
     SqlStatement::Step step = query.step();
-    std::vector<PresetRow> rows;
+    std::vector<PresetRow> presets;
     for (; step == SqlStatement::Step::Row; step = query.step())
-        rows.push_back({ query.text(0), query.text(1) });
-    if (step == SqlStatement::Step::Error) {
-        load.outcome = Outcome::Failed;
-        load.error = query.error();
-    } else if (rows.size() != kPresetRows) {
-        load.outcome = Outcome::NotLoaded;
-    } else {
-        load.rows = std::move(rows);
-    }
+        presets.push_back({ QString::number(presets.size() + 1), query.text(0), query.text(1) });
+    if (step == SqlStatement::Step::Error)
+        load.rows = Failure { query.error() };
+    else if (presets.size() != kPresetRows)
+        load.rows = Failure {};
+    else
+        load.rows = std::move(presets);
     return load;
 }
 
 StoredTables::LogLoad StoredTables::loadLog(const QString& name) const
 {
     LogLoad load;
-    const std::optional<QString> table
-        = findToLoad(StoredKind::DataLog, name, load, load.catalogue);
-    if (!table || !hasColumns(*table, name, kValueColumns, load))
+    const Outcome<QString> table = findToLoad(StoredKind::DataLog, name, load, kValueColumns);
+    if (!table) {
+        load.rows = Failure { table.error() };
         return load;
+    }
     const QString quoted = SqlDatabase::quoteIdentifier(*table);
     SqlStatement count = m_db.sql().prepare(QStringLiteral("SELECT count(*) FROM ") + quoted);
     if (count.step() != SqlStatement::Step::Row) {
-        load.outcome = Outcome::Failed;
-        load.error = count.error();
+        load.rows = Failure { count.error() };
         return load;
     }
-    if (count.integer(0) != LogSamples::kCount) {
-        load.outcome = Outcome::NotLoaded;
-        return load;
-    }
+    if (count.integer(0) != LogSamples::kCount)
+        return load; // not a whole log: passed over without a word
     SqlStatement query = m_db.sql().prepare(QStringLiteral("SELECT \"Voltage\", \"Current\" FROM ")
         + quoted + QStringLiteral(" ORDER BY rowid"));
+    LogSamples samples;
     std::size_t i = 0;
     SqlStatement::Step step = query.step();
     for (; step == SqlStatement::Step::Row && i < LogSamples::kCount; step = query.step(), ++i) {
         // A value the table lost counts as a sample without reading.
-        load.samples.volts[i]
+        samples.volts[i]
             = query.isNull(0) ? LogSamples::kNoReading : static_cast<float>(query.real(0));
-        load.samples.amps[i]
+        samples.amps[i]
             = query.isNull(1) ? LogSamples::kNoReading : static_cast<float>(query.real(1));
     }
-    if (step == SqlStatement::Step::Error) {
-        load.outcome = Outcome::Failed;
-        load.error = query.error();
-    }
+    if (step == SqlStatement::Step::Error)
+        load.rows = Failure { query.error() };
+    else
+        load.rows = samples;
     return load;
 }
 
-StoredTables::Result StoredTables::remove(StoredKind kind, const QString& name)
+Outcome<void> StoredTables::remove(StoredKind kind, const QString& name)
 {
     if (IsUntitled(name))
-        return { Outcome::NoName, {} };
+        return Failure {};
     SqlDatabase& sql = m_db.sql();
     const QString fullName = FullName(kind, name);
     const std::optional<QString> table = storedName(fullName);
     if (!table)
-        return { Outcome::NoSuchTable, StorageMessages::TableNoExist(name) };
+        return Failure { StorageMessages::TableNoExist(name) };
 
     SqlTransaction transaction(sql);
     if (!transaction.ok())
-        return { Outcome::Failed, transaction.error() };
+        return Failure { transaction.error() };
     if (!sql.exec(QStringLiteral("DROP TABLE ") + SqlDatabase::quoteIdentifier(*table)))
-        return { Outcome::Failed, sql.lastError() };
+        return Failure { sql.lastError() };
     if (injectedFault(FaultPoint::BeforeCatalogue, 0))
-        return { Outcome::Failed, QStringLiteral("Injected fault before the catalogue row.") };
+        return Failure { QStringLiteral("Injected fault before the catalogue row.") };
     SqlStatement forget = sql.prepare(
         QStringLiteral("DELETE FROM \"DescriptionT\" WHERE \"TableName\" = ?1 COLLATE NOCASE"));
     forget.bindText(1, fullName);
     if (!forget.run())
-        return { Outcome::Failed, forget.error() };
+        return Failure { forget.error() };
     if (!transaction.commit())
-        return { Outcome::Failed, transaction.error() };
+        return Failure { transaction.error() };
     return {};
 }
 
-StoredTables::Result StoredTables::forgetMissing(StoredKind kind, const QString& name)
+Outcome<void> StoredTables::forgetMissing(StoredKind kind, const QString& name)
 {
     if (IsUntitled(name) || exists(kind, name))
         return {};
@@ -501,6 +489,6 @@ StoredTables::Result StoredTables::forgetMissing(StoredKind kind, const QString&
         QStringLiteral("DELETE FROM \"DescriptionT\" WHERE \"TableName\" = ?1 COLLATE NOCASE"));
     forget.bindText(1, FullName(kind, name));
     if (!forget.run())
-        return { Outcome::Failed, forget.error() };
+        return Failure { forget.error() };
     return {};
 }

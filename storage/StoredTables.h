@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/Outcome.h"
 #include "datalog/LogSamples.h"
+#include "programs/PresetRow.h"
+#include "programs/ProgramStep.h"
 #include "storage/StoredKind.h"
 
 #include <QDate>
@@ -19,23 +22,6 @@ class OvoltaDatabase;
 // not at all, and a failure comes back with a message for the user.
 class StoredTables {
 public:
-    // One program step as the grid shows it; `output` only for the External
-    // Timed Program.
-    struct ProgramRow {
-        QString voltage;
-        QString current;
-        QString minute;
-        QString second;
-        bool output = false;
-        bool operator==(const ProgramRow&) const = default;
-    };
-
-    struct PresetRow {
-        QString voltage;
-        QString current;
-        bool operator==(const PresetRow&) const = default;
-    };
-
     // The catalogue data written with every save.
     struct SaveInfo {
         QString description; // empty is stored as Null
@@ -54,34 +40,16 @@ public:
         QString descriptionText() const { return description.value_or(QString()); }
     };
 
-    enum class Outcome {
-        Done,
-        NoName, // "(Untitle)" or empty: the caller moves the focus to the combo
-        NoSuchTable, // nothing stored under the name; `error` holds the message
-        NotLoaded, // a preset table without exactly 3 rows, a log without 1801
-        Failed, // `error` holds the message; nothing was changed
-    };
-
-    struct Result {
-        Outcome outcome = Outcome::Done;
-        QString error;
-        bool ok() const { return outcome == Outcome::Done; }
-    };
-
-    struct ProgramLoad : Result {
+    // What a load gives: the catalogue row, read even when the rows are not,
+    // and the rows. A name not given ("(Untitle)" or empty), a preset table
+    // without exactly 3 rows and a log without 1801 fail without a message.
+    template <typename Rows> struct Load {
         std::optional<CatalogueRow> catalogue;
-        std::vector<ProgramRow> rows; // all stored rows in stored order
+        Outcome<Rows> rows = Failure {};
     };
-
-    struct PresetLoad : Result {
-        std::optional<CatalogueRow> catalogue;
-        std::vector<PresetRow> rows; // exactly 3 when Done
-    };
-
-    struct LogLoad : Result {
-        std::optional<CatalogueRow> catalogue;
-        LogSamples samples;
-    };
+    using ProgramLoad = Load<std::vector<ProgramStep>>; // all stored rows in stored order
+    using PresetLoad = Load<std::vector<PresetRow>>; // exactly 3
+    using LogLoad = Load<LogSamples>;
 
     // Where a test makes saving or deleting fail, to prove nothing is changed.
     enum class FaultPoint { None, AfterRows, BeforeCatalogue };
@@ -101,34 +69,40 @@ public:
     // The stored names of each kind in catalogue order, without prefixes; logs
     // described "GroupLog" are left out.
     std::array<QStringList, kStoredKindCount> tableLists() const;
-    // Empty when the file can be read now; else the engine's message (another
+    // Whether the file can be read now; else the engine's message (another
     // program holding it, for one). Tells a failed read from a missing table.
-    QString readProblem() const;
+    Outcome<void> readable() const;
     QStringList names(StoredKind kind) const;
 
     // Whether a table of that name is stored. Names that differ only in the
     // case of ASCII letters are one table to the engine, so they match here.
     bool exists(StoredKind kind, const QString& name) const;
 
-    // Saving replaces a stored table of the same name; ask before calling.
-    Result saveProgram(StoredKind kind, const QString& name, const std::vector<ProgramRow>& rows,
-        const SaveInfo& info);
-    Result savePresets(
-        const QString& name, const std::vector<PresetRow>& rows, const SaveInfo& info);
+    // Saving replaces a stored table of the same name; ask before calling. Every
+    // change fails with the engine's message and leaves the file as it was; a
+    // name not given fails without a message. A program stores its steps' texts
+    // (without the step numbers) and, for the External Timed Program, their outputs.
+    Outcome<void> saveProgram(StoredKind kind, const QString& name,
+        const std::vector<ProgramStep>& steps, const SaveInfo& info);
+    Outcome<void> savePresets(
+        const QString& name, const std::vector<PresetRow>& presets, const SaveInfo& info);
     // Always 1801 rows; Time of row i is i x info.sampling.
-    Result saveLog(const QString& name, const LogSamples& samples, const SaveInfo& info);
+    Outcome<void> saveLog(const QString& name, const LogSamples& samples, const SaveInfo& info);
 
     std::optional<CatalogueRow> catalogue(StoredKind kind, const QString& name) const;
+    // Loaded steps are numbered 1, 2, ... in stored order; those of the
+    // Internal Timed Program have no output.
     ProgramLoad loadProgram(StoredKind kind, const QString& name) const;
     PresetLoad loadPresets(const QString& name) const;
     LogLoad loadLog(const QString& name) const;
 
-    // Drops the table and its catalogue row together.
     // Removes the catalogue row of a name whose table is gone (dropped by
     // another program): deleting it leaves nothing behind. Nothing when the
     // table exists.
-    Result forgetMissing(StoredKind kind, const QString& name);
-    Result remove(StoredKind kind, const QString& name);
+    Outcome<void> forgetMissing(StoredKind kind, const QString& name);
+    // Drops the table and its catalogue row together; a missing table fails
+    // with "' <name> ' table no exist !".
+    Outcome<void> remove(StoredKind kind, const QString& name);
 
     void injectFault(FaultPoint point, int afterRows = 0)
     {
@@ -142,20 +116,20 @@ private:
         const char* type;
     };
 
-    Result checkName(StoredKind kind, const QString& name) const;
-    Result checkInfo(const SaveInfo& info) const;
+    Outcome<void> checkName(StoredKind kind, const QString& name) const;
+    Outcome<void> checkInfo(const SaveInfo& info) const;
     std::optional<QString> storedName(const QString& fullName) const;
-    // False, with the message in result, when the stored table lacks one of
-    // the columns a load reads.
-    bool hasColumns(const QString& table, const QString& name, const QStringList& columns,
-        Result& result) const;
+    // Fails when the stored table lacks one of the columns a load reads.
+    Outcome<void> hasColumns(
+        const QString& table, const QString& name, const QStringList& columns) const;
     // The start of every load: checks the name, reads its catalogue row and
-    // finds the stored table. Without a table, `result` says why.
-    std::optional<QString> findToLoad(StoredKind kind, const QString& name, Result& result,
-        std::optional<CatalogueRow>& catalogueRow) const;
+    // finds the stored table.
+    template <typename Rows>
+    Outcome<QString> findToLoad(
+        StoredKind kind, const QString& name, Load<Rows>& load, const QStringList& columns) const;
     template <typename BindRow>
-    Result replaceTable(StoredKind kind, const QString& name, const std::vector<Column>& columns,
-        const SaveInfo& info, int rowCount, BindRow bindRow);
+    Outcome<void> replaceTable(StoredKind kind, const QString& name,
+        const std::vector<Column>& columns, const SaveInfo& info, int rowCount, BindRow bindRow);
     bool injectedFault(FaultPoint point, int rowsDone) const;
 
     OvoltaDatabase& m_db;

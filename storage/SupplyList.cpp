@@ -24,48 +24,45 @@ SupplyList::Labels SupplyList::labels(const QString& address) const
     return labels;
 }
 
-SupplyList::StoreResult SupplyList::StoreLocation(const QString& address, const QString& text)
+Outcome<SupplyList::Stored> SupplyList::StoreLocation(const QString& address, const QString& text)
 {
     return store(address, QStringLiteral("Location"), text);
 }
 
-SupplyList::StoreResult SupplyList::StoreDescription(const QString& address, const QString& text)
+Outcome<SupplyList::Stored> SupplyList::StoreDescription(
+    const QString& address, const QString& text)
 {
     return store(address, QStringLiteral("Description"), text);
 }
 
-SupplyList::StoreResult SupplyList::store(
+Outcome<SupplyList::Stored> SupplyList::store(
     const QString& address, const QString& column, const QString& text)
 {
-    StoreResult result;
     SqlStatement find = m_db.sql().prepare(kSelectRow);
     find.bindText(1, address);
-    if (find.step() != SqlStatement::Step::Row) {
-        result.error = find.error();
-        return result;
-    }
-    result.found = true;
+    if (find.step() != SqlStatement::Step::Row)
+        return Failure { find.error() };
     const qint64 rowid = find.integer(0);
     find.reset();
 
+    Stored stored;
     QString value = text;
     if (const std::optional<int> size = m_db.declaredSize(QStringLiteral("MultiPS"), column)) {
         value = TextLimits::CutToLength(text, *size);
-        result.cut = value.size() < text.size();
+        stored.cut = value.size() < text.size();
     }
     const QString quoted = SqlDatabase::quoteIdentifier(column);
     SqlStatement update = m_db.sql().prepare(QStringLiteral("UPDATE \"MultiPS\" SET ") + quoted
         + QStringLiteral(" = ?1 WHERE rowid = ?2"));
     update.bindTextOrNull(1, value).bindInt(2, rowid);
     if (!update.run())
-        result.error = update.error();
+        return Failure { update.error() };
 
     SqlStatement readBack = m_db.sql().prepare(
         QStringLiteral("SELECT ") + quoted + QStringLiteral(" FROM \"MultiPS\" WHERE rowid = ?1"));
     readBack.bindInt(1, rowid);
-    if (readBack.step() == SqlStatement::Step::Row)
-        result.stored = readBack.text(0);
-    else if (result.error.isEmpty())
-        result.error = readBack.error();
-    return result;
+    if (readBack.step() != SqlStatement::Step::Row)
+        return Failure { readBack.error() };
+    stored.text = readBack.text(0);
+    return stored;
 }

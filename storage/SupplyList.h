@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Outcome.h"
+
 #include <QString>
 
 class OvoltaDatabase;
@@ -13,11 +15,9 @@ public:
         QString description;
     };
 
-    struct StoreResult {
-        bool found = false; // false: no row for the address, nothing stored
-        QString stored; // the value read back after storing ("" for Null)
+    struct Stored {
+        QString text; // the value read back after storing ("" for Null)
         bool cut = false; // the text was longer than the column and was cut
-        QString error; // the engine's message when storing failed
     };
 
     explicit SupplyList(OvoltaDatabase& db)
@@ -28,13 +28,14 @@ public:
     Labels labels(const QString& address) const;
 
     // Stores the box text for the address: cut to the column's declared size,
-    // Null when empty, then read back. The caller shows `stored` in the box and
-    // the status panel and puts the caret at the end when `cut`.
-    StoreResult StoreLocation(const QString& address, const QString& text);
-    StoreResult StoreDescription(const QString& address, const QString& text);
+    // Null when empty, then read back. The caller shows the text in the box and
+    // the status panel and puts the caret at the end when it was cut. Fails
+    // with the engine's message, or without one when the address has no row.
+    Outcome<Stored> StoreLocation(const QString& address, const QString& text);
+    Outcome<Stored> StoreDescription(const QString& address, const QString& text);
 
 private:
-    StoreResult store(const QString& address, const QString& column, const QString& text);
+    Outcome<Stored> store(const QString& address, const QString& column, const QString& text);
 
     OvoltaDatabase& m_db;
 };

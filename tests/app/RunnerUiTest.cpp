@@ -216,15 +216,11 @@ TEST_F(RunnerUiTest, UncheckedOutputBoxSendsOutputOff)
 // from a stored table, must not reach the supply above its limits.
 TEST_F(RunnerUiTest, OutOfRangeStepsAreClampedBeforeTheyGoOut)
 {
-    program(
-        { { "99.0", "1.00", "00", "05" }, { "-4", "9", "00", "05" }, { "12", "1", "00", "00" } },
-        QStringLiteral("1"));
+    program({ { "99.0", "1.00", "00", "05" }, { "12", "1", "00", "00" } }, QStringLiteral("1"));
     clickRun();
     EXPECT_EQ(etp().cell(1, 1), QStringLiteral("36.0"));
-    EXPECT_EQ(etp().cell(2, 1), QStringLiteral("00.0"));
-    EXPECT_EQ(etp().cell(2, 2), QStringLiteral("5.10"));
     runToEnd();
-    EXPECT_EQ(sevcSent(), QStringList({ "SEVC3601001", "SEVC0005101" }));
+    EXPECT_EQ(sevcSent(), QStringList({ "SEVC3601001" }));
 }
 
 TEST_F(RunnerUi5810Test, CurrentGoesOutInTenths)

@@ -127,8 +127,8 @@ TEST(StartUp, APortAnotherProgramHoldsGetsNothing)
         const VirtualSupply& held = h.transport.attachSupply(2);
         {
             auto db = OvoltaDatabase::OpenDatabase(h.dir.path());
-            ASSERT_TRUE(db.db);
-            db.db->storeCommPort(2);
+            ASSERT_TRUE(db);
+            ASSERT_TRUE((*db)->storeCommPort(2));
         }
         const std::unique_ptr<PortLock> other = h.anotherProgram();
         ASSERT_TRUE(other->claim(2));
@@ -146,8 +146,8 @@ TEST(StartUp, WithNoAnswerTheSavedPortIsSelected)
     h.transport.addEmptyPort(3);
     {
         auto db = OvoltaDatabase::OpenDatabase(h.dir.path());
-        ASSERT_TRUE(db.db);
-        db.db->storeCommPort(3);
+        ASSERT_TRUE(db);
+        ASSERT_TRUE((*db)->storeCommPort(3));
     }
     ASSERT_TRUE(h.start());
     EXPECT_EQ(h.find<QComboBox>("CboPort")->currentText(), "Com3");
@@ -160,8 +160,8 @@ TEST(StartUp, ASavedPortThatIsNotListedIsStillUsed)
     h.transport.addEmptyPort(1);
     {
         auto db = OvoltaDatabase::OpenDatabase(h.dir.path());
-        ASSERT_TRUE(db.db);
-        db.db->storeCommPort(7);
+        ASSERT_TRUE(db);
+        ASSERT_TRUE((*db)->storeCommPort(7));
     }
     ASSERT_TRUE(h.start());
     EXPECT_EQ(h.find<QComboBox>("CboPort")->currentIndex(), -1);

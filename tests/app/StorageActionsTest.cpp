@@ -221,52 +221,19 @@ TEST_F(StorageActionsTest, TypingAStoredNameLoadsNothingOverTheGrid)
     EXPECT_EQ(3, combo(1)->count()) << "Enter adds nothing to the list";
 }
 
-TEST_F(StorageActionsTest, LoadingIntoAFullGridOverwritesOnlyTheStoredRows)
+// Stored steps go over the grid's first rows with their outputs and the rest
+// of the grid stays; an empty grid gets its 20 rows first; a grid shorter than
+// the stored table grows, and rows past the 20th are left out.
+TEST_F(StorageActionsTest, LoadedStepsGoOverTheGridsFirstRows)
 {
     ProgramTable& etp = h.w().tableE();
     etp.setRowCount(4);
-    setEtpRow(1, QStringLiteral("01.0"), QStringLiteral("0.1"), QStringLiteral("00"),
-        QStringLiteral("01"), true);
-    setEtpRow(2, QStringLiteral("02.0"), QStringLiteral("0.2"), QStringLiteral("00"),
-        QStringLiteral("02"), false);
-    setEtpRow(3, QStringLiteral("03.0"), QStringLiteral("0.3"), QStringLiteral("00"),
-        QStringLiteral("03"), true);
-    save(1, QStringLiteral("three"));
-
-    etp.setRowCount(21);
-    for (int r = 1; r <= 20; ++r) {
-        etp.setCell(r, 0, QString::number(r));
-        setEtpRow(r, QStringLiteral("09.9"), QStringLiteral("0.9"), QStringLiteral("09"),
-            QStringLiteral("09"), true);
+    for (int r = 1; r <= 3; ++r) {
+        setEtpRow(r, QStringLiteral("0%1.0").arg(r), QStringLiteral("0.%1").arg(r),
+            QStringLiteral("00"), QStringLiteral("0%1").arg(r), r != 2);
     }
-    choose(1, QStringLiteral("three"));
-    const QStringList rows = etpRows();
-    ASSERT_EQ(20, rows.size());
-    EXPECT_EQ(QStringLiteral("1|01.0|0.1|00|01|on"), rows[0]);
-    EXPECT_EQ(QStringLiteral("2|02.0|0.2|00|02|off"), rows[1]);
-    EXPECT_EQ(QStringLiteral("3|03.0|0.3|00|03|on"), rows[2]);
-    EXPECT_EQ(QStringLiteral("4|09.9|0.9|09|09|on"), rows[3]);
-    EXPECT_EQ(QStringLiteral("20|09.9|0.9|09|09|on"), rows[19]);
-}
-
-TEST_F(StorageActionsTest, LoadingIntoAnEmptyOrShortGridGivesEveryStoredRowAPlace)
-{
-    ProgramTable& etp = h.w().tableE();
-    etp.setRowCount(3);
-    setEtpRow(1, QStringLiteral("01.0"), QStringLiteral("0.1"), QStringLiteral("00"),
-        QStringLiteral("01"), true);
-    setEtpRow(2, QStringLiteral("02.0"), QStringLiteral("0.2"), QStringLiteral("00"),
-        QStringLiteral("02"), false);
-    save(1, QStringLiteral("two"));
-
-    // Only the header: the grid gets its 20 step rows.
-    etp.cutToHeader();
-    choose(1, QStringLiteral("two"));
-    EXPECT_EQ(21, etp.rows());
-    EXPECT_EQ(QStringLiteral("2|02.0|0.2|00|02|off"), etpRows()[1]);
-
-    // A stored table longer than the grid (written by another installation):
-    // the grid grows to hold it, and rows past the 20th are left out.
+    save(1, QStringLiteral("three"));
+    // A stored table longer than the grid, written by another installation.
     SqlDatabase& sql = db().sql();
     ASSERT_TRUE(sql.exec(QStringLiteral("CREATE TABLE \"E_long\" (Voltage VARCHAR(4), "
                                         "Current VARCHAR(4), Minute VARCHAR(4), Second "
@@ -279,11 +246,36 @@ TEST_F(StorageActionsTest, LoadingIntoAnEmptyOrShortGridGivesEveryStoredRowAPlac
     ASSERT_TRUE(sql.exec(QStringLiteral("INSERT INTO DescriptionT (TableName, TableType) VALUES "
                                         "('E_long', '1')")));
     actions->RefreshTableLists();
-    etp.setRowCount(6);
-    EXPECT_TRUE(choose(1, QStringLiteral("long")).isEmpty());
-    const QStringList rows = etpRows();
-    ASSERT_EQ(20, rows.size());
-    EXPECT_EQ(QStringLiteral("20|20.0|0.1|00|05|off"), rows[19]);
+
+    struct Case {
+        const char* what;
+        int rowsBefore; // with the header
+        const char* name;
+        QStringList first;
+        const char* last;
+    };
+    const Case cases[] = {
+        { "full grid", 21, "three",
+            { "1|01.0|0.1|00|01|on", "2|02.0|0.2|00|02|off", "3|03.0|0.3|00|03|on",
+                "4|09.9|0.9|09|09|on" },
+            "20|09.9|0.9|09|09|on" },
+        { "only the header", 1, "three", { "1|01.0|0.1|00|01|on", "2|02.0|0.2|00|02|off" },
+            "|||||on" },
+        { "short grid", 6, "long", { "1|01.0|0.1|00|05|off" }, "20|20.0|0.1|00|05|off" },
+    };
+    for (const Case& c : cases) {
+        etp.setRowCount(c.rowsBefore);
+        for (int r = 1; r < c.rowsBefore; ++r) {
+            etp.setCell(r, 0, QString::number(r));
+            setEtpRow(r, QStringLiteral("09.9"), QStringLiteral("0.9"), QStringLiteral("09"),
+                QStringLiteral("09"), true);
+        }
+        EXPECT_TRUE(choose(1, QString::fromLatin1(c.name)).isEmpty()) << c.what;
+        const QStringList rows = etpRows();
+        ASSERT_EQ(20, rows.size()) << c.what;
+        EXPECT_EQ(c.first, rows.mid(0, c.first.size())) << c.what;
+        EXPECT_EQ(QString::fromLatin1(c.last), rows.last()) << c.what;
+    }
 }
 
 TEST_F(StorageActionsTest, OverwriteQuestionNoKeepsAndYesReplacesEveryKind)

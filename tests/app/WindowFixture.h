@@ -52,7 +52,7 @@ protected:
         etp.setCell(r, 2, c);
         etp.setCell(r, 3, m);
         etp.setCell(r, 4, s);
-        output(r)->setChecked(on);
+        etp.setOutputOn(r, on);
     }
 
     // External program steps as "step|V|C|M|S|on" (or off) per row.

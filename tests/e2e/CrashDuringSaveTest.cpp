@@ -34,10 +34,10 @@ LogSamples LogOfSave(int n)
 // 'b', after it 'e', each followed by the save's number as one byte.
 [[noreturn]] void SaveForever(const QString& folder, int first, int out)
 {
-    OvoltaDatabase::OpenResult opened = OvoltaDatabase::OpenDatabase(folder);
-    if (!opened.db)
+    auto opened = OvoltaDatabase::OpenDatabase(folder);
+    if (!opened)
         ::_exit(2);
-    StoredTables tables(*opened.db);
+    StoredTables tables(**opened);
     StoredTables::SaveInfo info;
     info.savedAt = QDateTime(QDate(2026, 1, 15), QTime(10, 30, 0));
     for (int n = first;; ++n) {
@@ -66,11 +66,11 @@ TEST(CrashDuringSave, KilledMidSaveLeavesTheOldOrTheNewLogWhole)
     ASSERT_TRUE(dir.isValid());
     {
         // A first log exists before any crash.
-        OvoltaDatabase::OpenResult opened = OvoltaDatabase::OpenDatabase(dir.path());
-        ASSERT_TRUE(opened.db) << opened.error.toStdString();
+        auto opened = OvoltaDatabase::OpenDatabase(dir.path());
+        ASSERT_TRUE(opened) << opened.error().toStdString();
         StoredTables::SaveInfo info;
         info.savedAt = QDateTime::currentDateTime();
-        ASSERT_TRUE(StoredTables(*opened.db).saveLog(kName, LogOfSave(1), info).ok());
+        ASSERT_TRUE(StoredTables(**opened).saveLog(kName, LogOfSave(1), info).ok());
     }
 
     int next = 2;
@@ -122,20 +122,20 @@ TEST(CrashDuringSave, KilledMidSaveLeavesTheOldOrTheNewLogWhole)
         }
         ::close(pipeFds[0]);
 
-        OvoltaDatabase::OpenResult opened = OvoltaDatabase::OpenDatabase(dir.path());
-        ASSERT_TRUE(opened.db) << opened.error.toStdString();
-        EXPECT_EQ(opened.db->sql().integrityProblem(), QString());
-        StoredTables tables(*opened.db);
+        auto opened = OvoltaDatabase::OpenDatabase(dir.path());
+        ASSERT_TRUE(opened) << opened.error().toStdString();
+        EXPECT_TRUE((*opened)->sql().checkIntegrity());
+        StoredTables tables(**opened);
         EXPECT_EQ(tables.names(StoredKind::DataLog), QStringList({ kName }));
         const StoredTables::LogLoad load = tables.loadLog(kName);
-        ASSERT_TRUE(load.ok()) << load.error.toStdString();
+        ASSERT_TRUE(load.rows) << load.rows.error().toStdString();
         ASSERT_TRUE(load.catalogue.has_value());
-        const float volts = load.samples.volts[0];
+        const float volts = load.rows->volts[0];
         for (int i = 0; i < 50; ++i) {
-            ASSERT_EQ(load.samples.volts[static_cast<std::size_t>(i)], volts) << i;
-            ASSERT_EQ(load.samples.amps[static_cast<std::size_t>(i)], 0.25f) << i;
+            ASSERT_EQ(load.rows->volts[static_cast<std::size_t>(i)], volts) << i;
+            ASSERT_EQ(load.rows->amps[static_cast<std::size_t>(i)], 0.25f) << i;
         }
-        EXPECT_EQ(load.samples.volts[50], LogSamples::kEndMark);
+        EXPECT_EQ(load.rows->volts[50], LogSamples::kEndMark);
         const int found = static_cast<int>(volts);
         const int before = child.lastDone >= 0 ? child.lastDone : stored;
         EXPECT_TRUE(found == before || found == child.lastBegun)

@@ -15,14 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         reader.next();
         ++fields;
     }
-    const CsvImporter::EtpImport etp = CsvImporter::ImportEtp(bytes);
-    if (etp.rows.size() > static_cast<std::size_t>(CsvImporter::kMaxEtpSteps))
+    const Outcome<CsvImporter::EtpFile> etp = CsvImporter::ImportEtp(bytes);
+    if (etp && etp->steps.size() > static_cast<std::size_t>(CsvImporter::kMaxEtpSteps))
         __builtin_trap();
-    const CsvImporter::IpmImport ipm = CsvImporter::ImportIpm(bytes, u"0.00");
-    if (ipm.rows.size() > static_cast<std::size_t>(CsvImporter::kMaxPresets))
+    const Outcome<CsvImporter::IpmFile> ipm = CsvImporter::ImportIpm(bytes, u"0.00");
+    if (ipm && ipm->presets.size() > static_cast<std::size_t>(CsvImporter::kMaxPresets))
         __builtin_trap();
-    const CsvImporter::LogImport log = CsvImporter::ImportLog(bytes);
-    if (log.count < 0 || log.count > LogSamples::kCount)
+    const Outcome<CsvImporter::LogFile> log = CsvImporter::ImportLog(bytes);
+    if (log && (log->count < 0 || log->count > LogSamples::kCount))
         __builtin_trap();
     return 0;
 }

@@ -21,12 +21,12 @@ struct Program : ProgramTable {
     explicit Program(const std::vector<Step>& steps)
         : ProgramTable(TableKind::Etp)
     {
-        int k = 1;
+        std::vector<ProgramStep> rows;
         for (const Step& s : steps) {
-            addRow({ QString::number(k), s.volts, s.amps, s.minute, s.second });
-            setOutputOn(k, s.output);
-            ++k;
+            rows.push_back({ QString::number(rows.size() + 1), s.volts, s.amps, s.minute, s.second,
+                s.output });
         }
+        setSteps(rows);
     }
 };
 
@@ -212,20 +212,6 @@ TEST(ExtProgramRunnerTest, OddCellsNeverSendASignOrAZeroWait)
     EXPECT_EQ(h.sent[0], "0000001");
     for (const int wait : h.waits)
         EXPECT_GE(wait, 1);
-}
-
-TEST(ExtProgramRunnerTest, StepsKeepToLimitsLoweredDuringTheRun)
-{
-    Program etp({ { "20.0", "2.5", "00", "05" } });
-    Harness h;
-    ASSERT_EQ(h.start(etp, "1"), Action::Started);
-    ASSERT_TRUE(h.runner.ExtStepTick(etp).intervalMs > 0);
-    const TableLimits lowered { 12.0f, 1.5f, "0.0", 10 };
-    const auto step = h.runner.PendingStep(etp, lowered);
-    ASSERT_TRUE(step.has_value());
-    EXPECT_EQ(step->sevcParameter, "1200151");
-    EXPECT_EQ(step->voltText, "12.0");
-    EXPECT_EQ(step->currText, "1.5");
 }
 
 TEST(ExtProgramRunnerTest, NoStepIsDueBeforeTheFirstTick)

@@ -21,22 +21,19 @@ struct Presets : ProgramTable {
 
 const QString kGetmReply = "125125,050050,000000,OK\r";
 
+// Three presets or nothing, each kept to the limit rule.
 TEST(PresetTransferTest, PromParameterJoinsTheThreeCodes)
 {
-    Presets ipm({ { "12.5", "1.25" }, { "5.0", "0.50" }, { "0.0", "0.00" } });
-    EXPECT_EQ(PresetTransfer::PromParameter(ipm, 100), "125125050050000000");
+    using Values = std::vector<std::pair<QString, QString>>;
+    const std::pair<Values, std::optional<QString>> cases[] = {
+        { { { "12.5", "1.25" }, { "5.0", "0.50" }, { "0.0", "0.00" } }, "125125050050000000" },
+        { { { "40", "6" }, { "-5", "-1" }, { "abc", "" } }, "360500000000000000" },
+        { { { "1.0", "1.00" }, { "2.0", "1.00" } }, std::nullopt },
+    };
+    for (const auto& [values, parameter] : cases)
+        EXPECT_EQ(PresetTransfer::PromParameter(Presets(values), kHundredths), parameter);
     Presets tenths({ { "18.0", "10.0" }, { "1.0", "0.1" }, { "2,5", "0,5" } });
-    EXPECT_EQ(PresetTransfer::PromParameter(tenths, 10), "180100010001025005");
-}
-
-TEST(PresetTransferTest, PromParameterNeedsThreeRowsAndSendsNoSign)
-{
-    EXPECT_FALSE(PresetTransfer::PromParameter(Presets({}), 100).has_value());
-    EXPECT_FALSE(
-        PresetTransfer::PromParameter(Presets({ { "1.0", "1.00" }, { "2.0", "1.00" } }), 100)
-            .has_value());
-    Presets odd({ { "-5", "-1" }, { "abc", "" }, { "1.0", "1.00" } });
-    EXPECT_EQ(PresetTransfer::PromParameter(odd, 100), "000000000000010100");
+    EXPECT_EQ(PresetTransfer::PromParameter(tenths, kTenths), "180100010001025005");
 }
 
 TEST(PresetTransferTest, GetmReplyFillsTheTableAndSelectsTheMatchingPreset)

@@ -146,20 +146,31 @@ TEST(ProgramTableTest, ChangesAreSignalledOnTheRightIndex)
     EXPECT_EQ(header.count(), 1);
 }
 
-TEST(ProgramTableTest, OutputFlagsAreOnByDefaultAndOutliveTheRows)
+// Steps and presets are the rows: setting them keeps the table to their count
+// and writes in place. Output flags are on by default and outlive the rows; a
+// step whose output is unset keeps its flag.
+TEST(ProgramTableTest, StepsAndPresetsAreTheRows)
 {
     ProgramTable etp(TableKind::Etp);
     EXPECT_TRUE(etp.outputOn(7));
     EXPECT_FALSE(etp.outputOn(0));
-    etp.addRow({ "1" });
-    etp.addRow({ "2" });
-    etp.setOutputOn(2, false);
+    const std::vector<ProgramStep> two { { "1", "5.0", "1.0", "01", "30", true },
+        { "2", "6.0", "2.0", "02", "00", false } };
+    etp.setSteps(two);
+    EXPECT_EQ(etp.cell(2, 3), "02");
+    EXPECT_EQ(etp.steps(), two);
     etp.cutToHeader();
-    etp.addRow({ "1" });
-    etp.addRow({ "2" });
-    EXPECT_FALSE(etp.outputOn(2));
+    etp.setSteps({ { "1", "", "", "", "", std::nullopt }, { "2", "", "", "", "", std::nullopt } });
+    EXPECT_FALSE(etp.step(2).output());
     etp.setAllOutputsOn();
     EXPECT_TRUE(etp.outputOn(2));
+
+    ProgramTable ipm(TableKind::Ipm);
+    const std::vector<PresetRow> presets { { "1", "5.0", "1.0" }, { "2", "6.0", "2.0" } };
+    ipm.setPresets(presets);
+    EXPECT_EQ(ipm.cell(2, 0), "");
+    EXPECT_EQ(ipm.cell(2, 1), "2");
+    EXPECT_EQ(ipm.presets(), presets);
 }
 
 TEST(ProgramTableTest, PresetSelectionShowsAsTheSelectColumnsCheck)

@@ -53,12 +53,59 @@ TEST(TableRulesTest, EtpCellsAreColouredByTheirLimits)
     }
 }
 
-TEST(TableRulesTest, LimitTypedExactlyIsNotAboveTheSinglePrecisionLimit)
+// One rule for every step and preset bound for the supply: a value is within
+// its limit from 0 up to the limit in single precision; what is sent is
+// clamped into that range; before a run or an upload the grid is made to show
+// it, except that a negative preset keeps its text.
+TEST(TableRulesTest, LimitRuleForStepsAndPresets)
 {
-    EtpWith etp({ { "1", "36.1", "2.55", "01", "00" } });
-    TableRules::CheckEtpTable(etp, { 36.1f, 2.55f, "0.00", 100 }, true);
-    EXPECT_EQ(etp.colour(1, 1), CellColour::Green);
-    EXPECT_EQ(etp.colour(1, 2), CellColour::Green);
+    const TableLimits limits { 36.1f, 2.55f, "0.00", 100 };
+    const double uvl = limits.uvl;
+    const double ucl = limits.ucl;
+    struct Case {
+        const char* what;
+        QStringList cells; // voltage, current, minute, second
+        bool within; // voltage and current
+        TableRules::Setting sent;
+        QStringList step; // the step's cells after the clamp before a run
+        QStringList preset; // a preset's voltage and current after the clamp before an upload
+    };
+    const Case cases[] = {
+        { "within", { "12.0", "1.00", "01", "30" }, true, { 12.0, 1.0 },
+            { "12.0", "1.00", "01", "30" }, { "12.0", "1.00" } },
+        { "the limits typed", { "36.1", "2.55", "99", "59" }, true, { uvl, ucl },
+            { "36.1", "2.55", "99", "59" }, { "36.1", "2.55" } },
+        { "above", { "40", "3", "120", "75" }, false, { uvl, ucl }, { "36.1", "2.55", "99", "59" },
+            { "36.1", "2.55" } },
+        { "negative", { "-1.0", "-0.50", "-1", "-5" }, false, { 0.0, 0.0 },
+            { "00.0", "0.00", "00", "00" }, { "-1.0", "-0.50" } },
+    };
+    for (const Case& c : cases) {
+        const ProgramStep step { "1", c.cells[0], c.cells[1], c.cells[2], c.cells[3], true };
+        const PresetRow preset { "1", c.cells[0], c.cells[1] };
+        EXPECT_EQ(TableRules::WithinLimit(TableRules::TextNumber(c.cells[0]), limits.uvl)
+                && TableRules::WithinLimit(TableRules::TextNumber(c.cells[1]), limits.ucl),
+            c.within)
+            << c.what;
+        for (const TableRules::Setting sent : { TableRules::ClampToLimits(step, limits),
+                 TableRules::ClampToLimits(preset, limits) }) {
+            EXPECT_EQ(sent.volts, c.sent.volts) << c.what;
+            EXPECT_EQ(sent.amps, c.sent.amps) << c.what;
+        }
+        ProgramTable etp(TableKind::Etp);
+        etp.setSteps({ step });
+        TableRules::ClampStepsToLimits(etp, 1, limits);
+        const ProgramStep clamped = etp.step(1);
+        EXPECT_EQ(QStringList({ clamped.voltage, clamped.current, clamped.minute, clamped.second }),
+            c.step)
+            << c.what;
+        ProgramTable ipm(TableKind::Ipm);
+        ipm.setPresets({ preset });
+        EXPECT_EQ(TableRules::ClampPresetsToLimits(ipm, limits), c.preset != c.cells.mid(0, 2))
+            << c.what;
+        EXPECT_EQ(QStringList({ ipm.preset(1).voltage, ipm.preset(1).current }), c.preset)
+            << c.what;
+    }
 }
 
 TEST(TableRulesTest, RowsFromTheFirstZeroDurationRowKeepTheNormalColour)

@@ -92,36 +92,34 @@ TEST(CsvFilesTest, WriteThenReadGivesTheSameBytes)
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath("t.csv");
     const QByteArray bytes("Type:LOG\r\n\xE9\r\n");
-    EXPECT_EQ(CsvFiles::Write(path, bytes), QString());
-    const CsvFiles::ReadResult read = CsvFiles::Read(path);
-    EXPECT_EQ(read.error, QString());
-    EXPECT_EQ(read.bytes, bytes);
+    EXPECT_TRUE(CsvFiles::Write(path, bytes));
+    EXPECT_EQ(CsvFiles::Read(path).value(), bytes);
     // Writing again replaces the whole file.
-    EXPECT_EQ(CsvFiles::Write(path, "x"), QString());
-    EXPECT_EQ(CsvFiles::Read(path).bytes, QByteArray("x"));
+    EXPECT_TRUE(CsvFiles::Write(path, "x"));
+    EXPECT_EQ(CsvFiles::Read(path).value(), QByteArray("x"));
 }
 
-TEST(CsvFilesTest, UnreadableAndUnwritableFilesGiveMessages)
+TEST(CsvFilesTest, BadFilesGiveMessages)
 {
     QTemporaryDir dir;
-    const CsvFiles::ReadResult missing = CsvFiles::Read(QDir(dir.path()).filePath("none.csv"));
-    EXPECT_FALSE(missing.error.isEmpty());
-    EXPECT_TRUE(missing.bytes.isEmpty());
-    EXPECT_FALSE(CsvFiles::Read(dir.path()).error.isEmpty()); // a folder
-    EXPECT_FALSE(CsvFiles::Write(QDir(dir.path()).filePath("no/such/dir/x.csv"), "x").isEmpty());
-}
-
-TEST(CsvFilesTest, OversizedFileIsRefused)
-{
-    QTemporaryDir dir;
-    const QString path = QDir(dir.path()).filePath("big.csv");
-    QFile file(path);
+    const QString big = QDir(dir.path()).filePath("big.csv");
+    QFile file(big);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     ASSERT_TRUE(file.resize(CsvFiles::kMaxFileBytes + 1));
     file.close();
-    const CsvFiles::ReadResult read = CsvFiles::Read(path);
-    EXPECT_FALSE(read.error.isEmpty());
-    EXPECT_TRUE(read.bytes.isEmpty());
+    const QString missing = QDir(dir.path()).filePath("none.csv");
+    const QString noFolder = QDir(dir.path()).filePath("no/such/dir/x.csv");
+    const std::pair<QString, QString> cases[] = {
+        { CsvFiles::Read(missing).error(),
+            "The file '" + missing + "' cannot be opened: No such file or directory" },
+        { CsvFiles::Read(big).error(),
+            "The file '" + big + "' is too large to be a table or log." },
+        { CsvFiles::Write(noFolder, "x").error(),
+            "The file '" + noFolder + "' cannot be written: " },
+    };
+    for (const auto& [error, message] : cases)
+        EXPECT_TRUE(error.startsWith(message)) << error.toStdString();
+    EXPECT_FALSE(CsvFiles::Read(dir.path())); // a folder
 }
 
 } // namespace

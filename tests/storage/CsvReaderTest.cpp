@@ -85,78 +85,77 @@ const QByteArray kEtpFile = "Type:ETP\r\n"
                             "1,500,250,01,30,1\r\n"
                             "2,12000,1150,10,00,0\r\n";
 
-TEST(CsvImporterTest, EtpReadsTheSameWhateverTheLineEnds)
+// A table written and read back gives its steps and presets again, whatever
+// the line ends, with the grid's formats.
+TEST(CsvImporterTest, TablesRoundTripWithEveryLineEnd)
 {
-    const std::vector<CsvImporter::EtpRow> expected {
-        { "1", "00.5", "0.25", "01", "30", true, false },
-        { "2", "12.0", "1.15", "10", "00", false, false },
-    };
-    for (const char* end : { "\r\n", "\n", "\r" }) {
-        const CsvImporter::EtpImport import = CsvImporter::ImportEtp(WithLineEnds(kEtpFile, end));
-        EXPECT_TRUE(import.ok()) << import.error.toStdString();
-        EXPECT_EQ(import.description, QString("Soak test"));
-        EXPECT_EQ(import.rows, expected);
-    }
-}
-
-TEST(CsvImporterTest, EtpRoundTrip)
-{
-    const std::vector<CsvWriter::EtpRow> rows { { "1", "0.5", "0.25", "01", "30", true },
+    const Outcome<QByteArray> etp = CsvWriter::EtpFile(QString::fromUtf8("Prüf, 5 steps"),
+        { { "1", "0.5", "0.25", "01", "30", true }, { "2", "30.0", "5.00", "59", "59", false } });
+    const Outcome<QByteArray> ipm = CsvWriter::IpmFile(
+        "three, one chosen", { { "1", "5", "1" }, { "2", "12.5", "0.55" }, { "3", "0", "0" } }, 2);
+    ASSERT_TRUE(etp && ipm);
+    const std::vector<ProgramStep> steps { { "1", "00.5", "0.25", "01", "30", true },
         { "2", "30.0", "5.00", "59", "59", false } };
-    const CsvWriter::Output out = CsvWriter::EtpFile(QString::fromUtf8("Prüf, 5 steps"), rows);
-    ASSERT_TRUE(out.ok());
-    const CsvImporter::EtpImport import = CsvImporter::ImportEtp(out.bytes);
-    EXPECT_TRUE(import.ok()) << import.error.toStdString();
-    EXPECT_EQ(import.description, QString::fromUtf8("Prüf, 5 steps"));
-    ASSERT_EQ(import.rows.size(), 2u);
-    EXPECT_EQ(
-        import.rows[0], (CsvImporter::EtpRow { "1", "00.5", "0.25", "01", "30", true, false }));
-    EXPECT_EQ(
-        import.rows[1], (CsvImporter::EtpRow { "2", "30.0", "5.00", "59", "59", false, false }));
+    for (const char* end : { "\r\n", "\n", "\r" }) {
+        const Outcome<CsvImporter::EtpFile> etpRead
+            = CsvImporter::ImportEtp(WithLineEnds(*etp, end));
+        ASSERT_TRUE(etpRead) << etpRead.error().toStdString();
+        EXPECT_EQ(etpRead->description, QString::fromUtf8("Prüf, 5 steps"));
+        EXPECT_EQ(etpRead->steps, steps);
+
+        const Outcome<CsvImporter::IpmFile> ipmRead
+            = CsvImporter::ImportIpm(WithLineEnds(*ipm, end), u"0.0");
+        ASSERT_TRUE(ipmRead);
+        EXPECT_EQ(ipmRead->description, QString("three, one chosen"));
+        EXPECT_EQ(ipmRead->selected, 2);
+        const std::vector<PresetRow> presets { { "1", "05.0", "1.0" }, { "2", "12.5", "0.6" },
+            { "3", "00.0", "0.0" } };
+        EXPECT_EQ(ipmRead->presets, presets);
+    }
+    // A supply that sets hundredths of an ampere gets them back unchanged.
+    const std::vector<PresetRow> hundredths { { "1", "05.0", "1.00" }, { "2", "12.5", "0.55" },
+        { "3", "00.0", "0.00" } };
+    const Outcome<CsvImporter::IpmFile> fine = CsvImporter::ImportIpm(*ipm, u"0.00");
+    ASSERT_TRUE(fine);
+    EXPECT_EQ(fine->presets, hundredths);
 }
 
 TEST(CsvImporterTest, EtpQuirksOfTheLayout)
 {
     // The description line is taken whole, whatever it holds.
-    const CsvImporter::EtpImport whole
+    const Outcome<CsvImporter::EtpFile> whole
         = CsvImporter::ImportEtp("Type:ETP,x\r\nDescription:a,3,500,250,01,30,1\r\n");
-    EXPECT_EQ(whole.description, QString("a,3,500,250,01,30,1"));
-    EXPECT_TRUE(whole.rows.empty());
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(whole->description, QString("a,3,500,250,01,30,1"));
+    EXPECT_TRUE(whole->steps.empty());
     // A row with an empty output field only shows its step number.
-    const CsvImporter::EtpImport stepOnly
+    const Outcome<CsvImporter::EtpFile> stepOnly
         = CsvImporter::ImportEtp("Type:ETP\r\nDescription:\r\n4,,,,,\r\n");
-    ASSERT_EQ(stepOnly.rows.size(), 1u);
-    EXPECT_EQ(stepOnly.rows[0], (CsvImporter::EtpRow { "4", "", "", "", "", false, true }));
+    ASSERT_TRUE(stepOnly);
+    EXPECT_EQ(
+        stepOnly->steps, (std::vector<ProgramStep> { { "4", "", "", "", "", std::nullopt } }));
     // Short description field: empty description.
-    EXPECT_EQ(CsvImporter::ImportEtp("Type:ETP\r\nDescr\r\n").description, QString());
+    const Outcome<CsvImporter::EtpFile> shortLine = CsvImporter::ImportEtp("Type:ETP\r\nDescr\r\n");
+    ASSERT_TRUE(shortLine);
+    EXPECT_EQ(shortLine->description, QString());
     // Quoted fields and blanks.
-    const CsvImporter::EtpImport quoted = CsvImporter::ImportEtp(
+    const Outcome<CsvImporter::EtpFile> quoted = CsvImporter::ImportEtp(
         "Type:ETP\r\n\"Description:x,y\",z\r\n 1, \"500\",250,01,30,1\r\n");
-    EXPECT_EQ(quoted.description, QString("x,y"));
-    ASSERT_EQ(quoted.rows.size(), 1u);
-    EXPECT_EQ(quoted.rows[0].voltage, QString("00.5"));
+    ASSERT_TRUE(quoted);
+    EXPECT_EQ(quoted->description, QString("x,y"));
+    ASSERT_EQ(quoted->steps.size(), 1u);
+    EXPECT_EQ(quoted->steps[0].voltage, QString("00.5"));
 }
 
-// A file broken anywhere gives no rows at all, only a message naming the line.
+// A file broken anywhere gives only a message naming the line.
 TEST(CsvImporterTest, BadInputNamesTheLineAndGivesNothing)
 {
-    struct Read {
-        QString error;
-        bool wrongKind = false;
-        bool anything = false; // rows, a description, a selection or an interval
-    };
-    auto read = [](StoredKind kind, const QByteArray& bytes) -> Read {
-        if (kind == StoredKind::ExternalProgram) {
-            const CsvImporter::EtpImport i = CsvImporter::ImportEtp(bytes);
-            return { i.error, i.wrongKind, !i.rows.empty() || !i.description.isEmpty() };
-        }
-        if (kind == StoredKind::PresetMemory) {
-            const CsvImporter::IpmImport i = CsvImporter::ImportIpm(bytes, u"0.0");
-            return { i.error, i.wrongKind,
-                !i.rows.empty() || !i.description.isEmpty() || i.selected != 0 };
-        }
-        const CsvImporter::LogImport i = CsvImporter::ImportLog(bytes);
-        return { i.error, i.wrongKind, i.count != 0 || i.description || i.sampling };
+    auto error = [](StoredKind kind, const QByteArray& bytes) {
+        if (kind == StoredKind::ExternalProgram)
+            return CsvImporter::ImportEtp(bytes).error();
+        if (kind == StoredKind::PresetMemory)
+            return CsvImporter::ImportIpm(bytes, u"0.0").error();
+        return CsvImporter::ImportLog(bytes).error();
     };
     const QByteArray etp = "Type:ETP\r\nDescription:d\r\n1,500,250,01,30,1\r\n";
     const QByteArray ipm = "Type:IPM\r\nDescription:d\r\n1,True,5000,1000\r\n";
@@ -205,60 +204,32 @@ TEST(CsvImporterTest, BadInputNamesTheLineAndGivesNothing)
         { "out of range", L, log + "6,1e300,1\r\n",
             "Line 5: a value of the sample at time 6 is out of range." },
     };
-    for (const Case& c : cases) {
-        const Read r = read(c.kind, c.bytes);
-        EXPECT_EQ(r.error, QString(c.error)) << c.what;
-        EXPECT_FALSE(r.wrongKind) << c.what;
-        EXPECT_FALSE(r.anything) << c.what;
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(error(c.kind, c.bytes), QString(c.error)) << c.what;
 }
 
 TEST(CsvImporterTest, WrongKindGivesTheSorryTextAndNothingElse)
 {
     struct Case {
         const char* what;
-        CsvImporter::Problem problem;
-        const char* error;
+        QString error;
+        const char* message;
     };
     const Case cases[] = {
-        { "IPM file as ETP", CsvImporter::ImportEtp("Type:IPM\r\nDescription:x\r\n1,True,1,1\r\n"),
+        { "IPM file as ETP",
+            CsvImporter::ImportEtp("Type:IPM\r\nDescription:x\r\n1,True,1,1\r\n").error(),
             "Sorry ! The file isn't a 'External Timed Program' table ." },
-        { "LOG file as IPM", CsvImporter::ImportIpm("Type:LOG\r\n", u"0.0"),
+        { "LOG file as IPM", CsvImporter::ImportIpm("Type:LOG\r\n", u"0.0").error(),
             "Sorry ! The file isn't a 'Internal Preset Memory' table ." },
-        { "ETP file as LOG", CsvImporter::ImportLog(kEtpFile),
+        { "ETP file as LOG", CsvImporter::ImportLog(kEtpFile).error(),
             "Sorry ! The file isn't a 'Data Log' table ." },
-        { "tag with extra text", CsvImporter::ImportEtp("Type:ETPX\r\n"),
+        { "tag with extra text", CsvImporter::ImportEtp("Type:ETPX\r\n").error(),
             "Sorry ! The file isn't a 'External Timed Program' table ." },
-        { "binary junk", CsvImporter::ImportLog(QByteArray("\x00\x01\xFF\xFE", 4)),
+        { "binary junk", CsvImporter::ImportLog(QByteArray("\x00\x01\xFF\xFE", 4)).error(),
             "Sorry ! The file isn't a 'Data Log' table ." },
     };
-    for (const Case& c : cases) {
-        EXPECT_TRUE(c.problem.wrongKind) << c.what;
-        EXPECT_EQ(c.problem.error, QString(c.error)) << c.what;
-    }
-    EXPECT_TRUE(CsvImporter::ImportEtp("Type:IPM\r\n1,500,250,01,30,1\r\n").rows.empty());
-}
-
-TEST(CsvImporterTest, IpmRoundTripAndSelection)
-{
-    const CsvWriter::Output out = CsvWriter::IpmFile("three, one chosen",
-        { { "1", false, "5", "1" }, { "2", true, "12.5", "0.55" }, { "3", false, "0", "0" } });
-    ASSERT_TRUE(out.ok());
-    for (const char* end : { "\r\n", "\n", "\r" }) {
-        const CsvImporter::IpmImport import
-            = CsvImporter::ImportIpm(WithLineEnds(out.bytes, end), u"0.0");
-        EXPECT_TRUE(import.ok());
-        EXPECT_EQ(import.description, QString("three, one chosen"));
-        EXPECT_EQ(import.selected, 2);
-        const std::vector<CsvImporter::IpmRow> expected { { "1", "05.0", "1.0" },
-            { "2", "12.5", "0.6" }, { "3", "00.0", "0.0" } };
-        EXPECT_EQ(import.rows, expected);
-    }
-    // A supply that sets hundredths of an ampere gets them back unchanged.
-    const CsvImporter::IpmImport fine = CsvImporter::ImportIpm(out.bytes, u"0.00");
-    const std::vector<CsvImporter::IpmRow> hundredths { { "1", "05.0", "1.00" },
-        { "2", "12.5", "0.55" }, { "3", "00.0", "0.00" } };
-    EXPECT_EQ(fine.rows, hundredths);
+    for (const Case& c : cases)
+        EXPECT_EQ(c.error, QString(c.message)) << c.what;
 }
 
 LogSamples FourSamples()
@@ -283,30 +254,31 @@ TEST(CsvImporterTest, LogRoundTripWithEveryLineEnd)
     const LogSamples log = FourSamples();
     const QByteArray bytes = CsvWriter::LogFile(QString::fromUtf8("Nacht-Lauf, 5 ä"), log, 3);
     for (const char* end : { "\r\n", "\n", "\r" }) {
-        const CsvImporter::LogImport import = CsvImporter::ImportLog(WithLineEnds(bytes, end));
-        EXPECT_TRUE(import.ok()) << import.error.toStdString();
-        EXPECT_EQ(import.count, 4);
-        EXPECT_EQ(import.sampling, 3);
-        EXPECT_EQ(import.description, QString::fromUtf8("Nacht-Lauf, 5 ä"));
+        const Outcome<CsvImporter::LogFile> import
+            = CsvImporter::ImportLog(WithLineEnds(bytes, end));
+        ASSERT_TRUE(import) << import.error().toStdString();
+        EXPECT_EQ(import->count, 4);
+        EXPECT_EQ(import->sampling, 3);
+        EXPECT_EQ(import->description, QString::fromUtf8("Nacht-Lauf, 5 ä"));
         for (std::size_t i = 0; i < 4; ++i) {
-            EXPECT_FLOAT_EQ(import.samples.volts[i], log.volts[i]) << i;
-            EXPECT_FLOAT_EQ(import.samples.amps[i], log.amps[i]) << i;
+            EXPECT_FLOAT_EQ(import->samples.volts[i], log.volts[i]) << i;
+            EXPECT_FLOAT_EQ(import->samples.amps[i], log.amps[i]) << i;
         }
-        EXPECT_EQ(import.samples.volts[4], LogSamples::kEndMark);
-        EXPECT_EQ(import.samples.amps[4], LogSamples::kEndMark);
+        EXPECT_EQ(import->samples.volts[4], LogSamples::kEndMark);
+        EXPECT_EQ(import->samples.amps[4], LogSamples::kEndMark);
     }
 }
 
 TEST(CsvImporterTest, LogWithOneSampleLeavesTheSamplingUnset)
 {
-    const CsvImporter::LogImport import
+    const Outcome<CsvImporter::LogFile> import
         = CsvImporter::ImportLog("Type:LOG\r\nTime(S),Voltage(mV),Current(mA)\r\n0,1000,500\r\n");
-    EXPECT_TRUE(import.ok());
-    EXPECT_EQ(import.count, 1);
-    EXPECT_EQ(import.sampling, std::nullopt);
-    EXPECT_EQ(import.description, std::nullopt);
-    EXPECT_EQ(import.samples.volts[0], 1.0f);
-    EXPECT_EQ(import.samples.volts[1], LogSamples::kEndMark);
+    ASSERT_TRUE(import);
+    EXPECT_EQ(import->count, 1);
+    EXPECT_EQ(import->sampling, std::nullopt);
+    EXPECT_EQ(import->description, std::nullopt);
+    EXPECT_EQ(import->samples.volts[0], 1.0f);
+    EXPECT_EQ(import->samples.volts[1], LogSamples::kEndMark);
 }
 
 TEST(CsvImporterTest, LogOf1801SamplesFillsEverySlot)
@@ -314,23 +286,24 @@ TEST(CsvImporterTest, LogOf1801SamplesFillsEverySlot)
     LogSamples full;
     full.volts.fill(5.0f);
     full.amps.fill(0.5f);
-    const CsvImporter::LogImport import = CsvImporter::ImportLog(CsvWriter::LogFile("", full, 60));
-    EXPECT_TRUE(import.ok());
-    EXPECT_EQ(import.count, 1801);
-    EXPECT_EQ(import.sampling, 60);
-    EXPECT_EQ(import.samples.volts, full.volts);
+    const Outcome<CsvImporter::LogFile> import
+        = CsvImporter::ImportLog(CsvWriter::LogFile("", full, 60));
+    ASSERT_TRUE(import);
+    EXPECT_EQ(import->count, 1801);
+    EXPECT_EQ(import->sampling, 60);
+    EXPECT_EQ(import->samples.volts, full.volts);
 }
 
 TEST(CsvImporterTest, LogSkipsFieldsThatAreNoSamples)
 {
-    const CsvImporter::LogImport import = CsvImporter::ImportLog(
+    const Outcome<CsvImporter::LogFile> import = CsvImporter::ImportLog(
         "Type:LOG\r\nDescription:x\r\nTime(S),Voltage(mV),Current(mA)\r\n,,\r\n-3,V,A\r\n"
         "note\r\n0,1000,2000\r\n5,3000,4000\r\nDescription:later\r\n");
-    EXPECT_TRUE(import.ok());
-    EXPECT_EQ(import.count, 2);
-    EXPECT_EQ(import.sampling, 5);
-    EXPECT_EQ(import.description, QString("later"));
-    EXPECT_EQ(import.samples.amps[1], 4.0f);
+    ASSERT_TRUE(import);
+    EXPECT_EQ(import->count, 2);
+    EXPECT_EQ(import->sampling, 5);
+    EXPECT_EQ(import->description, QString("later"));
+    EXPECT_EQ(import->samples.amps[1], 4.0f);
 }
 
 TEST(CsvImporterTest, HugeFileOfJunkIsReadWithoutTrouble)
@@ -339,9 +312,9 @@ TEST(CsvImporterTest, HugeFileOfJunkIsReadWithoutTrouble)
     const QByteArray junk = "Time(S),xx,yy,zz,\"quoted, text\"\r\n";
     bytes += junk.repeated(100000);
     bytes += "0,1000,1000\r\n";
-    const CsvImporter::LogImport import = CsvImporter::ImportLog(bytes);
-    EXPECT_TRUE(import.ok());
-    EXPECT_EQ(import.count, 1);
+    const Outcome<CsvImporter::LogFile> import = CsvImporter::ImportLog(bytes);
+    ASSERT_TRUE(import);
+    EXPECT_EQ(import->count, 1);
 }
 
 } // namespace

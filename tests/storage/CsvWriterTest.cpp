@@ -6,35 +6,39 @@
 
 namespace {
 
-using EtpRow = CsvWriter::EtpRow;
-using IpmRow = CsvWriter::IpmRow;
-
-TEST(CsvWriterTest, EtpFileHasTheExactBytes)
+// The bytes of a table's file, or the message when it has none.
+QByteArray Bytes(const Outcome<QByteArray>& file)
 {
-    const CsvWriter::Output out = CsvWriter::EtpFile("",
-        { { "1", "0.5", "0.25", "01", "30", true }, { "2", "12.0", "1.15", "10", "00", false },
-            { "3", "00.5", "0.25", "01", "30", true } });
-    ASSERT_TRUE(out.ok()) << out.error.toStdString();
-    EXPECT_EQ(out.bytes,
-        QByteArray("Type:ETP\r\n"
-                   "Description:\r\n"
-                   "Preset,Voltage(mV),Current(mA),Minute(M),Second(S),Output\r\n"
-                   "1,500,250,01,30,1\r\n"
-                   "2,12000,1150,10,00,0\r\n"
-                   "3,500,250,01,30,1\r\n"));
+    return file ? *file : file.error().toUtf8();
 }
 
-TEST(CsvWriterTest, IpmFileHasTheExactBytes)
+TEST(CsvWriterTest, TableFilesHaveTheExactBytes)
 {
-    const CsvWriter::Output out = CsvWriter::IpmFile(
-        "Bench, left", { { "1", false, "05.0", "1.0" }, { "2", true, "12.5", "0.5" } });
-    ASSERT_TRUE(out.ok());
-    EXPECT_EQ(out.bytes,
-        QByteArray("Type:IPM\r\n"
-                   "Description:Bench, left\r\n"
-                   "Preset,Select,Voltage(mV),Current(mA)\r\n"
-                   "1,False,5000,1000\r\n"
-                   "2,True,12500,500\r\n"));
+    const std::vector<ProgramStep> steps { { "1", "0.5", "0.25", "01", "30", true },
+        { "2", "12.0", "1.15", "10", "00", false }, { "3", "00.5", "0.25", "01", "30", true } };
+    const std::vector<PresetRow> presets { { "1", "05.0", "1.0" }, { "2", "12.5", "0.5" } };
+    struct Case {
+        const char* what;
+        Outcome<QByteArray> file;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        { "steps", CsvWriter::EtpFile("", steps),
+            "Type:ETP\r\n"
+            "Description:\r\n"
+            "Preset,Voltage(mV),Current(mA),Minute(M),Second(S),Output\r\n"
+            "1,500,250,01,30,1\r\n"
+            "2,12000,1150,10,00,0\r\n"
+            "3,500,250,01,30,1\r\n" },
+        { "presets", CsvWriter::IpmFile("Bench, left", presets, 2),
+            "Type:IPM\r\n"
+            "Description:Bench, left\r\n"
+            "Preset,Select,Voltage(mV),Current(mA)\r\n"
+            "1,False,5000,1000\r\n"
+            "2,True,12500,500\r\n" },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Bytes(c.file), c.bytes) << c.what;
 }
 
 TEST(CsvWriterTest, LogFileStopsAtTheEndMark)
@@ -116,11 +120,10 @@ TEST(CsvWriterTest, NumbersIgnoreTheUsersLocale)
 {
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    const CsvWriter::Output out
+    const Outcome<QByteArray> out
         = CsvWriter::EtpFile("", { { "1", "0.0005", "1.5", "00", "01", false } });
     QLocale::setDefault(saved);
-    ASSERT_TRUE(out.ok());
-    EXPECT_TRUE(out.bytes.endsWith("1,0.5,1500,00,01,0\r\n")) << out.bytes.toStdString();
+    EXPECT_TRUE(Bytes(out).endsWith("1,0.5,1500,00,01,0\r\n")) << Bytes(out).toStdString();
 }
 
 TEST(CsvWriterTest, TextIsInTheWesternCodePageWithQuestionMarksForTheRest)
@@ -132,25 +135,24 @@ TEST(CsvWriterTest, TextIsInTheWesternCodePageWithQuestionMarksForTheRest)
     EXPECT_EQ(WesternCodePage::Encode(QString::fromUtf8("“Ramp” – 5€… ™")),
         QByteArray("\x93Ramp\x94 \x96 5\x80\x85 \x99"));
     EXPECT_EQ(WesternCodePage::Encode(QString::fromUtf8("名前 😀!")), QByteArray("?? ?!"));
-    const CsvWriter::Output out = CsvWriter::IpmFile(QString::fromUtf8("Prüfung 電 €"), {});
-    EXPECT_TRUE(out.bytes.contains("Description:Pr\xFC"
-                                   "fung ? \x80\r\n"));
+    EXPECT_TRUE(Bytes(CsvWriter::IpmFile(QString::fromUtf8("Prüfung 電 €"), {}, 0))
+                    .contains("Description:Pr\xFC"
+                              "fung ? \x80\r\n"));
 }
 
 TEST(CsvWriterTest, LineBreaksInTheDescriptionStayOnItsLine)
 {
-    const CsvWriter::Output out = CsvWriter::EtpFile(
-        "a\r\n3,500,250,01,30,1\nb\rc", { { "1", "1", "1", "00", "01", true } });
-    ASSERT_TRUE(out.ok());
-    EXPECT_EQ(out.bytes.count("\r\n"), 4);
-    EXPECT_TRUE(out.bytes.contains("Description:a 3,500,250,01,30,1 b c\r\n"));
+    const QByteArray bytes = Bytes(CsvWriter::EtpFile(
+        "a\r\n3,500,250,01,30,1\nb\rc", { { "1", "1", "1", "00", "01", true } }));
+    EXPECT_EQ(bytes.count("\r\n"), 4);
+    EXPECT_TRUE(bytes.contains("Description:a 3,500,250,01,30,1 b c\r\n"));
 }
 
 TEST(CsvWriterTest, BadCellsFailTheWholeFileWithAMessage)
 {
     struct Case {
         const char* what;
-        EtpRow row;
+        ProgramStep step;
         const char* message;
     };
     const Case cases[] = {
@@ -168,14 +170,15 @@ TEST(CsvWriterTest, BadCellsFailTheWholeFileWithAMessage)
             "The Voltage 'inf' of row 2 is not a number; nothing was written." },
     };
     for (const Case& c : cases) {
-        const CsvWriter::Output out
-            = CsvWriter::EtpFile("", { { "1", "1.0", "0.5", "00", "01", true }, c.row });
-        EXPECT_EQ(out.error, QString(c.message)) << c.what;
-        EXPECT_TRUE(out.bytes.isEmpty()) << c.what;
+        const Outcome<QByteArray> out
+            = CsvWriter::EtpFile("", { { "1", "1.0", "0.5", "00", "01", true }, c.step });
+        EXPECT_FALSE(out) << c.what;
+        EXPECT_EQ(out.error(), QString(c.message)) << c.what;
     }
-    const CsvWriter::Output ipm = CsvWriter::IpmFile("", { { "1", true, "x", "1" } });
-    EXPECT_EQ(ipm.error, QString("The Voltage 'x' of row 1 is not a number; nothing was written."));
-    EXPECT_TRUE(ipm.bytes.isEmpty());
+    const Outcome<QByteArray> ipm = CsvWriter::IpmFile("", { { "1", "x", "1" } }, 1);
+    EXPECT_FALSE(ipm);
+    EXPECT_EQ(
+        ipm.error(), QString("The Voltage 'x' of row 1 is not a number; nothing was written."));
 }
 
 } // namespace

@@ -24,39 +24,34 @@ TEST(DataFolderTest, ChoosesOverrideThenProgramFolderThenAppData)
         EXPECT_EQ(DataFolder::Choose(c.facts), c.expected) << c.what;
 }
 
-// A relative folder is taken from the current folder: the ports/ links of a
-// relative one would be read as names under /dev.
-TEST(DataFolderTest, ResolveCreatesTheChosenFolder)
+// The chosen folder, or the message after "error: ".
+QString Text(const Outcome<QString>& folder)
+{
+    return folder ? *folder : "error: " + folder.error();
+}
+
+TEST(DataFolderTest, ResolveChoosesAndCreatesTheFolder)
 {
     QTemporaryDir dir;
+    for (const char* name : { "Ovolta.DB", "file" }) {
+        QFile file(QDir(dir.path()).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
     const QString wanted = QDir(dir.path()).filePath("a/b");
-    const DataFolder::Choice choice = DataFolder::Resolve(
-        QDir::current().relativeFilePath(wanted), dir.path(), QDir(dir.path()).filePath("app"));
-    EXPECT_EQ(choice.error, QString());
-    EXPECT_EQ(choice.folder, wanted);
+    const QString blocked = QDir(dir.path()).filePath("file/sub");
+    const std::pair<QString, QString> cases[] = {
+        // A relative folder is taken from the current folder: the ports/ links
+        // of a relative one would be read as names under /dev.
+        { QDir::current().relativeFilePath(wanted), wanted },
+        // The program's folder that holds the database is kept.
+        { QString(), dir.path() },
+        { blocked, "error: The folder '" + blocked + "' cannot be created." },
+    };
+    for (const auto& [given, folder] : cases) {
+        EXPECT_EQ(Text(DataFolder::Resolve(given, dir.path(), QDir(dir.path()).filePath("app"))),
+            folder);
+    }
     EXPECT_TRUE(QFileInfo(wanted).isDir());
-}
-
-TEST(DataFolderTest, ResolveKeepsTheProgramFolderThatHoldsTheDatabase)
-{
-    QTemporaryDir dir;
-    QFile file(QDir(dir.path()).filePath("Ovolta.DB"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    const DataFolder::Choice choice
-        = DataFolder::Resolve({}, dir.path(), QDir(dir.path()).filePath("app"));
-    EXPECT_EQ(choice.folder, dir.path());
-}
-
-TEST(DataFolderTest, ResolveReportsAFolderThatCannotBeMade)
-{
-    QTemporaryDir dir;
-    QFile blocker(QDir(dir.path()).filePath("file"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    const DataFolder::Choice choice
-        = DataFolder::Resolve(QDir(dir.path()).filePath("file/sub"), dir.path(), "");
-    EXPECT_FALSE(choice.error.isEmpty());
 }
 
 } // namespace

@@ -19,6 +19,15 @@ QByteArray FileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The database at path, or nothing when it cannot be opened.
+std::unique_ptr<SqlDatabase> OpenSql(const QString& path, const QByteArray& key = "k",
+    SqlDatabase::OpenMode mode = SqlDatabase::OpenMode::CreateIfMissing)
+{
+    Outcome<std::unique_ptr<SqlDatabase>> opened = SqlDatabase::open(path, key, mode);
+    EXPECT_EQ(opened.error(), QString());
+    return opened ? std::move(opened).value() : nullptr;
+}
+
 QStringList Column(SqlDatabase& sql, const QString& query)
 {
     QStringList values;
@@ -33,9 +42,9 @@ protected:
     QString dbPath() const { return QDir(dir.path()).filePath("Ovolta.DB"); }
     std::unique_ptr<OvoltaDatabase> open()
     {
-        OvoltaDatabase::OpenResult result = OvoltaDatabase::OpenDatabase(dir.path());
-        EXPECT_EQ(result.error, QString());
-        return std::move(result.db);
+        Outcome<std::unique_ptr<OvoltaDatabase>> opened = OvoltaDatabase::OpenDatabase(dir.path());
+        EXPECT_EQ(opened.error(), QString());
+        return opened ? std::move(opened).value() : nullptr;
     }
     QTemporaryDir dir;
 };
@@ -46,7 +55,7 @@ TEST_F(OvoltaDatabaseTest, FirstStartCreatesSystemTablesWithDefaultRows)
     ASSERT_TRUE(db);
     EXPECT_TRUE(QFile::exists(dbPath()));
     EXPECT_EQ(db->sql().tableNames(), QStringList({ "SYS", "MultiPS", "DescriptionT" }));
-    EXPECT_EQ(db->storeLanguage(0), QString());
+    EXPECT_TRUE(db->storeLanguage(0));
     EXPECT_EQ(Column(db->sql(), "SELECT Object || '=' || Property FROM SYS ORDER BY rowid"),
         QStringList({ "CommPort=1", "ThumbnailW=35", "ThumbnailH=26", "ShowTandL=1", "Scale43=N",
             "Language=0" }));
@@ -90,7 +99,7 @@ TEST_F(OvoltaDatabaseTest, ReopeningKeepsStoredSettings)
     {
         auto db = open();
         ASSERT_TRUE(db);
-        EXPECT_EQ(db->storeCommPort(7), QString());
+        EXPECT_TRUE(db->storeCommPort(7));
     }
     auto db = open();
     ASSERT_TRUE(db);
@@ -104,7 +113,7 @@ TEST_F(OvoltaDatabaseTest, MissingMultiPsIsAddedAndOthersLeftAlone)
         auto db = open();
         ASSERT_TRUE(db);
         ASSERT_TRUE(db->sql().exec("DROP TABLE MultiPS"));
-        ASSERT_EQ(db->writeSetting("Custom", "x"), QString());
+        ASSERT_TRUE(db->writeSetting("Custom", "x"));
         ASSERT_TRUE(db->sql().exec(
             "INSERT INTO DescriptionT (TableName, TableType) VALUES ('E_keep', '1')"));
     }
@@ -168,7 +177,7 @@ TEST_F(OvoltaDatabaseTest, CommPortReadsAs16BitNumberWithDefaultOne)
         if (c.stored && QByteArray(c.stored) == "<null>") {
             ASSERT_TRUE(db->sql().exec("INSERT INTO SYS VALUES ('CommPort', NULL)"));
         } else if (c.stored) {
-            ASSERT_EQ(db->writeSetting("CommPort", c.stored), QString());
+            ASSERT_TRUE(db->writeSetting("CommPort", c.stored));
         }
         EXPECT_EQ(db->CommPort(), c.expected) << (c.stored ? c.stored : "no row");
     }
@@ -178,18 +187,18 @@ TEST_F(OvoltaDatabaseTest, SettingWriteEditsTheFirstRowOrAddsOne)
 {
     auto db = open();
     ASSERT_TRUE(db);
-    EXPECT_EQ(db->storeLanguage(0), QString());
-    EXPECT_EQ(db->storeLanguage(0), QString());
+    EXPECT_TRUE(db->storeLanguage(0));
+    EXPECT_TRUE(db->storeLanguage(0));
     EXPECT_EQ(Column(db->sql(), "SELECT Property FROM SYS WHERE Object = 'Language'"),
         QStringList({ "0" }));
     ASSERT_TRUE(db->sql().exec("INSERT INTO SYS VALUES ('CommPort', '9')"));
-    EXPECT_EQ(db->storeCommPort(4), QString());
+    EXPECT_TRUE(db->storeCommPort(4));
     EXPECT_EQ(
         Column(db->sql(), "SELECT Property FROM SYS WHERE Object = 'CommPort' ORDER BY rowid"),
         QStringList({ "4", "9" }));
     EXPECT_EQ(db->CommPort(), 4);
     // Keys with quotes are values like any other.
-    EXPECT_EQ(db->writeSetting("it's", "a'b"), QString());
+    EXPECT_TRUE(db->writeSetting("it's", "a'b"));
     EXPECT_EQ(db->readSetting("it's"), QString("a'b"));
     EXPECT_EQ(db->readSetting("missing"), std::nullopt);
 }
@@ -219,9 +228,7 @@ TEST_F(OvoltaDatabaseTest, RefusedFilesStayByteForByte)
 
     QString otherKeyPath = QDir(dir.path()).filePath("other.db");
     {
-        QString error;
-        auto other = SqlDatabase::open(
-            otherKeyPath, "secret", SqlDatabase::OpenMode::CreateIfMissing, error);
+        auto other = OpenSql(otherKeyPath, "secret");
         ASSERT_TRUE(other);
         ASSERT_TRUE(other->exec("CREATE TABLE SYS (Object, Property)"));
     }
@@ -245,9 +252,10 @@ TEST_F(OvoltaDatabaseTest, RefusedFilesStayByteForByte)
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             file.write(c.bytes);
         }
-        OvoltaDatabase::OpenResult result = OvoltaDatabase::OpenDatabase(folder.path());
-        EXPECT_FALSE(result.db) << c.what;
-        EXPECT_FALSE(result.error.isEmpty()) << c.what;
+        Outcome<std::unique_ptr<OvoltaDatabase>> result
+            = OvoltaDatabase::OpenDatabase(folder.path());
+        EXPECT_FALSE(result) << c.what;
+        EXPECT_FALSE(result.error().isEmpty()) << c.what;
         EXPECT_EQ(FileBytes(path), c.bytes) << c.what;
         EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({ "Ovolta.DB" }))
             << c.what;
@@ -256,17 +264,14 @@ TEST_F(OvoltaDatabaseTest, RefusedFilesStayByteForByte)
 
 TEST_F(OvoltaDatabaseTest, WrongPasswordGivesTheEngineMessage)
 {
-    const QString path = dbPath();
-    QString error;
     {
-        auto other
-            = SqlDatabase::open(path, "secret", SqlDatabase::OpenMode::CreateIfMissing, error);
+        auto other = OpenSql(dbPath(), "secret");
         ASSERT_TRUE(other);
         ASSERT_TRUE(other->exec("CREATE TABLE t (a)"));
     }
-    OvoltaDatabase::OpenResult result = OvoltaDatabase::OpenDatabase(dir.path());
-    EXPECT_FALSE(result.db);
-    EXPECT_EQ(result.error,
+    Outcome<std::unique_ptr<OvoltaDatabase>> result = OvoltaDatabase::OpenDatabase(dir.path());
+    EXPECT_FALSE(result);
+    EXPECT_EQ(result.error(),
         QString("file is encrypted or is not a database\nDatabase file: ") + dbPath());
 }
 
@@ -277,10 +282,10 @@ TEST_F(OvoltaDatabaseTest, UnwritableFolderFailsWithoutLeavingAFile)
     const QString locked = QDir(dir.path()).filePath("locked");
     ASSERT_TRUE(QDir().mkpath(locked));
     ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
-    OvoltaDatabase::OpenResult result = OvoltaDatabase::OpenDatabase(locked);
+    Outcome<std::unique_ptr<OvoltaDatabase>> result = OvoltaDatabase::OpenDatabase(locked);
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_FALSE(result.db);
-    EXPECT_EQ(result.error,
+    EXPECT_FALSE(result);
+    EXPECT_EQ(result.error(),
         QString("unable to open database file\nDatabase file: ") + locked + "/Ovolta.DB");
     EXPECT_FALSE(QFile::exists(QDir(locked).filePath("Ovolta.DB")));
 }
@@ -292,20 +297,20 @@ TEST_F(OvoltaDatabaseTest, ReadOnlyFileIsRefusedAndUnchanged)
     open().reset();
     const QByteArray before = FileBytes(dbPath());
     ASSERT_TRUE(QFile::setPermissions(dbPath(), QFile::ReadOwner));
-    OvoltaDatabase::OpenResult result = OvoltaDatabase::OpenDatabase(dir.path());
+    Outcome<std::unique_ptr<OvoltaDatabase>> result = OvoltaDatabase::OpenDatabase(dir.path());
     QFile::setPermissions(dbPath(), QFile::ReadOwner | QFile::WriteOwner);
-    EXPECT_FALSE(result.db);
-    EXPECT_EQ(
-        result.error, QString("attempt to write a readonly database\nDatabase file: ") + dbPath());
+    EXPECT_FALSE(result);
+    EXPECT_EQ(result.error(),
+        QString("attempt to write a readonly database\nDatabase file: ") + dbPath());
     EXPECT_EQ(FileBytes(dbPath()), before);
 }
 
 TEST_F(OvoltaDatabaseTest, MissingFolderIsAnErrorNotACrashAndTheMessageGivesTheFullPath)
 {
     const QString folder = "no-such-folder-" + QFileInfo(dir.path()).fileName();
-    OvoltaDatabase::OpenResult result = OvoltaDatabase::OpenDatabase(folder + "/sub");
-    EXPECT_FALSE(result.db);
-    EXPECT_EQ(result.error,
+    Outcome<std::unique_ptr<OvoltaDatabase>> result = OvoltaDatabase::OpenDatabase(folder + "/sub");
+    EXPECT_FALSE(result);
+    EXPECT_EQ(result.error(),
         "unable to open database file\nDatabase file: "
             + QDir::current().absoluteFilePath(folder + "/sub/Ovolta.DB"));
     EXPECT_FALSE(QFileInfo::exists(folder));
@@ -317,10 +322,10 @@ TEST_F(OvoltaDatabaseTest, MissingFolderIsAnErrorNotACrashAndTheMessageGivesTheF
 TEST_F(OvoltaDatabaseTest, AnotherProgramsLockIsWaitedForAMoment)
 {
     using namespace std::chrono_literals;
-    const std::vector<StoredTables::PresetRow> kept { { "05.0", "1.0" }, { "12.0", "0.5" },
-        { "24.0", "2.5" } };
-    const std::vector<StoredTables::PresetRow> next { { "01.0", "0.1" }, { "02.0", "0.2" },
-        { "03.0", "0.3" } };
+    const std::vector<PresetRow> kept { { "1", "05.0", "1.0" }, { "2", "12.0", "0.5" },
+        { "3", "24.0", "2.5" } };
+    const std::vector<PresetRow> next { { "1", "01.0", "0.1" }, { "2", "02.0", "0.2" },
+        { "3", "03.0", "0.3" } };
     const StoredTables::SaveInfo info { "d", 3, QDateTime(QDate(2026, 1, 15), QTime(10, 0)) };
     enum class Action { Open, Save };
     struct Case {
@@ -346,13 +351,14 @@ TEST_F(OvoltaDatabaseTest, AnotherProgramsLockIsWaitedForAMoment)
         const std::chrono::milliseconds wait = c.brief ? OvoltaDatabase::kBusyTimeout : 10ms;
         std::unique_ptr<OvoltaDatabase> db;
         if (c.action == Action::Save) {
-            db = OvoltaDatabase::OpenDatabase(dir.path(), wait).db;
-            ASSERT_TRUE(db);
+            Outcome<std::unique_ptr<OvoltaDatabase>> opened
+                = OvoltaDatabase::OpenDatabase(dir.path(), wait);
+            ASSERT_TRUE(opened);
+            db = std::move(opened).value();
         }
-        QString error;
-        auto other = SqlDatabase::open(
-            dbPath(), OvoltaDatabase::kPassword, SqlDatabase::OpenMode::ExistingOnly, error);
-        ASSERT_TRUE(other) << error.toStdString();
+        auto other
+            = OpenSql(dbPath(), OvoltaDatabase::kPassword, SqlDatabase::OpenMode::ExistingOnly);
+        ASSERT_TRUE(other);
         ASSERT_TRUE(other->exec(c.begin));
         ASSERT_TRUE(other->exec("INSERT INTO SYS VALUES ('Other', '1')"));
         // The other program finishes while this one waits.
@@ -365,11 +371,12 @@ TEST_F(OvoltaDatabaseTest, AnotherProgramsLockIsWaitedForAMoment)
         }
         QString failure;
         if (c.action == Action::Open) {
-            OvoltaDatabase::OpenResult opened = OvoltaDatabase::OpenDatabase(dir.path(), wait);
-            failure = opened.error;
-            EXPECT_EQ(opened.db != nullptr, c.brief);
+            const Outcome<std::unique_ptr<OvoltaDatabase>> opened
+                = OvoltaDatabase::OpenDatabase(dir.path(), wait);
+            failure = opened.error();
+            EXPECT_EQ(opened.ok(), c.brief);
         } else {
-            failure = StoredTables(*db).savePresets("kept", next, info).error;
+            failure = StoredTables(*db).savePresets("kept", next, info).error();
         }
         if (finish.joinable())
             finish.join();
@@ -383,7 +390,9 @@ TEST_F(OvoltaDatabaseTest, AnotherProgramsLockIsWaitedForAMoment)
             EXPECT_TRUE(failure.startsWith("database is locked")) << failure.toStdString();
         if (c.action == Action::Save) {
             StoredTables tables(*db);
-            EXPECT_EQ(tables.loadPresets("kept").rows, c.brief ? next : kept);
+            const StoredTables::PresetLoad load = tables.loadPresets("kept");
+            ASSERT_TRUE(load.rows);
+            EXPECT_EQ(*load.rows, c.brief ? next : kept);
             ASSERT_TRUE(tables.savePresets("kept", kept, info).ok());
         }
     }
@@ -392,9 +401,7 @@ TEST_F(OvoltaDatabaseTest, AnotherProgramsLockIsWaitedForAMoment)
 TEST(SqlDatabaseTest, QuotedIdentifiersCarryAnyName)
 {
     QTemporaryDir dir;
-    QString error;
-    auto db = SqlDatabase::open(
-        QDir(dir.path()).filePath("q.db"), "k", SqlDatabase::OpenMode::CreateIfMissing, error);
+    auto db = OpenSql(QDir(dir.path()).filePath("q.db"));
     ASSERT_TRUE(db);
     const QStringList names { "a\"b", "x'); DROP TABLE t; --", "[br]", "sp ace", "Größe" };
     for (const QString& name : names)
@@ -407,9 +414,7 @@ TEST(SqlDatabaseTest, QuotedIdentifiersCarryAnyName)
 TEST(SqlDatabaseTest, TransactionRollsBackUnlessCommitted)
 {
     QTemporaryDir dir;
-    QString error;
-    auto db = SqlDatabase::open(
-        QDir(dir.path()).filePath("t.db"), "k", SqlDatabase::OpenMode::CreateIfMissing, error);
+    auto db = OpenSql(QDir(dir.path()).filePath("t.db"));
     ASSERT_TRUE(db);
     ASSERT_TRUE(db->exec("CREATE TABLE t (v)"));
     {
@@ -431,9 +436,7 @@ TEST(SqlDatabaseTest, TransactionRollsBackUnlessCommitted)
 TEST(SqlDatabaseTest, BadStatementReportsTheEngineMessage)
 {
     QTemporaryDir dir;
-    QString error;
-    auto db = SqlDatabase::open(
-        QDir(dir.path()).filePath("e.db"), "k", SqlDatabase::OpenMode::CreateIfMissing, error);
+    auto db = OpenSql(QDir(dir.path()).filePath("e.db"));
     ASSERT_TRUE(db);
     SqlStatement bad = db->prepare("SELECT * FROM nowhere");
     EXPECT_FALSE(bad.ok());
@@ -446,10 +449,11 @@ TEST(SqlDatabaseTest, BadStatementReportsTheEngineMessage)
 TEST(SqlDatabaseTest, ExistingOnlyDoesNotCreateAFile)
 {
     QTemporaryDir dir;
-    QString error;
     const QString path = QDir(dir.path()).filePath("none.db");
-    EXPECT_FALSE(SqlDatabase::open(path, "k", SqlDatabase::OpenMode::ExistingOnly, error));
-    EXPECT_FALSE(error.isEmpty());
+    const Outcome<std::unique_ptr<SqlDatabase>> db
+        = SqlDatabase::open(path, "k", SqlDatabase::OpenMode::ExistingOnly);
+    EXPECT_FALSE(db);
+    EXPECT_FALSE(db.error().isEmpty());
     EXPECT_FALSE(QFile::exists(path));
 }
 

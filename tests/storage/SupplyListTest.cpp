@@ -10,9 +10,9 @@ class SupplyListTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        OvoltaDatabase::OpenResult result = OvoltaDatabase::OpenDatabase(dir.path());
-        ASSERT_TRUE(result.db) << result.error.toStdString();
-        db = std::move(result.db);
+        Outcome<std::unique_ptr<OvoltaDatabase>> opened = OvoltaDatabase::OpenDatabase(dir.path());
+        ASSERT_TRUE(opened) << opened.error().toStdString();
+        db = std::move(opened).value();
         list = std::make_unique<SupplyList>(*db);
     }
     bool storedIsNull(const char* column, const char* address)
@@ -49,11 +49,10 @@ TEST_F(SupplyListTest, LocationIsCutToItsDeclaredSize)
         { "it's [x]; \"q\"", "it's [x]; \"q\"", false },
     };
     for (const Case& c : cases) {
-        const SupplyList::StoreResult result = list->StoreLocation("05", c.typed);
-        EXPECT_TRUE(result.found);
-        EXPECT_EQ(result.stored, c.stored) << c.typed.toStdString();
-        EXPECT_EQ(result.cut, c.cut) << c.typed.toStdString();
-        EXPECT_EQ(result.error, QString());
+        const Outcome<SupplyList::Stored> result = list->StoreLocation("05", c.typed);
+        ASSERT_TRUE(result) << result.error().toStdString();
+        EXPECT_EQ(result->text, c.stored) << c.typed.toStdString();
+        EXPECT_EQ(result->cut, c.cut) << c.typed.toStdString();
         EXPECT_EQ(list->labels("05").location, c.stored);
     }
 }
@@ -61,17 +60,18 @@ TEST_F(SupplyListTest, LocationIsCutToItsDeclaredSize)
 TEST_F(SupplyListTest, DescriptionKeeps255Characters)
 {
     const QString text = QString("d").repeated(300);
-    const SupplyList::StoreResult result = list->StoreDescription("31", text);
-    EXPECT_EQ(result.stored, QString("d").repeated(255));
-    EXPECT_TRUE(result.cut);
+    const Outcome<SupplyList::Stored> result = list->StoreDescription("31", text);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->text, QString("d").repeated(255));
+    EXPECT_TRUE(result->cut);
 }
 
 TEST_F(SupplyListTest, ClearingStoresNullAndReadsBackEmpty)
 {
-    list->StoreLocation("00", "Rack");
-    list->StoreDescription("00", "Charger");
-    EXPECT_EQ(list->StoreLocation("00", "").stored, QString());
-    EXPECT_EQ(list->StoreDescription("00", "").stored, QString());
+    ASSERT_TRUE(list->StoreLocation("00", "Rack"));
+    ASSERT_TRUE(list->StoreDescription("00", "Charger"));
+    EXPECT_EQ(list->StoreLocation("00", "").value().text, QString());
+    EXPECT_EQ(list->StoreDescription("00", "").value().text, QString());
     EXPECT_TRUE(storedIsNull("Location", "00"));
     EXPECT_TRUE(storedIsNull("Description", "00"));
     const SupplyList::Labels labels = list->labels("00");
@@ -83,9 +83,9 @@ TEST_F(SupplyListTest, ClearingStoresNullAndReadsBackEmpty)
 TEST_F(SupplyListTest, AddressWithoutRowChangesNothing)
 {
     for (const QString address : { "32", "", "5", "0'; DROP TABLE MultiPS; --" }) {
-        const SupplyList::StoreResult result = list->StoreLocation(address, "Somewhere");
-        EXPECT_FALSE(result.found) << address.toStdString();
-        EXPECT_EQ(result.stored, QString());
+        const Outcome<SupplyList::Stored> result = list->StoreLocation(address, "Somewhere");
+        EXPECT_FALSE(result) << address.toStdString();
+        EXPECT_EQ(result.error(), QString()); // nothing to tell: the address has no row
         EXPECT_FALSE(list->labels(address).found);
     }
     SqlStatement count = db->sql().prepare("SELECT count(*), count(Location) FROM MultiPS");
@@ -96,9 +96,9 @@ TEST_F(SupplyListTest, AddressWithoutRowChangesNothing)
 
 TEST_F(SupplyListTest, AddressesKeepIndependentTexts)
 {
-    list->StoreLocation("01", "North");
-    list->StoreDescription("01", "Motor test");
-    list->StoreLocation("02", "South");
+    ASSERT_TRUE(list->StoreLocation("01", "North"));
+    ASSERT_TRUE(list->StoreDescription("01", "Motor test"));
+    ASSERT_TRUE(list->StoreLocation("02", "South"));
     EXPECT_EQ(list->labels("01").location, QString("North"));
     EXPECT_EQ(list->labels("01").description, QString("Motor test"));
     EXPECT_EQ(list->labels("02").location, QString("South"));
