@@ -3,7 +3,7 @@
 #include "programs/TableRules.h"
 #include "tests/support/FakeClock.h"
 
-#include "tests/programs/QStringPrinting.h"
+#include "tests/support/QtPrinting.h"
 
 #include <gtest/gtest.h>
 
