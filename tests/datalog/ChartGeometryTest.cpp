@@ -1,34 +1,16 @@
 #include "datalog/ChartGeometry.h"
 #include "datalog/SegmentClip.h"
+#include "tests/datalog/Logs.h"
+
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace {
-
-LogSamples SteadyLog(float volts, float amps)
-{
-    LogSamples log;
-    log.volts.fill(volts);
-    log.amps.fill(amps);
-    return log;
-}
-
-ChartRanges Window(int start, int end)
-{
-    ChartRanges r;
-    r.ChartVMin = 0.0f;
-    r.ChartVMax = 40.0f;
-    r.ChartCMin = 0.0f;
-    r.ChartCMax = 5.0f;
-    r.ChartWMin = 0.0f;
-    r.ChartWMax = 200.0f;
-    r.ChartTStart = start;
-    r.ChartTEnd = end;
-    return r;
-}
 
 TEST(ChartGeometryTest, GridHasNineLinesEachWayWithTheMiddleOnesApart)
 {
@@ -96,52 +78,62 @@ INSTANTIATE_TEST_SUITE_P(Windows, TraceWindowTest,
         // A window beyond the log's 1800 segments ends with the log.
         WindowCase { 0, 108000, 60, 0, 1799 }));
 
-TEST(ChartGeometryTest, SamplesWithoutAReadingBreakAllThreeTraces)
+// Which segments each trace keeps: a sample without a reading breaks the
+// traces it feeds, the end mark ends the walk, an empty range leaves its trace
+// out instead of dividing by zero. A steady 10 V, 1 A log, 1 s apart, 0..10 s.
+TEST(ChartGeometryTest, SegmentsEachTraceKeeps)
 {
-    LogSamples log = SteadyLog(10.0f, 1.0f);
-    log.volts[5] = LogSamples::kNoReading;
-    log.amps[5] = LogSamples::kNoReading;
-    const ChartTraces t = ChartGeometry::TraceSegments(log, 1, Window(0, 10), true);
-    // Segments 0..10 minus 4 (to sample 5) and 5 (from it).
-    ASSERT_EQ(9u, t.volts.size());
-    ASSERT_EQ(9u, t.amps.size());
-    ASSERT_EQ(9u, t.watts.size());
-    EXPECT_EQ(3, t.volts[3].x1());
-    EXPECT_EQ(6, t.volts[4].x1());
-}
-
-TEST(ChartGeometryTest, AMissingCurrentBreaksOnlyCurrentAndPower)
-{
-    LogSamples log = SteadyLog(10.0f, 1.0f);
-    log.amps[2] = LogSamples::kNoReading;
-    const ChartTraces t = ChartGeometry::TraceSegments(log, 1, Window(0, 10), true);
-    EXPECT_EQ(11u, t.volts.size());
-    EXPECT_EQ(9u, t.amps.size());
-    EXPECT_EQ(9u, t.watts.size());
-}
-
-TEST(ChartGeometryTest, TheWalkStopsAtTheEndMark)
-{
-    LogSamples log = SteadyLog(10.0f, 1.0f);
-    log.volts[10] = LogSamples::kEndMark;
-    log.amps[10] = LogSamples::kEndMark;
-    const ChartTraces t = ChartGeometry::TraceSegments(log, 3, Window(0, 120), true);
-    ASSERT_EQ(9u, t.volts.size());
-    EXPECT_EQ(24, t.volts.back().x1());
-    EXPECT_EQ(27, t.volts.back().x2());
-}
-
-TEST(ChartGeometryTest, AnEmptyLogDrawsNothing)
-{
-    LogSamples log = SteadyLog(10.0f, 1.0f);
-    log.markEmpty();
-    EXPECT_TRUE(ChartGeometry::TraceSegments(log, 3, Window(0, 120), true).empty());
-}
-
-TEST(ChartGeometryTest, NothingIsDrawnWhileTheDataLogTabIsHidden)
-{
-    const LogSamples log = SteadyLog(10.0f, 1.0f);
-    EXPECT_TRUE(ChartGeometry::TraceSegments(log, 3, Window(0, 120), false).empty());
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct {
+        const char* name;
+        std::function<void(LogSamples&, ChartRanges&)> change;
+        bool visible;
+        const char* voltStarts;
+        size_t amps, watts;
+    } cases[] = {
+        { "steady", [](LogSamples&, ChartRanges&) {}, true, "0 1 2 3 4 5 6 7 8 9 10", 11, 11 },
+        { "no reading at 5: segments 4 and 5 go",
+            [](LogSamples& l, ChartRanges&) {
+                l.volts[5] = LogSamples::kNoReading;
+                l.amps[5] = LogSamples::kNoReading;
+            },
+            true, "0 1 2 3 6 7 8 9 10", 9, 9 },
+        { "a missing current breaks only current and power",
+            [](LogSamples& l, ChartRanges&) { l.amps[2] = LogSamples::kNoReading; }, true,
+            "0 1 2 3 4 5 6 7 8 9 10", 9, 9 },
+        { "values that are no numbers are missing readings",
+            [&](LogSamples& l, ChartRanges&) {
+                l.volts[1] = nan;
+                l.amps[4] = inf;
+            },
+            true, "2 3 4 5 6 7 8 9 10", 7, 7 },
+        { "end mark at 6", [](LogSamples& l, ChartRanges&) { l = SteadyLog(10.0f, 1.0f, 6); }, true,
+            "0 1 2 3 4", 5, 5 },
+        { "empty log", [](LogSamples& l, ChartRanges&) { l.markEmpty(); }, true, "", 0, 0 },
+        { "data log tab hidden", [](LogSamples&, ChartRanges&) {}, false, "", 0, 0 },
+        { "empty voltage range, power range backwards",
+            [](LogSamples&, ChartRanges& r) {
+                r.ChartVMax = r.ChartVMin;
+                r.ChartWMax = -5.0f;
+            },
+            true, "", 11, 0 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LogSamples log = SteadyLog(10.0f, 1.0f);
+        ChartRanges r = Window(0, 10);
+        c.change(log, r);
+        const ChartTraces t = ChartGeometry::TraceSegments(log, 1, r, c.visible);
+        QStringList starts;
+        for (const QLineF& l : t.volts)
+            starts << QString::number(l.x1());
+        EXPECT_EQ(c.voltStarts, starts.join(' ').toStdString());
+        EXPECT_EQ(c.amps, t.amps.size());
+        EXPECT_EQ(c.watts, t.watts.size());
+        for (const QLineF& l : t.watts)
+            EXPECT_TRUE(std::isfinite(l.y1()) && std::isfinite(l.y2()));
+    }
 }
 
 TEST(ChartGeometryTest, ValuesMapOntoZeroToTen)
@@ -157,30 +149,6 @@ TEST(ChartGeometryTest, ValuesMapOntoZeroToTen)
     EXPECT_EQ(QLineF(0, 10, 1, 0), t.volts[0]);
     EXPECT_EQ(QLineF(0, 10, 1, 2), t.amps[0]);
     EXPECT_EQ(QLineF(0, 10, 1, 0.5), t.watts[0]); // 200 W and 10 W of 200
-}
-
-TEST(ChartGeometryTest, ATraceWithAnEmptyRangeIsLeftOutInsteadOfDividingByZero)
-{
-    const LogSamples log = SteadyLog(10.0f, 1.0f);
-    ChartRanges r = Window(0, 10);
-    r.ChartVMax = r.ChartVMin;
-    r.ChartWMax = -5.0f;
-    const ChartTraces t = ChartGeometry::TraceSegments(log, 1, r, true);
-    EXPECT_TRUE(t.volts.empty());
-    EXPECT_TRUE(t.watts.empty());
-    EXPECT_EQ(11u, t.amps.size());
-}
-
-TEST(ChartGeometryTest, ValuesThatAreNotNumbersCountAsMissingReadings)
-{
-    LogSamples log = SteadyLog(10.0f, 1.0f);
-    log.volts[1] = std::numeric_limits<float>::quiet_NaN();
-    log.amps[4] = std::numeric_limits<float>::infinity();
-    const ChartTraces t = ChartGeometry::TraceSegments(log, 1, Window(0, 10), true);
-    EXPECT_EQ(9u, t.volts.size());
-    EXPECT_EQ(7u, t.amps.size());
-    for (const QLineF& l : t.watts)
-        EXPECT_TRUE(std::isfinite(l.y1()) && std::isfinite(l.y2()));
 }
 
 // Clipping a segment to a rectangle, newer end first.

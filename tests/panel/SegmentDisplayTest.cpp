@@ -119,14 +119,4 @@ TEST(SegmentDisplayWidget, TinyAndEmptySizesDoNotCrash)
     EXPECT_EQ(degenerate.grab().toImage().pixel(10, 10), PanelColours::kLcdBackground);
 }
 
-TEST(SegmentDisplayWidget, SizeHintKeepsTheUserSpaceShape)
-{
-    const SegmentDisplay reading(kPD.userSpace);
-    const SegmentDisplay setpoint(kLcdPSetVC.userSpace);
-    const QSize r = reading.sizeHint();
-    const QSize s = setpoint.sizeHint();
-    EXPECT_NEAR(double(r.width()) / r.height(), 34.0 / 50.0, 0.05);
-    EXPECT_NEAR(double(s.width()) / s.height(), 18.0 / 8.0, 0.2);
-}
-
 } // namespace

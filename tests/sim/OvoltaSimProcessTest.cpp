@@ -44,26 +44,6 @@ TEST_F(OvoltaSimProcess, AnswersOnItsLinkTracesAndCleansUpOnSigterm)
     endWith(SIGTERM);
 }
 
-TEST_F(OvoltaSimProcess, UnplugAndReplugOnSignals)
-{
-    ASSERT_TRUE(sim.startOn(dir.path(), 1, { "--model", "5810", "--trace", trace() }));
-    auto port = OpenTerminal(link());
-    sim.signal(SIGUSR1);
-    ASSERT_TRUE(sim.waitForOutput("unplugged"));
-    port->write("GMAX\r");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return FileBytes(trace()).contains("GMAX"); }, 10000));
-    sim.signal(SIGUSR1);
-    ASSERT_TRUE(sim.waitForOutput("plugged in"));
-    // Nothing answered the line sent while unplugged.
-    EXPECT_EQ(Exchange(*port, "GMOD\r", 8), "5810\rOK\r");
-    port.reset();
-
-    sim.signal(SIGUSR2);
-    ASSERT_TRUE(sim.waitForOutput("Com1 -> /dev/pts/", 2));
-    EXPECT_EQ(Exchange(*OpenTerminal(link()), "GMAX\r", 10), "180100\rOK\r");
-    endWith(SIGINT);
-}
-
 // Help, version and bad starts end at once: a bad command line with exit 2,
 // a folder or trace file it cannot make with exit 1, each with a message.
 TEST_F(OvoltaSimProcess, StartsThatEndAtOnce)

@@ -69,15 +69,6 @@ TEST_F(PtySupplyTest, BadBytesAreTracedAndIgnored)
     EXPECT_EQ(lines.at(1).command, "GMAX");
 }
 
-TEST_F(PtySupplyTest, SplitAndLateRepliesArriveWhole)
-{
-    for (const char* fault : { "split:30", "late:60", "late:20,split:20" }) {
-        supply.setFaults(*SupplyFaults::parse(QString::fromLatin1(fault), nullptr));
-        const auto pty = started();
-        EXPECT_EQ(Exchange(*OpenTerminal(pty->linkPath()), "GMAX\r", 10), "360510\rOK\r") << fault;
-    }
-}
-
 TEST_F(PtySupplyTest, UnpluggedSupplyHearsNothing)
 {
     const auto pty = started();

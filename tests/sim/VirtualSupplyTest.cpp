@@ -56,42 +56,36 @@ TEST(VirtualSupply, QueriesReportThePowerUpStateInTheModelsScale)
     }
 }
 
-TEST(VirtualSupply, AcknowledgementsSitWhereThePanelLooksForThemOnEveryModel)
+// Every model reports its rating in its own current scale, its code, and
+// puts "OK" where the panel looks for it (1-based positions, per query).
+TEST(VirtualSupply, EveryModelsRatingCodeAndAcknowledgements)
 {
-    // 1-based positions of "OK" that the panel tests, per query.
+    const struct {
+        const char* code;
+        QByteArray gmax;
+        int scale;
+    } models[] = { { "5810", "180100", 10 }, { "5812", "360510", 100 }, { "5814", "600250", 100 },
+        { "5860", "180150", 10 }, { "5910", "180200", 10 }, { "5912", "360100", 10 },
+        { "5914", "600500", 100 } };
     const struct {
         const char* line;
         int okAt;
         int minimumSize;
     } layouts[] = { { "GMAX", 8, 10 }, { "GETD", 11, 13 }, { "GETM", 22, 24 }, { "ENDS", 2, 4 },
         { "SESS", 1, 3 }, { "GETS", 8, 10 }, { "VOLT050", 1, 3 } };
-    for (const SupplyModel& m : SupplyModel::all()) {
+    ASSERT_EQ(SupplyModel::all().size(), std::size(models));
+    for (const auto& m : models) {
+        SCOPED_TRACE(m.code);
         FakeClock clock;
-        VirtualSupply supply(clock, m);
+        VirtualSupply supply(clock, model(m.code));
+        EXPECT_EQ(supply.answer("GMAX"), m.gmax + "\rOK\r");
+        EXPECT_EQ(supply.model().currScale, m.scale);
+        EXPECT_EQ(supply.answer("GMOD"), QByteArray(m.code) + "\rOK\r");
         for (const auto& layout : layouts) {
             const QByteArray reply = supply.answer(layout.line);
-            EXPECT_EQ(reply.mid(layout.okAt - 1, 2), "OK") << m.code.toStdString() << layout.line;
-            EXPECT_GE(reply.size(), layout.minimumSize) << m.code.toStdString() << layout.line;
+            EXPECT_EQ(reply.mid(layout.okAt - 1, 2), "OK") << layout.line;
+            EXPECT_GE(reply.size(), layout.minimumSize) << layout.line;
         }
-        EXPECT_EQ(supply.answer("GMOD").left(4), m.code.toLatin1());
-    }
-}
-
-TEST(VirtualSupply, EveryModelReportsItsRatingInItsOwnCurrentScale)
-{
-    const struct {
-        const char* code;
-        QByteArray gmax;
-        int scale;
-    } cases[] = { { "5810", "180100", 10 }, { "5812", "360510", 100 }, { "5814", "600250", 100 },
-        { "5860", "180150", 10 }, { "5910", "180200", 10 }, { "5912", "360100", 10 },
-        { "5914", "600500", 100 } };
-    ASSERT_EQ(SupplyModel::all().size(), 7);
-    for (const auto& c : cases) {
-        FakeClock clock;
-        VirtualSupply supply(clock, model(c.code));
-        EXPECT_EQ(supply.answer("GMAX"), c.gmax + "\rOK\r") << c.code;
-        EXPECT_EQ(supply.model().currScale, c.scale) << c.code;
     }
     EXPECT_FALSE(SupplyModel::find(QStringLiteral("5813")).has_value());
     EXPECT_FALSE(SupplyModel::find(QString()).has_value());
