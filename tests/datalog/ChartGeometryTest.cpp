@@ -9,6 +9,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -45,38 +46,26 @@ TEST(ChartGeometryTest, TwoMinutesAtThreeSecondsDrawsSegmentsFromSamplesZeroToFo
     EXPECT_EQ(QLineF(0, 2.5, 3, 2.5), t.watts.front()); // 50 W of 200
 }
 
-struct WindowCase {
-    int start;
-    int end;
-    int interval;
-    int firstSample;
-    int lastSample;
-};
-
-class TraceWindowTest : public testing::TestWithParam<WindowCase> { };
-
-TEST_P(TraceWindowTest, SegmentsReachJustAcrossBothEdges)
+// Segments reach just across both edges of the window: a start between
+// samples 3 (9 s) and 4 (12 s) takes the segment 9-12 s that crosses it; a
+// start on a sample also takes the segment that ends there; a window beyond
+// the log's 1800 segments ends with the log.
+TEST(ChartGeometryTest, SegmentsReachJustAcrossBothEdges)
 {
-    const WindowCase& c = GetParam();
-    const LogSamples log = SteadyLog(10.0f, 1.0f);
-    const ChartTraces t
-        = ChartGeometry::TraceSegments(log, c.interval, Window(c.start, c.end), true);
-    ASSERT_EQ(static_cast<size_t>(c.lastSample - c.firstSample + 1), t.volts.size());
-    EXPECT_EQ(c.firstSample * c.interval, t.volts.front().x1());
-    EXPECT_EQ(c.lastSample * c.interval, t.volts.back().x1());
-    EXPECT_EQ((c.lastSample + 1) * c.interval, t.volts.back().x2());
+    const struct {
+        int start, end, interval, firstSample, lastSample;
+    } cases[] = { { 10, 40, 3, 3, 13 }, { 9, 39, 3, 2, 13 }, { 0, 40, 3, 0, 13 },
+        { 3600, 7200, 60, 59, 120 }, { 0, 108000, 60, 0, 1799 } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.start);
+        const ChartTraces t = ChartGeometry::TraceSegments(
+            SteadyLog(10.0f, 1.0f), c.interval, Window(c.start, c.end), true);
+        ASSERT_EQ(static_cast<size_t>(c.lastSample - c.firstSample + 1), t.volts.size());
+        EXPECT_EQ(c.firstSample * c.interval, t.volts.front().x1());
+        EXPECT_EQ(c.lastSample * c.interval, t.volts.back().x1());
+        EXPECT_EQ((c.lastSample + 1) * c.interval, t.volts.back().x2());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Windows, TraceWindowTest,
-    testing::Values(
-        // Start between samples 3 (9 s) and 4 (12 s): the segment 9-12 crosses it.
-        WindowCase { 10, 40, 3, 3, 13 },
-        // Start on a sample: the segment that ends there is drawn as well.
-        WindowCase { 9, 39, 3, 2, 13 },
-        // End between samples: the segment 39-42 crosses it.
-        WindowCase { 0, 40, 3, 0, 13 }, WindowCase { 3600, 7200, 60, 59, 120 },
-        // A window beyond the log's 1800 segments ends with the log.
-        WindowCase { 0, 108000, 60, 0, 1799 }));
 
 // Which segments each trace keeps: a sample without a reading breaks the
 // traces it feeds, the end mark ends the walk, an empty range leaves its trace
@@ -151,42 +140,38 @@ TEST(ChartGeometryTest, ValuesMapOntoZeroToTen)
     EXPECT_EQ(QLineF(0, 10, 1, 0.5), t.watts[0]); // 200 W and 10 W of 200
 }
 
-// Clipping a segment to a rectangle, newer end first.
-struct ClipCase {
-    QLineF segment;
-    bool kept;
-    QLineF expected;
-};
-
-class SegmentClipTest : public testing::TestWithParam<ClipCase> { };
-
-TEST_P(SegmentClipTest, EndsOutsideMoveOntoTheEdge)
+// Clipping a segment to a rectangle, newer end first: ends outside move onto
+// the edge; a segment wholly outside, or not a number, gives nothing.
+TEST(ChartGeometryTest, SegmentClipMovesEndsOntoTheEdge)
 {
-    const QRectF area(0, 0, 120, 10);
-    const auto clipped = SegmentClip::ClipToRect(GetParam().segment, area);
-    ASSERT_EQ(GetParam().kept, clipped.has_value());
-    if (clipped) {
-        EXPECT_DOUBLE_EQ(GetParam().expected.x1(), clipped->x1());
-        EXPECT_DOUBLE_EQ(GetParam().expected.y1(), clipped->y1());
-        EXPECT_DOUBLE_EQ(GetParam().expected.x2(), clipped->x2());
-        EXPECT_DOUBLE_EQ(GetParam().expected.y2(), clipped->y2());
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        QLineF segment;
+        std::optional<QLineF> clipped;
+    } cases[] = {
+        { QLineF(3, 2, 6, 4), QLineF(3, 2, 6, 4) },
+        { QLineF(117, 2, 123, 8), QLineF(117, 2, 120, 5) },
+        { QLineF(-3, 2, 3, 8), QLineF(0, 5, 3, 8) },
+        { QLineF(10, 5, 20, 15), QLineF(10, 5, 15, 10) },
+        { QLineF(10, -5, 20, 5), QLineF(15, 0, 20, 5) },
+        { QLineF(-10, -10, 130, 20), QLineF(-10 + 140.0 / 3, 0, -10 + 140.0 * 2 / 3, 10) },
+        { QLineF(0, 10, 120, 10), QLineF(0, 10, 120, 10) },
+        { QLineF(10, 12, 20, 15), std::nullopt },
+        { QLineF(-5, 2, -1, 3), std::nullopt },
+        { QLineF(130, 2, 110, 20), std::nullopt },
+        { QLineF(std::nan(""), 2, 10, 2), std::nullopt },
+        { QLineF(5, inf, 10, 2), std::nullopt },
+    };
+    for (const auto& c : cases) {
+        const auto clipped = SegmentClip::ClipToRect(c.segment, QRectF(0, 0, 120, 10));
+        ASSERT_EQ(c.clipped.has_value(), clipped.has_value()) << c.segment.x1();
+        if (clipped) {
+            EXPECT_NEAR(c.clipped->x1(), clipped->x1(), 1e-9);
+            EXPECT_NEAR(c.clipped->y1(), clipped->y1(), 1e-9);
+            EXPECT_NEAR(c.clipped->x2(), clipped->x2(), 1e-9);
+            EXPECT_NEAR(c.clipped->y2(), clipped->y2(), 1e-9);
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Segments, SegmentClipTest,
-    testing::Values(ClipCase { QLineF(3, 2, 6, 4), true, QLineF(3, 2, 6, 4) },
-        ClipCase { QLineF(117, 2, 123, 8), true, QLineF(117, 2, 120, 5) },
-        ClipCase { QLineF(-3, 2, 3, 8), true, QLineF(0, 5, 3, 8) },
-        ClipCase { QLineF(10, 5, 20, 15), true, QLineF(10, 5, 15, 10) },
-        ClipCase { QLineF(10, -5, 20, 5), true, QLineF(15, 0, 20, 5) },
-        ClipCase {
-            QLineF(-10, -10, 130, 20), true, QLineF(-10 + 140.0 / 3, 0, -10 + 140.0 * 2 / 3, 10) },
-        ClipCase { QLineF(0, 10, 120, 10), true, QLineF(0, 10, 120, 10) },
-        // Wholly outside: nothing, not a line off the area.
-        ClipCase { QLineF(10, 12, 20, 15), false, QLineF() },
-        ClipCase { QLineF(-5, 2, -1, 3), false, QLineF() },
-        ClipCase { QLineF(130, 2, 110, 20), false, QLineF() },
-        ClipCase { QLineF(std::nan(""), 2, 10, 2), false, QLineF() },
-        ClipCase { QLineF(5, std::numeric_limits<double>::infinity(), 10, 2), false, QLineF() }));
 
 } // namespace

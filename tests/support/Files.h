@@ -21,3 +21,11 @@ inline int PdfPageCount(const QString& path)
     static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
     return static_cast<int>(QString::fromLatin1(file.readAll()).count(page));
 }
+
+// Writes a whole file anew; false when it cannot be written.
+inline bool WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(bytes) == bytes.size();
+}
