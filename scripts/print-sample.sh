@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sample prints for the docs: the Data Log tab with a live log recorded from the
 # virtual supply, and an External Timed Program table, each printed to PDF by
-# the panel's own printing code (a test of test_app run on request) and turned
-# into docs/log-print.png and docs/table-print.png.
+# the panel's own printing code (the print-sample program built beside the
+# tests) and turned into docs/log-print.png and docs/table-print.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${BUILD_DIR:-build}"
@@ -15,15 +15,14 @@ if ! command -v pdftoppm >/dev/null; then
   "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends poppler-utils
 fi
 
-if [ ! -x "$build/tests/test_app" ]; then
+if [ ! -f "$build/build.ninja" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Debug}"
-  ninja -C "$build" -j "${JOBS:-2}" test_app
 fi
+ninja -C "$build" -j "${JOBS:-2}" print-sample
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-OVOLTA_PRINT_SAMPLE_DIR="$out" QT_QPA_PLATFORM=offscreen \
-  "$build/tests/test_app" --gtest_filter='PrintSampleTest.*' --gtest_brief=1
+QT_QPA_PLATFORM=offscreen "$build/tests/print-sample" "$out"
 
 for name in log-print table-print; do
   if [ ! -s "$out/$name.pdf" ]; then

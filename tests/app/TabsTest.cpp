@@ -15,7 +15,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -39,16 +38,6 @@ constexpr int kLogTab = 3;
 constexpr int kSettingTab = 4;
 constexpr int kOutputColumn = 5;
 constexpr int kSelectColumn = 0;
-
-// Pages in a PDF file: "/Type /Page" objects, not the "/Pages" tree.
-int PdfPageCount(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
-    return static_cast<int>(QString::fromLatin1(file.readAll()).count(page));
-}
 
 class TabsTest : public ::testing::Test {
 protected:
@@ -606,94 +595,6 @@ TEST_F(TabsWithoutSupplyTest, WithoutASupplyNothingCanRunOrBeSet)
         }
         EXPECT_FALSE(runStop().isEnabled());
     }
-}
-
-// ---------------------------------------------------------------- sample prints
-
-// Writes log-print.pdf and table-print.pdf into OVOLTA_PRINT_SAMPLE_DIR (used by
-// scripts/print-sample.sh for the pictures in docs/); skipped without it.
-class PrintSampleTest : public TabsTest {
-protected:
-    // One live-log sample as the sampling timer takes it, after one polling tick.
-    void sample()
-    {
-        h.clock.advance(h.s().SampleTime * 1000);
-        h.tick();
-        h.s().LogSamples.record(h.p().voltReading, h.p().currReading);
-    }
-
-    void print(const QString& path, QPageLayout::Orientation orientation)
-    {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(path);
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setPageOrientation(orientation);
-        QString error;
-        EXPECT_TRUE(Printing::PrintCurrentTab(h.w(), printer, &error)) << error.toStdString();
-        EXPECT_EQ(1, PdfPageCount(path));
-    }
-};
-
-TEST_F(PrintSampleTest, PrintsTheLiveLogAndAProgramTable)
-{
-    const QString dir = qEnvironmentVariable("OVOLTA_PRINT_SAMPLE_DIR");
-    if (dir.isEmpty())
-        GTEST_SKIP() << "OVOLTA_PRINT_SAMPLE_DIR names the folder for the sample prints";
-    ASSERT_TRUE(QDir().mkpath(dir));
-
-    QTest::keyClicks(&widget(QStringLiteral("TextLocation")), QStringLiteral("Bench 3"));
-    QTest::keyClicks(
-        &widget(QStringLiteral("TextEngineryD")), QStringLiteral("Burn-in of the 24 V rail"));
-    ASSERT_EQ(QStringLiteral("Bench 3"), h.s().CurLocation);
-
-    // A ramp to 24 V on 10 ohms, a heavier load that drives the supply into
-    // current limiting, a few seconds without answers, and a lower level.
-    VirtualSupply& supply = *h.supply;
-    supply.setNoise(2, 7);
-    supply.setOutputOn(true);
-    supply.setLoadOhms(10.0);
-    h.s().LogSamples.markEmpty();
-    for (int i = 0; i < 45; ++i) {
-        if (i <= 12)
-            supply.setSetpoint(20 * i, 300);
-        if (i == 22)
-            supply.setLoadOhms(6.0);
-        if (i == 30)
-            h.setFaults(QStringLiteral("silent"));
-        if (i == 33) {
-            h.setFaults(QString());
-            supply.setSetpoint(120, 300);
-        }
-        sample();
-    }
-
-    clickTab(kLogTab);
-    print(QDir(dir).filePath(QStringLiteral("log-print.pdf")), QPageLayout::Landscape);
-
-    clickTab(kEtpTab);
-    const char* steps[][5] = {
-        { "05.0", "1.00", "00", "30" },
-        { "12.0", "1.50", "01", "00" },
-        { "24.0", "2.50", "10", "00" },
-        { "00.0", "0.00", "00", "15" },
-        { "24.0", "3.00", "05", "00" },
-        { "12.0", "1.50", "02", "30" },
-        { "05.0", "1.00", "00", "45" },
-        { "00.0", "0.00", "00", "10" },
-    };
-    int row = 1;
-    for (const auto& step : steps) {
-        for (int column = 1; column <= 4; ++column)
-            etp().setCell(row, column, QLatin1String(step[column - 1]));
-        etp().setOutputOn(row, QLatin1String(step[0]) != QLatin1String("00.0"));
-        ++row;
-    }
-    etp().setRowCount(9);
-    typeName(named<QComboBox>(QStringLiteral("CmbTableName(1)")), QStringLiteral("Soak cycle"));
-    QTest::keyClicks(&widget(QStringLiteral("TextTableD(1)")),
-        QStringLiteral("Warm-up, soak at full load, cool-down"));
-    print(QDir(dir).filePath(QStringLiteral("table-print.pdf")), QPageLayout::Portrait);
 }
 
 } // namespace

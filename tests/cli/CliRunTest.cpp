@@ -2,6 +2,7 @@
 #include "session/PortLock.h"
 #include "sim/SimTransport.h"
 #include "tests/support/FakeTimers.h"
+#include "tests/support/Files.h"
 #include "tests/support/QtPrinting.h"
 
 #include <QBuffer>
@@ -123,14 +124,8 @@ TEST_F(CliTest, EachCommandSendsItsLinesAndSaysWhatHappened)
 
 TEST_F(CliTest, ARefusalBeforeTheConnectionSendsNothing)
 {
-    QFile existing(path("kept.csv"));
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    existing.write("keep me\r\n");
-    existing.close();
-    QFile notEtp(path("log.csv"));
-    ASSERT_TRUE(notEtp.open(QIODevice::WriteOnly));
-    notEtp.write("Type:LOG\r\n");
-    notEtp.close();
+    ASSERT_TRUE(WriteFile(path("kept.csv"), "keep me\r\n"));
+    ASSERT_TRUE(WriteFile(path("log.csv"), "Type:LOG\r\n"));
     const struct {
         QStringList args;
         const char* err;
@@ -147,8 +142,7 @@ TEST_F(CliTest, ARefusalBeforeTheConnectionSendsNothing)
         EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.err))) << r.err.toStdString();
         EXPECT_TRUE(r.lines.isEmpty());
     }
-    existing.open(QIODevice::ReadOnly);
-    EXPECT_EQ(existing.readAll(), "keep me\r\n");
+    EXPECT_EQ(FileBytes(path("kept.csv")), "keep me\r\n");
 }
 
 TEST_F(CliTest, ABadCommandLineIsRefusedWithAReason)
@@ -192,9 +186,7 @@ TEST_F(CliTest, RecordWritesOneWholeRowPerSampleAndASummary)
         = run({ "record", "--every", "1", "--for", "3s", "--out", file }, "silent-after:8:1");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.lines.mid(7), QStringList({ "GETD", "GETD", "GETD", "ENDS" }));
-    QFile csv(file);
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    const QList<QByteArray> rows = csv.readAll().split('\n');
+    const QList<QByteArray> rows = FileBytes(file).split('\n');
     ASSERT_EQ(rows.size(), 5);
     EXPECT_EQ(rows[0], "time,elapsed_s,volts,amps,watts,mode\r");
     EXPECT_TRUE(rows[1].endsWith(",0.000,5.0,0.50,2.5,CV\r")) << rows[1].toStdString();
@@ -203,27 +195,20 @@ TEST_F(CliTest, RecordWritesOneWholeRowPerSampleAndASummary)
     EXPECT_TRUE(rows[1].startsWith("2026-01-15T10:30:0"));
     EXPECT_TRUE(r.err.startsWith("3 samples, 1 dropouts\nvolts: min 5 mean 5 max 5\n"))
         << r.err.toStdString();
-    csv.close();
 
     // Appended to: a partial last line (a crash) is cut off, the header not repeated.
-    ASSERT_TRUE(csv.open(QIODevice::Append));
-    csv.write("2026-01-15T10:3");
-    csv.close();
+    ASSERT_TRUE(WriteFile(file, FileBytes(file) + "2026-01-15T10:3"));
     supply->clearReceived();
     EXPECT_EQ(
         run({ "record", "--every", "2", "--for", "1s", "--out", file, "--append" }).status, 0);
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    const QList<QByteArray> appended = csv.readAll().split('\n');
+    const QList<QByteArray> appended = FileBytes(file).split('\n');
     EXPECT_EQ(appended.size(), 6);
     EXPECT_TRUE(appended[4].endsWith(",0.000,5.0,0.50,2.5,CV\r"));
 }
 
 TEST_F(CliTest, RunSendsEachStepOnThePollAndStopsWhenInterrupted)
 {
-    QFile csv(path("two.csv"));
-    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
-    csv.write(kEtpFile.toLatin1());
-    csv.close();
+    ASSERT_TRUE(WriteFile(path("two.csv"), kEtpFile.toLatin1()));
     const Result done = run({ "run", path("two.csv") });
     EXPECT_EQ(done.status, 0);
     EXPECT_EQ(done.out,
@@ -259,10 +244,8 @@ TEST_F(CliTest, APortInUseOrWithoutSupplyIsLeftAlone)
 TEST_F(CliTest, PortsTellsWhatEachPortHolds)
 {
     QDir().mkpath(path("ports"));
-    for (const char* name : { "ports/Com1", "ports/Com2", "ports/Com3", "ports/Com4" }) {
-        QFile entry(path(name));
-        entry.open(QIODevice::WriteOnly);
-    }
+    for (const char* name : { "ports/Com1", "ports/Com2", "ports/Com3", "ports/Com4" })
+        ASSERT_TRUE(WriteFile(path(name), {}));
     transport.addEmptyPort(2);
     transport.setPortBusy(3, true);
     transport.attachSupply(4);

@@ -1,34 +1,17 @@
 #include "datalog/ChartGeometry.h"
 #include "datalog/SegmentClip.h"
+#include "tests/datalog/Logs.h"
+
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <optional>
 
 namespace {
-
-LogSamples SteadyLog(float volts, float amps)
-{
-    LogSamples log;
-    log.volts.fill(volts);
-    log.amps.fill(amps);
-    return log;
-}
-
-ChartRanges Window(int start, int end)
-{
-    ChartRanges r;
-    r.ChartVMin = 0.0f;
-    r.ChartVMax = 40.0f;
-    r.ChartCMin = 0.0f;
-    r.ChartCMax = 5.0f;
-    r.ChartWMin = 0.0f;
-    r.ChartWMax = 200.0f;
-    r.ChartTStart = start;
-    r.ChartTEnd = end;
-    return r;
-}
 
 TEST(ChartGeometryTest, GridHasNineLinesEachWayWithTheMiddleOnesApart)
 {
@@ -63,85 +46,83 @@ TEST(ChartGeometryTest, TwoMinutesAtThreeSecondsDrawsSegmentsFromSamplesZeroToFo
     EXPECT_EQ(QLineF(0, 2.5, 3, 2.5), t.watts.front()); // 50 W of 200
 }
 
-struct WindowCase {
-    int start;
-    int end;
-    int interval;
-    int firstSample;
-    int lastSample;
-};
-
-class TraceWindowTest : public testing::TestWithParam<WindowCase> { };
-
-TEST_P(TraceWindowTest, SegmentsReachJustAcrossBothEdges)
+// Segments reach just across both edges of the window: a start between
+// samples 3 (9 s) and 4 (12 s) takes the segment 9-12 s that crosses it; a
+// start on a sample also takes the segment that ends there; a window beyond
+// the log's 1800 segments ends with the log.
+TEST(ChartGeometryTest, SegmentsReachJustAcrossBothEdges)
 {
-    const WindowCase& c = GetParam();
-    const LogSamples log = SteadyLog(10.0f, 1.0f);
-    const ChartTraces t
-        = ChartGeometry::TraceSegments(log, c.interval, Window(c.start, c.end), true);
-    ASSERT_EQ(static_cast<size_t>(c.lastSample - c.firstSample + 1), t.volts.size());
-    EXPECT_EQ(c.firstSample * c.interval, t.volts.front().x1());
-    EXPECT_EQ(c.lastSample * c.interval, t.volts.back().x1());
-    EXPECT_EQ((c.lastSample + 1) * c.interval, t.volts.back().x2());
+    const struct {
+        int start, end, interval, firstSample, lastSample;
+    } cases[] = { { 10, 40, 3, 3, 13 }, { 9, 39, 3, 2, 13 }, { 0, 40, 3, 0, 13 },
+        { 3600, 7200, 60, 59, 120 }, { 0, 108000, 60, 0, 1799 } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.start);
+        const ChartTraces t = ChartGeometry::TraceSegments(
+            SteadyLog(10.0f, 1.0f), c.interval, Window(c.start, c.end), true);
+        ASSERT_EQ(static_cast<size_t>(c.lastSample - c.firstSample + 1), t.volts.size());
+        EXPECT_EQ(c.firstSample * c.interval, t.volts.front().x1());
+        EXPECT_EQ(c.lastSample * c.interval, t.volts.back().x1());
+        EXPECT_EQ((c.lastSample + 1) * c.interval, t.volts.back().x2());
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Windows, TraceWindowTest,
-    testing::Values(
-        // Start between samples 3 (9 s) and 4 (12 s): the segment 9-12 crosses it.
-        WindowCase { 10, 40, 3, 3, 13 },
-        // Start on a sample: the segment that ends there is drawn as well.
-        WindowCase { 9, 39, 3, 2, 13 },
-        // End between samples: the segment 39-42 crosses it.
-        WindowCase { 0, 40, 3, 0, 13 }, WindowCase { 3600, 7200, 60, 59, 120 },
-        // A window beyond the log's 1800 segments ends with the log.
-        WindowCase { 0, 108000, 60, 0, 1799 }));
-
-TEST(ChartGeometryTest, SamplesWithoutAReadingBreakAllThreeTraces)
+// Which segments each trace keeps: a sample without a reading breaks the
+// traces it feeds, the end mark ends the walk, an empty range leaves its trace
+// out instead of dividing by zero. A steady 10 V, 1 A log, 1 s apart, 0..10 s.
+TEST(ChartGeometryTest, SegmentsEachTraceKeeps)
 {
-    LogSamples log = SteadyLog(10.0f, 1.0f);
-    log.volts[5] = LogSamples::kNoReading;
-    log.amps[5] = LogSamples::kNoReading;
-    const ChartTraces t = ChartGeometry::TraceSegments(log, 1, Window(0, 10), true);
-    // Segments 0..10 minus 4 (to sample 5) and 5 (from it).
-    ASSERT_EQ(9u, t.volts.size());
-    ASSERT_EQ(9u, t.amps.size());
-    ASSERT_EQ(9u, t.watts.size());
-    EXPECT_EQ(3, t.volts[3].x1());
-    EXPECT_EQ(6, t.volts[4].x1());
-}
-
-TEST(ChartGeometryTest, AMissingCurrentBreaksOnlyCurrentAndPower)
-{
-    LogSamples log = SteadyLog(10.0f, 1.0f);
-    log.amps[2] = LogSamples::kNoReading;
-    const ChartTraces t = ChartGeometry::TraceSegments(log, 1, Window(0, 10), true);
-    EXPECT_EQ(11u, t.volts.size());
-    EXPECT_EQ(9u, t.amps.size());
-    EXPECT_EQ(9u, t.watts.size());
-}
-
-TEST(ChartGeometryTest, TheWalkStopsAtTheEndMark)
-{
-    LogSamples log = SteadyLog(10.0f, 1.0f);
-    log.volts[10] = LogSamples::kEndMark;
-    log.amps[10] = LogSamples::kEndMark;
-    const ChartTraces t = ChartGeometry::TraceSegments(log, 3, Window(0, 120), true);
-    ASSERT_EQ(9u, t.volts.size());
-    EXPECT_EQ(24, t.volts.back().x1());
-    EXPECT_EQ(27, t.volts.back().x2());
-}
-
-TEST(ChartGeometryTest, AnEmptyLogDrawsNothing)
-{
-    LogSamples log = SteadyLog(10.0f, 1.0f);
-    log.markEmpty();
-    EXPECT_TRUE(ChartGeometry::TraceSegments(log, 3, Window(0, 120), true).empty());
-}
-
-TEST(ChartGeometryTest, NothingIsDrawnWhileTheDataLogTabIsHidden)
-{
-    const LogSamples log = SteadyLog(10.0f, 1.0f);
-    EXPECT_TRUE(ChartGeometry::TraceSegments(log, 3, Window(0, 120), false).empty());
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct {
+        const char* name;
+        std::function<void(LogSamples&, ChartRanges&)> change;
+        bool visible;
+        const char* voltStarts;
+        size_t amps, watts;
+    } cases[] = {
+        { "steady", [](LogSamples&, ChartRanges&) {}, true, "0 1 2 3 4 5 6 7 8 9 10", 11, 11 },
+        { "no reading at 5: segments 4 and 5 go",
+            [](LogSamples& l, ChartRanges&) {
+                l.volts[5] = LogSamples::kNoReading;
+                l.amps[5] = LogSamples::kNoReading;
+            },
+            true, "0 1 2 3 6 7 8 9 10", 9, 9 },
+        { "a missing current breaks only current and power",
+            [](LogSamples& l, ChartRanges&) { l.amps[2] = LogSamples::kNoReading; }, true,
+            "0 1 2 3 4 5 6 7 8 9 10", 9, 9 },
+        { "values that are no numbers are missing readings",
+            [&](LogSamples& l, ChartRanges&) {
+                l.volts[1] = nan;
+                l.amps[4] = inf;
+            },
+            true, "2 3 4 5 6 7 8 9 10", 7, 7 },
+        { "end mark at 6", [](LogSamples& l, ChartRanges&) { l = SteadyLog(10.0f, 1.0f, 6); }, true,
+            "0 1 2 3 4", 5, 5 },
+        { "empty log", [](LogSamples& l, ChartRanges&) { l.markEmpty(); }, true, "", 0, 0 },
+        { "data log tab hidden", [](LogSamples&, ChartRanges&) {}, false, "", 0, 0 },
+        { "empty voltage range, power range backwards",
+            [](LogSamples&, ChartRanges& r) {
+                r.ChartVMax = r.ChartVMin;
+                r.ChartWMax = -5.0f;
+            },
+            true, "", 11, 0 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LogSamples log = SteadyLog(10.0f, 1.0f);
+        ChartRanges r = Window(0, 10);
+        c.change(log, r);
+        const ChartTraces t = ChartGeometry::TraceSegments(log, 1, r, c.visible);
+        QStringList starts;
+        for (const QLineF& l : t.volts)
+            starts << QString::number(l.x1());
+        EXPECT_EQ(c.voltStarts, starts.join(' ').toStdString());
+        EXPECT_EQ(c.amps, t.amps.size());
+        EXPECT_EQ(c.watts, t.watts.size());
+        for (const QLineF& l : t.watts)
+            EXPECT_TRUE(std::isfinite(l.y1()) && std::isfinite(l.y2()));
+    }
 }
 
 TEST(ChartGeometryTest, ValuesMapOntoZeroToTen)
@@ -159,66 +140,38 @@ TEST(ChartGeometryTest, ValuesMapOntoZeroToTen)
     EXPECT_EQ(QLineF(0, 10, 1, 0.5), t.watts[0]); // 200 W and 10 W of 200
 }
 
-TEST(ChartGeometryTest, ATraceWithAnEmptyRangeIsLeftOutInsteadOfDividingByZero)
+// Clipping a segment to a rectangle, newer end first: ends outside move onto
+// the edge; a segment wholly outside, or not a number, gives nothing.
+TEST(ChartGeometryTest, SegmentClipMovesEndsOntoTheEdge)
 {
-    const LogSamples log = SteadyLog(10.0f, 1.0f);
-    ChartRanges r = Window(0, 10);
-    r.ChartVMax = r.ChartVMin;
-    r.ChartWMax = -5.0f;
-    const ChartTraces t = ChartGeometry::TraceSegments(log, 1, r, true);
-    EXPECT_TRUE(t.volts.empty());
-    EXPECT_TRUE(t.watts.empty());
-    EXPECT_EQ(11u, t.amps.size());
-}
-
-TEST(ChartGeometryTest, ValuesThatAreNotNumbersCountAsMissingReadings)
-{
-    LogSamples log = SteadyLog(10.0f, 1.0f);
-    log.volts[1] = std::numeric_limits<float>::quiet_NaN();
-    log.amps[4] = std::numeric_limits<float>::infinity();
-    const ChartTraces t = ChartGeometry::TraceSegments(log, 1, Window(0, 10), true);
-    EXPECT_EQ(9u, t.volts.size());
-    EXPECT_EQ(7u, t.amps.size());
-    for (const QLineF& l : t.watts)
-        EXPECT_TRUE(std::isfinite(l.y1()) && std::isfinite(l.y2()));
-}
-
-// Clipping a segment to a rectangle, newer end first.
-struct ClipCase {
-    QLineF segment;
-    bool kept;
-    QLineF expected;
-};
-
-class SegmentClipTest : public testing::TestWithParam<ClipCase> { };
-
-TEST_P(SegmentClipTest, EndsOutsideMoveOntoTheEdge)
-{
-    const QRectF area(0, 0, 120, 10);
-    const auto clipped = SegmentClip::ClipToRect(GetParam().segment, area);
-    ASSERT_EQ(GetParam().kept, clipped.has_value());
-    if (clipped) {
-        EXPECT_DOUBLE_EQ(GetParam().expected.x1(), clipped->x1());
-        EXPECT_DOUBLE_EQ(GetParam().expected.y1(), clipped->y1());
-        EXPECT_DOUBLE_EQ(GetParam().expected.x2(), clipped->x2());
-        EXPECT_DOUBLE_EQ(GetParam().expected.y2(), clipped->y2());
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        QLineF segment;
+        std::optional<QLineF> clipped;
+    } cases[] = {
+        { QLineF(3, 2, 6, 4), QLineF(3, 2, 6, 4) },
+        { QLineF(117, 2, 123, 8), QLineF(117, 2, 120, 5) },
+        { QLineF(-3, 2, 3, 8), QLineF(0, 5, 3, 8) },
+        { QLineF(10, 5, 20, 15), QLineF(10, 5, 15, 10) },
+        { QLineF(10, -5, 20, 5), QLineF(15, 0, 20, 5) },
+        { QLineF(-10, -10, 130, 20), QLineF(-10 + 140.0 / 3, 0, -10 + 140.0 * 2 / 3, 10) },
+        { QLineF(0, 10, 120, 10), QLineF(0, 10, 120, 10) },
+        { QLineF(10, 12, 20, 15), std::nullopt },
+        { QLineF(-5, 2, -1, 3), std::nullopt },
+        { QLineF(130, 2, 110, 20), std::nullopt },
+        { QLineF(std::nan(""), 2, 10, 2), std::nullopt },
+        { QLineF(5, inf, 10, 2), std::nullopt },
+    };
+    for (const auto& c : cases) {
+        const auto clipped = SegmentClip::ClipToRect(c.segment, QRectF(0, 0, 120, 10));
+        ASSERT_EQ(c.clipped.has_value(), clipped.has_value()) << c.segment.x1();
+        if (clipped) {
+            EXPECT_NEAR(c.clipped->x1(), clipped->x1(), 1e-9);
+            EXPECT_NEAR(c.clipped->y1(), clipped->y1(), 1e-9);
+            EXPECT_NEAR(c.clipped->x2(), clipped->x2(), 1e-9);
+            EXPECT_NEAR(c.clipped->y2(), clipped->y2(), 1e-9);
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Segments, SegmentClipTest,
-    testing::Values(ClipCase { QLineF(3, 2, 6, 4), true, QLineF(3, 2, 6, 4) },
-        ClipCase { QLineF(117, 2, 123, 8), true, QLineF(117, 2, 120, 5) },
-        ClipCase { QLineF(-3, 2, 3, 8), true, QLineF(0, 5, 3, 8) },
-        ClipCase { QLineF(10, 5, 20, 15), true, QLineF(10, 5, 15, 10) },
-        ClipCase { QLineF(10, -5, 20, 5), true, QLineF(15, 0, 20, 5) },
-        ClipCase {
-            QLineF(-10, -10, 130, 20), true, QLineF(-10 + 140.0 / 3, 0, -10 + 140.0 * 2 / 3, 10) },
-        ClipCase { QLineF(0, 10, 120, 10), true, QLineF(0, 10, 120, 10) },
-        // Wholly outside: nothing, not a line off the area.
-        ClipCase { QLineF(10, 12, 20, 15), false, QLineF() },
-        ClipCase { QLineF(-5, 2, -1, 3), false, QLineF() },
-        ClipCase { QLineF(130, 2, 110, 20), false, QLineF() },
-        ClipCase { QLineF(std::nan(""), 2, 10, 2), false, QLineF() },
-        ClipCase { QLineF(5, std::numeric_limits<double>::infinity(), 10, 2), false, QLineF() }));
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "datalog/ChartWidget.h"
 #include "datalog/ChartColours.h"
 #include "datalog/ChartGeometry.h"
+#include "tests/datalog/Logs.h"
 
 #include <QImage>
 #include <QPainter>
@@ -12,25 +13,6 @@
 #include <memory>
 
 namespace {
-
-ChartRanges Window(int start, int end)
-{
-    ChartRanges r;
-    r.ChartTStart = start;
-    r.ChartTEnd = end;
-    return r; // 0..40 V, 0..5 A, 0..200 W
-}
-
-// A log of `count` samples at a steady value, ended by the end mark.
-LogSamples ShortLog(int count, float volts, float amps)
-{
-    LogSamples log;
-    log.volts.fill(volts);
-    log.amps.fill(amps);
-    log.volts[count] = LogSamples::kEndMark;
-    log.amps[count] = LogSamples::kEndMark;
-    return log;
-}
 
 void Show(ChartWidget& chart, const LogSamples& log, int interval, const ChartRanges& ranges)
 {
@@ -85,7 +67,7 @@ TEST(ChartWidgetTest, NewestSamplesAreOnTheRightAndHigherValuesHigherUp)
 {
     ChartWidget chart;
     // 30 s of samples in a 120 s window: only the right quarter has traces.
-    Show(chart, ShortLog(11, 30.0f, 1.0f), 3, Window(0, 120));
+    Show(chart, SteadyLog(30.0f, 1.0f, 11), 3, Window(0, 120));
     const QImage image = Render(chart, 240, 100);
     EXPECT_TRUE(ColumnHas(image, 230, ChartColours::kVoltTrace));
     EXPECT_FALSE(ColumnHas(image, 100, ChartColours::kVoltTrace));
@@ -100,7 +82,7 @@ TEST(ChartWidgetTest, ValuesFarOutsideTheRangeStayOffTheChart)
     ChartWidget chart;
     ChartRanges ranges = Window(0, 1);
     ranges.ChartVMax = 0.001f; // 60 V is sixty thousand chart heights up
-    Show(chart, ShortLog(1800, 60.0f, 0.5f), 60, ranges);
+    Show(chart, SteadyLog(60.0f, 0.5f, 1800), 60, ranges);
     const QImage image = Render(chart, 200, 100);
     for (int x = 0; x < image.width(); ++x)
         EXPECT_FALSE(ColumnHas(image, x, ChartColours::kVoltTrace)) << "column " << x;
@@ -141,12 +123,12 @@ TEST_F(ShownChartTest, MovingTheMouseOverTheChartIsReported)
 TEST_F(ShownChartTest, NewDataReplacesTheCachedPicture)
 {
     ChartWidget* pp = chart();
-    Show(*pp, ShortLog(50, 10.0f, 1.0f), 3, Window(0, 120));
+    Show(*pp, SteadyLog(10.0f, 1.0f, 50), 3, Window(0, 120));
     const QImage before = pp->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const int x = before.width() - 5;
     ASSERT_TRUE(ColumnHas(before, x, ChartColours::kVoltTrace));
 
-    LogSamples empty = ShortLog(50, 10.0f, 1.0f);
+    LogSamples empty = SteadyLog(10.0f, 1.0f, 50);
     empty.markEmpty();
     Show(*pp, empty, 3, Window(0, 120));
     const QImage after = pp->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -156,7 +138,7 @@ TEST_F(ShownChartTest, NewDataReplacesTheCachedPicture)
 TEST_F(ShownChartTest, AResizedChartIsRedrawnToItsNewSize)
 {
     ChartWidget* pp = chart();
-    Show(*pp, ShortLog(1800, 30.0f, 2.5f), 3, Window(0, 120));
+    Show(*pp, SteadyLog(30.0f, 2.5f, 1800), 3, Window(0, 120));
     (void)pp->grab();
     m_window->resize(400, 200);
     QApplication::processEvents();

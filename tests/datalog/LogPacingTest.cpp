@@ -6,32 +6,39 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 namespace {
 
-TEST(LogPacingTest, OnTimeTicksGetAFullIntervalLateOnesAShorterOne)
+// Each tick asks for its next interval: a full one when on time, 300 ms less
+// when late; below one second counts as one, and a huge one does not overflow.
+TEST(LogPacingTest, IntervalsOfOnTimeAndLateTicks)
 {
-    FakeClock clock;
-    LogPacing pacing(clock);
-    pacing.restart();
-
-    EXPECT_EQ(3000, pacing.nextIntervalMs(3)); // t 0, due 0
-    clock.advance(2999);
-    EXPECT_EQ(3000, pacing.nextIntervalMs(3)); // t 2999, due 3000
-    clock.advance(3001);
-    EXPECT_EQ(3000, pacing.nextIntervalMs(3)); // t 6000, due 6000: still on time
-    clock.advance(3001);
-    EXPECT_EQ(2700, pacing.nextIntervalMs(3)); // t 9001, due 9000: late
-}
-
-TEST(LogPacingTest, ATickAfterItsDueTimeIsLate)
-{
-    FakeClock clock;
-    LogPacing pacing(clock);
-    pacing.restart();
-    clock.advance(10001);
-    EXPECT_EQ(9700, pacing.nextIntervalMs(10));
-    EXPECT_EQ(1, pacing.PacingCount());
+    struct Tick {
+        qint64 afterMs;
+        int sampleTime;
+        int intervalMs;
+    };
+    constexpr int kMax = std::numeric_limits<int>::max();
+    const struct {
+        const char* name;
+        std::vector<Tick> ticks;
+    } cases[] = {
+        { "3 s", { { 0, 3, 3000 }, { 2999, 3, 3000 }, { 3001, 3, 3000 }, { 3001, 3, 2700 } } },
+        { "late first tick", { { 10001, 10, 9700 } } },
+        { "below one second", { { 0, 0, 1000 }, { 0, -5, 1000 }, { 60000, 0, 700 } } },
+        { "huge", { { 0, kMax, kMax } } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeClock clock;
+        LogPacing pacing(clock);
+        pacing.restart();
+        for (const Tick& t : c.ticks) {
+            clock.advance(t.afterMs);
+            EXPECT_EQ(t.intervalMs, pacing.nextIntervalMs(t.sampleTime)) << clock.monotonicMs();
+        }
+    }
 }
 
 TEST(LogPacingTest, RestartCountsFromNow)
@@ -41,6 +48,7 @@ TEST(LogPacingTest, RestartCountsFromNow)
     pacing.restart();
     clock.advance(50000);
     EXPECT_EQ(2700, pacing.nextIntervalMs(3));
+    EXPECT_EQ(1, pacing.PacingCount());
     pacing.restart();
     EXPECT_EQ(0, pacing.PacingCount());
     EXPECT_EQ(3000, pacing.nextIntervalMs(3));
@@ -77,26 +85,6 @@ TEST(LogPacingTest, TheCadenceHoldsAcrossMidnight)
     // interval of its due time instead of drifting by the latency of every tick.
     const qint64 due = qint64 { ticks - 1 } * 3000;
     EXPECT_LT(std::llabs(last - due), 3000) << "last tick " << last << " due " << due;
-}
-
-TEST(LogPacingTest, ASampleTimeBelowOneSecondCountsAsOneSecond)
-{
-    FakeClock clock;
-    LogPacing pacing(clock);
-    pacing.restart();
-    EXPECT_EQ(1000, pacing.nextIntervalMs(0));
-    EXPECT_EQ(1000, pacing.nextIntervalMs(-5));
-    clock.advance(60000);
-    EXPECT_EQ(700, pacing.nextIntervalMs(0));
-}
-
-TEST(LogPacingTest, AHugeSampleTimeDoesNotOverflowTheTimerInterval)
-{
-    FakeClock clock;
-    LogPacing pacing(clock);
-    pacing.restart();
-    EXPECT_EQ(
-        std::numeric_limits<int>::max(), pacing.nextIntervalMs(std::numeric_limits<int>::max()));
 }
 
 } // namespace

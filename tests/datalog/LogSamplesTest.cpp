@@ -44,32 +44,22 @@ TEST(LogSamplesTest, MarkingEmptyPutsTheEndMarkIntoBothChannels)
     EXPECT_FALSE(LogSamples::isEndMark(LogSamples::kNoReading));
 }
 
-struct ReadingCase {
-    const char* text;
-    float expected;
-};
-
-class ReadingValueTest : public testing::TestWithParam<ReadingCase> { };
-
-TEST_P(ReadingValueTest, ReadingTextsBecomeSampleValues)
+// Bad readings are "no reading" (-1, as the polling cycle's unanswered one),
+// never an end mark or a real 0.
+TEST(LogSamplesTest, ReadingTextsBecomeSampleValues)
 {
-    EXPECT_EQ(GetParam().expected, LogSamples::ReadingValue(QString::fromUtf8(GetParam().text)))
-        << "reading \"" << GetParam().text << "\"";
+    const struct {
+        const char* text;
+        float value;
+    } cases[] = { { "12.5", 12.5f }, { "0", 0.0f }, { "0.00", 0.0f }, { " 5.10 ", 5.1f },
+        { ".5", 0.5f }, { "36.0V", 36.0f }, { "-1", -1.0f }, { "", -1.0f }, { "   ", -1.0f },
+        { "-2", -1.0f }, { "-0.5", -1.0f }, { "abc", -1.0f }, { "OK", -1.0f }, { ".", -1.0f },
+        { "\xC3\xA9"
+          "12",
+            -1.0f } };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.value, LogSamples::ReadingValue(QString::fromUtf8(c.text))) << c.text;
 }
-
-INSTANTIATE_TEST_SUITE_P(Readings, ReadingValueTest,
-    testing::Values(ReadingCase { "12.5", 12.5f }, ReadingCase { "0", 0.0f },
-        ReadingCase { "0.00", 0.0f }, ReadingCase { " 5.10 ", 5.1f }, ReadingCase { ".5", 0.5f },
-        ReadingCase { "36.0V", 36.0f },
-        // The polling cycle's "no answer" reading.
-        ReadingCase { "-1", -1.0f },
-        // Bad readings are "no reading", never an end mark or a real 0.
-        ReadingCase { "", -1.0f }, ReadingCase { "   ", -1.0f }, ReadingCase { "-2", -1.0f },
-        ReadingCase { "-0.5", -1.0f }, ReadingCase { "abc", -1.0f }, ReadingCase { "OK", -1.0f },
-        ReadingCase { ".", -1.0f },
-        ReadingCase { "\xC3\xA9"
-                      "12",
-            -1.0f }));
 
 TEST(LogSamplesTest, AStrayMinusTwoReadingDoesNotEndTheLog)
 {

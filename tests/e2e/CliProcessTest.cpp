@@ -24,11 +24,10 @@ protected:
     }
     void writeProgram(const QString& name, const QByteArray& rows)
     {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("Type:ETP\r\nDescription:\r\nPreset,Voltage(mV),Current(mA),Minute(M),Second(S),"
-                "Output\r\n"
-            + rows);
+        ASSERT_TRUE(WriteFile(dir.filePath(name),
+            "Type:ETP\r\nDescription:\r\nPreset,Voltage(mV),Current(mA),Minute(M),Second(S),"
+            "Output\r\n"
+                + rows));
     }
 };
 
@@ -68,7 +67,7 @@ TEST_F(CliProcess, SigtermInARunStopsItWithEndsLast)
     writeProgram("one.csv", "1,12000,500,0,1,1\r\n");
     startCli(cli, { "--port", "1", "run", dir.filePath("one.csv"), "--cycles", "0" });
     ASSERT_TRUE(waitForCommand("SEVC1200501"));
-    ::kill(static_cast<pid_t>(cli.processId()), SIGTERM);
+    signal(cli, SIGTERM);
     ASSERT_TRUE(cli.waitForFinished(10000));
     EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(cli.exitCode(), 0);
@@ -80,11 +79,9 @@ TEST_F(CliProcess, ARecordKilledKeepsEveryWholeRow)
     const QString file = dir.filePath("log.csv");
     startCli(cli, { "--port", "1", "record", "--every", "0.2", "--out", file });
     ASSERT_TRUE(waitForCommand("GETD", 6));
-    ::kill(static_cast<pid_t>(cli.processId()), SIGKILL);
+    signal(cli, SIGKILL);
     ASSERT_TRUE(cli.waitForFinished(10000));
-    QFile csv(file);
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    const QByteArray content = csv.readAll();
+    const QByteArray content = FileBytes(file);
     EXPECT_TRUE(content.endsWith("\r\n"));
     const QList<QByteArray> rows = content.trimmed().split('\n');
     ASSERT_GE(rows.size(), 5);
@@ -120,7 +117,7 @@ TEST_F(CliProcess, AProgramOnThePortKeepsTheCliOff)
             << err.toStdString();
         for (const QString& command : commands().mid(before))
             EXPECT_EQ(command, "GETD");
-        ::kill(static_cast<pid_t>(other.processId()), SIGTERM);
+        signal(other, SIGTERM);
         ASSERT_TRUE(other.waitForFinished(10000));
         EXPECT_EQ(other.exitCode(), 0);
         EXPECT_EQ(commands().last(), "ENDS");

@@ -54,8 +54,22 @@ LogSamples LogOfSave(int n)
 
 struct Child {
     pid_t pid = 0;
+    int out = -1; // the read end of its pipe
     int lastBegun = -1;
     int lastDone = -1;
+
+    // Reads one record of the child; false at the end of the pipe.
+    bool readRecord(bool* begun = nullptr)
+    {
+        char record[2];
+        if (::read(out, record, 2) != 2)
+            return false;
+        const int n = static_cast<unsigned char>(record[1]);
+        (record[0] == 'b' ? lastBegun : lastDone) = n;
+        if (begun)
+            *begun = record[0] == 'b';
+        return true;
+    }
 };
 
 } // namespace
@@ -87,23 +101,15 @@ TEST(CrashDuringSave, KilledMidSaveLeavesTheOldOrTheNewLogWhole)
             SaveForever(dir.path(), next, pipeFds[1]);
         }
         ::close(pipeFds[1]);
+        child.out = pipeFds[0];
 
         // Let a few saves go by, then kill the child just after it started one;
         // later rounds wait a little longer into the save.
         const int beginsToSee = 1 + round % 3;
         int begins = 0;
-        while (begins < beginsToSee) {
-            char record[2];
-            if (::read(pipeFds[0], record, 2) != 2)
-                break;
-            const int n = static_cast<unsigned char>(record[1]);
-            if (record[0] == 'b') {
-                ++begins;
-                child.lastBegun = n;
-            } else {
-                child.lastDone = n;
-            }
-        }
+        bool begun = false;
+        while (begins < beginsToSee && child.readRecord(&begun))
+            begins += begun ? 1 : 0;
         ASSERT_EQ(begins, beginsToSee) << "the child stopped early";
         if (round >= 6)
             ::usleep(static_cast<useconds_t>((round - 5) * 700));
@@ -112,14 +118,7 @@ TEST(CrashDuringSave, KilledMidSaveLeavesTheOldOrTheNewLogWhole)
         ::waitpid(child.pid, &status, 0);
         EXPECT_TRUE(WIFSIGNALED(status)) << "exit code " << WEXITSTATUS(status);
         // Saves begun or finished before the kill may not have been read yet.
-        char record[2];
-        while (::read(pipeFds[0], record, 2) == 2) {
-            const int n = static_cast<unsigned char>(record[1]);
-            if (record[0] == 'b')
-                child.lastBegun = n;
-            else
-                child.lastDone = n;
-        }
+        while (child.readRecord()) { }
         ::close(pipeFds[0]);
 
         auto opened = OvoltaDatabase::OpenDatabase(dir.path());

@@ -74,7 +74,7 @@ TEST_F(PanelProcess, SignalsRunTheSameShutdown)
         startPanel({});
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return commands().mid(before).count(c.after) >= c.times; }, 20000));
-        ::kill(static_cast<pid_t>(panel.processId()), c.signal);
+        signal(panel, c.signal);
         ASSERT_TRUE(panel.waitForFinished(10000));
         EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(panel.exitCode(), 0);
@@ -151,13 +151,9 @@ TEST_F(PanelProcess, CommandLines)
 TEST_F(PanelProcess, FindsTheSupplyInARelativeDataFolder)
 {
     // Both programs start in dir and are told the folder "rel" only.
-    QProcess relSim;
+    SimProcess relSim;
     relSim.setWorkingDirectory(dir.path());
-    relSim.start(
-        Binary("ovolta-sim"), { "--data-dir", "rel", "--port", "1", "--trace", "rel-trace.txt" });
-    ASSERT_TRUE(relSim.waitForStarted(5000));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return QFileInfo(dir.filePath("rel/ports/Com1")).isSymLink(); }, 10000));
+    ASSERT_TRUE(relSim.startOn("rel", 1, { "--trace", "rel-trace.txt" }));
     panel.setWorkingDirectory(dir.path());
     startPanel({ "--quit-after", "2500" }, "rel");
     ASSERT_TRUE(panel.waitForFinished(30000));
@@ -187,7 +183,7 @@ TEST_F(PanelProcess, ASecondPanelOnTheDataFolderLeaves)
         << err.toStdString();
     for (const QString& command : commands().mid(before))
         EXPECT_EQ(command, "GETD");
-    ::kill(static_cast<pid_t>(panel.processId()), SIGTERM);
+    signal(panel, SIGTERM);
     ASSERT_TRUE(panel.waitForFinished(10000));
     EXPECT_EQ(panel.exitCode(), 0);
     EXPECT_EQ(commands().last(), "ENDS");

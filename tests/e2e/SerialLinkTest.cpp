@@ -1,14 +1,8 @@
 #include "device/DeviceLink.h"
 #include "device/QtSerialTransport.h"
-#include "tests/support/QtPrinting.h"
+#include "tests/support/SimProcess.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QTest>
-#include <csignal>
 #include <gtest/gtest.h>
 
 // The real serial path: QSerialPort on the pseudo-terminal of ovolta-sim, at
@@ -19,23 +13,14 @@ class SerialLink : public ::testing::Test {
 protected:
     void startSim(const QStringList& extra = {})
     {
-        const QString sim = QDir(QCoreApplication::applicationDirPath()).filePath("../ovolta-sim");
-        if (!QFileInfo::exists(sim))
+        if (!SimProcess::built())
             GTEST_SKIP() << "ovolta-sim not built";
-        process.start(sim, QStringList { "--data-dir", dir.path(), "--port", "2" } + extra);
-        ASSERT_TRUE(process.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return QFileInfo(dir.filePath("ports/Com2")).isSymLink(); }, 10000));
+        ASSERT_TRUE(sim.startOn(dir.path(), 2, extra));
         link.setPortNumber(2);
-    }
-    void TearDown() override
-    {
-        process.terminate();
-        process.waitForFinished(5000);
     }
 
     QTemporaryDir dir;
-    QProcess process;
+    SimProcess sim;
     QtSerialTransport transport { dir.filePath("ports") };
     DeviceLink link { transport };
 
@@ -79,10 +64,8 @@ TEST_F(SerialLink, AnUnpluggedAdapterComesBackWithoutARestart)
 {
     startSim();
     EXPECT_EQ(exchange("GMAX", ""), "360510\rOK\r");
-    ::kill(static_cast<pid_t>(process.processId()), SIGUSR2); // re-created under the same name
-    QTest::qWait(300);
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return QFileInfo(dir.filePath("ports/Com2")).isSymLink(); }, 5000));
+    sim.signal(SIGUSR2); // re-created under the same name
+    ASSERT_TRUE(sim.waitForOutput("Com2 -> ", 2));
     EXPECT_EQ(exchange("GMAX", ""), "360510\rOK\r");
 }
 

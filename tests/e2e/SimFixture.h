@@ -1,56 +1,13 @@
 #pragma once
 
-#include "tests/support/QtPrinting.h"
+#include "tests/support/SimProcess.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QStringList>
 #include <QTemporaryDir>
-#include <QTest>
 #include <gtest/gtest.h>
-
-// The real programs, each in its own process, on a pseudo-terminal.
-
-inline QString Binary(const char* name)
-{
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(QStringLiteral("../%1").arg(QLatin1String(name)));
-}
-
-// A line of the simulator's trace file: "<ms> <line>".
-struct TraceLine {
-    qint64 ms;
-    QString command;
-};
-
-inline QList<TraceLine> ReadTrace(const QString& path)
-{
-    QList<TraceLine> lines;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return lines;
-    for (const QByteArray& raw : f.readAll().split('\n')) {
-        const qsizetype space = raw.indexOf(' ');
-        if (space > 0)
-            lines.append({ raw.left(space).toLongLong(), QString::fromLatin1(raw.mid(space + 1)) });
-    }
-    return lines;
-}
-
-inline QStringList Commands(const QList<TraceLine>& trace)
-{
-    QStringList out;
-    for (const TraceLine& t : trace)
-        out << t.command;
-    return out;
-}
 
 // ovolta-sim on Com1 of a fresh data folder, and the panel and the CLI started
 // on that folder with no display and a runtime folder of their own (where
-// their locks live).
+// their locks live), each in its own process on a pseudo-terminal.
 class SimFixture : public ::testing::Test {
 protected:
     explicit SimFixture(QStringList simOptions)
@@ -68,17 +25,13 @@ protected:
         QDir().mkpath(dir.filePath("run"));
         QFile::setPermissions(
             dir.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        sim.start(Binary("ovolta-sim"),
-            QStringList { "--data-dir", dir.path(), "--port", "1", "--trace", tracePath() }
-                + m_simOptions);
-        ASSERT_TRUE(sim.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return QFileInfo(dir.filePath("ports/Com1")).isSymLink(); }, 10000));
+        ASSERT_TRUE(
+            sim.startOn(dir.path(), 1, QStringList { "--trace", tracePath() } + m_simOptions));
     }
 
     void TearDown() override
     {
-        for (QProcess* p : { &panel, &cli, &other, &sim }) {
+        for (QProcess* p : { &panel, &cli, &other }) {
             if (p->state() != QProcess::NotRunning) {
                 p->terminate();
                 p->waitForFinished(5000);
@@ -107,9 +60,13 @@ protected:
     {
         return QTest::qWaitFor([&] { return commands().count(command) >= count; }, 20000);
     }
+    static void signal(const QProcess& process, int number)
+    {
+        ::kill(static_cast<pid_t>(process.processId()), number);
+    }
 
     QTemporaryDir dir;
-    QProcess sim;
+    SimProcess sim;
     QProcess panel;
     QProcess cli;
     QProcess other;

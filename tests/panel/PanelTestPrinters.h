@@ -1,12 +1,11 @@
 #pragma once
 
 #include "panel/SegmentStroke.h"
-
-#include <QString>
+#include "tests/support/QtPrinting.h"
 
 #include <ostream>
 
-// Readable failure output for the panel's value types.
+// Readable failure output for the panel's strokes.
 inline void PrintTo(const SegmentStroke& s, std::ostream* os)
 {
     const char* kind = s.kind == SegmentStroke::Kind::Line ? "Line"
@@ -15,10 +14,3 @@ inline void PrintTo(const SegmentStroke& s, std::ostream* os)
     *os << kind << "(" << s.from.x() << "," << s.from.y() << ")-(" << s.to.x() << "," << s.to.y()
         << ")";
 }
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-QT_END_NAMESPACE

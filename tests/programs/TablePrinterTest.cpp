@@ -4,7 +4,7 @@
 #include "programs/TableRules.h"
 #include "tests/support/RecordingPage.h"
 
-#include "tests/programs/QStringPrinting.h"
+#include "tests/support/QtPrinting.h"
 #include <QFile>
 #include <QPdfWriter>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #include "programs/TableRules.h"
 
-#include "tests/programs/QStringPrinting.h"
+#include "tests/support/QtPrinting.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "sim/LineAssembler.h"
 
-#include "tests/sim/QtPrinters.h"
+#include "tests/support/QtPrinting.h"
 
 #include <gtest/gtest.h>
 

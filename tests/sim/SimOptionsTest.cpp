@@ -1,6 +1,6 @@
 #include "sim/SimOptions.h"
 
-#include "tests/sim/QtPrinters.h"
+#include "tests/support/QtPrinting.h"
 
 #include <QDir>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "sim/SupplyFaults.h"
 #include "sim/VirtualSupply.h"
 
-#include "tests/sim/QtPrinters.h"
 #include "tests/support/FakeClock.h"
+#include "tests/support/QtPrinting.h"
 
 #include <gtest/gtest.h>
 
@@ -12,56 +12,22 @@ SupplyFaults parsed(const char* text)
 {
     QString error;
     const auto faults = SupplyFaults::parse(QString::fromLatin1(text), &error);
-    EXPECT_TRUE(faults.has_value()) << text << ": " << qPrintable(error);
+    EXPECT_TRUE(faults.has_value()) << text << ": " << error.toStdString();
     return faults.value_or(SupplyFaults {});
 }
 
 } // namespace
 
-TEST(SupplyFaults, ReadsEveryKindAndCombinations)
+// Each kind's effect is tested below through parsed(); here what the
+// behaviour tests do not show: blanks, combinations and every refusal.
+TEST(SupplyFaults, ReadsBlanksAndCombinations)
 {
-    SupplyFaults silent;
-    silent.silent = true;
-    SupplyFaults after12;
-    after12.silentAfterLines = 12;
-    SupplyFaults after12for5 = after12;
-    after12for5.silentForLines = 5;
-    SupplyFaults garbage;
-    garbage.garbage = true;
-    SupplyFaults truncate;
-    truncate.truncate = true;
-    SupplyFaults prefix;
-    prefix.prefix = true;
-    SupplyFaults prefixHash = prefix;
-    prefixHash.prefixChar = '#';
-    SupplyFaults split;
-    split.splitMs = 40;
-    SupplyFaults late;
-    late.lateMs = 300;
-    SupplyFaults splitPrefix = split;
+    SupplyFaults splitPrefix;
+    splitPrefix.splitMs = 40;
     splitPrefix.prefix = true;
-
-    const struct {
-        const char* text;
-        SupplyFaults faults;
-    } cases[] = {
-        { "", SupplyFaults {} },
-        { "none", SupplyFaults {} },
-        { "  none ", SupplyFaults {} },
-        { "silent", silent },
-        { "silent-after:12", after12 },
-        { "silent-after:12:5", after12for5 },
-        { "garbage", garbage },
-        { "truncate", truncate },
-        { "prefix", prefix },
-        { "prefix:#", prefixHash },
-        { "split:40", split },
-        { "late:300", late },
-        { "split:40,prefix", splitPrefix },
-        { "prefix, split:40", splitPrefix },
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(parsed(c.text), c.faults) << c.text;
+    EXPECT_EQ(parsed(""), SupplyFaults {});
+    EXPECT_EQ(parsed("  none "), SupplyFaults {});
+    EXPECT_EQ(parsed("prefix, split:40"), splitPrefix);
     EXPECT_FALSE(parsed("none").any());
     EXPECT_TRUE(parsed("late:1").any());
 }
@@ -73,29 +39,21 @@ TEST(SupplyFaults, BadFaultTextsSayWhatIsWrong)
         const char* mentions;
     } cases[] = {
         { "loud", "unknown fault 'loud'" },
-        { "SILENT", "unknown fault 'SILENT'" },
-        { "split", "needs one delay in milliseconds" },
         { "late", "needs one delay in milliseconds" },
+        { "split:40:2", "needs one delay" },
         { "silent-after", "needs a line count" },
-        { "split:", "whole number from 1 to 60000" },
+        { "silent-after:1:2:3", "needs a line count" },
         { "split:0", "whole number from 1 to 60000" },
-        { "split:-5", "whole number from 1 to 60000" },
         { "split:4x", "whole number from 1 to 60000" },
         { "late:60001", "whole number from 1 to 60000" },
         { "late:99999999999999", "whole number from 1 to 60000" },
-        { "late:3.5", "whole number from 1 to 60000" },
         { "silent-after:x", "line count" },
         { "silent-after:12:0", "silent line count" },
-        { "silent-after:1:2:3", "needs a line count" },
-        { "split:40:2", "needs one delay" },
         { "silent:3", "takes no such argument" },
-        { "garbage:1", "takes no such argument" },
         { "prefix:ab", "one printable character" },
         { "prefix: ", "one printable character" },
         { "prefix:", "one printable character" },
-        { "split:40,", "empty fault" },
         { ",", "empty fault" },
-        { "split:40,,late:5", "empty fault" },
         { "silent,bogus", "unknown fault 'bogus'" },
     };
     for (const auto& c : cases) {
@@ -103,7 +61,7 @@ TEST(SupplyFaults, BadFaultTextsSayWhatIsWrong)
         EXPECT_FALSE(SupplyFaults::parse(QString::fromLatin1(c.text), &error).has_value())
             << c.text;
         EXPECT_TRUE(error.contains(QString::fromLatin1(c.mentions)))
-            << c.text << " -> " << qPrintable(error);
+            << c.text << " -> " << error.toStdString();
     }
     // A caller that does not want the reason still gets a refusal.
     EXPECT_FALSE(SupplyFaults::parse(QStringLiteral("loud"), nullptr).has_value());

@@ -5,7 +5,8 @@
 #include <QStringList>
 #include <ostream>
 
-// Failure messages show Qt texts as text, not as bytes.
+// Failure messages show Qt texts as text, and bytes with CR, LF and the
+// unprintable ones escaped.
 inline void PrintTo(const QString& text, std::ostream* os)
 {
     *os << '"' << text.toStdString() << '"';
@@ -17,4 +18,22 @@ inline void PrintTo(const QStringList& list, std::ostream* os)
     for (qsizetype i = 0; i < list.size(); ++i)
         *os << (i ? ", \"" : "\"") << list[i].toStdString() << '"';
     *os << '}';
+}
+
+inline void PrintTo(const QByteArray& bytes, std::ostream* os)
+{
+    *os << '"';
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\r')
+            *os << "\\r";
+        else if (c == '\n')
+            *os << "\\n";
+        else if (byte >= 0x20 && byte <= 0x7e && c != '\\' && c != '"')
+            *os << c;
+        else
+            *os << "\\x"
+                << "0123456789abcdef"[byte >> 4] << "0123456789abcdef"[byte & 15];
+    }
+    *os << '"';
 }
