@@ -11,6 +11,7 @@
 #include "programs/ProgramTable.h"
 #include "sim/SimTransport.h"
 #include "tests/support/FakeClock.h"
+#include "tests/support/FakeTimers.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -65,17 +66,18 @@ int main(int argc, char** argv)
     const QDir out(QString::fromLocal8Bit(argv[1]));
     QTemporaryDir data;
     FakeClock clock;
-    FakeWaiter waiter(clock);
+    FakeTimers timers(clock);
     SimTransport transport(clock);
     VirtualSupply& supply = transport.attachSupply(1);
-    MainFrm window({ transport, clock, waiter, data.path() });
+    MainFrm window({ transport, clock, timers, data.path() });
+    const auto settle = [&] { timers.runUntil([&] { return window.session().isIdle(); }); };
     QString error;
     if (!QDir().mkpath(out.path()) || !window.StartUp(&error)) {
         std::fprintf(stderr, "print-sample: %s\n", qPrintable(error));
         return 1;
     }
-    // Samples are taken by hand below; the real timers would add their own.
-    window.controls().TimerGetD->stop();
+    settle();
+    // Samples are taken by hand below; the real timer would add its own.
     window.controls().TimerPVC->stop();
     window.show();
     Type(window, "TextLocation", QStringLiteral("Bench 3"));
@@ -99,10 +101,10 @@ int main(int argc, char** argv)
             supply.setFaults({});
             supply.setSetpoint(120, 300);
         }
-        // One live-log sample as the sampling timer takes it, after one polling tick.
-        clock.advance(state.SampleTime * 1000);
-        window.PollTick();
-        state.LogSamples.record(state.VoltReading, state.CurrReading);
+        // One live-log sample as the sampling timer takes it, after the polls.
+        timers.advance(state.SampleTime * 1000);
+        settle();
+        state.LogSamples.record(window.supply().voltReading, window.supply().currReading);
     }
     if (!PrintTab(
             window, kLogTab, out.filePath(QStringLiteral("log-print.pdf")), QPageLayout::Landscape))

@@ -672,7 +672,7 @@ void SupplySession::tickBody()
     if (r.typedVolt) {
         const double volts = *std::exchange(r.typedVolt, std::nullopt);
         // A value the limits no longer allow is dropped, not tried again.
-        if (!Within(volts, m_state.uvl))
+        if (!TableRules::WithinLimit(volts, m_state.uvl))
             return;
         // Sent again by the next tick until acknowledged, unless replaced meanwhile.
         sendVoltage(volts, [this, volts](bool acknowledged) {
