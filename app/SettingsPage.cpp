@@ -134,6 +134,9 @@ void SettingsPage::CmdOK_Click()
     // The session sends each limit and reads back what the supply took; the
     // boxes then show that, where it is not what was asked.
     m_window.session().changeLimits(uvl, ucl, [this, uvl, ucl](bool) {
+        // Nothing went out when the supply had gone by then (a port change).
+        if (!supply().connected)
+            return;
         if (uvl && *uvl != supply().uvl)
             ui.TextUVL->setText(Numbers::ShortestForm(supply().uvl) + u'V');
         if (ucl && *ucl != supply().ucl)
