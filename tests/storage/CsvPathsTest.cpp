@@ -37,14 +37,9 @@ TEST(CsvPathsTest, ImportBaseNameIsTheFileNameUpToItsFirstDot)
         const char* path;
         const char* expected;
     };
-    const Case cases[] = {
-        { "C:\\logs\\run.2.csv", "run" },
-        { "/home/u/.cache/log.csv", "log" },
-        { "/x/mixed\\sep.csv", "sep" },
-        { "plain", "plain" },
-        { "/x/Größe.csv", "Größe" },
-        { "/x/", "" },
-    };
+    const Case cases[] = { { "C:\\logs\\run.2.csv", "run" }, { "/home/u/.cache/log.csv", "log" },
+        { "/x/mixed\\sep.csv", "sep" }, { "plain", "plain" }, { "/x/Größe.csv", "Größe" },
+        { "/x/", "" } };
     for (const Case& c : cases)
         EXPECT_EQ(
             CsvPaths::ImportBaseName(QString::fromUtf8(c.path)), QString::fromUtf8(c.expected))
