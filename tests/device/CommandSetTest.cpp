@@ -54,18 +54,12 @@ TEST(CommandSet, ModelsSelectTheCurrentResolution)
         int scale;
         const char* format;
         const char* title;
-    } cases[] = {
-        { "5810", 10, "0.0", "Rating: 18V 10A" },
-        { "5812", 100, "0.00", "Rating: 36V 5A" },
-        { "5814", 100, "0.00", "Rating: 60V 2.5A" },
-        { "5860", 10, "0.0", "Rating: 18V 15A" },
-        { "5910", 10, "0.0", "Rating: 18V 20A" },
-        { "5912", 10, "0.0", "Rating: 36V 10A" },
-        { "5914", 100, "0.00", "Rating: 60V 5A" },
-        { "", 100, "0.00", "Rating: " },
-        { "1234", 10, "0.0", "Rating: " },
-        { "14-5", 100, "0.00", "Rating: " },
-    };
+    } cases[]
+        = { { "5810", 10, "0.0", "Rating: 18V 10A" }, { "5812", 100, "0.00", "Rating: 36V 5A" },
+              { "5814", 100, "0.00", "Rating: 60V 2.5A" }, { "5860", 10, "0.0", "Rating: 18V 15A" },
+              { "5910", 10, "0.0", "Rating: 18V 20A" }, { "5912", 10, "0.0", "Rating: 36V 10A" },
+              { "5914", 100, "0.00", "Rating: 60V 5A" }, { "", 100, "0.00", "Rating: " },
+              { "1234", 10, "0.0", "Rating: " }, { "14-5", 100, "0.00", "Rating: " } };
     for (const auto& c : cases) {
         const QString code = QString::fromLatin1(c.code);
         EXPECT_EQ(CurrScaleFor(code), c.scale) << c.code;

@@ -48,17 +48,9 @@ TEST(FrontPanelText, ReadingRows)
     const struct {
         const char* reading;
         const char* row;
-    } cases[] = {
-        { "12.34", "12.34" },
-        { "123.45", " 123" },
-        { "5.0", "  5.0" },
-        { "-1", "   -1" },
-        { "", "     " },
-        { "1234567", "1234567" },
-        { "abcdef", "   0" },
-        { "-12.345", " -12" },
-        { "999.99", "1000" },
-    };
+    } cases[] = { { "12.34", "12.34" }, { "123.45", " 123" }, { "5.0", "  5.0" }, { "-1", "   -1" },
+        { "", "     " }, { "1234567", "1234567" }, { "abcdef", "   0" }, { "-12.345", " -12" },
+        { "999.99", "1000" } };
     for (const auto& c : cases)
         EXPECT_EQ(
             FrontPanel::ReadingRowText(QString::fromLatin1(c.reading)), QString::fromLatin1(c.row))
@@ -71,17 +63,10 @@ TEST(FrontPanelText, PowerRowsAndTheRewrittenReading)
         const char* power;
         const char* row;
         const char* rewritten;
-    } cases[] = {
-        { "60", "  60", "60" },
-        { ".5", "  0.5", ".5" },
-        { "15.4", " 15.4", "15.4" },
-        { "12.345", " 12.3", "12.3" },
-        { "1234.5", "1235", "1235" },
-        { "999.95", "1000", "1000" },
-        { "123456789", "123456789", "123456789" },
-        { "", "    ", "" },
-        { "abcdefg", " 0.0", "0.0" },
-    };
+    } cases[] = { { "60", "  60", "60" }, { ".5", "  0.5", ".5" }, { "15.4", " 15.4", "15.4" },
+        { "12.345", " 12.3", "12.3" }, { "1234.5", "1235", "1235" }, { "999.95", "1000", "1000" },
+        { "123456789", "123456789", "123456789" }, { "", "    ", "" },
+        { "abcdefg", " 0.0", "0.0" } };
     for (const auto& c : cases) {
         const FrontPanel::PowerRow row = FrontPanel::PowerRowText(QString::fromLatin1(c.power));
         EXPECT_EQ(row.rowText, QString::fromLatin1(c.row)) << c.power;

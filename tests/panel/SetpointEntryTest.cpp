@@ -17,17 +17,8 @@ TEST(SetpointEntryValue, CommaLettersAndHugeNumbers)
     const struct {
         const char* text;
         float value;
-    } cases[] = {
-        { "12,5", 12.5f },
-        { "12.5V", 12.5f },
-        { "", 0.0f },
-        { "abc", 0.0f },
-        { "-3", -3.0f },
-        { " 7", 7.0f },
-        { "1,2,3", 1.2f },
-        { "0.05A", 0.05f },
-        { "V12", 0.0f },
-    };
+    } cases[] = { { "12,5", 12.5f }, { "12.5V", 12.5f }, { "", 0.0f }, { "abc", 0.0f },
+        { "-3", -3.0f }, { " 7", 7.0f }, { "1,2,3", 1.2f }, { "0.05A", 0.05f }, { "V12", 0.0f } };
     for (const auto& c : cases)
         EXPECT_FLOAT_EQ(SetpointEntry::Value(QString::fromLatin1(c.text)), c.value) << c.text;
     EXPECT_EQ(SetpointEntry::Value(QString(300, u'9')), std::numeric_limits<float>::max());
@@ -40,21 +31,10 @@ TEST(SetpointEntryKeyRelease, PairAcceptability)
         const char* volt;
         const char* curr;
         bool acceptable;
-    } cases[] = {
-        { "12.5V", "1.00A", true },
-        { "0.5", "1", true },
-        { "30", "2.5", true },
-        { "30.1", "1", false },
-        { "12", "0", false },
-        { "0", "1", false },
-        { "12", "2.51", false },
-        { "abc", "1", false },
-        { "12", "", false },
-        { "-5", "1", false },
-        { "12,5", "2,5", true },
-        { "1e9", "1", true },
-        { "99999999999999999999", "1", false },
-    };
+    } cases[] = { { "12.5V", "1.00A", true }, { "0.5", "1", true }, { "30", "2.5", true },
+        { "30.1", "1", false }, { "12", "0", false }, { "0", "1", false }, { "12", "2.51", false },
+        { "abc", "1", false }, { "12", "", false }, { "-5", "1", false }, { "12,5", "2,5", true },
+        { "1e9", "1", true }, { "99999999999999999999", "1", false } };
     for (const auto& c : cases) {
         const PairCheck check = SetpointEntry::KeyReleased(
             QString::fromLatin1(c.volt), QString::fromLatin1(c.curr), 30, 2.5f);
@@ -70,19 +50,10 @@ TEST(SetpointEntryLostFocus, Voltage)
         const char* text;
         const char* box;
         bool rejected;
-    } cases[] = {
-        { "5", "05.0V", false },
-        { "12,5", "12.5V", false },
-        { "30", "30.0V", false },
-        { "1", "01.0V", false },
-        { "0.99", "0.00V", true },
-        { "30.01", "0.00V", true },
-        { "", "0.00V", true },
-        { "volts", "0.00V", true },
-        { "-12", "0.00V", true },
-        { "99999999999999999999", "0.00V", true },
-        { "29.96", "30.0V", false },
-    };
+    } cases[] = { { "5", "05.0V", false }, { "12,5", "12.5V", false }, { "30", "30.0V", false },
+        { "1", "01.0V", false }, { "0.99", "0.00V", true }, { "30.01", "0.00V", true },
+        { "", "0.00V", true }, { "volts", "0.00V", true }, { "-12", "0.00V", true },
+        { "99999999999999999999", "0.00V", true }, { "29.96", "30.0V", false } };
     for (const auto& c : cases) {
         const EntryOutcome out = SetpointEntry::VoltageLostFocus(QString::fromLatin1(c.text), 30);
         EXPECT_EQ(out.boxText, QString::fromLatin1(c.box)) << c.text;

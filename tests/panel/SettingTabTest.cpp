@@ -32,18 +32,9 @@ TEST(SettingTabPort, NumberFromTheFourthCharacter)
     const struct {
         const char* entry;
         std::optional<int> port;
-    } cases[] = {
-        { "Com3", 3 },
-        { "Com12", 12 },
-        { "COM7", 7 },
-        { "Com", std::nullopt },
-        { "", std::nullopt },
-        { "Comx", std::nullopt },
-        { "Com0", std::nullopt },
-        { "Com-2", std::nullopt },
-        { "Com99999999999", std::nullopt },
-        { "3", std::nullopt },
-    };
+    } cases[] = { { "Com3", 3 }, { "Com12", 12 }, { "COM7", 7 }, { "Com", std::nullopt },
+        { "", std::nullopt }, { "Comx", std::nullopt }, { "Com0", std::nullopt },
+        { "Com-2", std::nullopt }, { "Com99999999999", std::nullopt }, { "3", std::nullopt } };
     for (const auto& c : cases)
         EXPECT_EQ(SettingTab::PortNumber(QString::fromLatin1(c.entry)), c.port) << c.entry;
 }
@@ -84,12 +75,8 @@ TEST(SettingTabLimits, CurrentLostFocus)
         const char* text;
         float maxCurr;
         const char* result;
-    } cases[] = {
-        { "2,5", 5.1f, "2.5A" },
-        { "0.05", 5.1f, "0.1A" },
-        { "6", 5.1f, "5.1A" },
-        { "1.25A", 2.5f, "1.25A" },
-    };
+    } cases[] = { { "2,5", 5.1f, "2.5A" }, { "0.05", 5.1f, "0.1A" }, { "6", 5.1f, "5.1A" },
+        { "1.25A", 2.5f, "1.25A" } };
     for (const auto& c : cases)
         EXPECT_EQ(SettingTab::NormaliseCurrentLimit(QString::fromLatin1(c.text), c.maxCurr),
             QString::fromLatin1(c.result))

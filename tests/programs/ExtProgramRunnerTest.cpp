@@ -63,30 +63,49 @@ struct Harness {
     }
 };
 
-TEST(ExtProgramRunnerTest, LongStepIsWaitedInMinuteBlocksAndSentOnce)
+// What goes out and every wait: long steps wait in minute blocks and are sent
+// once, a row without time ends the program, cycles repeat, an unchecked output
+// sends zero last; odd cells from a loaded table never send a sign or wait 0 ms.
+TEST(ExtProgramRunnerTest, RunsSendEachStepOnceAndWaitItsTime)
 {
-    Program etp({ { "12.0", "1.5", "02", "30" } });
-    Harness h;
-    ASSERT_EQ(h.start(etp, "1"), Action::Started);
-    h.run(etp, 10);
-    EXPECT_TRUE(h.completed);
-    EXPECT_EQ(h.waits, (std::vector<int> { 60000, 60000, 30000 }));
-    EXPECT_EQ(h.sent, (std::vector<QString> { "1200151" }));
-}
-
-TEST(ExtProgramRunnerTest, ZeroDurationRowEndsTheProgramAndCyclesRepeat)
-{
-    Program etp({ { "5.0", "1.0", "00", "05" }, { "6.0", "1.0", "01", "30" },
-        { "7.0", "1.0", "00", "00" } });
-    Harness h;
-    ASSERT_EQ(h.start(etp, "2"), Action::Started);
-    EXPECT_EQ(h.runner.ExtLastRow(), 2);
-    h.run(etp, 20);
-    EXPECT_TRUE(h.completed);
-    EXPECT_EQ(h.sentRows, (std::vector<int> { 1, 2, 1, 2 }));
-    EXPECT_EQ(h.waits, (std::vector<int> { 5000, 60000, 30000, 5000, 60000, 30000 }));
-    EXPECT_FALSE(h.runner.ExtProgramRunning());
-    EXPECT_EQ(h.runner.ExtCycleNo(), 3);
+    struct Case {
+        const char* what;
+        std::vector<Step> steps;
+        const char* cycles;
+        std::vector<QString> sent;
+        std::vector<int> waits; // empty: not checked
+    };
+    const Case cases[] = {
+        { "long step", { { "12.0", "1.5", "02", "30" } }, "1", { "1200151" },
+            { 60000, 60000, 30000 } },
+        { "two cycles up to the row without time",
+            { { "5.0", "1.0", "00", "05" }, { "6.0", "1.0", "01", "30" },
+                { "7.0", "1.0", "00", "00" } },
+            "2", { "0500101", "0600101", "0500101", "0600101" },
+            { 5000, 60000, 30000, 5000, 60000, 30000 } },
+        { "unchecked output",
+            { { "12.0", "1.5", "00", "05" }, { "3.0", "0.5", "00", "05", false } }, "1",
+            { "1200151", "0300050" }, {} },
+        { "odd cells", { { "-5.0", "-1.0", "00", "05" }, { "5.0", "1.0", "-1", "60" } }, "1",
+            { "0000001", "0500101" }, {} },
+        { "twenty rows", std::vector<Step>(20, Step { "5.0", "1.0", "00", "03" }), "1",
+            std::vector<QString>(20, "0500101"), {} },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Program etp(c.steps);
+        Harness h;
+        ASSERT_EQ(h.start(etp, c.cycles), Action::Started);
+        h.run(etp, 40);
+        EXPECT_TRUE(h.completed);
+        EXPECT_FALSE(h.runner.ExtProgramRunning());
+        EXPECT_EQ(h.sent, c.sent);
+        if (!c.waits.empty()) {
+            EXPECT_EQ(h.waits, c.waits);
+        }
+        for (const int wait : h.waits)
+            EXPECT_GE(wait, 1);
+    }
 }
 
 TEST(ExtProgramRunnerTest, CycleZeroRepeatsUntilStop)
@@ -142,30 +161,6 @@ TEST(ExtProgramRunnerTest, StartRunsTheTableCheckAndStartsAtOnce)
     EXPECT_EQ(runner.ExtCycleNo(), 1);
 }
 
-TEST(ExtProgramRunnerTest, TwentyTimedRowsRunAllTwentySteps)
-{
-    std::vector<Step> steps(20, Step { "5.0", "1.0", "00", "03" });
-    Program etp(steps);
-    Harness h;
-    ASSERT_EQ(h.start(etp, "1"), Action::Started);
-    EXPECT_EQ(h.runner.ExtLastRow(), 20);
-    h.run(etp, 30);
-    EXPECT_TRUE(h.completed);
-    std::vector<int> all;
-    for (int k = 1; k <= 20; ++k)
-        all.push_back(k);
-    EXPECT_EQ(h.sentRows, all);
-}
-
-TEST(ExtProgramRunnerTest, UncheckedOutputSendsZeroLast)
-{
-    Program etp({ { "12.0", "1.5", "00", "05" }, { "3.0", "0.5", "00", "05", false } });
-    Harness h;
-    ASSERT_EQ(h.start(etp, "1"), Action::Started);
-    h.run(etp, 10);
-    EXPECT_EQ(h.sent, (std::vector<QString> { "1200151", "0300050" }));
-}
-
 TEST(ExtProgramRunnerTest, AStepGivesTheFrontPanelTextsAndTheNextRowIsUp)
 {
     Program etp({ { "12,5", "1.5", "00", "05", false } });
@@ -199,19 +194,6 @@ TEST(ExtProgramRunnerTest, NewRunAfterStopInALongStepSendsStepOneAtOnce)
     EXPECT_EQ(h.sentRows, (std::vector<int> { 1 }));
     EXPECT_EQ(h.waits, (std::vector<int> { 60000 }));
     EXPECT_EQ(h.runner.ExtRemainMs(), 240000);
-}
-
-TEST(ExtProgramRunnerTest, OddCellsNeverSendASignOrAZeroWait)
-{
-    // Cells from a loaded table can hold what the editor would never store.
-    Program etp({ { "-5.0", "-1.0", "00", "05" }, { "5.0", "1.0", "-1", "60" } });
-    Harness h;
-    ASSERT_EQ(h.start(etp, "1"), Action::Started);
-    h.run(etp, 10);
-    ASSERT_EQ(h.sent.size(), 2u);
-    EXPECT_EQ(h.sent[0], "0000001");
-    for (const int wait : h.waits)
-        EXPECT_GE(wait, 1);
 }
 
 TEST(ExtProgramRunnerTest, NoStepIsDueBeforeTheFirstTick)

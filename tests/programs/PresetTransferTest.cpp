@@ -36,35 +36,22 @@ TEST(PresetTransferTest, PromParameterJoinsTheThreeCodes)
     EXPECT_EQ(PresetTransfer::PromParameter(tenths, kTenths), "180100010001025005");
 }
 
+// The presets read fill the table; the last one matching the setpoints is
+// selected, and with none matching the selection stays.
 TEST(PresetTransferTest, GetmReplyFillsTheTableAndSelectsTheMatchingPreset)
 {
     ProgramTable ipm(TableKind::Ipm);
     ASSERT_TRUE(PresetTransfer::FillFromGetm(ipm, kGetmReply, "5.0", "0.50", kHundredths));
     ASSERT_EQ(ipm.dataRows(), 3);
-    EXPECT_EQ(ipm.cell(1, 0), "");
-    EXPECT_EQ(ipm.cell(1, 1), "1");
-    EXPECT_EQ(ipm.cell(1, 2), "12.5");
-    EXPECT_EQ(ipm.cell(1, 3), "1.25");
-    EXPECT_EQ(ipm.cell(2, 2), "5.0");
-    EXPECT_EQ(ipm.cell(2, 3), "0.50");
-    EXPECT_EQ(ipm.cell(3, 2), "0.0");
+    EXPECT_EQ(QStringList({ ipm.cell(1, 0), ipm.cell(1, 1), ipm.cell(1, 2), ipm.cell(1, 3),
+                  ipm.cell(2, 2), ipm.cell(2, 3), ipm.cell(3, 2) }),
+        QStringList({ "", "1", "12.5", "1.25", "5.0", "0.50", "0.0" }));
     EXPECT_EQ(ipm.selectedPreset(), 2);
-}
-
-TEST(PresetTransferTest, LaterMatchingPresetTakesTheSelection)
-{
-    ProgramTable ipm(TableKind::Ipm);
     ASSERT_TRUE(
         PresetTransfer::FillFromGetm(ipm, "050050,120010,050050,OK", "5.0", "0.5", kHundredths));
     EXPECT_EQ(ipm.selectedPreset(), 3);
-}
-
-TEST(PresetTransferTest, SelectionStaysWhenNoPresetMatches)
-{
-    ProgramTable ipm(TableKind::Ipm);
-    ipm.setSelectedPreset(1);
     ASSERT_TRUE(PresetTransfer::FillFromGetm(ipm, kGetmReply, "9.9", "0.50", kHundredths));
-    EXPECT_EQ(ipm.selectedPreset(), 1);
+    EXPECT_EQ(ipm.selectedPreset(), 3);
 }
 
 TEST(PresetTransferTest, BadGetmRepliesLeaveTheTableUntouched)

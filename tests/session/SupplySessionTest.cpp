@@ -137,11 +137,8 @@ TEST_F(SessionTest, SearchesFromTheHighestPortAndSkipsPortsOfOtherPrograms)
         QList<int> taken;
         int port;
         Outcome outcome;
-    } cases[] = {
-        { {}, 4, Outcome::Connected },
-        { { 4 }, 2, Outcome::Connected },
-        { { 2, 4 }, 0, Outcome::PortInUse },
-    };
+    } cases[] = { { {}, 4, Outcome::Connected }, { { 4 }, 2, Outcome::Connected },
+        { { 2, 4 }, 0, Outcome::PortInUse } };
     for (const auto& c : cases) {
         FakeClock caseClock;
         FakeTimers caseTimers { caseClock };

@@ -37,14 +37,9 @@ TEST(CsvPathsTest, ImportBaseNameIsTheFileNameUpToItsFirstDot)
         const char* path;
         const char* expected;
     };
-    const Case cases[] = {
-        { "C:\\logs\\run.2.csv", "run" },
-        { "/home/u/.cache/log.csv", "log" },
-        { "/x/mixed\\sep.csv", "sep" },
-        { "plain", "plain" },
-        { "/x/Größe.csv", "Größe" },
-        { "/x/", "" },
-    };
+    const Case cases[] = { { "C:\\logs\\run.2.csv", "run" }, { "/home/u/.cache/log.csv", "log" },
+        { "/x/mixed\\sep.csv", "sep" }, { "plain", "plain" }, { "/x/Größe.csv", "Größe" },
+        { "/x/", "" } };
     for (const Case& c : cases)
         EXPECT_EQ(
             CsvPaths::ImportBaseName(QString::fromUtf8(c.path)), QString::fromUtf8(c.expected))
@@ -73,18 +68,17 @@ TEST(CsvPathsTest, ProposedExportNames)
         EXPECT_EQ(CsvPaths::ProposedExportName(c.kind, c.source, now, c.stored), c.expected);
 }
 
-TEST(CsvPathsTest, MessagesAreVerbatim)
+// The questions name the file without its folder, and a log as a log.
+TEST(CsvPathsTest, QuestionsNameTheFileAndTheKind)
 {
     EXPECT_EQ(StorageMessages::FileAlreadyExist("/home/u/.data/ETP-A-0001.csv"),
         QString("File 'ETP-A-0001.csv' already exist. Overwrte it ?"));
     EXPECT_EQ(StorageMessages::FileAlreadyExist("C:\\x\\y.csv"),
         QString("File 'y.csv' already exist. Overwrte it ?"));
-    EXPECT_EQ(StorageMessages::NotKindFile(StoredKind::ExternalProgram),
-        QString("Sorry ! The file isn't a 'External Timed Program' table ."));
-    EXPECT_EQ(StorageMessages::NotKindFile(StoredKind::PresetMemory),
-        QString("Sorry ! The file isn't a 'Internal Preset Memory' table ."));
-    EXPECT_EQ(StorageMessages::NotKindFile(StoredKind::DataLog),
-        QString("Sorry ! The file isn't a 'Data Log' table ."));
+    EXPECT_EQ(StorageMessages::OverwriteQuestion(StoredKind::ExternalProgram),
+        QString("Table already exist. Overwrte it ?"));
+    EXPECT_EQ(StorageMessages::DeleteQuestion(StoredKind::DataLog, "run"),
+        QString("Are you sure to delete th Log 'run' ?"));
 }
 
 TEST(CsvFilesTest, WriteThenReadGivesTheSameBytes)

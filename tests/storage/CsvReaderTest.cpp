@@ -47,6 +47,9 @@ TEST(CsvFieldReaderTest, SplitsFieldsAtCommasAndEveryKindOfLineEnd)
     };
     for (const Case& c : cases)
         EXPECT_EQ(AllFields(c.bytes), c.fields) << c.what;
+    CsvFieldReader reader(QStringLiteral("a"));
+    EXPECT_EQ(reader.next(), QString("a"));
+    EXPECT_EQ(reader.next(), QString()); // past the end
 }
 
 TEST(CsvFieldReaderTest, ReadsUtf8WhenValidElseTheWesternCodePage)
@@ -69,14 +72,6 @@ TEST(CsvFieldReaderTest, ReadsUtf8WhenValidElseTheWesternCodePage)
     EXPECT_EQ(CsvFieldReader::Decode(WesternCodePage::Encode(all)), all);
     // The unused bytes stay one character each.
     EXPECT_EQ(CsvFieldReader::Decode("a\x81\x8D\x8F\x90\x9D").size(), 6);
-}
-
-TEST(CsvFieldReaderTest, NextAtTheEndGivesEmpty)
-{
-    CsvFieldReader reader(QStringLiteral("a"));
-    EXPECT_EQ(reader.next(), QString("a"));
-    EXPECT_TRUE(reader.atEnd());
-    EXPECT_EQ(reader.next(), QString());
 }
 
 const QByteArray kEtpFile = "Type:ETP\r\n"
@@ -269,41 +264,41 @@ TEST(CsvImporterTest, LogRoundTripWithEveryLineEnd)
     }
 }
 
-TEST(CsvImporterTest, LogWithOneSampleLeavesTheSamplingUnset)
-{
-    const Outcome<CsvImporter::LogFile> import
-        = CsvImporter::ImportLog("Type:LOG\r\nTime(S),Voltage(mV),Current(mA)\r\n0,1000,500\r\n");
-    ASSERT_TRUE(import);
-    EXPECT_EQ(import->count, 1);
-    EXPECT_EQ(import->sampling, std::nullopt);
-    EXPECT_EQ(import->description, std::nullopt);
-    EXPECT_EQ(import->samples.volts[0], 1.0f);
-    EXPECT_EQ(import->samples.volts[1], LogSamples::kEndMark);
-}
-
-TEST(CsvImporterTest, LogOf1801SamplesFillsEverySlot)
+// The sampling is the time of the second sample; fields that are no sample
+// are passed over, and a later description line wins.
+TEST(CsvImporterTest, LogCountSamplingAndDescription)
 {
     LogSamples full;
     full.volts.fill(5.0f);
     full.amps.fill(0.5f);
-    const Outcome<CsvImporter::LogFile> import
-        = CsvImporter::ImportLog(CsvWriter::LogFile("", full, 60));
-    ASSERT_TRUE(import);
-    EXPECT_EQ(import->count, 1801);
-    EXPECT_EQ(import->sampling, 60);
-    EXPECT_EQ(import->samples.volts, full.volts);
-}
-
-TEST(CsvImporterTest, LogSkipsFieldsThatAreNoSamples)
-{
-    const Outcome<CsvImporter::LogFile> import = CsvImporter::ImportLog(
-        "Type:LOG\r\nDescription:x\r\nTime(S),Voltage(mV),Current(mA)\r\n,,\r\n-3,V,A\r\n"
-        "note\r\n0,1000,2000\r\n5,3000,4000\r\nDescription:later\r\n");
-    ASSERT_TRUE(import);
-    EXPECT_EQ(import->count, 2);
-    EXPECT_EQ(import->sampling, 5);
-    EXPECT_EQ(import->description, QString("later"));
-    EXPECT_EQ(import->samples.amps[1], 4.0f);
+    struct Case {
+        QByteArray bytes;
+        int count;
+        std::optional<int> sampling;
+        std::optional<QString> description;
+        float lastVolts;
+    };
+    const Case cases[] = {
+        { "Type:LOG\r\nTime(S),Voltage(mV),Current(mA)\r\n0,1000,500\r\n", 1, std::nullopt,
+            std::nullopt, 1.0f },
+        { CsvWriter::LogFile("full", full, 60), 1801, 60, "full", 5.0f },
+        { "Type:LOG\r\nDescription:x\r\nTime(S),Voltage(mV),Current(mA)\r\n,,\r\n-3,V,A\r\n"
+          "note\r\n0,1000,2000\r\n5,3000,4000\r\nDescription:later\r\n",
+            2, 5, "later", 3.0f },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.count);
+        const Outcome<CsvImporter::LogFile> import = CsvImporter::ImportLog(c.bytes);
+        ASSERT_TRUE(import);
+        EXPECT_EQ(import->count, c.count);
+        EXPECT_EQ(import->sampling, c.sampling);
+        EXPECT_EQ(import->description, c.description);
+        const auto last = static_cast<std::size_t>(c.count - 1);
+        EXPECT_EQ(import->samples.volts[last], c.lastVolts);
+        if (c.count < LogSamples::kCount) {
+            EXPECT_EQ(import->samples.volts[last + 1], LogSamples::kEndMark);
+        }
+    }
 }
 
 TEST(CsvImporterTest, HugeFileOfJunkIsReadWithoutTrouble)

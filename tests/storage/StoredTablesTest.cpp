@@ -1,7 +1,6 @@
 #include "storage/StoredTables.h"
 #include "storage/OvoltaDatabase.h"
 #include "storage/SqlTransaction.h"
-#include "storage/StorageMessages.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -417,19 +416,6 @@ TEST_F(StoredTablesTest, OrphanCatalogueRowIsEditedInPlace)
     EXPECT_EQ(Count("SELECT rowid FROM DescriptionT WHERE TableName = 'M_lost'"), 1);
     EXPECT_EQ(
         tables->catalogue(StoredKind::PresetMemory, "lost")->descriptionText(), QString("new"));
-}
-
-TEST_F(StoredTablesTest, MessagesAreVerbatim)
-{
-    EXPECT_EQ(StorageMessages::OverwriteQuestion(StoredKind::ExternalProgram),
-        QString("Table already exist. Overwrte it ?"));
-    EXPECT_EQ(StorageMessages::OverwriteQuestion(StoredKind::DataLog),
-        QString("Log already exist. Overwrte it ?"));
-    EXPECT_EQ(StorageMessages::DeleteQuestion(StoredKind::PresetMemory, "m1"),
-        QString("Are you sure to delete th table 'm1' ?"));
-    EXPECT_EQ(StorageMessages::DeleteQuestion(StoredKind::DataLog, "run"),
-        QString("Are you sure to delete th Log 'run' ?"));
-    EXPECT_EQ(StorageMessages::TableNoExist("x"), QString("' x ' table no exist !"));
 }
 
 } // namespace

@@ -29,55 +29,54 @@ protected:
     std::unique_ptr<SupplyList> list;
 };
 
-TEST_F(SupplyListTest, LocationIsCutToItsDeclaredSize)
+TEST_F(SupplyListTest, TextsAreCutToTheirDeclaredSize)
 {
+    const QString twenty = QStringLiteral("Bench 4, left shelf!");
+    const QString smile = QString::fromUcs4(U"\U0001F600");
     struct Case {
+        bool description;
         QString typed;
         QString stored;
         bool cut;
     };
-    const QString twenty = QStringLiteral("Bench 4, left shelf!");
-    ASSERT_EQ(twenty.size(), 20);
-    const QString smile = QString::fromUcs4(U"\U0001F600");
     const Case cases[] = {
-        { "Lab", "Lab", false },
-        { twenty, twenty, false },
-        { twenty + "X", twenty, true },
-        { QString("Ä").repeated(25), QString("Ä").repeated(20), true },
+        { false, "Lab", "Lab", false },
+        { false, twenty, twenty, false },
+        { false, twenty + "X", twenty, true },
+        { false, QString("Ä").repeated(25), QString("Ä").repeated(20), true },
         // A character of two UTF-16 units is never split in half.
-        { QString("a").repeated(19) + smile, QString("a").repeated(19), true },
-        { "it's [x]; \"q\"", "it's [x]; \"q\"", false },
+        { false, QString("a").repeated(19) + smile, QString("a").repeated(19), true },
+        { false, "it's [x]; \"q\"", "it's [x]; \"q\"", false },
+        { true, QString("d").repeated(300), QString("d").repeated(255), true },
     };
     for (const Case& c : cases) {
-        const Outcome<SupplyList::Stored> result = list->StoreLocation("05", c.typed);
+        SCOPED_TRACE(c.typed.toStdString());
+        const Outcome<SupplyList::Stored> result = c.description
+            ? list->StoreDescription("05", c.typed)
+            : list->StoreLocation("05", c.typed);
         ASSERT_TRUE(result) << result.error().toStdString();
-        EXPECT_EQ(result->text, c.stored) << c.typed.toStdString();
-        EXPECT_EQ(result->cut, c.cut) << c.typed.toStdString();
-        EXPECT_EQ(list->labels("05").location, c.stored);
+        EXPECT_EQ(result->text, c.stored);
+        EXPECT_EQ(result->cut, c.cut);
+        const SupplyList::Labels labels = list->labels("05");
+        EXPECT_EQ(c.description ? labels.description : labels.location, c.stored);
     }
 }
 
-TEST_F(SupplyListTest, DescriptionKeeps255Characters)
+TEST_F(SupplyListTest, AddressesKeepTheirOwnTextsAndClearingStoresNull)
 {
-    const QString text = QString("d").repeated(300);
-    const Outcome<SupplyList::Stored> result = list->StoreDescription("31", text);
-    ASSERT_TRUE(result);
-    EXPECT_EQ(result->text, QString("d").repeated(255));
-    EXPECT_TRUE(result->cut);
-}
-
-TEST_F(SupplyListTest, ClearingStoresNullAndReadsBackEmpty)
-{
-    ASSERT_TRUE(list->StoreLocation("00", "Rack"));
-    ASSERT_TRUE(list->StoreDescription("00", "Charger"));
-    EXPECT_EQ(list->StoreLocation("00", "").value().text, QString());
-    EXPECT_EQ(list->StoreDescription("00", "").value().text, QString());
-    EXPECT_TRUE(storedIsNull("Location", "00"));
-    EXPECT_TRUE(storedIsNull("Description", "00"));
-    const SupplyList::Labels labels = list->labels("00");
-    EXPECT_TRUE(labels.found);
-    EXPECT_EQ(labels.location, QString());
-    EXPECT_EQ(labels.description, QString());
+    ASSERT_TRUE(list->StoreLocation("01", "North"));
+    ASSERT_TRUE(list->StoreDescription("01", "Motor test"));
+    ASSERT_TRUE(list->StoreLocation("02", "South"));
+    EXPECT_EQ(list->labels("01").location, QString("North"));
+    EXPECT_EQ(list->labels("01").description, QString("Motor test"));
+    EXPECT_EQ(list->labels("02").location, QString("South"));
+    EXPECT_EQ(list->labels("02").description, QString());
+    EXPECT_EQ(list->StoreLocation("01", "").value().text, QString());
+    EXPECT_EQ(list->StoreDescription("01", "").value().text, QString());
+    EXPECT_TRUE(storedIsNull("Location", "01"));
+    EXPECT_TRUE(storedIsNull("Description", "01"));
+    EXPECT_TRUE(list->labels("01").found);
+    EXPECT_EQ(list->labels("01").location, QString());
 }
 
 TEST_F(SupplyListTest, AddressWithoutRowChangesNothing)
@@ -92,17 +91,6 @@ TEST_F(SupplyListTest, AddressWithoutRowChangesNothing)
     ASSERT_EQ(count.step(), SqlStatement::Step::Row);
     EXPECT_EQ(count.integer(0), 32);
     EXPECT_EQ(count.integer(1), 0);
-}
-
-TEST_F(SupplyListTest, AddressesKeepIndependentTexts)
-{
-    ASSERT_TRUE(list->StoreLocation("01", "North"));
-    ASSERT_TRUE(list->StoreDescription("01", "Motor test"));
-    ASSERT_TRUE(list->StoreLocation("02", "South"));
-    EXPECT_EQ(list->labels("01").location, QString("North"));
-    EXPECT_EQ(list->labels("01").description, QString("Motor test"));
-    EXPECT_EQ(list->labels("02").location, QString("South"));
-    EXPECT_EQ(list->labels("02").description, QString());
 }
 
 } // namespace
