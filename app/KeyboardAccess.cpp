@@ -47,8 +47,8 @@ KeyboardAccess::KeyboardAccess(MainFrmUi& ui_, QObject* parent)
 
 void KeyboardAccess::wire()
 {
-    for (std::size_t i = 1; i < ui.Toolbar2Buttons.size(); ++i) {
-        if (QWidget* button = ui.Toolbar2->widgetForAction(ui.Toolbar2Buttons[i]))
+    for (QAction* action : ui.storageButtons()) {
+        if (QWidget* button = ui.Toolbar2->widgetForAction(action))
             button->installEventFilter(this);
     }
     for (QWidget* w : std::initializer_list<QWidget*> { ui.ImageOnOff, ui.LcdOutput,

@@ -2,9 +2,14 @@
 
 #include "app/DataLogTab.h"
 #include "app/KeyboardAccess.h"
-#include "app/ProgramTabs.h"
+#include "app/PresetControls.h"
+#include "app/PresetGrid.h"
+#include "app/Printing.h"
+#include "app/Prompts.h"
+#include "app/RunnerControls.h"
 #include "app/SetpointBoxes.h"
 #include "app/SettingsPage.h"
+#include "app/StepGrid.h"
 #include "app/StorageActions.h"
 #include "core/Clock.h"
 #include "core/Numbers.h"
@@ -37,7 +42,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -76,6 +80,7 @@ MainFrm::MainFrm(const MainFrmDeps& deps, QWidget* parent)
     , m_dataFolder(deps.dataFolder)
     , m_databaseBusyTimeout(deps.databaseBusyTimeout)
     , m_portLock(deps.portLock)
+    , m_prompts(deps.prompts)
     , m_tableP(std::make_unique<ProgramTable>(TableKind::Itp))
     , m_tableE(std::make_unique<ProgramTable>(TableKind::Etp))
     , m_tableM(std::make_unique<ProgramTable>(TableKind::Ipm))
@@ -85,10 +90,26 @@ MainFrm::MainFrm(const MainFrmDeps& deps, QWidget* parent)
     m_session.setPortClaim(m_portLock);
     m_session.usePresetTable(*m_tableM);
     ui.setup(this);
-    m_programs = std::make_unique<ProgramTabs>(*this, ui, S);
-    m_setpoints = std::make_unique<SetpointBoxes>(*this, ui);
+    if (!m_prompts) {
+        m_ownPrompts = std::make_unique<QtPrompts>(this);
+        m_prompts = m_ownPrompts.get();
+    }
+    const auto parts = [this](QTableView* grid, QLineEdit* editor, ProgramTable& table) {
+        return TableGrid::Parts { grid, editor, table, m_session, ui.Tab1, *m_prompts };
+    };
+    m_gridP = new TableGrid(TableKind::Itp, parts(ui.FGridP, ui.TextP, *m_tableP), this);
+    m_gridE = new StepGrid(parts(ui.FGridE, ui.TextE, *m_tableE), ui.OutputCK, this);
+    m_gridM = new PresetGrid(parts(ui.FGridM, ui.TextM, *m_tableM), ui.Option1, this);
+    m_runner = new RunnerControls(m_session, *m_gridE, *m_tableP,
+        { ui.Tab1, ui.CmdRunStop, ui.TextCycle, ui.LabelCycle,
+            { ui.CmdRS, ui.CmdSS, ui.CmdCT, ui.CmbTableName[TabSlot(Tab::ExternalProgram)] } },
+        this);
+    m_presetControls = new PresetControls(
+        m_session, *m_gridM, { ui.Tab1, ui.CmdRS, ui.CmdSS, ui.CmdRunStop }, this);
+    m_setpoints = new SetpointBoxes(m_session, ui, *m_prompts, this);
     m_settings = std::make_unique<SettingsPage>(*this, ui, S);
-    m_storage = std::make_unique<StorageActions>(*this, ui, S);
+    m_storage = new StorageActions(
+        ui, S, { *m_tableP, *m_tableE, *m_tableM }, m_session, m_clock, *m_prompts, this);
     m_dataLog = std::make_unique<DataLogTab>(*this, ui, S);
     setMouseTracking(true);
     centralWidget()->setMouseTracking(true);
@@ -97,7 +118,13 @@ MainFrm::MainFrm(const MainFrmDeps& deps, QWidget* parent)
     wireSession();
 }
 
-MainFrm::~MainFrm() = default;
+MainFrm::~MainFrm()
+{
+    // The controllers go before the tables and the session they hold.
+    for (QObject* controller : std::initializer_list<QObject*> {
+             m_storage, m_setpoints, m_presetControls, m_runner, m_gridM, m_gridE, m_gridP })
+        delete controller;
+}
 
 // ---------------------------------------------------------------- start-up
 
@@ -113,6 +140,7 @@ bool MainFrm::StartUp(QString* error)
         return false;
     }
     m_db = std::move(opened).value();
+    m_storage->setDatabase(m_db.get());
     S.CommPortNo = m_db->CommPort();
 
     ApplyLanguage(0);
@@ -134,16 +162,16 @@ bool MainFrm::StartUp(QString* error)
         ui.showChartLabels(ChartRangeRules::InitialLabels());
     }
     S.CurAddress = QStringLiteral("00");
-    m_programs->PlacePresetSelectors();
+    m_gridM->placeOverlay();
 
     S.SampleTime = 3;
     ClearHoverHighlights();
     m_storage->RefreshTableLists();
     ui.CboAS->setCurrentIndex(2);
 
-    ui.Tab1->setCurrentIndex(1);
-    ui.setPanel(
-        8, QStringLiteral("Ver : %1.%2").arg(OVOLTA_VERSION_MAJOR).arg(OVOLTA_VERSION_MINOR));
+    ui.Tab1->setCurrentIndex(TabIndex(Tab::ExternalProgram));
+    ui.setPanel(StatusField::Version,
+        QStringLiteral("Ver : %1.%2").arg(OVOLTA_VERSION_MAJOR).arg(OVOLTA_VERSION_MINOR));
 
     // The ports that open, and among them, from the highest, the first with a
     // supply; without one, the port of the last run is connected.
@@ -174,13 +202,6 @@ void MainFrm::fillPortList(const QList<int>& ports)
         ui.CboPort->addItem(PortMap::PortName(port), port);
 }
 
-void MainFrm::tell(const QString& text)
-{
-    QMessageBox box(
-        QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, this);
-    box.exec();
-}
-
 void MainFrm::RefreshPortList()
 {
     m_session.listPorts([this](const QList<int>& ports) {
@@ -198,20 +219,13 @@ QString MainFrm::portRefusal(int port) const
 void MainFrm::ApplyLanguage(int language)
 {
     if (language == 0) {
-        const Captions& c = m_captions;
-        ui.CmdRunStop->setText(c.run);
-        ui.LabelTableName->setText(c.tableName + QStringLiteral(":"));
-        ui.LabelTableDescription->setText(c.tableDescription + QStringLiteral(":"));
-        ui.Toolbar2Buttons[1]->setToolTip(QStringLiteral("Save to data of Ovolta"));
-        ui.Toolbar2Buttons[2]->setToolTip(QStringLiteral("Save a file of csv type"));
-        ui.Toolbar2Buttons[3]->setToolTip(QStringLiteral("Open a file of csv type"));
-        ui.Toolbar2Buttons[4]->setToolTip(QStringLiteral("Delete for data of Ovolta"));
-        ui.Toolbar2Buttons[5]->setToolTip(QStringLiteral("Print"));
-        ui.setPanel(1, Joined(c.address, S.CurAddress));
+        m_runner->applyLanguage();
+        m_storage->applyLanguage();
+        ui.setPanel(StatusField::Address, Joined(m_captions.address, S.CurAddress));
     }
     if (m_db) {
         if (const Outcome<void> stored = m_db->storeLanguage(language); !stored)
-            tell(stored.error());
+            m_prompts->tell(stored.error());
     }
 }
 
@@ -245,6 +259,11 @@ void MainFrm::wireSession()
         m_switch.switched(on);
         showSwitchPicture();
     });
+    connect(
+        &m_session, &SupplySession::stepSent, this, [this](const SupplySession::SentStep& step) {
+            if (step.acknowledged)
+                ShowOutputState(step.outputOn);
+        });
     connect(&m_session, &SupplySession::ended, this, &MainFrm::sessionEnded);
 }
 
@@ -268,8 +287,8 @@ void MainFrm::ConnectSupply()
     }
     ui.TextEngineryD->setText(S.CurDescription);
     ui.TextLocation->setText(S.CurLocation);
-    ui.setPanel(2, Joined(m_captions.location, S.CurLocation));
-    ui.setPanel(3, Joined(m_captions.description, S.CurDescription));
+    ui.setPanel(StatusField::Location, Joined(m_captions.location, S.CurLocation));
+    ui.setPanel(StatusField::Description, Joined(m_captions.description, S.CurDescription));
 
     m_session.connectTo(S.CommPortNo);
 }
@@ -279,11 +298,13 @@ void MainFrm::supplyConnected()
     const SupplyState& P = m_session.state();
     if (P.connected) {
         S.CurAddress = ui.CmbAddr->currentText();
-        ui.setPanel(1, Joined(m_captions.address, S.CurAddress));
-        ui.setPanel(4, Joined(m_captions.maxV, Numbers::ShortestForm(P.maxVolt) + u'V'));
-        ui.setPanel(
-            5, Joined(m_captions.maxC, Numbers::FormatSingle(P.maxCurr, P.currFormat) + u'A'));
-        ui.setPanel(6, Joined(m_captions.nowSampling, QString::number(S.SampleTime) + u'S'));
+        ui.setPanel(StatusField::Address, Joined(m_captions.address, S.CurAddress));
+        ui.setPanel(StatusField::MaxVoltage,
+            Joined(m_captions.maxV, Numbers::ShortestForm(P.maxVolt) + u'V'));
+        ui.setPanel(StatusField::MaxCurrent,
+            Joined(m_captions.maxC, Numbers::FormatSingle(P.maxCurr, P.currFormat) + u'A'));
+        ui.setPanel(StatusField::Sampling,
+            Joined(m_captions.nowSampling, QString::number(S.SampleTime) + u'S'));
         setStatusLimits();
         m_settings->ShowLimits();
         if (P.remote) {
@@ -294,7 +315,7 @@ void MainFrm::supplyConnected()
 
         for (QLineEdit* box : ui.TextSetVC)
             box->setEnabled(true);
-        m_programs->InitEtpTable();
+        m_gridE->initTable();
         for (QWidget* w :
             std::initializer_list<QWidget*> { ui.CmdRS, ui.CmdSS, ui.CmdCT, ui.CmbVMin, ui.CmbVMax,
                 ui.CmbCMin, ui.CmbCMax, ui.CmbWMin, ui.CmbWMax, ui.CmbTMin, ui.CmbTLen })
@@ -308,15 +329,16 @@ void MainFrm::supplyConnected()
         setWindowTitle(CommandSet::RatingTitle(P.modelCode));
     } else {
         setLcdVisible(false);
-        ui.setPanel(1, Joined(m_captions.address, S.CurAddress));
-        ui.setPanel(4, Joined(m_captions.maxV, QStringLiteral("0V")));
-        ui.setPanel(5, Joined(m_captions.maxC, QStringLiteral("0A")));
-        ui.setPanel(6, Joined(m_captions.nowSampling, QString::number(S.SampleTime) + u'S'));
-        ui.setPanel(7, m_captions.noConnection);
+        ui.setPanel(StatusField::Address, Joined(m_captions.address, S.CurAddress));
+        ui.setPanel(StatusField::MaxVoltage, Joined(m_captions.maxV, QStringLiteral("0V")));
+        ui.setPanel(StatusField::MaxCurrent, Joined(m_captions.maxC, QStringLiteral("0A")));
+        ui.setPanel(StatusField::Sampling,
+            Joined(m_captions.nowSampling, QString::number(S.SampleTime) + u'S'));
+        ui.setPanel(StatusField::Limits, m_captions.noConnection);
         m_tableP->cutToHeader();
         m_tableE->cutToHeader();
         m_tableM->cutToHeader();
-        m_programs->PlaceOutputChecks();
+        m_gridE->placeOverlay();
         for (QWidget* w : std::initializer_list<QWidget*> { ui.CmdRunStop, ui.CmdRS, ui.CmdSS,
                  ui.CmdCT, ui.CmbVMin, ui.CmbVMax, ui.CmbCMin, ui.CmbCMax, ui.CmbWMin, ui.CmbWMax,
                  ui.CmbTMin, ui.CmbTLen, ui.TextSetVC[0], ui.TextSetVC[1] })
@@ -325,9 +347,7 @@ void MainFrm::supplyConnected()
         setWindowTitle(QStringLiteral("Rating: "));
     }
 
-    for (int k = 1; k <= 9; ++k)
-        ui.Option1[k]->setVisible(
-            k <= 3 && m_tableM->dataRows() >= k && ui.Tab1->currentIndex() == 2);
+    m_gridM->showSelectorsOfRows();
     S.LogSamples.markEmpty();
 
     // The live log starts with the connection.
@@ -369,7 +389,7 @@ void MainFrm::DisconnectSupply()
 void MainFrm::setStatusLimits()
 {
     const SupplyState& P = m_session.state();
-    ui.setPanel(7,
+    ui.setPanel(StatusField::Limits,
         Joined(m_captions.uvl, Numbers::ShortestForm(P.uvl)) + QStringLiteral("V , ")
             + Joined(m_captions.ucl, Numbers::ShortestForm(P.ucl)) + u'A');
 }
@@ -435,7 +455,8 @@ void MainFrm::DrawSetpointDisplay(int index, bool highlighted)
         return;
     SegmentDisplay* display = ui.LcdPSetVC[static_cast<std::size_t>(index)];
     display->setForeground(QColor(FrontPanel::SetpointForeground(highlighted)));
-    const QString& text = index == 0 ? m_session.state().setVoltText : m_session.state().setCurrText;
+    const QString& text
+        = index == 0 ? m_session.state().setVoltText : m_session.state().setCurrText;
     display->setStrokes(FrontPanel::DrawSetpointDisplay(text));
     display->setSpokenRows({ FrontPanel::SpokenSetpoint(index, text) });
     display->repaint();
@@ -527,31 +548,49 @@ void MainFrm::DrawChart()
     else if (ui.Option2[1]->isChecked())
         source = LogSource::Stored;
     ChartTraces traces;
-    const bool showing = ui.Tab1->currentIndex() == 3;
+    const bool showing = ui.currentTab() == Tab::DataLog;
     if (source == LogSource::Live)
         traces = ChartGeometry::TraceSegments(S.LogSamples, S.SampleTime, ranges, showing);
     else if (source == LogSource::Stored)
         traces = ChartGeometry::TraceSegments(S.StoredLog, S.StoredLogSampling, ranges, showing);
     ui.PP->setChart(ChartGeometry::GridLines(ranges), traces, ranges);
     if (const auto text = SamplingStatus::Text(source, S.SampleTime, S.StoredLogSampling))
-        ui.setPanel(6, *text);
+        ui.setPanel(StatusField::Sampling, *text);
 }
 
 // ---------------------------------------------------------------- events
 
 void MainFrm::wireEvents()
 {
-    m_programs->wire();
     m_setpoints->wire();
     m_settings->wire();
     m_storage->wire();
     m_dataLog->wire();
+    connect(m_runner, &RunnerControls::runningChanged, m_storage, &StorageActions::updateButtons);
+    connect(m_storage, &StorageActions::externalProgramChanged, m_gridE, &StepGrid::tableReplaced);
+    connect(m_storage, &StorageActions::presetsChanged, this, [this] {
+        m_gridM->placeOverlay();
+        m_gridM->check();
+    });
+    connect(m_storage, &StorageActions::presetsEmptied, m_gridM, &PresetGrid::hideSelectors);
+    connect(m_storage, &StorageActions::tableCleared, this, [this](Tab tab) {
+        if (tab == Tab::ExternalProgram)
+            m_gridE->clear();
+        else if (tab == Tab::Presets)
+            m_gridM->clear();
+    });
+    connect(m_storage, &StorageActions::storedLogChanged, this, &MainFrm::DrawChart);
+    connect(m_storage, &StorageActions::printRequested, this,
+        [this] { Printing::PrintWithDialog(*this); });
+    connect(m_settings.get(), &SettingsPage::limitsApplied, this, [this] {
+        setStatusLimits();
+        m_gridM->check();
+    });
     connect(ui.TimerPVC, &QTimer::timeout, this, &MainFrm::TimerPVC_Timer);
 
     for (QWidget* w : std::initializer_list<QWidget*> {
-             ui.ImageOnOff, ui.LcdOutput, ui.LCD, ui.Tab1, ui.Picture1, ui.P_Light, ui.Toolbar2 })
+             ui.ImageOnOff, ui.LcdOutput, ui.LCD, ui.Tab1, ui.Picture1, ui.P_Light })
         w->installEventFilter(this);
-    ui.Toolbar2->setMouseTracking(true);
     for (int i = 0; i < 2; ++i) {
         SegmentDisplay* display = ui.LcdPSetVC[static_cast<std::size_t>(i)];
         connect(display, &SegmentDisplay::hovered, this, [this, i] { LcdPSetVC_MouseMove(i); });
@@ -567,121 +606,27 @@ void MainFrm::wireEvents()
         if (on)
             DrawChart();
     });
-    connect(ui.Tab1, &QTabWidget::currentChanged, this, [this](int) { Tab1_Click(); });
+    connect(ui.Tab1, &QTabWidget::currentChanged, this, [this] { showTab(ui.currentTab()); });
     connect(ui.ImageOnOff, &OutputSwitchImage::keyClicked, this, &MainFrm::ImageOnOff_Click);
     (new KeyboardAccess(ui, this))->wire();
 }
 
-void MainFrm::Tab1_Click()
+void MainFrm::showTab(Tab tab)
 {
-    const int tab = ui.Tab1->currentIndex();
-    const bool running = extProgramRunning();
-    ui.FGridP->setVisible(tab == 0);
-    ui.TextCycle[0]->setVisible(tab == 0);
-    ui.FGridE->setVisible(tab == 1);
-    ui.TextCycle[1]->setVisible(tab == 1);
-    ui.FGridM->setVisible(tab == 2);
-    ui.LabelCycle->setVisible(tab <= 1);
-    ui.Picture4->setVisible(tab == 3);
-
-    if (tab == 0 || tab == 1) {
-        const ProgramTable& table = tab == 0 ? *m_tableP : *m_tableE;
-        ui.CmdRunStop->setText(running ? m_captions.stop : m_captions.run);
-        const bool runnable = table.dataRows() > 0 && TableRules::RowSeconds(table, 1) > 0
-            && m_session.state().connected;
-        ui.CmdRunStop->setEnabled(runnable && (tab == 1 || !running));
-        ui.CmdRS->setVisible(tab == 0);
-        if (tab == 1)
-            m_programs->PlaceOutputChecks();
-    } else if (tab == 2) {
-        ui.CmdRunStop->setText(m_captions.set);
-        const int selected = m_tableM->selectedPreset();
-        ui.CmdRunStop->setEnabled(m_programs->presetsComplete()
-            && ui.Option1[static_cast<std::size_t>(selected)]->isEnabled() && !running
-            && m_session.state().connected);
-        ui.CmdRS->show();
-    } else if (tab == 3) {
+    for (TableGrid* grid :
+        { m_gridP, static_cast<TableGrid*>(m_gridE), static_cast<TableGrid*>(m_gridM) })
+        grid->tabShown(tab);
+    ui.Picture4->setVisible(tab == Tab::DataLog);
+    m_runner->tabShown(tab);
+    m_presetControls->tabShown(tab);
+    if (tab == Tab::DataLog)
         DrawChart();
-        // The shared button acts only on the program and preset tabs.
-        ui.CmdRunStop->setEnabled(false);
-    } else {
-        ui.CmdRunStop->setEnabled(false);
-        ui.Toolbar2Buttons[1]->setEnabled(false);
-        ui.Toolbar2Buttons[4]->setEnabled(false);
-    }
-    if (tab != 1)
-        m_programs->PlaceOutputChecks();
-
-    m_programs->PlacePresetSelectors();
-    if (tab == 2) {
-        for (int k = 1; k <= 3; ++k) {
-            const bool exists = m_tableM->dataRows() >= k;
-            ui.Option1[static_cast<std::size_t>(k)]->setEnabled(exists
-                && TableRules::CellNumber(*m_tableM, k, 2) <= m_session.state().uvl
-                && m_session.state().connected);
-        }
-        m_programs->CheckIpmTable();
-    }
-
-    ui.Picture2->setVisible(tab <= 3);
-    for (int t = 0; t < 4; ++t) {
-        ui.CmbTableName[static_cast<std::size_t>(t)]->setVisible(t == tab);
-        ui.CmbTableName[static_cast<std::size_t>(t)]->setEnabled(t == tab && !(t == 1 && running));
-        ui.TextTableD[static_cast<std::size_t>(t)]->setVisible(t == tab);
-        ui.TextTableD[static_cast<std::size_t>(t)]->setEnabled(t == tab);
-    }
-    if (tab == 3) {
-        ui.LabelTableName->setText(m_captions.logName + QStringLiteral(":"));
-        ui.LabelTableDescription->setText(m_captions.logDescription + QStringLiteral(":"));
-    } else {
-        ui.LabelTableName->setText(m_captions.tableName + QStringLiteral(":"));
-        ui.LabelTableDescription->setText(m_captions.tableDescription + QStringLiteral(":"));
-    }
-    ui.Toolbar2Buttons[2]->setEnabled(tab != 4);
-    ui.Toolbar2Buttons[5]->setEnabled(ui.Toolbar2Buttons[2]->isEnabled());
-    if (tab == 1)
-        ui.TextCycle[1]->setEnabled(!running);
-    UpdateStorageButtons();
-}
-
-void MainFrm::Toolbar2_MouseMove()
-{
-    const int tab = ui.Tab1->currentIndex();
-    const Captions& c = m_captions;
-    if (tab == 0 || tab == 2) {
-        ui.Toolbar2Buttons[1]->setToolTip(c.saveTable);
-        ui.Toolbar2Buttons[4]->setToolTip(c.deleteTable);
-        ui.Toolbar2Buttons[5]->setToolTip(c.printTable);
-    } else if (tab == 3) {
-        ui.Toolbar2Buttons[1]->setToolTip(c.saveLog);
-        ui.Toolbar2Buttons[4]->setToolTip(c.deleteLog);
-        ui.Toolbar2Buttons[5]->setToolTip(c.printLog);
-    }
-}
-
-void MainFrm::UpdateStorageButtons()
-{
-    const int tab = ui.Tab1->currentIndex();
-    if (tab < 0 || tab > 3)
-        return;
-    const QString name = ui.CmbTableName[static_cast<std::size_t>(tab)]->currentText();
-    const bool named = !StoredTables::IsUntitled(name);
-    // Import and Delete would change the program under a run.
-    const bool programRuns = tab == 1 && extProgramRunning();
-    ui.Toolbar2Buttons[1]->setEnabled(named);
-    ui.Toolbar2Buttons[3]->setEnabled(!programRuns);
-    ui.Toolbar2Buttons[4]->setEnabled(named && !programRuns);
-    ui.Toolbar2Buttons[5]->setEnabled(ui.Toolbar2Buttons[2]->isEnabled());
+    m_storage->tabShown(tab);
 }
 
 bool MainFrm::eventFilter(QObject* watched, QEvent* event)
 {
     const bool onSwitch = watched == ui.ImageOnOff || watched == ui.LcdOutput;
-    if (watched == ui.Toolbar2) {
-        if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)
-            Toolbar2_MouseMove();
-        return QMainWindow::eventFilter(watched, event);
-    }
     if (event->type() == QEvent::MouseMove) {
         if (onSwitch) {
             m_switch.hover(extProgramRunning());
@@ -728,7 +673,7 @@ void MainFrm::Form_Activate()
     if (m_activated)
         return;
     m_activated = true;
-    ui.Tab1->setTabEnabled(0, false);
+    ui.Tab1->setTabEnabled(TabIndex(Tab::InternalProgram), false);
     DrawSetpointDisplay(0, false);
     DrawSetpointDisplay(1, false);
 }

@@ -6,9 +6,9 @@
 #include "datalog/ChartRangeRules.h"
 #include "datalog/LogPacing.h"
 #include "device/DeviceLink.h"
-#include "session/SupplySession.h"
 #include "panel/OutputSwitch.h"
 #include "panel/SetpointClicks.h"
+#include "session/SupplySession.h"
 
 #include <QMainWindow>
 #include <chrono>
@@ -18,9 +18,14 @@
 class Clock;
 class OvoltaDatabase;
 class PortLock;
+class PresetControls;
+class PresetGrid;
 class ProgramTable;
-class ProgramTabs;
+class Prompts;
+class RunnerControls;
 class SetpointBoxes;
+class StepGrid;
+class TableGrid;
 class SettingsPage;
 class StorageActions;
 class DataLogTab;
@@ -42,6 +47,8 @@ struct MainFrmDeps {
     // Keeps other programs off the port the window talks on, from its first
     // command to "ENDS"; none: no other program is minded.
     PortLock* portLock = nullptr;
+    // Messages, questions and dialogs; none: the real Qt dialogs.
+    Prompts* prompts = nullptr;
 };
 
 // The one main window. It owns the controls, the window's state, the database
@@ -75,8 +82,7 @@ public:
 
     SupplySession& session() { return m_session; }
     const SupplyState& supply() const { return m_session.state(); }
-    // An OK-only message box with the window's title.
-    void tell(const QString& text);
+    Prompts& prompts() { return *m_prompts; }
 
     // Front panel.
     void DrawReadingDisplay();
@@ -87,11 +93,13 @@ public:
     bool extProgramRunning() const;
 
     void ApplyLanguage(int language);
-    void UpdateStorageButtons();
 
     WindowState& state() { return S; }
     MainFrmUi& controls() { return ui; }
-    ProgramTabs& programs() { return *m_programs; }
+    StepGrid& stepGrid() { return *m_gridE; }
+    PresetGrid& presetGrid() { return *m_gridM; }
+    RunnerControls& runner() { return *m_runner; }
+    PresetControls& presetControls() { return *m_presetControls; }
     StorageActions& storage() { return *m_storage; }
     LogPacing& pacing() { return m_pacing; }
     ChartRangeRules& chart() { return m_chart; }
@@ -133,9 +141,9 @@ private:
     void LcdPSetVC_MouseUp(int index, Qt::MouseButton button);
     // A left click on the output switch or its label, or Space on the switch.
     void ImageOnOff_Click();
-    void Tab1_Click();
+    // The tab shown has changed: each controller shows its part of it.
+    void showTab(Tab tab);
     void Form_Activate();
-    void Toolbar2_MouseMove();
     SetpointState setpointState() const;
 
     Clock& m_clock;
@@ -144,6 +152,8 @@ private:
     std::optional<std::chrono::milliseconds> m_databaseBusyTimeout;
     PortLock* m_portLock;
     const Captions& m_captions = Captions::English();
+    std::unique_ptr<Prompts> m_ownPrompts;
+    Prompts* m_prompts;
 
     WindowState S;
     MainFrmUi ui;
@@ -151,10 +161,15 @@ private:
     std::unique_ptr<ProgramTable> m_tableP;
     std::unique_ptr<ProgramTable> m_tableE;
     std::unique_ptr<ProgramTable> m_tableM;
-    std::unique_ptr<ProgramTabs> m_programs;
-    std::unique_ptr<SetpointBoxes> m_setpoints;
+    // The controllers are the window's children, deleted before the tables.
+    TableGrid* m_gridP = nullptr;
+    StepGrid* m_gridE = nullptr;
+    PresetGrid* m_gridM = nullptr;
+    RunnerControls* m_runner = nullptr;
+    PresetControls* m_presetControls = nullptr;
+    SetpointBoxes* m_setpoints = nullptr;
+    StorageActions* m_storage = nullptr;
     std::unique_ptr<SettingsPage> m_settings;
-    std::unique_ptr<StorageActions> m_storage;
     std::unique_ptr<DataLogTab> m_dataLog;
     OutputSwitch m_switch;
     LogPacing m_pacing;

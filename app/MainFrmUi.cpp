@@ -461,11 +461,17 @@ void MainFrmUi::setup(QMainWindow* window)
         QStyle::SP_DriveFDIcon, QStyle::SP_DialogOpenButton, QStyle::SP_TrashIcon,
         QStyle::SP_FileDialogDetailedView };
     const char* toolbarTexts[6] = { "", "Save", "Export", "Import", "Delete", "Print" };
+    std::array<QAction*, 6> actions {};
     for (int i = 1; i <= 5; ++i) {
-        Toolbar2Buttons[i] = Toolbar2->addAction(
+        actions[i] = Toolbar2->addAction(
             Toolbar2->style()->standardIcon(icons[i]), QLatin1String(toolbarTexts[i]));
-        Toolbar2Buttons[i]->setObjectName(Indexed("Toolbar2.Buttons", i));
+        actions[i]->setObjectName(Indexed("Toolbar2.Buttons", i));
     }
+    saveButton = actions[1];
+    exportButton = actions[2];
+    importButton = actions[3];
+    deleteButton = actions[4];
+    printButton = actions[5];
     names->addWidget(Toolbar2, 0, 4);
     names->setColumnStretch(1, 1);
     right->addWidget(Picture2);
@@ -510,10 +516,10 @@ void MainFrmUi::setup(QMainWindow* window)
         Panels[k]->setFrameShadow(QFrame::Sunken);
         // Only the description takes the spare width; a narrow window cuts
         // it first and leaves the short panels whole.
-        StatusBar1->addWidget(Panels[k], k == 3 ? 1 : 0);
+        StatusBar1->addWidget(Panels[k], k == static_cast<int>(StatusField::Description) ? 1 : 0);
     }
-    setPanel(2, QStringLiteral("Location : "));
-    setPanel(3, QStringLiteral("Power Supply Description :"));
+    setPanel(StatusField::Location, QStringLiteral("Location : "));
+    setPanel(StatusField::Description, QStringLiteral("Power Supply Description :"));
 
     // Tab runs top to bottom, left to right: the boxes above the tabs, the front
     // panel and its buttons, the tabs with the page shown (hidden pages are
@@ -546,8 +552,22 @@ void MainFrmUi::showChartLabels(const ChartLabels& labels)
     }
 }
 
-void MainFrmUi::setPanel(int k, const QString& text)
+void MainFrmUi::setPanel(StatusField field, const QString& text)
 {
-    if (k >= 1 && k <= 8)
-        Panels[k]->setPanelText(text);
+    panel(field)->setPanelText(text);
+}
+
+StatusPanel* MainFrmUi::panel(StatusField field) const
+{
+    return Panels[static_cast<std::size_t>(field)];
+}
+
+std::array<QAction*, 5> MainFrmUi::storageButtons() const
+{
+    return { saveButton, exportButton, importButton, deleteButton, printButton };
+}
+
+Tab MainFrmUi::currentTab() const
+{
+    return static_cast<Tab>(Tab1->currentIndex());
 }

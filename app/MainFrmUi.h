@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Tab.h"
+
 #include <QList>
 #include <QSize>
 #include <array>
@@ -24,6 +26,19 @@ class OutputSwitchImage;
 class SegmentDisplay;
 class StatusPanel;
 struct ChartLabels;
+
+// The status bar's panels, left to right (objectName "StatusBar1.Panels(k)").
+enum class StatusField {
+    Address = 1,
+    Location = 2,
+    Description = 3,
+    MaxVoltage = 4,
+    MaxCurrent = 5,
+    Sampling = 6,
+    // The limits in force, or "No Connection".
+    Limits = 7,
+    Version = 8,
+};
 
 // Every control of the main window, created with its name (objectName) and
 // place. The window and the subsystem classes reach the controls through it.
@@ -102,7 +117,12 @@ struct MainFrmUi {
     std::array<QLineEdit*, 4> TextTableD {};
     std::array<QLineEdit*, 2> TextCycle {};
     QToolBar* Toolbar2 = nullptr;
-    std::array<QAction*, 6> Toolbar2Buttons {}; // 1 to 5; 0 unused
+    // The storage tool bar's buttons ("Toolbar2.Buttons(1)" to "(5)").
+    QAction* saveButton = nullptr;
+    QAction* exportButton = nullptr;
+    QAction* importButton = nullptr;
+    QAction* deleteButton = nullptr;
+    QAction* printButton = nullptr;
 
     // Chart range panel (tab 3 only).
     QWidget* Picture4 = nullptr;
@@ -116,7 +136,7 @@ struct MainFrmUi {
     QComboBox* CmbTLen = nullptr;
 
     QStatusBar* StatusBar1 = nullptr;
-    std::array<StatusPanel*, 9> Panels {}; // 1 to 8; 0 unused
+    std::array<StatusPanel*, 9> Panels {}; // by StatusField; 0 unused
 
     // The live log's sampling (the supply's polling and the program's steps
     // are timed by the session).
@@ -124,8 +144,11 @@ struct MainFrmUi {
 
     // Creates the controls inside window.
     void setup(QMainWindow* window);
-    // Status bar panel k (1 to 8).
-    void setPanel(int k, const QString& text);
+    void setPanel(StatusField field, const QString& text);
+    StatusPanel* panel(StatusField field) const;
+    // The storage tool bar's buttons, left to right.
+    std::array<QAction*, 5> storageButtons() const;
+    Tab currentTab() const;
     // The chart's twelve scale labels.
     void showChartLabels(const ChartLabels& labels);
 };

@@ -2,28 +2,24 @@
 
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
+#include "app/Prompts.h"
 #include "app/WindowState.h"
 #include "core/PainterPage.h"
 #include "datalog/LogChartPrint.h"
 #include "programs/ProgramTable.h"
 #include "programs/TablePrinter.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRadioButton>
-#include <QTabWidget>
 #include <algorithm>
 
 namespace Printing {
 namespace {
 
-constexpr int kLogTab = 3;
 // The log layout reaches down to its legend at 190 mm; a table ends at its
 // last row boundary, 50 mm plus 10 mm per printed row (header included).
 constexpr double kLogHeightMm = 190.0;
@@ -39,25 +35,31 @@ struct PageNeed {
     double heightMm;
 };
 
-PageNeed NeededPage(MainFrm& window, int tab)
+const ProgramTable& TableOf(MainFrm& window, Tab tab)
 {
-    if (tab == kLogTab)
+    if (tab == Tab::InternalProgram)
+        return window.tableP();
+    return tab == Tab::ExternalProgram ? window.tableE() : window.tableM();
+}
+
+PageNeed NeededPage(MainFrm& window, Tab tab)
+{
+    if (tab == Tab::DataLog)
         return { kMinWidthMm, kLogHeightMm };
-    const ProgramTable& table
-        = tab == 0 ? window.tableP() : (tab == 1 ? window.tableE() : window.tableM());
+    const ProgramTable& table = TableOf(window, tab);
     const int rows = std::min(table.rows(), TablePrinter::kMaxPrintedRows + 1);
     return { kMinWidthMm, kTableTopMm + kRowPitchMm * rows };
 }
 
-void PrintTable(MainFrm& window, int tab, PrintPage& page)
+void PrintTable(MainFrm& window, Tab tab, PrintPage& page)
 {
     MainFrmUi& ui = window.controls();
-    const auto t = static_cast<std::size_t>(tab);
+    const std::size_t t = TabSlot(tab);
     const PrintHeading heading { ui.CmbTableName[t]->currentText(), ui.TextTableD[t]->text(),
         window.state().CurLocation };
-    if (tab == 0)
+    if (tab == Tab::InternalProgram)
         TablePrinter::PrintItpTable(page, window.tableP(), heading);
-    else if (tab == 1)
+    else if (tab == Tab::ExternalProgram)
         TablePrinter::PrintEtpTable(page, window.tableE(), heading);
     else
         TablePrinter::PrintIpmTable(page, window.tableM(), heading);
@@ -106,28 +108,26 @@ bool Fail(QString* error, const QString& text)
     return false;
 }
 
-void ShowMessage(QWidget* parent, const QString& text)
+void ShowMessage(MainFrm& window, const QString& text)
 {
-    QMessageBox box(
-        QMessageBox::Warning, QApplication::applicationName(), text, QMessageBox::Ok, parent);
-    box.exec();
+    window.prompts().tell(text, Prompts::Title::Application, Prompts::Tone::Warning);
 }
 
 } // namespace
 
 void PrintCurrentTabOn(MainFrm& window, PrintPage& page)
 {
-    const int tab = window.controls().Tab1->currentIndex();
-    if (tab == kLogTab)
+    const Tab tab = window.controls().currentTab();
+    if (tab == Tab::DataLog)
         LogChartPrint::PrintLogChart(page, LogInputs(window), window.clock());
-    else if (tab >= 0 && tab < kLogTab)
+    else if (HasTable(tab))
         PrintTable(window, tab, page);
 }
 
 bool PrintCurrentTab(MainFrm& window, QPrinter& printer, QString* error)
 {
-    const int tab = window.controls().Tab1->currentIndex();
-    if (tab < 0 || tab > kLogTab)
+    const Tab tab = window.controls().currentTab();
+    if (!HasTable(tab))
         return Fail(error, kNothingToPrint);
 
     const PageNeed need = NeededPage(window, tab);
@@ -158,13 +158,13 @@ bool PrintCurrentTab(MainFrm& window, QPrinter& printer, QString* error)
 void PrintWithDialog(MainFrm& window)
 {
     QPrinter printer(QPrinter::HighResolution);
-    const int tab = window.controls().Tab1->currentIndex();
-    if (tab >= 0 && tab <= kLogTab)
-        printer.setDocName(
-            window.controls().CmbTableName[static_cast<std::size_t>(tab)]->currentText());
+    const Tab tab = window.controls().currentTab();
+    if (HasTable(tab))
+        printer.setDocName(window.controls().CmbTableName[TabSlot(tab)]->currentText());
     // The log page's legend and time line share one line: it needs the width
     // of a landscape page. Tables are as tall as their 20 steps.
-    printer.setPageOrientation(tab == kLogTab ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setPageOrientation(
+        tab == Tab::DataLog ? QPageLayout::Landscape : QPageLayout::Portrait);
     if (QPrinterInfo::availablePrinters().isEmpty())
         printer.setOutputFormat(QPrinter::PdfFormat);
     PrintWithDialog(window, printer);
@@ -172,17 +172,15 @@ void PrintWithDialog(MainFrm& window)
 
 void PrintWithDialog(MainFrm& window, QPrinter& printer)
 {
-    const int tab = window.controls().Tab1->currentIndex();
-    if (tab < 0 || tab > kLogTab) {
-        ShowMessage(&window, kNothingToPrint);
+    if (!HasTable(window.controls().currentTab())) {
+        ShowMessage(window, kNothingToPrint);
         return;
     }
-    QPrintDialog dialog(&printer, &window);
-    if (dialog.exec() != QDialog::Accepted)
+    if (!window.prompts().choosePrinter(printer))
         return;
     QString error;
     if (!PrintCurrentTab(window, printer, &error))
-        ShowMessage(&window, error);
+        ShowMessage(window, error);
 }
 
 } // namespace Printing

@@ -1,23 +1,26 @@
 #include "app/SetpointBoxes.h"
 
 #include "app/FocusSelection.h"
-#include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
+#include "app/Prompts.h"
 #include "core/Numbers.h"
 #include "panel/PanelColours.h"
+#include "session/SupplySession.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QToolBar>
 
-SetpointBoxes::SetpointBoxes(MainFrm& window, MainFrmUi& ui_)
-    : m_window(window)
+SetpointBoxes::SetpointBoxes(
+    SupplySession& session, MainFrmUi& ui_, Prompts& prompts, QObject* parent)
+    : QObject(parent)
+    , m_session(session)
     , ui(ui_)
+    , m_prompts(prompts)
 {
 }
 
@@ -32,7 +35,7 @@ SetpointBoxes::~SetpointBoxes()
 
 const SupplyState& SetpointBoxes::supply() const
 {
-    return m_window.supply();
+    return m_session.state();
 }
 
 void SetpointBoxes::wire()
@@ -132,8 +135,9 @@ void SetpointBoxes::TextSetVC_LostFocus(int index)
     if (index == 0)
         showOutcome(0, SetpointEntry::VoltageLostFocus(ui.TextSetVC[0]->text(), supply().uvl));
     else
-        showOutcome(
-            1, SetpointEntry::CurrentLostFocus(ui.TextSetVC[1]->text(), supply().ucl, supply().currFormat));
+        showOutcome(1,
+            SetpointEntry::CurrentLostFocus(
+                ui.TextSetVC[1]->text(), supply().ucl, supply().currFormat));
 }
 
 void SetpointBoxes::ToolbarSetVolt_ButtonClick()
@@ -143,7 +147,8 @@ void SetpointBoxes::ToolbarSetVolt_ButtonClick()
 
 void SetpointBoxes::ToolbarSetCurr_ButtonClick()
 {
-    showOutcome(1, SetpointEntry::ApplyCurrent(ui.TextSetVC[1]->text(), supply().ucl, supply().currFormat));
+    showOutcome(
+        1, SetpointEntry::ApplyCurrent(ui.TextSetVC[1]->text(), supply().ucl, supply().currFormat));
 }
 
 void SetpointBoxes::showOutcome(int index, const EntryOutcome& outcome)
@@ -154,7 +159,7 @@ void SetpointBoxes::showOutcome(int index, const EntryOutcome& outcome)
     // Polling ticks run while a message box is open: a refused value is
     // withdrawn before the first message, so none of them can send it.
     if (outcome.pending == PendingChange::Clear)
-        m_window.session().cancelTypedRequest(index);
+        m_session.cancelTypedRequest(index);
     tell(outcome.messages);
 
     if (box->text() != outcome.boxText)
@@ -165,9 +170,9 @@ void SetpointBoxes::showOutcome(int index, const EntryOutcome& outcome)
         // typed afterwards waits for its own check.
         const double value = Numbers::LeadingNumber(Numbers::FutComma(outcome.boxText));
         if (index == 0)
-            m_window.session().requestVoltage(value);
+            m_session.requestVoltage(value);
         else
-            m_window.session().requestCurrent(value);
+            m_session.requestCurrent(value);
     }
 
     switch (outcome.focus) {
@@ -208,6 +213,6 @@ void SetpointBoxes::tell(const QStringList& messages)
 {
     for (const QString& message : messages) {
         const QScopedValueRollback telling(m_telling, true);
-        m_window.tell(message);
+        m_prompts.tell(message);
     }
 }

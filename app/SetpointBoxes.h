@@ -5,8 +5,9 @@
 #include <QObject>
 #include <QStringList>
 
-class MainFrm;
+class Prompts;
 class QLineEdit;
+class SupplySession;
 struct MainFrmUi;
 struct SupplyState;
 
@@ -18,7 +19,7 @@ class SetpointBoxes : public QObject {
     Q_OBJECT
 
 public:
-    SetpointBoxes(MainFrm& window, MainFrmUi& ui);
+    SetpointBoxes(SupplySession& session, MainFrmUi& ui, Prompts& prompts, QObject* parent);
     ~SetpointBoxes() override;
 
     // Connects the controls' events.
@@ -43,8 +44,9 @@ private:
     // OK-only message boxes, one after the other.
     void tell(const QStringList& messages);
 
-    MainFrm& m_window;
+    SupplySession& m_session;
     MainFrmUi& ui;
+    Prompts& m_prompts;
     // A message box of ours has the focus: the box losing it to the message
     // is not the user leaving the box.
     bool m_telling = false;

@@ -3,7 +3,7 @@
 #include "app/FocusSelection.h"
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
-#include "app/ProgramTabs.h"
+#include "app/Prompts.h"
 #include "app/WindowState.h"
 #include "core/Captions.h"
 #include "core/Numbers.h"
@@ -16,18 +16,11 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 
 #include <utility>
-
-namespace {
-
-constexpr int kSettingTab = 4;
-
-} // namespace
 
 SettingsPage::SettingsPage(MainFrm& window, MainFrmUi& ui_, WindowState& state)
     : m_window(window)
@@ -67,7 +60,7 @@ void SettingsPage::wire()
     connect(ui.TextUCL, &QLineEdit::textEdited, this, [this] { m_uclChanged = true; });
     ui.CboPort->installEventFilter(this);
     connect(ui.Tab1, &QTabWidget::currentChanged, this, [this](int tab) {
-        if (tab == kSettingTab)
+        if (tab == TabIndex(Tab::Setting))
             m_window.RefreshPortList();
     });
 }
@@ -141,8 +134,7 @@ void SettingsPage::CmdOK_Click()
             ui.TextUVL->setText(Numbers::ShortestForm(supply().uvl) + u'V');
         if (ucl && *ucl != supply().ucl)
             ui.TextUCL->setText(Numbers::ShortestForm(supply().ucl) + u'A');
-        m_window.setStatusLimits();
-        m_window.programs().CheckIpmTable();
+        Q_EMIT limitsApplied();
     });
 }
 
@@ -154,7 +146,7 @@ void SettingsPage::applyPort()
     // Another program talking on the chosen port keeps the panel where it is.
     if (const QString refusal = m_window.portRefusal(*port); !refusal.isEmpty()) {
         ui.CboPort->setCurrentIndex(ui.CboPort->findData(S.CommPortNo));
-        m_window.tell(refusal);
+        m_window.prompts().tell(refusal);
         return;
     }
     S.CommPortNo = *port;
@@ -162,7 +154,7 @@ void SettingsPage::applyPort()
     // when it cannot be, the port still changes for this run.
     if (OvoltaDatabase* db = m_window.database()) {
         if (const Outcome<void> stored = db->storeCommPort(*port); !stored)
-            m_window.tell(stored.error());
+            m_window.prompts().tell(stored.error());
     }
     // The supply left behind goes back to local mode before another is looked for.
     if (supply().maxVolt > 0)
@@ -180,7 +172,7 @@ void SettingsPage::applySampling()
     S.LogSamples.markEmpty();
     m_window.pacing().restart();
     S.SampleTime = *seconds;
-    ui.setPanel(6, SettingTab::NowSamplingPanelText(*seconds));
+    ui.setPanel(StatusField::Sampling, SettingTab::NowSamplingPanelText(*seconds));
     ui.TimerPVC->setInterval(*seconds * 1000);
 }
 
@@ -213,10 +205,7 @@ std::optional<float> SettingsPage::changedCurrentLimit()
 
 bool SettingsPage::ask(const QString& question)
 {
-    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), question,
-        QMessageBox::Yes | QMessageBox::No, &m_window);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return m_window.prompts().ask(question);
 }
 
 void SettingsPage::StoreLocation()
@@ -229,7 +218,7 @@ void SettingsPage::StoreLocation()
         = SupplyList(*db).StoreLocation(address, ui.TextLocation->text());
     if (const std::optional<QString> value
         = storedValue(result, address, &SupplyList::Labels::location)) {
-        showStored(ui.TextLocation, 2, Captions::English().location, *value);
+        showStored(ui.TextLocation, StatusField::Location, Captions::English().location, *value);
         S.CurLocation = *value;
     }
 }
@@ -244,7 +233,8 @@ void SettingsPage::StoreDescription()
         = SupplyList(*db).StoreDescription(address, ui.TextEngineryD->text());
     if (const std::optional<QString> value
         = storedValue(result, address, &SupplyList::Labels::description)) {
-        showStored(ui.TextEngineryD, 3, Captions::English().description, *value);
+        showStored(
+            ui.TextEngineryD, StatusField::Description, Captions::English().description, *value);
         S.CurDescription = *value;
     }
 }
@@ -263,7 +253,7 @@ std::optional<QString> SettingsPage::storedValue(const Outcome<SupplyList::Store
 }
 
 void SettingsPage::showStored(
-    QLineEdit* box, int panel, const QString& caption, const QString& value)
+    QLineEdit* box, StatusField panel, const QString& caption, const QString& value)
 {
     // Only a changed text is put back, so that the caret stays where the user
     // types; a text that was cut gets its caret at the end.

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+enum class StatusField;
 class MainFrm;
 class QLineEdit;
 struct MainFrmUi;
@@ -37,6 +38,10 @@ public:
     void StoreLocation();
     void StoreDescription();
 
+Q_SIGNALS:
+    // The supply took new limits.
+    void limitsApplied();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -51,7 +56,8 @@ private:
     // The value to show after storing a label, or nothing to change.
     std::optional<QString> storedValue(const Outcome<SupplyList::Stored>& result,
         const QString& address, QString SupplyList::Labels::*field) const;
-    void showStored(QLineEdit* box, int panel, const QString& caption, const QString& value);
+    void showStored(
+        QLineEdit* box, StatusField panel, const QString& caption, const QString& value);
     QList<QLineEdit*> watchedBoxes() const;
 
     MainFrm& m_window;

@@ -1,15 +1,14 @@
 #include "app/StorageActions.h"
 
 #include "app/FocusSelection.h"
-#include "app/ProgramTabs.h"
+#include "app/MainFrmUi.h"
+#include "app/Prompts.h"
+#include "app/WindowState.h"
+#include "core/Captions.h"
+#include "core/Clock.h"
 #include "programs/ProgramTable.h"
 #include "programs/TableRules.h"
-
-#include "app/MainFrm.h"
-#include "app/MainFrmUi.h"
-#include "app/Printing.h"
-#include "app/WindowState.h"
-#include "core/Clock.h"
+#include "session/SupplySession.h"
 #include "storage/CsvFiles.h"
 #include "storage/CsvImporter.h"
 #include "storage/CsvPaths.h"
@@ -23,29 +22,38 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTimer>
+#include <QToolBar>
 #include <algorithm>
 #include <exception>
 
 namespace {
 
 constexpr int kEtpSteps = 20; // the output check boxes 1 to 20
-constexpr int kSelectors = 9; // preset selectors 1 to 9
 const QString kCsvFilter = QStringLiteral("CSV files (*.csv);;All files (*)");
 
 std::size_t At(int index)
 {
     return static_cast<std::size_t>(index);
+}
+
+std::size_t At(Tab tab)
+{
+    return TabSlot(tab);
+}
+
+std::optional<StoredKind> KindOf(Tab tab)
+{
+    return StoredKindOfTab(TabIndex(tab));
 }
 
 // The busy pointer shows until the import has filled its table.
@@ -59,12 +67,22 @@ public:
 
 } // namespace
 
-StorageActions::StorageActions(MainFrm& window, MainFrmUi& ui_, WindowState& state)
-    : m_window(window)
+StorageActions::StorageActions(MainFrmUi& ui_, WindowState& state, const Tables& tables,
+    const SupplySession& session, Clock& clock, Prompts& prompts, QObject* parent)
+    : QObject(parent)
     , ui(ui_)
     , S(state)
+    , m_tables(tables)
+    , m_session(session)
+    , m_clock(clock)
+    , m_prompts(prompts)
 {
     setObjectName(QStringLiteral("StorageActions"));
+}
+
+void StorageActions::setDatabase(OvoltaDatabase* database)
+{
+    m_db = database;
 }
 
 void StorageActions::wire()
@@ -75,11 +93,13 @@ void StorageActions::wire()
         [this] { ExportCsv(); },
         [this] { ImportCsv(); },
         [this] { DeleteTableFromDb(); },
-        [this] { Printing::PrintWithDialog(m_window); },
+        [this] { Q_EMIT printRequested(); },
     } };
     // The desktop's own keys, active while the tool bar shows; Delete asks
     // its question as the button does. Desktops without a Save As key get the
     // common one.
+    const std::array<QAction*, 6> buttons { nullptr, ui.saveButton, ui.exportButton,
+        ui.importButton, ui.deleteButton, ui.printButton };
     const std::array<QKeySequence::StandardKey, 6> keys { QKeySequence::UnknownKey,
         QKeySequence::Save, QKeySequence::SaveAs, QKeySequence::Open, QKeySequence::Delete,
         QKeySequence::Print };
@@ -87,8 +107,8 @@ void StorageActions::wire()
         QList<QKeySequence> bindings = QKeySequence::keyBindings(keys[i]);
         if (bindings.isEmpty() && keys[i] == QKeySequence::SaveAs)
             bindings << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
-        ui.Toolbar2Buttons[i]->setShortcuts(bindings);
-        connect(ui.Toolbar2Buttons[i], &QAction::triggered, this,
+        buttons[i]->setShortcuts(bindings);
+        connect(buttons[i], &QAction::triggered, this,
             [this, action = actions[i]] { runAction(action); });
     }
     // Delete on a grid belongs to the cell, as in a text box (which keeps it
@@ -98,17 +118,102 @@ void StorageActions::wire()
     for (int t = 0; t < kStoredKindCount; ++t) {
         QComboBox* combo = ui.CmbTableName[At(t)];
         connect(combo, &QComboBox::activated, this,
-            [this, t](int) { runAction([this, t] { CmbTableName_Click(t); }); });
-        connect(
-            combo, &QComboBox::editTextChanged, this, [this] { m_window.UpdateStorageButtons(); });
+            [this, t](int) { runAction([this, t] { CmbTableName_Click(static_cast<Tab>(t)); }); });
+        connect(combo, &QComboBox::editTextChanged, this, &StorageActions::updateButtons);
         ui.TextTableD[At(t)]->installEventFilter(this);
     }
     // Start-up opens the database and then shows its first tab: the lists are
     // filled at that moment.
     connect(ui.Tab1, &QTabWidget::currentChanged, this, [this] {
-        if (!m_listsFilled && m_window.database())
+        if (!m_listsFilled && m_db)
             RefreshTableLists();
     });
+    connect(ui.CmdCT, &QPushButton::clicked, this, &StorageActions::clearTableClick);
+    ui.Toolbar2->installEventFilter(this);
+    ui.Toolbar2->setMouseTracking(true);
+}
+
+void StorageActions::applyLanguage()
+{
+    const Captions& c = Captions::English();
+    ui.LabelTableName->setText(c.tableName + QStringLiteral(":"));
+    ui.LabelTableDescription->setText(c.tableDescription + QStringLiteral(":"));
+    ui.saveButton->setToolTip(QStringLiteral("Save to data of Ovolta"));
+    ui.exportButton->setToolTip(QStringLiteral("Save a file of csv type"));
+    ui.importButton->setToolTip(QStringLiteral("Open a file of csv type"));
+    ui.deleteButton->setToolTip(QStringLiteral("Delete for data of Ovolta"));
+    ui.printButton->setToolTip(QStringLiteral("Print"));
+}
+
+void StorageActions::nameToolTips()
+{
+    const Tab tab = currentTab();
+    const Captions& c = Captions::English();
+    if (tab == Tab::InternalProgram || tab == Tab::Presets) {
+        ui.saveButton->setToolTip(c.saveTable);
+        ui.deleteButton->setToolTip(c.deleteTable);
+        ui.printButton->setToolTip(c.printTable);
+    } else if (tab == Tab::DataLog) {
+        ui.saveButton->setToolTip(c.saveLog);
+        ui.deleteButton->setToolTip(c.deleteLog);
+        ui.printButton->setToolTip(c.printLog);
+    }
+}
+
+void StorageActions::updateButtons()
+{
+    const Tab tab = currentTab();
+    if (!HasTable(tab))
+        return;
+    const QString name = ui.CmbTableName[At(tab)]->currentText();
+    const bool named = !StoredTables::IsUntitled(name);
+    // Import and Delete would change the program under a run.
+    const bool programRuns = tab == Tab::ExternalProgram && m_session.programRunning();
+    ui.saveButton->setEnabled(named);
+    ui.importButton->setEnabled(!programRuns);
+    ui.deleteButton->setEnabled(named && !programRuns);
+    ui.printButton->setEnabled(ui.exportButton->isEnabled());
+}
+
+void StorageActions::tabShown(Tab tab)
+{
+    if (tab == Tab::Setting) {
+        ui.saveButton->setEnabled(false);
+        ui.deleteButton->setEnabled(false);
+    }
+    ui.Picture2->setVisible(HasTable(tab));
+    const bool running = m_session.programRunning();
+    for (int t = 0; t < kStoredKindCount; ++t) {
+        const bool shown = t == TabIndex(tab);
+        ui.CmbTableName[At(t)]->setVisible(shown);
+        ui.CmbTableName[At(t)]->setEnabled(
+            shown && !(t == TabIndex(Tab::ExternalProgram) && running));
+        ui.TextTableD[At(t)]->setVisible(shown);
+        ui.TextTableD[At(t)]->setEnabled(shown);
+    }
+    const Captions& c = Captions::English();
+    if (tab == Tab::DataLog) {
+        ui.LabelTableName->setText(c.logName + QStringLiteral(":"));
+        ui.LabelTableDescription->setText(c.logDescription + QStringLiteral(":"));
+    } else {
+        ui.LabelTableName->setText(c.tableName + QStringLiteral(":"));
+        ui.LabelTableDescription->setText(c.tableDescription + QStringLiteral(":"));
+    }
+    ui.exportButton->setEnabled(tab != Tab::Setting);
+    ui.printButton->setEnabled(ui.exportButton->isEnabled());
+    updateButtons();
+}
+
+void StorageActions::clearTableClick()
+{
+    const Tab tab = currentTab();
+    if (!HasTable(tab))
+        return;
+    if (tab == Tab::ExternalProgram || tab == Tab::Presets)
+        Q_EMIT tableCleared(tab);
+    ui.CmbTableName[At(tab)]->setEditText(TableRules::kUntitled);
+    ui.TextTableD[At(tab)]->clear();
+    updateButtons();
 }
 
 void StorageActions::setSaveFileDialog(SaveFileDialog dialog)
@@ -123,6 +228,11 @@ void StorageActions::setOpenFileDialog(OpenFileDialog dialog)
 
 bool StorageActions::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == ui.Toolbar2) {
+        if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)
+            nameToolTips();
+        return QObject::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::ShortcutOverride && qobject_cast<QTableView*>(watched)
         && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Delete)) {
         event->accept();
@@ -150,30 +260,23 @@ void StorageActions::runAction(const std::function<void()>& action)
 
 bool StorageActions::ask(const QString& question)
 {
-    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), question,
-        QMessageBox::Yes | QMessageBox::No, &m_window);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return m_prompts.ask(question);
 }
 
 void StorageActions::tell(const QString& text)
 {
-    QMessageBox box(
-        QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, &m_window);
-    box.exec();
+    m_prompts.tell(text);
 }
 
-int StorageActions::currentTab() const
+Tab StorageActions::currentTab() const
 {
-    return ui.Tab1->currentIndex();
+    return ui.currentTab();
 }
 
 void StorageActions::showPresetSelectors()
 {
-    ProgramTabs& programs = m_window.programs();
-    programs.PlacePresetSelectors();
-    // The check decides which presets are valid enough to be selected.
-    programs.CheckIpmTable();
+    // The grid's check decides which presets are valid enough to be selected.
+    Q_EMIT presetsChanged();
 }
 
 void StorageActions::chooseLiveLog()
@@ -186,7 +289,7 @@ void StorageActions::showStoredLog()
 {
     ui.Option2[1]->setEnabled(true);
     if (ui.Option2[1]->isChecked())
-        m_window.DrawChart();
+        Q_EMIT storedLogChanged();
     else
         ui.Option2[1]->setChecked(true); // the window redraws on the switch
 }
@@ -196,12 +299,12 @@ void StorageActions::showStoredLog()
 void StorageActions::RefreshTableLists()
 {
     std::array<QStringList, kStoredKindCount> lists;
-    if (OvoltaDatabase* db = m_window.database()) {
+    if (OvoltaDatabase* db = m_db) {
         const StoredTables tables(*db);
         // A file another program holds cannot be read: the lists stay as they
         // are rather than show nothing stored.
         if (m_listsFilled && !tables.readable()) {
-            m_window.UpdateStorageButtons();
+            updateButtons();
             return;
         }
         lists = tables.tableLists();
@@ -224,16 +327,16 @@ void StorageActions::RefreshTableLists()
         if (text.isEmpty())
             ui.TextTableD[At(t)]->clear();
     }
-    m_window.UpdateStorageButtons();
+    updateButtons();
 }
 
 // ---------------------------------------------------------------- save and delete
 
 void StorageActions::SaveTableToDb()
 {
-    const int tab = currentTab();
-    const std::optional<StoredKind> kind = StoredKindOfTab(tab);
-    OvoltaDatabase* db = m_window.database();
+    const Tab tab = currentTab();
+    const std::optional<StoredKind> kind = KindOf(tab);
+    OvoltaDatabase* db = m_db;
     if (!kind || !db)
         return;
     QComboBox* combo = ui.CmbTableName[At(tab)];
@@ -249,18 +352,18 @@ void StorageActions::SaveTableToDb()
     StoredTables::SaveInfo info;
     info.description = ui.TextTableD[At(tab)]->text();
     info.sampling = S.SampleTime;
-    info.savedAt = m_window.clock().now();
+    info.savedAt = m_clock.now();
 
     const Outcome<void> saved = [&]() -> Outcome<void> {
         switch (*kind) {
         case StoredKind::DataLog:
             return tables.saveLog(name, S.LogSamples, info);
         case StoredKind::PresetMemory:
-            return tables.savePresets(name, m_window.tableM().presets(), info);
+            return tables.savePresets(name, m_tables.presets.presets(), info);
         case StoredKind::InternalProgram:
-            return tables.saveProgram(*kind, name, m_window.tableP().steps(), info);
+            return tables.saveProgram(*kind, name, m_tables.internalProgram.steps(), info);
         case StoredKind::ExternalProgram:
-            return tables.saveProgram(*kind, name, m_window.tableE().steps(), info);
+            return tables.saveProgram(*kind, name, m_tables.externalProgram.steps(), info);
         }
         return {};
     }();
@@ -271,9 +374,9 @@ void StorageActions::SaveTableToDb()
 
 void StorageActions::DeleteTableFromDb()
 {
-    const int tab = currentTab();
-    const std::optional<StoredKind> kind = StoredKindOfTab(tab);
-    OvoltaDatabase* db = m_window.database();
+    const Tab tab = currentTab();
+    const std::optional<StoredKind> kind = KindOf(tab);
+    OvoltaDatabase* db = m_db;
     if (!kind || !db)
         return;
     const QString name = ui.CmbTableName[At(tab)]->currentText();
@@ -302,51 +405,42 @@ void StorageActions::DeleteTableFromDb()
     RefreshTableLists();
 }
 
-void StorageActions::clearAfterDelete(int tab)
+void StorageActions::clearAfterDelete(Tab tab)
 {
     QComboBox* combo = ui.CmbTableName[At(tab)];
     combo->setCurrentIndex(0);
     combo->setEditText(TableRules::kUntitled);
     ui.TextTableD[At(tab)]->clear();
-    if (tab == StoredKindIndex(StoredKind::DataLog)) {
+    if (tab == Tab::DataLog)
         chooseLiveLog();
-        return;
-    }
-    ProgramTabs& programs = m_window.programs();
-    if (tab == StoredKindIndex(StoredKind::ExternalProgram)) {
-        TableRules::ClearTable(m_window.tableE(), m_window.supply().currFormat);
-        programs.CheckEtpTable();
-    } else if (tab == StoredKindIndex(StoredKind::PresetMemory)) {
-        TableRules::ClearTable(m_window.tableM(), m_window.supply().currFormat);
-        programs.CheckIpmTable();
-    }
+    else if (tab == Tab::ExternalProgram || tab == Tab::Presets)
+        Q_EMIT tableCleared(tab);
 }
 
 // ---------------------------------------------------------------- loading
 
-void StorageActions::CmbTableName_Click(int tab)
+void StorageActions::CmbTableName_Click(Tab tab)
 {
-    m_window.UpdateStorageButtons();
-    const std::optional<StoredKind> kind = StoredKindOfTab(tab);
+    updateButtons();
+    const std::optional<StoredKind> kind = KindOf(tab);
     if (!kind)
         return;
     const QString name = ui.CmbTableName[At(tab)]->currentText();
     if (StoredTables::IsUntitled(name)) {
         ui.TextTableD[At(tab)]->clear();
-        if (name == TableRules::kUntitled && !m_window.supply().connected) {
+        if (name == TableRules::kUntitled && !m_session.state().connected) {
             if (*kind == StoredKind::InternalProgram) {
-                m_window.tableP().cutToHeader();
+                m_tables.internalProgram.cutToHeader();
             } else if (*kind == StoredKind::PresetMemory) {
-                m_window.tableM().cutToHeader();
-                for (int k = 1; k <= kSelectors; ++k)
-                    ui.Option1[At(k)]->hide();
+                m_tables.presets.cutToHeader();
+                Q_EMIT presetsEmptied();
             }
         }
         if (*kind == StoredKind::DataLog)
             chooseLiveLog();
         return;
     }
-    if (!m_window.database())
+    if (!m_db)
         return;
     switch (*kind) {
     case StoredKind::InternalProgram:
@@ -363,7 +457,7 @@ void StorageActions::CmbTableName_Click(int tab)
 }
 
 template <typename Rows>
-const Rows* StorageActions::showLoad(int tab, const StoredTables::Load<Rows>& load)
+const Rows* StorageActions::showLoad(Tab tab, const StoredTables::Load<Rows>& load)
 {
     if (load.catalogue)
         ui.TextTableD[At(tab)]->setText(load.catalogue->descriptionText());
@@ -376,18 +470,17 @@ const Rows* StorageActions::showLoad(int tab, const StoredTables::Load<Rows>& lo
     return &*load.rows;
 }
 
-void StorageActions::loadEtpRows(int tab)
+void StorageActions::loadEtpRows(Tab tab)
 {
-    const StoredKind kind = *StoredKindOfTab(tab);
+    const StoredKind kind = *KindOf(tab);
     const StoredTables::ProgramLoad load
-        = StoredTables(*m_window.database())
-              .loadProgram(kind, ui.CmbTableName[At(tab)]->currentText());
+        = StoredTables(*m_db).loadProgram(kind, ui.CmbTableName[At(tab)]->currentText());
     const std::vector<ProgramStep>* stored = showLoad(tab, load);
     // The Internal Timed Program grid holds no rows: only the description shows.
     if (!stored || kind != StoredKind::ExternalProgram)
         return;
 
-    ProgramTable& etp = m_window.tableE();
+    ProgramTable& etp = m_tables.externalProgram;
     // The stored steps go over the grid's first rows; an empty grid gets its 20
     // rows first. Stored rows past the last check box are left out.
     std::vector<ProgramStep> steps = etp.steps();
@@ -398,27 +491,26 @@ void StorageActions::loadEtpRows(int tab)
         steps.resize(count);
     std::copy_n(stored->begin(), count, steps.begin());
     etp.setSteps(steps);
-    m_window.programs().CheckEtpTable();
-    m_window.programs().PlaceOutputChecks();
+    Q_EMIT externalProgramChanged();
 }
 
-void StorageActions::loadPresets(int tab)
+void StorageActions::loadPresets(Tab tab)
 {
     const StoredTables::PresetLoad load
-        = StoredTables(*m_window.database()).loadPresets(ui.CmbTableName[At(tab)]->currentText());
+        = StoredTables(*m_db).loadPresets(ui.CmbTableName[At(tab)]->currentText());
     const std::vector<PresetRow>* presets = showLoad(tab, load);
     if (!presets)
         return;
-    ProgramTable& ipm = m_window.tableM();
+    ProgramTable& ipm = m_tables.presets;
     ipm.cutToHeader();
     ipm.setPresets(*presets);
     showPresetSelectors();
 }
 
-void StorageActions::loadLog(int tab)
+void StorageActions::loadLog(Tab tab)
 {
     const StoredTables::LogLoad load
-        = StoredTables(*m_window.database()).loadLog(ui.CmbTableName[At(tab)]->currentText());
+        = StoredTables(*m_db).loadLog(ui.CmbTableName[At(tab)]->currentText());
     const LogSamples* samples = showLoad(tab, load);
     if (!samples)
         return;
@@ -448,8 +540,7 @@ std::optional<QString> StorageActions::askSavePath(const QString& proposedName)
         = m_dialogFolder.isEmpty() ? proposedName : QDir(m_dialogFolder).filePath(proposedName);
     // The overwrite question comes after the extension is forced, so the
     // dialog asks none of its own.
-    const QString path = QFileDialog::getSaveFileName(
-        &m_window, QString(), start, kCsvFilter, nullptr, QFileDialog::DontConfirmOverwrite);
+    const QString path = m_prompts.saveFileName(start, kCsvFilter);
     if (path.isEmpty())
         return std::nullopt;
     m_dialogFolder = QFileInfo(path).absolutePath();
@@ -460,8 +551,7 @@ std::optional<QString> StorageActions::askOpenPath()
 {
     if (m_openDialog)
         return m_openDialog();
-    const QString path
-        = QFileDialog::getOpenFileName(&m_window, QString(), m_dialogFolder, kCsvFilter);
+    const QString path = m_prompts.openFileName(m_dialogFolder, kCsvFilter);
     if (path.isEmpty())
         return std::nullopt;
     m_dialogFolder = QFileInfo(path).absolutePath();
@@ -470,8 +560,8 @@ std::optional<QString> StorageActions::askOpenPath()
 
 void StorageActions::ExportCsv()
 {
-    const int tab = currentTab();
-    const std::optional<StoredKind> kind = StoredKindOfTab(tab);
+    const Tab tab = currentTab();
+    const std::optional<StoredKind> kind = KindOf(tab);
     if (!kind)
         return;
     LogSource source = LogSource::None;
@@ -480,7 +570,7 @@ void StorageActions::ExportCsv()
     else if (ui.Option2[1]->isChecked())
         source = LogSource::Stored;
     if (const std::optional<QString> proposed
-        = CsvPaths::ProposedExportName(*kind, source, m_window.clock().now(), S.StoredLogName))
+        = CsvPaths::ProposedExportName(*kind, source, m_clock.now(), S.StoredLogName))
         m_exportName = *proposed;
 
     const std::optional<QString> chosen = askSavePath(m_exportName);
@@ -497,10 +587,10 @@ void StorageActions::ExportCsv()
     case StoredKind::InternalProgram:
         break;
     case StoredKind::ExternalProgram:
-        bytes = CsvWriter::EtpFile(description, m_window.tableE().steps());
+        bytes = CsvWriter::EtpFile(description, m_tables.externalProgram.steps());
         break;
     case StoredKind::PresetMemory: {
-        const ProgramTable& ipm = m_window.tableM();
+        const ProgramTable& ipm = m_tables.presets;
         bytes = CsvWriter::IpmFile(description, ipm.presets(), ipm.selectedPreset());
         break;
     }
@@ -527,8 +617,8 @@ void StorageActions::ExportCsv()
 
 void StorageActions::ImportCsv()
 {
-    const int tab = currentTab();
-    const std::optional<StoredKind> kind = StoredKindOfTab(tab);
+    const Tab tab = currentTab();
+    const std::optional<StoredKind> kind = KindOf(tab);
     if (!kind)
         return;
     const std::optional<QString> chosen = askOpenPath();
@@ -564,28 +654,27 @@ void StorageActions::importEtp(const QByteArray& bytes)
         return;
     }
     const BusyCursor busy;
-    ProgramTable& etp = m_window.tableE();
+    ProgramTable& etp = m_tables.externalProgram;
     etp.cutToHeader();
-    ui.TextTableD[At(StoredKindIndex(StoredKind::ExternalProgram))]->setText(imported->description);
+    ui.TextTableD[At(Tab::ExternalProgram)]->setText(imported->description);
     // Each output goes to the box that lies over its row, whatever step number
     // the file gave.
     etp.setSteps(imported->steps);
-    m_window.programs().CheckEtpTable();
-    m_window.programs().PlaceOutputChecks();
+    Q_EMIT externalProgramChanged();
 }
 
 void StorageActions::importIpm(const QByteArray& bytes)
 {
     const Outcome<CsvImporter::IpmFile> imported
-        = CsvImporter::ImportIpm(bytes, m_window.supply().currFormat);
+        = CsvImporter::ImportIpm(bytes, m_session.state().currFormat);
     if (!imported) {
         tell(imported.error());
         return;
     }
     const BusyCursor busy;
-    ProgramTable& ipm = m_window.tableM();
+    ProgramTable& ipm = m_tables.presets;
     ipm.cutToHeader();
-    ui.TextTableD[At(StoredKindIndex(StoredKind::PresetMemory))]->setText(imported->description);
+    ui.TextTableD[At(Tab::Presets)]->setText(imported->description);
     ipm.setPresets(imported->presets);
     ipm.setSelectedPreset(imported->selected);
     showPresetSelectors();
@@ -606,6 +695,6 @@ void StorageActions::importLog(const QByteArray& bytes, const QString& baseName)
         S.StoredLogSampling = *imported->sampling;
     if (imported->description)
         S.StoredLogDesc = *imported->description;
-    ui.TextTableD[At(StoredKindIndex(StoredKind::DataLog))]->setText(S.StoredLogDesc);
+    ui.TextTableD[At(Tab::DataLog)]->setText(S.StoredLogDesc);
     showStoredLog();
 }

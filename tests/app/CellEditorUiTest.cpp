@@ -1,4 +1,7 @@
-#include "app/ProgramTabs.h"
+#include "app/PresetControls.h"
+#include "app/PresetGrid.h"
+#include "app/RunnerControls.h"
+#include "app/StepGrid.h"
 #include "programs/ProgramTable.h"
 #include "tests/app/MessageBoxes.h"
 #include "tests/app/ProgramTabsFixture.h"
@@ -244,7 +247,7 @@ TEST_F(CellEditorUiTest, LosingTheFocusClampsSilentlyExceptToRun)
 
     // To "Run": only what the key release wrote.
     setStep(1, QStringLiteral("00"), QStringLiteral("05"));
-    h.w().programs().CheckEtpTable();
+    h.w().stepGrid().check();
     type(grid("FGridE"), textE(), 3, 1, QStringLiteral("99"));
     h.find<QPushButton>(QStringLiteral("CmdRunStop"))->setFocus();
     EXPECT_FALSE(textE()->isVisible());
@@ -341,10 +344,10 @@ TEST_F(CellEditorUiTest, TabMovesOnToTheNextControlInsteadOfWalkingTheCells)
 TEST_F(CellEditorUiTest, NoEditorOpensWhileAProgramRuns)
 {
     setStep(1, QStringLiteral("00"), QStringLiteral("05"));
-    h.w().programs().CheckEtpTable();
+    h.w().stepGrid().check();
     h.find<QPushButton>(QStringLiteral("CmdRunStop"))->click();
     ASSERT_EQ(h.find<QPushButton>(QStringLiteral("CmdRunStop"))->text(), QStringLiteral("Stop"));
-    h.w().programs().ShowEtpEditor();
+    h.w().stepGrid().showEditor();
     EXPECT_FALSE(textE()->isVisible());
 }
 
@@ -392,7 +395,7 @@ TEST_F(CellEditorUiTest, PresetCellWithDisabledSelectorOpensTheEditor)
 {
     h.ui().Tab1->setCurrentIndex(2);
     ipm().setCell(2, 2, QStringLiteral("00.5"));
-    h.w().programs().CheckIpmTable();
+    h.w().presetGrid().check();
     ASSERT_FALSE(h.find<QRadioButton>(QStringLiteral("Option1(2)"))->isEnabled());
     clickCell(grid("FGridM"), 2, 1);
     EXPECT_TRUE(textM()->isVisible());

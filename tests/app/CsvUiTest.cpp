@@ -1,4 +1,7 @@
-#include "app/ProgramTabs.h"
+#include "app/PresetControls.h"
+#include "app/PresetGrid.h"
+#include "app/RunnerControls.h"
+#include "app/StepGrid.h"
 #include "app/StorageActions.h"
 #include "programs/ProgramTable.h"
 #include "tests/app/WindowFixture.h"
@@ -84,8 +87,8 @@ protected:
         ipm.cutToHeader();
         for (int k = 0; k < volts.size(); ++k)
             ipm.addRow({ QString(), QString::number(k + 1), volts[k], amps[k] });
-        h.w().programs().PlacePresetSelectors();
-        h.w().programs().CheckIpmTable();
+        h.w().presetGrid().placeOverlay();
+        h.w().presetGrid().check();
     }
 
     QStringList presetRows()
@@ -133,7 +136,7 @@ TEST_F(CsvUiTest, PresetRoundTripKeepsTheRowsAndTheSelectedPreset)
         { QStringLiteral("1.25"), QStringLiteral("2.50"), QStringLiteral("0.05") });
     // Choosing a preset is the program tabs' own event; the file takes the selectors.
     h.w().tableM().setSelectedPreset(2);
-    h.w().programs().PlacePresetSelectors();
+    h.w().presetGrid().placeOverlay();
     ASSERT_FALSE(selector(2)->isHidden());
     ASSERT_TRUE(selector(2)->isChecked());
     typeDescription(2, QStringLiteral("bench"));

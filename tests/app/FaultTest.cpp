@@ -6,8 +6,11 @@
 
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
-#include "app/ProgramTabs.h"
+#include "app/PresetControls.h"
+#include "app/PresetGrid.h"
+#include "app/RunnerControls.h"
 #include "app/StatusPanel.h"
+#include "app/StepGrid.h"
 #include "core/Numbers.h"
 #include "device/SerialTransport.h"
 #include "panel/SegmentDisplay.h"
@@ -243,7 +246,6 @@ TEST(FaultTest, SupplySilentDuringATimedRunSkipsTheStepsItMissedAndGoesOn)
 {
     FaultHarness h;
     ASSERT_TRUE(h.start());
-    h.w().programs().wire();
     h.w().show();
     ProgramTable& etp = h.w().tableE();
     const QStringList volts { "2.0", "4.0", "6.0", "8.0" };
@@ -257,13 +259,13 @@ TEST(FaultTest, SupplySilentDuringATimedRunSkipsTheStepsItMissedAndGoesOn)
     etp.setCell(5, 4, QStringLiteral("00"));
     h.find<QLineEdit>(QStringLiteral("TextCycle(1)"))->setText(QStringLiteral("1"));
     h.ui().Tab1->setCurrentIndex(1);
-    h.w().programs().CheckEtpTable();
+    h.w().stepGrid().check();
     h.supply->clearReceived();
 
     auto* runStop = h.find<QPushButton>(QStringLiteral("CmdRunStop"));
     ASSERT_TRUE(runStop->isEnabled());
     QTest::mouseClick(runStop, Qt::LeftButton);
-    ASSERT_TRUE(h.w().programs().extProgramRunning());
+    ASSERT_TRUE(h.w().session().programRunning());
 
     // Step 1 answered; steps 2 and 3 meet a silent supply; step 4 is answered again.
     QStringList shown;
@@ -277,14 +279,14 @@ TEST(FaultTest, SupplySilentDuringATimedRunSkipsTheStepsItMissedAndGoesOn)
         h.tick();
         readings << h.p().voltReading;
     }
-    h.timers.runUntil([&] { return !h.w().programs().extProgramRunning(); });
+    h.timers.runUntil([&] { return !h.w().session().programRunning(); });
 
     EXPECT_EQ(Received(*h.supply).filter(QStringLiteral("SEVC")),
         QStringList({ "SEVC0200501", "SEVC0400501", "SEVC0600501", "SEVC0800501" }));
     EXPECT_EQ(shown, QStringList({ "2.0", "2.0", "2.0", "8.0" }));
     EXPECT_EQ(readings.at(2), QStringLiteral("-1"));
     EXPECT_EQ(readings.at(3), h.trueReading(*h.supply).first);
-    EXPECT_FALSE(h.w().programs().extProgramRunning());
+    EXPECT_FALSE(h.w().session().programRunning());
     EXPECT_EQ(runStop->text(), QStringLiteral("Run"));
     EXPECT_EQ(h.supply->setVoltDigits(), 80);
 }
@@ -316,14 +318,13 @@ TEST(FaultTest, SaveToPsTriesFourTimesAndThePollAlwaysResumes)
         SCOPED_TRACE(c.faults);
         FaultHarness h;
         ASSERT_TRUE(h.start());
-        h.w().programs().wire();
         h.w().show();
         h.ui().Tab1->setCurrentIndex(2);
         ProgramTable& ipm = h.w().tableM();
         ASSERT_EQ(ipm.dataRows(), 3);
         ipm.setCell(1, 2, QStringLiteral("10.0"));
         ipm.setCell(1, 3, QStringLiteral("0.25"));
-        h.w().programs().CheckIpmTable();
+        h.w().presetGrid().check();
         const auto before = h.supply->presets();
         h.supply->clearReceived();
         h.setFaults(QLatin1String(c.faults));
@@ -511,7 +512,6 @@ public:
     void run()
     {
         FaultHarness& h = m_h;
-        h.w().programs().wire();
         h.w().show();
         checkLimits();
         tick();
@@ -550,11 +550,11 @@ public:
             etp.setCell(2, 4, QStringLiteral("05"));
             etp.setCell(3, 3, QStringLiteral("00"));
             etp.setCell(3, 4, QStringLiteral("00"));
-            h.w().programs().CheckEtpTable();
+            h.w().stepGrid().check();
             QTest::mouseClick(h.ui().CmdRunStop, Qt::LeftButton);
-            for (int i = 0; i < 20 && h.w().programs().extProgramRunning(); ++i)
+            for (int i = 0; i < 20 && h.w().session().programRunning(); ++i)
                 tick();
-            if (h.w().programs().extProgramRunning())
+            if (h.w().session().programRunning())
                 QTest::mouseClick(h.ui().CmdRunStop, Qt::LeftButton);
         }
 
@@ -564,7 +564,7 @@ public:
         if (ipm.dataRows() == 3) {
             ipm.setCell(2, 2, QStringLiteral("35.0"));
             ipm.setCell(2, 3, QStringLiteral("5.00"));
-            h.w().programs().CheckIpmTable();
+            h.w().presetGrid().check();
             h.w().session().requestPresetUpload(ipm);
             tick();
             QTest::mouseClick(h.ui().CmdSS, Qt::LeftButton);

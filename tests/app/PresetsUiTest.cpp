@@ -1,4 +1,7 @@
-#include "app/ProgramTabs.h"
+#include "app/PresetControls.h"
+#include "app/PresetGrid.h"
+#include "app/RunnerControls.h"
+#include "app/StepGrid.h"
 #include "programs/ProgramTable.h"
 #include "tests/app/ProgramTabsFixture.h"
 
@@ -35,7 +38,7 @@ protected:
             ipm().setCell(k, 2, volts[k - 1]);
             ipm().setCell(k, 3, amps[k - 1]);
         }
-        h.w().programs().CheckIpmTable();
+        h.w().presetGrid().check();
     }
 
     void clickSave()
@@ -157,7 +160,7 @@ TEST_F(PresetsUiTest, SaveDuringAnExchangeWaitsForTheLine)
     h.ui().Tab1->setCurrentIndex(2);
     // Clicked while the poll's "GETD" waits for its reply.
     h.startTick();
-    h.w().programs().CmdSS_Click();
+    h.w().presetControls().saveClick();
     EXPECT_EQ(h.sent(), QStringList { QStringLiteral("GETD") });
     h.settle();
     EXPECT_EQ(h.sent(), QStringList({ "GETD", "PROM050100120200150150" }));
@@ -215,7 +218,7 @@ TEST_F(PresetsUiTest, SetWithoutASelectedPresetRecallsNone)
     h.ui().Tab1->setCurrentIndex(2);
     ipm().setSelectedPreset(0);
     const QString before = h.p().setVoltText;
-    h.w().programs().RunStopClick();
+    h.w().presetControls().setClick();
     h.tick();
     EXPECT_EQ(h.sent(), QStringList({ "PROM050100120200150150", "GETD" }));
     EXPECT_EQ(h.p().setVoltText, before);
@@ -266,7 +269,7 @@ TEST_F(PresetsUiNoSupplyTest, SetWithoutASupplyDoesNothing)
     h.ui().Tab1->setCurrentIndex(2);
     EXPECT_EQ(ipm().dataRows(), 0);
     EXPECT_FALSE(button("CmdRunStop")->isEnabled());
-    h.w().programs().RunStopClick();
+    h.w().presetControls().setClick();
     h.tick();
     EXPECT_TRUE(h.sent().isEmpty());
 }

@@ -1,6 +1,9 @@
 #pragma once
 
-#include "app/ProgramTabs.h"
+#include "app/PresetControls.h"
+#include "app/PresetGrid.h"
+#include "app/RunnerControls.h"
+#include "app/StepGrid.h"
 #include "programs/ProgramTable.h"
 #include "tests/app/PanelHarness.h"
 
@@ -23,7 +26,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(h.start());
-        h.w().programs().wire();
         h.ui().TimerPVC->stop();
         h.w().show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));

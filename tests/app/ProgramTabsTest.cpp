@@ -1,4 +1,7 @@
-#include "app/ProgramTabs.h"
+#include "app/PresetControls.h"
+#include "app/PresetGrid.h"
+#include "app/RunnerControls.h"
+#include "app/StepGrid.h"
 #include "programs/ProgramTable.h"
 #include "tests/app/MessageBoxes.h"
 #include "tests/app/ProgramTabsFixture.h"
@@ -205,15 +208,15 @@ TEST_F(ProgramTabsTest, CycleBoxTakesAWholeNumberUpTo999)
 TEST_F(ProgramTabsTest, RunningProgramKeepsTheSetCaptionOnThePresetTab)
 {
     etp().setCell(1, 4, QStringLiteral("05"));
-    h.w().programs().CheckEtpTable();
+    h.w().stepGrid().check();
     QTest::mouseClick(h.ui().CmdRunStop, Qt::LeftButton);
     h.ui().Tab1->setCurrentIndex(2);
     EXPECT_EQ(h.ui().CmdRunStop->text(), QStringLiteral("Set"));
     EXPECT_FALSE(h.ui().CmdRunStop->isEnabled());
 
     // The run ends while the preset tab shows: the button stays "Set".
-    h.timers.runUntil([&] { return !h.w().programs().extProgramRunning(); });
-    ASSERT_FALSE(h.w().programs().extProgramRunning());
+    h.timers.runUntil([&] { return !h.w().session().programRunning(); });
+    ASSERT_FALSE(h.w().session().programRunning());
     EXPECT_EQ(h.ui().CmdRunStop->text(), QStringLiteral("Set"));
     h.ui().Tab1->setCurrentIndex(1);
     EXPECT_EQ(h.ui().CmdRunStop->text(), QStringLiteral("Run"));
@@ -223,13 +226,12 @@ TEST_F(ProgramTabsTest, NoSupplyLeavesTheTablesEmpty)
 {
     PanelHarness none(false);
     ASSERT_TRUE(none.start());
-    none.w().programs().wire();
     none.ui().TimerPVC->stop();
     EXPECT_EQ(none.w().tableE().dataRows(), 0);
     EXPECT_EQ(none.w().tableM().dataRows(), 0);
     EXPECT_FALSE(none.ui().CmdRunStop->isEnabled());
-    none.w().programs().RunStopClick();
-    EXPECT_FALSE(none.w().programs().extProgramRunning());
-    none.w().programs().ShowEtpEditor();
+    none.w().runner().runStopClick();
+    EXPECT_FALSE(none.w().session().programRunning());
+    none.w().stepGrid().showEditor();
     EXPECT_TRUE(none.ui().TextE->isHidden());
 }

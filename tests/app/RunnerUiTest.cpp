@@ -1,4 +1,7 @@
-#include "app/ProgramTabs.h"
+#include "app/PresetControls.h"
+#include "app/PresetGrid.h"
+#include "app/RunnerControls.h"
+#include "app/StepGrid.h"
 #include "programs/ProgramTable.h"
 #include "tests/app/ProgramTabsFixture.h"
 
@@ -37,7 +40,7 @@ protected:
             etp().setOutputOn(i + 1, s.outputOn);
         }
         h.find<QLineEdit>(QStringLiteral("TextCycle(1)"))->setText(cycles);
-        h.w().programs().CheckEtpTable();
+        h.w().stepGrid().check();
         h.clearSent();
     }
 
@@ -56,7 +59,7 @@ protected:
     // Time passes until the run ends.
     void runToEnd()
     {
-        h.timers.runUntil([&] { return !h.w().programs().extProgramRunning(); });
+        h.timers.runUntil([&] { return !h.w().session().programRunning(); });
         h.settle();
     }
 
@@ -127,7 +130,7 @@ TEST_F(RunnerUiTest, StopInTheMiddleSendsNothingMore)
 
     clickRun();
     EXPECT_EQ(runStop()->text(), QStringLiteral("Run"));
-    EXPECT_FALSE(h.w().programs().extProgramRunning());
+    EXPECT_FALSE(h.w().session().programRunning());
     expectControlsEnabled(true);
     h.timers.advance(20000);
     h.settle();
@@ -138,14 +141,14 @@ TEST_F(RunnerUiTest, NothingReplacesTheProgramWhileItRuns)
 {
     program({ { "1.0", "0.10", "00", "05" }, { "2.0", "0.20", "00", "05" } }, QStringLiteral("0"));
     h.ui().CmbTableName[1]->setEditText(QStringLiteral("Ramp"));
-    QAction* import = h.ui().Toolbar2Buttons[3];
-    QAction* remove = h.ui().Toolbar2Buttons[4];
+    QAction* import = h.ui().importButton;
+    QAction* remove = h.ui().deleteButton;
     ASSERT_TRUE(import->isEnabled());
     ASSERT_TRUE(remove->isEnabled());
     clickRun();
     EXPECT_FALSE(import->isEnabled());
     EXPECT_FALSE(remove->isEnabled());
-    EXPECT_TRUE(h.ui().Toolbar2Buttons[2]->isEnabled()) << "exporting reads only";
+    EXPECT_TRUE(h.ui().exportButton->isEnabled()) << "exporting reads only";
     h.ui().Tab1->setCurrentIndex(2);
     EXPECT_TRUE(import->isEnabled()) << "the preset table is not running";
     h.ui().Tab1->setCurrentIndex(1);
@@ -156,9 +159,9 @@ TEST_F(RunnerUiTest, NothingReplacesTheProgramWhileItRuns)
 
     // A new connection puts the default steps in: the run ends first.
     clickRun();
-    ASSERT_TRUE(h.w().programs().extProgramRunning());
+    ASSERT_TRUE(h.w().session().programRunning());
     h.w().ConnectSupply();
-    EXPECT_FALSE(h.w().programs().extProgramRunning());
+    EXPECT_FALSE(h.w().session().programRunning());
     EXPECT_EQ(runStop()->text(), QStringLiteral("Run"));
     expectControlsEnabled(true);
     h.settle();
@@ -188,12 +191,12 @@ TEST_F(RunnerUiTest, RunRefusesANegativeCycleCountAndAnEmptyFirstStep)
     program({ { "3.0", "0.30", "00", "05" } }, QStringLiteral("-1"));
     clickRun();
     EXPECT_EQ(runStop()->text(), QStringLiteral("Run"));
-    EXPECT_FALSE(h.w().programs().extProgramRunning());
+    EXPECT_FALSE(h.w().session().programRunning());
 
     program({ { "3.0", "0.30", "00", "00" } }, QStringLiteral("1"));
     EXPECT_FALSE(runStop()->isEnabled());
-    h.w().programs().RunStopClick();
-    EXPECT_FALSE(h.w().programs().extProgramRunning());
+    h.w().runner().runStopClick();
+    EXPECT_FALSE(h.w().session().programRunning());
     h.tick();
     EXPECT_TRUE(sevcSent().isEmpty());
 }

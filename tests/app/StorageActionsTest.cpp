@@ -191,7 +191,7 @@ TEST_F(StorageActionsTest, SavedExternalProgramLoadsBackWithItsOutputsAndCatalog
     EXPECT_EQ(QStringLiteral("ramp, slow"), description(1)->text());
     EXPECT_TRUE(h.w().tableE().outputOn(1));
     EXPECT_FALSE(h.w().tableE().outputOn(2));
-    EXPECT_TRUE(h.ui().Toolbar2Buttons[1]->isEnabled());
+    EXPECT_TRUE(h.ui().saveButton->isEnabled());
 }
 
 TEST_F(StorageActionsTest, TypingAStoredNameLoadsNothingOverTheGrid)
@@ -347,8 +347,8 @@ TEST_F(StorageActionsTest, SavingWithoutANameOnlyFocusesTheNameBox)
     for (const QString& name : { QStringLiteral("(Untitle)"), QString() }) {
         SCOPED_TRACE(name.toStdString());
         typeName(1, name);
-        EXPECT_FALSE(h.ui().Toolbar2Buttons[1]->isEnabled());
-        EXPECT_FALSE(h.ui().Toolbar2Buttons[4]->isEnabled());
+        EXPECT_FALSE(h.ui().saveButton->isEnabled());
+        EXPECT_FALSE(h.ui().deleteButton->isEnabled());
         description(1)->setFocus();
         MessageBoxes boxes;
         actions->SaveTableToDb();
@@ -361,8 +361,8 @@ TEST_F(StorageActionsTest, SavingWithoutANameOnlyFocusesTheNameBox)
                                "WHERE TableType = '1'")));
     }
     typeName(1, QStringLiteral("n"));
-    EXPECT_TRUE(h.ui().Toolbar2Buttons[1]->isEnabled());
-    EXPECT_TRUE(h.ui().Toolbar2Buttons[4]->isEnabled());
+    EXPECT_TRUE(h.ui().saveButton->isEnabled());
+    EXPECT_TRUE(h.ui().deleteButton->isEnabled());
 }
 
 TEST_F(StorageActionsTest, NamesWithQuotesBracketsAndSemicolonsRoundTrip)
@@ -536,7 +536,7 @@ TEST_F(StorageActionsTest, DeleteAsksAndClearsTheTabOfEveryKind)
         EXPECT_EQ(QStringList { QStringLiteral("(Untitle)") }, listed(c.tab));
         EXPECT_EQ(QStringLiteral("(Untitle)"), combo(c.tab)->currentText());
         EXPECT_EQ(QString(), description(c.tab)->text());
-        EXPECT_FALSE(h.ui().Toolbar2Buttons[1]->isEnabled());
+        EXPECT_FALSE(h.ui().saveButton->isEnabled());
     }
     // The cleared tables keep their rows and step numbers.
     const QStringList rows = etpRows();
@@ -619,8 +619,9 @@ TEST_F(StorageActionsTest, StandardKeysDoWhatTheirButtonsDo)
         QStringList byButton;
         if (c.button > 0) {
             byButton = observe([&] {
-                QTest::mouseClick(h.ui().Toolbar2->widgetForAction(
-                                      h.ui().Toolbar2Buttons[static_cast<std::size_t>(c.button)]),
+                QTest::mouseClick(
+                    h.ui().Toolbar2->widgetForAction(
+                        h.ui().storageButtons()[static_cast<std::size_t>(c.button - 1)]),
                     Qt::LeftButton);
             });
             EXPECT_FALSE(byButton.isEmpty());

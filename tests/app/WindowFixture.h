@@ -15,7 +15,8 @@
 #include <utility>
 
 // The window shown and active with the live-log timer stopped (the session
-// runs only when the test lets time pass), and the storage tool bar and the External program grid at hand.
+// runs only when the test lets time pass), and the storage tool bar and the External program grid
+// at hand.
 class WindowFixture : public ::testing::Test {
 protected:
     void SetUp() override { showWindow(); }
