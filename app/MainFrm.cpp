@@ -1,6 +1,7 @@
 #include "app/MainFrm.h"
 
 #include "app/DataLogTab.h"
+#include "app/FrontPanelControls.h"
 #include "app/KeyboardAccess.h"
 #include "app/PresetControls.h"
 #include "app/PresetGrid.h"
@@ -20,11 +21,9 @@
 #include "device/PortMap.h"
 #include "device/SerialTransport.h"
 #include "panel/FrontPanel.h"
-#include "panel/OutputSwitchImage.h"
 #include "panel/PanelColours.h"
 #include "panel/PanelPictures.h"
 #include "panel/SegmentDisplay.h"
-#include "panel/SetpointClicks.h"
 #include "panel/SetpointEntry.h"
 #include "programs/ProgramTable.h"
 #include "programs/TableRules.h"
@@ -56,7 +55,6 @@
 
 namespace {
 
-constexpr QSize kSwitchPictureSize(44, 22);
 constexpr QSize kLampSize = MainFrmUi::kLampSize;
 
 // Twips to pixels: 15 twips a pixel on a 96-dpi screen.
@@ -107,6 +105,7 @@ MainFrm::MainFrm(const MainFrmDeps& deps, QWidget* parent)
     m_presetControls = new PresetControls(
         m_session, *m_gridM, { ui.Tab1, ui.CmdRS, ui.CmdSS, ui.CmdRunStop }, this);
     m_setpoints = new SetpointBoxes(m_session, ui, *m_prompts, this);
+    m_frontPanel = new FrontPanelControls(m_session, ui, S.LogSamples, this);
     m_settings = std::make_unique<SettingsPage>(*this, ui, S);
     m_storage = new StorageActions(
         ui, S, { *m_tableP, *m_tableE, *m_tableM }, m_session, m_clock, *m_prompts, this);
@@ -121,8 +120,8 @@ MainFrm::MainFrm(const MainFrmDeps& deps, QWidget* parent)
 MainFrm::~MainFrm()
 {
     // The controllers go before the tables and the session they hold.
-    for (QObject* controller : std::initializer_list<QObject*> {
-             m_storage, m_setpoints, m_presetControls, m_runner, m_gridM, m_gridE, m_gridP })
+    for (QObject* controller : std::initializer_list<QObject*> { m_storage, m_frontPanel,
+             m_setpoints, m_presetControls, m_runner, m_gridM, m_gridE, m_gridP })
         delete controller;
 }
 
@@ -145,8 +144,7 @@ bool MainFrm::StartUp(QString* error)
 
     ApplyLanguage(0);
 
-    m_switch = OutputSwitch();
-    showSwitchPicture();
+    m_frontPanel->reset();
     setupGrids();
     {
         const QStringList cMin = ChartRangeRules::CMinItems();
@@ -165,7 +163,7 @@ bool MainFrm::StartUp(QString* error)
     m_gridM->placeOverlay();
 
     S.SampleTime = 3;
-    ClearHoverHighlights();
+    m_frontPanel->ClearHoverHighlights();
     m_storage->RefreshTableLists();
     ui.CboAS->setCurrentIndex(2);
 
@@ -248,22 +246,6 @@ void MainFrm::setupGrids()
 void MainFrm::wireSession()
 {
     connect(&m_session, &SupplySession::connectionDone, this, &MainFrm::supplyConnected);
-    connect(&m_session, &SupplySession::readingTaken, this, &MainFrm::readingTaken);
-    connect(&m_session, &SupplySession::setpointsChanged, this, [this] {
-        DrawSetpointDisplay(0, false);
-        DrawSetpointDisplay(1, false);
-    });
-    // The switch command went out (the mouse is still over the switch); a
-    // program step's output is shown plainly once the step is reported.
-    connect(&m_session, &SupplySession::outputChanged, this, [this](bool on) {
-        m_switch.switched(on);
-        showSwitchPicture();
-    });
-    connect(
-        &m_session, &SupplySession::stepSent, this, [this](const SupplySession::SentStep& step) {
-            if (step.acknowledged)
-                ShowOutputState(step.outputOn);
-        });
     connect(&m_session, &SupplySession::ended, this, &MainFrm::sessionEnded);
 }
 
@@ -324,11 +306,11 @@ void MainFrm::supplyConnected()
         applyChartTexts(m_chart.resetForConnection(true, P.maxVolt, P.maxCurr, P.currFormat));
         // Drawn once the supply has told its set-points: earlier they would
         // show the previous supply's.
-        DrawSetpointDisplay(0, false);
-        DrawSetpointDisplay(1, false);
+        m_frontPanel->DrawSetpointDisplay(0, false);
+        m_frontPanel->DrawSetpointDisplay(1, false);
         setWindowTitle(CommandSet::RatingTitle(P.modelCode));
     } else {
-        setLcdVisible(false);
+        m_frontPanel->setLcdVisible(false);
         ui.setPanel(StatusField::Address, Joined(m_captions.address, S.CurAddress));
         ui.setPanel(StatusField::MaxVoltage, Joined(m_captions.maxV, QStringLiteral("0V")));
         ui.setPanel(StatusField::MaxCurrent, Joined(m_captions.maxC, QStringLiteral("0A")));
@@ -407,126 +389,6 @@ void MainFrm::applyChartTexts(const RangeComboTexts& texts)
     ui.showChartLabels(m_chart.labels());
 }
 
-// ---------------------------------------------------------------- readings
-
-void MainFrm::readingTaken(const std::optional<SupplyReading>& reading)
-{
-    if (!reading) {
-        // The second failure in a row: the readings are missing.
-        if (m_session.state().voltReading == QLatin1String("-1")) {
-            ui.P_Light->hide();
-            if (ui.LCD->isVisible() && S.LogSamples.volts[0] == LogSamples::kNoReading)
-                setLcdVisible(false);
-        }
-        return;
-    }
-    DrawReadingDisplay();
-    ui.LcdMd[0]->setVisible(reading->constantVoltage);
-    ui.LcdMd[1]->setVisible(!reading->constantVoltage);
-    ui.P_Light->setVisible(ui.P_Light->isHidden());
-    if (!ui.LCD->isVisible())
-        setLcdVisible(true);
-}
-
-void MainFrm::setLcdVisible(bool visible)
-{
-    // The panel keeps its place in the layout while hidden.
-    QSizePolicy policy = ui.LCD->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    ui.LCD->setSizePolicy(policy);
-    ui.LCD->setVisible(visible);
-}
-
-// ---------------------------------------------------------------- front panel
-
-void MainFrm::DrawReadingDisplay()
-{
-    const SupplyState& P = m_session.state();
-    const FrontPanel::ReadingDisplay display
-        = FrontPanel::DrawReadingDisplay(P.voltReading, P.currReading, P.powerReading);
-    m_shownPower = display.powerReading;
-    ui.PD->setStrokes(display.strokes);
-    ui.PD->setSpokenRows(display.spoken);
-}
-
-void MainFrm::DrawSetpointDisplay(int index, bool highlighted)
-{
-    if (index < 0 || index > 1)
-        return;
-    SegmentDisplay* display = ui.LcdPSetVC[static_cast<std::size_t>(index)];
-    display->setForeground(QColor(FrontPanel::SetpointForeground(highlighted)));
-    const QString& text
-        = index == 0 ? m_session.state().setVoltText : m_session.state().setCurrText;
-    display->setStrokes(FrontPanel::DrawSetpointDisplay(text));
-    display->setSpokenRows({ FrontPanel::SpokenSetpoint(index, text) });
-    display->repaint();
-}
-
-void MainFrm::showSwitchPicture()
-{
-    ui.ImageOnOff->setPixmap(
-        PanelPictures::ImageListPicture(static_cast<int>(m_switch.picture()), kSwitchPictureSize));
-    ui.ImageOnOff->setOutputOn(m_switch.isOn());
-    ui.ImageOnOff->setToolTip(m_switch.toolTip());
-    ui.LcdOutput->setToolTip(m_switch.toolTip());
-    QPalette p = ui.LcdOutput->palette();
-    p.setColor(QPalette::WindowText, QColor(m_switch.labelColour()));
-    ui.LcdOutput->setPalette(p);
-}
-
-bool MainFrm::extProgramRunning() const
-{
-    return m_session.programRunning();
-}
-
-void MainFrm::ShowOutputState(bool outputOn)
-{
-    m_switch.shows(outputOn);
-    showSwitchPicture();
-}
-
-SetpointState MainFrm::setpointState() const
-{
-    const SupplyState& P = m_session.state();
-    return { P.setVoltText, P.setCurrText, P.uvl, P.ucl, P.currFormat, extProgramRunning() };
-}
-
-void MainFrm::LcdPSetVC_MouseMove(int index)
-{
-    const SetpointState state = setpointState();
-    if (const auto hint = SetpointClicks::HoverHint(index, state)) {
-        SegmentDisplay* display = ui.LcdPSetVC[static_cast<std::size_t>(index)];
-        display->setToolTip(*hint);
-        if (display->foreground() == QColor(Qt::black))
-            DrawSetpointDisplay(index, true);
-    }
-}
-
-void MainFrm::LcdPSetVC_MouseUp(int index, Qt::MouseButton button)
-{
-    const SetpointState state = setpointState();
-    if (const auto text = SetpointClicks::Clicked(index, button, state))
-        m_session.requestDisplaySetpoint(index, *text);
-    if (SetpointClicks::ClickHighlights(button, state))
-        DrawSetpointDisplay(index, true);
-}
-
-void MainFrm::ImageOnOff_Click()
-{
-    if (OutputSwitch::clickRequestsToggle(extProgramRunning()))
-        m_session.requestOutput(!m_switch.isOn());
-}
-
-void MainFrm::ClearHoverHighlights()
-{
-    m_switch.clearHover();
-    showSwitchPicture();
-    for (int i = 0; i < 2; ++i) {
-        if (ui.LcdPSetVC[static_cast<std::size_t>(i)]->foreground() != QColor(Qt::black))
-            DrawSetpointDisplay(i, false);
-    }
-}
-
 // ---------------------------------------------------------------- live log
 
 void MainFrm::TimerPVC_Timer()
@@ -588,16 +450,6 @@ void MainFrm::wireEvents()
     });
     connect(ui.TimerPVC, &QTimer::timeout, this, &MainFrm::TimerPVC_Timer);
 
-    for (QWidget* w : std::initializer_list<QWidget*> {
-             ui.ImageOnOff, ui.LcdOutput, ui.LCD, ui.Tab1, ui.Picture1, ui.P_Light })
-        w->installEventFilter(this);
-    for (int i = 0; i < 2; ++i) {
-        SegmentDisplay* display = ui.LcdPSetVC[static_cast<std::size_t>(i)];
-        connect(display, &SegmentDisplay::hovered, this, [this, i] { LcdPSetVC_MouseMove(i); });
-        connect(display, &SegmentDisplay::clicked, this,
-            [this, i](Qt::MouseButton button) { LcdPSetVC_MouseUp(i, button); });
-    }
-    connect(ui.PP, &ChartWidget::mouseMoved, this, [this] { ClearHoverHighlights(); });
     connect(ui.Option2[0], &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             DrawChart();
@@ -607,7 +459,6 @@ void MainFrm::wireEvents()
             DrawChart();
     });
     connect(ui.Tab1, &QTabWidget::currentChanged, this, [this] { showTab(ui.currentTab()); });
-    connect(ui.ImageOnOff, &OutputSwitchImage::keyClicked, this, &MainFrm::ImageOnOff_Click);
     (new KeyboardAccess(ui, this))->wire();
 }
 
@@ -624,47 +475,9 @@ void MainFrm::showTab(Tab tab)
     m_storage->tabShown(tab);
 }
 
-bool MainFrm::eventFilter(QObject* watched, QEvent* event)
-{
-    const bool onSwitch = watched == ui.ImageOnOff || watched == ui.LcdOutput;
-    if (event->type() == QEvent::MouseMove) {
-        if (onSwitch) {
-            m_switch.hover(extProgramRunning());
-            showSwitchPicture();
-            // Taken here: passed on to the front panel it would clear the
-            // highlight it has just set.
-            return true;
-        }
-        // A move over a set-point display is passed on to the front panel
-        // after the display has been highlighted: it ends here, since further
-        // up it would count as a move off the display.
-        if (watched == ui.LCD) {
-            const QWidget* under
-                = ui.LCD->childAt(static_cast<QMouseEvent*>(event)->position().toPoint());
-            if (under == ui.LcdPSetVC[0] || under == ui.LcdPSetVC[1])
-                return true;
-        }
-        ClearHoverHighlights();
-    } else if (event->type() == QEvent::Leave && watched == ui.LCD) {
-        // Other controls do not follow the mouse: leaving the front panel ends
-        // its highlights.
-        ClearHoverHighlights();
-    } else if (event->type() == QEvent::MouseButtonRelease) {
-        const bool left = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
-        if (onSwitch) {
-            if (left)
-                ImageOnOff_Click();
-            return true;
-        }
-        if (watched == ui.P_Light && left)
-            ui.Option2[0]->setChecked(true);
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
 void MainFrm::mouseMoveEvent(QMouseEvent* event)
 {
-    ClearHoverHighlights();
+    m_frontPanel->ClearHoverHighlights();
     QMainWindow::mouseMoveEvent(event);
 }
 
@@ -674,8 +487,8 @@ void MainFrm::Form_Activate()
         return;
     m_activated = true;
     ui.Tab1->setTabEnabled(TabIndex(Tab::InternalProgram), false);
-    DrawSetpointDisplay(0, false);
-    DrawSetpointDisplay(1, false);
+    m_frontPanel->DrawSetpointDisplay(0, false);
+    m_frontPanel->DrawSetpointDisplay(1, false);
 }
 
 void MainFrm::changeEvent(QEvent* event)

@@ -6,8 +6,6 @@
 #include "datalog/ChartRangeRules.h"
 #include "datalog/LogPacing.h"
 #include "device/DeviceLink.h"
-#include "panel/OutputSwitch.h"
-#include "panel/SetpointClicks.h"
 #include "session/SupplySession.h"
 
 #include <QMainWindow>
@@ -29,6 +27,7 @@ class TableGrid;
 class SettingsPage;
 class StorageActions;
 class DataLogTab;
+class FrontPanelControls;
 class SerialTransport;
 class TimerSource;
 
@@ -84,14 +83,6 @@ public:
     const SupplyState& supply() const { return m_session.state(); }
     Prompts& prompts() { return *m_prompts; }
 
-    // Front panel.
-    void DrawReadingDisplay();
-    void DrawSetpointDisplay(int index, bool highlighted);
-    void ClearHoverHighlights();
-    // The output switch shows the given output state (after a program step).
-    void ShowOutputState(bool outputOn);
-    bool extProgramRunning() const;
-
     void ApplyLanguage(int language);
 
     WindowState& state() { return S; }
@@ -118,7 +109,6 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -128,23 +118,15 @@ private:
     void setupGrids();
     void wireEvents();
     void wireSession();
-    void showSwitchPicture();
     void applyChartTexts(const RangeComboTexts& texts);
     void supplyConnected();
-    void readingTaken(const std::optional<SupplyReading>& reading);
     void sessionEnded(bool acknowledged);
     void TimerPVC_Timer();
     // Takes a connected supply out of remote mode and ends the session, once.
     void shutDown();
-    void setLcdVisible(bool visible);
-    void LcdPSetVC_MouseMove(int index);
-    void LcdPSetVC_MouseUp(int index, Qt::MouseButton button);
-    // A left click on the output switch or its label, or Space on the switch.
-    void ImageOnOff_Click();
     // The tab shown has changed: each controller shows its part of it.
     void showTab(Tab tab);
     void Form_Activate();
-    SetpointState setpointState() const;
 
     Clock& m_clock;
     SupplySession m_session;
@@ -168,14 +150,12 @@ private:
     RunnerControls* m_runner = nullptr;
     PresetControls* m_presetControls = nullptr;
     SetpointBoxes* m_setpoints = nullptr;
+    FrontPanelControls* m_frontPanel = nullptr;
     StorageActions* m_storage = nullptr;
     std::unique_ptr<SettingsPage> m_settings;
     std::unique_ptr<DataLogTab> m_dataLog;
-    OutputSwitch m_switch;
     LogPacing m_pacing;
     ChartRangeRules m_chart;
-    // The power as the reading display shows it.
-    QString m_shownPower;
     bool m_activated = false;
     bool m_shutDown = false;
     bool m_ended = false;

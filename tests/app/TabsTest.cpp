@@ -364,7 +364,7 @@ TEST_F(TabsTest, StopStaysUsableDuringARunAndSetDoesNot)
     ASSERT_EQ(QStringLiteral("Run"), runStop().text());
     ASSERT_TRUE(runStop().isEnabled());
     QTest::mouseClick(&runStop(), Qt::LeftButton);
-    ASSERT_TRUE(h.w().extProgramRunning());
+    ASSERT_TRUE(h.w().session().programRunning());
     EXPECT_EQ(QStringLiteral("Stop"), runStop().text());
 
     clickTab(kIpmTab);
@@ -380,7 +380,7 @@ TEST_F(TabsTest, StopStaysUsableDuringARunAndSetDoesNot)
     EXPECT_FALSE(widget(QStringLiteral("CmdRS")).isVisible());
 
     QTest::mouseClick(&runStop(), Qt::LeftButton);
-    EXPECT_FALSE(h.w().extProgramRunning());
+    EXPECT_FALSE(h.w().session().programRunning());
     EXPECT_EQ(QStringLiteral("Run"), runStop().text());
     EXPECT_TRUE(widget(QStringLiteral("TextCycle(1)")).isEnabled());
     clickTab(kIpmTab);
