@@ -1,7 +1,7 @@
 #include "app/DataLogTab.h"
 
-#include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
+#include "datalog/ChartRangeRules.h"
 #include "datalog/ChartWidget.h"
 
 #include <QComboBox>
@@ -45,10 +45,10 @@ std::array<RangeCombo, 8> RangeCombos(const MainFrmUi& ui)
 
 } // namespace
 
-// The shared state is reached through the window's rules and DrawChart.
-DataLogTab::DataLogTab(MainFrm& window, MainFrmUi& ui_, WindowState& /*state*/)
-    : m_window(window)
+DataLogTab::DataLogTab(MainFrmUi& ui_, ChartRangeRules& rules, QObject* parent)
+    : QObject(parent)
     , ui(ui_)
+    , m_rules(rules)
 {
 }
 
@@ -75,7 +75,7 @@ bool DataLogTab::isRangeCombo(QObject* object) const
 bool DataLogTab::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ui.PP && event->type() == QEvent::Resize) {
-        redraw();
+        Q_EMIT redrawWanted();
     } else if (isRangeCombo(watched)) {
         auto* combo = static_cast<QComboBox*>(watched);
         if (event->type() == QEvent::KeyRelease) {
@@ -100,7 +100,7 @@ void DataLogTab::RangeCombo_Event(QComboBox* combo, RangeComboEvent event)
         [combo](const RangeCombo& range) { return range.combo == combo; });
     if (found == combos.end())
         return;
-    ChartRangeRules& rules = m_window.chart();
+    ChartRangeRules& rules = m_rules;
     const QString first = found->first->currentText();
     const QString second = found->second->currentText();
     QString text;
@@ -112,15 +112,10 @@ void DataLogTab::RangeCombo_Event(QComboBox* combo, RangeComboEvent event)
         text = rules.commitTLen(first, second, event == RangeComboEvent::EnterReleased);
     combo->setEditText(text);
     showLabels();
-    redraw();
+    Q_EMIT redrawWanted();
 }
 
 void DataLogTab::showLabels()
 {
-    ui.showChartLabels(m_window.chart().labels());
-}
-
-void DataLogTab::redraw()
-{
-    m_window.DrawChart();
+    ui.showChartLabels(m_rules.labels());
 }

@@ -2,11 +2,10 @@
 
 #include <QObject>
 
-class MainFrm;
+class ChartRangeRules;
 class QComboBox;
 class QEvent;
 struct MainFrmUi;
-struct WindowState;
 
 enum class RangeComboEvent { Click, EnterReleased, FocusLost };
 
@@ -16,7 +15,7 @@ enum class RangeComboEvent { Click, EnterReleased, FocusLost };
 class DataLogTab : public QObject {
     Q_OBJECT
 public:
-    DataLogTab(MainFrm& window, MainFrmUi& ui, WindowState& state);
+    DataLogTab(MainFrmUi& ui, ChartRangeRules& rules, QObject* parent);
 
     // Connects the controls' events.
     void wire();
@@ -27,14 +26,17 @@ public:
     // labels follow and the chart is redrawn.
     void RangeCombo_Event(QComboBox* combo, RangeComboEvent event);
 
+Q_SIGNALS:
+    // The chart's ranges or its picture's size changed: the chart is drawn again.
+    void redrawWanted();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool isRangeCombo(QObject* object) const;
     void showLabels();
-    void redraw();
 
-    MainFrm& m_window;
     MainFrmUi& ui;
+    ChartRangeRules& m_rules;
 };

@@ -106,10 +106,10 @@ MainFrm::MainFrm(const MainFrmDeps& deps, QWidget* parent)
         m_session, *m_gridM, { ui.Tab1, ui.CmdRS, ui.CmdSS, ui.CmdRunStop }, this);
     m_setpoints = new SetpointBoxes(m_session, ui, *m_prompts, this);
     m_frontPanel = new FrontPanelControls(m_session, ui, S.LogSamples, this);
-    m_settings = std::make_unique<SettingsPage>(*this, ui, S);
+    m_settings = new SettingsPage(ui, S, { m_session, *m_prompts, m_pacing, m_portLock }, this);
     m_storage = new StorageActions(
         ui, S, { *m_tableP, *m_tableE, *m_tableM }, m_session, m_clock, *m_prompts, this);
-    m_dataLog = std::make_unique<DataLogTab>(*this, ui, S);
+    m_dataLog = new DataLogTab(ui, m_chart, this);
     setMouseTracking(true);
     centralWidget()->setMouseTracking(true);
 
@@ -120,8 +120,8 @@ MainFrm::MainFrm(const MainFrmDeps& deps, QWidget* parent)
 MainFrm::~MainFrm()
 {
     // The controllers go before the tables and the session they hold.
-    for (QObject* controller : std::initializer_list<QObject*> { m_storage, m_frontPanel,
-             m_setpoints, m_presetControls, m_runner, m_gridM, m_gridE, m_gridP })
+    for (QObject* controller : std::initializer_list<QObject*> { m_dataLog, m_settings, m_storage,
+             m_frontPanel, m_setpoints, m_presetControls, m_runner, m_gridM, m_gridE, m_gridP })
         delete controller;
 }
 
@@ -140,6 +140,7 @@ bool MainFrm::StartUp(QString* error)
     }
     m_db = std::move(opened).value();
     m_storage->setDatabase(m_db.get());
+    m_settings->setDatabase(m_db.get());
     S.CommPortNo = m_db->CommPort();
 
     ApplyLanguage(0);
@@ -207,11 +208,6 @@ void MainFrm::RefreshPortList()
         fillPortList(ports);
         ui.CboPort->setCurrentIndex(ui.CboPort->findData(chosen));
     });
-}
-
-QString MainFrm::portRefusal(int port) const
-{
-    return m_portLock ? m_portLock->refusalFor(port) : QString();
 }
 
 void MainFrm::ApplyLanguage(int language)
@@ -444,7 +440,15 @@ void MainFrm::wireEvents()
     connect(m_storage, &StorageActions::storedLogChanged, this, &MainFrm::DrawChart);
     connect(m_storage, &StorageActions::printRequested, this,
         [this] { Printing::PrintWithDialog(*this); });
-    connect(m_settings.get(), &SettingsPage::limitsApplied, this, [this] {
+    connect(m_settings, &SettingsPage::portListWanted, this, &MainFrm::RefreshPortList);
+    connect(m_settings, &SettingsPage::portChanged, this, [this] {
+        // The supply left behind goes back to local mode before another is looked for.
+        if (supply().maxVolt > 0)
+            DisconnectSupply();
+        ConnectSupply();
+    });
+    connect(m_dataLog, &DataLogTab::redrawWanted, this, &MainFrm::DrawChart);
+    connect(m_settings, &SettingsPage::limitsApplied, this, [this] {
         setStatusLimits();
         m_gridM->check();
     });

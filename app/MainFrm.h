@@ -75,9 +75,6 @@ public:
     // Lists the ports again (the Setting tab is shown or its list opened), so
     // that a supply plugged in after start-up can be chosen; keeps the choice.
     void RefreshPortList();
-    // Why the window may not talk on port: "Com5 (/dev/ttyUSB0) is in use by
-    // ovolta-cli (pid 1234)"; empty when it may.
-    QString portRefusal(int port) const;
 
     SupplySession& session() { return m_session; }
     const SupplyState& supply() const { return m_session.state(); }
@@ -92,8 +89,6 @@ public:
     RunnerControls& runner() { return *m_runner; }
     PresetControls& presetControls() { return *m_presetControls; }
     StorageActions& storage() { return *m_storage; }
-    LogPacing& pacing() { return m_pacing; }
-    ChartRangeRules& chart() { return m_chart; }
     Clock& clock() { return m_clock; }
     void DrawChart();
     void setStatusLimits();
@@ -152,8 +147,8 @@ private:
     SetpointBoxes* m_setpoints = nullptr;
     FrontPanelControls* m_frontPanel = nullptr;
     StorageActions* m_storage = nullptr;
-    std::unique_ptr<SettingsPage> m_settings;
-    std::unique_ptr<DataLogTab> m_dataLog;
+    SettingsPage* m_settings = nullptr;
+    DataLogTab* m_dataLog = nullptr;
     LogPacing m_pacing;
     ChartRangeRules m_chart;
     bool m_activated = false;

@@ -1,14 +1,16 @@
 #include "app/SettingsPage.h"
 
 #include "app/FocusSelection.h"
-#include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
 #include "app/Prompts.h"
 #include "app/WindowState.h"
 #include "core/Captions.h"
 #include "core/Numbers.h"
+#include "datalog/LogPacing.h"
 #include "device/CommandSet.h"
 #include "panel/SettingTab.h"
+#include "session/PortLock.h"
+#include "session/SupplySession.h"
 #include "storage/OvoltaDatabase.h"
 #include "storage/SupplyList.h"
 
@@ -22,16 +24,22 @@
 
 #include <utility>
 
-SettingsPage::SettingsPage(MainFrm& window, MainFrmUi& ui_, WindowState& state)
-    : m_window(window)
+SettingsPage::SettingsPage(MainFrmUi& ui_, WindowState& state, const Parts& parts, QObject* parent)
+    : QObject(parent)
     , ui(ui_)
     , S(state)
+    , m_parts(parts)
 {
+}
+
+void SettingsPage::setDatabase(OvoltaDatabase* database)
+{
+    m_db = database;
 }
 
 const SupplyState& SettingsPage::supply() const
 {
-    return m_window.supply();
+    return m_parts.session.state();
 }
 
 SettingsPage::~SettingsPage()
@@ -61,7 +69,7 @@ void SettingsPage::wire()
     ui.CboPort->installEventFilter(this);
     connect(ui.Tab1, &QTabWidget::currentChanged, this, [this](int tab) {
         if (tab == TabIndex(Tab::Setting))
-            m_window.RefreshPortList();
+            Q_EMIT portListWanted();
     });
 }
 
@@ -78,7 +86,7 @@ bool SettingsPage::eventFilter(QObject* watched, QEvent* event)
             TextUCL_LostFocus();
     } else if (watched == ui.CboPort) {
         if (type == QEvent::MouseButtonPress)
-            m_window.RefreshPortList(); // before the list opens
+            Q_EMIT portListWanted(); // before the list opens
     } else if (type == QEvent::KeyRelease) {
         if (watched == ui.TextLocation)
             StoreLocation();
@@ -126,7 +134,7 @@ void SettingsPage::CmdOK_Click()
         return;
     // The session sends each limit and reads back what the supply took; the
     // boxes then show that, where it is not what was asked.
-    m_window.session().changeLimits(uvl, ucl, [this, uvl, ucl](bool) {
+    m_parts.session.changeLimits(uvl, ucl, [this, uvl, ucl](bool) {
         // Nothing went out when the supply had gone by then (a port change).
         if (!supply().connected)
             return;
@@ -144,22 +152,20 @@ void SettingsPage::applyPort()
     if (!port || *port == S.CommPortNo)
         return;
     // Another program talking on the chosen port keeps the panel where it is.
-    if (const QString refusal = m_window.portRefusal(*port); !refusal.isEmpty()) {
+    if (const QString refusal = m_parts.portLock ? m_parts.portLock->refusalFor(*port) : QString();
+        !refusal.isEmpty()) {
         ui.CboPort->setCurrentIndex(ui.CboPort->findData(S.CommPortNo));
-        m_window.prompts().tell(refusal);
+        m_parts.prompts.tell(refusal);
         return;
     }
     S.CommPortNo = *port;
     // Remembered for the next start (the row is added when it is missing);
     // when it cannot be, the port still changes for this run.
-    if (OvoltaDatabase* db = m_window.database()) {
-        if (const Outcome<void> stored = db->storeCommPort(*port); !stored)
-            m_window.prompts().tell(stored.error());
+    if (m_db) {
+        if (const Outcome<void> stored = m_db->storeCommPort(*port); !stored)
+            m_parts.prompts.tell(stored.error());
     }
-    // The supply left behind goes back to local mode before another is looked for.
-    if (supply().maxVolt > 0)
-        m_window.DisconnectSupply();
-    m_window.ConnectSupply();
+    Q_EMIT portChanged();
 }
 
 void SettingsPage::applySampling()
@@ -170,7 +176,7 @@ void SettingsPage::applySampling()
     if (!ask(SettingTab::SamplingChangeQuestion()))
         return;
     S.LogSamples.markEmpty();
-    m_window.pacing().restart();
+    m_parts.pacing.restart();
     S.SampleTime = *seconds;
     ui.setPanel(StatusField::Sampling, SettingTab::NowSamplingPanelText(*seconds));
     ui.TimerPVC->setInterval(*seconds * 1000);
@@ -205,17 +211,16 @@ std::optional<float> SettingsPage::changedCurrentLimit()
 
 bool SettingsPage::ask(const QString& question)
 {
-    return m_window.prompts().ask(question);
+    return m_parts.prompts.ask(question);
 }
 
 void SettingsPage::StoreLocation()
 {
-    OvoltaDatabase* db = m_window.database();
-    if (!db)
+    if (!m_db)
         return;
     const QString address = ui.CmbAddr->currentText();
     const Outcome<SupplyList::Stored> result
-        = SupplyList(*db).StoreLocation(address, ui.TextLocation->text());
+        = SupplyList(*m_db).StoreLocation(address, ui.TextLocation->text());
     if (const std::optional<QString> value
         = storedValue(result, address, &SupplyList::Labels::location)) {
         showStored(ui.TextLocation, StatusField::Location, Captions::English().location, *value);
@@ -225,12 +230,11 @@ void SettingsPage::StoreLocation()
 
 void SettingsPage::StoreDescription()
 {
-    OvoltaDatabase* db = m_window.database();
-    if (!db)
+    if (!m_db)
         return;
     const QString address = ui.CmbAddr->currentText();
     const Outcome<SupplyList::Stored> result
-        = SupplyList(*db).StoreDescription(address, ui.TextEngineryD->text());
+        = SupplyList(*m_db).StoreDescription(address, ui.TextEngineryD->text());
     if (const std::optional<QString> value
         = storedValue(result, address, &SupplyList::Labels::description)) {
         showStored(
@@ -246,7 +250,7 @@ std::optional<QString> SettingsPage::storedValue(const Outcome<SupplyList::Store
         return result->text;
     // Storing failed: show what the database really holds, so that a refused
     // text does not look stored; nothing changes when even that cannot be read.
-    const SupplyList::Labels labels = SupplyList(*m_window.database()).labels(address);
+    const SupplyList::Labels labels = SupplyList(*m_db).labels(address);
     if (!labels.found)
         return std::nullopt;
     return labels.*field;

@@ -8,8 +8,12 @@
 #include <optional>
 
 enum class StatusField;
-class MainFrm;
+class LogPacing;
+class OvoltaDatabase;
+class PortLock;
+class Prompts;
 class QLineEdit;
+class SupplySession;
 struct MainFrmUi;
 struct SupplyState;
 struct WindowState;
@@ -20,8 +24,20 @@ class SettingsPage : public QObject {
     Q_OBJECT
 
 public:
-    SettingsPage(MainFrm& window, MainFrmUi& ui, WindowState& state);
+    // What the page works with besides the controls and the window's state.
+    struct Parts {
+        SupplySession& session;
+        Prompts& prompts;
+        LogPacing& pacing;
+        // Keeps the page off a port another program talks on; none: no port is refused.
+        const PortLock* portLock;
+    };
+
+    SettingsPage(MainFrmUi& ui, WindowState& state, const Parts& parts, QObject* parent);
     ~SettingsPage() override;
+
+    // The database the port and the supplies' labels are stored in, once it is open.
+    void setDatabase(OvoltaDatabase* database);
 
     // Fills the sampling choices and connects the controls' events.
     void wire();
@@ -41,6 +57,11 @@ public:
 Q_SIGNALS:
     // The supply took new limits.
     void limitsApplied();
+    // The port list is about to be seen: it should be listed again.
+    void portListWanted();
+    // Another port was chosen (and stored): the supply left behind goes back
+    // to local mode and the new one is looked for.
+    void portChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -60,9 +81,10 @@ private:
         QLineEdit* box, StatusField panel, const QString& caption, const QString& value);
     QList<QLineEdit*> watchedBoxes() const;
 
-    MainFrm& m_window;
     MainFrmUi& ui;
     WindowState& S;
+    Parts m_parts;
+    OvoltaDatabase* m_db = nullptr;
     // The user has changed `TextUVL` / `TextUCL` since the limit was read.
     bool m_uvlChanged = false;
     bool m_uclChanged = false;

@@ -665,7 +665,8 @@ TEST_P(SpoiltReplies, AtEveryCommandShowNothingFalseAndSendNothingTooHigh)
 {
     const Spoiler& spoiler = Spoilers()[GetParam()];
     for (const QString& command : kCommands) {
-        SCOPED_TRACE(QStringLiteral("%1 at %2").arg(QLatin1String(spoiler.name), command).toStdString());
+        SCOPED_TRACE(
+            QStringLiteral("%1 at %2").arg(QLatin1String(spoiler.name), command).toStdString());
         FaultHarness h;
         h.line.mangle = [&](const QByteArray& word, const QByteArray& reply) {
             if (word != command.toLatin1() || reply.isEmpty())
@@ -680,7 +681,8 @@ TEST_P(SpoiltReplies, AtEveryCommandShowNothingFalseAndSendNothingTooHigh)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(FaultTest, SpoiltReplies, testing::Range(0, static_cast<int>(Spoilers().size())));
+INSTANTIATE_TEST_SUITE_P(
+    FaultTest, SpoiltReplies, testing::Range(0, static_cast<int>(Spoilers().size())));
 
 // The supply's own faults on every reply, from start-up on.
 TEST(FaultTest, SupplyFaultsOnEveryReplyShowNothingFalseAndSendNothingTooHigh)
