@@ -1,20 +1,18 @@
 #include "app/MainFrmUi.h"
 
+#include "app/MainFrmUiParts.h"
 #include "app/StatusPanel.h"
 #include "datalog/ChartLabels.h"
-#include "datalog/ChartWidget.h"
 #include "panel/DisplayGeometry.h"
 #include "panel/OutputSwitchImage.h"
 #include "panel/PanelPictures.h"
 #include "panel/SegmentDisplay.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -22,7 +20,6 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStyle>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -31,73 +28,11 @@
 
 namespace {
 
-template <typename T> T* Named(T* widget, const QString& name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
-
-QString Indexed(const char* name, int index)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
-// A caption before a control; screen readers name the control by it.
-QLabel* Caption(const QString& text, QWidget* parent, QWidget* control)
-{
-    auto* label = new QLabel(text, parent);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setBuddy(control);
-    return label;
-}
-
-QTableView* Grid(const char* name, QWidget* parent)
-{
-    auto* grid = Named(new QTableView(parent), QLatin1String(name));
-    grid->verticalHeader()->hide();
-    grid->horizontalHeader()->setHighlightSections(false);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->setSelectionBehavior(QAbstractItemView::SelectItems);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setAlternatingRowColors(false);
-    // The columns keep their widths (dragging one wider scrolled the step
-    // numbers out of sight), and Tab moves on to the next control instead of
-    // walking every cell and its leave-cell check.
-    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid->setTabKeyNavigation(false);
-    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
-    return grid;
-}
-
-QLineEdit* FloatingEditor(const char* name, QWidget* parent)
-{
-    auto* editor = Named(new QLineEdit(parent), QLatin1String(name));
-    editor->setAlignment(Qt::AlignCenter);
-    editor->setFrame(false);
-    editor->hide();
-    return editor;
-}
-
-// A typed entry stays what was typed and is never taken for a choice from the
-// list: the combo's own completion would turn a typed "1" into "10S", and its
-// own match on leaving the box would load a stored table over the grid because
-// its name was typed. Enter does not add the text to the list either.
-void EditableWithoutCompletion(QComboBox* combo)
-{
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->setCompleter(nullptr);
-    QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
-}
-
-QComboBox* RangeCombo(const char* name, QWidget* parent)
-{
-    auto* combo = Named(new QComboBox(parent), QLatin1String(name));
-    EditableWithoutCompletion(combo);
-    combo->setMinimumContentsLength(6);
-    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    return combo;
-}
+using UiParts::Caption;
+using UiParts::EditableWithoutCompletion;
+using UiParts::Indexed;
+using UiParts::Named;
+using UiParts::Picture;
 
 QLabel* LcdLabel(const char* name, const QString& text, const QColor& colour, QWidget* parent)
 {
@@ -111,13 +46,6 @@ QLabel* LcdLabel(const char* name, const QString& text, const QColor& colour, QW
     return label;
 }
 
-QLabel* Picture(const char* name, QWidget* parent)
-{
-    auto* label = Named(new QLabel(parent), QLatin1String(name));
-    label->setAlignment(Qt::AlignCenter);
-    return label;
-}
-
 } // namespace
 
 void MainFrmUi::setup(QMainWindow* window)
@@ -127,8 +55,33 @@ void MainFrmUi::setup(QMainWindow* window)
     auto* outer = new QVBoxLayout(central);
     outer->setContentsMargins(6, 6, 6, 2);
     outer->setSpacing(4);
+    buildTopRow(central, outer);
 
-    // Address, location, description and the two set-point boxes.
+    auto* body = new QHBoxLayout;
+    body->setSpacing(6);
+    outer->addLayout(body, 1);
+
+    auto* left = new QVBoxLayout;
+    body->addLayout(left);
+    buildFrontPanel(central, left);
+    buildPanelButtons(central, left);
+
+    // The tabs, with the table name panel and the chart ranges under them.
+    auto* right = new QVBoxLayout;
+    body->addLayout(right, 1);
+    buildTabs(central, right);
+    buildTableNamePanel(central, right);
+    buildChartRanges(central, right);
+    buildStatusBar(window);
+    chainTabOrder();
+
+    TimerPVC = Named(new QTimer(window), QStringLiteral("TimerPVC"));
+    TimerPVC->setSingleShot(true);
+    TimerPVC->setInterval(5000);
+}
+
+void MainFrmUi::buildTopRow(QWidget* central, QVBoxLayout* outer)
+{
     auto* top = new QGridLayout;
     top->setHorizontalSpacing(4);
     CmbAddr = Named(new QComboBox(central), QStringLiteral("CmbAddr"));
@@ -172,14 +125,10 @@ void MainFrmUi::setup(QMainWindow* window)
     top->setColumnStretch(3, 1);
     top->setColumnStretch(5, 2);
     outer->addLayout(top);
+}
 
-    auto* body = new QHBoxLayout;
-    body->setSpacing(6);
-    outer->addLayout(body, 1);
-
-    // Front panel: the readings, the set-points, the labels and the switch.
-    auto* left = new QVBoxLayout;
-    body->addLayout(left);
+void MainFrmUi::buildFrontPanel(QWidget* central, QVBoxLayout* left)
+{
     LCD = Named(new QFrame(central), QStringLiteral("LCD"));
     LCD->setFrameShape(QFrame::Panel);
     LCD->setFrameShadow(QFrame::Sunken);
@@ -257,7 +206,10 @@ void MainFrmUi::setup(QMainWindow* window)
     LcdRemote->hide();
     ImageConent->hide();
     left->addWidget(LCD);
+}
 
+void MainFrmUi::buildPanelButtons(QWidget* central, QVBoxLayout* left)
+{
     Picture3 = Named(new QWidget(central), QStringLiteral("Picture3"));
     auto* buttons = new QGridLayout(Picture3);
     buttons->setContentsMargins(0, 0, 0, 0);
@@ -274,157 +226,10 @@ void MainFrmUi::setup(QMainWindow* window)
     buttons->addWidget(CmdRunStop, 1, 1);
     left->addWidget(Picture3);
     left->addStretch();
+}
 
-    // The tabs, with the table name panel and the chart ranges under them.
-    auto* right = new QVBoxLayout;
-    body->addLayout(right, 1);
-    Tab1 = Named(new QTabWidget(central), QStringLiteral("Tab1"));
-    // All five tab captions stay readable: the window is never narrower than they are.
-    Tab1->setUsesScrollButtons(false);
-    right->addWidget(Tab1, 1);
-
-    auto* pageP = new QWidget;
-    auto* pageE = new QWidget;
-    auto* pageM = new QWidget;
-    auto* pageLog = new QWidget;
-    auto* pageSetting = new QWidget;
-    Tab1->addTab(pageP, QStringLiteral("Internal Timed Program"));
-    Tab1->addTab(pageE, QStringLiteral("External Timed Program"));
-    Tab1->addTab(pageM, QStringLiteral("Internal Preset Memory"));
-    Tab1->addTab(pageLog, QStringLiteral("Data Log"));
-    Tab1->addTab(pageSetting, QStringLiteral("Setting"));
-    {
-        // Room for every caption with the style's padding around it.
-        const QFontMetrics metrics(Tab1->tabBar()->font());
-        int width = 0;
-        for (int i = 0; i < Tab1->count(); ++i)
-            width += metrics.horizontalAdvance(Tab1->tabText(i)) + 3 * metrics.height();
-        Tab1->setMinimumWidth(width);
-    }
-
-    FGridP = Grid("FGridP", pageP);
-    FGridE = Grid("FGridE", pageE);
-    FGridM = Grid("FGridM", pageM);
-    for (auto [page, grid] :
-        { std::pair { pageP, FGridP }, { pageE, FGridE }, { pageM, FGridM } }) {
-        auto* layout = new QVBoxLayout(page);
-        layout->setContentsMargins(2, 2, 2, 2);
-        layout->addWidget(grid);
-    }
-    TextP = FloatingEditor("TextP", FGridP->viewport());
-    TextE = FloatingEditor("TextE", FGridE->viewport());
-    TextM = FloatingEditor("TextM", FGridM->viewport());
-    for (int k = 0; k <= 20; ++k) {
-        OutputCK[k] = Named(new QCheckBox(FGridE->viewport()), Indexed("OutputCK", k));
-        OutputCK[k]->setChecked(true);
-        OutputCK[k]->hide();
-        // Space on a step's row switches its box: twenty Tab stops would be a maze.
-        OutputCK[k]->setFocusPolicy(Qt::ClickFocus);
-        OutputCK[k]->setAccessibleName(QStringLiteral("Output On, step %1").arg(k));
-    }
-    for (int k = 0; k <= 9; ++k) {
-        Option1[k] = Named(new QRadioButton(FGridM->viewport()), Indexed("Option1", k));
-        Option1[k]->hide();
-        Option1[k]->setAccessibleName(QStringLiteral("Preset %1").arg(k));
-    }
-    for (int k = 0; k <= 5; ++k) {
-        Label9[k] = Named(new QLabel(pageM), Indexed("Label9", k));
-        Label9[k]->hide();
-    }
-
-    // Data log: the chart with its scale labels and the source choice.
-    auto* logLayout = new QGridLayout(pageLog);
-    logLayout->setContentsMargins(2, 2, 2, 2);
-    logLayout->setSpacing(2);
-    Picture1 = Named(new QWidget(pageLog), QStringLiteral("Picture1"));
-    auto* chart = new QGridLayout(Picture1);
-    chart->setContentsMargins(0, 0, 0, 0);
-    chart->setSpacing(2);
-    PP = Named(new ChartWidget(Picture1), QStringLiteral("PP"));
-    auto scaleLabel = [&](const char* name, int k, const QColor& colour) {
-        auto* label = Named(new QLabel(Picture1), Indexed(name, k));
-        QPalette p = label->palette();
-        p.setColor(QPalette::WindowText, colour);
-        label->setPalette(p);
-        return label;
-    };
-    auto* scaleV = new QVBoxLayout;
-    auto* scaleCW = new QVBoxLayout;
-    for (int k = 2; k >= 0; --k) {
-        PLabV[k] = scaleLabel("PLabV", k, QColor(160, 160, 0));
-        PLabC[k] = scaleLabel("PLabC", k, QColor(255, 0, 0));
-        PLabW[k] = scaleLabel("PLabW", k, QColor(0, 160, 0));
-        scaleV->addWidget(PLabV[k], 0, Qt::AlignRight);
-        auto* cw = new QHBoxLayout;
-        cw->addWidget(PLabC[k]);
-        cw->addWidget(PLabW[k]);
-        scaleCW->addLayout(cw);
-        if (k > 0) {
-            scaleV->addStretch();
-            scaleCW->addStretch();
-        }
-    }
-    auto* scaleT = new QHBoxLayout;
-    for (int k = 2; k >= 0; --k) {
-        PLabT[k] = scaleLabel("PLabT", k, QColor(96, 96, 96));
-        scaleT->addWidget(PLabT[k]);
-        if (k > 0)
-            scaleT->addStretch();
-    }
-    chart->addLayout(scaleV, 0, 0);
-    chart->addWidget(PP, 0, 1);
-    chart->addLayout(scaleCW, 0, 2);
-    chart->addLayout(scaleT, 1, 1);
-    chart->setColumnStretch(1, 1);
-    chart->setRowStretch(0, 1);
-    logLayout->addWidget(Picture1, 0, 0, 1, 3);
-    Option2[0]
-        = Named(new QRadioButton(QStringLiteral("Now"), pageLog), QStringLiteral("Option2(0)"));
-    Option2[1]
-        = Named(new QRadioButton(QStringLiteral("Log"), pageLog), QStringLiteral("Option2(1)"));
-    Option2[0]->setChecked(true);
-    Option2[1]->setEnabled(false);
-    logLayout->addWidget(Option2[0], 1, 0);
-    logLayout->addWidget(Option2[1], 1, 1);
-    logLayout->setColumnStretch(2, 1);
-    logLayout->setRowStretch(0, 1);
-
-    // Setting tab.
-    auto* settings = new QGridLayout(pageSetting);
-    Label1
-        = Named(new QLabel(QStringLiteral("COMM Port :"), pageSetting), QStringLiteral("Label1"));
-    CboPort = Named(new QComboBox(pageSetting), QStringLiteral("CboPort"));
-    CboAS = Named(new QComboBox(pageSetting), QStringLiteral("CboAS"));
-    TextUVL = Named(new QLineEdit(pageSetting), QStringLiteral("TextUVL"));
-    TextUCL = Named(new QLineEdit(pageSetting), QStringLiteral("TextUCL"));
-    CmdDefault = Named(
-        new QPushButton(QStringLiteral("Default"), pageSetting), QStringLiteral("CmdDefault"));
-    CmdOK = Named(new QPushButton(QStringLiteral("OK"), pageSetting), QStringLiteral("CmdOK"));
-    PictureBtmp = Picture("PictureBtmp", pageSetting);
-    const auto settingLabel = [pageSetting](const char* text, QWidget* control) {
-        auto* label = new QLabel(QLatin1String(text), pageSetting);
-        label->setBuddy(control);
-        return label;
-    };
-    Label1->setBuddy(CboPort);
-    settings->addWidget(Label1, 0, 0);
-    settings->addWidget(CboPort, 0, 1);
-    settings->addWidget(settingLabel("Data Log Sampling Time :", CboAS), 1, 0);
-    settings->addWidget(CboAS, 1, 1);
-    settings->addWidget(settingLabel("Voltage Upper Limit (UVL) Setting :", TextUVL), 2, 0);
-    settings->addWidget(TextUVL, 2, 1);
-    settings->addWidget(settingLabel("Current Upper Limit (UCL) Setting :", TextUCL), 3, 0);
-    settings->addWidget(TextUCL, 3, 1);
-    auto* settingButtons = new QHBoxLayout;
-    settingButtons->addStretch();
-    settingButtons->addWidget(CmdDefault);
-    settingButtons->addWidget(CmdOK);
-    settings->addLayout(settingButtons, 4, 0, 1, 2);
-    settings->addWidget(PictureBtmp, 0, 2, 5, 1);
-    settings->setColumnStretch(2, 1);
-    settings->setRowStretch(5, 1);
-
-    // Table name and description, the cycle count and the storage tool bar.
+void MainFrmUi::buildTableNamePanel(QWidget* central, QVBoxLayout* right)
+{
     Picture2 = Named(new QWidget(central), QStringLiteral("Picture2"));
     auto* names = new QGridLayout(Picture2);
     names->setContentsMargins(0, 0, 0, 0);
@@ -475,37 +280,10 @@ void MainFrmUi::setup(QMainWindow* window)
     names->addWidget(Toolbar2, 0, 4);
     names->setColumnStretch(1, 1);
     right->addWidget(Picture2);
+}
 
-    Picture4 = Named(new QWidget(central), QStringLiteral("Picture4"));
-    auto* ranges = new QGridLayout(Picture4);
-    ranges->setContentsMargins(0, 0, 0, 0);
-    ranges->setHorizontalSpacing(4);
-    ranges->setVerticalSpacing(2);
-    struct Range {
-        QComboBox** combo;
-        const char* name;
-        const char* caption;
-        int row, column;
-    };
-    const Range rangeBoxes[] = {
-        { &CmbVMax, "CmbVMax", "V.Max:", 0, 0 },
-        { &CmbVMin, "CmbVMin", "V.Min:", 1, 0 },
-        { &CmbCMax, "CmbCMax", "C.Max:", 0, 1 },
-        { &CmbCMin, "CmbCMin", "C.Min:", 1, 1 },
-        { &CmbWMax, "CmbWMax", "W.Max:", 0, 2 },
-        { &CmbWMin, "CmbWMin", "W.Min:", 1, 2 },
-        { &CmbTMin, "CmbTMin", "T.Min:", 0, 3 },
-        { &CmbTLen, "CmbTLen", "T.Len:", 1, 3 },
-    };
-    for (const Range& r : rangeBoxes) {
-        *r.combo = RangeCombo(r.name, Picture4);
-        ranges->addWidget(
-            Caption(QLatin1String(r.caption), Picture4, *r.combo), r.row, 2 * r.column);
-        ranges->addWidget(*r.combo, r.row, 2 * r.column + 1);
-    }
-    Picture4->hide();
-    right->addWidget(Picture4);
-
+void MainFrmUi::buildStatusBar(QMainWindow* window)
+{
     StatusBar1 = Named(new QStatusBar(window), QStringLiteral("StatusBar1"));
     window->setStatusBar(StatusBar1);
     StatusBar1->setSizeGripEnabled(true);
@@ -520,7 +298,10 @@ void MainFrmUi::setup(QMainWindow* window)
     }
     setPanel(StatusField::Location, QStringLiteral("Location : "));
     setPanel(StatusField::Description, QStringLiteral("Power Supply Description :"));
+}
 
+void MainFrmUi::chainTabOrder()
+{
     // Tab runs top to bottom, left to right: the boxes above the tabs, the front
     // panel and its buttons, the tabs with the page shown (hidden pages are
     // passed over), the table name panel, the chart ranges.
@@ -536,10 +317,6 @@ void MainFrmUi::setup(QMainWindow* window)
              << CmbWMin << CmbTLen;
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
-
-    TimerPVC = Named(new QTimer(window), QStringLiteral("TimerPVC"));
-    TimerPVC->setSingleShot(true);
-    TimerPVC->setInterval(5000);
 }
 
 void MainFrmUi::showChartLabels(const ChartLabels& labels)

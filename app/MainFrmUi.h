@@ -21,6 +21,7 @@ class QTabWidget;
 class QTableView;
 class QTimer;
 class QToolBar;
+class QVBoxLayout;
 class QWidget;
 class OutputSwitchImage;
 class SegmentDisplay;
@@ -151,4 +152,25 @@ struct MainFrmUi {
     Tab currentTab() const;
     // The chart's twelve scale labels.
     void showChartLabels(const ChartLabels& labels);
+
+private:
+    // The parts of the window, created in this order by setup: the order
+    // decides the layout and the focus chain.
+    // Address, location, description and the two set-point boxes.
+    void buildTopRow(QWidget* central, QVBoxLayout* outer);
+    // Front panel: the readings, the set-points, the labels and the switch.
+    void buildFrontPanel(QWidget* central, QVBoxLayout* left);
+    // The four buttons under the front panel.
+    void buildPanelButtons(QWidget* central, QVBoxLayout* left);
+    // The tab widget with its five pages (in MainFrmUiTabs.cpp, as are the
+    // pages' builders and the chart ranges).
+    void buildTabs(QWidget* central, QVBoxLayout* right);
+    void buildProgramTabs(QWidget* pageP, QWidget* pageE, QWidget* pageM);
+    void buildDataLogTab(QWidget* pageLog);
+    void buildSettingTab(QWidget* pageSetting);
+    // Table name and description, the cycle count and the storage tool bar.
+    void buildTableNamePanel(QWidget* central, QVBoxLayout* right);
+    void buildChartRanges(QWidget* central, QVBoxLayout* right);
+    void buildStatusBar(QMainWindow* window);
+    void chainTabOrder();
 };

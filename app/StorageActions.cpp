@@ -1,5 +1,6 @@
 #include "app/StorageActions.h"
 
+#include "app/CsvActions.h"
 #include "app/FocusSelection.h"
 #include "app/MainFrmUi.h"
 #include "app/Prompts.h"
@@ -9,20 +10,13 @@
 #include "programs/ProgramTable.h"
 #include "programs/TableRules.h"
 #include "session/SupplySession.h"
-#include "storage/CsvFiles.h"
-#include "storage/CsvImporter.h"
-#include "storage/CsvPaths.h"
-#include "storage/CsvWriter.h"
 #include "storage/OvoltaDatabase.h"
 #include "storage/StorageMessages.h"
 #include "storage/StoredTables.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QEvent>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -39,7 +33,6 @@
 namespace {
 
 constexpr int kEtpSteps = 20; // the output check boxes 1 to 20
-const QString kCsvFilter = QStringLiteral("CSV files (*.csv);;All files (*)");
 
 std::size_t At(int index)
 {
@@ -56,15 +49,6 @@ std::optional<StoredKind> KindOf(Tab tab)
     return StoredKindOfTab(TabIndex(tab));
 }
 
-// The busy pointer shows until the import has filled its table.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::BusyCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
 } // namespace
 
 StorageActions::StorageActions(MainFrmUi& ui_, WindowState& state, const Tables& tables,
@@ -76,8 +60,23 @@ StorageActions::StorageActions(MainFrmUi& ui_, WindowState& state, const Tables&
     , m_session(session)
     , m_clock(clock)
     , m_prompts(prompts)
+    , m_csv(new CsvActions(ui_, state, tables, session, clock, prompts, this))
 {
     setObjectName(QStringLiteral("StorageActions"));
+    connect(
+        m_csv, &CsvActions::externalProgramChanged, this, &StorageActions::externalProgramChanged);
+    connect(m_csv, &CsvActions::presetsChanged, this, &StorageActions::showPresetSelectors);
+    connect(m_csv, &CsvActions::storedLogImported, this, &StorageActions::showStoredLog);
+}
+
+void StorageActions::ExportCsv()
+{
+    m_csv->ExportCsv();
+}
+
+void StorageActions::ImportCsv()
+{
+    m_csv->ImportCsv();
 }
 
 void StorageActions::setDatabase(OvoltaDatabase* database)
@@ -214,16 +213,6 @@ void StorageActions::clearTableClick()
     ui.CmbTableName[At(tab)]->setEditText(TableRules::kUntitled);
     ui.TextTableD[At(tab)]->clear();
     updateButtons();
-}
-
-void StorageActions::setSaveFileDialog(SaveFileDialog dialog)
-{
-    m_saveDialog = std::move(dialog);
-}
-
-void StorageActions::setOpenFileDialog(OpenFileDialog dialog)
-{
-    m_openDialog = std::move(dialog);
 }
 
 bool StorageActions::eventFilter(QObject* watched, QEvent* event)
@@ -527,174 +516,5 @@ void StorageActions::loadLog(Tab tab)
         if (row.description)
             S.StoredLogDesc = *row.description;
     }
-    showStoredLog();
-}
-
-// ---------------------------------------------------------------- CSV files
-
-std::optional<QString> StorageActions::askSavePath(const QString& proposedName)
-{
-    if (m_saveDialog)
-        return m_saveDialog(proposedName);
-    const QString start
-        = m_dialogFolder.isEmpty() ? proposedName : QDir(m_dialogFolder).filePath(proposedName);
-    // The overwrite question comes after the extension is forced, so the
-    // dialog asks none of its own.
-    const QString path = m_prompts.saveFileName(start, kCsvFilter);
-    if (path.isEmpty())
-        return std::nullopt;
-    m_dialogFolder = QFileInfo(path).absolutePath();
-    return path;
-}
-
-std::optional<QString> StorageActions::askOpenPath()
-{
-    if (m_openDialog)
-        return m_openDialog();
-    const QString path = m_prompts.openFileName(m_dialogFolder, kCsvFilter);
-    if (path.isEmpty())
-        return std::nullopt;
-    m_dialogFolder = QFileInfo(path).absolutePath();
-    return path;
-}
-
-void StorageActions::ExportCsv()
-{
-    const Tab tab = currentTab();
-    const std::optional<StoredKind> kind = KindOf(tab);
-    if (!kind)
-        return;
-    LogSource source = LogSource::None;
-    if (ui.Option2[0]->isChecked())
-        source = LogSource::Live;
-    else if (ui.Option2[1]->isChecked())
-        source = LogSource::Stored;
-    if (const std::optional<QString> proposed
-        = CsvPaths::ProposedExportName(*kind, source, m_clock.now(), S.StoredLogName))
-        m_exportName = *proposed;
-
-    const std::optional<QString> chosen = askSavePath(m_exportName);
-    if (!chosen || chosen->isEmpty())
-        return;
-    const QString path = CsvPaths::WithCsvExtension(*chosen);
-    if (QFileInfo::exists(path) && !ask(StorageMessages::FileAlreadyExist(path)))
-        return;
-
-    const QString description = ui.TextTableD[At(tab)]->text();
-    // The Internal Timed Program has no file form: its file stays empty.
-    Outcome<QByteArray> bytes = QByteArray();
-    switch (*kind) {
-    case StoredKind::InternalProgram:
-        break;
-    case StoredKind::ExternalProgram:
-        bytes = CsvWriter::EtpFile(description, m_tables.externalProgram.steps());
-        break;
-    case StoredKind::PresetMemory: {
-        const ProgramTable& ipm = m_tables.presets;
-        bytes = CsvWriter::IpmFile(description, ipm.presets(), ipm.selectedPreset());
-        break;
-    }
-    case StoredKind::DataLog:
-        if (source == LogSource::Live) {
-            bytes = CsvWriter::LogFile(description, S.LogSamples, S.SampleTime);
-        } else if (source == LogSource::Stored) {
-            bytes = CsvWriter::LogFile(description, S.StoredLog, S.StoredLogSampling);
-        } else {
-            LogSamples none;
-            none.markEmpty();
-            bytes = CsvWriter::LogFile(description, none, 0);
-        }
-        break;
-    }
-    // A cell that cannot be written leaves the file as it was.
-    if (!bytes) {
-        tell(bytes.error());
-        return;
-    }
-    if (const Outcome<void> written = CsvFiles::Write(path, *bytes); !written)
-        tell(written.error());
-}
-
-void StorageActions::ImportCsv()
-{
-    const Tab tab = currentTab();
-    const std::optional<StoredKind> kind = KindOf(tab);
-    if (!kind)
-        return;
-    const std::optional<QString> chosen = askOpenPath();
-    if (!chosen || chosen->isEmpty())
-        return;
-    const Outcome<QByteArray> file = CsvFiles::Read(*chosen);
-    if (!file) {
-        tell(file.error());
-        return;
-    }
-    switch (*kind) {
-    case StoredKind::InternalProgram:
-        break; // no file form: nothing is read
-    case StoredKind::ExternalProgram:
-        importEtp(*file);
-        break;
-    case StoredKind::PresetMemory:
-        importIpm(*file);
-        break;
-    case StoredKind::DataLog:
-        importLog(*file, CsvPaths::ImportBaseName(*chosen));
-        break;
-    }
-}
-
-// An import changes the tab only when the whole file was read: on any problem
-// the table, its name and its description stay as they were.
-void StorageActions::importEtp(const QByteArray& bytes)
-{
-    const Outcome<CsvImporter::EtpFile> imported = CsvImporter::ImportEtp(bytes);
-    if (!imported) {
-        tell(imported.error());
-        return;
-    }
-    const BusyCursor busy;
-    ProgramTable& etp = m_tables.externalProgram;
-    etp.cutToHeader();
-    ui.TextTableD[At(Tab::ExternalProgram)]->setText(imported->description);
-    // Each output goes to the box that lies over its row, whatever step number
-    // the file gave.
-    etp.setSteps(imported->steps);
-    Q_EMIT externalProgramChanged();
-}
-
-void StorageActions::importIpm(const QByteArray& bytes)
-{
-    const Outcome<CsvImporter::IpmFile> imported
-        = CsvImporter::ImportIpm(bytes, m_session.state().currFormat);
-    if (!imported) {
-        tell(imported.error());
-        return;
-    }
-    const BusyCursor busy;
-    ProgramTable& ipm = m_tables.presets;
-    ipm.cutToHeader();
-    ui.TextTableD[At(Tab::Presets)]->setText(imported->description);
-    ipm.setPresets(imported->presets);
-    ipm.setSelectedPreset(imported->selected);
-    showPresetSelectors();
-}
-
-void StorageActions::importLog(const QByteArray& bytes, const QString& baseName)
-{
-    const Outcome<CsvImporter::LogFile> imported = CsvImporter::ImportLog(bytes);
-    if (!imported) {
-        tell(imported.error());
-        return;
-    }
-    const BusyCursor busy;
-    // The name goes with the log it names.
-    S.StoredLogName = baseName;
-    S.StoredLog = imported->samples;
-    if (imported->sampling)
-        S.StoredLogSampling = *imported->sampling;
-    if (imported->description)
-        S.StoredLogDesc = *imported->description;
-    ui.TextTableD[At(Tab::DataLog)]->setText(S.StoredLogDesc);
     showStoredLog();
 }

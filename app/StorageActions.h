@@ -3,13 +3,12 @@
 #include "app/Tab.h"
 #include "storage/StoredTables.h"
 
-#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <functional>
-#include <optional>
 
 class Clock;
+class CsvActions;
 class OvoltaDatabase;
 class ProgramTable;
 class Prompts;
@@ -20,16 +19,12 @@ struct WindowState;
 
 // The storage tool bar with its buttons and tool-tips, the table-name boxes and
 // "Clear Table": saving, loading and deleting stored tables and logs, CSV
-// export and import, printing. The rules and the file and database work live
+// export and import (by CsvActions), printing. The rules and the file and database work live
 // in storage/; this class moves texts between them and the controls and asks
 // the user. The grids and the chart hear of changed tables by its signals.
 class StorageActions : public QObject {
     Q_OBJECT
 public:
-    // A file dialog's answer: the chosen path, or nothing when the user cancelled.
-    using SaveFileDialog = std::function<std::optional<QString>(const QString& proposedName)>;
-    using OpenFileDialog = std::function<std::optional<QString>()>;
-
     // The three program tables, by tab.
     struct Tables {
         ProgramTable& internalProgram;
@@ -64,10 +59,6 @@ public:
 
     // A name chosen in the name combo of tab: loads that stored table or log.
     void CmbTableName_Click(Tab tab);
-
-    // Replace the platform file dialogs (an empty function restores them).
-    void setSaveFileDialog(SaveFileDialog dialog);
-    void setOpenFileDialog(OpenFileDialog dialog);
 
 Q_SIGNALS:
     // The External Timed Program was loaded or imported.
@@ -105,12 +96,6 @@ private:
     void chooseLiveLog();
     void showStoredLog();
     void showPresetSelectors();
-    void importEtp(const QByteArray& bytes);
-    void importIpm(const QByteArray& bytes);
-    void importLog(const QByteArray& bytes, const QString& baseName);
-
-    std::optional<QString> askSavePath(const QString& proposedName);
-    std::optional<QString> askOpenPath();
 
     MainFrmUi& ui;
     WindowState& S;
@@ -119,11 +104,7 @@ private:
     Clock& m_clock;
     Prompts& m_prompts;
     OvoltaDatabase* m_db = nullptr;
-    SaveFileDialog m_saveDialog;
-    OpenFileDialog m_openDialog;
-    // The save dialog keeps its previous name when no name is proposed.
-    QString m_exportName;
-    QString m_dialogFolder;
+    CsvActions* m_csv;
     // Start-up fills the lists once the database is open.
     bool m_listsFilled = false;
 };

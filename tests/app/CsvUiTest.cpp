@@ -2,7 +2,6 @@
 #include "app/PresetGrid.h"
 #include "app/RunnerControls.h"
 #include "app/StepGrid.h"
-#include "app/StorageActions.h"
 #include "programs/ProgramTable.h"
 #include "tests/app/WindowFixture.h"
 
@@ -10,6 +9,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -32,8 +32,6 @@ protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(showWindow());
-        actions = &h.w().storage();
-        ASSERT_NE(nullptr, actions);
         ASSERT_TRUE(files.isValid());
     }
 
@@ -68,16 +66,16 @@ protected:
     // Exports through the save dialog answered with file (nothing: cancel).
     QStringList exportTo(std::optional<QString> file, QList<Button> answers = {})
     {
-        actions->setSaveFileDialog([this, file](const QString& proposed) {
-            proposals << proposed;
-            return file;
-        });
+        h.prompts.saveFile = [this, file](const QString& start) {
+            proposals << QFileInfo(start).fileName();
+            return file.value_or(QString());
+        };
         return clickTool(2, std::move(answers));
     }
 
     QStringList importFrom(std::optional<QString> file)
     {
-        actions->setOpenFileDialog([file] { return file; });
+        h.prompts.openFile = [file](const QString&) { return file.value_or(QString()); };
         return clickTool(3);
     }
 
@@ -101,7 +99,6 @@ protected:
     }
 
     QTemporaryDir files;
-    StorageActions* actions = nullptr;
     QStringList proposals;
 };
 

@@ -5,6 +5,7 @@
 #include "session/PortLock.h"
 #include "sim/SimTransport.h"
 #include "sim/SupplyFaults.h"
+#include "tests/app/TestPrompts.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeTimers.h"
 #include "tests/support/QtPrinting.h"
@@ -32,7 +33,8 @@ public:
     bool start()
     {
         window = std::make_unique<MainFrm>(MainFrmDeps {
-            transport, clock, timers, dir.path(), {}, databaseBusyTimeout, &portLock });
+            transport, clock, timers, dir.path(), {}, databaseBusyTimeout, &portLock, &prompts });
+        prompts.showOver(window.get());
         const bool started = window->StartUp(&startError);
         settle();
         return started;
@@ -99,6 +101,8 @@ public:
     // Unset: the window's own wait for another program's lock on the database.
     std::optional<std::chrono::milliseconds> databaseBusyTimeout;
     PortLock portLock { dir.filePath("ports"), dir.filePath("locks") };
+    // Outlives the window that asks through it.
+    TestPrompts prompts;
     VirtualSupply* supply = nullptr;
     std::unique_ptr<MainFrm> window;
     QString startError;

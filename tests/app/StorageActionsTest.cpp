@@ -557,14 +557,14 @@ TEST_F(StorageActionsTest, StandardKeysDoWhatTheirButtonsDo)
 {
     save(1, QStringLiteral("kept"));
     QStringList seen;
-    actions->setSaveFileDialog([&](const QString&) -> std::optional<QString> {
+    h.prompts.saveFile = [&](const QString&) {
         seen << QStringLiteral("save dialog");
-        return std::nullopt;
-    });
-    actions->setOpenFileDialog([&]() -> std::optional<QString> {
+        return QString();
+    };
+    h.prompts.openFile = [&](const QString&) {
         seen << QStringLiteral("open dialog");
-        return std::nullopt;
-    });
+        return QString();
+    };
     // Every box and dialog is answered No or cancelled, and noted.
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
