@@ -1,13 +1,20 @@
 #include "app/DataLogTab.h"
 
 #include "app/MainFrmUi.h"
+#include "app/WindowState.h"
+#include "datalog/ChartGeometry.h"
 #include "datalog/ChartRangeRules.h"
 #include "datalog/ChartWidget.h"
+#include "datalog/LogPacing.h"
+#include "datalog/SamplingStatus.h"
+#include "session/SupplySession.h"
 
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QRadioButton>
+#include <QTimer>
 
 #include <algorithm>
 #include <array>
@@ -45,10 +52,13 @@ std::array<RangeCombo, 8> RangeCombos(const MainFrmUi& ui)
 
 } // namespace
 
-DataLogTab::DataLogTab(MainFrmUi& ui_, ChartRangeRules& rules, QObject* parent)
+DataLogTab::DataLogTab(MainFrmUi& ui_, WindowState& state, const Parts& parts, QObject* parent)
     : QObject(parent)
     , ui(ui_)
-    , m_rules(rules)
+    , S(state)
+    , m_session(parts.session)
+    , m_rules(parts.rules)
+    , m_pacing(parts.pacing)
 {
 }
 
@@ -60,9 +70,14 @@ void DataLogTab::wire()
             [this, combo](int) { RangeCombo_Event(combo, RangeComboEvent::Click); });
         combo->installEventFilter(this);
     }
-    // The window already redraws when either source option is chosen; a resize
-    // of the chart picture is the one redraw left to this tab.
+    for (QRadioButton* option : ui.Option2) {
+        connect(option, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                draw();
+        });
+    }
     ui.PP->installEventFilter(this);
+    connect(ui.TimerPVC, &QTimer::timeout, this, &DataLogTab::liveLogTick);
 }
 
 bool DataLogTab::isRangeCombo(QObject* object) const
@@ -75,7 +90,7 @@ bool DataLogTab::isRangeCombo(QObject* object) const
 bool DataLogTab::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ui.PP && event->type() == QEvent::Resize) {
-        Q_EMIT redrawWanted();
+        draw();
     } else if (isRangeCombo(watched)) {
         auto* combo = static_cast<QComboBox*>(watched);
         if (event->type() == QEvent::KeyRelease) {
@@ -112,10 +127,62 @@ void DataLogTab::RangeCombo_Event(QComboBox* combo, RangeComboEvent event)
         text = rules.commitTLen(first, second, event == RangeComboEvent::EnterReleased);
     combo->setEditText(text);
     showLabels();
-    Q_EMIT redrawWanted();
+    draw();
 }
 
 void DataLogTab::showLabels()
 {
     ui.showChartLabels(m_rules.labels());
+}
+
+void DataLogTab::resetRanges(bool connected, const SupplyState& supply)
+{
+    const RangeComboTexts texts = connected
+        ? m_rules.resetForConnection(true, supply.maxVolt, supply.maxCurr, supply.currFormat)
+        : m_rules.resetForConnection(false, 0, 0, supply.currFormat);
+    ui.CmbVMax->setEditText(texts.CmbVMax);
+    ui.CmbVMin->setEditText(texts.CmbVMin);
+    ui.CmbCMax->setEditText(texts.CmbCMax);
+    ui.CmbCMin->setEditText(texts.CmbCMin);
+    ui.CmbWMax->setEditText(texts.CmbWMax);
+    ui.CmbWMin->setEditText(texts.CmbWMin);
+    ui.CmbTMin->setEditText(texts.CmbTMin);
+    ui.CmbTLen->setEditText(texts.CmbTLen);
+    showLabels();
+}
+
+void DataLogTab::startLiveLog()
+{
+    m_pacing.restart();
+    ui.TimerPVC->start(S.SampleTime * 1000);
+}
+
+void DataLogTab::liveLogTick()
+{
+    const SupplyState& P = m_session.state();
+    if (P.connected) {
+        S.LogSamples.record(P.voltReading, P.currReading);
+        if (ui.Option2[0]->isChecked())
+            draw();
+    }
+    ui.TimerPVC->start(m_pacing.nextIntervalMs(S.SampleTime));
+}
+
+void DataLogTab::draw()
+{
+    const ChartRanges& ranges = m_rules.ranges();
+    LogSource source = LogSource::None;
+    if (ui.Option2[0]->isChecked())
+        source = LogSource::Live;
+    else if (ui.Option2[1]->isChecked())
+        source = LogSource::Stored;
+    ChartTraces traces;
+    const bool showing = ui.currentTab() == Tab::DataLog;
+    if (source == LogSource::Live)
+        traces = ChartGeometry::TraceSegments(S.LogSamples, S.SampleTime, ranges, showing);
+    else if (source == LogSource::Stored)
+        traces = ChartGeometry::TraceSegments(S.StoredLog, S.StoredLogSampling, ranges, showing);
+    ui.PP->setChart(ChartGeometry::GridLines(ranges), traces, ranges);
+    if (const auto text = SamplingStatus::Text(source, S.SampleTime, S.StoredLogSampling))
+        ui.setPanel(StatusField::Sampling, *text);
 }

@@ -14,9 +14,6 @@
 #include "app/StorageActions.h"
 #include "core/Clock.h"
 #include "core/Numbers.h"
-#include "datalog/ChartGeometry.h"
-#include "datalog/ChartWidget.h"
-#include "datalog/SamplingStatus.h"
 #include "device/CommandSet.h"
 #include "device/PortMap.h"
 #include "device/SerialTransport.h"
@@ -43,7 +40,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
@@ -109,7 +105,7 @@ MainFrm::MainFrm(const MainFrmDeps& deps, QWidget* parent)
     m_settings = new SettingsPage(ui, S, { m_session, *m_prompts, m_pacing, m_portLock }, this);
     m_storage = new StorageActions(
         ui, S, { *m_tableP, *m_tableE, *m_tableM }, m_session, m_clock, *m_prompts, this);
-    m_dataLog = new DataLogTab(ui, m_chart, this);
+    m_dataLog = new DataLogTab(ui, S, { m_session, m_chart, m_pacing }, this);
     setMouseTracking(true);
     centralWidget()->setMouseTracking(true);
 
@@ -299,7 +295,7 @@ void MainFrm::supplyConnected()
                 ui.CmbCMin, ui.CmbCMax, ui.CmbWMin, ui.CmbWMax, ui.CmbTMin, ui.CmbTLen })
             w->setEnabled(true);
 
-        applyChartTexts(m_chart.resetForConnection(true, P.maxVolt, P.maxCurr, P.currFormat));
+        m_dataLog->resetRanges(true, P);
         // Drawn once the supply has told its set-points: earlier they would
         // show the previous supply's.
         m_frontPanel->DrawSetpointDisplay(0, false);
@@ -321,16 +317,14 @@ void MainFrm::supplyConnected()
                  ui.CmdCT, ui.CmbVMin, ui.CmbVMax, ui.CmbCMin, ui.CmbCMax, ui.CmbWMin, ui.CmbWMax,
                  ui.CmbTMin, ui.CmbTLen, ui.TextSetVC[0], ui.TextSetVC[1] })
             w->setEnabled(false);
-        applyChartTexts(m_chart.resetForConnection(false, 0, 0, P.currFormat));
+        m_dataLog->resetRanges(false, P);
         setWindowTitle(QStringLiteral("Rating: "));
     }
 
     m_gridM->showSelectorsOfRows();
     S.LogSamples.markEmpty();
 
-    // The live log starts with the connection.
-    m_pacing.restart();
-    ui.TimerPVC->start(S.SampleTime * 1000);
+    m_dataLog->startLiveLog();
 
     const float v = static_cast<float>(Numbers::LeadingNumber(P.setVoltText));
     const float c = static_cast<float>(Numbers::LeadingNumber(P.setCurrText));
@@ -372,48 +366,9 @@ void MainFrm::setStatusLimits()
             + Joined(m_captions.ucl, Numbers::ShortestForm(P.ucl)) + u'A');
 }
 
-void MainFrm::applyChartTexts(const RangeComboTexts& texts)
-{
-    ui.CmbVMax->setEditText(texts.CmbVMax);
-    ui.CmbVMin->setEditText(texts.CmbVMin);
-    ui.CmbCMax->setEditText(texts.CmbCMax);
-    ui.CmbCMin->setEditText(texts.CmbCMin);
-    ui.CmbWMax->setEditText(texts.CmbWMax);
-    ui.CmbWMin->setEditText(texts.CmbWMin);
-    ui.CmbTMin->setEditText(texts.CmbTMin);
-    ui.CmbTLen->setEditText(texts.CmbTLen);
-    ui.showChartLabels(m_chart.labels());
-}
-
-// ---------------------------------------------------------------- live log
-
-void MainFrm::TimerPVC_Timer()
-{
-    if (m_session.state().connected) {
-        S.LogSamples.record(m_session.state().voltReading, m_session.state().currReading);
-        if (ui.Option2[0]->isChecked())
-            DrawChart();
-    }
-    ui.TimerPVC->start(m_pacing.nextIntervalMs(S.SampleTime));
-}
-
 void MainFrm::DrawChart()
 {
-    const ChartRanges& ranges = m_chart.ranges();
-    LogSource source = LogSource::None;
-    if (ui.Option2[0]->isChecked())
-        source = LogSource::Live;
-    else if (ui.Option2[1]->isChecked())
-        source = LogSource::Stored;
-    ChartTraces traces;
-    const bool showing = ui.currentTab() == Tab::DataLog;
-    if (source == LogSource::Live)
-        traces = ChartGeometry::TraceSegments(S.LogSamples, S.SampleTime, ranges, showing);
-    else if (source == LogSource::Stored)
-        traces = ChartGeometry::TraceSegments(S.StoredLog, S.StoredLogSampling, ranges, showing);
-    ui.PP->setChart(ChartGeometry::GridLines(ranges), traces, ranges);
-    if (const auto text = SamplingStatus::Text(source, S.SampleTime, S.StoredLogSampling))
-        ui.setPanel(StatusField::Sampling, *text);
+    m_dataLog->draw();
 }
 
 // ---------------------------------------------------------------- events
@@ -437,7 +392,7 @@ void MainFrm::wireEvents()
         else if (tab == Tab::Presets)
             m_gridM->clear();
     });
-    connect(m_storage, &StorageActions::storedLogChanged, this, &MainFrm::DrawChart);
+    connect(m_storage, &StorageActions::storedLogChanged, m_dataLog, &DataLogTab::draw);
     connect(m_storage, &StorageActions::printRequested, this,
         [this] { Printing::PrintWithDialog(*this); });
     connect(m_settings, &SettingsPage::portListWanted, this, &MainFrm::RefreshPortList);
@@ -447,20 +402,9 @@ void MainFrm::wireEvents()
             DisconnectSupply();
         ConnectSupply();
     });
-    connect(m_dataLog, &DataLogTab::redrawWanted, this, &MainFrm::DrawChart);
     connect(m_settings, &SettingsPage::limitsApplied, this, [this] {
         setStatusLimits();
         m_gridM->check();
-    });
-    connect(ui.TimerPVC, &QTimer::timeout, this, &MainFrm::TimerPVC_Timer);
-
-    connect(ui.Option2[0], &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            DrawChart();
-    });
-    connect(ui.Option2[1], &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            DrawChart();
     });
     connect(ui.Tab1, &QTabWidget::currentChanged, this, [this] { showTab(ui.currentTab()); });
     (new KeyboardAccess(ui, this))->wire();

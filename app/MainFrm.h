@@ -113,10 +113,8 @@ private:
     void setupGrids();
     void wireEvents();
     void wireSession();
-    void applyChartTexts(const RangeComboTexts& texts);
     void supplyConnected();
     void sessionEnded(bool acknowledged);
-    void TimerPVC_Timer();
     // Takes a connected supply out of remote mode and ends the session, once.
     void shutDown();
     // The tab shown has changed: each controller shows its part of it.
