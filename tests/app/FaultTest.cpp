@@ -126,7 +126,7 @@ struct FaultHarness {
     MainFrmUi& ui() { return window->controls(); }
     WindowState& s() { return window->state(); }
     template <typename T> T* find(const QString& name) { return window->findChild<T*>(name); }
-    QString panel(int k) { return ui().Panels[static_cast<std::size_t>(k)]->text(); }
+    QString panel(StatusField field) { return ui().panel(field)->text(); }
 
     // One tick of the live-log timer, as the timer runs it.
     void logTick()
@@ -365,8 +365,8 @@ TEST(FaultTest, SupplySilentDuringAConnectionFollowsTheFailureRules)
         // GMAX, GMOD, GOVP, GOCP, SESS, GETS, GETM (twice when unanswered), GETD.
         EXPECT_EQ(Received(second).first(), QStringLiteral("GMAX"));
         EXPECT_EQ(h.p().connected, n >= 1);
-        EXPECT_EQ(h.panel(7) == QStringLiteral("No Connection"), n == 0)
-            << h.panel(7).toStdString();
+        EXPECT_EQ(h.panel(StatusField::Limits) == QStringLiteral("No Connection"), n == 0)
+            << h.panel(StatusField::Limits).toStdString();
         EXPECT_EQ(h.p().uvl, n >= 3 ? 36.0f : 0.0f);
         if (n >= 1) {
             EXPECT_EQ(h.p().ucl, n >= 4 ? 5.1f : 0.0f);
@@ -399,7 +399,7 @@ TEST(FaultTest, SupplySilentDuringAConnectionFollowsTheFailureRules)
         ChoosePort(h, QStringLiteral("Com1"));
         EXPECT_TRUE(h.p().connected);
         EXPECT_EQ(h.p().uvl, 36.0f);
-        EXPECT_EQ(h.panel(7), QStringLiteral("UVL : 36V , UCL : 5.1A"));
+        EXPECT_EQ(h.panel(StatusField::Limits), QStringLiteral("UVL : 36V , UCL : 5.1A"));
         EXPECT_EQ(h.w().tableM().dataRows(), 3);
         EXPECT_EQ(h.p().voltReading, h.trueReading(*h.supply).first);
     }
