@@ -168,20 +168,10 @@ bool PresetGrid::cellClicked(const QModelIndex& index)
     return true;
 }
 
-void PresetGrid::commitCell(int row, int column)
+std::optional<CellEditorRules::CommitResult> PresetGrid::commitRule(
+    int row, int column, const QString& text)
 {
-    std::optional<CellEditorRules::CommitResult> result;
-    {
-        const auto own = ownWrites();
-        result = CellEditorRules::CommitIpmCell(table(), row, column, editor()->text(), limits());
-    }
-    if (!result)
-        return;
-    if (!result->message.isEmpty())
-        tellAboutCell(result->message);
-    if (result->editorText)
-        editor()->setText(*result->editorText);
-    check();
+    return CellEditorRules::CommitIpmCell(table(), row, column, text, limits());
 }
 
 void PresetGrid::editorLeft(const QModelIndex& current, const QString& focusName)

@@ -41,7 +41,8 @@ Q_SIGNALS:
 protected:
     bool editorEvent(QEvent* event) override;
     bool cellClicked(const QModelIndex& index) override;
-    void commitCell(int row, int column) override;
+    std::optional<CellEditorRules::CommitResult> commitRule(
+        int row, int column, const QString& text) override;
     void editorLeft(const QModelIndex& current, const QString& focusName) override;
     void syncOverlay() override;
 

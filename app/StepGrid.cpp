@@ -99,20 +99,10 @@ void StepGrid::placeOverlay()
     }
 }
 
-void StepGrid::commitCell(int row, int column)
+std::optional<CellEditorRules::CommitResult> StepGrid::commitRule(
+    int row, int column, const QString& text)
 {
-    std::optional<CellEditorRules::CommitResult> result;
-    {
-        const auto own = ownWrites();
-        result = CellEditorRules::CommitEtpCell(table(), row, column, editor()->text(), limits());
-    }
-    if (!result)
-        return;
-    if (!result->message.isEmpty())
-        tellAboutCell(result->message);
-    if (result->editorText)
-        editor()->setText(*result->editorText);
-    check();
+    return CellEditorRules::CommitEtpCell(table(), row, column, text, limits());
 }
 
 void StepGrid::editorLeft(const QModelIndex& current, const QString& focusName)

@@ -31,7 +31,8 @@ Q_SIGNALS:
     void runAllowed(bool allowed);
 
 protected:
-    void commitCell(int row, int column) override;
+    std::optional<CellEditorRules::CommitResult> commitRule(
+        int row, int column, const QString& text) override;
     void editorLeft(const QModelIndex& current, const QString& focusName) override;
     void syncOverlay() override;
 

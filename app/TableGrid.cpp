@@ -228,6 +228,22 @@ void TableGrid::leaveCell(int row, int column)
     commitCell(row, column);
 }
 
+void TableGrid::commitCell(int row, int column)
+{
+    std::optional<CellEditorRules::CommitResult> result;
+    {
+        const auto own = ownWrites();
+        result = commitRule(row, column, m_editor->text());
+    }
+    if (!result)
+        return;
+    if (!result->message.isEmpty())
+        tellAboutCell(result->message);
+    if (result->editorText)
+        m_editor->setText(*result->editorText);
+    check();
+}
+
 void TableGrid::enterCell()
 {
     QScopedValueRollback entering(m_cellEntered, true);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Tab.h"
+#include "programs/CellEditorRules.h"
 #include "programs/TableKind.h"
 #include "programs/TableLimits.h"
 
@@ -59,8 +60,15 @@ protected:
     virtual bool editorEvent(QEvent* /*event*/) { return false; }
     // A click on a cell; true when the click was taken (the editor stays).
     virtual bool cellClicked(const QModelIndex& /*index*/) { return false; }
-    // Checks and stores the editor's text into a cell being left (rows from 1).
-    virtual void commitCell(int /*row*/, int /*column*/) { }
+    // Checks and stores the editor's text into a cell being left (rows from 1):
+    // the table's rule, then its message and the editor's new text.
+    void commitCell(int row, int column);
+    // The table's rule for a cell being left; nothing for a table without one.
+    virtual std::optional<CellEditorRules::CommitResult> commitRule(
+        int /*row*/, int /*column*/, const QString& /*text*/)
+    {
+        return std::nullopt;
+    }
     // The editor over current has lost the focus to focusName.
     virtual void editorLeft(const QModelIndex& /*current*/, const QString& /*focusName*/) { }
     // The overlay's states follow the table's.
