@@ -140,20 +140,24 @@ TEST(TableRulesTest, RunNeedsRowsAFirstDurationAndASupply)
     }
 }
 
-TEST(TableRulesTest, PresetVoltageStartsAtOneVolt)
+// Presets: the voltage is valid from 1 V, the current above 0; a selector
+// needs a current, and "Set" follows the selected preset, the run and the supply.
+TEST(TableRulesTest, PresetChecksDecideSelectorsAndSet)
 {
-    PresetsWith ipm({ { "0.5", "1.00" }, { "1.0", "0.00" }, { "36.0", "5.00" } });
+    const std::vector<std::pair<QString, QString>> values { { "0.5", "1.00" }, { "1.0", "0.00" },
+        { "36.0", "5.00" } };
+    PresetsWith ipm(values);
     const TableRules::IpmCheck check = TableRules::CheckIpmTable(ipm, kLimits, false, true);
-    EXPECT_EQ(ipm.colour(1, 2), CellColour::DarkRed);
-    EXPECT_EQ(ipm.colour(1, 3), CellColour::Green);
-    EXPECT_EQ(ipm.colour(2, 2), CellColour::Green);
-    EXPECT_EQ(ipm.colour(2, 3), CellColour::DarkRed);
+    QString shown;
+    for (int row = 1; row <= 3; ++row) {
+        for (int column : { 2, 3 })
+            shown += ipm.colour(row, column) == CellColour::Green ? 'G' : 'R';
+    }
+    EXPECT_EQ(shown, "RGGRGG");
     EXPECT_EQ(check.selectorEnabled, (std::vector<bool> { false, false, false, true }));
     EXPECT_FALSE(check.setEnabled.has_value()); // nothing selected: "Set" untouched
-}
-
-TEST(TableRulesTest, SetFollowsTheSelectedPreset)
-{
+    PresetsWith comma(std::vector<std::pair<QString, QString>> { { "12.0", "0,5" } });
+    EXPECT_EQ(TableRules::EnablePresetSelectors(comma), (std::array<bool, 4> { false, true }));
     struct Case {
         int selected;
         bool running, connected;
@@ -167,81 +171,60 @@ TEST(TableRulesTest, SetFollowsTheSelectedPreset)
         { 0, false, true, std::nullopt },
     };
     for (const Case& c : cases) {
-        PresetsWith ipm({ { "0.5", "1.00" }, { "1.0", "0.00" }, { "36.0", "5.00" } });
-        ipm.setSelectedPreset(c.selected);
-        EXPECT_EQ(TableRules::CheckIpmTable(ipm, kLimits, c.running, c.connected).setEnabled,
+        PresetsWith table(values);
+        table.setSelectedPreset(c.selected);
+        EXPECT_EQ(TableRules::CheckIpmTable(table, kLimits, c.running, c.connected).setEnabled,
             c.setEnabled)
             << c.selected;
     }
 }
 
-TEST(TableRulesTest, PresetSelectorsNeedACurrent)
-{
-    PresetsWith ipm({ { "12.0", "0,5" }, { "12.0", "0.00" } });
-    const auto enabled = TableRules::EnablePresetSelectors(ipm);
-    EXPECT_TRUE(enabled[1]);
-    EXPECT_FALSE(enabled[2]);
-    EXPECT_FALSE(enabled[3]); // no third row
-}
-
+// A selector click selects the preset whatever it holds; it sends only a valid
+// preset while no program runs and a supply is connected.
 TEST(TableRulesTest, SelectorClickSelectsAndDecidesSet)
 {
     PresetsWith ipm({ { "12.0", "1.00" }, { "40.0", "1.00" }, { "5.0", "1.00" } });
-    EXPECT_TRUE(TableRules::SelectPreset(ipm, 1, 36.0f, false, true));
-    EXPECT_EQ(ipm.selectedPreset(), 1);
-    EXPECT_FALSE(TableRules::SelectPreset(ipm, 2, 36.0f, false, true));
-    EXPECT_EQ(ipm.selectedPreset(), 2);
-    EXPECT_FALSE(TableRules::SelectPreset(ipm, 3, 36.0f, true, true));
-    EXPECT_FALSE(TableRules::SelectPreset(ipm, 3, 36.0f, false, false));
-    EXPECT_FALSE(TableRules::SelectPreset(ipm, 4, 36.0f, false, true));
-    EXPECT_FALSE(TableRules::SelectPreset(ipm, 0, 36.0f, false, true));
-    EXPECT_EQ(ipm.selectedPreset(), 3);
-}
-
-TEST(TableRulesTest, PresetColumnClickSelectsOnlyAnEnabledSelector)
-{
-    PresetsWith ipm(std::vector<std::pair<QString, QString>> { { "12.0", "1.00" } });
+    struct Case {
+        int preset;
+        bool running, connected, sends;
+        int selected;
+    };
+    const Case cases[] = { { 1, false, true, true, 1 }, { 2, false, true, false, 2 },
+        { 3, true, true, false, 3 }, { 3, false, false, false, 3 }, { 4, false, true, false, 3 },
+        { 0, false, true, false, 3 } };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TableRules::SelectPreset(ipm, c.preset, 36.0f, c.running, c.connected), c.sends)
+            << c.preset;
+        EXPECT_EQ(ipm.selectedPreset(), c.selected) << c.preset;
+    }
     EXPECT_TRUE(TableRules::GridClickSelectsPreset(ipm, 1, true));
     EXPECT_FALSE(TableRules::GridClickSelectsPreset(ipm, 1, false));
     EXPECT_FALSE(TableRules::GridClickSelectsPreset(ipm, 2, true));
 }
 
-TEST(TableRulesTest, InitEtpTableGivesTwentyDefaultSteps)
+// A new program has twenty default steps; clearing keeps the rows and step
+// numbers, and leaves the internal program alone.
+TEST(TableRulesTest, InitAndClearTables)
 {
     EtpWith etp({ { "1", "9.0", "9.00", "09", "09" } });
     etp.setOutputOn(4, false);
     TableRules::InitEtpTable(etp, "0.00");
     ASSERT_EQ(etp.dataRows(), 20);
     for (int k = 1; k <= 20; ++k) {
-        EXPECT_EQ(etp.cell(k, 0), QString::number(k));
-        EXPECT_EQ(etp.cell(k, 1), "0.0");
-        EXPECT_EQ(etp.cell(k, 2), "0.00");
-        EXPECT_EQ(etp.cell(k, 3), "00");
-        EXPECT_EQ(etp.cell(k, 4), "00");
-        EXPECT_TRUE(etp.outputOn(k));
+        EXPECT_EQ(
+            etp.step(k), (ProgramStep { QString::number(k), "0.0", "0.00", "00", "00", true }))
+            << k;
     }
-}
-
-TEST(TableRulesTest, ClearTableKeepsRowsAndStepNumbers)
-{
-    ProgramTable etp(TableKind::Etp);
-    TableRules::InitEtpTable(etp, "0.0");
     etp.setCell(7, 1, "12.0");
     etp.setCell(7, 3, "05");
     etp.setOutputOn(7, false);
     TableRules::ClearTable(etp, "0.0");
     EXPECT_EQ(etp.dataRows(), 20);
-    EXPECT_EQ(etp.cell(7, 0), "7");
-    EXPECT_EQ(etp.cell(7, 1), "00.0");
-    EXPECT_EQ(etp.cell(7, 2), "0.0");
-    EXPECT_EQ(etp.cell(7, 3), "00");
-    EXPECT_TRUE(etp.outputOn(7));
+    EXPECT_EQ(etp.step(7), (ProgramStep { "7", "00.0", "0.0", "00", "00", true }));
 
     PresetsWith ipm({ { "12.0", "1.00" }, { "5.0", "0.50" }, { "3.0", "0.10" } });
     TableRules::ClearTable(ipm, "0.00");
-    EXPECT_EQ(ipm.cell(2, 1), "2");
-    EXPECT_EQ(ipm.cell(2, 2), "00.0");
-    EXPECT_EQ(ipm.cell(2, 3), "0.00");
+    EXPECT_EQ(ipm.preset(2), (PresetRow { "2", "00.0", "0.00" }));
 
     ProgramTable itp(TableKind::Itp);
     itp.addRow({ "1", "3.0", "1.0", "01", "00" });
