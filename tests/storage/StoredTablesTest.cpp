@@ -335,24 +335,70 @@ TEST_F(StoredTablesTest, FailedDeleteKeepsTableAndCatalogue)
     EXPECT_TRUE(tables->loadLog("stay").rows);
 }
 
-TEST_F(StoredTablesTest, MissingAndUntitledNames)
+// A name not given fails without a word (the window moves the focus instead);
+// a missing table, a cell, name, description or sampling the store cannot take
+// is refused with a message; neither changes anything stored.
+TEST_F(StoredTablesTest, BadInputIsRefusedAndChangesNothing)
 {
-    // A name not given fails without a word: the window moves the focus instead.
+    ASSERT_TRUE(tables->saveProgram(StoredKind::ExternalProgram, "t", Steps(2), Info("x")).ok());
+    ASSERT_TRUE(tables->saveLog("ghost", Log(1), Info()).ok()); // a log, not a preset table
+    const QString before = Dump("E_t") + Dump("L_ghost") + Dump("DescriptionT");
+    const auto etp = StoredKind::ExternalProgram;
+    std::vector<ProgramStep> longCell = Steps(3);
+    longCell[2].voltage = "12.345";
+    const char* kAny = "(any message)";
+    struct Case {
+        const char* what;
+        QString error;
+        QString expected; // empty: refused without a word
+    };
+    std::vector<Case> cases;
     for (const QString name : { "", "(Untitle)", "(untitle)", "   " }) {
-        EXPECT_TRUE(FailsSilently(
-            tables->saveProgram(StoredKind::ExternalProgram, name, Steps(1), Info())));
-        EXPECT_TRUE(FailsSilently(tables->remove(StoredKind::ExternalProgram, name)));
-        EXPECT_TRUE(FailsSilently(tables->loadProgram(StoredKind::ExternalProgram, name).rows));
-        EXPECT_FALSE(tables->exists(StoredKind::ExternalProgram, name));
+        cases.push_back(
+            { "save untitled", tables->saveProgram(etp, name, Steps(1), Info()).error(), "" });
+        cases.push_back({ "remove untitled", tables->remove(etp, name).error(), "" });
+        cases.push_back({ "load untitled", tables->loadProgram(etp, name).rows.error(), "" });
+        EXPECT_FALSE(tables->exists(etp, name));
     }
-    const QString noExist("' ghost ' table no exist !");
-    EXPECT_EQ(tables->remove(StoredKind::DataLog, "ghost").error(), noExist);
-    EXPECT_EQ(tables->loadLog("ghost").rows.error(), noExist);
-    EXPECT_EQ(tables->loadPresets("ghost").rows.error(), noExist);
-    EXPECT_EQ(tables->loadProgram(StoredKind::ExternalProgram, "ghost").rows.error(), noExist);
-    // A table of another kind is not found under this kind's prefix.
-    ASSERT_TRUE(tables->saveLog("ghost", Log(1), Info()).ok());
-    EXPECT_EQ(tables->remove(StoredKind::PresetMemory, "ghost").error(), noExist);
+    const QString noExist("' gone ' table no exist !");
+    const Case more[] = {
+        { "remove missing", tables->remove(StoredKind::DataLog, "gone").error(), noExist },
+        { "load missing log", tables->loadLog("gone").rows.error(), noExist },
+        { "load missing presets", tables->loadPresets("gone").rows.error(), noExist },
+        { "load missing program", tables->loadProgram(etp, "gone").rows.error(), noExist },
+        { "other kind's prefix", tables->remove(StoredKind::PresetMemory, "ghost").error(),
+            "' ghost ' table no exist !" },
+        { "cell longer than 4", tables->saveProgram(etp, "t", longCell, Info()).error(),
+            "The Voltage text '12.345' of row 3 is longer than 4 characters." },
+        { "preset cell too long",
+            tables
+                ->savePresets(
+                    "t", { { "1", "1", "0.12345" }, { "2", "1", "1" }, { "3", "1", "1" } }, Info())
+                .error(),
+            kAny },
+        { "name too long", tables->saveProgram(etp, QString(49, 'n'), Steps(1), Info()).error(),
+            kAny },
+        { "control character", tables->saveProgram(etp, "a\nb", Steps(1), Info()).error(), kAny },
+        { "nul character",
+            tables->saveProgram(etp, QString("a") + QChar(0) + "b", Steps(1), Info()).error(),
+            kAny },
+        { "description too long",
+            tables->saveProgram(etp, "t", Steps(1), Info(QString(256, 'd'))).error(), kAny },
+        { "sampling out of range", tables->saveLog("t", Log(1), Info("", 40000)).error(), kAny },
+        { "negative sampling", tables->saveLog("t", Log(1), Info("", -1)).error(), kAny },
+    };
+    cases.insert(cases.end(), std::begin(more), std::end(more));
+    for (const Case& c : cases) {
+        if (c.expected == kAny) {
+            EXPECT_FALSE(c.error.isEmpty()) << c.what;
+        } else {
+            EXPECT_EQ(c.error, c.expected) << c.what;
+        }
+    }
+    EXPECT_EQ(Dump("E_t") + Dump("L_ghost") + Dump("DescriptionT"), before);
+    EXPECT_EQ(db->sql().tableNames().size(), 5);
+    // 48 characters after the prefix fit the catalogue's 50.
+    EXPECT_TRUE(tables->saveProgram(etp, QString(48, 'n'), Steps(1), Info()).ok());
 
     // Forgetting a missing table leaves stored tables alone, of any kind.
     EXPECT_TRUE(tables->forgetMissing(StoredKind::DataLog, "ghost").ok());
@@ -361,48 +407,6 @@ TEST_F(StoredTablesTest, MissingAndUntitledNames)
     ASSERT_TRUE(db->sql().exec(QStringLiteral("DROP TABLE \"L_ghost\"")));
     EXPECT_TRUE(tables->forgetMissing(StoredKind::DataLog, "GHOST").ok());
     EXPECT_TRUE(tables->names(StoredKind::DataLog).isEmpty());
-}
-
-TEST_F(StoredTablesTest, BadInputIsRefusedWithAMessageAndChangesNothing)
-{
-    ASSERT_TRUE(tables->saveProgram(StoredKind::ExternalProgram, "t", Steps(2), Info("x")).ok());
-    const QString before = Dump("E_t") + Dump("DescriptionT");
-    struct Case {
-        const char* what;
-        Outcome<void> result;
-    };
-    std::vector<ProgramStep> longCell = Steps(3);
-    longCell[2].voltage = "12.345";
-    const Case cases[] = {
-        { "cell longer than 4",
-            tables->saveProgram(StoredKind::ExternalProgram, "t", longCell, Info()) },
-        { "preset cell too long",
-            tables->savePresets(
-                "t", { { "1", "1", "0.12345" }, { "2", "1", "1" }, { "3", "1", "1" } }, Info()) },
-        { "name too long",
-            tables->saveProgram(StoredKind::ExternalProgram, QString(49, 'n'), Steps(1), Info()) },
-        { "control character",
-            tables->saveProgram(StoredKind::ExternalProgram, QString("a\nb"), Steps(1), Info()) },
-        { "nul character",
-            tables->saveProgram(
-                StoredKind::ExternalProgram, QString("a") + QChar(0) + "b", Steps(1), Info()) },
-        { "description too long",
-            tables->saveProgram(
-                StoredKind::ExternalProgram, "t", Steps(1), Info(QString(256, 'd'))) },
-        { "sampling out of range", tables->saveLog("t", Log(1), Info("", 40000)) },
-        { "negative sampling", tables->saveLog("t", Log(1), Info("", -1)) },
-    };
-    for (const Case& c : cases) {
-        EXPECT_FALSE(c.result) << c.what;
-        EXPECT_FALSE(c.result.error().isEmpty()) << c.what;
-    }
-    EXPECT_EQ(cases[0].result.error(),
-        QString("The Voltage text '12.345' of row 3 is longer than 4 characters."));
-    EXPECT_EQ(Dump("E_t") + Dump("DescriptionT"), before);
-    EXPECT_EQ(db->sql().tableNames().size(), 4);
-    // 48 characters after the prefix fit the catalogue's 50.
-    EXPECT_TRUE(
-        tables->saveProgram(StoredKind::ExternalProgram, QString(48, 'n'), Steps(1), Info()).ok());
 }
 
 TEST_F(StoredTablesTest, OrphanCatalogueRowIsEditedInPlace)
