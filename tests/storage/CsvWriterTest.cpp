@@ -1,6 +1,5 @@
 #include "storage/CsvWriter.h"
 #include "storage/CsvImporter.h"
-#include "storage/WesternCodePage.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -143,20 +142,6 @@ TEST(CsvWriterTest, NumbersIgnoreTheUsersLocale)
         = CsvWriter::EtpFile("", { { "1", "0.0005", "1.5", "00", "01", false } });
     QLocale::setDefault(saved);
     EXPECT_TRUE(Bytes(out).endsWith("1,0.5,1500,00,01,0\r\n")) << Bytes(out).toStdString();
-}
-
-TEST(CsvWriterTest, TextIsInTheWesternCodePageWithQuestionMarksForTheRest)
-{
-    EXPECT_EQ(WesternCodePage::Encode(QString::fromUtf8("Größe 5µA")),
-        QByteArray("Gr\xF6\xDF"
-                   "e 5\xB5"
-                   "A"));
-    EXPECT_EQ(WesternCodePage::Encode(QString::fromUtf8("“Ramp” – 5€… ™")),
-        QByteArray("\x93Ramp\x94 \x96 5\x80\x85 \x99"));
-    EXPECT_EQ(WesternCodePage::Encode(QString::fromUtf8("名前 😀!")), QByteArray("?? ?!"));
-    EXPECT_TRUE(Bytes(CsvWriter::IpmFile(QString::fromUtf8("Prüfung 電 €"), {}, 0))
-                    .contains("Description:Pr\xFC"
-                              "fung ? \x80\r\n"));
 }
 
 TEST(CsvWriterTest, LineBreaksInTheDescriptionStayOnItsLine)
