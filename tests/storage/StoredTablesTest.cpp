@@ -141,7 +141,7 @@ TEST_F(StoredTablesTest, PresetsWithoutThreeRowsAndLogsWithout1801LoadNothing)
     EXPECT_TRUE(FailsSilently(tables->loadLog("cut").rows));
 }
 
-TEST_F(StoredTablesTest, LogAlwaysStores1801RowsWithAges)
+TEST_F(StoredTablesTest, LogAlwaysStores1801RowsWithAgesAndItsCatalogueRow)
 {
     const LogSamples log = Log(4);
     ASSERT_TRUE(tables->saveLog("run", log, Info("night", 5)));
@@ -156,6 +156,15 @@ TEST_F(StoredTablesTest, LogAlwaysStores1801RowsWithAges)
     EXPECT_EQ(load.catalogue->name, QString("run"));
     EXPECT_EQ(load.catalogue->sampling, 5);
     EXPECT_EQ(load.catalogue->description, QString("night"));
+    // Catalogue fields that are Null read as missing; an empty description is stored as Null.
+    ASSERT_TRUE(tables->saveLog("n", Log(1), Info()));
+    ASSERT_TRUE(db->sql().exec("UPDATE DescriptionT SET Sampling = NULL, Date = NULL, Time = NULL "
+                               "WHERE TableName = 'L_n'"));
+    const std::optional<StoredTables::CatalogueRow> nulls = tables->loadLog("n").catalogue;
+    ASSERT_TRUE(nulls);
+    EXPECT_EQ(nulls->description, std::nullopt);
+    EXPECT_EQ(nulls->sampling, std::nullopt);
+    EXPECT_FALSE(nulls->date.isValid() || nulls->time.isValid());
 }
 
 // A table made by another program without a column that loading reads is
@@ -194,20 +203,6 @@ TEST_F(StoredTablesTest, TableWithoutAColumnThatIsReadIsRefused)
             QString("The stored table 'x' has no column '%1': it cannot be loaded.").arg(c.missing))
             << c.create;
     }
-}
-
-TEST_F(StoredTablesTest, NullCatalogueFieldsReadAsMissing)
-{
-    ASSERT_TRUE(tables->saveLog("n", Log(1), Info()));
-    ASSERT_TRUE(db->sql().exec("UPDATE DescriptionT SET Sampling = NULL, Date = NULL, Time = NULL "
-                               "WHERE TableName = 'L_n'"));
-    const StoredTables::LogLoad load = tables->loadLog("n");
-    ASSERT_TRUE(load.catalogue);
-    EXPECT_EQ(load.catalogue->description, std::nullopt); // empty description stored as Null
-    EXPECT_EQ(load.catalogue->sampling, std::nullopt);
-    EXPECT_FALSE(load.catalogue->date.isValid());
-    EXPECT_FALSE(load.catalogue->time.isValid());
-    EXPECT_EQ(Count("SELECT count(*) FROM DescriptionT WHERE Description IS NULL"), 1);
 }
 
 TEST_F(StoredTablesTest, ListsFollowCatalogueOrderAndLeaveOutGroupLogs)
