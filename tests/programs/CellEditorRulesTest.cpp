@@ -1,5 +1,6 @@
 #include "programs/CellEditorRules.h"
 
+#include "tests/programs/Tables.h"
 #include "tests/support/QtPrinting.h"
 
 #include <gtest/gtest.h>
@@ -17,21 +18,18 @@ const QString kMinuteMsg = "Minute must be 0 - 99.";
 const QString kSecondMsg = "Second must be 0 - 59.";
 
 // Step 1 is timed (01:00), step 2 is not (00:00).
-struct TwoSteps : ProgramTable {
+struct TwoSteps : TableOf {
     TwoSteps()
-        : ProgramTable(TableKind::Etp)
+        : TableOf(TableKind::Etp,
+            { { "1", "5.0", "1.00", "01", "00" }, { "2", "5.0", "1.00", "00", "00" } })
     {
-        addRow({ "1", "5.0", "1.00", "01", "00" });
-        addRow({ "2", "5.0", "1.00", "00", "00" });
     }
 };
 
-struct Presets : ProgramTable {
+struct Presets : PresetsOf {
     Presets()
-        : ProgramTable(TableKind::Ipm)
+        : PresetsOf({ { "05.0", "1.00" }, { "05.0", "1.00" }, { "05.0", "1.00" } })
     {
-        for (int k = 1; k <= 3; ++k)
-            addRow({ "", QString::number(k), "05.0", "1.00" });
     }
 };
 

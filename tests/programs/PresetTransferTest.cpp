@@ -1,5 +1,6 @@
 #include "programs/PresetTransfer.h"
 
+#include "tests/programs/Tables.h"
 #include "tests/support/QtPrinting.h"
 
 #include <gtest/gtest.h>
@@ -8,16 +9,6 @@ namespace {
 
 const TableLimits kHundredths { 36.0f, 5.0f, "0.00", 100 };
 const TableLimits kTenths { 18.0f, 10.0f, "0.0", 10 };
-
-struct Presets : ProgramTable {
-    explicit Presets(const std::vector<std::pair<QString, QString>>& values)
-        : ProgramTable(TableKind::Ipm)
-    {
-        int k = 1;
-        for (const auto& [v, i] : values)
-            addRow({ "", QString::number(k++), v, i });
-    }
-};
 
 const QString kGetmReply = "125125,050050,000000,OK\r";
 
@@ -31,8 +22,8 @@ TEST(PresetTransferTest, PromParameterJoinsTheThreeCodes)
         { { { "1.0", "1.00" }, { "2.0", "1.00" } }, std::nullopt },
     };
     for (const auto& [values, parameter] : cases)
-        EXPECT_EQ(PresetTransfer::PromParameter(Presets(values), kHundredths), parameter);
-    Presets tenths({ { "18.0", "10.0" }, { "1.0", "0.1" }, { "2,5", "0,5" } });
+        EXPECT_EQ(PresetTransfer::PromParameter(PresetsOf(values), kHundredths), parameter);
+    PresetsOf tenths({ { "18.0", "10.0" }, { "1.0", "0.1" }, { "2,5", "0,5" } });
     EXPECT_EQ(PresetTransfer::PromParameter(tenths, kTenths), "180100010001025005");
 }
 
@@ -58,7 +49,7 @@ TEST(PresetTransferTest, BadGetmRepliesLeaveTheTableUntouched)
 {
     const QString bad[] = { "", "OK", "125125,050050,000000,O", "12512\r,OK", QString(200, 'x') };
     for (const QString& reply : bad) {
-        Presets ipm(std::vector<std::pair<QString, QString>> { { "1.0", "1.00" } });
+        PresetsOf ipm(std::vector<std::pair<QString, QString>> { { "1.0", "1.00" } });
         EXPECT_FALSE(PresetTransfer::FillFromGetm(ipm, reply, "0.0", "0.00", kHundredths))
             << reply.toStdString();
         EXPECT_EQ(ipm.dataRows(), 1);
@@ -76,7 +67,7 @@ TEST(PresetTransferTest, ReadFroPsActsOnlyOnThePresetTab)
 
 TEST(PresetTransferTest, SetNeedsASupplyAndRows)
 {
-    Presets full({ { "1.0", "1.00" }, { "2.0", "1.00" }, { "3.0", "1.00" } });
+    PresetsOf full({ { "1.0", "1.00" }, { "2.0", "1.00" }, { "3.0", "1.00" } });
     EXPECT_TRUE(PresetTransfer::SetRequestsUpload(true, full));
     EXPECT_FALSE(PresetTransfer::SetRequestsUpload(false, full));
     EXPECT_FALSE(PresetTransfer::SetRequestsUpload(true, ProgramTable(TableKind::Ipm)));
@@ -84,7 +75,7 @@ TEST(PresetTransferTest, SetNeedsASupplyAndRows)
 
 TEST(PresetTransferTest, RecalledSetpointsUseTheModelsFormat)
 {
-    Presets ipm({ { "18.0", "10.0" }, { "1", "0,5" } });
+    PresetsOf ipm({ { "18.0", "10.0" }, { "1", "0,5" } });
     const auto sp = PresetTransfer::RecalledSetpoints(ipm, 2, kTenths);
     EXPECT_EQ(sp.volt, "1.0");
     EXPECT_EQ(sp.curr, "0.5");

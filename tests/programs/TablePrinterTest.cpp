@@ -5,6 +5,7 @@
 #include "tests/support/Files.h"
 #include "tests/support/RecordingPage.h"
 
+#include "tests/programs/Tables.h"
 #include "tests/support/QtPrinting.h"
 #include <QFile>
 #include <QPdfWriter>
@@ -25,12 +26,10 @@ struct Steps : ProgramTable {
     }
 };
 
-struct Presets : ProgramTable {
+struct Presets : PresetsOf {
     Presets()
-        : ProgramTable(TableKind::Ipm)
+        : PresetsOf({ { "12.0", "1.00" }, { "12.0", "1.00" }, { "12.0", "1.00" } })
     {
-        for (int k = 1; k <= 3; ++k)
-            addRow({ "", QString::number(k), "12.0", "1.00" });
     }
 };
 

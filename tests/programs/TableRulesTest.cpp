@@ -1,5 +1,6 @@
 #include "programs/TableRules.h"
 
+#include "tests/programs/Tables.h"
 #include "tests/support/QtPrinting.h"
 
 #include <gtest/gtest.h>
@@ -7,25 +8,6 @@
 namespace {
 
 const TableLimits kLimits { 36.0f, 5.0f, "0.00", 100 };
-
-struct EtpWith : ProgramTable {
-    explicit EtpWith(const std::vector<QStringList>& rows)
-        : ProgramTable(TableKind::Etp)
-    {
-        for (const QStringList& r : rows)
-            addRow(r);
-    }
-};
-
-struct PresetsWith : ProgramTable {
-    explicit PresetsWith(const std::vector<std::pair<QString, QString>>& values)
-        : ProgramTable(TableKind::Ipm)
-    {
-        int k = 1;
-        for (const auto& [v, i] : values)
-            addRow({ "", QString::number(k++), v, i });
-    }
-};
 
 // G green, R dark red, for voltage, current, minute and second.
 TEST(TableRulesTest, EtpCellsAreColouredByTheirLimits)
@@ -42,7 +24,7 @@ TEST(TableRulesTest, EtpCellsAreColouredByTheirLimits)
         { { "5.0", "1.00", "120", "75" }, "GGRR" },
     };
     for (const auto& [cells, colours] : cases) {
-        EtpWith etp({ QStringList { "1" } + cells });
+        TableOf etp(TableKind::Etp, { QStringList { "1" } + cells });
         TableRules::CheckEtpTable(etp, kLimits, true);
         QString shown;
         for (int column = 1; column <= 4; ++column)
@@ -110,8 +92,9 @@ TEST(TableRulesTest, LimitRuleForStepsAndPresets)
 
 TEST(TableRulesTest, RowsFromTheFirstZeroDurationRowKeepTheNormalColour)
 {
-    EtpWith etp({ { "1", "5.0", "1.00", "00", "05" }, { "2", "99.0", "9.00", "00", "00" },
-        { "3", "99.0", "9.00", "01", "00" } });
+    TableOf etp(TableKind::Etp,
+        { { "1", "5.0", "1.00", "00", "05" }, { "2", "99.0", "9.00", "00", "00" },
+            { "3", "99.0", "9.00", "01", "00" } });
     etp.setColour(3, 1, CellColour::DarkRed);
     TableRules::CheckEtpTable(etp, kLimits, true);
     EXPECT_EQ(etp.colour(1, 1), CellColour::Green);
@@ -135,7 +118,7 @@ TEST(TableRulesTest, RunNeedsRowsAFirstDurationAndASupply)
         { { { "1", "99.0", "1.00", "01", "00" } }, true, true }, // invalid cells do not disable it
     };
     for (const Case& c : cases) {
-        EtpWith etp(c.rows);
+        TableOf etp(TableKind::Etp, c.rows);
         EXPECT_EQ(TableRules::CheckEtpTable(etp, kLimits, c.connected), c.runEnabled);
     }
 }
@@ -146,7 +129,7 @@ TEST(TableRulesTest, PresetChecksDecideSelectorsAndSet)
 {
     const std::vector<std::pair<QString, QString>> values { { "0.5", "1.00" }, { "1.0", "0.00" },
         { "36.0", "5.00" } };
-    PresetsWith ipm(values);
+    PresetsOf ipm(values);
     const TableRules::IpmCheck check = TableRules::CheckIpmTable(ipm, kLimits, false, true);
     QString shown;
     for (int row = 1; row <= 3; ++row) {
@@ -156,7 +139,7 @@ TEST(TableRulesTest, PresetChecksDecideSelectorsAndSet)
     EXPECT_EQ(shown, "RGGRGG");
     EXPECT_EQ(check.selectorEnabled, (std::vector<bool> { false, false, false, true }));
     EXPECT_FALSE(check.setEnabled.has_value()); // nothing selected: "Set" untouched
-    PresetsWith comma(std::vector<std::pair<QString, QString>> { { "12.0", "0,5" } });
+    PresetsOf comma(std::vector<std::pair<QString, QString>> { { "12.0", "0,5" } });
     EXPECT_EQ(TableRules::EnablePresetSelectors(comma), (std::array<bool, 4> { false, true }));
     struct Case {
         int selected;
@@ -171,7 +154,7 @@ TEST(TableRulesTest, PresetChecksDecideSelectorsAndSet)
         { 0, false, true, std::nullopt },
     };
     for (const Case& c : cases) {
-        PresetsWith table(values);
+        PresetsOf table(values);
         table.setSelectedPreset(c.selected);
         EXPECT_EQ(TableRules::CheckIpmTable(table, kLimits, c.running, c.connected).setEnabled,
             c.setEnabled)
@@ -183,7 +166,7 @@ TEST(TableRulesTest, PresetChecksDecideSelectorsAndSet)
 // preset while no program runs and a supply is connected.
 TEST(TableRulesTest, SelectorClickSelectsAndDecidesSet)
 {
-    PresetsWith ipm({ { "12.0", "1.00" }, { "40.0", "1.00" }, { "5.0", "1.00" } });
+    PresetsOf ipm({ { "12.0", "1.00" }, { "40.0", "1.00" }, { "5.0", "1.00" } });
     struct Case {
         int preset;
         bool running, connected, sends;
@@ -206,7 +189,7 @@ TEST(TableRulesTest, SelectorClickSelectsAndDecidesSet)
 // numbers, and leaves the internal program alone.
 TEST(TableRulesTest, InitAndClearTables)
 {
-    EtpWith etp({ { "1", "9.0", "9.00", "09", "09" } });
+    TableOf etp(TableKind::Etp, { { "1", "9.0", "9.00", "09", "09" } });
     etp.setOutputOn(4, false);
     TableRules::InitEtpTable(etp, "0.00");
     ASSERT_EQ(etp.dataRows(), 20);
@@ -222,7 +205,7 @@ TEST(TableRulesTest, InitAndClearTables)
     EXPECT_EQ(etp.dataRows(), 20);
     EXPECT_EQ(etp.step(7), (ProgramStep { "7", "00.0", "0.0", "00", "00", true }));
 
-    PresetsWith ipm({ { "12.0", "1.00" }, { "5.0", "0.50" }, { "3.0", "0.10" } });
+    PresetsOf ipm({ { "12.0", "1.00" }, { "5.0", "0.50" }, { "3.0", "0.10" } });
     TableRules::ClearTable(ipm, "0.00");
     EXPECT_EQ(ipm.preset(2), (PresetRow { "2", "00.0", "0.00" }));
 
