@@ -27,15 +27,7 @@ QImage Render(const ChartWidget& chart, int width, int height)
     return image;
 }
 
-bool ColumnHas(const QImage& image, int x, QRgb colour)
-{
-    for (int y = 0; y < image.height(); ++y) {
-        if (image.pixel(x, y) == colour)
-            return true;
-    }
-    return false;
-}
-
+// The first row of column x in the colour, or -1.
 int RowOf(const QImage& image, int x, QRgb colour)
 {
     for (int y = 0; y < image.height(); ++y) {
@@ -43,6 +35,11 @@ int RowOf(const QImage& image, int x, QRgb colour)
             return y;
     }
     return -1;
+}
+
+bool ColumnHas(const QImage& image, int x, QRgb colour)
+{
+    return RowOf(image, x, colour) >= 0;
 }
 
 TEST(ChartWidgetTest, NewestSamplesAreOnTheRightAndHigherValuesHigherUp)
