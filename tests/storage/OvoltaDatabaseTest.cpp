@@ -273,16 +273,12 @@ TEST_F(OvoltaDatabaseTest, AnotherProgramsLockIsWaitedForAMoment)
     }
 }
 
-TEST(SqlDatabaseTest, QuotedNamesTransactionsAndErrors)
+// Odd table names are tried through StoredTables (OddNamesSaveListLoadAndDelete).
+TEST(SqlDatabaseTest, TransactionsAndErrors)
 {
     QTemporaryDir dir;
     auto db = OpenSql(QDir(dir.path()).filePath("q.db"));
-    ASSERT_TRUE(db);
-    const QStringList names { "a\"b", "x'); DROP TABLE t; --", "[br]", "sp ace", "Größe", "t" };
-    for (const QString& name : names)
-        EXPECT_TRUE(db->exec("CREATE TABLE " + SqlDatabase::quoteIdentifier(name) + " (v)"))
-            << name.toStdString() << db->lastError().toStdString();
-    EXPECT_EQ(db->tableNames(), names);
+    ASSERT_TRUE(db && db->exec("CREATE TABLE t (v)"));
     {
         SqlTransaction transaction(*db); // not committed: rolled back
         ASSERT_TRUE(transaction.ok());
