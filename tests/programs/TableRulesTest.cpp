@@ -9,29 +9,53 @@ namespace {
 
 const TableLimits kLimits { 36.0f, 5.0f, "0.00", 100 };
 
-// G green, R dark red, for voltage, current, minute and second.
-TEST(TableRulesTest, EtpCellsAreColouredByTheirLimits)
+// The step check colours voltage, current, minute and second of each row up to
+// the first without a duration (G green, R dark red, - normal: rows from there
+// on lose old colours) and enables "Run" for a first duration and a supply.
+TEST(TableRulesTest, StepCheckColoursCellsAndEnablesRun)
 {
-    const std::pair<QStringList, const char*> cases[] = {
-        { { "12.0", "1.00", "00", "10" }, "GGGG" },
-        { { "0.0", "5.00", "00", "10" }, "GGGG" }, // 0 V is a valid step
-        { { "0.5", "0.01", "00", "10" }, "GGGG" }, // below 1 V is fine here
-        { { "36.0", "0.00", "00", "10" }, "GRGG" }, // no current
-        { { "36.1", "5.01", "00", "10" }, "RRGG" },
-        { { "-1.0", "-1.00", "00", "10" }, "RRGG" },
-        { { "12,5", "1,5", "00", "10" }, "GGGG" }, // decimal comma
-        { { "abc", "", "00", "10" }, "GRGG" }, // no number reads 0
-        { { "5.0", "1.00", "120", "75" }, "GGRR" },
+    struct Case {
+        std::vector<QStringList> rows; // voltage, current, minute, second
+        const char* colours;
+        bool runEnabled;
+        bool connected = true;
     };
-    for (const auto& [cells, colours] : cases) {
-        TableOf etp(TableKind::Etp, { QStringList { "1" } + cells });
-        TableRules::CheckEtpTable(etp, kLimits, true);
-        QString shown;
-        for (int column = 1; column <= 4; ++column)
-            shown += etp.colour(1, column) == CellColour::Green ? 'G'
-                : etp.colour(1, column) == CellColour::DarkRed  ? 'R'
-                                                                : '-';
-        EXPECT_EQ(shown, colours) << cells.join(' ').toStdString();
+    const Case cases[] = {
+        { { { "12.0", "1.00", "00", "10" } }, "GGGG", true },
+        { { { "0.0", "5.00", "00", "10" } }, "GGGG", true }, // 0 V is a valid step
+        { { { "0.5", "0.01", "00", "10" } }, "GGGG", true }, // below 1 V is fine here
+        { { { "36.0", "0.00", "00", "10" } }, "GRGG", true }, // no current
+        { { { "36.1", "5.01", "00", "10" } }, "RRGG", true }, // invalid cells keep "Run"
+        { { { "-1.0", "-1.00", "00", "10" } }, "RRGG", true },
+        { { { "12,5", "1,5", "00", "10" } }, "GGGG", true }, // decimal comma
+        { { { "abc", "", "00", "10" } }, "GRGG", true }, // no number reads 0
+        { { { "5.0", "1.00", "120", "75" } }, "GGRR", true },
+        { { { "5.0", "1.00", "00", "05" }, { "99.0", "9.00", "00", "00" },
+              { "99.0", "9.00", "01", "00" } },
+            "GGGG ---- ----", true },
+        { {}, "", false },
+        { { { "5.0", "1.00", "00", "00" } }, "----", false },
+        { { { "5.0", "1.00", "01", "00" } }, "GGGG", false, false },
+    };
+    for (const Case& c : cases) {
+        TableOf etp(TableKind::Etp, {});
+        for (const QStringList& cells : c.rows) {
+            etp.addRow(QStringList { QString::number(etp.rows()) } + cells);
+            for (int column = 1; column <= 4; ++column)
+                etp.setColour(etp.dataRows(), column, CellColour::DarkRed);
+        }
+        EXPECT_EQ(TableRules::CheckEtpTable(etp, kLimits, c.connected), c.runEnabled) << c.colours;
+        QStringList shown;
+        for (int row = 1; row <= etp.dataRows(); ++row) {
+            shown << "";
+            for (int column = 1; column <= 4; ++column) {
+                const CellColour colour = etp.colour(row, column);
+                shown.last() += colour == CellColour::Green ? 'G'
+                    : colour == CellColour::DarkRed         ? 'R'
+                                                            : '-';
+            }
+        }
+        EXPECT_EQ(shown.join(' '), c.colours);
     }
 }
 
@@ -87,39 +111,6 @@ TEST(TableRulesTest, LimitRuleForStepsAndPresets)
             << c.what;
         EXPECT_EQ(QStringList({ ipm.preset(1).voltage, ipm.preset(1).current }), c.preset)
             << c.what;
-    }
-}
-
-TEST(TableRulesTest, RowsFromTheFirstZeroDurationRowKeepTheNormalColour)
-{
-    TableOf etp(TableKind::Etp,
-        { { "1", "5.0", "1.00", "00", "05" }, { "2", "99.0", "9.00", "00", "00" },
-            { "3", "99.0", "9.00", "01", "00" } });
-    etp.setColour(3, 1, CellColour::DarkRed);
-    TableRules::CheckEtpTable(etp, kLimits, true);
-    EXPECT_EQ(etp.colour(1, 1), CellColour::Green);
-    for (int row : { 2, 3 }) {
-        for (int column = 1; column <= 4; ++column)
-            EXPECT_EQ(etp.colour(row, column), CellColour::Normal) << row << "," << column;
-    }
-}
-
-TEST(TableRulesTest, RunNeedsRowsAFirstDurationAndASupply)
-{
-    struct Case {
-        std::vector<QStringList> rows;
-        bool connected;
-        bool runEnabled;
-    };
-    const Case cases[] = {
-        { {}, true, false }, { { { "1", "5.0", "1.00", "00", "00" } }, true, false },
-        { { { "1", "5.0", "1.00", "00", "01" } }, true, true },
-        { { { "1", "5.0", "1.00", "01", "00" } }, false, false },
-        { { { "1", "99.0", "1.00", "01", "00" } }, true, true }, // invalid cells do not disable it
-    };
-    for (const Case& c : cases) {
-        TableOf etp(TableKind::Etp, c.rows);
-        EXPECT_EQ(TableRules::CheckEtpTable(etp, kLimits, c.connected), c.runEnabled);
     }
 }
 
