@@ -26,6 +26,10 @@ TEST(LogSamplesTest, RecordShiftAndMarkEmpty)
     EXPECT_EQ(1800.0f, log.volts[1]);
     EXPECT_EQ(1.0f, log.volts[LogSamples::kCount - 1]);
     EXPECT_EQ(0.1f, log.amps[LogSamples::kCount - 1]);
+    // A stray -2 reading is no reading, not the end mark.
+    log.record("-2", "-2");
+    EXPECT_EQ(LogSamples::kNoReading, log.volts[0]);
+    EXPECT_EQ(5000.0f, log.volts[1]);
 }
 
 // Bad readings are "no reading" (-1, as the polling cycle's unanswered one),
@@ -43,16 +47,6 @@ TEST(LogSamplesTest, ReadingTextsBecomeSampleValues)
             -1.0f } };
     for (const auto& c : cases)
         EXPECT_EQ(c.value, LogSamples::ReadingValue(QString::fromUtf8(c.text))) << c.text;
-}
-
-TEST(LogSamplesTest, AStrayMinusTwoReadingDoesNotEndTheLog)
-{
-    LogSamples log;
-    log.shiftIn(10.0f, 1.0f);
-    log.record("-2", "-2");
-    EXPECT_FALSE(LogSamples::isEndMark(log.volts[0]));
-    EXPECT_EQ(LogSamples::kNoReading, log.volts[0]);
-    EXPECT_EQ(10.0f, log.volts[1]);
 }
 
 } // namespace
