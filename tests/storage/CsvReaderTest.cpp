@@ -198,6 +198,8 @@ TEST(CsvImporterTest, LogCountSamplingAndDescription)
     LogSamples full;
     full.volts.fill(5.0f);
     full.amps.fill(0.5f);
+    EXPECT_TRUE(
+        CsvWriter::LogFile("", full, 60).endsWith("\n107940,5000,500\r\n108000,5000,500\r\n"));
     struct Case {
         QByteArray bytes;
         int count;

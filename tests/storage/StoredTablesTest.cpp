@@ -27,6 +27,12 @@ std::vector<ProgramStep> Steps(int count, const QString& voltage = "05.0")
     return steps;
 }
 
+// The message of a refusal, or "accepted".
+template <typename T> QString Refusal(const Outcome<T>& outcome)
+{
+    return outcome ? QStringLiteral("accepted") : outcome.error();
+}
+
 // A failure the user is not told of.
 template <typename T> bool FailsSilently(const Outcome<T>& outcome)
 {
@@ -328,42 +334,40 @@ TEST_F(StoredTablesTest, BadInputIsRefusedAndChangesNothing)
     std::vector<Case> cases;
     for (const QString name : { "", "(Untitle)", "(untitle)", "   " }) {
         cases.push_back(
-            { "save untitled", tables->saveProgram(kEtp, name, Steps(1), Info()).error(), "" });
-        cases.push_back({ "remove untitled", tables->remove(kEtp, name).error(), "" });
-        cases.push_back({ "load untitled", tables->loadProgram(kEtp, name).rows.error(), "" });
+            { "save untitled", Refusal(tables->saveProgram(kEtp, name, Steps(1), Info())), "" });
+        cases.push_back({ "remove untitled", Refusal(tables->remove(kEtp, name)), "" });
+        cases.push_back({ "load untitled", Refusal(tables->loadProgram(kEtp, name).rows), "" });
         EXPECT_FALSE(tables->exists(kEtp, name));
     }
     const QString noExist("' gone ' table no exist !");
     const Case more[] = {
-        { "remove missing", tables->remove(kLog, "gone").error(), noExist },
-        { "load missing log", tables->loadLog("gone").rows.error(), noExist },
-        { "load missing presets", tables->loadPresets("gone").rows.error(), noExist },
-        { "load missing program", tables->loadProgram(kEtp, "gone").rows.error(), noExist },
-        { "other kind's prefix", tables->remove(kIpm, "ghost").error(),
+        { "remove missing", Refusal(tables->remove(kLog, "gone")), noExist },
+        { "load missing log", Refusal(tables->loadLog("gone").rows), noExist },
+        { "load missing presets", Refusal(tables->loadPresets("gone").rows), noExist },
+        { "load missing program", Refusal(tables->loadProgram(kEtp, "gone").rows), noExist },
+        { "other kind's prefix", Refusal(tables->remove(kIpm, "ghost")),
             "' ghost ' table no exist !" },
-        { "cell longer than 4", tables->saveProgram(kEtp, "t", longCell, Info()).error(),
+        { "cell longer than 4", Refusal(tables->saveProgram(kEtp, "t", longCell, Info())),
             "The Voltage text '12.345' of row 3 is longer than 4 characters." },
         { "preset cell too long",
-            tables
-                ->savePresets(
-                    "t", { { "1", "1", "0.12345" }, { "2", "1", "1" }, { "3", "1", "1" } }, Info())
-                .error(),
+            Refusal(tables->savePresets(
+                "t", { { "1", "1", "0.12345" }, { "2", "1", "1" }, { "3", "1", "1" } }, Info())),
             kAny },
-        { "name too long", tables->saveProgram(kEtp, QString(49, 'n'), Steps(1), Info()).error(),
+        { "name too long", Refusal(tables->saveProgram(kEtp, QString(49, 'n'), Steps(1), Info())),
             kAny },
-        { "control character", tables->saveProgram(kEtp, "a\nb", Steps(1), Info()).error(), kAny },
+        { "control character", Refusal(tables->saveProgram(kEtp, "a\nb", Steps(1), Info())), kAny },
         { "nul character",
-            tables->saveProgram(kEtp, QString("a") + QChar(0) + "b", Steps(1), Info()).error(),
+            Refusal(tables->saveProgram(kEtp, QString("a") + QChar(0) + "b", Steps(1), Info())),
             kAny },
         { "description too long",
-            tables->saveProgram(kEtp, "t", Steps(1), Info(QString(256, 'd'))).error(), kAny },
-        { "sampling out of range", tables->saveLog("t", Log(1), Info("", 40000)).error(), kAny },
-        { "negative sampling", tables->saveLog("t", Log(1), Info("", -1)).error(), kAny },
+            Refusal(tables->saveProgram(kEtp, "t", Steps(1), Info(QString(256, 'd')))), kAny },
+        { "sampling out of range", Refusal(tables->saveLog("t", Log(1), Info("", 40000))), kAny },
+        { "negative sampling", Refusal(tables->saveLog("t", Log(1), Info("", -1))), kAny },
     };
     cases.insert(cases.end(), std::begin(more), std::end(more));
     for (const Case& c : cases) {
         if (c.expected == kAny) {
-            EXPECT_FALSE(c.error.isEmpty()) << c.what;
+            EXPECT_FALSE(c.error.isEmpty() || c.error == "accepted") << c.what;
         } else {
             EXPECT_EQ(c.error, c.expected) << c.what;
         }
