@@ -198,6 +198,7 @@ TEST(CsvImporterTest, LogCountSamplingAndDescription)
     LogSamples full;
     full.volts.fill(5.0f);
     full.amps.fill(0.5f);
+    // A full log writes 1801 samples, the last 1800 intervals old.
     EXPECT_TRUE(
         CsvWriter::LogFile("", full, 60).endsWith("\n107940,5000,500\r\n108000,5000,500\r\n"));
     struct Case {
