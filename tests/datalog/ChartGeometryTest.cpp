@@ -20,9 +20,6 @@ TEST(ChartGeometryTest, GridHasNineLinesEachWayWithTheMiddleOnesApart)
     ASSERT_EQ(2u, grid.middleLines.size());
     EXPECT_EQ(QLineF(0, 5, 120, 5), grid.middleLines[0]);
     EXPECT_EQ(QLineF(60, 0, 60, 10), grid.middleLines[1]);
-    EXPECT_EQ(QLineF(0, 1, 120, 1), grid.lines[0]);
-    EXPECT_EQ(QLineF(12, 0, 12, 10), grid.lines[1]);
-    EXPECT_EQ(QLineF(108, 0, 108, 10), grid.lines.back());
     const ChartGrid later = ChartGeometry::GridLines(Window(600, 630));
     EXPECT_EQ(QLineF(615, 0, 615, 10), later.middleLines[1]);
     EXPECT_EQ(QLineF(603, 0, 603, 10), later.lines[1]);

@@ -11,8 +11,8 @@ using Labels = std::array<QString, 3>;
 
 using Click = QString (ChartRangeRules::*)(const QString&, const QString&);
 
-// A clicked pair keeps its maximum above its minimum: the combo's text and
-// range after the click (whole volts and watts, currents with one decimal).
+// A clicked or entered pair keeps its maximum above its minimum: the combo's
+// text and range after the click (whole volts and watts, currents with one decimal).
 TEST(ChartRangeRulesTest, ClicksKeepTheMaximumAboveTheMinimum)
 {
     const struct {
@@ -47,6 +47,9 @@ TEST(ChartRangeRulesTest, ClicksKeepTheMaximumAboveTheMinimum)
         { &ChartRangeRules::clickCMax, &ChartRanges::ChartCMax, "0.04", "0.0A", "0.1A", 0.1f },
         { &ChartRangeRules::clickCMax, &ChartRanges::ChartCMax, "", "", "0.1A", 0.1f },
         { &ChartRangeRules::clickCMin, &ChartRanges::ChartCMin, "A", "A", "-0.1A", -0.1f },
+        // Enter normalises first, then applies the click's rule.
+        { &ChartRangeRules::commitVMax, &ChartRanges::ChartVMax, "10.2", "20V", "21V", 21 },
+        { &ChartRangeRules::commitVMin, &ChartRanges::ChartVMin, "21V", "4.6", "5V", 5 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.maxText) + " / " + c.minText);
@@ -120,84 +123,63 @@ TEST(ChartRangeRulesTest, TypedTextsAreNormalised)
         EXPECT_EQ(c.text, ChartRangeRules::NormaliseTimeText(c.typed)) << c.typed;
 }
 
-TEST(ChartRangeRulesTest, EnterOnAVoltageComboNormalisesThenAppliesTheClickRule)
+// The time window from a start and a length, chosen or typed (with Enter or
+// leaving the box): never empty or backwards, within the window arithmetic.
+TEST(ChartRangeRulesTest, TimeTextsGiveTheWindow)
 {
-    ChartRangeRules rules;
-    EXPECT_EQ("21V", rules.commitVMax("10.2", "20V"));
-    EXPECT_EQ(21.0f, rules.ranges().ChartVMax);
-    EXPECT_EQ("5V", rules.commitVMin("21V", "4.6"));
-    EXPECT_EQ(5.0f, rules.ranges().ChartVMin);
-}
-
-TEST(ChartRangeRulesTest, TypingTwoHoursIntoTheLengthGivesASevenThousandTwoHundredSecondWindow)
-{
-    ChartRangeRules rules;
-    EXPECT_EQ("7200S", rules.commitTLen("0S", "2h", true));
-    EXPECT_EQ(0, rules.ranges().ChartTStart);
-    EXPECT_EQ(7200, rules.ranges().ChartTEnd);
-    EXPECT_EQ("7200S", rules.labels().PLabT[2]);
-    EXPECT_EQ("3600S", rules.labels().PLabT[1]);
-
-    EXPECT_EQ("300S", rules.commitTLen("0S", "5m", false));
-    EXPECT_EQ(300, rules.ranges().ChartTEnd);
-}
-
-// A length typed after a 10 s start: the window is never empty or backwards.
-TEST(ChartRangeRulesTest, TheWindowIsNeverEmptyOrBackwards)
-{
+    enum Op { ClickTMin, CommitTMin, ClickTLen, EnterTLen, LeaveTLen };
     const struct {
-        const char* typed;
-        bool enter;
+        Op op;
+        const char* tMin;
+        const char* tLen;
         const char* text;
-        int end;
-    } cases[] = { { "0", true, "1S", 11 }, { "0", false, "1S", 11 }, { "0h", true, "1S", 11 },
-        { "-30", true, "30S", 40 }, { "-30", false, "30S", 40 }, { "0.4h", false, "1S", 11 },
-        { "", true, "1S", 11 }, { "abc", false, "1S", 11 }, { "60", true, "60S", 70 } };
+        int start, end;
+        const char* middle; // the middle time label; nullptr: not checked
+    } cases[] = {
+        { EnterTLen, "0S", "2h", "7200S", 0, 7200, "3600S" },
+        { LeaveTLen, "0S", "5m", "300S", 0, 300, nullptr },
+        { ClickTLen, "0S", "0.3S", "1S", 0, 1, nullptr },
+        { ClickTLen, "0S", "-0.3S", "1S", 0, 1, nullptr },
+        { EnterTLen, "10S", "0", "1S", 10, 11, nullptr },
+        { LeaveTLen, "10S", "0", "1S", 10, 11, nullptr },
+        { EnterTLen, "10S", "0h", "1S", 10, 11, nullptr },
+        { EnterTLen, "10S", "-30", "30S", 10, 40, nullptr },
+        { LeaveTLen, "10S", "-30", "30S", 10, 40, nullptr },
+        { LeaveTLen, "10S", "0.4h", "1S", 10, 11, nullptr },
+        { EnterTLen, "10S", "", "1S", 10, 11, nullptr },
+        { LeaveTLen, "10S", "abc", "1S", 10, 11, nullptr },
+        { EnterTLen, "10S", "60", "60S", 10, 70, nullptr },
+        { CommitTMin, "1h", "120S", "3600S", 3600, 3720, "3660S" },
+        { ClickTMin, "10S", "5S", "10S", 10, 15, "13S" },
+        { CommitTMin, "99999999999h", "99999999999h", "500000000S", 500000000, 1000000000,
+            "750000000S" },
+        { EnterTLen, "500000000S", "99999999999h", "500000000S", 500000000, 1000000000, nullptr },
+        { CommitTMin, "-99999999999h", "500000000S", "-500000000S", -500000000, 0, nullptr },
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.typed);
+        SCOPED_TRACE(std::string(c.tMin) + " + " + c.tLen);
         ChartRangeRules rules;
-        rules.clickTMin("10S", "120S");
-        EXPECT_EQ(c.text, rules.commitTLen("10S", c.typed, c.enter));
-        EXPECT_EQ(10, rules.ranges().ChartTStart);
+        QString text;
+        switch (c.op) {
+        case ClickTMin:
+            text = rules.clickTMin(c.tMin, c.tLen);
+            break;
+        case CommitTMin:
+            text = rules.commitTMin(c.tMin, c.tLen);
+            break;
+        default:
+            rules.clickTMin(c.tMin, "120S");
+            text = c.op == ClickTLen ? rules.clickTLen(c.tMin, c.tLen)
+                                     : rules.commitTLen(c.tMin, c.tLen, c.op == EnterTLen);
+        }
+        EXPECT_EQ(c.text, text);
+        EXPECT_EQ(c.start, rules.ranges().ChartTStart);
         EXPECT_EQ(c.end, rules.ranges().ChartTEnd);
+        EXPECT_EQ(QString("%1S").arg(c.end), rules.labels().PLabT[2]);
+        if (c.middle) {
+            EXPECT_EQ(c.middle, rules.labels().PLabT[1]);
+        }
     }
-}
-
-TEST(ChartRangeRulesTest, ALengthChosenFromTheListThatRoundsToNothingBecomesOneSecond)
-{
-    ChartRangeRules rules;
-    EXPECT_EQ("1S", rules.clickTLen("0S", "0.3S"));
-    EXPECT_EQ("1S", rules.clickTLen("0S", "-0.3S"));
-    EXPECT_EQ(1, rules.ranges().ChartTEnd);
-}
-
-TEST(ChartRangeRulesTest, TheStartMovesTheWholeWindowAndItsLabels)
-{
-    ChartRangeRules rules;
-    EXPECT_EQ("3600S", rules.commitTMin("1h", "120S"));
-    EXPECT_EQ(3600, rules.ranges().ChartTStart);
-    EXPECT_EQ(3720, rules.ranges().ChartTEnd);
-    EXPECT_EQ((Labels { "3600S", "3660S", "3720S" }), rules.labels().PLabT);
-
-    rules.clickTMin("10S", "5S");
-    EXPECT_EQ((Labels { "10S", "13S", "15S" }), rules.labels().PLabT);
-}
-
-TEST(ChartRangeRulesTest, HugeTimesStayWithinTheWindowArithmetic)
-{
-    ChartRangeRules rules;
-    const QString start = rules.commitTMin("99999999999h", "99999999999h");
-    const QString length = rules.commitTLen(start, "99999999999h", true);
-    EXPECT_EQ("500000000S", start);
-    EXPECT_EQ("500000000S", length);
-    EXPECT_EQ(500000000, rules.ranges().ChartTStart);
-    EXPECT_EQ(1000000000, rules.ranges().ChartTEnd);
-    EXPECT_EQ("750000000S", rules.labels().PLabT[1]);
-
-    rules.commitTMin("-99999999999h", "500000000S");
-    EXPECT_EQ(-500000000, rules.ranges().ChartTStart);
-    EXPECT_EQ(0, rules.ranges().ChartTEnd);
-    EXPECT_LT(rules.ranges().ChartTStart, rules.ranges().ChartTEnd);
 }
 
 // Connecting sets the ranges from the supply's ratings, or to 40 V, 5 A and

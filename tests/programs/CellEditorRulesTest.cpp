@@ -1,5 +1,6 @@
 #include "programs/CellEditorRules.h"
 
+#include "tests/programs/Tables.h"
 #include "tests/support/QtPrinting.h"
 
 #include <gtest/gtest.h>
@@ -17,21 +18,18 @@ const QString kMinuteMsg = "Minute must be 0 - 99.";
 const QString kSecondMsg = "Second must be 0 - 59.";
 
 // Step 1 is timed (01:00), step 2 is not (00:00).
-struct TwoSteps : ProgramTable {
+struct TwoSteps : TableOf {
     TwoSteps()
-        : ProgramTable(TableKind::Etp)
+        : TableOf(TableKind::Etp,
+            { { "1", "5.0", "1.00", "01", "00" }, { "2", "5.0", "1.00", "00", "00" } })
     {
-        addRow({ "1", "5.0", "1.00", "01", "00" });
-        addRow({ "2", "5.0", "1.00", "00", "00" });
     }
 };
 
-struct Presets : ProgramTable {
+struct Presets : PresetsOf {
     Presets()
-        : ProgramTable(TableKind::Ipm)
+        : PresetsOf({ { "05.0", "1.00" }, { "05.0", "1.00" }, { "05.0", "1.00" } })
     {
-        for (int k = 1; k <= 3; ++k)
-            addRow({ "", QString::number(k), "05.0", "1.00" });
     }
 };
 
@@ -129,19 +127,6 @@ TEST(CellEditorRulesTest, LeavingAnEtpCellChecksAndReplaces)
     }
 }
 
-TEST(CellEditorRulesTest, ColumnsWithoutACheckAreLeftAlone)
-{
-    TwoSteps etp;
-    EXPECT_FALSE(CellEditorRules::CommitEtpCell(etp, 1, 0, "9", kLimits).has_value());
-    EXPECT_FALSE(CellEditorRules::CommitEtpCell(etp, 1, 5, "9", kLimits).has_value());
-    EXPECT_FALSE(CellEditorRules::CommitEtpCell(etp, 3, 1, "9", kLimits).has_value());
-    EXPECT_FALSE(CellEditorRules::CommitEtpCell(etp, 0, 1, "9", kLimits).has_value());
-    EXPECT_EQ(etp.cell(1, 0), "1");
-    Presets ipm;
-    EXPECT_FALSE(CellEditorRules::CommitIpmCell(ipm, 1, 1, "9", kLimits).has_value());
-    EXPECT_EQ(ipm.cell(1, 1), "1");
-}
-
 TEST(CellEditorRulesTest, LeavingAPresetCellChecksAndReplaces)
 {
     struct Case {
@@ -172,34 +157,37 @@ TEST(CellEditorRulesTest, LeavingAPresetCellChecksAndReplaces)
         EXPECT_EQ(result->message, c.message) << c.typed.toStdString();
         EXPECT_EQ(ipm.cell(2, c.column), c.cell) << c.typed.toStdString();
     }
+    // Columns without a check, the header row and rows beyond the table are left alone.
+    TwoSteps etp;
+    for (const auto& [row, column] : { std::pair { 1, 0 }, { 1, 5 }, { 3, 1 }, { 0, 1 } })
+        EXPECT_FALSE(CellEditorRules::CommitEtpCell(etp, row, column, "9", kLimits).has_value());
+    EXPECT_EQ(etp.cell(1, 0), "1");
+    Presets ipm;
+    EXPECT_FALSE(CellEditorRules::CommitIpmCell(ipm, 1, 1, "9", kLimits).has_value());
+    EXPECT_EQ(ipm.cell(1, 1), "1");
 }
 
+// Leaving the editor for another control clamps silently; leaving it for
+// "Run" or the toolbar stores nothing, their click decides.
 TEST(CellEditorRulesTest, EtpEditorLosingFocusClampsSilently)
 {
     struct Case {
         int column;
         QString typed;
         std::optional<QString> cell;
+        const char* focus = "CboPort";
     };
     const Case cases[] = { { 1, "0.5", "01.0" }, { 1, "40", "36.0" }, { 1, "12,5", "12.5" },
         { 1, "5", "05.0" }, { 1, "-5", "00.0" }, { 1, "abc", "00.0" }, { 2, "0", "0.00" },
         { 2, "-1", "0.00" }, { 2, "9", "5.00" }, { 2, "1.5", "1.50" }, { 3, "0", "00" },
         { 3, "150", "99" }, { 3, "42", "42" }, { 4, "-3", "00" }, { 4, "75", "59" },
-        { 4, "7", "07" }, { 0, "3", std::nullopt }, { 5, "3", std::nullopt } };
+        { 4, "7", "07" }, { 0, "3", std::nullopt }, { 5, "3", std::nullopt },
+        { 1, "999", std::nullopt, "CmdRunStop" }, { 1, "999", std::nullopt, "Toolbar2" } };
     for (const Case& c : cases) {
         const auto loss
-            = CellEditorRules::OnEtpEditorFocusLost("CboPort", c.column, c.typed, kLimits);
+            = CellEditorRules::OnEtpEditorFocusLost(c.focus, c.column, c.typed, kLimits);
         EXPECT_EQ(loss.cellText, c.cell) << c.column << " " << c.typed.toStdString();
-        EXPECT_TRUE(loss.runCheck);
-    }
-}
-
-TEST(CellEditorRulesTest, FocusToRunOrToolbarStoresNothing)
-{
-    for (const QString name : { "CmdRunStop", "Toolbar2" }) {
-        const auto loss = CellEditorRules::OnEtpEditorFocusLost(name, 1, "999", kLimits);
-        EXPECT_FALSE(loss.cellText.has_value());
-        EXPECT_FALSE(loss.runCheck);
+        EXPECT_EQ(loss.runCheck, QString(c.focus) == "CboPort");
     }
 }
 
@@ -255,42 +243,43 @@ TEST(CellEditorRulesTest, ArrowKeysMoveBetweenEditableCells)
     }
 }
 
+// The editor is laid over the cell, inset by the grid's lines, and opens only
+// on the visible table's editable cells while no program runs.
 TEST(CellEditorRulesTest, EditorIsLaidOverTheCell)
 {
     const QRect cell(900, 300, 1000, 300);
     TwoSteps etp;
-    auto layout = CellEditorRules::LayEditor(etp, false, 1, 1, 2, cell);
-    EXPECT_EQ(layout.text, "1.00");
-    EXPECT_EQ(layout.rectTwips, QRect(900, 315, 1000, 270));
-    EXPECT_TRUE(layout.show);
-
     Presets ipm;
-    layout = CellEditorRules::LayEditor(ipm, false, 2, 1, 2, cell);
-    EXPECT_EQ(layout.rectTwips, QRect(915, 315, 985, 285));
-
     ProgramTable itp(TableKind::Itp);
     itp.addRow({ "1", "2.0" });
-    layout = CellEditorRules::LayEditor(itp, false, 0, 1, 1, cell);
-    EXPECT_EQ(layout.rectTwips, QRect(900, 315, 1000, 285));
-}
-
-TEST(CellEditorRulesTest, EditorStaysClosedWhenItMustNotOpen)
-{
-    const QRect cell(0, 0, 1000, 300);
-    TwoSteps etp;
-    auto running = CellEditorRules::LayEditor(etp, true, 1, 1, 1, cell);
-    EXPECT_FALSE(running.show);
-    EXPECT_FALSE(running.text.has_value());
-    auto output = CellEditorRules::LayEditor(etp, false, 1, 1, 5, cell);
-    EXPECT_TRUE(output.hide);
-    EXPECT_FALSE(output.show);
-    auto otherTab = CellEditorRules::LayEditor(etp, false, 2, 1, 1, cell);
-    EXPECT_EQ(otherTab.text, "5.0");
-    EXPECT_FALSE(otherTab.rectTwips.has_value());
-    EXPECT_FALSE(otherTab.show);
-    ProgramTable empty(TableKind::Etp);
-    auto noRows = CellEditorRules::LayEditor(empty, false, 1, 0, 1, cell);
-    EXPECT_FALSE(noRows.show);
+    const ProgramTable empty(TableKind::Etp);
+    struct Case {
+        const char* what;
+        const ProgramTable& table;
+        bool running;
+        int tab, row, column;
+        std::optional<QString> text;
+        std::optional<QRect> rect;
+        bool show, hide;
+    };
+    const Case cases[] = {
+        { "step", etp, false, 1, 1, 2, "1.00", QRect(900, 315, 1000, 270), true, false },
+        { "preset", ipm, false, 2, 1, 2, "05.0", QRect(915, 315, 985, 285), true, false },
+        { "internal step", itp, false, 0, 1, 1, "2.0", QRect(900, 315, 1000, 285), true, false },
+        { "program running", etp, true, 1, 1, 1, std::nullopt, std::nullopt, false, false },
+        { "output column", etp, false, 1, 1, 5, std::nullopt, std::nullopt, false, true },
+        { "other tab", etp, false, 2, 1, 1, "5.0", std::nullopt, false, false },
+        { "header row only", empty, false, 1, 0, 1, "Voltage", QRect(900, 315, 1000, 270), false,
+            false },
+    };
+    for (const Case& c : cases) {
+        const auto layout
+            = CellEditorRules::LayEditor(c.table, c.running, c.tab, c.row, c.column, cell);
+        EXPECT_EQ(layout.text, c.text) << c.what;
+        EXPECT_EQ(layout.rectTwips, c.rect) << c.what;
+        EXPECT_EQ(layout.show, c.show) << c.what;
+        EXPECT_EQ(layout.hide, c.hide) << c.what;
+    }
 }
 
 } // namespace

@@ -34,14 +34,15 @@ struct Program : ProgramTable {
 // next poll sends a due step. Records what went out and every wait.
 struct Harness {
     ExtProgramRunner runner;
+    TableLimits limits = kLimits;
     std::vector<QString> sent;
     std::vector<int> sentRows;
     std::vector<int> waits;
     bool completed = false;
 
-    Action start(ProgramTable& etp, const QString& cycles)
+    Action click(ProgramTable& etp, const QString& cycles = "1")
     {
-        return runner.RunStopClick(1, true, cycles, etp, kLimits).action;
+        return runner.RunStopClick(1, true, cycles, etp, limits).action;
     }
 
     // Runs up to maxTicks timer ticks; stops at the end of the run.
@@ -54,7 +55,7 @@ struct Harness {
                 return;
             }
             waits.push_back(tick.intervalMs);
-            if (const auto step = runner.PendingStep(etp, kLimits)) {
+            if (const auto step = runner.PendingStep(etp, limits)) {
                 sent.push_back(step->sevcParameter);
                 sentRows.push_back(step->row);
                 runner.StepSent();
@@ -64,16 +65,23 @@ struct Harness {
 };
 
 // What goes out and every wait: long steps wait in minute blocks and are sent
-// once, a row without time ends the program, cycles repeat, an unchecked output
-// sends zero last; odd cells from a loaded table never send a sign or wait 0 ms.
+// once, a row without time ends the program, cycles repeat (0: until stopped),
+// an unchecked output sends zero last; odd cells from a loaded table never send
+// a sign or wait 0 ms; limits lowered during the run hold for the next step.
 TEST(ExtProgramRunnerTest, RunsSendEachStepOnceAndWaitItsTime)
 {
+    const TableLimits lowered { 5.0f, 1.0f, "0.0", 10 };
+    std::vector<QString> endless;
+    for (int i = 0; i < 25; ++i)
+        endless.insert(endless.end(), { "0500101", "0600101" });
     struct Case {
         const char* what;
         std::vector<Step> steps;
         const char* cycles;
         std::vector<QString> sent;
         std::vector<int> waits; // empty: not checked
+        const TableLimits* lowerAfterFirst = nullptr;
+        bool completes = true;
     };
     const Case cases[] = {
         { "long step", { { "12.0", "1.5", "02", "30" } }, "1", { "1200151" },
@@ -83,6 +91,11 @@ TEST(ExtProgramRunnerTest, RunsSendEachStepOnceAndWaitItsTime)
                 { "7.0", "1.0", "00", "00" } },
             "2", { "0500101", "0600101", "0500101", "0600101" },
             { 5000, 60000, 30000, 5000, 60000, 30000 } },
+        { "cycle 0 repeats until stopped",
+            { { "5.0", "1.0", "00", "01" }, { "6.0", "1.0", "00", "02" } }, "0", endless, {},
+            nullptr, false },
+        { "no cycle number: without end", { { "5.0", "1.0", "00", "01" } }, "abc",
+            std::vector<QString>(50, "0500101"), {}, nullptr, false },
         { "unchecked output",
             { { "12.0", "1.5", "00", "05" }, { "3.0", "0.5", "00", "05", false } }, "1",
             { "1200151", "0300050" }, {} },
@@ -90,15 +103,22 @@ TEST(ExtProgramRunnerTest, RunsSendEachStepOnceAndWaitItsTime)
             { "0000001", "0500101" }, {} },
         { "twenty rows", std::vector<Step>(20, Step { "5.0", "1.0", "00", "03" }), "1",
             std::vector<QString>(20, "0500101"), {} },
+        { "limits lowered during the run",
+            { { "12.0", "1.5", "00", "05" }, { "12.0", "1.5", "00", "05" } }, "1",
+            { "1200151", "0500101" }, {}, &lowered },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Program etp(c.steps);
         Harness h;
-        ASSERT_EQ(h.start(etp, c.cycles), Action::Started);
-        h.run(etp, 40);
-        EXPECT_TRUE(h.completed);
-        EXPECT_FALSE(h.runner.ExtProgramRunning());
+        ASSERT_EQ(h.click(etp, c.cycles), Action::Started);
+        if (c.lowerAfterFirst) {
+            h.run(etp, 1);
+            h.limits = *c.lowerAfterFirst;
+        }
+        h.run(etp, 50);
+        EXPECT_EQ(h.completed, c.completes);
+        EXPECT_EQ(h.runner.ExtProgramRunning(), !c.completes);
         EXPECT_EQ(h.sent, c.sent);
         if (!c.waits.empty()) {
             EXPECT_EQ(h.waits, c.waits);
@@ -106,21 +126,6 @@ TEST(ExtProgramRunnerTest, RunsSendEachStepOnceAndWaitItsTime)
         for (const int wait : h.waits)
             EXPECT_GE(wait, 1);
     }
-}
-
-TEST(ExtProgramRunnerTest, CycleZeroRepeatsUntilStop)
-{
-    Program etp({ { "5.0", "1.0", "00", "01" }, { "6.0", "1.0", "00", "02" } });
-    Harness h;
-    ASSERT_EQ(h.start(etp, "0"), Action::Started);
-    h.run(etp, 50);
-    EXPECT_FALSE(h.completed);
-    EXPECT_EQ(h.sent.size(), 50u);
-    EXPECT_EQ(h.runner.ExtCycleNo(), 1);
-    EXPECT_EQ(h.runner.RunStopClick(1, true, "0", etp, kLimits).action, Action::Stopped);
-    EXPECT_FALSE(h.runner.ExtProgramRunning());
-    EXPECT_FALSE(h.runner.ExtStepDue());
-    EXPECT_FALSE(h.runner.PendingStep(etp, kLimits).has_value());
 }
 
 TEST(ExtProgramRunnerTest, RunIsRefusedOrIgnored)
@@ -138,74 +143,53 @@ TEST(ExtProgramRunnerTest, RunIsRefusedOrIgnored)
         { 1, false, "1", good, Action::Nothing }, { 0, true, "1", good, Action::Nothing },
         { 2, true, "1", good, Action::Nothing }, { 1, true, "1", {}, Action::Refused }, // no steps
         { 1, true, "1", { { "5.0", "1.0", "00", "00" } }, Action::Refused }, // no first duration
-        { 1, true, "abc", good, Action::Started }, // no number: without end
     };
     for (const Case& c : cases) {
         Program etp(c.steps);
         ExtProgramRunner runner;
         EXPECT_EQ(runner.RunStopClick(c.tab, c.connected, c.cycles, etp, kLimits).action, c.action)
             << "tab " << c.tab << " cycles " << c.cycles.toStdString();
-        EXPECT_EQ(runner.ExtProgramRunning(), c.action == Action::Started);
+        EXPECT_FALSE(runner.ExtProgramRunning());
     }
 }
 
-TEST(ExtProgramRunnerTest, StartRunsTheTableCheckAndStartsAtOnce)
+// Start checks the table and starts at once; nothing is due before the first
+// tick; a step gives the front panel's texts. A stop in the middle of a long
+// step must not make the next run wait out the old step's remainder.
+TEST(ExtProgramRunnerTest, StartStepStopAndNewRun)
 {
-    Program etp({ { "99.0", "1.0", "00", "05" } });
-    ExtProgramRunner runner;
-    const auto click = runner.RunStopClick(1, true, "1", etp, kLimits);
+    Program etp({ { "12,5", "1.5", "05", "00", false }, { "99.0", "1.0", "00", "05" } });
+    Harness h;
+    const auto click = h.runner.RunStopClick(1, true, "1", etp, kLimits);
+    EXPECT_EQ(click.action, Action::Started);
     EXPECT_EQ(click.intervalMs, 1);
     EXPECT_TRUE(click.runEnabled);
-    EXPECT_EQ(etp.colour(1, 1), CellColour::DarkRed);
-    EXPECT_EQ(runner.ExtRow(), 1);
-    EXPECT_EQ(runner.ExtCycleNo(), 1);
-}
-
-TEST(ExtProgramRunnerTest, AStepGivesTheFrontPanelTextsAndTheNextRowIsUp)
-{
-    Program etp({ { "12,5", "1.5", "00", "05", false } });
-    ExtProgramRunner runner;
-    runner.RunStopClick(1, true, "1", etp, kLimits);
-    runner.ExtStepTick(etp);
-    const auto step = runner.PendingStep(etp, kLimits);
+    EXPECT_EQ(etp.colour(2, 1), CellColour::DarkRed);
+    EXPECT_FALSE(h.runner.PendingStep(etp, kLimits).has_value());
+    h.runner.ExtStepTick(etp);
+    const auto step = h.runner.PendingStep(etp, kLimits);
     ASSERT_TRUE(step.has_value());
+    EXPECT_EQ(step->row, 1);
     EXPECT_EQ(step->voltText, "12.5");
     EXPECT_EQ(step->currText, "1.5");
     EXPECT_FALSE(step->outputOn);
-    runner.StepSent();
-    EXPECT_EQ(runner.ExtRow(), 2);
-    EXPECT_FALSE(runner.PendingStep(etp, kLimits).has_value());
-}
-
-TEST(ExtProgramRunnerTest, NewRunAfterStopInALongStepSendsStepOneAtOnce)
-{
-    Program etp({ { "5.0", "1.0", "05", "00" }, { "6.0", "1.0", "00", "05" } });
-    Harness h;
-    ASSERT_EQ(h.start(etp, "1"), Action::Started);
-    h.run(etp, 2); // two minute blocks into step 1
+    h.runner.StepSent();
+    EXPECT_EQ(h.runner.ExtRow(), 2);
+    EXPECT_FALSE(h.runner.PendingStep(etp, kLimits).has_value());
+    h.run(etp, 1); // a second minute block of step 1
     EXPECT_EQ(h.runner.ExtMinuteBlocks(), 2);
-    EXPECT_EQ(h.runner.RunStopClick(1, true, "1", etp, kLimits).action, Action::Stopped);
-    ASSERT_EQ(h.start(etp, "1"), Action::Started);
+
+    EXPECT_EQ(h.click(etp), Action::Stopped);
+    EXPECT_FALSE(h.runner.ExtProgramRunning());
+    EXPECT_FALSE(h.runner.PendingStep(etp, kLimits).has_value());
+    ASSERT_EQ(h.click(etp), Action::Started);
     EXPECT_EQ(h.runner.ExtMinuteBlocks(), 0);
-    EXPECT_EQ(h.runner.ExtRemainMs(), 0);
     h.sentRows.clear();
     h.waits.clear();
     h.run(etp, 1);
     EXPECT_EQ(h.sentRows, (std::vector<int> { 1 }));
     EXPECT_EQ(h.waits, (std::vector<int> { 60000 }));
     EXPECT_EQ(h.runner.ExtRemainMs(), 240000);
-}
-
-TEST(ExtProgramRunnerTest, NoStepIsDueBeforeTheFirstTick)
-{
-    Program etp({ { "5.0", "1.0", "00", "05" } });
-    ExtProgramRunner runner;
-    runner.RunStopClick(1, true, "1", etp, kLimits);
-    EXPECT_FALSE(runner.PendingStep(etp, kLimits).has_value());
-    runner.ExtStepTick(etp);
-    EXPECT_TRUE(runner.ExtStepDue());
-    ASSERT_TRUE(runner.PendingStep(etp, kLimits).has_value());
-    EXPECT_EQ(runner.PendingStep(etp, kLimits)->row, 1);
 }
 
 TEST(ExtProgramRunnerTest, LastRowStopsBeforeTheFirstRowWithNoTime)

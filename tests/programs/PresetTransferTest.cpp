@@ -1,5 +1,6 @@
 #include "programs/PresetTransfer.h"
 
+#include "tests/programs/Tables.h"
 #include "tests/support/QtPrinting.h"
 
 #include <gtest/gtest.h>
@@ -8,16 +9,6 @@ namespace {
 
 const TableLimits kHundredths { 36.0f, 5.0f, "0.00", 100 };
 const TableLimits kTenths { 18.0f, 10.0f, "0.0", 10 };
-
-struct Presets : ProgramTable {
-    explicit Presets(const std::vector<std::pair<QString, QString>>& values)
-        : ProgramTable(TableKind::Ipm)
-    {
-        int k = 1;
-        for (const auto& [v, i] : values)
-            addRow({ "", QString::number(k++), v, i });
-    }
-};
 
 const QString kGetmReply = "125125,050050,000000,OK\r";
 
@@ -31,38 +22,41 @@ TEST(PresetTransferTest, PromParameterJoinsTheThreeCodes)
         { { { "1.0", "1.00" }, { "2.0", "1.00" } }, std::nullopt },
     };
     for (const auto& [values, parameter] : cases)
-        EXPECT_EQ(PresetTransfer::PromParameter(Presets(values), kHundredths), parameter);
-    Presets tenths({ { "18.0", "10.0" }, { "1.0", "0.1" }, { "2,5", "0,5" } });
+        EXPECT_EQ(PresetTransfer::PromParameter(PresetsOf(values), kHundredths), parameter);
+    PresetsOf tenths({ { "18.0", "10.0" }, { "1.0", "0.1" }, { "2,5", "0,5" } });
     EXPECT_EQ(PresetTransfer::PromParameter(tenths, kTenths), "180100010001025005");
 }
 
 // The presets read fill the table; the last one matching the setpoints is
-// selected, and with none matching the selection stays.
+// selected, and with none matching the selection stays. A bad reply leaves the
+// table untouched.
 TEST(PresetTransferTest, GetmReplyFillsTheTableAndSelectsTheMatchingPreset)
 {
+    const struct {
+        QString reply;
+        const char *volts, *amps;
+        bool filled;
+        int selected;
+    } cases[] = { { kGetmReply, "5.0", "0.50", true, 2 },
+        { "050050,120010,050050,OK", "5.0", "0.5", true, 3 },
+        { kGetmReply, "9.9", "0.50", true, 1 }, { "", "0.0", "0.00", false, 1 },
+        { "OK", "0.0", "0.00", false, 1 }, { "125125,050050,000000,O", "0.0", "0.00", false, 1 },
+        { "12512\r,OK", "0.0", "0.00", false, 1 }, { QString(200, 'x'), "0.0", "0.00", false, 1 } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reply.toStdString());
+        PresetsOf ipm({ { "1.0", "1.00" }, { "2.0", "1.00" } });
+        ipm.setSelectedPreset(1);
+        EXPECT_EQ(
+            PresetTransfer::FillFromGetm(ipm, c.reply, c.volts, c.amps, kHundredths), c.filled);
+        EXPECT_EQ(ipm.dataRows(), c.filled ? 3 : 2);
+        EXPECT_EQ(ipm.selectedPreset(), c.selected);
+    }
     ProgramTable ipm(TableKind::Ipm);
     ASSERT_TRUE(PresetTransfer::FillFromGetm(ipm, kGetmReply, "5.0", "0.50", kHundredths));
-    ASSERT_EQ(ipm.dataRows(), 3);
-    EXPECT_EQ(QStringList({ ipm.cell(1, 0), ipm.cell(1, 1), ipm.cell(1, 2), ipm.cell(1, 3),
-                  ipm.cell(2, 2), ipm.cell(2, 3), ipm.cell(3, 2) }),
-        QStringList({ "", "1", "12.5", "1.25", "5.0", "0.50", "0.0" }));
-    EXPECT_EQ(ipm.selectedPreset(), 2);
-    ASSERT_TRUE(
-        PresetTransfer::FillFromGetm(ipm, "050050,120010,050050,OK", "5.0", "0.5", kHundredths));
-    EXPECT_EQ(ipm.selectedPreset(), 3);
-    ASSERT_TRUE(PresetTransfer::FillFromGetm(ipm, kGetmReply, "9.9", "0.50", kHundredths));
-    EXPECT_EQ(ipm.selectedPreset(), 3);
-}
-
-TEST(PresetTransferTest, BadGetmRepliesLeaveTheTableUntouched)
-{
-    const QString bad[] = { "", "OK", "125125,050050,000000,O", "12512\r,OK", QString(200, 'x') };
-    for (const QString& reply : bad) {
-        Presets ipm(std::vector<std::pair<QString, QString>> { { "1.0", "1.00" } });
-        EXPECT_FALSE(PresetTransfer::FillFromGetm(ipm, reply, "0.0", "0.00", kHundredths))
-            << reply.toStdString();
-        EXPECT_EQ(ipm.dataRows(), 1);
-    }
+    EXPECT_EQ(ipm.presets(),
+        (std::vector<PresetRow> {
+            { "1", "12.5", "1.25" }, { "2", "5.0", "0.50" }, { "3", "0.0", "0.00" } }));
+    EXPECT_EQ(ipm.cell(1, 0), "");
 }
 
 TEST(PresetTransferTest, ReadFroPsActsOnlyOnThePresetTab)
@@ -76,7 +70,7 @@ TEST(PresetTransferTest, ReadFroPsActsOnlyOnThePresetTab)
 
 TEST(PresetTransferTest, SetNeedsASupplyAndRows)
 {
-    Presets full({ { "1.0", "1.00" }, { "2.0", "1.00" }, { "3.0", "1.00" } });
+    PresetsOf full({ { "1.0", "1.00" }, { "2.0", "1.00" }, { "3.0", "1.00" } });
     EXPECT_TRUE(PresetTransfer::SetRequestsUpload(true, full));
     EXPECT_FALSE(PresetTransfer::SetRequestsUpload(false, full));
     EXPECT_FALSE(PresetTransfer::SetRequestsUpload(true, ProgramTable(TableKind::Ipm)));
@@ -84,7 +78,7 @@ TEST(PresetTransferTest, SetNeedsASupplyAndRows)
 
 TEST(PresetTransferTest, RecalledSetpointsUseTheModelsFormat)
 {
-    Presets ipm({ { "18.0", "10.0" }, { "1", "0,5" } });
+    PresetsOf ipm({ { "18.0", "10.0" }, { "1", "0,5" } });
     const auto sp = PresetTransfer::RecalledSetpoints(ipm, 2, kTenths);
     EXPECT_EQ(sp.volt, "1.0");
     EXPECT_EQ(sp.curr, "0.5");

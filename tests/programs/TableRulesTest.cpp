@@ -1,5 +1,6 @@
 #include "programs/TableRules.h"
 
+#include "tests/programs/Tables.h"
 #include "tests/support/QtPrinting.h"
 
 #include <gtest/gtest.h>
@@ -8,48 +9,53 @@ namespace {
 
 const TableLimits kLimits { 36.0f, 5.0f, "0.00", 100 };
 
-struct EtpWith : ProgramTable {
-    explicit EtpWith(const std::vector<QStringList>& rows)
-        : ProgramTable(TableKind::Etp)
-    {
-        for (const QStringList& r : rows)
-            addRow(r);
-    }
-};
-
-struct PresetsWith : ProgramTable {
-    explicit PresetsWith(const std::vector<std::pair<QString, QString>>& values)
-        : ProgramTable(TableKind::Ipm)
-    {
-        int k = 1;
-        for (const auto& [v, i] : values)
-            addRow({ "", QString::number(k++), v, i });
-    }
-};
-
-// G green, R dark red, for voltage, current, minute and second.
-TEST(TableRulesTest, EtpCellsAreColouredByTheirLimits)
+// The step check colours voltage, current, minute and second of each row up to
+// the first without a duration (G green, R dark red, - normal: rows from there
+// on lose old colours) and enables "Run" for a first duration and a supply.
+TEST(TableRulesTest, StepCheckColoursCellsAndEnablesRun)
 {
-    const std::pair<QStringList, const char*> cases[] = {
-        { { "12.0", "1.00", "00", "10" }, "GGGG" },
-        { { "0.0", "5.00", "00", "10" }, "GGGG" }, // 0 V is a valid step
-        { { "0.5", "0.01", "00", "10" }, "GGGG" }, // below 1 V is fine here
-        { { "36.0", "0.00", "00", "10" }, "GRGG" }, // no current
-        { { "36.1", "5.01", "00", "10" }, "RRGG" },
-        { { "-1.0", "-1.00", "00", "10" }, "RRGG" },
-        { { "12,5", "1,5", "00", "10" }, "GGGG" }, // decimal comma
-        { { "abc", "", "00", "10" }, "GRGG" }, // no number reads 0
-        { { "5.0", "1.00", "120", "75" }, "GGRR" },
+    struct Case {
+        std::vector<QStringList> rows; // voltage, current, minute, second
+        const char* colours;
+        bool runEnabled;
+        bool connected = true;
     };
-    for (const auto& [cells, colours] : cases) {
-        EtpWith etp({ QStringList { "1" } + cells });
-        TableRules::CheckEtpTable(etp, kLimits, true);
-        QString shown;
-        for (int column = 1; column <= 4; ++column)
-            shown += etp.colour(1, column) == CellColour::Green ? 'G'
-                : etp.colour(1, column) == CellColour::DarkRed  ? 'R'
-                                                                : '-';
-        EXPECT_EQ(shown, colours) << cells.join(' ').toStdString();
+    const Case cases[] = {
+        { { { "12.0", "1.00", "00", "10" } }, "GGGG", true },
+        { { { "0.0", "5.00", "00", "10" } }, "GGGG", true }, // 0 V is a valid step
+        { { { "0.5", "0.01", "00", "10" } }, "GGGG", true }, // below 1 V is fine here
+        { { { "36.0", "0.00", "00", "10" } }, "GRGG", true }, // no current
+        { { { "36.1", "5.01", "00", "10" } }, "RRGG", true }, // invalid cells keep "Run"
+        { { { "-1.0", "-1.00", "00", "10" } }, "RRGG", true },
+        { { { "12,5", "1,5", "00", "10" } }, "GGGG", true }, // decimal comma
+        { { { "abc", "", "00", "10" } }, "GRGG", true }, // no number reads 0
+        { { { "5.0", "1.00", "120", "75" } }, "GGRR", true },
+        { { { "5.0", "1.00", "00", "05" }, { "99.0", "9.00", "00", "00" },
+              { "99.0", "9.00", "01", "00" } },
+            "GGGG ---- ----", true },
+        { {}, "", false },
+        { { { "5.0", "1.00", "00", "00" } }, "----", false },
+        { { { "5.0", "1.00", "01", "00" } }, "GGGG", false, false },
+    };
+    for (const Case& c : cases) {
+        TableOf etp(TableKind::Etp, {});
+        for (const QStringList& cells : c.rows) {
+            etp.addRow(QStringList { QString::number(etp.rows()) } + cells);
+            for (int column = 1; column <= 4; ++column)
+                etp.setColour(etp.dataRows(), column, CellColour::DarkRed);
+        }
+        EXPECT_EQ(TableRules::CheckEtpTable(etp, kLimits, c.connected), c.runEnabled) << c.colours;
+        QStringList shown;
+        for (int row = 1; row <= etp.dataRows(); ++row) {
+            shown << "";
+            for (int column = 1; column <= 4; ++column) {
+                const CellColour colour = etp.colour(row, column);
+                shown.last() += colour == CellColour::Green ? 'G'
+                    : colour == CellColour::DarkRed         ? 'R'
+                                                            : '-';
+            }
+        }
+        EXPECT_EQ(shown.join(' '), c.colours);
     }
 }
 
@@ -108,52 +114,24 @@ TEST(TableRulesTest, LimitRuleForStepsAndPresets)
     }
 }
 
-TEST(TableRulesTest, RowsFromTheFirstZeroDurationRowKeepTheNormalColour)
+// Presets: the voltage is valid from 1 V, the current above 0; a selector
+// needs a current, and "Set" follows the selected preset, the run and the supply.
+TEST(TableRulesTest, PresetChecksDecideSelectorsAndSet)
 {
-    EtpWith etp({ { "1", "5.0", "1.00", "00", "05" }, { "2", "99.0", "9.00", "00", "00" },
-        { "3", "99.0", "9.00", "01", "00" } });
-    etp.setColour(3, 1, CellColour::DarkRed);
-    TableRules::CheckEtpTable(etp, kLimits, true);
-    EXPECT_EQ(etp.colour(1, 1), CellColour::Green);
-    for (int row : { 2, 3 }) {
-        for (int column = 1; column <= 4; ++column)
-            EXPECT_EQ(etp.colour(row, column), CellColour::Normal) << row << "," << column;
-    }
-}
-
-TEST(TableRulesTest, RunNeedsRowsAFirstDurationAndASupply)
-{
-    struct Case {
-        std::vector<QStringList> rows;
-        bool connected;
-        bool runEnabled;
-    };
-    const Case cases[] = {
-        { {}, true, false }, { { { "1", "5.0", "1.00", "00", "00" } }, true, false },
-        { { { "1", "5.0", "1.00", "00", "01" } }, true, true },
-        { { { "1", "5.0", "1.00", "01", "00" } }, false, false },
-        { { { "1", "99.0", "1.00", "01", "00" } }, true, true }, // invalid cells do not disable it
-    };
-    for (const Case& c : cases) {
-        EtpWith etp(c.rows);
-        EXPECT_EQ(TableRules::CheckEtpTable(etp, kLimits, c.connected), c.runEnabled);
-    }
-}
-
-TEST(TableRulesTest, PresetVoltageStartsAtOneVolt)
-{
-    PresetsWith ipm({ { "0.5", "1.00" }, { "1.0", "0.00" }, { "36.0", "5.00" } });
+    const std::vector<std::pair<QString, QString>> values { { "0.5", "1.00" }, { "1.0", "0.00" },
+        { "36.0", "5.00" } };
+    PresetsOf ipm(values);
     const TableRules::IpmCheck check = TableRules::CheckIpmTable(ipm, kLimits, false, true);
-    EXPECT_EQ(ipm.colour(1, 2), CellColour::DarkRed);
-    EXPECT_EQ(ipm.colour(1, 3), CellColour::Green);
-    EXPECT_EQ(ipm.colour(2, 2), CellColour::Green);
-    EXPECT_EQ(ipm.colour(2, 3), CellColour::DarkRed);
+    QString shown;
+    for (int row = 1; row <= 3; ++row) {
+        for (int column : { 2, 3 })
+            shown += ipm.colour(row, column) == CellColour::Green ? 'G' : 'R';
+    }
+    EXPECT_EQ(shown, "RGGRGG");
     EXPECT_EQ(check.selectorEnabled, (std::vector<bool> { false, false, false, true }));
     EXPECT_FALSE(check.setEnabled.has_value()); // nothing selected: "Set" untouched
-}
-
-TEST(TableRulesTest, SetFollowsTheSelectedPreset)
-{
+    PresetsOf comma(std::vector<std::pair<QString, QString>> { { "12.0", "0,5" } });
+    EXPECT_EQ(TableRules::EnablePresetSelectors(comma), (std::array<bool, 4> { false, true }));
     struct Case {
         int selected;
         bool running, connected;
@@ -167,81 +145,60 @@ TEST(TableRulesTest, SetFollowsTheSelectedPreset)
         { 0, false, true, std::nullopt },
     };
     for (const Case& c : cases) {
-        PresetsWith ipm({ { "0.5", "1.00" }, { "1.0", "0.00" }, { "36.0", "5.00" } });
-        ipm.setSelectedPreset(c.selected);
-        EXPECT_EQ(TableRules::CheckIpmTable(ipm, kLimits, c.running, c.connected).setEnabled,
+        PresetsOf table(values);
+        table.setSelectedPreset(c.selected);
+        EXPECT_EQ(TableRules::CheckIpmTable(table, kLimits, c.running, c.connected).setEnabled,
             c.setEnabled)
             << c.selected;
     }
 }
 
-TEST(TableRulesTest, PresetSelectorsNeedACurrent)
-{
-    PresetsWith ipm({ { "12.0", "0,5" }, { "12.0", "0.00" } });
-    const auto enabled = TableRules::EnablePresetSelectors(ipm);
-    EXPECT_TRUE(enabled[1]);
-    EXPECT_FALSE(enabled[2]);
-    EXPECT_FALSE(enabled[3]); // no third row
-}
-
+// A selector click selects the preset whatever it holds; it sends only a valid
+// preset while no program runs and a supply is connected.
 TEST(TableRulesTest, SelectorClickSelectsAndDecidesSet)
 {
-    PresetsWith ipm({ { "12.0", "1.00" }, { "40.0", "1.00" }, { "5.0", "1.00" } });
-    EXPECT_TRUE(TableRules::SelectPreset(ipm, 1, 36.0f, false, true));
-    EXPECT_EQ(ipm.selectedPreset(), 1);
-    EXPECT_FALSE(TableRules::SelectPreset(ipm, 2, 36.0f, false, true));
-    EXPECT_EQ(ipm.selectedPreset(), 2);
-    EXPECT_FALSE(TableRules::SelectPreset(ipm, 3, 36.0f, true, true));
-    EXPECT_FALSE(TableRules::SelectPreset(ipm, 3, 36.0f, false, false));
-    EXPECT_FALSE(TableRules::SelectPreset(ipm, 4, 36.0f, false, true));
-    EXPECT_FALSE(TableRules::SelectPreset(ipm, 0, 36.0f, false, true));
-    EXPECT_EQ(ipm.selectedPreset(), 3);
-}
-
-TEST(TableRulesTest, PresetColumnClickSelectsOnlyAnEnabledSelector)
-{
-    PresetsWith ipm(std::vector<std::pair<QString, QString>> { { "12.0", "1.00" } });
+    PresetsOf ipm({ { "12.0", "1.00" }, { "40.0", "1.00" }, { "5.0", "1.00" } });
+    struct Case {
+        int preset;
+        bool running, connected, sends;
+        int selected;
+    };
+    const Case cases[] = { { 1, false, true, true, 1 }, { 2, false, true, false, 2 },
+        { 3, true, true, false, 3 }, { 3, false, false, false, 3 }, { 4, false, true, false, 3 },
+        { 0, false, true, false, 3 } };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TableRules::SelectPreset(ipm, c.preset, 36.0f, c.running, c.connected), c.sends)
+            << c.preset;
+        EXPECT_EQ(ipm.selectedPreset(), c.selected) << c.preset;
+    }
     EXPECT_TRUE(TableRules::GridClickSelectsPreset(ipm, 1, true));
     EXPECT_FALSE(TableRules::GridClickSelectsPreset(ipm, 1, false));
     EXPECT_FALSE(TableRules::GridClickSelectsPreset(ipm, 2, true));
 }
 
-TEST(TableRulesTest, InitEtpTableGivesTwentyDefaultSteps)
+// A new program has twenty default steps; clearing keeps the rows and step
+// numbers, and leaves the internal program alone.
+TEST(TableRulesTest, InitAndClearTables)
 {
-    EtpWith etp({ { "1", "9.0", "9.00", "09", "09" } });
+    TableOf etp(TableKind::Etp, { { "1", "9.0", "9.00", "09", "09" } });
     etp.setOutputOn(4, false);
     TableRules::InitEtpTable(etp, "0.00");
     ASSERT_EQ(etp.dataRows(), 20);
     for (int k = 1; k <= 20; ++k) {
-        EXPECT_EQ(etp.cell(k, 0), QString::number(k));
-        EXPECT_EQ(etp.cell(k, 1), "0.0");
-        EXPECT_EQ(etp.cell(k, 2), "0.00");
-        EXPECT_EQ(etp.cell(k, 3), "00");
-        EXPECT_EQ(etp.cell(k, 4), "00");
-        EXPECT_TRUE(etp.outputOn(k));
+        EXPECT_EQ(
+            etp.step(k), (ProgramStep { QString::number(k), "0.0", "0.00", "00", "00", true }))
+            << k;
     }
-}
-
-TEST(TableRulesTest, ClearTableKeepsRowsAndStepNumbers)
-{
-    ProgramTable etp(TableKind::Etp);
-    TableRules::InitEtpTable(etp, "0.0");
     etp.setCell(7, 1, "12.0");
     etp.setCell(7, 3, "05");
     etp.setOutputOn(7, false);
     TableRules::ClearTable(etp, "0.0");
     EXPECT_EQ(etp.dataRows(), 20);
-    EXPECT_EQ(etp.cell(7, 0), "7");
-    EXPECT_EQ(etp.cell(7, 1), "00.0");
-    EXPECT_EQ(etp.cell(7, 2), "0.0");
-    EXPECT_EQ(etp.cell(7, 3), "00");
-    EXPECT_TRUE(etp.outputOn(7));
+    EXPECT_EQ(etp.step(7), (ProgramStep { "7", "00.0", "0.0", "00", "00", true }));
 
-    PresetsWith ipm({ { "12.0", "1.00" }, { "5.0", "0.50" }, { "3.0", "0.10" } });
+    PresetsOf ipm({ { "12.0", "1.00" }, { "5.0", "0.50" }, { "3.0", "0.10" } });
     TableRules::ClearTable(ipm, "0.00");
-    EXPECT_EQ(ipm.cell(2, 1), "2");
-    EXPECT_EQ(ipm.cell(2, 2), "00.0");
-    EXPECT_EQ(ipm.cell(2, 3), "0.00");
+    EXPECT_EQ(ipm.preset(2), (PresetRow { "2", "00.0", "0.00" }));
 
     ProgramTable itp(TableKind::Itp);
     itp.addRow({ "1", "3.0", "1.0", "01", "00" });

@@ -75,25 +75,11 @@ TEST(CsvPathsTest, QuestionsNameTheFileAndTheKind)
         QString("File 'ETP-A-0001.csv' already exist. Overwrte it ?"));
     EXPECT_EQ(StorageMessages::FileAlreadyExist("C:\\x\\y.csv"),
         QString("File 'y.csv' already exist. Overwrte it ?"));
-    EXPECT_EQ(StorageMessages::OverwriteQuestion(StoredKind::ExternalProgram),
-        QString("Table already exist. Overwrte it ?"));
     EXPECT_EQ(StorageMessages::DeleteQuestion(StoredKind::DataLog, "run"),
         QString("Are you sure to delete th Log 'run' ?"));
 }
 
-TEST(CsvFilesTest, WriteThenReadGivesTheSameBytes)
-{
-    QTemporaryDir dir;
-    const QString path = QDir(dir.path()).filePath("t.csv");
-    const QByteArray bytes("Type:LOG\r\n\xE9\r\n");
-    EXPECT_TRUE(CsvFiles::Write(path, bytes));
-    EXPECT_EQ(CsvFiles::Read(path).value(), bytes);
-    // Writing again replaces the whole file.
-    EXPECT_TRUE(CsvFiles::Write(path, "x"));
-    EXPECT_EQ(CsvFiles::Read(path).value(), QByteArray("x"));
-}
-
-TEST(CsvFilesTest, BadFilesGiveMessages)
+TEST(CsvFilesTest, FilesAreReadAndWrittenWholeOrGiveMessages)
 {
     QTemporaryDir dir;
     const QString big = QDir(dir.path()).filePath("big.csv");
@@ -114,6 +100,12 @@ TEST(CsvFilesTest, BadFilesGiveMessages)
     for (const auto& [error, message] : cases)
         EXPECT_TRUE(error.startsWith(message)) << error.toStdString();
     EXPECT_FALSE(CsvFiles::Read(dir.path())); // a folder
+    // Writing gives the same bytes back, and writing again replaces the whole file.
+    const QString path = QDir(dir.path()).filePath("t.csv");
+    EXPECT_TRUE(CsvFiles::Write(path, "Type:LOG\r\n\xE9\r\n"));
+    EXPECT_EQ(CsvFiles::Read(path).value(), QByteArray("Type:LOG\r\n\xE9\r\n"));
+    EXPECT_TRUE(CsvFiles::Write(path, "x"));
+    EXPECT_EQ(CsvFiles::Read(path).value(), QByteArray("x"));
 }
 
 } // namespace

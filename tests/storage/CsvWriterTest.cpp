@@ -1,5 +1,5 @@
 #include "storage/CsvWriter.h"
-#include "storage/WesternCodePage.h"
+#include "storage/CsvImporter.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -12,37 +12,61 @@ QByteArray Bytes(const Outcome<QByteArray>& file)
     return file ? *file : file.error().toUtf8();
 }
 
-TEST(CsvWriterTest, TableFilesHaveTheExactBytes)
+QByteArray WithLineEnds(QByteArray crlf, const char* end)
 {
-    const std::vector<ProgramStep> steps { { "1", "0.5", "0.25", "01", "30", true },
-        { "2", "12.0", "1.15", "10", "00", false }, { "3", "00.5", "0.25", "01", "30", true } };
-    const std::vector<PresetRow> presets { { "1", "05.0", "1.0" }, { "2", "12.5", "0.5" } };
-    struct Case {
-        const char* what;
-        Outcome<QByteArray> file;
-        QByteArray bytes;
-    };
-    const Case cases[] = {
-        { "steps", CsvWriter::EtpFile("", steps),
-            "Type:ETP\r\n"
-            "Description:\r\n"
-            "Preset,Voltage(mV),Current(mA),Minute(M),Second(S),Output\r\n"
-            "1,500,250,01,30,1\r\n"
-            "2,12000,1150,10,00,0\r\n"
-            "3,500,250,01,30,1\r\n" },
-        { "presets", CsvWriter::IpmFile("Bench, left", presets, 2),
-            "Type:IPM\r\n"
-            "Description:Bench, left\r\n"
-            "Preset,Select,Voltage(mV),Current(mA)\r\n"
-            "1,False,5000,1000\r\n"
-            "2,True,12500,500\r\n" },
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(Bytes(c.file), c.bytes) << c.what;
+    return crlf.replace("\r\n", end);
 }
 
-TEST(CsvWriterTest, LogFileStopsAtTheEndMark)
+// Each kind's file has the exact bytes, and reads back as it was written with
+// every kind of line end, in the grid's formats.
+TEST(CsvFormatTest, EachKindHasItsBytesAndReadsBackWithEveryLineEnd)
 {
+    const char* ends[] = { "\r\n", "\n", "\r" };
+    const QByteArray etp = Bytes(CsvWriter::EtpFile(QString::fromUtf8("Prüf, 5 steps"),
+        { { "1", "0.5", "0.25", "01", "30", true }, { "2", "12.0", "1.15", "10", "00", false },
+            { "3", "00.5", "5.00", "59", "59", true } }));
+    EXPECT_EQ(etp,
+        QByteArray("Type:ETP\r\n"
+                   "Description:Pr\xFC"
+                   "f, 5 steps\r\n"
+                   "Preset,Voltage(mV),Current(mA),Minute(M),Second(S),Output\r\n"
+                   "1,500,250,01,30,1\r\n"
+                   "2,12000,1150,10,00,0\r\n"
+                   "3,500,5000,59,59,1\r\n"));
+    const std::vector<ProgramStep> steps { { "1", "00.5", "0.25", "01", "30", true },
+        { "2", "12.0", "1.15", "10", "00", false }, { "3", "00.5", "5.00", "59", "59", true } };
+    for (const char* end : ends) {
+        const Outcome<CsvImporter::EtpFile> read = CsvImporter::ImportEtp(WithLineEnds(etp, end));
+        ASSERT_TRUE(read) << read.error().toStdString();
+        EXPECT_EQ(read->description, QString::fromUtf8("Prüf, 5 steps"));
+        EXPECT_EQ(read->steps, steps);
+    }
+
+    const QByteArray ipm = Bytes(CsvWriter::IpmFile(
+        "Bench, left", { { "1", "05.0", "1.0" }, { "2", "12.5", "0.55" }, { "3", "0", "0" } }, 2));
+    EXPECT_EQ(ipm,
+        QByteArray("Type:IPM\r\n"
+                   "Description:Bench, left\r\n"
+                   "Preset,Select,Voltage(mV),Current(mA)\r\n"
+                   "1,False,5000,1000\r\n"
+                   "2,True,12500,550\r\n"
+                   "3,False,0,0\r\n"));
+    // Read in the supply's current format: tenths round, hundredths come back.
+    const std::pair<const char16_t*, std::vector<PresetRow>> formats[] = {
+        { u"0.0", { { "1", "05.0", "1.0" }, { "2", "12.5", "0.6" }, { "3", "00.0", "0.0" } } },
+        { u"0.00", { { "1", "05.0", "1.00" }, { "2", "12.5", "0.55" }, { "3", "00.0", "0.00" } } },
+    };
+    for (const char* end : ends) {
+        for (const auto& [format, presets] : formats) {
+            const Outcome<CsvImporter::IpmFile> read
+                = CsvImporter::ImportIpm(WithLineEnds(ipm, end), format);
+            ASSERT_TRUE(read);
+            EXPECT_EQ(read->description, QString("Bench, left"));
+            EXPECT_EQ(read->selected, 2);
+            EXPECT_EQ(read->presets, presets);
+        }
+    }
+
     LogSamples log;
     log.volts = {};
     const float volts[] = { 12.5f, 0.1f, LogSamples::kNoReading, 1.234567f };
@@ -52,26 +76,31 @@ TEST(CsvWriterTest, LogFileStopsAtTheEndMark)
         log.amps[i] = amps[i];
     }
     log.volts[4] = LogSamples::kEndMark;
+    log.amps[4] = LogSamples::kEndMark;
     log.volts[5] = 99.0f; // after the end mark: not part of this recording
-    EXPECT_EQ(CsvWriter::LogFile("x", log, 3),
+    const QByteArray logFile = CsvWriter::LogFile(QString::fromUtf8("Nacht-Lauf, 5 ä"), log, 3);
+    EXPECT_EQ(logFile,
         QByteArray("Type:LOG\r\n"
-                   "Description:x\r\n"
+                   "Description:Nacht-Lauf, 5 \xE4\r\n"
                    "Time(S),Voltage(mV),Current(mA)\r\n"
                    "0,12500,250\r\n"
                    "3,100,2000\r\n"
                    "6,-1000,-1000\r\n"
                    "9,1234.567,1\r\n"));
-}
-
-TEST(CsvWriterTest, LogFileWritesAtMost1801SamplesAndNoneForAnEmptyLog)
-{
-    LogSamples full;
-    full.volts.fill(1.0f);
-    full.amps.fill(0.5f);
-    const QByteArray bytes = CsvWriter::LogFile("", full, 60);
-    EXPECT_EQ(bytes.count("\r\n"), 3 + 1801);
-    EXPECT_TRUE(bytes.endsWith("108000,1000,500\r\n"));
-
+    for (const char* end : ends) {
+        const Outcome<CsvImporter::LogFile> read
+            = CsvImporter::ImportLog(WithLineEnds(logFile, end));
+        ASSERT_TRUE(read) << read.error().toStdString();
+        EXPECT_EQ(read->count, 4);
+        EXPECT_EQ(read->sampling, 3);
+        EXPECT_EQ(read->description, QString::fromUtf8("Nacht-Lauf, 5 ä"));
+        for (std::size_t i = 0; i < 4; ++i) {
+            EXPECT_FLOAT_EQ(read->samples.volts[i], log.volts[i]) << i;
+            EXPECT_FLOAT_EQ(read->samples.amps[i], log.amps[i]) << i;
+        }
+        EXPECT_EQ(read->samples.volts[4], LogSamples::kEndMark);
+        EXPECT_EQ(read->samples.amps[4], LogSamples::kEndMark);
+    }
     LogSamples empty;
     empty.markEmpty();
     EXPECT_EQ(CsvWriter::LogFile("", empty, 3),
@@ -113,20 +142,6 @@ TEST(CsvWriterTest, NumbersIgnoreTheUsersLocale)
         = CsvWriter::EtpFile("", { { "1", "0.0005", "1.5", "00", "01", false } });
     QLocale::setDefault(saved);
     EXPECT_TRUE(Bytes(out).endsWith("1,0.5,1500,00,01,0\r\n")) << Bytes(out).toStdString();
-}
-
-TEST(CsvWriterTest, TextIsInTheWesternCodePageWithQuestionMarksForTheRest)
-{
-    EXPECT_EQ(WesternCodePage::Encode(QString::fromUtf8("Größe 5µA")),
-        QByteArray("Gr\xF6\xDF"
-                   "e 5\xB5"
-                   "A"));
-    EXPECT_EQ(WesternCodePage::Encode(QString::fromUtf8("“Ramp” – 5€… ™")),
-        QByteArray("\x93Ramp\x94 \x96 5\x80\x85 \x99"));
-    EXPECT_EQ(WesternCodePage::Encode(QString::fromUtf8("名前 😀!")), QByteArray("?? ?!"));
-    EXPECT_TRUE(Bytes(CsvWriter::IpmFile(QString::fromUtf8("Prüfung 電 €"), {}, 0))
-                    .contains("Description:Pr\xFC"
-                              "fung ? \x80\r\n"));
 }
 
 TEST(CsvWriterTest, LineBreaksInTheDescriptionStayOnItsLine)

@@ -48,8 +48,8 @@ TEST(DataFolderTest, ResolveChoosesAndCreatesTheFolder)
         { blocked, "error: The folder '" + blocked + "' cannot be created." },
     };
     for (const auto& [given, folder] : cases) {
-        EXPECT_EQ(Text(DataFolder::Resolve(given, dir.path(), QDir(dir.path()).filePath("app"))),
-            folder);
+        EXPECT_EQ(
+            Text(DataFolder::Resolve(given, dir.path(), QDir(dir.path()).filePath("app"))), folder);
     }
     EXPECT_TRUE(QFileInfo(wanted).isDir());
 }
