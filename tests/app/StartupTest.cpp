@@ -94,19 +94,6 @@ TEST(StartUp, ModelQueriesLostOnTheLine)
     }
 }
 
-TEST(StartUp, TheHigherOfTwoAnsweringPortsIsChosen)
-{
-    PanelHarness h;
-    h.transport.attachSupply(3);
-    h.transport.addEmptyPort(2);
-    ASSERT_TRUE(h.start());
-    EXPECT_EQ(h.s().CommPortNo, 3);
-    EXPECT_EQ(Ports(h)->currentText(), "Com3");
-    EXPECT_TRUE(h.p().connected);
-    // The supply on Com1 was never asked: the search runs from the highest port down.
-    EXPECT_TRUE(h.sent().isEmpty());
-}
-
 // With no answer the saved port is used, listed or not.
 TEST(StartUp, WithNoAnswerTheSavedPortIsUsed)
 {
