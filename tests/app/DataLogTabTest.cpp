@@ -83,6 +83,7 @@ TEST_F(DataLogTabTest, TypedEntriesSetTheChartAndItsLabels)
     } cases[] = {
         { "CmbTLen", "2h", "7200S", "PLabT", 2, "7200S" },
         { "CmbTLen", "1", "1S", "PLabT", 2, "1S" }, // the list holds 10S
+        { "CmbTLen", "1,5h", "3600S", "PLabT", 2, "3600S" }, // whole hours only
         { "CmbTLen", "2m", "120S", "PLabT", 2, "120S" },
         { "CmbTMin", "1m", "60S", "PLabT", 2, "180S" },
         { "CmbVMax", "1", "1V", "PLabV", 2, "1.0V" }, // the list holds 10V

@@ -125,7 +125,7 @@ TEST_F(SetpointBoxesTest, RefusedValuesAreResetAndNeverSent)
     } cases[] = {
         // 0.5 passes the key-release check; Enter's check and the reset value's refuse it.
         { "Enter", 0, "0.5", nullptr, true, Act::Enter, { kVolt, kVolt }, "0.00V" },
-        { "Enter, buttons off", 0, "abc", nullptr, false, Act::Enter, { kVolt }, "00.0V" },
+        { "Enter, buttons off", 0, "36.05", nullptr, false, Act::Enter, { kVolt }, "00.0V" },
         { "Enter, pasted", 1, "5", "9", true, Act::Enter, { kCurrEnter, kCurrLeave }, "0.00A" },
         { "button, pasted", 0, "12", "99", true, Act::Button, { kVolt }, "0.00V" },
         { "leaving", 1, "-3", nullptr, false, Act::Leave, { kCurrLeave }, "0.00A" },

@@ -68,6 +68,7 @@ TEST_F(SupplyListUiTest, EveryKeystrokeIsStoredAndShown)
     } cases[] = {
         { false, {}, QStringLiteral("Prüfplatz 'A' Ω"), QStringLiteral("Prüfplatz 'A' Ω") },
         { true, {}, QStringLiteral("\"north\" wall"), QStringLiteral("\"north\" wall") },
+        { true, {}, QStringLiteral("a\\b %_ *?"), QStringLiteral("a\\b %_ *?") },
         { false, {}, twenty + u'U', twenty },
         { true, QString(295, u'x'), QString(), QString(255, u'x') },
         { false, {}, QString(), QString() }, // cleared
