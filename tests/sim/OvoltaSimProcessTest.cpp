@@ -39,7 +39,7 @@ TEST(OvoltaSimProcess, StartsThatEndAtOnce)
         QString says;
     } cases[] = {
         { { "--help" }, 0, "Usage: ovolta-sim --data-dir DIR --port N" },
-        { { "--data-dir", data, "--port", "x" }, 2, "ovolta-sim: --port must be a number" },
+        { { "--data-dir", data }, 2, "ovolta-sim: --port is required" },
         { { "--data-dir", dir.filePath("file"), "--port", "1" }, 1,
             "ovolta-sim: cannot create the folder" },
         { { "--data-dir", data, "--port", "1", "--trace", dir.filePath("no/such/trace.txt") }, 1,

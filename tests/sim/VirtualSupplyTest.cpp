@@ -43,7 +43,6 @@ TEST(VirtualSupply, EachCommandFamilyAnswersInTheModelsScale)
     } cases[] = {
         { "5812", {}, "GMAX", "360510\rOK\r" },
         { "5914", {}, "GMOD", "5914\rOK\r" },
-        { "5810", {}, "GMAX", "180100\rOK\r" },
         { "5812", {}, "GOVP", "360\rOK\r" },
         { "5812", {}, "GETD", "005000500\rOK\r" },
         { "5812", {}, "GETM", "050100\r120200\r150150\rOK\r" },
@@ -55,7 +54,6 @@ TEST(VirtualSupply, EachCommandFamilyAnswersInTheModelsScale)
         { "5812", { "SOCP050", "CURR400" }, "GOCP", "050\rOK\r" },
         { "5814", { "SEVC7007771" }, "GETS", "600250\rOK\r" },
         { "5812", { "SOVP030", "RUNM1" }, "GETS", "030200\rOK\r" },
-        { "5810", { "VOLT000", "CURR000" }, "GETS", "000000\rOK\r" },
         { "5812", { "PROM125125050050360510" }, "GETM", "125125\r050050\r360510\rOK\r" },
         { "5812", { "PROM125125050050360510", "RUNM1" }, "GETS", "050050\rOK\r" },
         { "5812", { "PROM999999000000000000" }, "GETM", "360510\r000000\r000000\rOK\r" },
