@@ -6,14 +6,11 @@
 #include "device/QtSerialTransport.h"
 #include "session/QtTimerSource.h"
 #include "session/SupplyLine.h"
+#include "tests/support/SimProcess.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QEventLoop>
-#include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <benchmark/benchmark.h>
 #include <ctime>
@@ -29,22 +26,8 @@ double CpuSeconds()
 
 struct Simulator {
     QTemporaryDir dir;
-    QProcess process;
-    bool ok = false;
-
-    Simulator()
-    {
-        const QString sim = QDir(QCoreApplication::applicationDirPath()).filePath("../ovolta-sim");
-        process.start(sim, { "--data-dir", dir.path(), "--port", "1" });
-        ok = process.waitForStarted(5000)
-            && QTest::qWaitFor(
-                [&] { return QFileInfo(dir.filePath("ports/Com1")).isSymLink(); }, 10000);
-    }
-    ~Simulator()
-    {
-        process.terminate();
-        process.waitForFinished(5000);
-    }
+    SimProcess process;
+    bool ok = process.startOn(dir.path(), 1);
 };
 
 void Transaction(benchmark::State& state, const QString& command, const QString& params)

@@ -45,8 +45,7 @@ struct CliTest : ::testing::Test {
         const auto options = CliOptions::Parse(
             QStringList { "ovolta-cli", "--data-dir", dir.path(), "--port", "1" } + args, &error);
         EXPECT_TRUE(options) << error.toStdString();
-        QBuffer out;
-        QBuffer err;
+        QBuffer out, err;
         out.open(QIODevice::WriteOnly);
         err.open(QIODevice::WriteOnly);
         Result r;
@@ -129,12 +128,10 @@ TEST_F(CliTest, ARefusalBeforeTheConnectionSendsNothing)
     const struct {
         QStringList args;
         const char* err;
-    } cases[] = {
-        { { "record", "--every", "1", "--out", path("kept.csv") }, "kept.csv exists" },
+    } cases[] = { { { "record", "--every", "1", "--out", path("kept.csv") }, "kept.csv exists" },
         { { "run", path("log.csv") }, "isn't a 'External Timed Program' table" },
         { { "run", path("missing.csv") }, "Cannot read" },
-        { { "run", "--table", "none" }, "none" },
-    };
+        { { "run", "--table", "none" }, "none" } };
     for (const auto& c : cases) {
         supply->clearReceived();
         const Result r = run(c.args);
@@ -150,9 +147,7 @@ TEST_F(CliTest, ABadCommandLineIsRefusedWithAReason)
     const struct {
         QStringList args;
         const char* error;
-    } cases[] = {
-        { {}, "No command given." },
-        { { "fly" }, "Unknown command 'fly'." },
+    } cases[] = { { {}, "No command given." }, { { "fly" }, "Unknown command 'fly'." },
         { { "--port", "33", "identify" }, "--port takes a port number from 1 to 32" },
         { { "identify", "--volt", "1" }, "Unknown option 'volt'" },
         { { "set" }, "set needs --volt, --curr or both." },
@@ -166,8 +161,7 @@ TEST_F(CliTest, ABadCommandLineIsRefusedWithAReason)
         { { "run" }, "run takes a CSV file or --table NAME." },
         { { "run", "a.csv", "--cycles", "-1" }, "--cycles takes a number of passes" },
         { { "record", "--every", "1" }, "record needs --every SECONDS and --out FILE." },
-        { { "record", "--every", "1", "--out", "f", "--append", "--force" }, "cannot be given" },
-    };
+        { { "record", "--every", "1", "--out", "f", "--append", "--force" }, "cannot be given" } };
     for (const auto& c : cases) {
         QString error;
         EXPECT_FALSE(CliOptions::Parse(QStringList { "ovolta-cli" } + c.args, &error));

@@ -1,169 +1,115 @@
 #include "device/CommandSet.h"
 
+#include "tests/support/QtPrinting.h"
+
 #include <gtest/gtest.h>
 
 using namespace CommandSet;
 
-TEST(CommandSet, ParameterEncodings)
+TEST(CommandSet, EncodingsAndTexts)
 {
-    EXPECT_EQ(EncodeVoltage(5), "050");
-    EXPECT_EQ(EncodeVoltage(0.04), "000");
-    EXPECT_EQ(EncodeVoltage(12.5), "125");
-    EXPECT_EQ(EncodeVoltage(100), "1000");
-    EXPECT_EQ(EncodeCurrent(1.234, 100), "123");
-    EXPECT_EQ(EncodeCurrent(1.234, 10), "012");
-    EXPECT_EQ(EncodeCurrent(2.5, 10), "025");
-    EXPECT_EQ(EncodeCurrent(1.25, 100), "125");
-    EXPECT_EQ(SoutParameter(true), "1");
-    EXPECT_EQ(SoutParameter(false), "0");
-    EXPECT_EQ(SevcParameter(12.0, 1.5, 10, true), "1200151");
-    EXPECT_EQ(SevcParameter(12.0, 1.5, 10, false), "1200150");
-    EXPECT_EQ(PresetCode(12.5, 1.25, 100), "125125");
-    EXPECT_EQ(PresetCode(18, 10, 10), "180100");
-    EXPECT_EQ(PresetCode(0, 0, 100), "000000");
-    EXPECT_EQ(RunmParameter(2), "2");
-    // Limits round their halves as typed, in the supply's units.
-    EXPECT_EQ(EncodeLimit(2.55f, 10), "026");
-    EXPECT_EQ(EncodeLimit(2.54f, 10), "025");
-    EXPECT_EQ(EncodeLimit(1.005f, 100), "101");
-    EXPECT_EQ(EncodeLimit(12.35f, 10), "124");
-    EXPECT_EQ(EncodeLimit(36.0f, 10), "360");
+    const std::pair<QString, const char*> cases[] = { { EncodeVoltage(12.5), "125" },
+        { EncodeVoltage(0.04), "000" }, { EncodeVoltage(100), "1000" },
+        { EncodeCurrent(1.234, 100), "123" }, { EncodeCurrent(1.234, 10), "012" },
+        { SoutParameter(true), "1" }, { SoutParameter(false), "0" },
+        { SevcParameter(12.0, 1.5, 10, true), "1200151" },
+        { SevcParameter(12.0, 1.5, 10, false), "1200150" },
+        { PresetCode(12.5, 1.25, 100), "125125" }, { PresetCode(18, 10, 10), "180100" },
+        { RunmParameter(2), "2" },
+        // Limits round their halves as typed, in the supply's units.
+        { EncodeLimit(2.55f, 10), "026" }, { EncodeLimit(2.54f, 10), "025" },
+        { EncodeLimit(1.005f, 100), "101" }, { EncodeLimit(36.0f, 10), "360" },
+        // Hundredths of an ampere in a reading are truncated exactly to the model's resolution.
+        { CurrentFromHundredths(29, 100, "0.00"), "0.29" },
+        { CurrentFromHundredths(29, 10, "0.0"), "0.2" },
+        { CurrentFromHundredths(9999, 10, "0.0"), "99.9" },
+        // "GETS" under ten characters gives "0.0" and the current format itself.
+        { ParseGets("125050\rOK\r", 100, "0.00").volt, "12.5" },
+        { ParseGets("125050\rOK\r", 100, "0.00").curr, "0.50" },
+        { ParseGets("125050\rOK", 100, "0.00").volt, "0.0" },
+        { ParseGets("125050\rOK", 100, "0.00").curr, "0.00" },
+        { ParseGetm("125050\r050050\r000000\rOK\r").value()[2], "000000" },
+        { ModelCode("5812\rOK\r"), "5812" } };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(text, QString::fromLatin1(expected));
 }
 
+// "OK" is looked for where each reply layout has it; the port search looks anywhere.
 TEST(CommandSet, AcknowledgementsArePositional)
 {
-    EXPECT_TRUE(GmaxAcknowledged("360510\rOK\r"));
-    EXPECT_FALSE(GmaxAcknowledged("x360510\rOK\r")); // one leading character too many
-    EXPECT_TRUE(ContainsOk("x360510\rOK\r")); // the port search looks anywhere
-    EXPECT_FALSE(ContainsOk(""));
-    EXPECT_TRUE(SessAcknowledged("OK\r"));
-    EXPECT_FALSE(SessAcknowledged("\rOK\r"));
-    EXPECT_TRUE(EndsAcknowledged("\rOK\r"));
-    EXPECT_FALSE(EndsAcknowledged("OK\r"));
-    EXPECT_TRUE(SetAcknowledged("OK\r"));
-    EXPECT_FALSE(SetAcknowledged("O"));
-    EXPECT_TRUE(ContainsOk("garbageOK"));
-    EXPECT_TRUE(GetmAcknowledged("125125\r050050\r000000\rOK\r"));
-    EXPECT_FALSE(GetmAcknowledged("125125\r050050\r000000\r"));
+    const QString binary = QString::fromLatin1(QByteArray("\x00\xff\x01OK", 5));
+    const struct {
+        bool (*acknowledged)(const QString&);
+        QString reply;
+        bool ok;
+    } cases[] = { { GmaxAcknowledged, "360510\rOK\r", true },
+        { GmaxAcknowledged, "x360510\rOK\r", false }, { GmaxAcknowledged, binary, false },
+        { ContainsOk, "x360510\rOK\r", true }, { ContainsOk, "", false },
+        { SessAcknowledged, "OK\r", true }, { SessAcknowledged, "\rOK\r", false },
+        { EndsAcknowledged, "\rOK\r", true }, { EndsAcknowledged, "OK\r", false },
+        { SetAcknowledged, "OK\r", true }, { SetAcknowledged, "O", false },
+        { GetmAcknowledged, "125125\r050050\r000000\rOK\r", true },
+        { GetmAcknowledged, "125125\r050050\r000000\r", false },
+        // A late reply to another command is no answer.
+        { GmodAnswered, "5812\rOK\r", true }, { GmodAnswered, "1234\r", true },
+        { GmodAnswered, "360510\rOK\r", false }, { GmodAnswered, "58", false },
+        { GmodAnswered, "58a2\r", false } };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.acknowledged(c.reply), c.ok) << c.reply.toStdString();
 }
 
+// The current's resolution goes by a substring of "5812-5814-5914", so an
+// empty code and "14-5" count as hundredths too.
 TEST(CommandSet, ModelsSelectTheCurrentResolution)
 {
     const struct {
         const char* code;
         int scale;
-        const char* format;
         const char* title;
-    } cases[]
-        = { { "5810", 10, "0.0", "Rating: 18V 10A" }, { "5812", 100, "0.00", "Rating: 36V 5A" },
-              { "5814", 100, "0.00", "Rating: 60V 2.5A" }, { "5860", 10, "0.0", "Rating: 18V 15A" },
-              { "5910", 10, "0.0", "Rating: 18V 20A" }, { "5912", 10, "0.0", "Rating: 36V 10A" },
-              { "5914", 100, "0.00", "Rating: 60V 5A" }, { "", 100, "0.00", "Rating: " },
-              { "1234", 10, "0.0", "Rating: " }, { "14-5", 100, "0.00", "Rating: " } };
+    } cases[] = { { "5810", 10, "Rating: 18V 10A" }, { "5812", 100, "Rating: 36V 5A" },
+        { "5914", 100, "Rating: 60V 5A" }, { "", 100, "Rating: " }, { "1234", 10, "Rating: " },
+        { "14-5", 100, "Rating: " } };
     for (const auto& c : cases) {
         const QString code = QString::fromLatin1(c.code);
         EXPECT_EQ(CurrScaleFor(code), c.scale) << c.code;
-        EXPECT_EQ(CurrFormatFor(code), QString::fromLatin1(c.format)) << c.code;
+        EXPECT_EQ(CurrFormatFor(code), c.scale == 100 ? "0.00" : "0.0") << c.code;
         EXPECT_EQ(RatingTitle(code), QString::fromLatin1(c.title)) << c.code;
     }
-    EXPECT_EQ(ModelCode("5812\rOK\r"), "5812");
 }
 
-TEST(CommandSet, GmaxReadsRatingsWithTheModelScale)
+// Limits read the digits from the first character on; a limit above the rating
+// is a late reply to another command.
+TEST(CommandSet, Numbers)
 {
-    const Rating r100 = ParseGmax("360510\rOK\r", 100);
-    EXPECT_FLOAT_EQ(r100.maxVolt, 36.0f);
-    EXPECT_FLOAT_EQ(r100.maxCurr, 5.1f);
-    EXPECT_FLOAT_EQ(ParseGmax("360510\rOK\r", 10).maxCurr, 51.0f);
-    EXPECT_FLOAT_EQ(ParseGmax("", 10).maxVolt, 0.0f);
-}
-
-TEST(CommandSet, LimitsReadTheLeadingDigits)
-{
-    EXPECT_FLOAT_EQ(ParseLimit("360\rOK\r", 10), 36.0f);
-    EXPECT_FLOAT_EQ(ParseLimit("510\rOK\r", 100), 5.1f);
-    EXPECT_FLOAT_EQ(ParseLimit("", 10), 0.0f);
-    EXPECT_FLOAT_EQ(ParseLimit("OK", 10), 0.0f);
-    EXPECT_FLOAT_EQ(ParseLimit(" 12", 10), 0.0f); // digits from the first character only
-}
-
-TEST(CommandSet, GetsNeedsTenCharacters)
-{
-    const Setpoints ok = ParseGets("125050\rOK\r", 100, "0.00");
-    EXPECT_EQ(ok.volt, "12.5");
-    EXPECT_EQ(ok.curr, "0.50");
-    const Setpoints shortReply = ParseGets("125050\rOK", 100, "0.00");
-    EXPECT_EQ(shortReply.volt, "0.0");
-    EXPECT_EQ(shortReply.curr, "0.00");
-}
-
-TEST(CommandSet, GetdReadsVoltsAmpsAndMode)
-{
-    const auto r = ParseGetd("012501230\rOK\r", 100, "0.00");
-    ASSERT_TRUE(r.has_value());
-    EXPECT_EQ(r->volt, "12.5");
-    EXPECT_EQ(r->curr, "1.23");
-    EXPECT_TRUE(r->constantVoltage);
-    const auto r10 = ParseGetd("012501231\rOK\r", 10, "0.0");
-    ASSERT_TRUE(r10.has_value());
-    EXPECT_EQ(r10->curr, "1.2");
-    EXPECT_FALSE(r10->constantVoltage);
-}
-
-TEST(CommandSet, GetdCurrentIsTruncatedExactly)
-{
-    EXPECT_EQ(CurrentFromHundredths(29, 100, "0.00"), "0.29");
-    EXPECT_EQ(CurrentFromHundredths(29, 10, "0.0"), "0.2");
-    EXPECT_EQ(CurrentFromHundredths(129, 10, "0.0"), "1.2");
-    EXPECT_EQ(CurrentFromHundredths(9999, 10, "0.0"), "99.9");
-    EXPECT_EQ(CurrentFromHundredths(0, 100, "0.00"), "0.00");
-}
-
-TEST(CommandSet, GetdCountsOnlyWellFormedReplies)
-{
-    const char* bad[] = { "OK", "", "012501230\rO", "012501230OK\r", "0125012300\rOK\r",
-        "01a501230\rOK\r", "-12501230\rOK\r", "0125 1230\rOK\r" };
-    for (const char* reply : bad)
-        EXPECT_FALSE(ParseGetd(QString::fromLatin1(reply), 100, "0.00").has_value()) << reply;
-}
-
-TEST(CommandSet, PresetCodes)
-{
-    const auto codes = ParseGetm("125050\r050050\r000000\rOK\r");
-    ASSERT_TRUE(codes.has_value());
-    EXPECT_EQ((*codes)[0], "125050");
-    EXPECT_EQ((*codes)[2], "000000");
-    EXPECT_FLOAT_EQ(PresetVoltFromCode("125050"), 12.5f);
-    EXPECT_FLOAT_EQ(PresetCurrFromCode("125050", 100), 0.5f);
-    EXPECT_FLOAT_EQ(PresetCurrFromCode("125050", 10), 5.0f);
-    EXPECT_FLOAT_EQ(PresetVoltFromCode("12"), 0.0f);
-    EXPECT_FLOAT_EQ(PresetCurrFromCode("12505", 100), 0.0f);
+    const float numbers[][2] = { { ParseGmax("360510\rOK\r", 100).maxVolt, 36.0f },
+        { ParseGmax("360510\rOK\r", 100).maxCurr, 5.1f },
+        { ParseGmax("360510\rOK\r", 10).maxCurr, 51.0f }, { ParseGmax("", 10).maxVolt, 0.0f },
+        { ParseGmax(QString(100000, u'9'), 10).maxVolt, 99.9f },
+        { ParseLimit("360\rOK\r", 10), 36.0f }, { ParseLimit("510\rOK\r", 100), 5.1f },
+        { ParseLimit("OK", 10), 0.0f }, { ParseLimit(" 12", 10), 0.0f },
+        { ParseLimitWithin("510\rOK\r", 100, 5.1f), 5.1f },
+        { ParseLimitWithin("360\rOK\r", 10, 5.1f), 0.0f }, { PresetVoltFromCode("125050"), 12.5f },
+        { PresetCurrFromCode("125050", 100), 0.5f }, { PresetCurrFromCode("125050", 10), 5.0f },
+        { PresetVoltFromCode("12"), 0.0f }, { PresetCurrFromCode("12505", 100), 0.0f } };
+    for (std::size_t i = 0; i < std::size(numbers); ++i)
+        EXPECT_FLOAT_EQ(numbers[i][0], numbers[i][1]) << "row " << i;
     EXPECT_FALSE(ParseGetm("125050\r050050\r000000\r\rOK").has_value());
+    EXPECT_FALSE(ParseGetm(QString(100000, u'9')).has_value());
 }
 
-TEST(CommandSet, BinaryAndOversizedRepliesAreNotAcknowledged)
+TEST(CommandSet, Readings)
 {
-    const QString binary = QString::fromLatin1(QByteArray("\x00\xff\x01OK", 5));
-    EXPECT_FALSE(GmaxAcknowledged(binary));
-    EXPECT_FALSE(ParseGetd(binary, 10, "0.0").has_value());
-    const QString huge(100000, u'9');
-    EXPECT_FALSE(ParseGetd(huge, 10, "0.0").has_value());
-    EXPECT_FALSE(ParseGetm(huge).has_value());
-    EXPECT_FLOAT_EQ(ParseGmax(huge, 10).maxVolt, 99.9f);
-}
-
-TEST(CommandSet, LateRepliesToOtherCommandsAreNoAnswer)
-{
-    EXPECT_TRUE(GmodAnswered("5812\rOK\r"));
-    EXPECT_TRUE(GmodAnswered("5810"));
-    EXPECT_TRUE(GmodAnswered("1234\r"));
-    EXPECT_FALSE(GmodAnswered("360510\rOK\r")) << "a GMAX reply";
-    EXPECT_FALSE(GmodAnswered("58"));
-    EXPECT_FALSE(GmodAnswered("58a2\r"));
-    EXPECT_FALSE(GmodAnswered(""));
-
-    EXPECT_EQ(ParseLimitWithin("360\rOK\r", 10, 36.0f), 36.0f);
-    EXPECT_EQ(ParseLimitWithin("510\rOK\r", 100, 5.1f), 5.1f);
-    EXPECT_EQ(ParseLimitWithin("360\rOK\r", 10, 5.1f), 0.0f) << "GOVP's reply read for GOCP";
-    EXPECT_EQ(ParseLimitWithin("", 10, 36.0f), 0.0f);
+    const auto cv = ParseGetd("012501230\rOK\r", 100, "0.00");
+    ASSERT_TRUE(cv.has_value());
+    EXPECT_EQ(cv->volt, "12.5");
+    EXPECT_EQ(cv->curr, "1.23");
+    EXPECT_TRUE(cv->constantVoltage);
+    const auto cc = ParseGetd("012501231\rOK\r", 10, "0.0");
+    ASSERT_TRUE(cc.has_value());
+    EXPECT_EQ(cc->curr, "1.2");
+    EXPECT_FALSE(cc->constantVoltage);
+    for (const QString& bad : QStringList { "OK", "", "012501230\rO", "012501230OK\r",
+             "0125012300\rOK\r", "01a501230\rOK\r", "-12501230\rOK\r", "0125 1230\rOK\r",
+             QString::fromLatin1(QByteArray("\x00\xff\x01OK", 5)), QString(100000, u'9') })
+        EXPECT_FALSE(ParseGetd(bad, 100, "0.00").has_value()) << bad.left(20).toStdString();
 }

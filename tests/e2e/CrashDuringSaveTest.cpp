@@ -30,6 +30,13 @@ LogSamples LogOfSave(int n)
     return samples;
 }
 
+bool Save(StoredTables& tables, int n)
+{
+    StoredTables::SaveInfo info;
+    info.savedAt = QDateTime(QDate(2026, 1, 15), QTime(10, 30, 0));
+    return tables.saveLog(kName, LogOfSave(n), info).ok();
+}
+
 // Saves number first, first + 1, ... until killed. Before each save it writes
 // 'b', after it 'e', each followed by the save's number as one byte.
 [[noreturn]] void SaveForever(const QString& folder, int first, int out)
@@ -38,39 +45,13 @@ LogSamples LogOfSave(int n)
     if (!opened)
         ::_exit(2);
     StoredTables tables(**opened);
-    StoredTables::SaveInfo info;
-    info.savedAt = QDateTime(QDate(2026, 1, 15), QTime(10, 30, 0));
     for (int n = first;; ++n) {
         const char begin[2] = { 'b', static_cast<char>(n) };
-        if (::write(out, begin, 2) != 2)
-            ::_exit(3);
-        if (!tables.saveLog(kName, LogOfSave(n), info).ok())
-            ::_exit(4);
         const char end[2] = { 'e', static_cast<char>(n) };
-        if (::write(out, end, 2) != 2)
+        if (::write(out, begin, 2) != 2 || !Save(tables, n) || ::write(out, end, 2) != 2)
             ::_exit(3);
     }
 }
-
-struct Child {
-    pid_t pid = 0;
-    int out = -1; // the read end of its pipe
-    int lastBegun = -1;
-    int lastDone = -1;
-
-    // Reads one record of the child; false at the end of the pipe.
-    bool readRecord(bool* begun = nullptr)
-    {
-        char record[2];
-        if (::read(out, record, 2) != 2)
-            return false;
-        const int n = static_cast<unsigned char>(record[1]);
-        (record[0] == 'b' ? lastBegun : lastDone) = n;
-        if (begun)
-            *begun = record[0] == 'b';
-        return true;
-    }
-};
 
 } // namespace
 
@@ -82,43 +63,51 @@ TEST(CrashDuringSave, KilledMidSaveLeavesTheOldOrTheNewLogWhole)
         // A first log exists before any crash.
         auto opened = OvoltaDatabase::OpenDatabase(dir.path());
         ASSERT_TRUE(opened) << opened.error().toStdString();
-        StoredTables::SaveInfo info;
-        info.savedAt = QDateTime::currentDateTime();
-        ASSERT_TRUE(StoredTables(**opened).saveLog(kName, LogOfSave(1), info).ok());
+        StoredTables tables(**opened);
+        ASSERT_TRUE(Save(tables, 1));
     }
-
     int next = 2;
     int stored = 1;
     for (int round = 0; round < 12; ++round) {
         SCOPED_TRACE(round);
         int pipeFds[2];
         ASSERT_EQ(::pipe(pipeFds), 0);
-        Child child;
-        child.pid = ::fork();
-        ASSERT_GE(child.pid, 0);
-        if (child.pid == 0) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
             ::close(pipeFds[0]);
             SaveForever(dir.path(), next, pipeFds[1]);
         }
         ::close(pipeFds[1]);
-        child.out = pipeFds[0];
+        int lastBegun = -1;
+        int lastDone = -1;
+        // Reads one record of the child into lastBegun or lastDone; false at the pipe's end.
+        const auto readRecord = [&](bool* begun = nullptr) {
+            char record[2];
+            if (::read(pipeFds[0], record, 2) != 2)
+                return false;
+            (record[0] == 'b' ? lastBegun : lastDone) = static_cast<unsigned char>(record[1]);
+            if (begun)
+                *begun = record[0] == 'b';
+            return true;
+        };
 
         // Let a few saves go by, then kill the child just after it started one;
         // later rounds wait a little longer into the save.
         const int beginsToSee = 1 + round % 3;
         int begins = 0;
         bool begun = false;
-        while (begins < beginsToSee && child.readRecord(&begun))
+        while (begins < beginsToSee && readRecord(&begun))
             begins += begun ? 1 : 0;
         ASSERT_EQ(begins, beginsToSee) << "the child stopped early";
         if (round >= 6)
             ::usleep(static_cast<useconds_t>((round - 5) * 700));
-        ::kill(child.pid, SIGKILL);
+        ::kill(pid, SIGKILL);
         int status = 0;
-        ::waitpid(child.pid, &status, 0);
+        ::waitpid(pid, &status, 0);
         EXPECT_TRUE(WIFSIGNALED(status)) << "exit code " << WEXITSTATUS(status);
         // Saves begun or finished before the kill may not have been read yet.
-        while (child.readRecord()) { }
+        while (readRecord()) { }
         ::close(pipeFds[0]);
 
         auto opened = OvoltaDatabase::OpenDatabase(dir.path());
@@ -130,18 +119,17 @@ TEST(CrashDuringSave, KilledMidSaveLeavesTheOldOrTheNewLogWhole)
         ASSERT_TRUE(load.rows) << load.rows.error().toStdString();
         ASSERT_TRUE(load.catalogue.has_value());
         const float volts = load.rows->volts[0];
-        for (int i = 0; i < 50; ++i) {
-            ASSERT_EQ(load.rows->volts[static_cast<std::size_t>(i)], volts) << i;
-            ASSERT_EQ(load.rows->amps[static_cast<std::size_t>(i)], 0.25f) << i;
+        for (std::size_t i = 0; i < 50; ++i) {
+            ASSERT_EQ(load.rows->volts[i], volts) << i;
+            ASSERT_EQ(load.rows->amps[i], 0.25f) << i;
         }
         EXPECT_EQ(load.rows->volts[50], LogSamples::kEndMark);
         const int found = static_cast<int>(volts);
-        const int before = child.lastDone >= 0 ? child.lastDone : stored;
-        EXPECT_TRUE(found == before || found == child.lastBegun)
-            << "found save " << found << ", last done " << before << ", last begun "
-            << child.lastBegun;
+        const int before = lastDone >= 0 ? lastDone : stored;
+        EXPECT_TRUE(found == before || found == lastBegun)
+            << "found save " << found << ", last done " << before << ", last begun " << lastBegun;
         stored = found;
         // Save numbers travel as one byte.
-        next = child.lastBegun + 1 > 200 ? 2 : child.lastBegun + 1;
+        next = lastBegun + 1 > 200 ? 2 : lastBegun + 1;
     }
 }

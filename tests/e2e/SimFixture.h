@@ -52,6 +52,16 @@ protected:
         ASSERT_TRUE(process.waitForStarted(5000));
     }
 
+    // Signals the process and expects it to end the normal way, "ENDS" the last line sent.
+    void endsWith(QProcess& process, int number)
+    {
+        Signal(process, number);
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0);
+        EXPECT_EQ(commands().last(), "ENDS");
+    }
+
     QString tracePath() const { return dir.filePath("trace.txt"); }
     QList<TraceLine> trace() const { return ReadTrace(tracePath()); }
     QStringList commands() const { return Commands(trace()); }
@@ -59,10 +69,6 @@ protected:
     bool waitForCommand(const QString& command, qsizetype count = 1) const
     {
         return QTest::qWaitFor([&] { return commands().count(command) >= count; }, 20000);
-    }
-    static void signal(const QProcess& process, int number)
-    {
-        ::kill(static_cast<pid_t>(process.processId()), number);
     }
 
     QTemporaryDir dir;

@@ -1,7 +1,6 @@
 #include "panel/FrontPanel.h"
 
 #include "panel/DisplayGeometry.h"
-#include "panel/PanelColours.h"
 #include "panel/SevenSegment.h"
 #include "tests/panel/PanelTestPrinters.h"
 
@@ -9,41 +8,7 @@
 
 namespace {
 
-// The cells a row lights, read back from its strokes: one character per cell
-// (digit or blank) and a '.' where a dot precedes the next cell. Turns stroke
-// lists into something a failure message can show.
-QString CellsOf(
-    const QList<SegmentStroke>& strokes, const DisplayGeometry& g, double rowTop, int cells)
-{
-    QString out;
-    for (int cell = 0; cell < cells; ++cell) {
-        const double x = g.firstX + cell * g.pitch;
-        for (const SegmentStroke& s : strokes) {
-            if (s.kind == SegmentStroke::Kind::Dot && qFuzzyCompare(s.from.x() + g.dotOffset, x)
-                && qFuzzyCompare(s.from.y(), rowTop + 2 * g.segmentLength))
-                out += u'.';
-        }
-        QChar lit = u' ';
-        qsizetype litSize = 0;
-        for (char digit = '0'; digit <= '9'; ++digit) {
-            const QList<SegmentStroke> glyph = SevenSegment::Glyph(
-                QChar::fromLatin1(digit), QPointF(x, rowTop), g.segmentLength);
-            bool all = true;
-            for (const SegmentStroke& s : glyph)
-                all = all && strokes.contains(s);
-            // An 8 also holds every stroke of a 0, a 3 those of a 1: the
-            // glyph with the most strokes is the one drawn.
-            if (all && glyph.size() > litSize) {
-                lit = QChar::fromLatin1(digit);
-                litSize = glyph.size();
-            }
-        }
-        out += lit;
-    }
-    return out;
-}
-
-TEST(FrontPanelText, ReadingRows)
+TEST(FrontPanel, ReadingAndSetpointRows)
 {
     const struct {
         const char* reading;
@@ -55,9 +20,12 @@ TEST(FrontPanelText, ReadingRows)
         EXPECT_EQ(
             FrontPanel::ReadingRowText(QString::fromLatin1(c.reading)), QString::fromLatin1(c.row))
             << c.reading;
+    EXPECT_EQ(FrontPanel::SetpointRowText(QStringLiteral("5.0")), QStringLiteral(" 5.0"));
+    EXPECT_EQ(FrontPanel::SetpointRowText(QStringLiteral("18.0")), QStringLiteral("18.0"));
+    EXPECT_EQ(FrontPanel::SetpointRowText(QString()), QStringLiteral("    "));
 }
 
-TEST(FrontPanelText, PowerRowsAndTheRewrittenReading)
+TEST(FrontPanel, PowerRowsAndTheRewrittenReading)
 {
     const struct {
         const char* power;
@@ -74,64 +42,22 @@ TEST(FrontPanelText, PowerRowsAndTheRewrittenReading)
     }
 }
 
-TEST(FrontPanelText, SetpointRowsArePaddedToFour)
+// The displays draw the row texts on their rows, and full rows stay inside the display.
+TEST(FrontPanel, DisplaysDrawTheirRowsInsideTheirArea)
 {
-    EXPECT_EQ(FrontPanel::SetpointRowText(QStringLiteral("5.0")), QStringLiteral(" 5.0"));
-    EXPECT_EQ(FrontPanel::SetpointRowText(QStringLiteral("18.0")), QStringLiteral("18.0"));
-    EXPECT_EQ(FrontPanel::SetpointRowText(QStringLiteral("1.25")), QStringLiteral("1.25"));
-    EXPECT_EQ(FrontPanel::SetpointRowText(QString()), QStringLiteral("    "));
-}
+    const auto display = FrontPanel::DrawReadingDisplay("60.0", "20.57", "1234.2");
+    EXPECT_EQ(display.strokes,
+        SevenSegment::Row(u" 60.0", kPD, 1) + SevenSegment::Row(u"20.57", kPD, 19)
+            + SevenSegment::Row(u"1234", kPD, 37));
+    EXPECT_EQ(display.powerReading, "1234");
+    EXPECT_EQ(FrontPanel::DrawSetpointDisplay("5.0"), SevenSegment::Row(u" 5.0", kLcdPSetVC, 1));
 
-// The displays draw the row texts above, one case per kind of row.
-TEST(FrontPanelDrawing, DisplaysLightTheRowTextsCells)
-{
-    EXPECT_EQ(CellsOf(FrontPanel::DrawSetpointDisplay("5.0"), kLcdPSetVC, 1, 3), " 5.0");
-    EXPECT_EQ(CellsOf(FrontPanel::DrawSetpointDisplay("18.0"), kLcdPSetVC, 1, 3), "18.0");
-    const struct {
-        const char* volt;
-        const char* curr;
-        const char* power;
-        const char* voltCells;
-        const char* currCells;
-        const char* powerCells;
-        const char* powerReading;
-    } cases[] = {
-        { "12.34", "1.23", "60", "12.34", " 1.23", "  60", "60" },
-        { "-1", "-1", "1", "   1", "   1", "   1", "1" },
-        { "60.0", "20.57", "1234.2", " 60.0", "20.57", "1234", "1234" },
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.volt);
-        const FrontPanel::ReadingDisplay display
-            = FrontPanel::DrawReadingDisplay(c.volt, c.curr, c.power);
-        EXPECT_EQ(CellsOf(display.strokes, kPD, 1, 4), c.voltCells);
-        EXPECT_EQ(CellsOf(display.strokes, kPD, 19, 4), c.currCells);
-        EXPECT_EQ(CellsOf(display.strokes, kPD, 37, 4), c.powerCells);
-        EXPECT_EQ(display.powerReading, c.powerReading);
-    }
-}
-
-TEST(FrontPanelDrawing, EveryStrokeOfFullRowsStaysInsideTheUserSpace)
-{
-    const auto strokes = FrontPanel::DrawReadingDisplay(
-        QStringLiteral("88.88"), QStringLiteral("88.88"), QStringLiteral("88.88"))
-                             .strokes;
-    const QRectF space = kPD.userSpace;
-    for (const SegmentStroke& s : strokes) {
-        EXPECT_TRUE(space.contains(s.from) && space.contains(s.to)) << ::testing::PrintToString(s);
-    }
-    const auto setpoint = FrontPanel::DrawSetpointDisplay(QStringLiteral("88.8"));
-    for (const SegmentStroke& s : setpoint) {
+    for (const SegmentStroke& s : FrontPanel::DrawReadingDisplay("88.88", "88.88", "88.88").strokes)
+        EXPECT_TRUE(kPD.userSpace.contains(s.from) && kPD.userSpace.contains(s.to))
+            << ::testing::PrintToString(s);
+    for (const SegmentStroke& s : FrontPanel::DrawSetpointDisplay("88.8"))
         EXPECT_TRUE(kLcdPSetVC.userSpace.contains(s.from) && kLcdPSetVC.userSpace.contains(s.to))
             << ::testing::PrintToString(s);
-    }
-}
-
-TEST(FrontPanelDrawing, SetpointDigitsTakeTheHighlightWhenHighlighted)
-{
-    EXPECT_EQ(FrontPanel::SetpointForeground(true), PanelColours::kHighlight);
-    EXPECT_EQ(FrontPanel::SetpointForeground(false), PanelColours::kBlack);
-    EXPECT_EQ(PanelColours::FromBgr(0x00123456), qRgb(0x56, 0x34, 0x12));
 }
 
 } // namespace

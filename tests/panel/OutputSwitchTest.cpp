@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+
 namespace {
 
 using P = SwitchPicture;
@@ -13,69 +16,42 @@ using P = SwitchPicture;
 // polling tick, o/i a program step shows off/on.
 TEST(OutputSwitch, PictureAndLabelAfterEachSequence)
 {
+    const std::map<char, std::function<void(OutputSwitch&)>> events {
+        { 'h', [](OutputSwitch& s) { s.hover(false); } },
+        { 'H', [](OutputSwitch& s) { s.hover(true); } },
+        { 'c', [](OutputSwitch& s) { s.clearHover(); } },
+        { '0', [](OutputSwitch& s) { s.switched(false); } },
+        { '1', [](OutputSwitch& s) { s.switched(true); } },
+        { 'o', [](OutputSwitch& s) { s.shows(false); } },
+        { 'i', [](OutputSwitch& s) { s.shows(true); } },
+    };
     const struct {
         const char* events;
         SwitchPicture picture;
-        bool highlighted;
     } cases[] = {
-        { "", P::On, false },
-        { "h", P::OnHovered, true },
-        { "hh", P::OnHovered, true }, // a second move keeps the hovered picture
-        { "hc", P::On, false },
-        { "hcc", P::On, false },
-        { "01ch", P::OnHovered, true },
-        { "0ch", P::OffHovered, true },
-        { "0chc", P::Off, false },
-        { "h0", P::OffHovered, true }, // the mouse is still over the switch
-        { "h01", P::OnHovered, true },
-        { "H", P::On, false }, // nothing while the external program runs
-        { "o", P::Off, false }, // a program step: the plain picture
-        { "oi", P::On, false },
+        { "", P::On },
+        { "hh", P::OnHovered },
+        { "hcc", P::On },
+        { "01ch", P::OnHovered },
+        { "0ch", P::OffHovered },
+        { "0chc", P::Off },
+        { "h0", P::OffHovered }, // the mouse is still over the switch
+        { "h01", P::OnHovered },
+        { "H", P::On }, // nothing while the external program runs
+        { "o", P::Off }, // a program step: the plain picture
+        { "oi", P::On },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.events);
         OutputSwitch sw;
-        for (const char* e = c.events; *e; ++e) {
-            switch (*e) {
-            case 'h':
-                sw.hover(false);
-                break;
-            case 'H':
-                sw.hover(true);
-                break;
-            case 'c':
-                sw.clearHover();
-                break;
-            case '0':
-                sw.switched(false);
-                break;
-            case '1':
-                sw.switched(true);
-                break;
-            case 'o':
-                sw.shows(false);
-                break;
-            case 'i':
-                sw.shows(true);
-                break;
-            }
-        }
+        for (const char* e = c.events; *e; ++e)
+            events.at (*e)(sw);
+        const bool hovered = c.picture == P::OnHovered || c.picture == P::OffHovered;
         EXPECT_EQ(sw.picture(), c.picture);
         EXPECT_EQ(sw.isOn(), c.picture == P::On || c.picture == P::OnHovered);
-        EXPECT_EQ(
-            sw.labelColour(), c.highlighted ? PanelColours::kHighlight : PanelColours::kBlack);
+        EXPECT_EQ(sw.labelColour(), hovered ? PanelColours::kHighlight : PanelColours::kBlack);
     }
-}
-
-TEST(OutputSwitch, TheToolTipOffersTheOtherStateAndNothingWhileTheProgramRuns)
-{
-    OutputSwitch sw;
-    sw.hover(true);
-    EXPECT_TRUE(sw.toolTip().isEmpty());
-    sw.hover(false);
-    EXPECT_TRUE(sw.toolTip().endsWith("Off"));
-    sw.shows(false);
-    EXPECT_TRUE(sw.toolTip().endsWith("On"));
+    // A click switches only while no external program runs.
     EXPECT_FALSE(OutputSwitch::clickRequestsToggle(true));
     EXPECT_TRUE(OutputSwitch::clickRequestsToggle(false));
 }

@@ -24,22 +24,20 @@ struct RefusingClaim : PortClaim {
     bool heldElsewhere(int port) const override { return taken.contains(port); }
 };
 
-struct SessionTest : ::testing::Test {
+// A session on the in-process line, on its own fake clock.
+struct Rig {
     FakeClock clock;
     FakeTimers timers { clock };
     SimTransport transport { clock };
     SupplySession session { transport, timers };
     std::optional<Outcome> outcome;
-    QList<std::optional<SupplyReading>> readings;
 
-    SessionTest()
+    Rig()
     {
         QObject::connect(
             &session, &SupplySession::connectionDone, [this](Outcome o) { outcome = o; });
-        QObject::connect(&session, &SupplySession::readingTaken,
-            [this](const std::optional<SupplyReading>& r) { readings << r; });
     }
-    VirtualSupply& attach(int port, const char* model = "5812")
+    VirtualSupply& attach(int port = 1, const char* model = "5812")
     {
         return transport.attachSupply(port, *SupplyModel::find(QString::fromLatin1(model)));
     }
@@ -58,6 +56,27 @@ struct SessionTest : ::testing::Test {
     {
         session.connectTo(port);
         settle();
+    }
+};
+
+struct SessionTest : ::testing::Test, Rig {
+    QList<std::optional<SupplyReading>> readings;
+
+    SessionTest()
+    {
+        QObject::connect(&session, &SupplySession::readingTaken,
+            [this](const std::optional<SupplyReading>& r) { readings << r; });
+    }
+};
+
+// Three presets of 5 V 1 A, the second one selected.
+struct Presets : ProgramTable {
+    Presets()
+        : ProgramTable(TableKind::Ipm)
+    {
+        for (int k = 1; k <= 3; ++k)
+            addRow({ QString(), QString::number(k), "5.0", "1.00" });
+        setSelectedPreset(2);
     }
 };
 
@@ -85,39 +104,26 @@ TEST_F(SessionTest, ConnectsAsThePanelDoes)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.model) + " " + c.faults);
-        FakeClock caseClock;
-        FakeTimers caseTimers { caseClock };
-        SimTransport line { caseClock };
-        line.attachSupply(1, *SupplyModel::find(QString::fromLatin1(c.model)))
-            .setFaults(Faults(c.faults));
-        SupplySession s { line, caseTimers };
-        std::optional<Outcome> got;
-        QObject::connect(&s, &SupplySession::connectionDone, [&](Outcome o) { got = o; });
-        s.connectTo(1);
-        caseTimers.runUntil([&] { return s.isIdle(); });
-        QStringList lines;
-        for (const QByteArray& l : line.supply(1)->receivedLines())
-            lines << QString::fromLatin1(l);
-        EXPECT_EQ(lines, c.lines);
-        EXPECT_EQ(got, c.outcome);
+        Rig r;
+        r.attach(1, c.model).setFaults(Faults(c.faults));
+        r.connect();
+        EXPECT_EQ(r.sent(), c.lines);
+        EXPECT_EQ(r.outcome, c.outcome);
         if (c.outcome == Outcome::Connected) {
-            EXPECT_EQ(s.state().currScale, c.currScale);
-            EXPECT_EQ(s.state().ucl, c.ucl);
+            EXPECT_EQ(r.session.state().currScale, c.currScale);
+            EXPECT_EQ(r.session.state().ucl, c.ucl);
         } else {
-            EXPECT_EQ(s.state().maxVolt, 0);
+            EXPECT_EQ(r.session.state().maxVolt, 0);
         }
     }
 }
 
 TEST_F(SessionTest, EachExchangeTakesItsFullWaitAndSequencesPause)
 {
-    VirtualSupply& supply = attach(1);
+    VirtualSupply& supply = attach();
     connect();
-    ProgramTable ipm(TableKind::Ipm);
-    for (int k = 1; k <= 3; ++k)
-        ipm.addRow({ QString(), QString::number(k), "5.0", "1.00" });
     supply.setFaults(Faults("silent"));
-    session.savePresets(ipm);
+    session.savePresets(Presets());
     session.end();
     settle();
     QList<qint64> times;
@@ -140,34 +146,29 @@ TEST_F(SessionTest, SearchesFromTheHighestPortAndSkipsPortsOfOtherPrograms)
     } cases[] = { { {}, 4, Outcome::Connected }, { { 4 }, 2, Outcome::Connected },
         { { 2, 4 }, 0, Outcome::PortInUse } };
     for (const auto& c : cases) {
-        FakeClock caseClock;
-        FakeTimers caseTimers { caseClock };
-        SimTransport line { caseClock };
-        line.attachSupply(2, *SupplyModel::find("5810"));
-        line.attachSupply(4);
-        line.addEmptyPort(5);
-        line.setPortBusy(3, true);
+        Rig r;
+        r.attach(2, "5810");
+        r.attach(4);
+        r.transport.addEmptyPort(5);
+        r.transport.setPortBusy(3, true);
         RefusingClaim claim;
         claim.taken = c.taken;
-        SupplySession s { line, caseTimers };
-        s.setPortClaim(&claim);
-        std::optional<Outcome> got;
-        QObject::connect(&s, &SupplySession::connectionDone, [&](Outcome o) { got = o; });
-        s.searchAndConnect();
-        caseTimers.runUntil([&] { return s.isIdle(); });
-        EXPECT_EQ(got, c.outcome);
+        r.session.setPortClaim(&claim);
+        r.session.searchAndConnect();
+        r.settle();
+        EXPECT_EQ(r.outcome, c.outcome);
         if (c.port) {
-            EXPECT_EQ(s.state().port, c.port);
+            EXPECT_EQ(r.session.state().port, c.port);
         }
         // A port another program holds is sent nothing.
         for (const int port : c.taken)
-            EXPECT_TRUE(line.supply(port)->receivedLines().isEmpty());
+            EXPECT_TRUE(r.sent(port).isEmpty());
     }
 }
 
 TEST_F(SessionTest, ASecondMissedReadingMarksTheReadingsMissing)
 {
-    VirtualSupply& supply = attach(1);
+    VirtualSupply& supply = attach();
     connect();
     session.readOutput();
     settle();
@@ -187,10 +188,7 @@ TEST_F(SessionTest, ASecondMissedReadingMarksTheReadingsMissing)
 
 TEST_F(SessionTest, ATickServesOneKindOfRequestInOrder)
 {
-    ProgramTable ipm(TableKind::Ipm);
-    for (int k = 1; k <= 3; ++k)
-        ipm.addRow({ QString(), QString::number(k), "5.0", "1.00" });
-    ipm.setSelectedPreset(2);
+    const Presets ipm;
     const struct {
         const char* name;
         std::function<void(SupplySession&)> request;
@@ -219,24 +217,17 @@ TEST_F(SessionTest, ATickServesOneKindOfRequestInOrder)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        FakeClock caseClock;
-        FakeTimers caseTimers { caseClock };
-        SimTransport line { caseClock };
-        VirtualSupply& supply = line.attachSupply(1);
-        SupplySession s { line, caseTimers };
-        s.connectTo(1);
-        caseTimers.runUntil([&] { return s.isIdle(); });
-        s.startPolling(); // the first tick at once
-        caseTimers.runUntil([&] { return s.isIdle(); });
+        Rig r;
+        VirtualSupply& supply = r.attach();
+        r.connect();
+        r.session.startPolling(); // the first tick at once
+        r.settle();
         supply.clearReceived();
-        c.request(s);
+        c.request(r.session);
         for (const QStringList& tick : c.ticks) {
-            caseTimers.advance(SupplySession::kPollMs);
-            caseTimers.runUntil([&] { return s.isIdle(); });
-            QStringList lines;
-            for (const QByteArray& l : supply.receivedLines())
-                lines << QString::fromLatin1(l);
-            EXPECT_EQ(lines, tick);
+            r.timers.advance(SupplySession::kPollMs);
+            r.settle();
+            EXPECT_EQ(r.sent(), tick);
             supply.clearReceived();
         }
     }
@@ -244,7 +235,7 @@ TEST_F(SessionTest, ATickServesOneKindOfRequestInOrder)
 
 TEST_F(SessionTest, TheSequenceInProgressFinishesAndEndsIsLast)
 {
-    attach(1);
+    attach();
     connect();
     session.changeLimits(30.0f, std::nullopt); // "SOVP" goes out at once
     session.readOutput(); // queued behind it: dropped by the end
@@ -260,21 +251,17 @@ TEST_F(SessionTest, TheSequenceInProgressFinishesAndEndsIsLast)
     EXPECT_EQ(sent().last(), "ENDS");
 
     // Ended before the connection was done: the connection finishes, then "ENDS".
-    FakeClock c2;
-    FakeTimers t2 { c2 };
-    SimTransport line { c2 };
-    line.attachSupply(1);
-    SupplySession early { line, t2 };
-    early.connectTo(1);
-    early.end();
-    t2.runUntil([&] { return early.isIdle(); });
-    EXPECT_EQ(line.supply(1)->receivedLines().size(), kConnection.size() + 1);
-    EXPECT_EQ(line.supply(1)->receivedLines().last(), "ENDS");
+    Rig early;
+    early.attach();
+    early.session.connectTo(1);
+    early.session.end();
+    early.settle();
+    EXPECT_EQ(early.sent(), kConnection + QStringList { "ENDS" });
 }
 
 TEST_F(SessionTest, NothingIsSentWithoutASupplyOrBeyondTheLimits)
 {
-    attach(1).setFaults(Faults("silent"));
+    attach().setFaults(Faults("silent"));
     connect();
     bool refused = false;
     session.setVoltage(5.0, [&](bool ok) { refused = !ok; });
@@ -283,23 +270,20 @@ TEST_F(SessionTest, NothingIsSentWithoutASupplyOrBeyondTheLimits)
     EXPECT_TRUE(refused);
     EXPECT_EQ(sent(), QStringList { "GMAX" }); // no "VOLT", no "ENDS"
 
-    FakeClock c2;
-    FakeTimers t2 { c2 };
-    SimTransport line { c2 };
-    line.attachSupply(1);
-    SupplySession s { line, t2 };
-    s.connectTo(1);
+    Rig r;
+    r.attach();
+    r.session.connectTo(1);
     bool acknowledged = true;
-    s.setVoltage(36.1, [&](bool ok) { acknowledged = ok; });
-    s.setCurrent(5.2, [&](bool ok) { acknowledged = acknowledged || ok; });
-    t2.runUntil([&] { return s.isIdle(); });
+    r.session.setVoltage(36.1, [&](bool ok) { acknowledged = ok; });
+    r.session.setCurrent(5.2, [&](bool ok) { acknowledged = acknowledged || ok; });
+    r.settle();
     EXPECT_FALSE(acknowledged);
-    EXPECT_EQ(line.supply(1)->receivedLines().size(), kConnection.size());
+    EXPECT_EQ(r.sent(), kConnection);
 }
 
 TEST_F(SessionTest, AProgramRunsOnThePollAndHoldsToTheLimits)
 {
-    VirtualSupply& supply = attach(1);
+    VirtualSupply& supply = attach();
     connect();
     ProgramTable etp(TableKind::Etp);
     etp.addRow({ "1", "40.0", "1.00", "00", "02" }); // above the 36 V limit
@@ -358,22 +342,15 @@ TEST_F(SessionTest, PresetTransfersTryAgainAsOftenAsTheyMay)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        FakeClock caseClock;
-        FakeTimers caseTimers { caseClock };
-        SimTransport line { caseClock };
-        VirtualSupply& supply = line.attachSupply(1);
-        SupplySession s { line, caseTimers };
-        s.connectTo(1);
-        caseTimers.runUntil([&] { return s.isIdle(); });
+        Rig r;
+        VirtualSupply& supply = r.attach();
+        r.connect();
         supply.clearReceived();
         supply.setFaults(Faults(c.faults));
         std::optional<bool> ok;
-        c.operation(s, [&](bool result) { ok = result; });
-        caseTimers.runUntil([&] { return s.isIdle(); });
-        QStringList lines;
-        for (const QByteArray& l : supply.receivedLines())
-            lines << QString::fromLatin1(l);
-        EXPECT_EQ(lines, c.lines);
+        c.operation(r.session, [&](bool result) { ok = result; });
+        r.settle();
+        EXPECT_EQ(r.sent(), c.lines);
         EXPECT_EQ(ok, c.ok);
     }
 }
@@ -382,7 +359,7 @@ TEST_F(SessionTest, PresetTransfersTryAgainAsOftenAsTheyMay)
 // is still due, and is the next step sent.
 TEST_F(SessionTest, AStopAndStartDuringAStepKeepTheNewRunsFirstStep)
 {
-    attach(1);
+    attach();
     connect();
     ProgramTable etp(TableKind::Etp);
     etp.addRow({ "1", "5.0", "1.00", "00", "05" });

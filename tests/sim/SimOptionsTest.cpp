@@ -5,10 +5,8 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
-namespace {
-
 // A command line's outcome in one line: its error, or what the simulator will be.
-QString Outcome(const QStringList& arguments)
+static QString Outcome(const QStringList& arguments)
 {
     QString error;
     const auto o = SimOptions::parse(QStringList { "ovolta-sim" } + arguments, &error);
@@ -25,11 +23,9 @@ QString Outcome(const QStringList& arguments)
         .arg(o->noiseDigits);
 }
 
-} // namespace
-
+// One row per kind of option and of mistake.
 TEST(SimOptions, CommandLines)
 {
-    const QString here = QDir::currentPath();
     const struct {
         QStringList arguments;
         QString outcome;
@@ -38,33 +34,18 @@ TEST(SimOptions, CommandLines)
               "split:40,prefix", "--trace=/tmp/t.txt", "--noise", "3" },
             "/tmp/d port=7 model=5914 load=2.5 faults=yes trace=/tmp/t.txt noise=3" },
         // A relative folder is made absolute, so the panel finds the same link.
-        { { "--data-dir=d", "--port=1" },
-            here + "/d port=1 model=5812 load=10 faults=no trace= noise=0" },
-        { { "--data-dir=/d", "--port=255", "--load=open" },
-            "/d port=255 model=5812 load=inf faults=no trace= noise=0" },
-        // Help and version need nothing else.
+        { { "--data-dir=d", "--port=255", "--load=open" },
+            QDir::currentPath() + "/d port=255 model=5812 load=inf faults=no trace= noise=0" },
         { { "-h" }, "help" },
-        { { "--version" }, "version" },
-
-        { {}, "error: --data-dir is required" },
         { { "--data-dir", "d" }, "error: --port is required" },
-        { { "--data-dir" }, "error: Missing value after '--data-dir'." },
+        { {}, "error: --data-dir is required" },
         { { "--data-dir=", "--port=1" }, "error: --data-dir needs a folder" },
-        { { "--data-dir=d", "--port=0" }, "error: --port must be a number from 1 to 255, not '0'" },
         { { "--data-dir=d", "--port=256" },
             "error: --port must be a number from 1 to 255, not '256'" },
-        { { "--data-dir=d", "--port= 2" },
-            "error: --port must be a number from 1 to 255, not ' 2'" },
         { { "--data-dir=d", "--port=1", "--model=5813" },
             "error: unknown model '5813'; see --help for the models" },
-        { { "--data-dir=/d", "--port=1", "--load=0" },
-            "/d port=1 model=5812 load=0 faults=no trace= noise=0" },
-        { { "--data-dir=d", "--port=1", "--load=nan" },
-            "error: --load must be ohms (0 or more) or \"open\", not 'nan'" },
         { { "--data-dir=d", "--port=1", "--load=-2" },
             "error: --load must be ohms (0 or more) or \"open\", not '-2'" },
-        { { "--data-dir=d", "--port=1", "--load=inf" },
-            "error: --load must be ohms (0 or more) or \"open\", not 'inf'" },
         { { "--data-dir=d", "--port=1", "--fault=loud" },
             "error: --fault: unknown fault 'loud'; expected " + SupplyFaults::syntax() },
         { { "--data-dir=d", "--port=1", "--trace=" }, "error: --trace needs a file name" },

@@ -5,19 +5,11 @@
 #include <QStringList>
 #include <ostream>
 
-// Failure messages show Qt texts as text, and bytes with CR, LF and the
-// unprintable ones escaped.
+// Failure messages show Qt texts as text (lists of them too, element by
+// element), and bytes with CR, LF and the unprintable ones escaped.
 inline void PrintTo(const QString& text, std::ostream* os)
 {
     *os << '"' << text.toStdString() << '"';
-}
-
-inline void PrintTo(const QStringList& list, std::ostream* os)
-{
-    *os << '{';
-    for (qsizetype i = 0; i < list.size(); ++i)
-        *os << (i ? ", \"" : "\"") << list[i].toStdString() << '"';
-    *os << '}';
 }
 
 inline void PrintTo(const QByteArray& bytes, std::ostream* os)

@@ -24,23 +24,50 @@ public:
         bool isRect;
     };
 
-    explicit RecordingPage(double widthMm = 190.0, double heightMm = 277.0);
+    explicit RecordingPage(double widthMm = 190.0, double heightMm = 277.0)
+        : m_width(widthMm)
+        , m_height(heightMm)
+    {
+    }
 
     double widthMm() const override { return m_width; }
     double heightMm() const override { return m_height; }
-    void setFont(double pointSize, bool bold) override;
-    double textWidthMm(const QString& text) const override;
-    double textHeightMm(const QString& text) const override;
-    void text(double x, double y, const QString& text) override;
-    void line(double x1, double y1, double x2, double y2, int width, const QColor& color) override;
-    void rect(double x1, double y1, double x2, double y2, int width, const QColor& color) override;
+    void setFont(double pointSize, bool bold) override
+    {
+        m_size = pointSize;
+        m_bold = bold;
+    }
+    double textWidthMm(const QString& text) const override
+    {
+        return 2.0 * static_cast<double>(text.size()) * m_size / 10.0;
+    }
+    double textHeightMm(const QString&) const override { return 0.4 * m_size; }
+    void text(double x, double y, const QString& text) override
+    {
+        m_texts.push_back({ x, y, text, m_size, m_bold });
+    }
+    void line(double x1, double y1, double x2, double y2, int width, const QColor& color) override
+    {
+        m_lines.push_back({ x1, y1, x2, y2, width, color, false });
+    }
+    void rect(double x1, double y1, double x2, double y2, int width, const QColor& color) override
+    {
+        m_lines.push_back({ x1, y1, x2, y2, width, color, true });
+    }
     void endDocument() override { ++m_documentsEnded; }
 
     const std::vector<Text>& texts() const { return m_texts; }
     const std::vector<Line>& lines() const { return m_lines; }
     int documentsEnded() const { return m_documentsEnded; }
     // The first recorded text equal to text, or nullptr.
-    const Text* find(const QString& text) const;
+    const Text* find(const QString& text) const
+    {
+        for (const Text& t : m_texts) {
+            if (t.text == text)
+                return &t;
+        }
+        return nullptr;
+    }
 
 private:
     double m_width;
