@@ -2,14 +2,7 @@
 // boxes. What each typed text becomes is the cell editor rules' own test;
 // the rows here prove the wiring or exist only here.
 
-#include "app/PresetGrid.h"
-#include "app/StepGrid.h"
 #include "tests/app/WindowFixture.h"
-
-#include <QHeaderView>
-#include <QPushButton>
-#include <QScrollBar>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -116,27 +109,6 @@ TEST_F(CellEditorUiTest, BadInputEndsInTheReplacement)
         typeE(1, c.column, c.typed);
         EXPECT_EQ(etp().cell(1, c.column), QLatin1String(c.cell));
         EXPECT_EQ(messages.texts, c.message.isEmpty() ? QStringList() : QStringList { c.message });
-    }
-}
-
-TEST_F(CellEditorUiTest, ArrowKeysWalkTheEditableCells)
-{
-    const struct {
-        int row, column, key;
-        int toRow, toColumn;
-    } cases[] = {
-        { 3, 4, Qt::Key_Right, 4, 1 }, // wraps to the next step's Voltage
-        { 20, 4, Qt::Key_Right, 20, 4 }, // last step, last editable column: stays
-        { 5, 2, Qt::Key_Up, 4, 2 }, { 2, 2, Qt::Key_Home, 2, 2 }, // other keys do not move
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.row * 100 + c.column);
-        clickCell(gridE(), c.row, c.column);
-        QTest::keyClick(textE(), static_cast<Qt::Key>(c.key));
-        EXPECT_EQ(gridE()->currentIndex().row() + 1, c.toRow);
-        EXPECT_EQ(gridE()->currentIndex().column(), c.toColumn);
-        EXPECT_TRUE(textE()->isVisible());
-        EXPECT_EQ(textE()->text(), etp().cell(c.toRow, c.toColumn));
     }
 }
 

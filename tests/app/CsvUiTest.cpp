@@ -2,15 +2,12 @@
 // must leave the file or the tab as they were. The file layouts themselves
 // are the CSV reader's and writer's own tests.
 
-#include "app/PresetGrid.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/support/Files.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include <optional>
 

@@ -1,19 +1,13 @@
 // The database file when things go wrong around it: another program holds it
-// locked, it or its folder is read-only, it is damaged, or a stored table is
-// dropped behind the program's back. The user gets a plain message, the
-// program goes on, and nothing stored or in memory is lost.
+// locked, it or its folder is read-only, it is damaged, or a table is dropped
+// behind the program's back. A plain message, and nothing stored or in memory lost.
 
 #include "tests/app/WindowFixture.h"
 #include "tests/support/Files.h"
 
 #include <QDir>
-#include <QPushButton>
-#include <functional>
-#include <gtest/gtest.h>
-#include <sqlcipher/sqlite3.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -21,86 +15,18 @@ namespace {
 using Button = QMessageBox::StandardButton;
 const QString kLogQuestion = QStringLiteral("Log already exist. Overwrte it ?");
 
-// Another program on the same file: a child process that opens it with the
-// engine's own interface, starts a transaction of the given kind, writes one
-// settings row and keeps the lock until released (then commits).
-class Locker {
-public:
-    Locker(const QString& path, const char* begin)
-    {
-        const QByteArray file = QFile::encodeName(path);
-        if (::pipe(m_ready) != 0 || ::pipe(m_release) != 0)
-            return;
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            sqlite3* db = nullptr;
-            char ok = 'n';
-            if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK
-                && sqlite3_key(db, OvoltaDatabase::kPassword, 4) == SQLITE_OK
-                && sqlite3_exec(db, begin, nullptr, nullptr, nullptr) == SQLITE_OK
-                && sqlite3_exec(
-                       db, "INSERT INTO SYS VALUES ('Locker', '1')", nullptr, nullptr, nullptr)
-                    == SQLITE_OK)
-                ok = 'y';
-            (void)!::write(m_ready[1], &ok, 1);
-            char c = 0;
-            (void)!::read(m_release[0], &c, 1);
-            const int rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-            sqlite3_close(db);
-            ::_exit(rc == SQLITE_OK ? 0 : 1);
-        }
-        char c = 'n';
-        locked = m_pid > 0 && ::read(m_ready[0], &c, 1) == 1 && c == 'y';
-    }
-    ~Locker() { release(); }
-    Locker(const Locker&) = delete;
-    Locker& operator=(const Locker&) = delete;
-
-    // Lets the other program commit and end; true when it committed.
-    bool release()
-    {
-        if (m_pid <= 0)
-            return false;
-        (void)!::write(m_release[1], "x", 1);
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
-        m_pid = 0;
-        for (int fd : { m_ready[0], m_ready[1], m_release[0], m_release[1] })
-            ::close(fd);
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    }
-
-    bool locked = false;
-
-private:
-    pid_t m_pid = 0;
-    int m_ready[2] { -1, -1 };
-    int m_release[2] { -1, -1 };
-};
-
 // File permissions hold for the superuser only once it has given up its
 // rights: while this lives, a process running as root acts as "nobody".
-class WithoutRootRights {
-public:
-    WithoutRootRights()
-        : m_wasRoot(::geteuid() == 0)
-    {
-        if (m_wasRoot)
-            m_dropped = ::seteuid(kNobody) == 0;
-    }
+struct WithoutRootRights {
+    WithoutRootRights() { dropped = wasRoot && ::seteuid(65534) == 0; }
     ~WithoutRootRights()
     {
-        if (m_dropped)
+        if (dropped)
             (void)!::seteuid(0);
     }
-    WithoutRootRights(const WithoutRootRights&) = delete;
-    WithoutRootRights& operator=(const WithoutRootRights&) = delete;
-    bool effective() const { return !m_wasRoot || m_dropped; }
-
-private:
-    static constexpr uid_t kNobody = 65534;
-    bool m_wasRoot;
-    bool m_dropped = false;
+    bool effective() const { return !wasRoot || dropped; }
+    const bool wasRoot = ::geteuid() == 0;
+    bool dropped = false;
 };
 
 class DatabaseFaultTest : public WindowFixture {
@@ -123,59 +49,62 @@ protected:
         return ::chmod(QFile::encodeName(path).constData(), mode);
     }
     QString dbPath() const { return QDir(h.dir.path()).filePath(QStringLiteral("Ovolta.DB")); }
+    // Another program on the same file, in a transaction of the given kind
+    // that has written one settings row.
+    std::unique_ptr<SqlDatabase> otherProgram(const char* begin)
+    {
+        auto opened = SqlDatabase::open(
+            dbPath(), OvoltaDatabase::kPassword, SqlDatabase::OpenMode::ExistingOnly);
+        EXPECT_TRUE(opened && (*opened)->exec(begin)
+            && (*opened)->exec("INSERT INTO SYS VALUES ('Locker', '1')"));
+        return opened ? std::move(opened).value() : nullptr;
+    }
+    static void ExpectLocked(const QStringList& texts, int count)
+    {
+        ASSERT_EQ(texts.size(), count) << texts.join('|').toStdString();
+        EXPECT_TRUE(texts.last().contains("locked")) << texts.last().toStdString();
+    }
 };
 
 } // namespace
 
+// Writing waits for another program's write and then says the file is locked;
+// reading goes on unless the other program holds the file exclusively.
 TEST_F(DatabaseFaultTest, FileLockedByAnotherProgramSaysSoAndLosesNothing)
 {
     recordLog(5, 1);
     ASSERT_TRUE(save(3, "kept").isEmpty());
     const LogSamples kept = h.s().LogSamples;
-    Locker other(dbPath(), "BEGIN IMMEDIATE");
-    ASSERT_TRUE(other.locked);
+    etp().setCell(1, 1, "12.0");
+    ASSERT_TRUE(save(1, "steps").isEmpty());
+    etp().setCell(1, 1, "07.0");
     recordLog(5, 20);
     const LogSamples live = h.s().LogSamples;
 
-    // Replacing the stored log and saving a new one both fail with a message.
-    QStringList texts = save(3, "kept", { Button::Yes });
-    ASSERT_EQ(texts.size(), 2) << texts.join('|').toStdString();
+    auto other = otherProgram("BEGIN IMMEDIATE");
+    ASSERT_TRUE(other);
+    const QStringList texts = save(3, "kept", { Button::Yes });
+    ExpectLocked(texts, 2);
     EXPECT_EQ(texts[0], kLogQuestion);
-    EXPECT_TRUE(texts[1].contains("locked")) << texts[1].toStdString();
-    texts = save(3, "new");
-    ASSERT_EQ(texts.size(), 1);
-    EXPECT_TRUE(texts[0].contains("locked")) << texts[0].toStdString();
+    ExpectLocked(save(3, "new"), 1);
     EXPECT_TRUE(SameSamples(h.s().LogSamples, live)) << "the live log is kept";
-    // Reading goes on while the other program writes.
     EXPECT_EQ(listed(3), QStringList { "kept" });
     EXPECT_TRUE(choose(3, "kept").isEmpty());
     EXPECT_TRUE(SameSamples(h.s().StoredLog, kept));
-
     // Once the other program is done, both its row and a new save are there.
-    ASSERT_TRUE(other.release());
+    ASSERT_TRUE(other->exec("COMMIT"));
     EXPECT_TRUE(save(3, "new").isEmpty());
     EXPECT_EQ(db().readSetting("Locker"), QStringLiteral("1"));
     EXPECT_EQ(listed(3), QStringList({ "kept", "new" }));
     EXPECT_TRUE(choose(3, "new").isEmpty());
     EXPECT_TRUE(SameSamples(h.s().StoredLog, live));
-}
 
-TEST_F(DatabaseFaultTest, FileHeldExclusivelyRefusesLoadAndSaveWithAMessage)
-{
-    etp().setCell(1, 1, "12.0");
-    ASSERT_TRUE(save(1, "steps").isEmpty());
-    etp().setCell(1, 1, "07.0");
-    Locker other(dbPath(), "BEGIN EXCLUSIVE");
-    ASSERT_TRUE(other.locked);
-    const QStringList loadTexts = choose(1, "steps");
-    ASSERT_EQ(loadTexts.size(), 1);
-    EXPECT_TRUE(loadTexts[0].contains("locked")) << loadTexts[0].toStdString();
+    other = otherProgram("BEGIN EXCLUSIVE");
+    ASSERT_TRUE(other);
+    ExpectLocked(choose(1, "steps"), 1);
     EXPECT_EQ(etp().cell(1, 1), QStringLiteral("07.0")) << "the grid is left as it was";
-    const QStringList saveTexts = save(1, "other steps");
-    ASSERT_FALSE(saveTexts.isEmpty());
-    EXPECT_TRUE(saveTexts.last().contains("locked")) << saveTexts.join('|').toStdString();
-
-    ASSERT_TRUE(other.release());
+    ExpectLocked(save(1, "other steps"), 1);
+    ASSERT_TRUE(other->exec("COMMIT"));
     EXPECT_TRUE(choose(1, "steps").isEmpty());
     EXPECT_EQ(etp().cell(1, 1), QStringLiteral("12.0"));
     EXPECT_EQ(listed(1), QStringList { "steps" });

@@ -1,12 +1,7 @@
 // The preset tab's buttons down to the lines the supply receives. The preset
 // rules (selectors, Set, the PROM text) are the programs' own unit tests.
 
-#include "app/PresetControls.h"
-#include "app/PresetGrid.h"
 #include "tests/app/WindowFixture.h"
-
-#include <QPushButton>
-#include <gtest/gtest.h>
 
 namespace {
 

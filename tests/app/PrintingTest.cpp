@@ -12,7 +12,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 
 namespace {
 

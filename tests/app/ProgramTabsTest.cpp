@@ -1,16 +1,7 @@
 // The program grids' own controls: the Output On boxes and preset selectors
 // over their cells, "Clear Table", the cycle box, and the tabs without a supply.
 
-#include "app/PresetControls.h"
-#include "app/RunnerControls.h"
-#include "app/StepGrid.h"
 #include "tests/app/WindowFixture.h"
-
-#include <QHeaderView>
-#include <QPushButton>
-#include <QScrollBar>
-#include <functional>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -113,9 +104,7 @@ TEST_F(ProgramTabsTest, BoxesFollowTheGridWhenItScrollsAndResizes)
     grid->setColumnWidth(2, grid->columnWidth(2) + 40);
     expectOverCells(grid, etp(), true);
     grid->verticalHeader()->setDefaultSectionSize(rowHeight);
-
-    const QSize sizes[] = { { 1400, 900 }, { 300, 200 }, { 1000, 700 }, { 1600, 1000 } };
-    for (const QSize& size : sizes) {
+    for (const QSize& size : { QSize(1400, 900), QSize(300, 200), QSize(1600, 1000) }) {
         SCOPED_TRACE(size.width());
         showTab(1);
         h.w().resize(size);

@@ -2,12 +2,7 @@
 // receives. Step timing, cycles, long steps and lowered limits are the
 // runner's own unit tests; here each path goes through the window once.
 
-#include "app/RunnerControls.h"
-#include "app/StepGrid.h"
 #include "tests/app/WindowFixture.h"
-
-#include <QPushButton>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,12 +1,6 @@
 #include "app/StorageActions.h"
 #include "tests/app/WindowFixture.h"
 
-#include <QApplication>
-#include <QTest>
-#include <gtest/gtest.h>
-
-#include <functional>
-
 namespace {
 
 using Button = QMessageBox::StandardButton;

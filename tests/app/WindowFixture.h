@@ -1,15 +1,23 @@
 #pragma once
 
+#include "app/PresetControls.h"
+#include "app/PresetGrid.h"
+#include "app/RunnerControls.h"
+#include "app/StepGrid.h"
 #include "programs/ProgramTable.h"
 #include "storage/OvoltaDatabase.h"
 #include "tests/app/MessageBoxes.h"
 #include "tests/app/PanelHarness.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -17,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <functional>
 #include <utility>
 
 // The window shown and active with the live-log timer stopped (the session
@@ -83,12 +92,7 @@ protected:
         box->setFocus();
         QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(box, Qt::Key_Delete);
-        for (const QChar c : text) {
-            if (c.unicode() < 0x80)
-                QTest::keyClick(box, c.toLatin1());
-            else
-                QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
-        }
+        QTest::keyClicks(box, text);
     }
     void typeName(int tab, const QString& name) { Retype(combo(tab)->lineEdit(), name); }
     void typeDescription(int tab, const QString& text) { Retype(description(tab), text); }
