@@ -49,14 +49,6 @@ protected:
     MessageBoxes messages;
 };
 
-class CellEditorUi5810Test : public CellEditorUiTest {
-protected:
-    CellEditorUi5810Test()
-        : CellEditorUiTest(*SupplyModel::find("5810"))
-    {
-    }
-};
-
 } // namespace
 
 TEST_F(CellEditorUiTest, TextIsMirroredAtOnceAndCheckedWhenTheCellIsLeft)
@@ -262,16 +254,4 @@ TEST_F(CellEditorUiTest, ATableReplacedUnderTheEditorIsNotOverwrittenWithItsText
     clickCell(gridM(), 3, 3);
     EXPECT_EQ(ipm().cell(1, 2), QStringLiteral("5.0"));
     EXPECT_TRUE(messages.texts.isEmpty());
-}
-
-TEST_F(CellEditorUi5810Test, CurrentInTenthsOfAnAmpere)
-{
-    type(gridE(), textE(), 1, 2, "2,46");
-    EXPECT_EQ(etp().cell(1, 2), QStringLiteral("2.5"));
-    QTest::keyClick(textE(), Qt::Key_Right);
-    EXPECT_EQ(etp().cell(1, 2), QStringLiteral("2.5"));
-    typeE(1, 2, "11");
-    EXPECT_EQ(etp().cell(1, 2), QStringLiteral("10.0"));
-    EXPECT_EQ(
-        messages.texts, QStringList { "Current must be 0.01 - 10 and 2 digit of precision ." });
 }

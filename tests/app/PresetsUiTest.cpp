@@ -32,14 +32,6 @@ protected:
     }
 };
 
-class PresetsUi5810Test : public PresetsUiTest {
-protected:
-    PresetsUi5810Test()
-        : PresetsUiTest(*SupplyModel::find("5810"))
-    {
-    }
-};
-
 } // namespace
 
 TEST_F(PresetsUiTest, ConnectingReadsThePresetsAndSelectsTheSetPoint)
@@ -80,13 +72,6 @@ TEST_F(PresetsUiTest, SaveSendsTheThreePresetsWithinTheLimits)
     EXPECT_TRUE(h.ui().CmdSS->hasFocus());
 }
 
-TEST_F(PresetsUi5810Test, SaveWritesTheThreePresetsInTenths)
-{
-    presets({ "18.0|10.0", "5.0|2.5", "1.0|0.1" });
-    click(h.ui().CmdSS, false);
-    EXPECT_EQ(h.sent(), QStringList { "PROM180100050025010001" });
-}
-
 // A value typed with a decimal comma and sent straight from the editor, as
 // "Save To PS" and "Set" do, keeps its decimals.
 TEST_F(PresetsUiTest, CommaTypedInAPresetIsSentWithItsDecimals)
@@ -109,14 +94,6 @@ TEST_F(PresetsUiTest, CommaTypedInAPresetIsSentWithItsDecimals)
         click(c.button);
         EXPECT_EQ(h.sent().mid(0, c.sent.size()), c.sent) << c.typed;
     }
-}
-
-TEST_F(PresetsUiTest, SaveTriesFourTimesWhenUnanswered)
-{
-    h.setFaults("silent");
-    click(h.ui().CmdSS, false);
-    h.settle();
-    EXPECT_EQ(h.sent().filter("PROM").size(), 4);
 }
 
 TEST_F(PresetsUiTest, SaveDuringAnExchangeWaitsForTheLine)

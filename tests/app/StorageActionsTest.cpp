@@ -166,50 +166,42 @@ TEST_F(StorageActionsTest, LoadedStepsGoOverTheGridsFirstRows)
 // Delete asks, and Yes removes the table and clears the tab (the step numbers stay).
 TEST_F(StorageActionsTest, SaveAndDeleteAskFirstOnEveryKind)
 {
-    const struct {
-        int tab;
-        const char* table;
-        const char* replace;
-        const char* remove;
-    } cases[] = {
-        { 0, "P_it's", "Table already exist. Overwrte it ?",
-            "Are you sure to delete th table 'it's' ?" },
-        { 1, "E_it's", "Table already exist. Overwrte it ?",
-            "Are you sure to delete th table 'it's' ?" },
-        { 2, "M_it's", "Table already exist. Overwrte it ?",
-            "Are you sure to delete th table 'it's' ?" },
-        { 3, "L_it's", "Log already exist. Overwrte it ?",
-            "Are you sure to delete th Log 'it's' ?" },
-    };
+    const char* const tables[] = { "P_it''s", "E_it''s", "M_it''s", "L_it''s" };
     setEtpRow(1, "12.0", "1.2", "01", "02", false);
     setPresets({ "05.0|1.0", "06.0|1.0", "07.0|1.0" });
     recordLog(3);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.tab);
+    for (int tab = 0; tab < 4; ++tab) {
+        SCOPED_TRACE(tab);
+        const QString table = QString(tables[tab]).replace("''", "'");
         const QString catalogue
             = QStringLiteral("SELECT Description FROM DescriptionT WHERE TableName = '%1'")
-                  .arg(QString::fromUtf8(c.table).replace("'", "''"));
-        showTab(c.tab);
-        typeDescription(c.tab, "first");
-        EXPECT_TRUE(save(c.tab, "it's").isEmpty());
-        typeDescription(c.tab, "second");
-        EXPECT_EQ(clickTool(1, { Button::No }), QStringList { c.replace });
+                  .arg(tables[tab]);
+        const QStringList replace { tab == 3 ? "Log already exist. Overwrte it ?"
+                                             : "Table already exist. Overwrte it ?" };
+        const QStringList remove {
+            QStringLiteral("Are you sure to delete th %1 'it's' ?").arg(tab == 3 ? "Log" : "table")
+        };
+        showTab(tab);
+        typeDescription(tab, "first");
+        EXPECT_TRUE(save(tab, "it's").isEmpty());
+        typeDescription(tab, "second");
+        EXPECT_EQ(clickTool(1, { Button::No }), replace);
         EXPECT_EQ(column(catalogue), QStringList { "first" });
-        EXPECT_EQ(clickTool(1, { Button::Yes }), QStringList { c.replace });
+        EXPECT_EQ(clickTool(1, { Button::Yes }), replace);
         EXPECT_EQ(column(catalogue), QStringList { "second" });
-        EXPECT_EQ(listed(c.tab), QStringList { "it's" });
-        if (c.tab == 3)
+        EXPECT_EQ(listed(tab), QStringList { "it's" });
+        if (tab == 3)
             choose(3, "it's");
 
-        EXPECT_EQ(clickTool(4, { Button::No }), QStringList { c.remove });
-        EXPECT_TRUE(tableExists(c.table));
-        EXPECT_EQ(combo(c.tab)->currentText(), QStringLiteral("it's"));
-        EXPECT_EQ(clickTool(4, { Button::Yes }), QStringList { c.remove });
-        EXPECT_FALSE(tableExists(c.table));
+        EXPECT_EQ(clickTool(4, { Button::No }), remove);
+        EXPECT_TRUE(tableExists(table));
+        EXPECT_EQ(combo(tab)->currentText(), QStringLiteral("it's"));
+        EXPECT_EQ(clickTool(4, { Button::Yes }), remove);
+        EXPECT_FALSE(tableExists(table));
         EXPECT_EQ(column(catalogue), QStringList());
-        EXPECT_EQ(listed(c.tab), QStringList());
-        EXPECT_EQ(combo(c.tab)->currentText(), QStringLiteral("(Untitle)"));
-        EXPECT_EQ(description(c.tab)->text(), QString());
+        EXPECT_EQ(listed(tab), QStringList());
+        EXPECT_EQ(combo(tab)->currentText(), QStringLiteral("(Untitle)"));
+        EXPECT_EQ(description(tab)->text(), QString());
         EXPECT_FALSE(h.ui().saveButton->isEnabled());
     }
     const QString current = h.p().currFormat;
