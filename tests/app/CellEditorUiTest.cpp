@@ -11,8 +11,6 @@ const QString kCurrMsg = QStringLiteral("Current must be 0.01 - 5.1 and 2 digit 
 
 class CellEditorUiTest : public WindowFixture {
 protected:
-    using WindowFixture::WindowFixture;
-
     QLineEdit* textE() { return h.ui().TextE; }
     QLineEdit* textM() { return h.ui().TextM; }
     QTableView* gridE() { return h.ui().FGridE; }
@@ -23,10 +21,7 @@ protected:
     {
         clickCell(grid, row, column);
         ASSERT_TRUE(editor->isVisible());
-        if (text.isEmpty())
-            QTest::keyClick(editor, Qt::Key_Backspace);
-        else
-            QTest::keyClicks(editor, text);
+        QTest::keyClicks(editor, text);
     }
     // Types into a step's cell and leaves it with key.
     void typeE(int row, int column, const QString& text, Qt::Key key = Qt::Key_Right)

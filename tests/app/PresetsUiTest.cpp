@@ -7,8 +7,6 @@ namespace {
 
 class PresetsUiTest : public WindowFixture {
 protected:
-    using WindowFixture::WindowFixture;
-
     void SetUp() override
     {
         WindowFixture::SetUp();

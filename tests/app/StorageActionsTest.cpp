@@ -8,16 +8,6 @@ using Button = QMessageBox::StandardButton;
 class StorageActionsTest : public WindowFixture {
 protected:
     StorageActions& actions() { return h.w().storage(); }
-    // A table written by another installation, listed in the catalogue.
-    void storeByHand(const QString& create, const QStringList& inserts, const QString& catalogue)
-    {
-        ASSERT_TRUE(db().sql().exec(create));
-        for (const QString& insert : inserts)
-            ASSERT_TRUE(db().sql().exec(insert));
-        ASSERT_TRUE(db().sql().exec(
-            "INSERT INTO DescriptionT (TableName, TableType) VALUES (" + catalogue + ")"));
-        actions().RefreshTableLists();
-    }
 };
 
 TEST_F(StorageActionsTest, EveryKindSavesAndLoadsBackAfterARestart)
@@ -79,12 +69,10 @@ TEST_F(StorageActionsTest, EveryKindSavesAndLoadsBackAfterARestart)
     ASSERT_FALSE(h.ui().Option2[1]->isEnabled());
     EXPECT_TRUE(choose(3, "night").isEmpty());
     EXPECT_TRUE(SameSamples(h.s().StoredLog, log));
-    EXPECT_EQ(h.s().StoredLogName, QStringLiteral("night"));
-    EXPECT_EQ(h.s().StoredLogSampling, 5);
-    EXPECT_EQ(h.s().StoredLogDate, logAt.date());
-    EXPECT_EQ(h.s().StoredLogTime.toString(), logAt.time().toString());
-    EXPECT_EQ(h.s().StoredLogDesc, QStringLiteral("overnight"));
-    EXPECT_EQ(description(3)->text(), QStringLiteral("overnight"));
+    EXPECT_EQ(QStringList({ h.s().StoredLogName, QString::number(h.s().StoredLogSampling),
+                  QDateTime(h.s().StoredLogDate, h.s().StoredLogTime).toString(),
+                  h.s().StoredLogDesc, description(3)->text() }),
+        QStringList({ "night", "5", logAt.toString(), "overnight", "overnight" }));
     EXPECT_TRUE(h.ui().Option2[1]->isEnabled() && h.ui().Option2[1]->isChecked());
     // Choosing no name goes back to the live log.
     choose(3, "(Untitle)");
@@ -127,13 +115,14 @@ TEST_F(StorageActionsTest, LoadedStepsGoOverTheGridsFirstRows)
         setEtpRow(r, QStringLiteral("0%1.0").arg(r), QStringLiteral("0.%1").arg(r), "00",
             QStringLiteral("0%1").arg(r), r != 2);
     save(1, "three");
-    QStringList inserts;
+    // 25 steps, stored by another installation.
+    QString sql = "CREATE TABLE E_long (Voltage, Current, Minute, Second, Output);"
+                  "INSERT INTO DescriptionT (TableName, TableType) VALUES ('E_long', '1');";
     for (int r = 1; r <= 25; ++r)
-        inserts << QStringLiteral("INSERT INTO \"E_long\" VALUES ('%1.0', '0.1', '00', '05', 0)")
-                       .arg(r, 2, 10, QLatin1Char('0'));
-    storeByHand("CREATE TABLE \"E_long\" (Voltage VARCHAR(4), Current VARCHAR(4), "
-                "Minute VARCHAR(4), Second VARCHAR(4), Output BOOLEAN)",
-        inserts, "'E_long', '1'");
+        sql += QStringLiteral("INSERT INTO E_long VALUES ('%1.0', '0.1', '00', '05', 0);")
+                   .arg(r, 2, 10, QLatin1Char('0'));
+    ASSERT_TRUE(db().sql().exec(sql));
+    actions().RefreshTableLists();
     const struct {
         int rowsBefore; // with the header
         const char* name;
@@ -221,8 +210,7 @@ TEST_F(StorageActionsTest, SavingWithoutANameOnlyFocusesTheNameBox)
     for (const QString& name : { QStringLiteral("(Untitle)"), QString() }) {
         SCOPED_TRACE(name.toStdString());
         typeName(1, name);
-        EXPECT_FALSE(h.ui().saveButton->isEnabled());
-        EXPECT_FALSE(h.ui().deleteButton->isEnabled());
+        EXPECT_FALSE(h.ui().saveButton->isEnabled() || h.ui().deleteButton->isEnabled());
         description(1)->setFocus();
         MessageBoxes boxes;
         actions().SaveTableToDb();
