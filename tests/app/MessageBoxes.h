@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QList>
 #include <QMessageBox>
 #include <QScopedValueRollback>
@@ -15,7 +16,8 @@
 // buttons in order, and keeps their texts. A box beyond the given answers gets
 // `answer` when it has that button, else OK, else No. A wanted button the box
 // lacks is noted in the texts and the box's first button pressed instead. It
-// polls from the event loop that the box itself runs.
+// polls from the event loop that the box itself runs. Any other dialog (print,
+// file) is noted by class in `dialogs` and handed to `onDialog`, else rejected.
 class MessageBoxes {
 public:
     using Button = QMessageBox::StandardButton;
@@ -32,6 +34,7 @@ public:
     void clear()
     {
         texts.clear();
+        dialogs.clear();
         buttons = {};
         allOkOnly = true;
     }
@@ -45,12 +48,22 @@ public:
     Button answer = QMessageBox::Ok;
     // Runs while each box is open, before it is answered.
     std::function<void()> whileOpen;
+    QStringList dialogs;
+    std::function<void(QDialog&)> onDialog;
 
 private:
     void answerActive()
     {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible() || m_answering)
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible() || m_answering)
+            return;
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && !box) {
+            dialogs << QString::fromLatin1(dialog->metaObject()->className());
+            onDialog ? onDialog(*dialog) : dialog->reject();
+            return;
+        }
+        if (!box)
             return;
         texts << box->text();
         if (whileOpen) {

@@ -1,66 +1,32 @@
-#include "app/PresetControls.h"
-#include "app/PresetGrid.h"
-#include "app/RunnerControls.h"
-#include "app/StepGrid.h"
-#include "programs/ProgramTable.h"
-#include "tests/app/ProgramTabsFixture.h"
+// The preset tab's buttons down to the lines the supply receives. The preset
+// rules (selectors, Set, the PROM text) are the programs' own unit tests.
 
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTabWidget>
-#include <QTableView>
-#include <QTest>
-#include <QTimer>
-#include <gtest/gtest.h>
+#include "tests/app/WindowFixture.h"
 
 namespace {
 
-class PresetsUiTest : public ProgramTabsFixture {
+class PresetsUiTest : public WindowFixture {
 protected:
-    using ProgramTabsFixture::ProgramTabsFixture;
-
     void SetUp() override
     {
-        ProgramTabsFixture::SetUp();
+        WindowFixture::SetUp();
+        showTab(2);
         h.clearSent();
     }
-
-    QPushButton* button(const char* name) { return h.find<QPushButton>(QLatin1String(name)); }
-    QRadioButton* option(int k)
-    {
-        return h.find<QRadioButton>(QStringLiteral("Option1(%1)").arg(k));
-    }
-
-    void presets(const QStringList& volts, const QStringList& amps)
+    void presets(const QStringList& rows)
     {
         for (int k = 1; k <= 3; ++k) {
-            ipm().setCell(k, 2, volts[k - 1]);
-            ipm().setCell(k, 3, amps[k - 1]);
+            const QStringList vc = rows[k - 1].split(u'|');
+            ipm().setCell(k, 2, vc[0]);
+            ipm().setCell(k, 3, vc[1]);
         }
         h.w().presetGrid().check();
     }
-
-    void clickSave()
+    // Clicks a button; then the next tick, or only what the click sent.
+    void click(QPushButton* button, bool tick = true)
     {
-        QTest::mouseClick(button("CmdSS"), Qt::LeftButton);
-        h.settle();
-    }
-};
-
-class PresetsUi5810Test : public PresetsUiTest {
-protected:
-    PresetsUi5810Test()
-        : PresetsUiTest(*SupplyModel::find(QStringLiteral("5810")))
-    {
-    }
-};
-
-class PresetsUiNoSupplyTest : public PresetsUiTest {
-protected:
-    PresetsUiNoSupplyTest()
-        : PresetsUiTest(SupplyModel::standard(), false)
-    {
+        QTest::mouseClick(button, Qt::LeftButton);
+        tick ? h.tick() : h.settle();
     }
 };
 
@@ -68,208 +34,142 @@ protected:
 
 TEST_F(PresetsUiTest, ConnectingReadsThePresetsAndSelectsTheSetPoint)
 {
-    h.ui().Tab1->setCurrentIndex(2);
     ASSERT_EQ(ipm().dataRows(), 3);
-    EXPECT_EQ(ipm().cell(2, 2), QStringLiteral("12.0"));
-    EXPECT_EQ(ipm().cell(2, 3), QStringLiteral("2.00"));
+    EXPECT_EQ(presetRows()[1], QStringLiteral("2|12.0|2.00"));
     // The supply starts at 5 V / 1 A, which is preset 1.
-    EXPECT_TRUE(option(1)->isChecked());
-    EXPECT_FALSE(option(2)->isChecked());
-    for (int k = 1; k <= 3; ++k) {
-        EXPECT_TRUE(option(k)->isVisible()) << k;
-        EXPECT_TRUE(option(k)->isEnabled()) << k;
-    }
-    EXPECT_FALSE(option(4)->isVisible());
-    // The model leaves the selection to the option buttons.
-    EXPECT_FALSE(ipm().data(ipm().index(0, 0), Qt::CheckStateRole).isValid());
+    for (int k = 1; k <= 3; ++k)
+        EXPECT_TRUE(selector(k)->isVisible() && selector(k)->isEnabled()
+            && selector(k)->isChecked() == (k == 1))
+            << k;
+    EXPECT_FALSE(selector(4)->isVisible());
+    // A preset that fails its check cannot be selected.
+    presets({ "5.0|1.00", "0.5|1.00", "15.0|0.00" });
+    EXPECT_TRUE(selector(1)->isEnabled());
+    EXPECT_FALSE(selector(2)->isEnabled() || selector(3)->isEnabled());
 }
 
-TEST_F(PresetsUiTest, SaveWritesTheThreePresetsInHundredths)
+// Save sends the three presets; values above the limits go out clamped; on
+// another tab it sends nothing and only takes the focus.
+TEST_F(PresetsUiTest, SaveSendsTheThreePresetsWithinTheLimits)
 {
-    h.ui().Tab1->setCurrentIndex(2);
-    presets({ "12.5", "5.0", "0.0" }, { "1.25", "0.50", "0.00" });
-    clickSave();
-    EXPECT_EQ(h.sent(), QStringList { QStringLiteral("PROM125125050050000000") });
-    using Preset = VirtualSupply::Preset;
-    EXPECT_EQ(h.supply->presets()[0], (Preset { 125, 125 }));
-    EXPECT_EQ(h.supply->presets()[1], (Preset { 50, 50 }));
-}
+    presets({ "12.5|1.25", "5.0|0.50", "0.0|0.00" });
+    click(h.ui().CmdSS, false);
+    EXPECT_EQ(h.sent(), QStringList { "PROM125125050050000000" });
+    EXPECT_EQ(h.supply->presets()[0], (VirtualSupply::Preset { 125, 125 }));
 
-TEST_F(PresetsUi5810Test, SaveWritesTheThreePresetsInTenths)
-{
-    h.ui().Tab1->setCurrentIndex(2);
-    presets({ "18.0", "5.0", "1.0" }, { "10.0", "2.5", "0.1" });
-    clickSave();
-    EXPECT_EQ(h.sent(), QStringList { QStringLiteral("PROM180100050025010001") });
+    h.clearSent();
+    presets({ "99.0|1.00", "5.0|1.00", "12.0|1.00" });
+    click(h.ui().CmdSS, false);
+    EXPECT_EQ(h.sent(), QStringList { "PROM360100050100120100" });
+    EXPECT_EQ(ipm().cell(1, 2), QStringLiteral("36.0"));
+
+    h.clearSent();
+    showTab(1);
+    click(h.ui().CmdSS, false);
+    EXPECT_TRUE(h.sent().isEmpty());
+    EXPECT_TRUE(h.ui().CmdSS->hasFocus());
 }
 
 // A value typed with a decimal comma and sent straight from the editor, as
 // "Save To PS" and "Set" do, keeps its decimals.
 TEST_F(PresetsUiTest, CommaTypedInAPresetIsSentWithItsDecimals)
 {
-    struct Case {
+    const struct {
         int row, column;
         const char* typed;
-        const char* button;
+        QPushButton* button;
         QStringList sent;
+    } cases[] = {
+        { 1, 2, "12,5", h.ui().CmdSS, { "PROM125100120200150150" } },
+        { 2, 3, "1,25", h.ui().CmdRunStop, { "PROM050100120125150150", "RUNM0", "GETD" } },
     };
-    const Case cases[] = {
-        { 1, 2, "12,5", "CmdSS", { "PROM125100120200150150" } },
-        { 2, 3, "1,25", "CmdRunStop", { "PROM050100120125150150", "RUNM0", "GETD" } },
-    };
-    h.ui().Tab1->setCurrentIndex(2);
-    for (const Case& c : cases) {
-        presets({ "5.0", "12.0", "15.0" }, { "1.00", "2.00", "1.50" });
+    for (const auto& c : cases) {
+        presets({ "5.0|1.00", "12.0|2.00", "15.0|1.50" });
         h.clearSent();
-        const QRect cell = h.ui().FGridM->visualRect(ipm().index(c.row - 1, c.column));
-        QTest::mouseClick(h.ui().FGridM->viewport(), Qt::LeftButton, {}, cell.center());
+        clickCell(h.ui().FGridM, c.row, c.column);
         ASSERT_TRUE(h.ui().TextM->isVisible());
         QTest::keyClicks(h.ui().TextM, QLatin1String(c.typed));
-        QTest::mouseClick(button(c.button), Qt::LeftButton);
-        h.tick();
-        EXPECT_EQ(h.sent().mid(0, c.sent.size()), c.sent) << c.button;
+        click(c.button);
+        EXPECT_EQ(h.sent().mid(0, c.sent.size()), c.sent) << c.typed;
     }
-}
-
-TEST_F(PresetsUiTest, SaveTriesFourTimesAndAlwaysRestartsThePoll)
-{
-    h.ui().Tab1->setCurrentIndex(2);
-    h.setFaults(QStringLiteral("silent"));
-    clickSave();
-    EXPECT_EQ(h.sent().filter(QStringLiteral("PROM")).size(), 4);
-
-    // On the other tabs it sends nothing and only takes the focus.
-    h.clearSent();
-    h.ui().Tab1->setCurrentIndex(1);
-    clickSave();
-    EXPECT_TRUE(h.sent().isEmpty());
-    EXPECT_TRUE(button("CmdSS")->hasFocus());
-}
-
-TEST_F(PresetsUiTest, SaveClampsPresetsAboveTheLimits)
-{
-    h.ui().Tab1->setCurrentIndex(2);
-    presets({ "99.0", "5.0", "12.0" }, { "1.00", "1.00", "1.00" });
-    clickSave();
-    EXPECT_EQ(h.sent(), QStringList { QStringLiteral("PROM360100050100120100") });
-    EXPECT_EQ(ipm().cell(1, 2), QStringLiteral("36.0"));
 }
 
 TEST_F(PresetsUiTest, SaveDuringAnExchangeWaitsForTheLine)
 {
-    h.ui().Tab1->setCurrentIndex(2);
     // Clicked while the poll's "GETD" waits for its reply.
     h.startTick();
     h.w().presetControls().saveClick();
-    EXPECT_EQ(h.sent(), QStringList { QStringLiteral("GETD") });
+    EXPECT_EQ(h.sent(), QStringList { "GETD" });
     h.settle();
     EXPECT_EQ(h.sent(), QStringList({ "GETD", "PROM050100120200150150" }));
 }
 
-TEST_F(PresetsUiTest, ReadFroPsOnTheTimedProgramTabsSendsNothing)
+// "Read Fro PS" reads the presets on their own tab only; two failed reads
+// empty the table.
+TEST_F(PresetsUiTest, ReadFroPsReadsOnThePresetTabOnly)
 {
-    for (int tab : { 0, 1 }) {
-        h.ui().Tab1->setCurrentIndex(tab);
-        h.ui().CmdRS->setVisible(true);
-        QTest::mouseClick(button("CmdRS"), Qt::LeftButton);
-        h.tick();
-        EXPECT_EQ(h.sent(), QStringList { QStringLiteral("GETD") }) << tab;
-        h.clearSent();
-    }
-    h.ui().Tab1->setCurrentIndex(2);
-    QTest::mouseClick(button("CmdRS"), Qt::LeftButton);
-    h.tick();
+    showTab(1);
+    h.ui().CmdRS->setVisible(true);
+    click(h.ui().CmdRS);
+    EXPECT_EQ(h.sent(), QStringList { "GETD" });
+    h.clearSent();
+    showTab(2);
+    click(h.ui().CmdRS);
     EXPECT_EQ(h.sent(), QStringList({ "GETM", "GETD" }));
-}
 
-TEST_F(PresetsUiTest, TwoFailedReadsEmptyThePresetTable)
-{
-    h.ui().Tab1->setCurrentIndex(2);
-    ASSERT_EQ(ipm().dataRows(), 3);
-    h.setFaults(QStringLiteral("garbage"));
-    QTest::mouseClick(button("CmdRS"), Qt::LeftButton);
-    h.tick();
-    EXPECT_EQ(h.sent().filter(QStringLiteral("GETM")).size(), 2);
+    h.clearSent();
+    h.setFaults("garbage");
+    click(h.ui().CmdRS);
+    EXPECT_EQ(h.sent().filter("GETM").size(), 2);
     EXPECT_EQ(ipm().dataRows(), 0);
     for (int k = 1; k <= 3; ++k)
-        EXPECT_FALSE(option(k)->isVisible()) << k;
+        EXPECT_FALSE(selector(k)->isVisible()) << k;
 }
 
 TEST_F(PresetsUiTest, SetWritesAndRecallsTheSelectedPreset)
 {
-    h.ui().Tab1->setCurrentIndex(2);
-    QTest::mouseClick(option(2), Qt::LeftButton);
-    EXPECT_TRUE(option(2)->isChecked());
-    EXPECT_FALSE(option(1)->isChecked());
+    QTest::mouseClick(selector(2), Qt::LeftButton);
+    EXPECT_TRUE(selector(2)->isChecked() && !selector(1)->isChecked());
     EXPECT_EQ(ipm().selectedPreset(), 2);
-    ASSERT_TRUE(button("CmdRunStop")->isEnabled());
-    EXPECT_EQ(button("CmdRunStop")->text(), QStringLiteral("Set"));
-
-    QTest::mouseClick(button("CmdRunStop"), Qt::LeftButton);
+    ASSERT_TRUE(h.ui().CmdRunStop->isEnabled());
+    EXPECT_EQ(h.ui().CmdRunStop->text(), QStringLiteral("Set"));
+    QTest::mouseClick(h.ui().CmdRunStop, Qt::LeftButton);
     EXPECT_TRUE(h.sent().isEmpty());
     h.tick();
     EXPECT_EQ(h.sent(), QStringList({ "PROM050100120200150150", "RUNM1", "GETD" }));
     EXPECT_EQ(h.p().setVoltText, QStringLiteral("12.0"));
     EXPECT_EQ(h.p().setCurrText, QStringLiteral("2.00"));
-}
 
-TEST_F(PresetsUiTest, SetWithoutASelectedPresetRecallsNone)
-{
-    h.ui().Tab1->setCurrentIndex(2);
+    // Without a selected preset nothing is recalled.
+    h.clearSent();
     ipm().setSelectedPreset(0);
-    const QString before = h.p().setVoltText;
     h.w().presetControls().setClick();
     h.tick();
     EXPECT_EQ(h.sent(), QStringList({ "PROM050100120200150150", "GETD" }));
-    EXPECT_EQ(h.p().setVoltText, before);
+    EXPECT_EQ(h.p().setVoltText, QStringLiteral("12.0"));
 }
 
 TEST_F(PresetsUiTest, DoubleClickOnAPresetIsSet)
 {
-    h.ui().Tab1->setCurrentIndex(2);
     QTableView* grid = h.ui().FGridM;
     const QRect cell = grid->visualRect(ipm().index(2, 1));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    clickCell(grid, 3, 1);
     EXPECT_EQ(ipm().selectedPreset(), 3);
     h.tick();
-    EXPECT_TRUE(h.sent().filter(QStringLiteral("PROM")).isEmpty());
-
+    EXPECT_TRUE(h.sent().filter("PROM").isEmpty());
     // The second click lands on the editor now lying over the cell.
     QLineEdit* editor = h.ui().TextM;
     ASSERT_TRUE(editor->isVisible());
     ASSERT_TRUE(editor->geometry().contains(cell.center()));
     QTest::mouseDClick(editor, Qt::LeftButton, {}, editor->rect().center());
     h.tick();
-    EXPECT_EQ(h.sent().filter(QStringLiteral("PROM")).size(), 1);
+    EXPECT_EQ(h.sent().filter("PROM").size(), 1);
 
     // Over a value the double-click stays the editor's.
     h.clearSent();
-    const QRect volts = grid->visualRect(ipm().index(0, 2));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, volts.center());
+    clickCell(grid, 1, 2);
     QTest::mouseDClick(editor, Qt::LeftButton, {}, editor->rect().center());
     h.tick();
-    EXPECT_TRUE(h.sent().filter(QStringLiteral("PROM")).isEmpty());
+    EXPECT_TRUE(h.sent().filter("PROM").isEmpty());
     EXPECT_TRUE(editor->isVisible());
-}
-
-TEST_F(PresetsUiTest, InvalidPresetCannotBeSelected)
-{
-    h.ui().Tab1->setCurrentIndex(2);
-    presets({ "5.0", "0.5", "15.0" }, { "1.00", "1.00", "0.00" });
-    EXPECT_TRUE(option(1)->isEnabled());
-    EXPECT_FALSE(option(2)->isEnabled());
-    EXPECT_FALSE(option(3)->isEnabled());
-    EXPECT_EQ(ipm().colour(2, 2), CellColour::DarkRed);
-    EXPECT_EQ(ipm().colour(3, 3), CellColour::DarkRed);
-    EXPECT_EQ(ipm().colour(1, 2), CellColour::Green);
-}
-
-TEST_F(PresetsUiNoSupplyTest, SetWithoutASupplyDoesNothing)
-{
-    h.ui().Tab1->setCurrentIndex(2);
-    EXPECT_EQ(ipm().dataRows(), 0);
-    EXPECT_FALSE(button("CmdRunStop")->isEnabled());
-    h.w().presetControls().setClick();
-    h.tick();
-    EXPECT_TRUE(h.sent().isEmpty());
 }

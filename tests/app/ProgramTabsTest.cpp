@@ -1,61 +1,55 @@
-#include "app/PresetControls.h"
-#include "app/PresetGrid.h"
-#include "app/RunnerControls.h"
-#include "app/StepGrid.h"
-#include "programs/ProgramTable.h"
-#include "tests/app/MessageBoxes.h"
-#include "tests/app/ProgramTabsFixture.h"
+// The program grids' own controls: the Output On boxes and preset selectors
+// over their cells, "Clear Table", the cycle box, and the tabs without a supply.
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
-#include <QTabWidget>
-#include <QTableView>
-#include <QTest>
-#include <QTimer>
-#include <gtest/gtest.h>
-
-#include <functional>
+#include "tests/app/WindowFixture.h"
 
 namespace {
 
-class ProgramTabsTest : public ProgramTabsFixture {
+class ProgramTabsTest : public WindowFixture {
 protected:
-    // The box lies over the Output On cell of its step.
-    void expectOverOutputCell(int k)
+    using WindowFixture::WindowFixture;
+
+    // Each box shown lies over its own cell and inside the grid; a box whose
+    // cell is out of sight is hidden rather than drawn over other controls.
+    // The number of boxes shown.
+    int expectOverCells(QTableView* grid, ProgramTable& table, bool outputs)
     {
-        QCheckBox* box = outputBox(k);
-        const QRect cell = h.ui().FGridE->visualRect(etp().index(k - 1, 5));
-        EXPECT_EQ(box->parentWidget(), h.ui().FGridE->viewport());
-        EXPECT_TRUE(cell.contains(box->geometry().center())) << k;
+        const QRect viewport = grid->viewport()->rect();
+        int shown = 0;
+        for (int k = 1; k <= (outputs ? 20 : 3); ++k) {
+            QWidget* box = outputs ? static_cast<QWidget*>(output(k)) : selector(k);
+            const QRect cell = grid->visualRect(table.index(k - 1, outputs ? 5 : 0));
+            if (!box->isVisible()) {
+                EXPECT_FALSE(viewport.contains(cell)) << "a box in full view is missing " << k;
+                continue;
+            }
+            ++shown;
+            EXPECT_EQ(box->parentWidget(), grid->viewport());
+            EXPECT_TRUE(cell.contains(box->geometry().center())) << k;
+            EXPECT_TRUE(viewport.contains(box->geometry())) << k;
+        }
+        return shown;
+    }
+};
+
+class NoSupplyTest : public ProgramTabsTest {
+protected:
+    NoSupplyTest()
+        : ProgramTabsTest(SupplyModel::standard(), false)
+    {
     }
 };
 
 } // namespace
 
-TEST_F(ProgramTabsTest, ConnectingFillsTwentyDefaultStepsWithTheirOutputsOn)
-{
-    ASSERT_EQ(etp().dataRows(), 20);
-    EXPECT_EQ(etp().cell(20, 0), QStringLiteral("20"));
-    EXPECT_EQ(etp().cell(7, 1), QStringLiteral("0.0"));
-    EXPECT_EQ(etp().cell(7, 2), QStringLiteral("0.00"));
-    for (int k = 1; k <= 20; ++k)
-        EXPECT_TRUE(outputBox(k)->isChecked()) << k;
-    EXPECT_FALSE(outputBox(0)->isVisible());
-    // Drawn once: by the box, not by the grid as well.
-    EXPECT_FALSE(etp().data(etp().index(0, 5), Qt::CheckStateRole).isValid());
-    EXPECT_FALSE(etp().flags(etp().index(0, 5)) & Qt::ItemIsUserCheckable);
-    EXPECT_TRUE(outputBox(1)->isVisible());
-    expectOverOutputCell(1);
-    expectOverOutputCell(2);
-}
-
 TEST_F(ProgramTabsTest, OutputBoxesAndTheTableAgree)
 {
+    ASSERT_EQ(etp().dataRows(), 20);
+    for (int k = 1; k <= 20; ++k)
+        EXPECT_TRUE(output(k)->isChecked()) << k;
+    // Drawn once: by the box, not by the grid as well.
+    EXPECT_FALSE(etp().data(etp().index(0, 5), Qt::CheckStateRole).isValid());
+
     // A click on a step's box, or Space on its row: in the cell editor (which
     // keeps its text) or on the grid's Output On cell.
     QTableView* grid = h.ui().FGridE;
@@ -66,15 +60,14 @@ TEST_F(ProgramTabsTest, OutputBoxesAndTheTableAgree)
         int step;
         std::function<void(int)> toggle;
     } cases[] = {
-        { "click", 3, [&](int k) { QTest::mouseClick(outputBox(k), Qt::LeftButton); } },
+        { "click", 3, [&](int k) { QTest::mouseClick(output(k), Qt::LeftButton); } },
         { "Space in the editor", 5,
             [&](int k) {
-                const QRect cell = grid->visualRect(etp().index(k - 1, 3));
-                QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+                clickCell(grid, k, 3);
                 ASSERT_TRUE(editor->hasFocus());
                 const QString text = editor->text();
                 QTest::keyClick(editor, Qt::Key_Space);
-                EXPECT_EQ(text, editor->text());
+                EXPECT_EQ(editor->text(), text);
             } },
         { "Space on the grid", 6,
             [&](int k) {
@@ -87,151 +80,119 @@ TEST_F(ProgramTabsTest, OutputBoxesAndTheTableAgree)
         SCOPED_TRACE(c.way);
         c.toggle(c.step);
         EXPECT_FALSE(etp().outputOn(c.step));
-        EXPECT_FALSE(outputBox(c.step)->isChecked());
+        EXPECT_FALSE(output(c.step)->isChecked());
         EXPECT_TRUE(etp().outputOn(c.step - 1));
         c.toggle(c.step);
         EXPECT_TRUE(etp().outputOn(c.step));
     }
     EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(u'|').toStdString();
-    QTest::mouseClick(outputBox(3), Qt::LeftButton);
-    EXPECT_FALSE(etp().outputOn(3));
-
     etp().setOutputOn(4, false);
-    EXPECT_FALSE(outputBox(4)->isChecked());
-    etp().setAllOutputsOn();
-    EXPECT_TRUE(outputBox(3)->isChecked());
-    EXPECT_TRUE(outputBox(4)->isChecked());
+    EXPECT_FALSE(output(4)->isChecked());
 }
 
-TEST_F(ProgramTabsTest, OutputBoxesFollowTheGridWhenItScrollsAndResizes)
+TEST_F(ProgramTabsTest, BoxesFollowTheGridWhenItScrollsAndResizes)
 {
     QTableView* grid = h.ui().FGridE;
+    const int rowHeight = grid->verticalHeader()->defaultSectionSize();
     grid->verticalHeader()->setDefaultSectionSize(grid->viewport()->height() / 4);
-    ASSERT_TRUE(outputBox(1)->isVisible());
-    EXPECT_FALSE(outputBox(20)->isVisible());
-
+    ASSERT_TRUE(output(1)->isVisible());
+    EXPECT_FALSE(output(20)->isVisible());
     grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
-    const int top = grid->rowAt(0) + 1;
-    ASSERT_GT(top, 1);
-    EXPECT_FALSE(outputBox(top - 1)->isVisible());
-    EXPECT_FALSE(outputBox(1)->isVisible());
-    EXPECT_TRUE(outputBox(top)->isVisible());
-    EXPECT_TRUE(outputBox(20)->isVisible());
-    expectOverOutputCell(top);
-    expectOverOutputCell(20);
-
+    ASSERT_GT(grid->rowAt(0), 0);
+    EXPECT_TRUE(output(20)->isVisible());
+    EXPECT_GT(expectOverCells(grid, etp(), true), 0);
     grid->setColumnWidth(2, grid->columnWidth(2) + 40);
-    expectOverOutputCell(top);
-
-    // Not on the other tabs.
-    h.ui().Tab1->setCurrentIndex(2);
-    for (int k = 1; k <= 20; ++k)
-        EXPECT_FALSE(outputBox(k)->isVisible()) << k;
+    expectOverCells(grid, etp(), true);
+    grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+    for (const QSize& size : { QSize(1400, 900), QSize(300, 200), QSize(1600, 1000) }) {
+        SCOPED_TRACE(size.width());
+        showTab(1);
+        h.w().resize(size);
+        const int shown = expectOverCells(grid, etp(), true);
+        showTab(2);
+        h.w().resize(size + QSize(10, 10));
+        expectOverCells(h.ui().FGridM, ipm(), false);
+        for (int k = 1; k <= 20; ++k)
+            EXPECT_FALSE(output(k)->isVisible()) << "not on the other tabs " << k;
+        if (size.width() == 1600) {
+            EXPECT_EQ(shown, 20) << "the large window shows every step and its box";
+        }
+    }
 }
 
-TEST_F(ProgramTabsTest, ClearTableKeepsTheStepsAndTurnsEveryOutputOn)
+TEST_F(ProgramTabsTest, ClearTableEmptiesOnlyItsOwnTab)
 {
-    etp().setCell(3, 1, QStringLiteral("12.0"));
-    etp().setCell(3, 4, QStringLiteral("30"));
-    QTest::mouseClick(outputBox(2), Qt::LeftButton);
-    h.ui().CmbTableName[1]->setEditText(QStringLiteral("Burn in"));
-    h.ui().TextTableD[1]->setText(QStringLiteral("night run"));
-
-    QTest::mouseClick(h.find<QPushButton>(QStringLiteral("CmdCT")), Qt::LeftButton);
+    etp().setCell(3, 1, "12.0");
+    etp().setCell(3, 4, "30");
+    QTest::mouseClick(output(2), Qt::LeftButton);
+    combo(1)->setEditText("Burn in");
+    description(1)->setText("night run");
+    combo(2)->setEditText("Bench");
+    QTest::mouseClick(h.ui().CmdCT, Qt::LeftButton);
     ASSERT_EQ(etp().dataRows(), 20);
-    for (int row = 1; row <= 20; ++row) {
-        EXPECT_EQ(etp().cell(row, 0), QString::number(row));
-        EXPECT_EQ(etp().cell(row, 1), QStringLiteral("00.0"));
-        EXPECT_EQ(etp().cell(row, 2), QStringLiteral("0.00"));
-        EXPECT_EQ(etp().cell(row, 3), QStringLiteral("00"));
-        EXPECT_EQ(etp().cell(row, 4), QStringLiteral("00"));
-        EXPECT_TRUE(outputBox(row)->isChecked()) << row;
-    }
-    EXPECT_EQ(h.ui().CmbTableName[1]->currentText(), QStringLiteral("(Untitle)"));
-    EXPECT_TRUE(h.ui().TextTableD[1]->text().isEmpty());
+    EXPECT_EQ(etpRows()[2], QStringLiteral("3|00.0|0.00|00|00|on"));
+    EXPECT_EQ(etpRows()[19], QStringLiteral("20|00.0|0.00|00|00|on"));
+    EXPECT_TRUE(output(2)->isChecked());
+    EXPECT_EQ(combo(1)->currentText(), QStringLiteral("(Untitle)"));
+    EXPECT_TRUE(description(1)->text().isEmpty());
     EXPECT_FALSE(h.ui().CmdRunStop->isEnabled());
+    EXPECT_EQ(combo(2)->currentText(), QStringLiteral("Bench")) << "the preset tab is left alone";
+
+    etp().setCell(1, 1, "5.0");
+    showTab(2);
+    QTest::mouseClick(h.ui().CmdCT, Qt::LeftButton);
+    EXPECT_EQ(presetRows(), QStringList({ "1|00.0|0.00", "2|00.0|0.00", "3|00.0|0.00" }));
+    for (int k = 1; k <= 3; ++k)
+        EXPECT_FALSE(selector(k)->isEnabled()) << k;
+    EXPECT_EQ(combo(2)->currentText(), QStringLiteral("(Untitle)"));
+    EXPECT_EQ(etp().cell(1, 1), QStringLiteral("5.0")) << "the timed program is left alone";
 }
 
-TEST_F(ProgramTabsTest, ClearTableOnThePresetTab)
-{
-    h.ui().Tab1->setCurrentIndex(2);
-    h.ui().CmbTableName[2]->setEditText(QStringLiteral("Bench"));
-    QTest::mouseClick(h.find<QPushButton>(QStringLiteral("CmdCT")), Qt::LeftButton);
-    ASSERT_EQ(ipm().dataRows(), 3);
-    for (int k = 1; k <= 3; ++k) {
-        EXPECT_EQ(ipm().cell(k, 1), QString::number(k));
-        EXPECT_EQ(ipm().cell(k, 2), QStringLiteral("00.0"));
-        EXPECT_EQ(ipm().cell(k, 3), QStringLiteral("0.00"));
-        EXPECT_FALSE(h.find<QRadioButton>(QStringLiteral("Option1(%1)").arg(k))->isEnabled()) << k;
-    }
-    EXPECT_EQ(h.ui().CmbTableName[2]->currentText(), QStringLiteral("(Untitle)"));
-    // The timed program is left alone.
-    EXPECT_EQ(h.ui().CmbTableName[1]->currentText(), QStringLiteral("(Untitle)"));
-    EXPECT_EQ(etp().cell(1, 1), QStringLiteral("0.0"));
-}
-
+// Return or leaving the box gives the whole number; the rules' own test has
+// the rest of the texts ("3,6" and "999.4" are only here).
 TEST_F(ProgramTabsTest, CycleBoxTakesAWholeNumberUpTo999)
 {
-    QLineEdit* cycle = h.find<QLineEdit>(QStringLiteral("TextCycle(1)"));
-    struct Case {
-        QString typed;
-        QString shown;
-    };
-    const Case cases[] = {
-        { "12.7", "13" },
-        { "5000", "999" },
-        { "abc", "0" },
-        { "", "0" },
-        { "-1", "-1" },
-        { "7x", "7" },
-        { "3,6", "3" },
-        { "999.4", "999" },
-    };
-    for (const Case& c : cases) {
+    QLineEdit* cycle = h.ui().TextCycle[1];
+    const std::pair<QString, QString> cases[]
+        = { { "12.7", "13" }, { "3,6", "3" }, { "999.4", "999" } };
+    for (const auto& [typed, shown] : cases) {
+        SCOPED_TRACE(typed.toStdString());
         cycle->setText(QString());
-        QTest::keyClicks(cycle, c.typed);
+        QTest::keyClicks(cycle, typed);
         QTest::keyClick(cycle, Qt::Key_Return);
-        EXPECT_EQ(cycle->text(), c.shown) << c.typed.toStdString();
-        EXPECT_EQ(cycle->cursorPosition(), c.shown.size());
-
-        // Leaving the box does the same.
+        EXPECT_EQ(cycle->text(), shown);
+        EXPECT_EQ(cycle->cursorPosition(), shown.size());
         cycle->setFocus();
-        cycle->setText(c.typed);
+        cycle->setText(typed);
         h.ui().TextSetVC[0]->setFocus();
-        EXPECT_EQ(cycle->text(), c.shown) << c.typed.toStdString();
+        EXPECT_EQ(cycle->text(), shown);
         cycle->setFocus(Qt::TabFocusReason);
         QCoreApplication::sendPostedEvents(cycle);
-        EXPECT_EQ(cycle->selectedText(), c.shown);
+        EXPECT_EQ(cycle->selectedText(), shown);
     }
 }
 
-TEST_F(ProgramTabsTest, RunningProgramKeepsTheSetCaptionOnThePresetTab)
+// Without a supply the grids start empty, and rows loaded from a file or the
+// database can be neither run nor set.
+TEST_F(NoSupplyTest, NothingCanRunOrBeSet)
 {
-    etp().setCell(1, 4, QStringLiteral("05"));
-    h.w().stepGrid().check();
-    QTest::mouseClick(h.ui().CmdRunStop, Qt::LeftButton);
-    h.ui().Tab1->setCurrentIndex(2);
-    EXPECT_EQ(h.ui().CmdRunStop->text(), QStringLiteral("Set"));
-    EXPECT_FALSE(h.ui().CmdRunStop->isEnabled());
-
-    // The run ends while the preset tab shows: the button stays "Set".
-    h.timers.runUntil([&] { return !h.w().session().programRunning(); });
-    ASSERT_FALSE(h.w().session().programRunning());
-    EXPECT_EQ(h.ui().CmdRunStop->text(), QStringLiteral("Set"));
-    h.ui().Tab1->setCurrentIndex(1);
-    EXPECT_EQ(h.ui().CmdRunStop->text(), QStringLiteral("Run"));
-}
-
-TEST_F(ProgramTabsTest, NoSupplyLeavesTheTablesEmpty)
-{
-    PanelHarness none(false);
-    ASSERT_TRUE(none.start());
-    none.ui().TimerPVC->stop();
-    EXPECT_EQ(none.w().tableE().dataRows(), 0);
-    EXPECT_EQ(none.w().tableM().dataRows(), 0);
-    EXPECT_FALSE(none.ui().CmdRunStop->isEnabled());
-    none.w().runner().runStopClick();
-    EXPECT_FALSE(none.w().session().programRunning());
-    none.w().stepGrid().showEditor();
-    EXPECT_TRUE(none.ui().TextE->isHidden());
+    EXPECT_EQ(etp().dataRows(), 0);
+    EXPECT_EQ(ipm().dataRows(), 0);
+    h.w().stepGrid().showEditor();
+    EXPECT_TRUE(h.ui().TextE->isHidden());
+    etp().addRow({ "1", "5.0", "1.0", "00", "10" });
+    ipm().setRowCount(4);
+    ipm().setSelectedPreset(1);
+    for (const int tab : { 2, 1, 3, 2, 1 }) {
+        SCOPED_TRACE(tab);
+        showTab(tab);
+        EXPECT_FALSE(h.ui().CmdRunStop->isEnabled());
+        for (int k = 1; k <= 3 && tab == 2; ++k)
+            EXPECT_FALSE(selector(k)->isEnabled()) << k;
+    }
+    h.w().runner().runStopClick();
+    h.w().presetControls().setClick();
+    h.tick();
+    EXPECT_FALSE(h.w().session().programRunning());
+    EXPECT_TRUE(h.sent().isEmpty());
 }
