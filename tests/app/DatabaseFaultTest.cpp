@@ -137,8 +137,10 @@ TEST_F(DatabaseFaultTest, UnusableFileStopsStartUpAndIsNotTouched)
 
     ASSERT_TRUE(WriteFile(dbPath(), damaged));
     h.startError.clear();
+    const QStringList before = h.sent();
     EXPECT_FALSE(h.start());
     EXPECT_FALSE(h.startError.isEmpty());
+    EXPECT_EQ(h.sent(), before); // nothing reached the supply
     h.window.reset();
     EXPECT_EQ(FileBytes(dbPath()), damaged);
 

@@ -126,21 +126,6 @@ TEST(StartUp, APortAnotherProgramHoldsGetsNothing)
     }
 }
 
-TEST(StartUp, ADamagedDatabaseStopsStartUpAndIsLeftAlone)
-{
-    PanelHarness h;
-    const QByteArray garbage(4096, '\x5a');
-    QFile file(h.dir.filePath("Ovolta.DB"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(garbage);
-    file.close();
-    EXPECT_FALSE(h.start());
-    EXPECT_FALSE(h.startError.isEmpty());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), garbage);
-    EXPECT_TRUE(h.sent().isEmpty()); // nothing reached the supply
-}
-
 // The port is the panel's from the first command to "ENDS"; a port without a
 // supply stays free and hears nothing at the close.
 TEST(Shutdown, ClosingSendsEndsOnlyAfterAConnection)
