@@ -1,9 +1,16 @@
 #include "session/SupplySession.h"
 #include "session/PortClaim.h"
+#include "session/PortLock.h"
+#include "session/ProcessLock.h"
 #include "sim/SimTransport.h"
 #include "tests/support/FakeTimers.h"
 #include "tests/support/QtPrinting.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -59,39 +66,29 @@ struct Rig {
     }
 };
 
-struct SessionTest : ::testing::Test, Rig {
-    QList<std::optional<SupplyReading>> readings;
+struct SessionTest : ::testing::Test, Rig { };
 
-    SessionTest()
+// Presets of {volt, curr}, the second one selected; or program steps.
+struct Table : ProgramTable {
+    Table(TableKind kind, const QList<QStringList>& rows)
+        : ProgramTable(kind)
     {
-        QObject::connect(&session, &SupplySession::readingTaken,
-            [this](const std::optional<SupplyReading>& r) { readings << r; });
+        for (int k = 0; k < rows.size(); ++k)
+            addRow(kind == TableKind::Ipm
+                    ? QStringList { QString(), QString::number(k + 1) } + rows[k]
+                    : rows[k]);
+        if (kind == TableKind::Ipm)
+            setSelectedPreset(2);
     }
 };
-
-// Three presets of 5 V 1 A, the second one selected.
-struct Presets : ProgramTable {
-    Presets()
-        : ProgramTable(TableKind::Ipm)
-    {
-        for (int k = 1; k <= 3; ++k)
-            addRow({ QString(), QString::number(k), "5.0", "1.00" });
-        setSelectedPreset(2);
-    }
-};
+const QList<QStringList> kPresets { { "5.0", "1.00" }, { "5.0", "1.00" }, { "5.0", "1.00" } };
 
 } // namespace
 
 TEST_F(SessionTest, ConnectsAsThePanelDoes)
 {
-    const struct {
-        const char* model;
-        const char* faults;
-        QStringList lines;
-        Outcome outcome;
-        int currScale;
-        float ucl;
-    } cases[] = {
+    // {model, fault, lines sent, outcome, current scale, UCL}
+    const std::tuple<const char*, const char*, QStringList, Outcome, int, float> cases[] = {
         { "5812", "", kConnection, Outcome::Connected, 100, 5.1f },
         { "5810", "", kConnection, Outcome::Connected, 10, 10.0f },
         { "5812", "silent", { "GMAX" }, Outcome::NoSupply, 100, 0 },
@@ -102,18 +99,18 @@ TEST_F(SessionTest, ConnectsAsThePanelDoes)
             { "GMAX", "GMOD", "GMOD", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM" },
             Outcome::Connected, 100, 1.0f },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.model) + " " + c.faults);
+    for (const auto& [model, faults, lines, outcome, currScale, ucl] : cases) {
+        SCOPED_TRACE(std::string(model) + " " + faults);
         Rig r;
-        r.attach(1, c.model).setFaults(Faults(c.faults));
+        r.attach(1, model).setFaults(Faults(faults));
         r.connect();
-        EXPECT_EQ(r.sent(), c.lines);
-        EXPECT_EQ(r.outcome, c.outcome);
-        if (c.outcome == Outcome::Connected) {
-            EXPECT_EQ(r.session.state().currScale, c.currScale);
-            EXPECT_EQ(r.session.state().ucl, c.ucl);
+        EXPECT_EQ(r.sent(), lines);
+        EXPECT_EQ(r.outcome, outcome);
+        const SupplyState& state = r.session.state();
+        if (outcome == Outcome::Connected) {
+            EXPECT_EQ(std::pair(state.currScale, state.ucl), std::pair(currScale, ucl));
         } else {
-            EXPECT_EQ(r.session.state().maxVolt, 0);
+            EXPECT_EQ(state.maxVolt, 0);
         }
     }
 }
@@ -123,7 +120,7 @@ TEST_F(SessionTest, EachExchangeTakesItsFullWaitAndSequencesPause)
     VirtualSupply& supply = attach();
     connect();
     supply.setFaults(Faults("silent"));
-    session.savePresets(Presets());
+    session.savePresets(Table(TableKind::Ipm, kPresets));
     session.end();
     settle();
     QList<qint64> times;
@@ -139,43 +136,39 @@ TEST_F(SessionTest, EachExchangeTakesItsFullWaitAndSequencesPause)
 
 TEST_F(SessionTest, SearchesFromTheHighestPortAndSkipsPortsOfOtherPrograms)
 {
-    const struct {
-        QList<int> taken;
-        int port;
-        Outcome outcome;
-    } cases[] = { { {}, 4, Outcome::Connected }, { { 4 }, 2, Outcome::Connected },
-        { { 2, 4 }, 0, Outcome::PortInUse } };
-    for (const auto& c : cases) {
+    // {ports of other programs, port found, outcome}; a busy port 3, an empty port 5
+    const std::tuple<QList<int>, int, Outcome> cases[] = { { {}, 4, Outcome::Connected },
+        { { 4 }, 2, Outcome::Connected }, { { 2, 4 }, 0, Outcome::PortInUse } };
+    for (const auto& [taken, port, outcome] : cases) {
         Rig r;
         r.attach(2, "5810");
         r.attach(4);
         r.transport.addEmptyPort(5);
         r.transport.setPortBusy(3, true);
         RefusingClaim claim;
-        claim.taken = c.taken;
+        claim.taken = taken;
         r.session.setPortClaim(&claim);
         r.session.searchAndConnect();
         r.settle();
-        EXPECT_EQ(r.outcome, c.outcome);
-        if (c.port) {
-            EXPECT_EQ(r.session.state().port, c.port);
-        }
-        // A port another program holds is sent nothing.
-        for (const int port : c.taken)
-            EXPECT_TRUE(r.sent(port).isEmpty());
+        EXPECT_EQ(r.outcome, outcome);
+        EXPECT_EQ(port ? r.session.state().port : 0, port);
+        for (const int held : taken) // sent nothing
+            EXPECT_TRUE(r.sent(held).isEmpty());
     }
 }
 
 TEST_F(SessionTest, ASecondMissedReadingMarksTheReadingsMissing)
 {
+    QList<std::optional<SupplyReading>> readings;
+    QObject::connect(&session, &SupplySession::readingTaken,
+        [&](const std::optional<SupplyReading>& r) { readings << r; });
     VirtualSupply& supply = attach();
     connect();
     session.readOutput();
     settle();
     ASSERT_TRUE(readings.value(0).has_value());
-    EXPECT_EQ(readings[0]->volt, "5.0");
-    EXPECT_EQ(readings[0]->curr, "0.50");
-    EXPECT_EQ(readings[0]->power, "2.5");
+    EXPECT_EQ(QStringList({ readings[0]->volt, readings[0]->curr, readings[0]->power }),
+        QStringList({ "5.0", "0.50", "2.5" }));
     supply.setFaults(Faults("truncate"));
     session.readOutput();
     settle();
@@ -186,51 +179,33 @@ TEST_F(SessionTest, ASecondMissedReadingMarksTheReadingsMissing)
     EXPECT_EQ(session.state().voltReading, "-1");
 }
 
+// Each tick sends the requests of one kind, in this order, or else reads the output.
 TEST_F(SessionTest, ATickServesOneKindOfRequestInOrder)
 {
-    const Presets ipm;
-    const struct {
-        const char* name;
-        std::function<void(SupplySession&)> request;
-        QList<QStringList> ticks;
-    } cases[] = {
-        { "nothing", [](SupplySession&) {}, { { "GETD" } } },
-        { "typed set-points",
-            [](SupplySession& s) {
-                s.requestVoltage(12.5);
-                s.requestCurrent(1.25);
-            },
-            { { "VOLT125" }, { "CURR125" }, { "GETD" } } },
-        { "display set-points",
-            [](SupplySession& s) {
-                s.requestDisplaySetpoint(1, "2.00");
-                s.requestDisplaySetpoint(0, "6.1");
-            },
-            { { "VOLT061", "CURR200" }, { "GETD" } } },
-        { "output and presets",
-            [&ipm](SupplySession& s) {
-                s.requestPresetRead();
-                s.requestPresetUpload(ipm);
-                s.requestOutput(false);
-            },
-            { { "SOUT1", "PROM050100050100050100", "RUNM1", "GETM", "GETD" } } },
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Rig r;
-        VirtualSupply& supply = r.attach();
-        r.connect();
-        r.session.startPolling(); // the first tick at once
-        r.settle();
-        supply.clearReceived();
-        c.request(r.session);
-        for (const QStringList& tick : c.ticks) {
-            r.timers.advance(SupplySession::kPollMs);
-            r.settle();
-            EXPECT_EQ(r.sent(), tick);
+    VirtualSupply& supply = attach();
+    connect();
+    session.startPolling(); // the first tick at once
+    settle();
+    const auto ticks = [&](const QList<QStringList>& expected) {
+        for (const QStringList& tick : expected) {
             supply.clearReceived();
+            timers.advance(SupplySession::kPollMs);
+            settle();
+            EXPECT_EQ(sent(), tick);
         }
-    }
+    };
+    ticks({ { "GETD" } });
+    session.requestVoltage(12.5);
+    session.requestCurrent(1.25);
+    ticks({ { "VOLT125" }, { "CURR125" }, { "GETD" } });
+    session.requestDisplaySetpoint(1, "2.00");
+    session.requestDisplaySetpoint(0, "6.1");
+    ticks({ { "VOLT061", "CURR200" }, { "GETD" } });
+    session.requestPresetRead();
+    const Table ipm(TableKind::Ipm, kPresets); // the request keeps the table
+    session.requestPresetUpload(ipm);
+    session.requestOutput(false);
+    ticks({ { "SOUT1", "PROM050100050100050100", "RUNM1", "GETM", "GETD" } });
 }
 
 TEST_F(SessionTest, TheSequenceInProgressFinishesAndEndsIsLast)
@@ -285,11 +260,10 @@ TEST_F(SessionTest, AProgramRunsOnThePollAndHoldsToTheLimits)
 {
     VirtualSupply& supply = attach();
     connect();
-    ProgramTable etp(TableKind::Etp);
-    etp.addRow({ "1", "40.0", "1.00", "00", "02" }); // above the 36 V limit
-    etp.addRow({ "2", "12.0", "0.50", "00", "01" });
+    Table etp(TableKind::Etp,
+        { { "1", "40.0", "1.00", "00", "02" }, // above the 36 V limit
+            { "2", "12.0", "0.50", "00", "01" }, { "3", "0.0", "0.00", "00", "00" } });
     etp.setOutputOn(2, false);
-    etp.addRow({ "3", "0.0", "0.00", "00", "00" });
     QList<SupplySession::SentStep> steps;
     QObject::connect(
         &session, &SupplySession::stepSent, [&](const SupplySession::SentStep& s) { steps << s; });
@@ -299,40 +273,26 @@ TEST_F(SessionTest, AProgramRunsOnThePollAndHoldsToTheLimits)
     ASSERT_TRUE(session.startProgram(etp, 2));
     timers.runUntil([&] { return completed.has_value(); });
     EXPECT_EQ(completed, true);
-    QStringList sevc;
-    for (const QString& line : sent())
-        if (line.startsWith("SEVC"))
-            sevc << line;
-    EXPECT_EQ(sevc, QStringList({ "SEVC3601001", "SEVC1200500", "SEVC3601001", "SEVC1200500" }));
+    EXPECT_EQ(sent().filter("SEVC"),
+        QStringList({ "SEVC3601001", "SEVC1200500", "SEVC3601001", "SEVC1200500" }));
     ASSERT_EQ(steps.size(), 4);
     EXPECT_EQ(steps[2].cycle, 2);
     EXPECT_EQ(session.state().outputOn, false);
     EXPECT_FALSE(supply.outputOn());
-    ProgramTable none(TableKind::Etp);
-    none.addRow({ "1", "5.0", "1.00", "00", "00" });
+    Table none(TableKind::Etp, { { "1", "5.0", "1.00", "00", "00" } });
     EXPECT_FALSE(session.startProgram(none, 1));
 }
 
 TEST_F(SessionTest, PresetTransfersTryAgainAsOftenAsTheyMay)
 {
-    ProgramTable ipm(TableKind::Ipm);
-    ipm.addRow({ QString(), "1", "12.5", "1.25" });
-    ipm.addRow({ QString(), "2", "5.0", "0.50" });
-    ipm.addRow({ QString(), "3", "3.0", "0.10" });
-    ipm.setSelectedPreset(2);
+    const Table ipm(TableKind::Ipm, { { "12.5", "1.25" }, { "5.0", "0.50" }, { "3.0", "0.10" } });
     const QString prom = "PROM125125050050030010";
     using Operation = std::function<void(SupplySession&, SupplySession::Done)>;
     const Operation save = [&](SupplySession& s, SupplySession::Done d) { s.savePresets(ipm, d); };
     const Operation upload
         = [&](SupplySession& s, SupplySession::Done d) { s.uploadAndRecall(ipm, d); };
     const Operation read = [](SupplySession& s, SupplySession::Done d) { s.readPresets(d); };
-    const struct {
-        const char* name;
-        Operation operation;
-        const char* faults;
-        QStringList lines;
-        bool ok;
-    } cases[] = {
+    const std::tuple<const char*, Operation, const char*, QStringList, bool> cases[] = {
         { "save, third try", save, "silent-after:0:2", { prom, prom, prom }, true },
         { "save, four tries", save, "silent", { prom, prom, prom, prom }, false },
         { "upload, second try", upload, "silent-after:0:1", { prom, prom, "RUNM1" }, true },
@@ -340,18 +300,18 @@ TEST_F(SessionTest, PresetTransfersTryAgainAsOftenAsTheyMay)
         { "read, second try", read, "silent-after:0:1", { "GETM", "GETM" }, true },
         { "read, two tries", read, "silent", { "GETM", "GETM" }, false },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, operation, faults, lines, ok] : cases) {
+        SCOPED_TRACE(name);
         Rig r;
         VirtualSupply& supply = r.attach();
         r.connect();
         supply.clearReceived();
-        supply.setFaults(Faults(c.faults));
-        std::optional<bool> ok;
-        c.operation(r.session, [&](bool result) { ok = result; });
+        supply.setFaults(Faults(faults));
+        std::optional<bool> done;
+        operation(r.session, [&](bool result) { done = result; });
         r.settle();
-        EXPECT_EQ(r.sent(), c.lines);
-        EXPECT_EQ(ok, c.ok);
+        EXPECT_EQ(r.sent(), lines);
+        EXPECT_EQ(done, ok);
     }
 }
 
@@ -361,9 +321,8 @@ TEST_F(SessionTest, AStopAndStartDuringAStepKeepTheNewRunsFirstStep)
 {
     attach();
     connect();
-    ProgramTable etp(TableKind::Etp);
-    etp.addRow({ "1", "5.0", "1.00", "00", "05" });
-    etp.addRow({ "2", "6.0", "1.00", "00", "05" });
+    Table etp(
+        TableKind::Etp, { { "1", "5.0", "1.00", "00", "05" }, { "2", "6.0", "1.00", "00", "05" } });
     QList<int> rows;
     QObject::connect(&session, &SupplySession::stepSent,
         [&](const SupplySession::SentStep& s) { rows << s.row; });
@@ -376,4 +335,62 @@ TEST_F(SessionTest, AStopAndStartDuringAStepKeepTheNewRunsFirstStep)
     settle();
     timers.runUntil([&] { return rows.size() == 2; });
     EXPECT_EQ(rows, QList<int>({ 1, 1 }));
+}
+
+// Two names for one device: the lock goes by the device. A lock left by a program that died is
+// taken over. A data folder deep down has a path longer than a file name may be.
+TEST(PortLock, OneProgramAtATimeOnADevice)
+{
+    QTemporaryDir dir;
+    const QString ports = dir.filePath("ports"), locks = dir.filePath("locks");
+    QDir().mkpath(ports);
+    QDir().mkpath(locks);
+    QFile(dir.filePath("tty")).open(QIODevice::WriteOnly);
+    QFile::link(dir.filePath("tty"), QDir(ports).filePath("Com1"));
+    QFile::link(dir.filePath("tty"), QDir(ports).filePath("Com2"));
+    {
+        PortLock first(ports, locks);
+        PortLock second(ports, locks);
+        ASSERT_TRUE(first.claim(1));
+        EXPECT_TRUE(first.claim(2)); // the device it holds
+        EXPECT_TRUE(first.refusalFor(2).isEmpty());
+        EXPECT_FALSE(second.claim(2));
+        EXPECT_EQ(second.refusal(),
+            QStringLiteral("Com2 (%1) is in use by test_session (pid %2)")
+                .arg(QFileInfo(dir.filePath("tty")).canonicalFilePath())
+                .arg(QCoreApplication::applicationPid()));
+        EXPECT_EQ(second.refusalFor(2), second.refusal()); // looking alone
+        EXPECT_TRUE(second.claim(3)); // another device
+        first.release();
+        EXPECT_TRUE(second.refusalFor(1).isEmpty());
+        EXPECT_TRUE(second.claim(1));
+    }
+    {
+        PortLock held(ports, locks);
+        ASSERT_TRUE(held.claim(1));
+        const QStringList files = QDir(locks).entryList(QDir::Files);
+        ASSERT_EQ(files.size(), 1);
+        QFile lockFile(QDir(locks).filePath(files.first()));
+        ASSERT_TRUE(lockFile.open(QIODevice::ReadOnly));
+        QList<QByteArray> lines = lockFile.readAll().split('\n');
+        lockFile.close();
+        held.release();
+        QProcess gone; // the same lock, left by a process that has ended
+        gone.start("true", {});
+        ASSERT_TRUE(gone.waitForStarted());
+        lines[0] = QByteArray::number(gone.processId());
+        gone.waitForFinished();
+        ASSERT_TRUE(lockFile.open(QIODevice::WriteOnly));
+        lockFile.write(lines.join('\n'));
+    }
+    PortLock next(ports, locks);
+    EXPECT_TRUE(next.refusalFor(2).isEmpty());
+    EXPECT_TRUE(next.claim(2));
+    const QString key = QStringLiteral("/media/user/%1/Ovolta Panel")
+                            .arg(QStringList(20, QStringLiteral("Bench setups")).join(u'/'));
+    ProcessLock one(key, locks);
+    ProcessLock another(key, locks);
+    EXPECT_TRUE(one.tryLock());
+    EXPECT_FALSE(another.tryLock());
+    EXPECT_TRUE(another.heldByAnother());
 }

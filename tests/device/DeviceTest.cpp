@@ -1,0 +1,150 @@
+#include "device/CommandSet.h"
+#include "device/DeviceLink.h"
+#include "device/PortMap.h"
+#include "sim/SimTransport.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/QtPrinting.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace CommandSet;
+
+TEST(CommandSet, EncodingsAndTexts)
+{
+    const std::pair<QString, const char*> cases[] = { { EncodeVoltage(12.5), "125" },
+        { EncodeVoltage(0.04), "000" }, { EncodeVoltage(100), "1000" },
+        { EncodeCurrent(1.234, 100), "123" }, { EncodeCurrent(1.234, 10), "012" },
+        { SoutParameter(true), "1" }, { SoutParameter(false), "0" },
+        { SevcParameter(12.0, 1.5, 10, true), "1200151" },
+        { SevcParameter(12.0, 1.5, 10, false), "1200150" },
+        { PresetCode(12.5, 1.25, 100), "125125" }, { PresetCode(18, 10, 10), "180100" },
+        { RunmParameter(2), "2" },
+        // Limits round their halves as typed, in the supply's units.
+        { EncodeLimit(2.55f, 10), "026" }, { EncodeLimit(2.54f, 10), "025" },
+        { EncodeLimit(1.005f, 100), "101" }, { EncodeLimit(36.0f, 10), "360" },
+        // Hundredths of an ampere in a reading are truncated exactly to the model's resolution.
+        { CurrentFromHundredths(29, 100, "0.00"), "0.29" },
+        { CurrentFromHundredths(29, 10, "0.0"), "0.2" },
+        { CurrentFromHundredths(9999, 10, "0.0"), "99.9" },
+        // "GETS" under ten characters gives "0.0" and the current format itself.
+        { ParseGets("125050\rOK\r", 100, "0.00").volt, "12.5" },
+        { ParseGets("125050\rOK\r", 100, "0.00").curr, "0.50" },
+        { ParseGets("125050\rOK", 100, "0.00").volt, "0.0" },
+        { ParseGets("125050\rOK", 100, "0.00").curr, "0.00" },
+        { ParseGetd("012501230\rOK\r", 100, "0.00").value().volt, "12.5" },
+        { ParseGetd("012501230\rOK\r", 100, "0.00").value().curr, "1.23" },
+        { ParseGetd("012501231\rOK\r", 10, "0.0").value().curr, "1.2" },
+        { ParseGetm("125050\r050050\r000000\rOK\r").value()[2], "000000" },
+        { ModelCode("5812\rOK\r"), "5812" } };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(text, QString::fromLatin1(expected));
+    EXPECT_TRUE(ParseGetd("012501230\rOK\r", 100, "0.00").value().constantVoltage);
+    EXPECT_FALSE(ParseGetd("012501231\rOK\r", 100, "0.00").value().constantVoltage);
+    for (const QString& bad : QStringList { "OK", "", "012501230\rO", "012501230OK\r",
+             "0125012300\rOK\r", "01a501230\rOK\r", "-12501230\rOK\r", "0125 1230\rOK\r",
+             QString::fromLatin1(QByteArray("\x00\xff\x01OK", 5)), QString(100000, u'9') })
+        EXPECT_FALSE(ParseGetd(bad, 100, "0.00").has_value()) << bad.left(20).toStdString();
+}
+
+// "OK" is looked for where each reply layout has it; the port search looks anywhere.
+TEST(CommandSet, AcknowledgementsArePositional)
+{
+    const QString binary = QString::fromLatin1(QByteArray("\x00\xff\x01OK", 5));
+    const std::tuple<bool (*)(const QString&), QString, bool> cases[]
+        = { { GmaxAcknowledged, "360510\rOK\r", true },
+              { GmaxAcknowledged, "x360510\rOK\r", false }, { GmaxAcknowledged, binary, false },
+              { ContainsOk, "x360510\rOK\r", true }, { ContainsOk, "", false },
+              { SessAcknowledged, "OK\r", true }, { SessAcknowledged, "\rOK\r", false },
+              { EndsAcknowledged, "\rOK\r", true }, { EndsAcknowledged, "OK\r", false },
+              { SetAcknowledged, "OK\r", true }, { SetAcknowledged, "O", false },
+              { GetmAcknowledged, "125125\r050050\r000000\rOK\r", true },
+              { GetmAcknowledged, "125125\r050050\r000000\r", false },
+              // A late reply to another command is no answer.
+              { GmodAnswered, "5812\rOK\r", true }, { GmodAnswered, "1234\r", true },
+              { GmodAnswered, "360510\rOK\r", false }, { GmodAnswered, "58", false },
+              { GmodAnswered, "58a2\r", false } };
+    for (const auto& [acknowledged, reply, ok] : cases)
+        EXPECT_EQ(acknowledged(reply), ok) << reply.toStdString();
+}
+
+// The current's resolution goes by a substring of "5812-5814-5914", so an empty code and
+// "14-5" count as hundredths too. Limits read the digits from the first character on; a limit
+// above the rating is a late reply to another command.
+TEST(CommandSet, ModelsAndNumbers)
+{
+    const std::tuple<const char*, int, const char*> models[] = { { "5810", 10, "Rating: 18V 10A" },
+        { "5812", 100, "Rating: 36V 5A" }, { "5914", 100, "Rating: 60V 5A" },
+        { "", 100, "Rating: " }, { "1234", 10, "Rating: " }, { "14-5", 100, "Rating: " } };
+    for (const auto& [code, scale, title] : models) {
+        EXPECT_EQ(CurrScaleFor(code), scale) << code;
+        EXPECT_EQ(CurrFormatFor(code), scale == 100 ? "0.00" : "0.0") << code;
+        EXPECT_EQ(RatingTitle(code), QString::fromLatin1(title)) << code;
+    }
+    const float numbers[][2] = { { ParseGmax("360510\rOK\r", 100).maxVolt, 36.0f },
+        { ParseGmax("360510\rOK\r", 100).maxCurr, 5.1f },
+        { ParseGmax("360510\rOK\r", 10).maxCurr, 51.0f }, { ParseGmax("", 10).maxVolt, 0.0f },
+        { ParseGmax(QString(100000, u'9'), 10).maxVolt, 99.9f },
+        { ParseLimit("360\rOK\r", 10), 36.0f }, { ParseLimit("510\rOK\r", 100), 5.1f },
+        { ParseLimit("OK", 10), 0.0f }, { ParseLimit(" 12", 10), 0.0f },
+        { ParseLimitWithin("510\rOK\r", 100, 5.1f), 5.1f },
+        { ParseLimitWithin("360\rOK\r", 10, 5.1f), 0.0f }, { PresetVoltFromCode("125050"), 12.5f },
+        { PresetCurrFromCode("125050", 100), 0.5f }, { PresetCurrFromCode("125050", 10), 5.0f },
+        { PresetVoltFromCode("12"), 0.0f }, { PresetCurrFromCode("12505", 100), 0.0f } };
+    for (std::size_t i = 0; i < std::size(numbers); ++i)
+        EXPECT_FLOAT_EQ(numbers[i][0], numbers[i][1]) << "row " << i;
+    EXPECT_FALSE(ParseGetm("125050\r050050\r000000\r\rOK").has_value());
+    EXPECT_FALSE(ParseGetm(QString(100000, u'9')).has_value());
+}
+
+// A whole exchange as the line runs it: four letters and CR, the port closed after the reply.
+// No device: an empty reply, nothing written. Data already waiting is not the reply.
+TEST(DeviceLink, ExchangesRepliesAndWaits)
+{
+    FakeClock clock;
+    SimTransport transport { clock };
+    transport.attachSupply(1);
+    DeviceLink link { transport };
+    const auto exchange = [&](const char* cmd, const char* params) {
+        link.startExchange(cmd, params);
+        return link.finishExchange();
+    };
+    link.setPortNumber(1);
+    EXPECT_EQ(exchange("GMAX", ""), "360510\rOK\r");
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_EQ(exchange("VOLT", "125"), "OK\r");
+    EXPECT_EQ(transport.written(), "GMAX\rVOLT125\r");
+    EXPECT_EQ(transport.openCount(), 2);
+    EXPECT_EQ(transport.closeCount(), 2);
+    link.setPortNumber(2);
+    EXPECT_EQ(exchange("GMAX", ""), "");
+    EXPECT_EQ(transport.written(), "GMAX\rVOLT125\r");
+    link.setPortNumber(1);
+    ASSERT_TRUE(transport.open());
+    transport.write("GMAX\r");
+    EXPECT_EQ(exchange("SESS", ""), "OK\r");
+    // Only "PROM" waits longer; pauses scale with the timing.
+    for (const auto& [cmd, ms] : { std::pair { "PROM", 250 }, std::pair { "PROm", 150 },
+             std::pair { "PRO", 150 }, std::pair { "GETD", 150 } })
+        EXPECT_EQ(link.waitMsFor(QString::fromLatin1(cmd)), ms) << cmd;
+    EXPECT_EQ(link.delayMs(0.1), 100);
+    link.setTiming({ 150, 250, 0.5 });
+    EXPECT_EQ(link.delayMs(0.1), 50);
+}
+
+// An entry of the ports folder wins, even a link whose adapter is gone (opening it then
+// fails); otherwise the usual device names.
+TEST(PortMap, DevicePaths)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::link("/dev/null", dir.filePath("Com3")));
+    ASSERT_TRUE(QFile::link(dir.filePath("gone"), dir.filePath("Com5")));
+    const std::pair<int, QString> cases[] = { { 1, "/dev/ttyUSB0" }, { 16, "/dev/ttyUSB15" },
+        { 17, "/dev/ttyACM0" }, { 24, "/dev/ttyACM7" }, { 25, "/dev/ttyS0" }, { 32, "/dev/ttyS7" },
+        { 0, "" }, { 33, "" }, { 3, dir.filePath("Com3") }, { 5, dir.filePath("Com5") } };
+    for (const auto& [port, path] : cases)
+        EXPECT_EQ(PortMap::DevicePath(port, dir.path()), path) << port;
+    EXPECT_EQ(PortMap::DevicePath(3, {}), "/dev/ttyUSB2");
+    EXPECT_EQ(PortMap::PortName(12), "Com12");
+}
