@@ -361,6 +361,7 @@ TEST(PortLock, OneProgramAtATimeOnADevice)
         first.release();
         EXPECT_TRUE(second.refusalFor(1).isEmpty());
         EXPECT_TRUE(second.claim(1));
+        EXPECT_FALSE(first.claim(1)); // second moved from Com3 to it
     }
     {
         PortLock held(ports, locks);
