@@ -2,6 +2,7 @@
 #include "session/PortClaim.h"
 #include "session/PortLock.h"
 #include "session/ProcessLock.h"
+#include "session/QtTimerSource.h"
 #include "sim/SimTransport.h"
 #include "tests/support/FakeTimers.h"
 #include "tests/support/QtPrinting.h"
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -390,4 +392,17 @@ TEST(PortLock, OneProgramAtATimeOnADevice)
     EXPECT_TRUE(one.tryLock());
     EXPECT_FALSE(another.tryLock());
     EXPECT_TRUE(another.heldByAnother());
+}
+
+// The line's real timers end each wait once: a repeating one would end the next exchange early.
+TEST(QtTimerSource, FiresOnceThenRests)
+{
+    QtTimerSource source;
+    int fired = 0;
+    const auto timer = source.create([&] { ++fired; });
+    timer->start(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fired > 0; }, 5000));
+    QTest::qWait(30);
+    EXPECT_EQ(fired, 1);
+    EXPECT_FALSE(timer->isActive());
 }
