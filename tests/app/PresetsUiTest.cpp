@@ -104,7 +104,7 @@ TEST_F(PresetsUiTest, SetRecallsTheSelectedPreset)
         // The second click lands on the editor now lying over the cell.
         QTest::mouseDClick(editor, Qt::LeftButton, {}, editor->rect().center());
         h.tick();
-        EXPECT_EQ(h.sent().filter("RUNM3").size(), column == 1 ? 1 : 0) << column;
+        EXPECT_EQ(h.sent().filter("PROM").size(), column == 1 ? 1 : 0) << column;
     }
     EXPECT_TRUE(editor->isVisible());
     h.clearSent();

@@ -2,12 +2,10 @@
 // key or click to the wire. The values themselves are the panel rules' tests.
 
 #include "panel/FrontPanel.h"
-#include "panel/PanelColours.h"
 #include "panel/SegmentDisplay.h"
 #include "tests/app/WindowFixture.h"
 
 #include <QKeySequence>
-#include <QLabel>
 #include <QRegularExpression>
 
 namespace {
@@ -137,33 +135,29 @@ TEST_F(SetpointBoxesTest, AMessageFromInsideAnExchangeLetsThePollingGoOn)
 // them, Space a click on the output switch: the same lines either way, limits and all.
 TEST_F(SetpointBoxesTest, FrontPanelKeysSendWhatTheirClicksSend)
 {
-    const struct {
-        const char* control;
-        Qt::Key key;
-        Qt::MouseButton button;
-        int clicks;
-        const char *volt, *curr, *firstLine;
-    } cases[] = {
-        { "LcdPSetVC(0)", Qt::Key_Up, Qt::LeftButton, 1, "12.0", "1.00", "VOLT121" },
-        { "LcdPSetVC(0)", Qt::Key_Up, Qt::LeftButton, 1, "36.0", "1.00", "GETD" }, // at UVL
-        { "LcdPSetVC(0)", Qt::Key_Down, Qt::RightButton, 1, "40.0", "1.00", "VOLT360" },
-        { "LcdPSetVC(1)", Qt::Key_PageUp, Qt::LeftButton, 10, "12.0", "4.55", "CURR510" },
-        { "LcdPSetVC(1)", Qt::Key_Left, Qt::NoButton, 0, "12.0", "1.00", "GETD" },
-        { "ImageOnOff", Qt::Key_Space, Qt::LeftButton, 1, "12.0", "1.00", "SOUT1" },
-        { "ImageOnOff", Qt::Key_unknown, Qt::RightButton, 1, "12.0", "1.00", "GETD" },
-        { "LcdOutput", Qt::Key_unknown, Qt::MiddleButton, 1, "12.0", "1.00", "GETD" },
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.control) + " " + QKeySequence(c.key).toString().toStdString());
-        QWidget* control = h.find<QWidget>(c.control);
+    const std::tuple<const char*, Qt::Key, Qt::MouseButton, int, const char*, const char*,
+        const char*>
+        cases[] = {
+            { "LcdPSetVC(0)", Qt::Key_Up, Qt::LeftButton, 1, "12.0", "1.00", "VOLT121" },
+            { "LcdPSetVC(0)", Qt::Key_Up, Qt::LeftButton, 1, "36.0", "1.00", "GETD" }, // at UVL
+            { "LcdPSetVC(0)", Qt::Key_Down, Qt::RightButton, 1, "40.0", "1.00", "VOLT360" },
+            { "LcdPSetVC(1)", Qt::Key_PageUp, Qt::LeftButton, 10, "12.0", "4.55", "CURR510" },
+            { "LcdPSetVC(1)", Qt::Key_Left, Qt::NoButton, 0, "12.0", "1.00", "GETD" },
+            { "ImageOnOff", Qt::Key_Space, Qt::LeftButton, 1, "12.0", "1.00", "SOUT1" },
+            { "ImageOnOff", Qt::Key_unknown, Qt::RightButton, 1, "12.0", "1.00", "GETD" },
+            { "LcdOutput", Qt::Key_unknown, Qt::MiddleButton, 1, "12.0", "1.00", "GETD" },
+        };
+    for (const auto& [name, key, button, clicks, volt, curr, firstLine] : cases) {
+        SCOPED_TRACE(std::string(name) + " " + QKeySequence(key).toString().toStdString());
+        QWidget* control = h.find<QWidget>(name);
         const auto linesAfter = [&](const std::function<void()>& act) {
             if (!h.supply->outputOn()) {
                 h.w().session().requestOutput(true);
                 h.tick();
             }
             // The displays' values, sent only where the limits allow.
-            h.w().session().requestDisplaySetpoint(0, c.volt);
-            h.w().session().requestDisplaySetpoint(1, c.curr);
+            h.w().session().requestDisplaySetpoint(0, volt);
+            h.w().session().requestDisplaySetpoint(1, curr);
             h.tick();
             h.clearSent();
             activate();
@@ -172,54 +166,15 @@ TEST_F(SetpointBoxesTest, FrontPanelKeysSendWhatTheirClicksSend)
             return h.sent();
         };
         const QStringList byMouse = linesAfter([&] {
-            for (int i = 0; i < c.clicks; ++i)
-                QTest::mouseClick(control, c.button);
+            for (int i = 0; i < clicks; ++i)
+                QTest::mouseClick(control, button);
         });
-        EXPECT_EQ(c.firstLine, byMouse.value(0));
-        if (c.key != Qt::Key_unknown) {
+        EXPECT_EQ(firstLine, byMouse.value(0));
+        if (key != Qt::Key_unknown) {
             EXPECT_EQ(byMouse, linesAfter([&] {
                 control->setFocus(Qt::TabFocusReason);
-                QTest::keyClick(control, c.key);
+                QTest::keyClick(control, key);
             }));
         }
     }
-}
-
-// A highlight stays while the mouse is over its control and goes on the panel's background or
-// when the mouse leaves the panel; a click into a set-point box selects its text.
-TEST_F(SetpointBoxesTest, HoverHighlightsAndClickSelection)
-{
-    const auto moveOver = [](QWidget* widget, QPoint at = {}) {
-        QTest::mouseMove(widget, at.isNull() ? widget->rect().center() : at);
-        QCoreApplication::processEvents();
-    };
-    QWidget* panel = h.find<QWidget>("LCD");
-    QPoint background; // not 0,0, which the test library takes for the middle
-    for (int i = 1; i < panel->height() && background.isNull(); ++i)
-        background = panel->childAt(1, i) ? QPoint() : QPoint(1, i);
-    ASSERT_FALSE(background.isNull());
-    auto* display = h.find<SegmentDisplay>("LcdPSetVC(0)");
-    auto* label = h.find<QLabel>("LcdOutput");
-    const auto lit = [&] { return display->foreground() != QColor(Qt::black); };
-    moveOver(display);
-    EXPECT_TRUE(lit());
-    moveOver(h.find<QWidget>("PD"));
-    EXPECT_FALSE(lit()) << "the readings are not a set-point";
-    moveOver(display);
-    moveOver(panel, background);
-    EXPECT_FALSE(lit());
-    moveOver(h.find<QLabel>("ImageOnOff"));
-    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(PanelColours::kHighlight));
-    moveOver(panel, background);
-    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(PanelColours::kBlack));
-    moveOver(display);
-    QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(panel, &leave);
-    EXPECT_FALSE(lit());
-
-    QTest::mouseClick(box(1), Qt::LeftButton);
-    QTest::mouseClick(box(0), Qt::LeftButton);
-    QCoreApplication::processEvents();
-    QTest::keyClick(box(0), Qt::Key_8);
-    EXPECT_EQ(box(0)->text(), QStringLiteral("8"));
 }
