@@ -106,13 +106,6 @@ TEST_F(PrintingTest, HeadingsComeFromTheTabsBoxes)
     EXPECT_TRUE(page.contains("|Table Name : Ramp  (Location : Bench 2)|")
         && page.contains("|Table Description : slow ramp|"))
         << page.toStdString();
-    showTab(2);
-    combo(2)->setEditText("Other tab");
-    h.s().CurLocation.clear();
-    page = printed();
-    EXPECT_TRUE(
-        page.contains("|Table Name : Other tab|") && page.contains("|Table Description : |"))
-        << page.toStdString();
     // The live log names the supply; the stored log its own name and time.
     showTab(3);
     h.ui().CmbAddr->setEditText("05");

@@ -23,8 +23,7 @@
 #include <QToolBar>
 #include <gtest/gtest.h>
 
-// The window shown and active, its live-log timer stopped, a supply of the given model on Com1
-// (or none), with the storage tool bar, the name boxes and the grids at hand.
+// The window shown and active, its live-log timer stopped, a supply of the model on Com1 (or none).
 class WindowFixture : public ::testing::Test {
 protected:
     explicit WindowFixture(
@@ -56,8 +55,7 @@ protected:
     QLineEdit* description(int tab) { return h.ui().TextTableD[static_cast<std::size_t>(tab)]; }
     void showTab(int tab) { h.ui().Tab1->setCurrentIndex(tab); }
 
-    // Storage tool bar button 1..5.
-    QWidget* tool(int button)
+    QWidget* tool(int button) // storage tool bar button 1..5
     {
         const auto index = static_cast<std::size_t>(button - 1);
         return h.ui().Toolbar2->widgetForAction(h.ui().storageButtons()[index]);
@@ -77,7 +75,6 @@ protected:
         const QRect cell = grid->visualRect(grid->model()->index(row - 1, column));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     }
-    // Replaces a box's whole text by typing.
     static void Retype(QLineEdit* box, const QString& text)
     {
         box->setFocus();
@@ -113,7 +110,6 @@ protected:
             items << combo(tab)->itemText(i);
         return items;
     }
-    // Every text of the first column of a query.
     QStringList column(const QString& sql)
     {
         QStringList values;
