@@ -42,8 +42,7 @@ TEST_F(CellEditorUiTest, TypedTextIsMirroredAtOnceAndCheckedWhenTheCellIsLeft)
     EXPECT_FALSE(textE()->isVisible());
 }
 
-// Leaving for another control clamps without a message; leaving for "Run" keeps what the key
-// release wrote (the run checks it); scrolling or resizing the grid is leaving it.
+// Leaving clamps silently; to "Run" the key release's text stays (the run checks it).
 TEST_F(CellEditorUiTest, LeavingTheEditorByFocusOrScrolling)
 {
     QScrollBar* bar = gridE()->verticalScrollBar();

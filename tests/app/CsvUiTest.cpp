@@ -68,8 +68,7 @@ TEST_F(CsvUiTest, EveryKindRoundTripsThroughItsTab)
     EXPECT_EQ(description(2)->text(), QStringLiteral("bench"));
     for (int k = 1; k <= 3; ++k)
         EXPECT_TRUE(!selector(k)->isHidden() && selector(k)->isChecked() == (k == 2)) << k;
-    // The log goes out at its interval and comes back as the stored log, which exports under its
-    // own name to the same bytes.
+    // The log goes out at its interval and back as the stored log, which exports the same bytes.
     showTab(3);
     recordLog(4, 10);
     h.s().SampleTime = 3;
@@ -104,8 +103,7 @@ TEST_F(CsvUiTest, EveryKindRoundTripsThroughItsTab)
     EXPECT_EQ(h.s().StoredLog.volts[0], 5.0f);
 }
 
-// Cancelled dialogs change nothing; an existing file is replaced only after Yes, and not at all
-// when a cell is no number; the Internal program tab writes an empty file and reads nothing.
+// Cancel changes nothing; no replacing but after Yes and whole; the Internal tab reads nothing.
 TEST_F(CsvUiTest, ExportReplacesAFileOnlyWhenAskedAndWhole)
 {
     showTab(1);
@@ -134,8 +132,7 @@ TEST_F(CsvUiTest, ExportReplacesAFileOnlyWhenAskedAndWhole)
     EXPECT_EQ(etpRows(), steps);
 }
 
-// A file that cannot be read to its end, or is of another kind, changes nothing on any tab: not
-// the rows, not the name, not the description.
+// Not the rows, not the name, not the description.
 TEST_F(CsvUiTest, ABrokenFileOrOneOfAnotherKindChangesNothing)
 {
     ASSERT_TRUE(WriteFile(path("etp.csv"),

@@ -14,8 +14,7 @@ namespace {
 using Button = QMessageBox::StandardButton;
 const QString kLogQuestion = QStringLiteral("Log already exist. Overwrte it ?");
 
-// File rights hold for the superuser only once it has given them up: while this lives, a process
-// running as root acts as "nobody".
+// While this lives, a process running as root acts as "nobody", for whom file rights hold.
 struct WithoutRootRights {
     WithoutRootRights() { dropped = wasRoot && ::seteuid(65534) == 0; }
     ~WithoutRootRights()
@@ -69,8 +68,7 @@ protected:
 
 } // namespace
 
-// Writing waits for another program's write and then says the file is locked; reading goes on
-// unless the other program holds the file exclusively.
+// Reading goes on unless the other program holds the file exclusively.
 TEST_F(DatabaseFaultTest, FileLockedByAnotherProgramSaysSoAndLosesNothing)
 {
     etp().setCell(1, 1, "12.0");
@@ -103,9 +101,7 @@ TEST_F(DatabaseFaultTest, FileLockedByAnotherProgramSaysSoAndLosesNothing)
     EXPECT_EQ(etp().cell(1, 1), QStringLiteral("12.0"));
 }
 
-// A read-only folder while running refuses the save and keeps the old table; a read-only or
-// damaged file stops start-up with a message, sends nothing and is left as it was; the sound
-// file works again afterwards. The kinds of damage are the database's unit test.
+// A read-only or damaged file stops start-up, sends nothing and is left for recovery.
 TEST_F(DatabaseFaultTest, ReadOnlyOrDamagedFileLosesNothing)
 {
     const LogSamples live = h.s().LogSamples;
@@ -155,9 +151,7 @@ TEST_F(DatabaseFaultTest, ReadOnlyOrDamagedFileLosesNothing)
     EXPECT_TRUE(SameSamples(h.s().StoredLog, live));
 }
 
-// A stored table dropped with SQL while the program runs: choosing or deleting it says the table
-// is gone, nothing else changes, and the name leaves the list. The catalogue dropped: saving says
-// what failed, and the next start puts an empty catalogue back.
+// A dropped table is said to be gone and leaves the list; a dropped catalogue comes back empty.
 TEST_F(DatabaseFaultTest, TablesDroppedBehindTheProgramsBack)
 {
     const QStringList gone { QStringLiteral("' gone ' table no exist !") };
@@ -185,8 +179,7 @@ TEST_F(DatabaseFaultTest, TablesDroppedBehindTheProgramsBack)
     EXPECT_EQ(listed(3), QStringList { "next" });
 }
 
-// The engine refuses to change a settings row: a port chosen on the Setting tab and the language
-// stored at start-up say so with the engine's message; the port still changes for this run.
+// A port chosen and the language stored at start-up; the port still changes for this run.
 TEST_F(DatabaseFaultTest, RefusedSettingsWritesShowTheEngineMessage)
 {
     ASSERT_TRUE(db().sql().exec("CREATE TRIGGER refuse BEFORE UPDATE ON SYS "

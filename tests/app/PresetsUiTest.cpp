@@ -1,5 +1,4 @@
-// The preset tab's buttons down to the lines the supply receives; the preset rules are the
-// programs' unit tests.
+// The preset tab's buttons down to the lines the supply receives.
 
 #include "tests/app/WindowFixture.h"
 
@@ -34,9 +33,7 @@ protected:
 
 } // namespace
 
-// Connecting read the presets and selected the set point's (5 V / 1 A is preset 1); a preset
-// that fails its check cannot be selected. Save sends them, clamped to the limits, on this tab
-// only, and after the line's current exchange.
+// Clamped, on this tab only, after the line's current exchange; 5 V / 1 A is preset 1.
 TEST_F(PresetsUiTest, SaveSendsTheThreePresetsWithinTheLimits)
 {
     for (int k = 1; k <= 4; ++k)
@@ -61,7 +58,6 @@ TEST_F(PresetsUiTest, SaveSendsTheThreePresetsWithinTheLimits)
     EXPECT_EQ(h.sent(), QStringList({ "GETD", "PROM050100120200150150" }));
 }
 
-// A value typed with a decimal comma and sent straight from the editor keeps its decimals.
 TEST_F(PresetsUiTest, CommaTypedInAPresetIsSentWithItsDecimals)
 {
     const struct {
@@ -81,9 +77,7 @@ TEST_F(PresetsUiTest, CommaTypedInAPresetIsSentWithItsDecimals)
     }
 }
 
-// "Set" (the button, or a double click on a preset's selector cell) writes the presets and
-// recalls the selected one; without one nothing is recalled. A double click over a value stays
-// the editor's; "Read Fro PS" that fails twice empties the table.
+// By button or double click on a selector cell; "Read Fro PS" failing twice empties the table.
 TEST_F(PresetsUiTest, SetRecallsTheSelectedPreset)
 {
     QTest::mouseClick(selector(2), Qt::LeftButton);

@@ -1,5 +1,4 @@
-// The window's printing: each tab's page and heading, the refusals, the print dialog. The
-// drawings are the table printer's and the log chart's tests.
+// The window's printing: each tab's page and heading, the refusals, the print dialog.
 
 #include "app/Printing.h"
 #include "tests/app/WindowFixture.h"
@@ -41,8 +40,7 @@ protected:
 
 } // namespace
 
-// One page per tab with something to print, on a page large enough; else the reason and no file.
-// Through the dialog (cancelled or accepted) the same, with the reason in a box.
+// Else the reason and no file; through the dialog the same, the reason in a box.
 TEST_F(PrintingTest, EachTabPrintsOnePageOrSaysWhyNot)
 {
     using enum QPageLayout::Orientation;

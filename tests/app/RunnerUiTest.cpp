@@ -1,5 +1,4 @@
-// "Run" and "Stop" on the External program tab down to the steps the supply receives; timing,
-// cycles, long steps and lowered limits are the runner's unit tests.
+// "Run" and "Stop" on the External program tab down to the steps the supply receives.
 
 #include "tests/app/WindowFixture.h"
 
@@ -68,8 +67,7 @@ TEST_F(RunnerUiTest, StepsGoOutInOrderForEachCycleAndTheRunEnds)
     EXPECT_EQ(h.p().setVoltText + h.p().setCurrText, QStringLiteral("5.00.50"));
 }
 
-// "Stop", or a new connection (which puts the default steps in), ends the run and nothing more is
-// sent; while it runs nothing can replace the program.
+// Nothing more is sent; while it runs nothing can replace the program.
 TEST_F(RunnerUiTest, StopOrANewConnectionEndsTheRun)
 {
     QAction* import = h.ui().importButton;
@@ -97,9 +95,7 @@ TEST_F(RunnerUiTest, StopOrANewConnectionEndsTheRun)
     }
 }
 
-// A step the supply does not acknowledge is skipped; a negative cycle count or a first step
-// without time runs nothing; values never checked (the focus went straight to "Run", or loaded
-// from a stored table) do not reach the supply above its limits.
+// Values never checked (focus straight to "Run", a stored table) never go above the limits.
 TEST_F(RunnerUiTest, RunSkipsRefusesOrClampsWhatFailsItsCheck)
 {
     program({ "3.0|0.30|00|05|on", "4.0|0.40|00|05|on" }, "1");
@@ -137,8 +133,7 @@ protected:
     }
 };
 
-// A model with tenths of an ampere: from the cell editor, the runner and the preset tab, the
-// current reaches the wire in tenths.
+// From the cell editor, the runner and the preset tab.
 TEST_F(RunnerUi5810Test, CurrentInTenthsOfAnAmpere)
 {
     MessageBoxes boxes;

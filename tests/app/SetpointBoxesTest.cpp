@@ -1,5 +1,4 @@
-// The set-point boxes, displays and output switch wired to the session: one case per path from a
-// key or click to the wire. The values themselves are the panel rules' tests.
+// The set-point boxes, displays and output switch: one case per path from a key or click.
 
 #include "panel/FrontPanel.h"
 #include "panel/SegmentDisplay.h"
@@ -44,8 +43,7 @@ protected:
 
 } // namespace
 
-// The next tick sends the checked value, whatever is typed afterwards; a refused value is reset
-// with its message and never sent.
+// Whatever is typed afterwards; a refused value is reset with its message and never sent.
 TEST_F(SetpointBoxesTest, TheTickSendsOnlyTheValueThatWasChecked)
 {
     const struct {
@@ -104,8 +102,7 @@ TEST_F(SetpointBoxesTest, TheTickSendsOnlyTheValueThatWasChecked)
     EXPECT_EQ(box(1)->selectedText(), QStringLiteral("0.00A"));
 }
 
-// A check's message whose key lands inside an exchange's wait opens after the exchange, and the
-// polling goes on while it is open.
+// The message of a key landing inside an exchange's wait opens after the exchange.
 TEST_F(SetpointBoxesTest, AMessageFromInsideAnExchangeLetsThePollingGoOn)
 {
     const std::function<void()> steps[][2] = {
@@ -131,8 +128,7 @@ TEST_F(SetpointBoxesTest, AMessageFromInsideAnExchangeLetsThePollingGoOn)
     }
 }
 
-// Up and Down are a left and a right click on a set-point display, Page Up and Page Down ten of
-// them, Space a click on the output switch: the same lines either way, limits and all.
+// Up/Down: a left/right click; Page Up/Down: ten of them; Space: a click on the switch.
 TEST_F(SetpointBoxesTest, FrontPanelKeysSendWhatTheirClicksSend)
 {
     const std::tuple<const char*, Qt::Key, Qt::MouseButton, int, const char*, const char*,

@@ -74,8 +74,7 @@ TEST_F(StorageActionsTest, EveryKindSavesAndLoadsBackAfterARestart)
     EXPECT_EQ(description(3)->text(), QString());
 }
 
-// New work, then a stored name typed (its beginning, or whole) and Enter or leaving the box:
-// nothing is loaded over the work.
+// A stored name (or its beginning) typed, then Enter or leaving the box.
 TEST_F(StorageActionsTest, TypingAStoredNameLoadsNothingOverTheGrid)
 {
     save(1, "Ramp");
@@ -97,8 +96,7 @@ TEST_F(StorageActionsTest, TypingAStoredNameLoadsNothingOverTheGrid)
     EXPECT_EQ(combo(1)->count(), 3) << "Enter adds nothing to the list";
 }
 
-// Stored steps go over the grid's first rows and the rest stays; an empty grid gets its 20 rows
-// first; a shorter grid grows, and rows past the 20th are left out.
+// The rest stays; an empty or short grid grows to 20 rows; rows past the 20th are left out.
 TEST_F(StorageActionsTest, LoadedStepsGoOverTheGridsFirstRows)
 {
     etp().setRowCount(4);
@@ -135,8 +133,7 @@ TEST_F(StorageActionsTest, LoadedStepsGoOverTheGridsFirstRows)
     }
 }
 
-// Save asks before it replaces a stored table of any kind, Delete before it removes one (and
-// clears the tab); No keeps the table. Without a name both only focus the name box.
+// No keeps the table; Delete clears the tab. Without a name both only focus the name box.
 TEST_F(StorageActionsTest, SaveAndDeleteAskFirstOnEveryKind)
 {
     setEtpRow(1, "12.0", "1.2", "01", "02", false);
@@ -147,30 +144,27 @@ TEST_F(StorageActionsTest, SaveAndDeleteAskFirstOnEveryKind)
         const QString table = QString("PEML"[tab]) + "_it's";
         const QString catalogue = "SELECT Description FROM DescriptionT WHERE TableName = '"
             + QString(table).replace("'", "''") + "'";
-        const QStringList replace { QString(tab == 3 ? "Log" : "Table")
-            + " already exist. Overwrte it ?" };
-        const QStringList remove {
-            QStringLiteral("Are you sure to delete th %1 'it's' ?").arg(tab == 3 ? "Log" : "table")
-        };
+        const QString kind = tab == 3 ? "Log" : "table";
+        const QStringList replace { (tab == 3 ? kind : "Table") + " already exist. Overwrte it ?" };
+        const QStringList remove { "Are you sure to delete th " + kind + " 'it's' ?" };
         showTab(tab);
         typeDescription(tab, "first");
         EXPECT_TRUE(save(tab, "it's").isEmpty());
         typeDescription(tab, "second");
-        EXPECT_EQ(clickTool(1, { Button::No }), replace);
-        EXPECT_EQ(column(catalogue), QStringList { "first" });
-        EXPECT_EQ(clickTool(1, { Button::Yes }), replace);
-        EXPECT_EQ(column(catalogue), QStringList { "second" });
-        EXPECT_EQ(listed(tab), QStringList { "it's" });
+        EXPECT_EQ(
+            clickTool(1, { Button::No }) << column(catalogue), replace + QStringList { "first" });
+        EXPECT_EQ(clickTool(1, { Button::Yes }) << column(catalogue) << listed(tab),
+            (replace + QStringList { "second", "it's" }));
         if (tab == 3)
             choose(3, "it's");
-        EXPECT_EQ(clickTool(4, { Button::No }), remove);
+        EXPECT_EQ(clickTool(4, { Button::No }) << combo(tab)->currentText(),
+            remove + QStringList { "it's" });
         EXPECT_TRUE(tableExists(table));
-        EXPECT_EQ(combo(tab)->currentText(), QStringLiteral("it's"));
-        EXPECT_EQ(clickTool(4, { Button::Yes }), remove);
-        EXPECT_FALSE(tableExists(table));
-        EXPECT_EQ(column(catalogue) + listed(tab), QStringList());
-        EXPECT_EQ(combo(tab)->currentText() + description(tab)->text(), "(Untitle)");
-        EXPECT_FALSE(h.ui().saveButton->isEnabled());
+        EXPECT_EQ(clickTool(4, { Button::Yes })
+                << column(catalogue) << listed(tab)
+                << combo(tab)->currentText() + description(tab)->text(),
+            remove + QStringList { "(Untitle)" });
+        EXPECT_FALSE(tableExists(table) || h.ui().saveButton->isEnabled());
     }
     const QString current = h.p().currFormat;
     const QStringList rows = etpRows();
@@ -197,8 +191,7 @@ TEST_F(StorageActionsTest, SaveAndDeleteAskFirstOnEveryKind)
     }
 }
 
-// The desktop's keys run the tool bar's buttons with the same questions and dialogs; Delete in a
-// text box or on a grid stays there.
+// The same questions and dialogs; Delete in a text box or on a grid stays there.
 TEST_F(StorageActionsTest, StandardKeysDoWhatTheirButtonsDo)
 {
     save(1, "kept");
@@ -242,8 +235,7 @@ TEST_F(StorageActionsTest, StandardKeysDoWhatTheirButtonsDo)
     EXPECT_TRUE(tableExists("E_kept"));
 }
 
-// A cell text too long for its column, a preset grid emptied without a supply: a message where
-// there is one, nothing lost (a name not stored: the dropped tables' test).
+// A cell text too long for its column; the untitled preset table without a supply.
 TEST_F(StorageActionsTest, RefusedSavesAndDeletesSayWhyAndKeepTheGrid)
 {
     setEtpRow(1, "12.345", "0.1", "00", "05");

@@ -1,5 +1,4 @@
-// The tabs and the program grids' own controls: what each tab offers, when "Run" and "Set" can be
-// used, the Output On boxes over their cells, "Clear Table", the cycle box.
+// The tabs and the program grids' own controls: Output On boxes, "Clear Table", cycle box.
 
 #include "datalog/ChartWidget.h"
 #include "tests/app/WindowFixture.h"
@@ -22,8 +21,7 @@ protected:
 
 } // namespace
 
-// Each tab's name boxes and storage buttons; tab 0 cannot be reached by click or key; the chart
-// draws the samples that arrived while another tab showed.
+// Name boxes, storage buttons, tab 0 out of reach; the chart draws what came while hidden.
 TEST_F(TabsTest, EveryTabSwitchShowsThatTabsControls)
 {
     for (const int tab : { 1, 2, 3 }) { // named, so that "Save" and "Delete" are enabled
@@ -60,8 +58,7 @@ TEST_F(TabsTest, EveryTabSwitchShowsThatTabsControls)
     EXPECT_FALSE(h.ui().PP->traces().volts.empty());
 }
 
-// "Run" follows the first step's time and "Set" the selected preset when their tab shows again;
-// during a run "Stop" stays usable, and "Set" and the cycle box do not.
+// During a run "Stop" stays usable, and "Set" and the cycle box do not.
 TEST_F(TabsTest, RunAndSetFollowTheirTablesWhenTheTabShows)
 {
     for (const auto& [second, enabled] : { std::pair { "00", false }, { "05", true } }) {
@@ -102,8 +99,7 @@ TEST_F(TabsTest, RunAndSetFollowTheirTablesWhenTheTabShows)
     EXPECT_FALSE(runStop()->isEnabled() || selector(2)->isVisible());
 }
 
-// A click on a step's box, or Space in the cell editor (which keeps its text) or on the grid's
-// Output On cell, toggles that step's output alone; the boxes follow the grid's scrolling.
+// By click, Space in the editor (which keeps its text) or on the cell; through scrolling.
 TEST_F(TabsTest, OutputBoxesAndTheTableAgree)
 {
     EXPECT_FALSE(etp().data(etp().index(0, 5), Qt::CheckStateRole).isValid()) << "drawn once";
@@ -142,8 +138,7 @@ TEST_F(TabsTest, OutputBoxesAndTheTableAgree)
     EXPECT_FALSE(output(20)->isVisible());
 }
 
-// "Clear Table" empties its own tab only; the cycle box takes a whole number on Return and when
-// left, and selects it when tabbed into.
+// Its own tab only; the cycle box takes a whole number on Return and when left.
 TEST_F(TabsTest, ClearTableAndTheCycleBox)
 {
     etp().setCell(3, 1, "12.0");
@@ -186,8 +181,7 @@ protected:
     }
 };
 
-// Without a supply the grids start empty, and rows loaded from a file or the database can be
-// neither run nor set.
+// Rows loaded from a file or the database can be neither run nor set.
 TEST_F(NoSupplyTest, NothingCanRunOrBeSet)
 {
     EXPECT_EQ(etp().dataRows() + ipm().dataRows(), 0);
