@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QList>
 #include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QStringList>
@@ -12,12 +11,9 @@
 #include <functional>
 #include <utility>
 
-// Answers the message boxes that come up while it lives, with the given
-// buttons in order, and keeps their texts. A box beyond the given answers gets
-// `answer` when it has that button, else OK, else No. A wanted button the box
-// lacks is noted in the texts and the box's first button pressed instead. It
-// polls from the event loop that the box itself runs. Any other dialog (print,
-// file) is noted by class in `dialogs` and handed to `onDialog`, else rejected.
+// Answers the message boxes shown while it lives with the given buttons in order, then with
+// `answer` (else OK, else No), and keeps their texts; a missing button is noted in the texts.
+// Other dialogs are noted by class in `dialogs` and handed to `onDialog`, else rejected.
 class MessageBoxes {
 public:
     using Button = QMessageBox::StandardButton;
@@ -30,7 +26,6 @@ public:
         m_timer.start();
     }
 
-    // Forgets the boxes seen so far.
     void clear()
     {
         texts.clear();
@@ -40,14 +35,10 @@ public:
     }
 
     QStringList texts;
-    // The buttons of the latest box.
-    QMessageBox::StandardButtons buttons;
-    // Every box so far offered OK alone.
+    QMessageBox::StandardButtons buttons; // of the latest box
     bool allOkOnly = true;
-    // For the boxes beyond the given answers.
     Button answer = QMessageBox::Ok;
-    // Runs while each box is open, before it is answered.
-    std::function<void()> whileOpen;
+    std::function<void()> whileOpen; // runs while each box is open
     QStringList dialogs;
     std::function<void(QDialog&)> onDialog;
 
@@ -72,22 +63,16 @@ private:
         }
         buttons = box->standardButtons();
         allOkOnly = allOkOnly && buttons == QMessageBox::Ok;
-        QAbstractButton* button
-            = m_answers.isEmpty() ? fallback(*box) : box->button(m_answers.takeFirst());
+        QAbstractButton* button = nullptr;
+        for (const Button wanted : { answer, QMessageBox::Ok, QMessageBox::No })
+            button = button ? button : box->button(wanted);
+        if (!m_answers.isEmpty())
+            button = box->button(m_answers.takeFirst());
         if (!button) {
             texts << QStringLiteral("<no such button>");
             button = box->buttons().constFirst();
         }
         button->click();
-    }
-
-    QAbstractButton* fallback(const QMessageBox& box) const
-    {
-        for (const Button wanted : { answer, QMessageBox::Ok, QMessageBox::No }) {
-            if (QAbstractButton* button = box.button(wanted))
-                return button;
-        }
-        return nullptr;
     }
 
     QList<Button> m_answers;

@@ -10,7 +10,6 @@
 #include "tests/app/PanelHarness.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -24,13 +23,7 @@
 #include <QToolBar>
 #include <gtest/gtest.h>
 
-#include <cstddef>
-#include <functional>
-#include <utility>
-
-// The window shown and active with the live-log timer stopped (the session
-// runs only when the test lets time pass), a supply of the given model on Com1
-// (or none), and the storage tool bar, the name boxes and the grids at hand.
+// The window shown and active, its live-log timer stopped, a supply of the model on Com1 (or none).
 class WindowFixture : public ::testing::Test {
 protected:
     explicit WindowFixture(
@@ -38,10 +31,7 @@ protected:
         : h(withSupply, model)
     {
     }
-
     void SetUp() override { showWindow(); }
-
-    // Starts the window on the harness's data folder, again if need be.
     void showWindow()
     {
         ASSERT_TRUE(h.start()) << h.startError.toStdString();
@@ -65,18 +55,18 @@ protected:
     QLineEdit* description(int tab) { return h.ui().TextTableD[static_cast<std::size_t>(tab)]; }
     void showTab(int tab) { h.ui().Tab1->setCurrentIndex(tab); }
 
-    // Clicks a storage tool bar button; returns the texts of the boxes it showed.
+    QWidget* tool(int button) // storage tool bar button 1..5
+    {
+        const auto index = static_cast<std::size_t>(button - 1);
+        return h.ui().Toolbar2->widgetForAction(h.ui().storageButtons()[index]);
+    }
+    // Clicks a tool bar button; the texts of the boxes it showed.
     QStringList clickTool(int button, QList<MessageBoxes::Button> answers = {})
     {
         MessageBoxes boxes(std::move(answers));
-        auto* action = h.find<QAction>(QStringLiteral("Toolbar2.Buttons(%1)").arg(button));
-        QWidget* widget = h.ui().Toolbar2->widgetForAction(action);
-        EXPECT_NE(nullptr, widget);
-        if (widget)
-            QTest::mouseClick(widget, Qt::LeftButton);
+        QTest::mouseClick(tool(button), Qt::LeftButton);
         return boxes.texts;
     }
-
     // Clicks a cell of a grid (table rows from 1).
     void clickCell(QTableView* grid, int row, int column)
     {
@@ -85,8 +75,6 @@ protected:
         const QRect cell = grid->visualRect(grid->model()->index(row - 1, column));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     }
-
-    // Replaces a box's whole text by typing, as a user does.
     static void Retype(QLineEdit* box, const QString& text)
     {
         box->setFocus();
@@ -96,29 +84,24 @@ protected:
     }
     void typeName(int tab, const QString& name) { Retype(combo(tab)->lineEdit(), name); }
     void typeDescription(int tab, const QString& text) { Retype(description(tab), text); }
-
-    // Saves the tab's table under name with the tool bar; the boxes shown.
     QStringList save(int tab, const QString& name, QList<MessageBoxes::Button> answers = {})
     {
         showTab(tab);
         typeName(tab, name);
         return clickTool(1, std::move(answers));
     }
-
     // Chooses an entry of the name list with the arrow keys; the boxes shown.
     QStringList choose(int tab, const QString& name)
     {
         showTab(tab);
-        QComboBox* box = combo(tab);
-        const int index = box->findText(name);
+        const int index = combo(tab)->findText(name);
         EXPECT_GE(index, 0) << name.toStdString();
         MessageBoxes boxes;
-        box->setFocus();
-        box->setCurrentIndex(index == 0 ? 1 : index - 1);
-        QTest::keyClick(box, index == 0 ? Qt::Key_Up : Qt::Key_Down);
+        combo(tab)->setFocus();
+        combo(tab)->setCurrentIndex(index == 0 ? 1 : index - 1);
+        QTest::keyClick(combo(tab), index == 0 ? Qt::Key_Up : Qt::Key_Down);
         return boxes.texts;
     }
-
     // The stored names listed on a tab, without "(Untitle)".
     QStringList listed(int tab)
     {
@@ -127,42 +110,34 @@ protected:
             items << combo(tab)->itemText(i);
         return items;
     }
-
-    // Every text of the first column of a query.
     QStringList column(const QString& sql)
     {
         QStringList values;
         SqlStatement query = db().sql().prepare(sql);
         while (query.step() == SqlStatement::Step::Row)
-            values << (query.isNull(0) ? QStringLiteral("<null>") : query.text(0));
+            values << query.text(0);
         return values;
     }
     bool tableExists(const QString& name) { return db().sql().tableNames().contains(name); }
 
-    void setEtpRow(
-        int r, const QString& v, const QString& c, const QString& m, const QString& s, bool on)
+    void setEtpRow(int r, const QString& v, const QString& c, const QString& m, const QString& s,
+        bool on = true)
     {
-        etp().setCell(r, 1, v);
-        etp().setCell(r, 2, c);
-        etp().setCell(r, 3, m);
-        etp().setCell(r, 4, s);
+        for (const auto& [col, text] : { std::pair { 1, v }, { 2, c }, { 3, m }, { 4, s } })
+            etp().setCell(r, col, text);
         etp().setOutputOn(r, on);
     }
-
-    // External program steps as "step|V|C|M|S|on" (or off) per row.
+    // Steps as "step|V|C|M|S|on" (or off).
     QStringList etpRows()
     {
         QStringList rows;
-        for (int r = 1; r < etp().rows(); ++r) {
+        for (int r = 1; r < etp().rows(); ++r)
             rows << QStringList { etp().cell(r, 0), etp().cell(r, 1), etp().cell(r, 2),
-                etp().cell(r, 3), etp().cell(r, 4),
-                output(r)->isChecked() ? QStringLiteral("on") : QStringLiteral("off") }
+                etp().cell(r, 3), etp().cell(r, 4), output(r)->isChecked() ? "on" : "off" }
                         .join(u'|');
-        }
         return rows;
     }
-
-    // The preset table anew: "V|C" per preset.
+    // The preset table anew from "V|C" per preset.
     void setPresets(const QStringList& presets)
     {
         ipm().cutToHeader();
@@ -170,7 +145,7 @@ protected:
             ipm().addRow(
                 QStringList { QString(), QString::number(k + 1) } + presets[k].split(u'|'));
     }
-    // Presets as "preset|V|C" per row.
+    // Presets as "preset|V|C".
     QStringList presetRows()
     {
         QStringList rows;
@@ -178,16 +153,12 @@ protected:
             rows << QStringList { ipm().cell(r, 1), ipm().cell(r, 2), ipm().cell(r, 3) }.join(u'|');
         return rows;
     }
-
-    // A live log of count samples, the newest first: sample i holds (base + i) V
-    // and (base + i) / 10 A.
+    // A live log of count samples, newest first: sample i holds (base + i) V, (base + i) / 10 A.
     void recordLog(int count, int base = 1)
     {
         h.s().LogSamples.markEmpty();
-        for (int i = count - 1; i >= 0; --i) {
-            const auto volts = static_cast<float>(base + i);
-            h.s().LogSamples.shiftIn(volts, volts / 10.0f);
-        }
+        for (int i = count - 1; i >= 0; --i)
+            h.s().LogSamples.shiftIn(static_cast<float>(base + i), (base + i) / 10.0f);
     }
 
     PanelHarness h;
