@@ -1,8 +1,10 @@
 #include "programs/ProgramTable.h"
+#include "programs/TablePrinter.h"
 
+#include "tests/programs/Tables.h"
 #include "tests/support/QtPrinting.h"
+#include "tests/support/RecordingPage.h"
 #include <QAbstractItemModelTester>
-#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 
@@ -10,89 +12,57 @@
 
 namespace {
 
-// Cells are addressed by row and column or by row times columns plus column;
-// cells outside the table read empty and are never written.
+// Cells outside the table read empty and are never written; rows are padded and
+// trimmed to the columns; the header row is never dropped.
 TEST(ProgramTableTest, CellsInsideAndOutsideTheTable)
 {
-    ProgramTable etp(TableKind::Etp);
-    etp.addRow({ "1", "5.0", "1.0", "01", "30" });
-    etp.addRow({ "2", "6.0", "2.0", "02", "00" });
+    StepsOf etp("5.0 1.0 01 30; 6.0 2.0 02 00");
     EXPECT_EQ(etp.cellAt(2 * 6 + 3), "02");
     etp.setCellAt(2 * 6 + 4, "45");
     EXPECT_EQ(etp.cell(2, 4), "45");
-    EXPECT_EQ(etp.columnOf("Voltage"), 1);
     etp.setCell(0, 3, " Minute ");
     EXPECT_EQ(etp.columnOf("Minute"), 3); // captions are compared trimmed
     EXPECT_EQ(etp.columnOf("Nothing"), -1);
-
-    ProgramTable ipm(TableKind::Ipm);
-    ipm.addRow({ "", "1", "12.0", "1.0" });
-    const std::pair<int, int> outside[] = { { -1, 0 }, { 0, -1 }, { 2, 0 }, { 1, 4 }, { 99, 99 } };
-    for (const auto& [row, column] : outside) {
+    PresetsOf ipm("12.0 1.0");
+    for (const auto& [row, column] : { std::pair { -1, 0 }, { 0, -1 }, { 2, 0 }, { 1, 4 } }) {
         ipm.setCell(row, column, "x");
-        EXPECT_EQ(ipm.cell(row, column), "") << row << "," << column;
         ipm.setColour(row, column, CellColour::Green);
+        EXPECT_EQ(ipm.cell(row, column), "") << row << "," << column;
         EXPECT_EQ(ipm.colour(row, column), CellColour::Normal);
     }
     EXPECT_EQ(ipm.cellAt(-3), "");
     ipm.setCellAt(-3, "x");
     ipm.setCellAt(100, "x");
-    EXPECT_EQ(ipm.rows(), 2);
-    // Rows are padded and trimmed to the columns; the header row is never dropped.
     ipm.addRow({ "", "2", "3.0", "1.0", "surplus" });
     ipm.addRow({ "", "3" });
-    EXPECT_EQ(ipm.cell(2, 3), "1.0");
-    EXPECT_EQ(ipm.cell(3, 3), "");
+    EXPECT_EQ(ipm.cell(2, 3) + ipm.cell(3, 3), "1.0");
     EXPECT_EQ(ipm.columns(), 4);
-    for (int count : { 0, -5 }) {
-        ipm.setRowCount(count);
-        EXPECT_EQ(ipm.rows(), 1);
-        EXPECT_EQ(ipm.headerText(2), "Voltage");
-    }
+    ipm.setRowCount(-5);
+    EXPECT_EQ(ipm.rows(), 1);
+    EXPECT_EQ(ipm.headerText(2), "Voltage");
 }
 
-// Qt's model tester watches every change; the views rely on the signals
-// naming the changed cell.
-TEST(ProgramTableTest, ModelStaysConsistentAndSignalsTheChangedCell)
+// Qt's model tester watches every change below; output flags are on by default
+// and outlive the rows; a step whose output is unset keeps its flag; the preset
+// selection shows as the Select column's check.
+TEST(ProgramTableTest, StepsPresetsAndChecksThroughTheModel)
 {
     ProgramTable etp(TableKind::Etp);
-    QAbstractItemModelTester tester(&etp, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    for (int k = 1; k <= 5; ++k)
-        etp.addRow({ QString::number(k), "1.0", "1.0", "00", "10" });
-    etp.setRowCount(3);
-    etp.setRowCount(8);
-    QSignalSpy changed(&etp, &QAbstractItemModel::dataChanged);
-    QSignalSpy header(&etp, &QAbstractItemModel::headerDataChanged);
-    etp.setCell(1, 2, "2.0");
-    etp.setCell(1, 2, "2.0"); // unchanged text: no signal
-    etp.setColour(2, 1, CellColour::DarkRed);
-    etp.setOutputOn(1, false);
-    ASSERT_EQ(changed.count(), 3);
-    EXPECT_EQ(changed.at(0).at(0).toModelIndex(), etp.index(0, 2));
-    EXPECT_EQ(changed.at(1).at(0).toModelIndex(), etp.index(1, 1));
-    EXPECT_EQ(changed.at(2).at(0).toModelIndex(), etp.index(0, 5));
-    EXPECT_EQ(etp.data(etp.index(0, 5), Qt::CheckStateRole).toInt(), Qt::Unchecked);
-    EXPECT_TRUE(etp.setData(etp.index(0, 5), Qt::Checked, Qt::CheckStateRole));
-    EXPECT_TRUE(etp.outputOn(1));
-    etp.setCell(0, 1, "Volts");
-    EXPECT_EQ(header.count(), 1);
-    etp.cutToHeader();
-    EXPECT_EQ(etp.rowCount(), 0);
-}
-
-// Steps and presets are the rows: setting them keeps the table to their count
-// and writes in place. Output flags are on by default and outlive the rows; a
-// step whose output is unset keeps its flag.
-TEST(ProgramTableTest, StepsAndPresetsAreTheRows)
-{
-    ProgramTable etp(TableKind::Etp);
+    QAbstractItemModelTester etpTester(&etp, QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_TRUE(etp.outputOn(7));
     EXPECT_FALSE(etp.outputOn(0));
     const std::vector<ProgramStep> two { { "1", "5.0", "1.0", "01", "30", true },
         { "2", "6.0", "2.0", "02", "00", false } };
     etp.setSteps(two);
-    EXPECT_EQ(etp.cell(2, 3), "02");
     EXPECT_EQ(etp.steps(), two);
+    etp.setRowCount(8);
+    etp.setColour(7, 1, CellColour::DarkRed);
+    etp.setCell(0, 1, "Volts");
+    etp.setRowCount(3);
+    EXPECT_EQ(etp.data(etp.index(1, 5), Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    EXPECT_TRUE(etp.setData(etp.index(1, 5), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_TRUE(etp.outputOn(2));
+    etp.setOutputOn(2, false);
     etp.cutToHeader();
     etp.setSteps({ { "1", "", "", "", "", std::nullopt }, { "2", "", "", "", "", std::nullopt } });
     EXPECT_FALSE(etp.step(2).output());
@@ -100,27 +70,23 @@ TEST(ProgramTableTest, StepsAndPresetsAreTheRows)
     EXPECT_TRUE(etp.outputOn(2));
 
     ProgramTable ipm(TableKind::Ipm);
-    QAbstractItemModelTester tester(&ipm, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester ipmTester(&ipm, QAbstractItemModelTester::FailureReportingMode::Fatal);
     const std::vector<PresetRow> presets { { "1", "5.0", "1.0" }, { "2", "6.0", "2.0" },
         { "3", "7.0", "1.0" } };
     ipm.setPresets(presets);
-    EXPECT_EQ(ipm.cell(2, 0), "");
     EXPECT_EQ(ipm.presets(), presets);
-    // The selection shows as the Select column's check.
-    EXPECT_EQ(ipm.selectedPreset(), 0);
+    EXPECT_TRUE(ipm.setData(ipm.index(2, 0), Qt::Checked, Qt::CheckStateRole));
     EXPECT_TRUE(ipm.setData(ipm.index(1, 0), Qt::Checked, Qt::CheckStateRole));
     EXPECT_EQ(ipm.selectedPreset(), 2);
     EXPECT_EQ(ipm.data(ipm.index(1, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
-    EXPECT_EQ(ipm.data(ipm.index(0, 0), Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    EXPECT_EQ(ipm.data(ipm.index(2, 0), Qt::CheckStateRole).toInt(), Qt::Unchecked);
     ipm.setSelectedPreset(-1);
     EXPECT_EQ(ipm.selectedPreset(), 2);
 }
 
 TEST(ProgramTableTest, SpaceTogglesTheCurrentStepsOutputInAView)
 {
-    ProgramTable etp(TableKind::Etp);
-    etp.addRow({ "1", "5.0", "1.0", "01", "00" });
-    etp.addRow({ "2", "6.0", "1.0", "01", "00" });
+    StepsOf etp("5.0 1.0 01 00; 6.0 1.0 01 00");
     QTableView view;
     view.setModel(&etp);
     view.show();
@@ -131,6 +97,48 @@ TEST(ProgramTableTest, SpaceTogglesTheCurrentStepsOutputInAView)
     EXPECT_TRUE(etp.outputOn(1));
     QTest::keyClick(&view, Qt::Key_Space);
     EXPECT_TRUE(etp.outputOn(2));
+}
+
+// The heading names the location only when given; presets print their
+// selection marks, steps a tick (two strokes) for each checked output, and no
+// more than twenty rows while the table keeps them all.
+TEST(TablePrinterTest, HeadingRowsMarksAndTicks)
+{
+    RecordingPage bare;
+    TablePrinter::PrintIpmTable(bare, ProgramTable(TableKind::Ipm), { "(Untitle)", "", "" });
+    EXPECT_NE(bare.find("Table Name : (Untitle)"), nullptr);
+    EXPECT_NE(bare.find("Preset"), nullptr);
+    EXPECT_EQ(bare.documentsEnded(), 1);
+
+    PresetsOf ipm("12.0 1.00; 12.0 1.00; 12.0 1.00");
+    ipm.setSelectedPreset(2);
+    RecordingPage presets;
+    TablePrinter::PrintIpmTable(presets, ipm, { "P", "", "" });
+    QString marks;
+    for (const auto& t : presets.texts())
+        marks += t.x < 15.0 + (190.0 - 35.0) / 4 && t.y > 53.0 ? t.text : "";
+    EXPECT_EQ(marks, QString::fromUtf8("○●○"));
+
+    StepsOf etp(QStringList(25, "5.0 1.00 00 10").join("; "));
+    etp.setOutputOn(2, false);
+    RecordingPage steps;
+    TablePrinter::PrintEtpTable(steps, etp, { "Burn-in", "Long run", "Bench 3" });
+    EXPECT_NE(steps.find("Table Name : Burn-in  (Location : Bench 3)"), nullptr);
+    EXPECT_NE(steps.find("Table Description : Long run"), nullptr);
+    EXPECT_NE(steps.find("20"), nullptr);
+    EXPECT_EQ(steps.find("21"), nullptr);
+    EXPECT_EQ(etp.dataRows(), 25);
+    // Slanted strokes are the ticks: the row of each, its top within the row.
+    QString ticks;
+    double lowest = 0;
+    for (const auto& l : steps.lines()) {
+        lowest = std::max({ lowest, l.y1, l.y2 });
+        const double top = std::min(l.y1, l.y2) - 50.0;
+        if (l.x1 != l.x2 && l.y1 != l.y2 && top < 40.0)
+            ticks += QString::number(static_cast<int>(top / 10.0)) + QString::number(l.x1 > 144);
+    }
+    EXPECT_EQ(ticks, "11113131");
+    EXPECT_EQ(lowest, 50.0 + 21 * 10.0);
 }
 
 } // namespace

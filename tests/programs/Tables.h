@@ -2,26 +2,34 @@
 
 #include "programs/ProgramTable.h"
 
-#include <utility>
-#include <vector>
-
-// A table holding the given rows below its header row.
+// Tables written as "cell cell ...; cell ..." (a row per "; ", cells apart by one space).
 struct TableOf : ProgramTable {
-    TableOf(TableKind kind, const std::vector<QStringList>& rows)
+    TableOf(TableKind kind, const QString& text)
         : ProgramTable(kind)
     {
-        for (const QStringList& row : rows)
-            addRow(row);
+        for (const QString& row : text.split("; ", Qt::SkipEmptyParts))
+            addRow(row.split(' '));
     }
 };
 
-// Presets numbered from 1 with the given voltage and current texts.
-struct PresetsOf : ProgramTable {
-    explicit PresetsOf(const std::vector<std::pair<QString, QString>>& values)
-        : ProgramTable(TableKind::Ipm)
+// Steps "volts amps minute second [off]" numbered from 1; "off" unchecks the output.
+struct StepsOf : TableOf {
+    explicit StepsOf(const QString& text, TableKind kind = TableKind::Etp)
+        : TableOf(kind, {})
     {
-        int k = 1;
-        for (const auto& [volts, amps] : values)
-            addRow({ "", QString::number(k++), volts, amps });
+        for (const QString& row : text.split("; ", Qt::SkipEmptyParts)) {
+            addRow(QStringList { QString::number(rows()) } + row.split(' '));
+            setOutputOn(dataRows(), !row.endsWith(" off"));
+        }
+    }
+};
+
+// Presets "volts amps" numbered from 1.
+struct PresetsOf : TableOf {
+    explicit PresetsOf(const QString& text)
+        : TableOf(TableKind::Ipm, {})
+    {
+        for (const QString& row : text.split("; ", Qt::SkipEmptyParts))
+            addRow(QStringList { "", QString::number(rows()) } + row.split(' '));
     }
 };
