@@ -1,0 +1,423 @@
+#include "core/PainterPage.h"
+#include "datalog/ChartColours.h"
+#include "datalog/ChartGeometry.h"
+#include "datalog/ChartWidget.h"
+#include "datalog/LogChartPrint.h"
+#include "datalog/LogPacing.h"
+#include "datalog/SegmentClip.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/QtPrinting.h"
+#include "tests/support/RecordingPage.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+
+namespace {
+
+const float kNan = std::numeric_limits<float>::quiet_NaN();
+const float kInf = std::numeric_limits<float>::infinity();
+
+// A log of one steady reading; with endAt, ended by the end mark at that sample.
+LogSamples SteadyLog(float volts, float amps, int endAt = -1)
+{
+    LogSamples log;
+    log.volts.fill(volts);
+    log.amps.fill(amps);
+    if (endAt >= 0)
+        log.volts[endAt] = log.amps[endAt] = LogSamples::kEndMark;
+    return log;
+}
+
+// The ranges as delivered (0..40 V, 0..5 A, 0..200 W) over start..end seconds.
+ChartRanges Window(int start, int end)
+{
+    ChartRanges r;
+    r.ChartTStart = start;
+    r.ChartTEnd = end;
+    return r;
+}
+
+// The newest sample goes first and ages the rest; a full log drops its oldest;
+// marking it empty puts the end mark into both channels. Bad readings are "no
+// reading" (-1, as the polling cycle's unanswered one), never the end mark or 0.
+TEST(LogSamplesTest, RecordShiftAndReadings)
+{
+    LogSamples log;
+    log.markEmpty();
+    log.record("12.5", "1.25");
+    log.record("13", "2");
+    EXPECT_EQ((std::array { log.volts[0], log.amps[0], log.volts[1], log.amps[1] }),
+        (std::array { 13.0f, 2.0f, 12.5f, 1.25f }));
+    EXPECT_TRUE(LogSamples::isEndMark(log.volts[2]) && LogSamples::isEndMark(log.amps[2]));
+    EXPECT_FALSE(LogSamples::isEndMark(LogSamples::kNoReading));
+    for (int i = 0; i < LogSamples::kCount; ++i)
+        log.shiftIn(static_cast<float>(i), static_cast<float>(i) / 10.0f);
+    log.shiftIn(5000.0f, 1.0f);
+    EXPECT_EQ((std::array { 5000.0f, 1800.0f, 1.0f, 0.1f }),
+        (std::array { log.volts[0], log.volts[1], log.volts[LogSamples::kCount - 1],
+            log.amps[LogSamples::kCount - 1] }));
+    const std::pair<const char*, float> readings[] = { { "12.5", 12.5f }, { "0", 0.0f },
+        { " 5.10 ", 5.1f }, { ".5", 0.5f }, { "36.0V", 36.0f }, { "-1", -1.0f }, { "", -1.0f },
+        { "-2", -1.0f }, { "abc", -1.0f }, { ".", -1.0f }, { "é12", -1.0f } };
+    for (const auto& [text, value] : readings)
+        EXPECT_EQ(value, LogSamples::ReadingValue(QString::fromUtf8(text))) << text;
+}
+
+// Each tick asks for its next interval: a full one when on time, 300 ms less
+// when late; below one second counts as one, and a huge one does not overflow.
+TEST(LogPacingTest, IntervalsOfOnTimeAndLateTicks)
+{
+    struct Tick {
+        qint64 afterMs;
+        int sampleTime, intervalMs;
+        bool restartFirst = false; // a new recording counts from now
+    };
+    constexpr int kMax = std::numeric_limits<int>::max();
+    const std::vector<Tick> cases[] = { { { 0, 3, 3000 }, { 2999, 3, 3000 }, { 3001, 3, 3000 },
+                                            { 3001, 3, 2700 } },
+        { { 10001, 10, 9700 } }, { { 0, 0, 1000 }, { 0, -5, 1000 }, { 60000, 0, 700 } },
+        { { 0, kMax, kMax } }, { { 50000, 3, 2700 }, { 0, 3, 3000, true }, { 3000, 3, 3000 } } };
+    for (const auto& ticks : cases) {
+        FakeClock clock;
+        LogPacing pacing(clock);
+        pacing.restart();
+        for (const Tick& t : ticks) {
+            if (t.restartFirst)
+                pacing.restart();
+            clock.advance(t.afterMs);
+            EXPECT_EQ(t.intervalMs, pacing.nextIntervalMs(t.sampleTime)) << clock.monotonicMs();
+        }
+    }
+}
+
+// An hour at 3 s over midnight, each tick 25 ms after the interval the previous
+// one asked for: the last tick stays within an interval of its due time instead
+// of drifting by the latency of every tick.
+TEST(LogPacingTest, TheCadenceHoldsAcrossMidnight)
+{
+    FakeClock clock;
+    clock.setStart(QDateTime(QDate(2026, 3, 1), QTime(23, 50, 0)));
+    LogPacing pacing(clock);
+    pacing.restart();
+    int interval = 3000, shortest = interval;
+    for (int k = 0; k < 1200; ++k) {
+        clock.advance(interval + 25);
+        interval = pacing.nextIntervalMs(3);
+        shortest = std::min(shortest, interval);
+    }
+    ASSERT_EQ(QDate(2026, 3, 2), clock.now().date());
+    EXPECT_EQ(2700, shortest);
+    EXPECT_LT(std::abs(clock.monotonicMs() - 1199 * 3000), 3000) << clock.monotonicMs();
+}
+
+TEST(ChartGeometryTest, GridHasNineLinesEachWayWithTheMiddleOnesApart)
+{
+    const ChartGrid grid = ChartGeometry::GridLines(Window(600, 630));
+    ASSERT_EQ(16u, grid.lines.size());
+    EXPECT_EQ(QLineF(603, 0, 603, 10), grid.lines[1]);
+    EXPECT_EQ((std::vector { QLineF(600, 5, 630, 5), QLineF(615, 0, 615, 10) }), grid.middleLines);
+}
+
+// The segments' starts in seconds: they reach just across both edges of the window
+// (a start between samples 3 (9 s) and 4 (12 s) takes the segment 9-12 s; a
+// start on a sample also takes the one that ends there; a window beyond the
+// log's 1800 segments ends with it); a sample without a reading breaks the
+// traces it feeds, the end mark ends the walk, an empty range leaves its trace
+// out instead of dividing by zero.
+TEST(ChartGeometryTest, SegmentsEachTraceKeeps)
+{
+    const struct {
+        int start, end, interval;
+        std::function<void(LogSamples&, ChartRanges&)> change;
+        const char* voltStarts; // all, or "first .. last (count)"
+        size_t amps, watts;
+        bool visible = true;
+    } cases[] = {
+        { 0, 120, 3, nullptr, "0 .. 120 (41)", 41, 41 },
+        { 10, 40, 3, nullptr, "9 .. 39 (11)", 11, 11 },
+        { 9, 39, 3, nullptr, "6 .. 39 (12)", 12, 12 },
+        { 0, 40, 3, nullptr, "0 .. 39 (14)", 14, 14 },
+        { 3600, 7200, 60, nullptr, "3540 .. 7200 (62)", 62, 62 },
+        { 0, 108000, 60, nullptr, "0 .. 107940 (1800)", 1800, 1800 },
+        { 0, 10, 1, [](auto& l, auto&) { l.volts[5] = l.amps[5] = LogSamples::kNoReading; },
+            "0 1 2 3 6 7 8 9 10", 9, 9 },
+        { 0, 10, 1, [](auto& l, auto&) { l.amps[2] = LogSamples::kNoReading; }, "0 .. 10 (11)", 9,
+            9 },
+        { 0, 10, 1,
+            [](auto& l, auto&) {
+                l.volts[1] = kNan;
+                l.amps[4] = kInf;
+            },
+            "2 3 4 5 6 7 8 9 10", 7, 7 },
+        { 0, 10, 1, [](auto& l, auto&) { l = SteadyLog(10.0f, 1.0f, 6); }, "0 1 2 3 4", 5, 5 },
+        { 0, 10, 1, [](auto& l, auto&) { l.markEmpty(); }, "", 0, 0 },
+        { 0, 10, 1, nullptr, "", 0, 0, false }, // the Data Log tab hidden
+        { 0, 10, 1,
+            [](auto&, auto& r) {
+                r.ChartVMax = r.ChartVMin;
+                r.ChartWMax = -5.0f;
+            },
+            "", 11, 0 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.voltStarts);
+        LogSamples log = SteadyLog(10.0f, 1.0f);
+        ChartRanges r = Window(c.start, c.end);
+        if (c.change)
+            c.change(log, r);
+        const ChartTraces t = ChartGeometry::TraceSegments(log, c.interval, r, c.visible);
+        QStringList starts;
+        for (const QLineF& l : t.volts)
+            starts << QString::number(l.x1());
+        if (QString(c.voltStarts).contains("..")) {
+            starts = QStringList { starts.value(0), "..", starts.value(starts.size() - 1),
+                QString("(%1)").arg(starts.size()) };
+        }
+        EXPECT_EQ(c.voltStarts, starts.join(' ').toStdString());
+        EXPECT_EQ(std::pair(c.amps, c.watts), std::pair(t.amps.size(), t.watts.size()));
+    }
+}
+
+TEST(ChartGeometryTest, ValuesMapOntoZeroToTen)
+{
+    LogSamples log = SteadyLog(0.0f, 0.0f);
+    log.volts = { 40.0f, 10.0f };
+    log.amps = { 5.0f, 1.0f };
+    ChartRanges r = Window(0, 10);
+    r.ChartVMin = 10.0f; // 10..40 V
+    const ChartTraces t = ChartGeometry::TraceSegments(log, 1, r, true);
+    EXPECT_EQ(QLineF(0, 10, 1, 0), t.volts[0]);
+    EXPECT_EQ(QLineF(0, 10, 1, 2), t.amps[0]);
+    EXPECT_EQ(QLineF(0, 10, 1, 0.5), t.watts[0]); // 200 W and 10 W of 200
+}
+
+// Clipping a segment to the 120 x 10 window, newer end first: ends outside move
+// onto the edge; a segment wholly outside, or not a number, gives nothing.
+TEST(ChartGeometryTest, SegmentClipMovesEndsOntoTheEdge)
+{
+    const std::pair<QLineF, const char*> cases[] = { { QLineF(3, 2, 6, 4), "3 2 6 4" },
+        { QLineF(117, 2, 123, 8), "117 2 120 5" }, { QLineF(-3, 2, 3, 8), "0 5 3 8" },
+        { QLineF(10, 5, 20, 15), "10 5 15 10" }, { QLineF(10, -5, 20, 5), "15 0 20 5" },
+        { QLineF(-10, -10, 130, 20), "36.6667 0 83.3333 10" },
+        { QLineF(0, 10, 120, 10), "0 10 120 10" }, { QLineF(10, 12, 20, 15), "" },
+        { QLineF(-5, 2, -1, 3), "" }, { QLineF(130, 2, 110, 20), "" },
+        { QLineF(kNan, 2, 10, 2), "" }, { QLineF(5, kInf, 10, 2), "" } };
+    for (const auto& [segment, clipped] : cases) {
+        QStringList ends;
+        if (const auto l = SegmentClip::ClipToRect(segment, QRectF(0, 0, 120, 10))) {
+            for (const double v : { l->x1(), l->y1(), l->x2(), l->y2() })
+                ends << QString::number(v + 0.0, 'g', 6);
+        }
+        EXPECT_EQ(ends.join(' ').toStdString(), clipped) << segment.x1();
+    }
+}
+
+// On screen the chart reports the mouse, draws newest samples on the right and
+// higher values higher up, keeps far-off values off the chart, and draws new data
+// and a new size at once instead of a cached picture.
+TEST(ChartWidgetTest, AShownChartFollowsTheMouseNewDataAndItsSize)
+{
+    QWidget window;
+    auto* pp = new ChartWidget;
+    (new QVBoxLayout(&window))->addWidget(pp);
+    window.layout()->setContentsMargins(0, 0, 0, 0);
+    window.resize(300, 150);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QSignalSpy moved(pp, &ChartWidget::mouseMoved);
+    QTest::mouseMove(pp, QPoint(40, 30));
+    QTest::mouseMove(pp, QPoint(120, 60));
+    ASSERT_GE(moved.count(), 1);
+    EXPECT_EQ(QPoint(120, 60), moved.last().at(0).toPoint());
+
+    QImage image;
+    const auto show = [&](const LogSamples& log, int interval, const ChartRanges& ranges) {
+        pp->setChart(ChartGeometry::GridLines(ranges),
+            ChartGeometry::TraceSegments(log, interval, ranges, true), ranges);
+        image = pp->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    // The first row of column x in the colour, or -1.
+    const auto rowOf = [&](int x, QRgb colour) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (image.pixel(x, y) == colour)
+                return y;
+        }
+        return -1;
+    };
+    // 30 s of 30 V in a 120 s window: the right quarter, a quarter from the top.
+    show(SteadyLog(30.0f, 1.0f, 11), 3, Window(0, 120));
+    const int right = image.width() - 5;
+    EXPECT_NEAR(image.height() / 4, rowOf(right, ChartColours::kVoltTrace), 1);
+    EXPECT_EQ(-1, rowOf(image.width() / 2, ChartColours::kVoltTrace));
+    show(SteadyLog(10.0f, 1.0f, 0), 3, Window(0, 120));
+    EXPECT_EQ(-1, rowOf(right, ChartColours::kVoltTrace));
+    ChartRanges tiny = Window(0, 1);
+    tiny.ChartVMax = 0.001f; // 60 V is sixty thousand chart heights up
+    show(SteadyLog(60.0f, 0.5f, 1800), 60, tiny);
+    for (int x = 0; x < image.width(); ++x)
+        EXPECT_EQ(-1, rowOf(x, ChartColours::kVoltTrace)) << "column " << x;
+    EXPECT_NE(-1, rowOf(image.width() / 2, ChartColours::kCurrTrace));
+
+    show(SteadyLog(30.0f, 2.5f, 1800), 3, Window(0, 120));
+    window.resize(400, 200);
+    QApplication::processEvents();
+    image = pp->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(QSize(400, 200), image.size() / pp->devicePixelRatioF());
+    EXPECT_NEAR(image.height() / 4, rowOf(image.width() / 3, ChartColours::kVoltTrace), 1);
+}
+
+// On the default 190 mm page the frame is 30..140 by 40..165 mm.
+constexpr double kX0 = 30.0, kX1 = 140.0, kY0 = 40.0, kY1 = 165.0;
+
+LogPrintInputs Inputs()
+{
+    LogPrintInputs in;
+    in.interval = 3;
+    in.currFormat = "0.00";
+    in.address = "05";
+    in.description = "Bench A";
+    in.locale = QLocale(QLocale::English, QLocale::UnitedKingdom);
+    in.ranges = Window(0, 120);
+    return in;
+}
+
+// What the header and the time line say for each kind of log; which segments
+// each trace keeps of a steady 20 V, 2.5 A log (two minutes at 3 s fill the
+// frame edge to edge); where the voltage trace meets the frame's edges (in a
+// log whose sample i holds i volts, edges between samples cut the crossing
+// segments: 9 s -> 12 s crosses 10 s at 3 1/3 V). Whatever the log: every text
+// on the page, every trace inside the frame, one frame and its 18 grid lines.
+TEST(LogChartPrintTest, PrintsTheLogOnOnePage)
+{
+    LogSamples ramp = SteadyLog(0.0f, 2.5f);
+    for (int i = 0; i < LogSamples::kCount; ++i)
+        ramp.volts[i] = static_cast<float>(i);
+    const auto stored = [](auto&, LogPrintInputs& in) {
+        in.source = LogSource::Stored;
+        in.interval = 10;
+        in.storedLogName = "run1";
+        in.storedLogDesc = "Soak test";
+        in.storedLogDate = QDate(2026, 1, 14);
+        in.storedLogTime = QTime(8, 5, 9);
+    };
+    const QString batteries = "a" + QString::fromUtf8("\xF0\x9F\x94\x8B").repeated(50);
+    const struct {
+        std::function<void(LogSamples&, LogPrintInputs&)> change;
+        QStringList shown; // "!": not on the page
+        const char* segments; // volts, amps, watts
+        double newestVolts = 20.0, oldestVolts = 20.0;
+    } cases[] = {
+        { [](auto&, auto& in) { in.location = "Lab 2"; },
+            { "Bench A", "Address : 05  (Lab 2)", "Sampling Time: 3S",
+                "Now Time: 15/01/2026 10:30:00", "0.0V", "20.0V", "40.0V", "2.50A", "5.00A", "0.0W",
+                "200.0W", "60S", "120S" },
+            "40 40 40" },
+        { [](auto&, auto&) {}, { "Address : 05", "!Address : 05  ()" }, "40 40 40" },
+        { stored,
+            { "Log Name : run1", "Soak test", "Sampling Time: 10S", "!Bench A",
+                "Log Time: 14/01/2026 08:05:09            Print Time: 15/01/2026 10:30:00" },
+            "12 12 12" },
+        // 64 x 2.8 mm = 179.2 mm: the longest that fits in 180 mm.
+        { [](auto&, auto& in) { in.description = QString(100, 'x'); }, { QString(64, 'x') },
+            "40 40 40" },
+        // Shortening never splits a character outside the basic plane.
+        { [&](auto&, auto& in) { in.description = batteries; }, { batteries.left(63) },
+            "40 40 40" },
+        { [&](auto& l, auto& in) { l = ramp, in.ranges = Window(10, 40); }, {}, "11 11 11",
+            10.0 / 3.0, 40.0 / 3.0 },
+        { [&](auto& l, auto& in) { l = ramp, in.ranges = Window(9, 39); }, {}, "10 10 10", 3.0,
+            13.0 },
+        { [](auto& l, auto&) { l.volts[5] = l.amps[5] = LogSamples::kNoReading; }, {}, "38 38 38" },
+        { [](auto& l, auto&) { l.amps[5] = LogSamples::kNoReading; }, {}, "40 38 38" },
+        { [](auto& l, auto&) { l = SteadyLog(20.0f, 2.5f, 10); }, {}, "9 9 9" },
+        { [](auto&, auto& in) { in.source = LogSource::None; }, { "0S" }, "0 0 0" },
+        { [](auto&, auto& in) { in.samples = nullptr; }, { "0S" }, "0 0 0" },
+        { [](auto&, auto& in) { in.ranges.ChartVMax = in.ranges.ChartVMin; }, {}, "0 40 40" },
+        { [](auto&, auto& in) { in.ranges.ChartTEnd = in.ranges.ChartTStart; }, {}, "0 0 0" },
+        // Far above the 40 V top: only 30 V -> 50 V reaches into the frame.
+        { [](auto& l, auto&) { l.volts.fill(60.0f), l.volts[0] = 30.0f, l.volts[1] = 50.0f; }, {},
+            "1 40 40", 30.0, 40.0 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.segments);
+        RecordingPage page;
+        LogSamples log = SteadyLog(20.0f, 2.5f);
+        LogPrintInputs in = Inputs();
+        in.samples = &log;
+        c.change(log, in);
+        LogChartPrint::PrintLogChart(page, in, FakeClock());
+        for (const QString& text : c.shown) {
+            EXPECT_EQ(text.startsWith('!'), page.find(text.mid(text.startsWith('!'))) == nullptr)
+                << text.toStdString();
+        }
+        for (const auto& t : page.texts()) {
+            page.setFont(t.size, t.bold);
+            if (t.size != 14.0) { // the description has a limit of its own
+                EXPECT_GE(t.x, 0.0) << t.text.toStdString();
+                EXPECT_LE(t.x + page.textWidthMm(t.text), 190.0) << t.text.toStdString();
+            }
+        }
+        // Traces: width 8 above the frame's bottom (the legend swatches sit below).
+        std::map<QRgb, std::vector<RecordingPage::Line>> traces;
+        int frames = 0, grid = 0;
+        for (const auto& l : page.lines()) {
+            frames += l.isRect && QLineF(l.x1, l.y1, l.x2, l.y2) == QLineF(kX0, kY0, kX1, kY1);
+            grid += !l.isRect && l.width == 1;
+            if (l.width == 8 && std::max(l.y1, l.y2) <= kY1 + 1e-9) {
+                traces[l.color.rgb()].push_back(l);
+                EXPECT_GE(std::min(l.y1, l.y2), kY0);
+                EXPECT_GE(std::min(l.x1, l.x2), kX0);
+                EXPECT_LE(std::max(l.x1, l.x2), kX1);
+            }
+        }
+        EXPECT_EQ(std::pair(frames, grid), std::pair(1, 18));
+        EXPECT_EQ(page.documentsEnded(), 1);
+        const auto count = [&](QRgb c) { return QString::number(traces[QColor(c).rgb()].size()); };
+        EXPECT_EQ(count(ChartColours::kPrintVolt) + ' ' + count(ChartColours::kPrintCurr) + ' '
+                + count(ChartColours::kPrintPower),
+            c.segments);
+        const auto& volts = traces[QColor(ChartColours::kPrintVolt).rgb()];
+        if (!volts.empty()) {
+            EXPECT_DOUBLE_EQ(kX1, volts.front().x1);
+            EXPECT_NEAR(kY1 - c.newestVolts * 125.0 / 40.0, volts.front().y1, 1e-9);
+            EXPECT_NEAR(kY1 - c.oldestVolts * 125.0 / 40.0, volts.back().y2, 1e-9);
+        }
+    }
+}
+
+// On paper as on screen: one missing sample of a six-minute window (0.6 mm
+// between its neighbours) leaves white paper in the 0.7 mm wide trace.
+TEST(LogChartPrintTest, ADropoutShowsOnThePrintedPage)
+{
+    constexpr double kDotsPerMm = 200.0 / 25.4;
+    QImage paper(qRound(190 * kDotsPerMm), qRound(200 * kDotsPerMm), QImage::Format_RGB32);
+    paper.setDotsPerMeterX(qRound(kDotsPerMm * 1000));
+    paper.setDotsPerMeterY(qRound(kDotsPerMm * 1000));
+    paper.fill(Qt::white);
+    LogSamples log = SteadyLog(21.0f, 1.0f);
+    log.volts[5] = LogSamples::kNoReading;
+    LogPrintInputs in = Inputs();
+    in.interval = 1;
+    in.ranges.ChartTEnd = 360;
+    in.samples = &log;
+    {
+        PainterPage page(paper, QSizeF(190, 200));
+        LogChartPrint::PrintLogChart(page, in, FakeClock());
+    }
+    const auto ink = [&](int sample) {
+        const double x = kX1 - sample * (kX1 - kX0) / 360.0;
+        const double y = kY1 - 21.0 * (kY1 - kY0) / 40.0;
+        return paper.pixelColor(qRound(x * kDotsPerMm), qRound(y * kDotsPerMm)).name();
+    };
+    EXPECT_EQ(ink(10), QColor(ChartColours::kPrintVolt).name());
+    EXPECT_EQ(ink(5), QColor(Qt::white).name());
+}
+
+} // namespace
