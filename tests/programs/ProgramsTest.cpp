@@ -1,0 +1,648 @@
+#include "programs/CellEditorRules.h"
+#include "programs/ExtProgramRunner.h"
+#include "programs/PresetTransfer.h"
+#include "programs/TablePrinter.h"
+#include "programs/TableRules.h"
+
+#include "tests/support/QtPrinting.h"
+#include "tests/support/RecordingPage.h"
+#include <QAbstractItemModelTester>
+#include <QTableView>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using CellEditorRules::CellPos;
+using Action = ExtProgramRunner::ClickAction;
+constexpr TableKind E = TableKind::Etp, P = TableKind::Ipm;
+constexpr int R = Qt::Key_Right, L = Qt::Key_Left, U = Qt::Key_Up, D = Qt::Key_Down;
+const TableLimits kLimits { 36.0f, 5.0f, "0.00", 100 };
+const TableLimits kTenths { 36.0f, 5.0f, "0.0", 10 };
+const TableLimits kLowVolts { 0.5f, 5.0f, "0.00", 100 };
+const QString kV = "Voltage must be 1 - 36 and 1 digit of precision .";
+const QString kA = "Current must be 0.01 - 5 and 2 digit of precision .";
+const QString kM = "Minute must be 0 - 99.";
+const QString kS = "Second must be 0 - 59.";
+
+// Tables written as rows apart by "; ", cells by one space. Steps "volts amps
+// minute second [off]" and presets "volts amps" are numbered from 1.
+struct TableOf : ProgramTable {
+    TableOf(TableKind kind, const QString& text)
+        : ProgramTable(kind)
+    {
+        for (const QString& row : text.split("; ", Qt::SkipEmptyParts)) {
+            const QStringList number { QString::number(rows()) };
+            addRow(kind == E    ? number + row.split(' ')
+                    : kind == P ? QStringList { "" } + number + row.split(' ')
+                                : row.split(' '));
+            if (kind == E)
+                setOutputOn(dataRows(), !row.endsWith(" off"));
+        }
+    }
+};
+QString Repeat(const QString& s, int n, const char* apart = " ")
+{
+    return QStringList(n, s).join(apart);
+}
+
+TEST(CellEditorRulesTest, KeyReleaseMirrorsTypedText)
+{
+    const struct {
+        TableKind kind;
+        int column;
+        QString typed;
+        std::optional<QString> cell;
+    } cases[] = { { E, 1, "12,5", "12.5" }, { E, 1, "5", "5.0" }, { E, 1, "abc", "0.0" },
+        { E, 1, "-3", "-3.0" }, { E, 2, "1,234", "1.23" }, { E, 3, "7", "07" },
+        { E, 4, "4,6", "04" }, { E, 5, "3", {} }, { P, 2, "5", "05.0" }, { P, 2, "12,5", "12.5" },
+        { P, 3, "1,25", "1.25" }, { P, 1, "2", {} } };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CellEditorRules::MirrorKeyRelease(c.kind, c.column, c.typed, "0.00"), c.cell)
+            << c.column << " '" << c.typed.toStdString() << "'";
+    }
+}
+
+// Leaving a cell checks it: the message, the editor's replacement, the cell (step
+// 1 is timed, step 2 is not); a replaced voltage or current lays the editor again.
+TEST(CellEditorRulesTest, LeavingACellChecksAndReplaces)
+{
+    const struct {
+        TableKind kind;
+        int row, column;
+        QString typed, message;
+        std::optional<QString> editor;
+        QString cell;
+        const TableLimits& limits = kLimits;
+    } cases[] = { { E, 1, 1, "12,5", "", {}, "12.5" }, { E, 1, 1, "5", "", {}, "05.0" },
+        { E, 1, 1, "36", "", {}, "36.0" }, { E, 2, 1, "0.5", kV, "00.0", "00.0" },
+        { E, 1, 1, "0.5", kV, "01.0", "01.0" }, { E, 1, 1, "40", kV, "36", "36.0" },
+        { E, 1, 1, "999999999999999999999", kV, "36", "36.0" },
+        { E, 1, 2, "0", kA, "0.01", "0.01" }, { E, 2, 2, "0", kA, "000", "0.00" },
+        { E, 1, 2, "7", kA, "5", "5.00" }, { E, 1, 2, "0.001", kA, "0.01", "0.01" },
+        { E, 1, 2, "0", kA, "0.1", "0.1", kTenths },
+        { E, 1, 1, "0", "Voltage must be 1 - 0.5 and 1 digit of precision .", "00.0", "00.0",
+            kLowVolts },
+        { E, 1, 3, "150", kM, "99", "99" }, { E, 1, 3, "-5", kM, "00", "00" },
+        { E, 1, 3, "99.5", kM, "99", "99" }, { E, 1, 4, "-3", kS, "00", "00" },
+        { E, 1, 4, "60", kS, "59", "59" }, { E, 1, 4, "59", "", {}, "59" },
+        { P, 2, 2, "12,5", "", {}, "12.5" }, { P, 2, 2, "0.5", kV, "1", "01.0" },
+        { P, 2, 2, "0.5", "Voltage must be 1 - 0.5 and 1 digit of precision .", "0", "00.0",
+            kLowVolts },
+        { P, 2, 3, "0", kA, "0.01", "0.01" },
+        { P, 2, 3, "0", "Current must be 0.01 - 0 and 2 digit of precision .", "0", "0.00",
+            { 36.0f, 0.0f, "0.00", 100 } } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString() + " in column " + std::to_string(c.column));
+        TableOf table(
+            c.kind, c.kind == E ? "5.0 1.00 01 00; 5.0 1.00 00 00" : "5.0 1.00; 5.0 1.00");
+        const auto result = c.kind == P
+            ? CellEditorRules::CommitIpmCell(table, c.row, c.column, c.typed, c.limits)
+            : CellEditorRules::CommitEtpCell(table, c.row, c.column, c.typed, c.limits);
+        ASSERT_TRUE(result.has_value());
+        EXPECT_EQ(result->message, c.message);
+        EXPECT_EQ(result->editorText, c.editor);
+        EXPECT_EQ(result->cellText + ' ' + table.cell(c.row, c.column), c.cell + ' ' + c.cell);
+        EXPECT_EQ(result->relayEditor, c.editor && c.column < (c.kind == P ? 4 : 3));
+    }
+    // Columns without a check, the header row and rows beyond the table are left alone.
+    TableOf etp(E, "5.0 1.00 01 00"), ipm(P, "5.0 1.00");
+    for (const auto& [row, column] : { std::pair { 1, 0 }, { 1, 5 }, { 2, 1 }, { 0, 1 } })
+        EXPECT_FALSE(CellEditorRules::CommitEtpCell(etp, row, column, "9", kLimits).has_value());
+    EXPECT_FALSE(CellEditorRules::CommitIpmCell(ipm, 1, 1, "9", kLimits).has_value());
+    EXPECT_FALSE(CellEditorRules::CommitIpmCell(ipm, 2, 2, "9", kLimits).has_value());
+    EXPECT_EQ(etp.cell(1, 0) + ipm.cell(1, 1), "11");
+}
+
+// Leaving the editor for another control clamps silently (out-of-range values:
+// the limit rule's table); leaving it for "Run" or the toolbar stores nothing.
+TEST(CellEditorRulesTest, EditorLosingFocus)
+{
+    const struct {
+        int column;
+        QString typed;
+        std::optional<QString> cell;
+        const char* focus = "CboPort";
+    } cases[]
+        = { { 1, "0.5", "01.0" }, { 1, "12,5", "12.5" }, { 1, "0", "00.0" }, { 2, "0", "0.00" },
+              { 2, "1.5", "1.50" }, { 3, "0", "00" }, { 3, "42", "42" }, { 4, "7", "07" },
+              { 5, "3", {} }, { 1, "999", {}, "CmdRunStop" }, { 1, "999", {}, "Toolbar2" } };
+    for (const auto& c : cases) {
+        const auto loss
+            = CellEditorRules::OnEtpEditorFocusLost(c.focus, c.column, c.typed, kLimits);
+        EXPECT_EQ(loss.cellText, c.cell) << c.column << " " << c.typed.toStdString();
+        EXPECT_EQ(loss.runCheck, QString(c.focus) == "CboPort");
+    }
+    using CellEditorRules::IpmFocusLoss;
+    for (const QString name : { "CmdRunStop", "CmdRS", "CmdSS" }) {
+        EXPECT_TRUE(CellEditorRules::IpmKeyReleaseHidesEditor(name));
+        EXPECT_EQ(CellEditorRules::OnIpmEditorFocusLost(name, "1", "2"), IpmFocusLoss::HideOnly);
+    }
+    EXPECT_FALSE(CellEditorRules::IpmKeyReleaseHidesEditor("TextM"));
+    EXPECT_EQ(CellEditorRules::OnIpmEditorFocusLost("TextM", "1", "2"), IpmFocusLoss::KeepEditor);
+    EXPECT_EQ(
+        CellEditorRules::OnIpmEditorFocusLost("CmbAddr", "1", "2"), IpmFocusLoss::CommitThenHide);
+    EXPECT_EQ(CellEditorRules::OnIpmEditorFocusLost("CmbAddr", "2", "2"), IpmFocusLoss::HideOnly);
+}
+
+// Tabs: 0 internal and 1 external program (20 steps), 2 presets (3).
+TEST(CellEditorRulesTest, ArrowKeysMoveBetweenEditableCells)
+{
+    const struct {
+        int tab, row, column, key;
+        std::optional<CellPos> to;
+    } cases[] = { { 1, 3, 4, R, { { 4, 1 } } }, { 1, 20, 4, R, {} }, { 1, 3, 2, R, { { 3, 3 } } },
+        { 1, 3, 1, L, { { 2, 4 } } }, { 1, 1, 1, L, {} }, { 1, 3, 3, L, { { 3, 2 } } },
+        { 1, 1, 2, U, {} }, { 1, 2, 2, U, { { 1, 2 } } }, { 1, 20, 2, D, {} },
+        { 1, 19, 2, D, { { 20, 2 } } }, { 1, 3, 2, Qt::Key_Return, {} },
+        { 1, 3, 5, R, { { 4, 1 } } }, { 0, 3, 4, R, { { 4, 1 } } }, { 0, 3, 1, L, { { 2, 4 } } },
+        { 2, 1, 3, R, { { 2, 2 } } }, { 2, 2, 2, L, { { 1, 3 } } }, { 2, 2, 1, L, {} },
+        { 2, 3, 3, R, {} }, { 1, 0, 1, D, {} } };
+    for (const auto& c : cases) {
+        const ProgramTable table(static_cast<TableKind>(c.tab));
+        QStringList headers;
+        for (int column = 0; column < table.columns(); ++column)
+            headers << table.headerText(column);
+        EXPECT_EQ(CellEditorRules::MoveEditorByArrow(
+                      c.tab, c.row, c.column, c.tab == 2 ? 4 : 21, table.columns(), headers, c.key),
+            c.to)
+            << "tab " << c.tab << " row " << c.row << " col " << c.column << " key " << c.key;
+    }
+}
+
+// The editor is laid over the cell, inset by the grid's lines, and opens only
+// on the visible table's editable cells while no program runs.
+TEST(CellEditorRulesTest, EditorIsLaidOverTheCell)
+{
+    const TableOf etp(E, "5.0 1.00 01 00"), itp(TableKind::Itp, "1 2.0"), ipm(P, "05.0 1.00");
+    const TableOf empty(E, "");
+    const struct {
+        const ProgramTable& table;
+        bool running;
+        int tab, row, column;
+        std::optional<QString> text;
+        std::optional<QRect> rect;
+        bool show, hide;
+    } cases[] = { { etp, false, 1, 1, 2, "1.00", QRect(900, 315, 1000, 270), true, false },
+        { ipm, false, 2, 1, 2, "05.0", QRect(915, 315, 985, 285), true, false },
+        { itp, false, 0, 1, 1, "2.0", QRect(900, 315, 1000, 285), true, false },
+        { etp, true, 1, 1, 1, {}, {}, false, false }, // program running
+        { etp, false, 1, 1, 5, {}, {}, false, true }, // output column
+        { etp, false, 2, 1, 1, "5.0", {}, false, false }, // other tab
+        { empty, false, 1, 0, 1, "Voltage", QRect(900, 315, 1000, 270), false, false } };
+    for (const auto& c : cases) {
+        const auto layout = CellEditorRules::LayEditor(
+            c.table, c.running, c.tab, c.row, c.column, QRect(900, 300, 1000, 300));
+        EXPECT_EQ(layout.text, c.text) << c.column;
+        EXPECT_EQ(layout.rectTwips, c.rect) << c.column;
+        EXPECT_EQ(std::pair(layout.show, layout.hide), std::pair(c.show, c.hide)) << c.column;
+    }
+}
+
+// The step check colours voltage, current, minute and second of each row up to
+// the first without a duration (G green, R dark red, - normal: rows from there
+// on lose old colours) and enables "Run" for a first duration and a supply.
+TEST(TableRulesTest, StepCheckColoursCellsAndEnablesRun)
+{
+    const struct {
+        QString steps;
+        const char* colours;
+        bool runEnabled, connected = true;
+    } cases[] = { { "12.0 1.00 00 10", "GGGG", true },
+        { "0.0 5.00 00 10", "GGGG", true }, // 0 V is a valid step
+        { "0.5 0.01 00 10", "GGGG", true }, // below 1 V is fine here
+        { "36.0 0.00 00 10", "GRGG", true }, // no current
+        { "36.1 5.01 00 10", "RRGG", true }, // invalid cells keep "Run"
+        { "12,5 1,5 00 10", "GGGG", true }, { "5.0 1.00 120 75", "GGRR", true },
+        { "5.0 1.00 00 05; 99.0 9.00 00 00; 99.0 9.00 01 00", "GGGG ---- ----", true },
+        { "", "", false }, { "5.0 1.00 00 00", "----", false },
+        { "5.0 1.00 01 00", "GGGG", false, false } };
+    for (const auto& c : cases) {
+        TableOf etp(E, c.steps);
+        for (int row = 1; row <= etp.dataRows(); ++row) {
+            for (int column = 1; column <= 4; ++column)
+                etp.setColour(row, column, CellColour::DarkRed);
+        }
+        EXPECT_EQ(TableRules::CheckEtpTable(etp, kLimits, c.connected), c.runEnabled) << c.colours;
+        QStringList shown;
+        for (int row = 1; row <= etp.dataRows(); ++row) {
+            shown << "";
+            for (int column = 1; column <= 4; ++column)
+                shown.last() += "-GR"[static_cast<int>(etp.colour(row, column))];
+        }
+        EXPECT_EQ(shown.join(' '), c.colours);
+    }
+}
+
+// One rule for every step and preset bound for the supply: a value is within
+// its limit from 0 up to the limit in single precision; what is sent is
+// clamped into that range; before a run or an upload the grid is made to show
+// it, except that a negative preset keeps its text.
+TEST(TableRulesTest, LimitRuleForStepsAndPresets)
+{
+    const TableLimits limits { 36.1f, 2.55f, "0.00", 100 };
+    const double uvl = limits.uvl, ucl = limits.ucl;
+    const struct {
+        QString step; // as typed
+        bool within; // voltage and current
+        TableRules::Setting sent;
+        QString clampedStep, clampedPreset; // in the grid before a run or an upload
+    } cases[] = {
+        { "12.0 1.00 01 30", true, { 12.0, 1.0 }, "12.0 1.00 01 30", "12.0 1.00" },
+        { "36.1 2.55 99 59", true, { uvl, ucl }, "36.1 2.55 99 59", "36.1 2.55" },
+        { "40 3 120 75", false, { uvl, ucl }, "36.1 2.55 99 59", "36.1 2.55" },
+        { "-1.0 -0.50 -1 -5", false, { 0.0, 0.0 }, "00.0 0.00 00 00", "-1.0 -0.50" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.step.toStdString());
+        TableOf etp(E, c.step), ipm(P, c.step.section(' ', 0, 1));
+        const ProgramStep step = etp.step(1);
+        EXPECT_EQ(TableRules::WithinLimit(TableRules::TextNumber(step.voltage), limits.uvl)
+                && TableRules::WithinLimit(TableRules::TextNumber(step.current), limits.ucl),
+            c.within);
+        for (const TableRules::Setting sent : { TableRules::ClampToLimits(step, limits),
+                 TableRules::ClampToLimits(ipm.preset(1), limits) }) {
+            EXPECT_EQ(std::pair(sent.volts, sent.amps), std::pair(c.sent.volts, c.sent.amps));
+        }
+        TableRules::ClampStepsToLimits(etp, 1, limits);
+        EXPECT_EQ(etp.steps(), TableOf(E, c.clampedStep).steps());
+        EXPECT_EQ(TableRules::ClampPresetsToLimits(ipm, limits),
+            c.clampedPreset != c.step.section(' ', 0, 1));
+        EXPECT_EQ(ipm.presets(), TableOf(P, c.clampedPreset).presets());
+    }
+}
+
+// Presets: the voltage is valid from 1 V, the current above 0; a selector needs
+// a current and selects its preset whatever it holds; "Set" follows the
+// selected preset, the run and the supply.
+TEST(TableRulesTest, PresetChecksSelectorsAndSet)
+{
+    const QString values = "0.5 1.00; 1.0 0.00; 36.0 5.00";
+    TableOf ipm(P, values);
+    const TableRules::IpmCheck check = TableRules::CheckIpmTable(ipm, kLimits, false, true);
+    QString shown;
+    for (int row = 1; row <= 3; ++row) {
+        for (int column : { 2, 3 })
+            shown += ipm.colour(row, column) == CellColour::Green ? 'G' : 'R';
+    }
+    EXPECT_EQ(shown, "RGGRGG");
+    EXPECT_EQ(check.selectorEnabled, (std::vector<bool> { false, false, false, true }));
+    EXPECT_FALSE(check.setEnabled.has_value()); // nothing selected: "Set" untouched
+    EXPECT_EQ(TableRules::EnablePresetSelectors(TableOf(P, "12.0 0,5")),
+        (std::array<bool, 4> { false, true }));
+    const struct {
+        int selected;
+        bool running, connected;
+        std::optional<bool> setEnabled;
+    } checks[] = { { 1, false, true, false }, { 3, false, true, true }, { 3, true, true, false },
+        { 3, false, false, false }, { 0, false, true, {} } };
+    for (const auto& c : checks) {
+        TableOf table(P, values);
+        table.setSelectedPreset(c.selected);
+        EXPECT_EQ(TableRules::CheckIpmTable(table, kLimits, c.running, c.connected).setEnabled,
+            c.setEnabled)
+            << c.selected;
+    }
+    TableOf selectors(P, "12.0 1.00; 40.0 1.00; 5.0 1.00");
+    const struct {
+        int preset;
+        bool running, connected, sends;
+        int selected;
+    } clicks[] = { { 1, false, true, true, 1 }, { 2, false, true, false, 2 },
+        { 3, true, true, false, 3 }, { 3, false, false, false, 3 }, { 4, false, true, false, 3 },
+        { 0, false, true, false, 3 } };
+    for (const auto& c : clicks) {
+        EXPECT_EQ(
+            TableRules::SelectPreset(selectors, c.preset, 36.0f, c.running, c.connected), c.sends)
+            << c.preset;
+        EXPECT_EQ(selectors.selectedPreset(), c.selected) << c.preset;
+    }
+    EXPECT_TRUE(TableRules::GridClickSelectsPreset(selectors, 1, true));
+    EXPECT_FALSE(TableRules::GridClickSelectsPreset(selectors, 1, false));
+    EXPECT_FALSE(TableRules::GridClickSelectsPreset(selectors, 2, true));
+}
+
+// A new program has twenty default steps; clearing keeps the rows and step
+// numbers, and leaves the internal program alone.
+TEST(TableRulesTest, InitAndClearTables)
+{
+    TableOf etp(E, "9.0 9.00 09 09");
+    etp.setOutputOn(4, false);
+    TableRules::InitEtpTable(etp, "0.00");
+    EXPECT_EQ(etp.steps(), TableOf(E, Repeat("0.0 0.00 00 00", 20, "; ")).steps());
+    etp.setCell(7, 1, "12.0");
+    etp.setCell(7, 3, "05");
+    etp.setOutputOn(7, false);
+    TableRules::ClearTable(etp, "0.0");
+    EXPECT_EQ(etp.dataRows(), 20);
+    EXPECT_EQ(etp.step(7), (ProgramStep { "7", "00.0", "0.0", "00", "00", true }));
+    TableOf ipm(P, "12.0 1.00; 5.0 0.50; 3.0 0.10"), itp(TableKind::Itp, "1 3.0 1.0 01 00");
+    TableRules::ClearTable(ipm, "0.00");
+    EXPECT_EQ(ipm.preset(2), (PresetRow { "2", "00.0", "0.00" }));
+    TableRules::ClearTable(itp, "0.0");
+    EXPECT_EQ(itp.cell(1, 1), "3.0");
+}
+
+TEST(TableRulesTest, CycleBoxNormalisesToAWholeNumber)
+{
+    const std::pair<QString, QString> shown[] = { { "12.7", "13" }, { "5000", "999" },
+        { "999", "999" }, { "", "0" }, { "-1", "-1" }, { "-12.4", "-12" }, { " 7x", "7" } };
+    for (const auto& [typed, text] : shown)
+        EXPECT_EQ(TableRules::NormaliseCycleText(typed), text) << typed.toStdString();
+    const std::pair<QString, int> counts[] = { { "2", 2 }, { "", 0 }, { "-1", -1 }, { "12.7", 13 },
+        { "99999999999999", 999 }, { "-99999999999", -999 } };
+    for (const auto& [text, count] : counts)
+        EXPECT_EQ(TableRules::CycleCount(text), count) << text.toStdString();
+}
+
+// Drives the runner as the session does: each timer tick, then the poll sends a
+// due step. The trace holds every wait, every line sent and "end".
+struct Runner {
+    ExtProgramRunner runner;
+    TableLimits limits = kTenths;
+    QStringList trace;
+
+    void ticks(const ProgramTable& etp, int n, const TableLimits* lowerAfterSend = nullptr)
+    {
+        for (int i = 0; i < n; ++i) {
+            const auto tick = runner.ExtStepTick(etp);
+            if (tick.runCompleted) {
+                trace << "end";
+                return;
+            }
+            trace << QString::number(tick.intervalMs);
+            if (const auto step = runner.PendingStep(etp, limits)) {
+                trace << step->sevcParameter;
+                runner.StepSent();
+                if (lowerAfterSend)
+                    limits = *lowerAfterSend;
+            }
+        }
+    }
+};
+
+// Long steps wait in minute blocks and are sent once; a row without time ends the
+// program; cycles repeat (0 or no number: until stopped); odd cells from a loaded
+// table never send a sign or wait 0 ms; limits lowered during the run hold for
+// the next step.
+TEST(ExtProgramRunnerTest, RunSendsEachStepOnceAndWaitsItsTime)
+{
+    const TableLimits lowered { 5.0f, 1.0f, "0.0", 10 };
+    struct Case {
+        QString steps;
+        const char* cycles;
+        QString trace;
+        int ticks = 25;
+        bool lower = false;
+        int tab = 1;
+        bool connected = true;
+    };
+    const Case cases[] = {
+        { "12.0 1.5 02 30", "1", "60000 1200151 60000 30000 end" },
+        { "5.0 1.0 00 05; 6.0 1.0 01 30; 7.0 1.0 00 00", "2",
+            Repeat("5000 0500101 60000 0600101 30000", 2) + " end" },
+        { "5.0 1.0 00 01; 9 1  ; 5.0 1.0 00 01", "1", "1000 0500101 end" }, // empty time cells
+        { "5.0 1.0 00 01; 6.0 1.0 00 02", "0", Repeat("1000 0500101 2000 0600101", 3), 6 },
+        { "5.0 1.0 00 01", "abc", Repeat("1000 0500101", 4), 4 },
+        { "12.0 1.5 00 05; 3.0 0.5 00 05 off", "1", "5000 1200151 5000 0300050 end" },
+        { "-5.0 -1.0 00 05; 5.0 1.0 -1 60", "1", "5000 0000001 1 0500101 end" },
+        { Repeat("5.0 1.0 00 01", 20, "; "), "1", Repeat("1000 0500101", 20) + " end" },
+        { "12.0 1.5 00 05; 5.0 1.0 00 05", "1", "5000 1200151 5000 0500101 end", 25, true },
+        { "5.0 1.0 00 05", "-1", "refused" },
+        { "", "1", "refused" },
+        { "5.0 1.0 00 00", "1", "refused" },
+        { "5.0 1.0 00 05", "1", "ignored", 25, false, 1, false },
+        { "5.0 1.0 00 05", "1", "ignored", 25, false, 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.steps.toStdString() + " x " + c.cycles);
+        TableOf etp(E, c.steps);
+        Runner run;
+        const auto action = run.runner.RunStopClick(c.tab, c.connected, c.cycles, etp, kTenths);
+        if (action.action == Action::Started)
+            run.ticks(etp, c.ticks, c.lower ? &lowered : nullptr);
+        else
+            run.trace << (action.action == Action::Refused ? "refused" : "ignored");
+        EXPECT_EQ(run.trace.join(' '), c.trace);
+        EXPECT_EQ(run.runner.ExtProgramRunning(),
+            action.action == Action::Started && !c.trace.endsWith("end"));
+    }
+}
+
+// A stop in the middle of a long step must not make the next run wait out the
+// old step's remainder. A step gives the front panel's texts.
+TEST(ExtProgramRunnerTest, StopInALongStepAndRunAgain)
+{
+    TableOf etp(E, "12,5 1.5 05 00 off; 99.0 1.0 00 05");
+    Runner run;
+    EXPECT_EQ(run.runner.RunStopClick(1, true, "1", etp, kTenths).intervalMs, 1);
+    EXPECT_FALSE(run.runner.PendingStep(etp, kTenths).has_value()); // nothing before the tick
+    run.runner.ExtStepTick(etp);
+    const auto step = run.runner.PendingStep(etp, kTenths);
+    ASSERT_TRUE(step.has_value());
+    EXPECT_EQ(step->voltText + ' ' + step->currText, "12.5 1.5");
+    EXPECT_FALSE(step->outputOn);
+    run.runner.StepSent();
+    run.ticks(etp, 1);
+    EXPECT_EQ(run.runner.ExtMinuteBlocks(), 2);
+    EXPECT_EQ(run.runner.RunStopClick(1, true, "1", etp, kTenths).action, Action::Stopped);
+    EXPECT_FALSE(run.runner.PendingStep(etp, kTenths).has_value());
+    ASSERT_EQ(run.runner.RunStopClick(1, true, "1", etp, kTenths).action, Action::Started);
+    run.trace.clear();
+    run.ticks(etp, 1);
+    EXPECT_EQ(run.trace.join(' '), "60000 1250150");
+    EXPECT_EQ(run.runner.ExtRemainMs(), 240000);
+}
+
+// The presets go out as one "PROM" line only when all three exist, each kept to
+// the limit rule; a "GETM" reply fills the table and selects the last preset
+// matching the set-points (none matching: the selection stays); a bad reply
+// leaves the table untouched.
+TEST(PresetTransferTest, PresetsToAndFromTheSupply)
+{
+    const TableLimits tenths { 18.0f, 10.0f, "0.0", 10 };
+    const QString getm = "125125,050050,000000,OK\r";
+    struct Case {
+        QString presets;
+        const TableLimits& limits;
+        std::optional<QString> prom;
+        QString reply;
+        const char *volts, *amps;
+        int selected;
+        QString after;
+    };
+    const Case cases[] = {
+        { "12.5 1.25; 5.0 0.50; 0.0 0.00", kLimits, "125125050050000000", getm, "5.0", "0.50", 2,
+            "12.5 1.25; 5.0 0.50; 0.0 0.00" },
+        { "40 6; -5 -1; abc ", kLimits, "360500000000000000", "050050,120010,050050,OK", "5.0",
+            "0.5", 3, "5.0 0.50; 12.0 0.10; 5.0 0.50" },
+        { "18.0 10.0; 1.0 0.1; 2,5 0,5", tenths, "180100010001025005", getm, "9.9", "0.50", 1,
+            "12.5 12.5; 5.0 5.0; 0.0 0.0" },
+        { "1.0 1.00; 2.0 1.00", kLimits, std::nullopt, "", "0", "0", 1, "1.0 1.00; 2.0 1.00" },
+        { "1.0 1.00", kLimits, std::nullopt, "125125,050050,000000,O", "0", "0", 1, "1.0 1.00" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply.toStdString());
+        TableOf ipm(P, c.presets);
+        ipm.setSelectedPreset(1);
+        EXPECT_EQ(PresetTransfer::PromParameter(ipm, c.limits), c.prom);
+        EXPECT_EQ(PresetTransfer::FillFromGetm(ipm, c.reply, c.volts, c.amps, c.limits),
+            c.reply.contains("OK"));
+        QStringList after;
+        for (const PresetRow& p : ipm.presets())
+            after << p.voltage + ' ' + p.current;
+        EXPECT_EQ(after.join("; "), c.after);
+        EXPECT_EQ(ipm.selectedPreset(), c.selected);
+        EXPECT_EQ(ipm.cell(1, 0), "");
+    }
+}
+
+TEST(PresetTransferTest, ReadSetAndRecall)
+{
+    using PresetTransfer::ReadRequest;
+    const ReadRequest byTab[] = { ReadRequest::FocusButton, ReadRequest::FocusButton,
+        ReadRequest::RaiseReadPending, ReadRequest::Nothing };
+    for (int tab = 0; tab < 4; ++tab)
+        EXPECT_EQ(PresetTransfer::ReadFroPsClick(tab), byTab[tab]) << tab;
+    TableOf ipm(P, "18.0 10.0; 1 0,5");
+    EXPECT_TRUE(PresetTransfer::SetRequestsUpload(true, ipm));
+    EXPECT_FALSE(PresetTransfer::SetRequestsUpload(false, ipm));
+    EXPECT_FALSE(PresetTransfer::SetRequestsUpload(true, ProgramTable(TableKind::Ipm)));
+    const auto sp = PresetTransfer::RecalledSetpoints(ipm, 2, { 18.0f, 10.0f, "0.0", 10 });
+    EXPECT_EQ(sp.volt + ' ' + sp.curr, "1.0 0.5");
+    EXPECT_EQ(PresetTransfer::RecallParameter(ipm), std::nullopt);
+    ipm.setSelectedPreset(1);
+    EXPECT_EQ(PresetTransfer::RecallParameter(ipm), "0");
+}
+
+// Cells outside the table read empty and are never written; rows are padded and
+// trimmed to the columns; the header row is never dropped.
+TEST(ProgramTableTest, CellsInsideAndOutsideTheTable)
+{
+    TableOf etp(E, "5.0 1.0 01 30; 6.0 2.0 02 00");
+    EXPECT_EQ(etp.cellAt(2 * 6 + 3), "02");
+    etp.setCellAt(2 * 6 + 4, "45");
+    EXPECT_EQ(etp.cell(2, 4), "45");
+    etp.setCell(0, 3, " Minute ");
+    EXPECT_EQ(etp.columnOf("Minute"), 3); // captions are compared trimmed
+    EXPECT_EQ(etp.columnOf("Nothing"), -1);
+    TableOf ipm(P, "12.0 1.0");
+    for (const auto& [row, column] : { std::pair { -1, 0 }, { 0, -1 }, { 2, 0 }, { 1, 4 } }) {
+        ipm.setCell(row, column, "x");
+        ipm.setColour(row, column, CellColour::Green);
+        EXPECT_EQ(ipm.cell(row, column), "") << row << "," << column;
+        EXPECT_EQ(ipm.colour(row, column), CellColour::Normal);
+    }
+    EXPECT_EQ(ipm.cellAt(-3), "");
+    ipm.setCellAt(-3, "x");
+    ipm.setCellAt(100, "x");
+    ipm.addRow({ "", "2", "3.0", "1.0", "surplus" });
+    ipm.addRow({ "", "3" });
+    EXPECT_EQ(ipm.cell(2, 3) + ipm.cell(3, 3), "1.0");
+    EXPECT_EQ(ipm.columns(), 4);
+    ipm.setRowCount(-5);
+    EXPECT_EQ(ipm.rows(), 1);
+    EXPECT_EQ(ipm.headerText(2), "Voltage");
+}
+
+// Qt's model tester watches every change below; output flags are on by default
+// and outlive the rows; a step whose output is unset keeps its flag; the preset
+// selection shows as the Select column's check.
+TEST(ProgramTableTest, StepsPresetsAndChecksThroughTheModel)
+{
+    ProgramTable etp(TableKind::Etp);
+    QAbstractItemModelTester etpTester(&etp, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    EXPECT_TRUE(etp.outputOn(7));
+    EXPECT_FALSE(etp.outputOn(0));
+    const std::vector<ProgramStep> two { { "1", "5.0", "1.0", "01", "30", true },
+        { "2", "6.0", "2.0", "02", "00", false } };
+    etp.setSteps(two);
+    EXPECT_EQ(etp.steps(), two);
+    etp.setRowCount(8);
+    etp.setColour(7, 1, CellColour::DarkRed);
+    etp.setCell(0, 1, "Volts");
+    etp.setRowCount(3);
+    EXPECT_EQ(etp.data(etp.index(1, 5), Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    EXPECT_TRUE(etp.setData(etp.index(1, 5), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_TRUE(etp.outputOn(2));
+    etp.setOutputOn(2, false);
+    etp.cutToHeader();
+    etp.setSteps({ { "1", "", "", "", "", std::nullopt }, { "2", "", "", "", "", std::nullopt } });
+    EXPECT_FALSE(etp.step(2).output());
+    etp.setAllOutputsOn();
+    EXPECT_TRUE(etp.outputOn(2));
+
+    ProgramTable ipm(TableKind::Ipm);
+    QAbstractItemModelTester ipmTester(&ipm, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const std::vector<PresetRow> presets { { "1", "5.0", "1.0" }, { "2", "6.0", "2.0" },
+        { "3", "7.0", "1.0" } };
+    ipm.setPresets(presets);
+    EXPECT_EQ(ipm.presets(), presets);
+    EXPECT_TRUE(ipm.setData(ipm.index(2, 0), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_TRUE(ipm.setData(ipm.index(1, 0), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_EQ(ipm.selectedPreset(), 2);
+    EXPECT_EQ(ipm.data(ipm.index(1, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
+    EXPECT_EQ(ipm.data(ipm.index(2, 0), Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    ipm.setSelectedPreset(-1);
+    EXPECT_EQ(ipm.selectedPreset(), 2);
+}
+
+TEST(ProgramTableTest, SpaceTogglesTheCurrentStepsOutputInAView)
+{
+    TableOf etp(E, "5.0 1.0 01 00; 6.0 1.0 01 00");
+    QTableView view;
+    view.setModel(&etp);
+    view.show();
+    view.setCurrentIndex(etp.index(1, 5));
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_Space);
+    EXPECT_FALSE(etp.outputOn(2));
+    EXPECT_TRUE(etp.outputOn(1));
+    QTest::keyClick(&view, Qt::Key_Space);
+    EXPECT_TRUE(etp.outputOn(2));
+}
+
+// The heading names the location only when given; presets print their
+// selection marks, steps a tick (two strokes) for each checked output, and no
+// more than twenty rows while the table keeps them all.
+TEST(TablePrinterTest, HeadingRowsMarksAndTicks)
+{
+    RecordingPage bare;
+    TablePrinter::PrintIpmTable(bare, ProgramTable(TableKind::Ipm), { "(Untitle)", "", "" });
+    EXPECT_NE(bare.find("Table Name : (Untitle)"), nullptr);
+    EXPECT_NE(bare.find("Preset"), nullptr);
+    EXPECT_EQ(bare.documentsEnded(), 1);
+
+    TableOf ipm(P, "12.0 1.00; 12.0 1.00; 12.0 1.00");
+    ipm.setSelectedPreset(2);
+    RecordingPage presets;
+    TablePrinter::PrintIpmTable(presets, ipm, { "P", "", "" });
+    QString marks;
+    for (const auto& t : presets.texts())
+        marks += t.x < 15.0 + (190.0 - 35.0) / 4 && t.y > 53.0 ? t.text : "";
+    EXPECT_EQ(marks, QString::fromUtf8("○●○"));
+
+    TableOf etp(E, Repeat("5.0 1.00 00 10", 25, "; "));
+    etp.setOutputOn(2, false);
+    RecordingPage steps;
+    TablePrinter::PrintEtpTable(steps, etp, { "Burn-in", "Long run", "Bench 3" });
+    EXPECT_NE(steps.find("Table Name : Burn-in  (Location : Bench 3)"), nullptr);
+    EXPECT_NE(steps.find("Table Description : Long run"), nullptr);
+    EXPECT_NE(steps.find("20"), nullptr);
+    EXPECT_EQ(steps.find("21"), nullptr);
+    EXPECT_EQ(etp.dataRows(), 25);
+    // Slanted strokes are the ticks: the row of each, its top within the row.
+    QString ticks;
+    double lowest = 0;
+    for (const auto& l : steps.lines()) {
+        lowest = std::max({ lowest, l.y1, l.y2 });
+        const double top = std::min(l.y1, l.y2) - 50.0;
+        if (l.x1 != l.x2 && l.y1 != l.y2 && top < 40.0)
+            ticks += QString::number(static_cast<int>(top / 10.0)) + QString::number(l.x1 > 144);
+    }
+    EXPECT_EQ(ticks, "11113131");
+    EXPECT_EQ(lowest, 50.0 + 21 * 10.0);
+}
+
+} // namespace
