@@ -1,9 +1,11 @@
 #include "core/PainterPage.h"
 #include "datalog/ChartColours.h"
 #include "datalog/ChartGeometry.h"
+#include "datalog/ChartRangeRules.h"
 #include "datalog/ChartWidget.h"
 #include "datalog/LogChartPrint.h"
 #include "datalog/LogPacing.h"
+#include "datalog/SamplingStatus.h"
 #include "datalog/SegmentClip.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/QtPrinting.h"
@@ -18,6 +20,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <map>
 
 namespace {
 
@@ -44,9 +47,16 @@ ChartRanges Window(int start, int end)
     return r;
 }
 
-// The newest sample goes first and ages the rest; a full log drops its oldest;
-// marking it empty puts the end mark into both channels. Bad readings are "no
-// reading" (-1, as the polling cycle's unanswered one), never the end mark or 0.
+using Labels = std::array<QString, 3>;
+using R = ChartRangeRules;
+
+QString Joined(const Labels& labels)
+{
+    return labels[0] + ' ' + labels[1] + ' ' + labels[2];
+}
+
+// Newest first, a full log drops its oldest; bad readings are "no reading" (-1,
+// as an unanswered poll), never the end mark or 0.
 TEST(LogSamplesTest, RecordShiftAndReadings)
 {
     LogSamples log;
@@ -70,8 +80,7 @@ TEST(LogSamplesTest, RecordShiftAndReadings)
         EXPECT_EQ(value, LogSamples::ReadingValue(QString::fromUtf8(text))) << text;
 }
 
-// Each tick asks for its next interval: a full one when on time, 300 ms less
-// when late; below one second counts as one, and a huge one does not overflow.
+// A full interval when on time, 300 ms less when late; below 1 s counts as 1 s.
 TEST(LogPacingTest, IntervalsOfOnTimeAndLateTicks)
 {
     struct Tick {
@@ -97,9 +106,8 @@ TEST(LogPacingTest, IntervalsOfOnTimeAndLateTicks)
     }
 }
 
-// An hour at 3 s over midnight, each tick 25 ms after the interval the previous
-// one asked for: the last tick stays within an interval of its due time instead
-// of drifting by the latency of every tick.
+// An hour at 3 s over midnight, each tick 25 ms late: the last one stays within an
+// interval of its due time instead of drifting by every tick's latency.
 TEST(LogPacingTest, TheCadenceHoldsAcrossMidnight)
 {
     FakeClock clock;
@@ -125,12 +133,8 @@ TEST(ChartGeometryTest, GridHasNineLinesEachWayWithTheMiddleOnesApart)
     EXPECT_EQ((std::vector { QLineF(600, 5, 630, 5), QLineF(615, 0, 615, 10) }), grid.middleLines);
 }
 
-// The segments' starts in seconds: they reach just across both edges of the window
-// (a start between samples 3 (9 s) and 4 (12 s) takes the segment 9-12 s; a
-// start on a sample also takes the one that ends there; a window beyond the
-// log's 1800 segments ends with it); a sample without a reading breaks the
-// traces it feeds, the end mark ends the walk, an empty range leaves its trace
-// out instead of dividing by zero.
+// Segments reach just across both window edges and end with the log or its end
+// mark; a missing reading breaks the traces it feeds; an empty range: no trace.
 TEST(ChartGeometryTest, SegmentsEachTraceKeeps)
 {
     const struct {
@@ -139,8 +143,7 @@ TEST(ChartGeometryTest, SegmentsEachTraceKeeps)
         const char* voltStarts; // all, or "first .. last (count)"
         size_t amps, watts;
         bool visible = true;
-    } cases[] = {
-        { 0, 120, 3, nullptr, "0 .. 120 (41)", 41, 41 },
+    } cases[] = { { 0, 120, 3, nullptr, "0 .. 120 (41)", 41, 41 },
         { 10, 40, 3, nullptr, "9 .. 39 (11)", 11, 11 },
         { 9, 39, 3, nullptr, "6 .. 39 (12)", 12, 12 },
         { 0, 40, 3, nullptr, "0 .. 39 (14)", 14, 14 },
@@ -164,8 +167,7 @@ TEST(ChartGeometryTest, SegmentsEachTraceKeeps)
                 r.ChartVMax = r.ChartVMin;
                 r.ChartWMax = -5.0f;
             },
-            "", 11, 0 },
-    };
+            "", 11, 0 } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.voltStarts);
         LogSamples log = SteadyLog(10.0f, 1.0f);
@@ -198,8 +200,7 @@ TEST(ChartGeometryTest, ValuesMapOntoZeroToTen)
     EXPECT_EQ(QLineF(0, 10, 1, 0.5), t.watts[0]); // 200 W and 10 W of 200
 }
 
-// Clipping a segment to the 120 x 10 window, newer end first: ends outside move
-// onto the edge; a segment wholly outside, or not a number, gives nothing.
+// Ends outside the 120 x 10 window move onto its edge; wholly outside or NaN: none.
 TEST(ChartGeometryTest, SegmentClipMovesEndsOntoTheEdge)
 {
     const std::pair<QLineF, const char*> cases[] = { { QLineF(3, 2, 6, 4), "3 2 6 4" },
@@ -219,9 +220,8 @@ TEST(ChartGeometryTest, SegmentClipMovesEndsOntoTheEdge)
     }
 }
 
-// On screen the chart reports the mouse, draws newest samples on the right and
-// higher values higher up, keeps far-off values off the chart, and draws new data
-// and a new size at once instead of a cached picture.
+// Newest on the right, higher values higher up, far-off values off the chart; new
+// data and a new size are drawn at once, not the cached picture.
 TEST(ChartWidgetTest, AShownChartFollowsTheMouseNewDataAndItsSize)
 {
     QWidget window;
@@ -243,7 +243,6 @@ TEST(ChartWidgetTest, AShownChartFollowsTheMouseNewDataAndItsSize)
             ChartGeometry::TraceSegments(log, interval, ranges, true), ranges);
         image = pp->grab().toImage().convertToFormat(QImage::Format_RGB32);
     };
-    // The first row of column x in the colour, or -1.
     const auto rowOf = [&](int x, QRgb colour) {
         for (int y = 0; y < image.height(); ++y) {
             if (image.pixel(x, y) == colour)
@@ -288,12 +287,9 @@ LogPrintInputs Inputs()
     return in;
 }
 
-// What the header and the time line say for each kind of log; which segments
-// each trace keeps of a steady 20 V, 2.5 A log (two minutes at 3 s fill the
-// frame edge to edge); where the voltage trace meets the frame's edges (in a
-// log whose sample i holds i volts, edges between samples cut the crossing
-// segments: 9 s -> 12 s crosses 10 s at 3 1/3 V). Whatever the log: every text
-// on the page, every trace inside the frame, one frame and its 18 grid lines.
+// Header texts; segments kept per trace (2 min at 3 s fill the frame); the volts
+// at the frame's edges (i V at sample i: 9 s -> 12 s crosses 10 s at 3 1/3 V).
+// Always: texts on the page, traces inside the frame, one frame, 18 grid lines.
 TEST(LogChartPrintTest, PrintsTheLogOnOnePage)
 {
     LogSamples ramp = SteadyLog(0.0f, 2.5f);
@@ -313,12 +309,11 @@ TEST(LogChartPrintTest, PrintsTheLogOnOnePage)
         QStringList shown; // "!": not on the page
         const char* segments; // volts, amps, watts
         double newestVolts = 20.0, oldestVolts = 20.0;
-    } cases[] = {
-        { [](auto&, auto& in) { in.location = "Lab 2"; },
-            { "Bench A", "Address : 05  (Lab 2)", "Sampling Time: 3S",
-                "Now Time: 15/01/2026 10:30:00", "0.0V", "20.0V", "40.0V", "2.50A", "5.00A", "0.0W",
-                "200.0W", "60S", "120S" },
-            "40 40 40" },
+    } cases[] = { { [](auto&, auto& in) { in.location = "Lab 2"; },
+                      { "Bench A", "Address : 05  (Lab 2)", "Sampling Time: 3S",
+                          "Now Time: 15/01/2026 10:30:00", "0.0V", "20.0V", "40.0V", "2.50A",
+                          "5.00A", "0.0W", "200.0W", "60S", "120S" },
+                      "40 40 40" },
         { [](auto&, auto&) {}, { "Address : 05", "!Address : 05  ()" }, "40 40 40" },
         { stored,
             { "Log Name : run1", "Soak test", "Sampling Time: 10S", "!Bench A",
@@ -343,8 +338,7 @@ TEST(LogChartPrintTest, PrintsTheLogOnOnePage)
         { [](auto&, auto& in) { in.ranges.ChartTEnd = in.ranges.ChartTStart; }, {}, "0 0 0" },
         // Far above the 40 V top: only 30 V -> 50 V reaches into the frame.
         { [](auto& l, auto&) { l.volts.fill(60.0f), l.volts[0] = 30.0f, l.volts[1] = 50.0f; }, {},
-            "1 40 40", 30.0, 40.0 },
-    };
+            "1 40 40", 30.0, 40.0 } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.segments);
         RecordingPage page;
@@ -364,7 +358,7 @@ TEST(LogChartPrintTest, PrintsTheLogOnOnePage)
                 EXPECT_LE(t.x + page.textWidthMm(t.text), 190.0) << t.text.toStdString();
             }
         }
-        // Traces: width 8 above the frame's bottom (the legend swatches sit below).
+        // Traces: width 8 above the frame's bottom (legend swatches sit below).
         std::map<QRgb, std::vector<RecordingPage::Line>> traces;
         int frames = 0, grid = 0;
         for (const auto& l : page.lines()) {
@@ -392,8 +386,7 @@ TEST(LogChartPrintTest, PrintsTheLogOnOnePage)
     }
 }
 
-// On paper as on screen: one missing sample of a six-minute window (0.6 mm
-// between its neighbours) leaves white paper in the 0.7 mm wide trace.
+// One missing sample of six minutes (0.6 mm) leaves a gap in the 0.7 mm trace.
 TEST(LogChartPrintTest, ADropoutShowsOnThePrintedPage)
 {
     constexpr double kDotsPerMm = 200.0 / 25.4;
@@ -418,6 +411,171 @@ TEST(LogChartPrintTest, ADropoutShowsOnThePrintedPage)
     };
     EXPECT_EQ(ink(10), QColor(ChartColours::kPrintVolt).name());
     EXPECT_EQ(ink(5), QColor(Qt::white).name());
+}
+
+// A click (+ maximum, - minimum; = Enter) keeps the maximum above the minimum; bad
+// texts read 0; values rounding onto the other end count as reaching it.
+TEST(ChartRangeRulesTest, ClicksKeepTheMaximumAboveTheMinimum)
+{
+    using Click = QString (R::*)(const QString&, const QString&);
+    const std::map<std::string, std::pair<Click, float ChartRanges::*>> ops {
+        { "V+", { &R::clickVMax, &ChartRanges::ChartVMax } },
+        { "V-", { &R::clickVMin, &ChartRanges::ChartVMin } },
+        { "W+", { &R::clickWMax, &ChartRanges::ChartWMax } },
+        { "W-", { &R::clickWMin, &ChartRanges::ChartWMin } },
+        { "A+", { &R::clickCMax, &ChartRanges::ChartCMax } },
+        { "A-", { &R::clickCMin, &ChartRanges::ChartCMin } },
+        { "V+=", { &R::commitVMax, &ChartRanges::ChartVMax } },
+        { "V-=", { &R::commitVMin, &ChartRanges::ChartVMin } }
+    };
+    const struct {
+        const char *op, *maxText, *minText, *text;
+        float value;
+    } cases[] = { { "V+", "10V", "20V", "21V", 21 }, { "V+", "20V", "20V", "21V", 21 },
+        { "V+", "30V", "0V", "30V", 30 }, { "V-", "10V", "20V", "9V", 9 },
+        { "V-", "10V", "5V", "5V", 5 }, { "W+", "100W", "150W", "151W", 151 },
+        { "W-", "100W", "150W", "99W", 99 }, { "W-", "400W", "350W", "350W", 350 },
+        { "V+", "", "", "1V", 1 }, { "V+", "abc", "0V", "1V", 1 }, { "V-", "0V", "xyz", "-1V", -1 },
+        { "A+", "1.0", "2.0A", "2.1A", 2.1f }, { "A+", "3", "0.0A", "3.0A", 3 },
+        { "A+", "2,5", "0.0A", "2.5A", 2.5f }, { "A+", "2.54", "0.0A", "2.5A", 2.5f },
+        { "A-", "1.0A", "2.0", "0.9A", 0.9f }, { "A-", "5.0A", "1,25", "1.3A", 1.3f },
+        { "A-", "1.0A", "0.96", "0.9A", 0.9f }, { "A+", "0.04", "0.0A", "0.1A", 0.1f },
+        { "A+", "", "", "0.1A", 0.1f }, { "A-", "A", "A", "-0.1A", -0.1f },
+        { "V+=", "10.2", "20V", "21V", 21 }, { "V-=", "21V", "4.6", "5V", 5 } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.op) + " " + c.maxText + " / " + c.minText);
+        ChartRangeRules rules;
+        const auto& [click, range] = ops.at(c.op);
+        EXPECT_EQ(c.text, (rules.*click)(c.maxText, c.minText));
+        EXPECT_FLOAT_EQ(c.value, rules.ranges().*range);
+    }
+}
+
+TEST(ChartRangeRulesTest, AnyTypingSequenceKeepsEveryRangeNonEmpty)
+{
+    // Every entry committed with Enter; the returned text goes back into its combo.
+    const char* typed[] = { "", "0", "0.04", "0.96", "1", "1.0A", "20V", "-3", "abc", "1e9", "0,95",
+        "1,04", "99999999999", "-99999999999" };
+    ChartRangeRules rules;
+    QString vMax = "40V", vMin = "0V", cMax = "5.0A", cMin = "0.0A", wMax = "200W", wMin = "0W";
+    for (const char* a : typed) {
+        for (const char* b : typed) {
+            vMax = rules.commitVMax(a, vMin);
+            vMin = rules.commitVMin(vMax, b);
+            cMax = rules.commitCMax(a, cMin);
+            cMin = rules.commitCMin(cMax, b);
+            wMin = rules.commitWMin(wMax, b);
+            wMax = rules.commitWMax(a, wMin);
+            const ChartRanges& r = rules.ranges();
+            EXPECT_LT(r.ChartVMin, r.ChartVMax) << a << " / " << b;
+            EXPECT_LT(r.ChartCMin, r.ChartCMax) << a << " / " << b;
+            EXPECT_LT(r.ChartWMin, r.ChartWMax) << a << " / " << b;
+        }
+    }
+}
+
+// Whole numbers with their unit (the expected one's), times whole seconds.
+TEST(ChartRangeRulesTest, TypedTextsAreNormalised)
+{
+    const std::pair<const char*, const char*> wholes[] = { { "12.6V", "13V" }, { "12.5", "13V" },
+        { "12,5", "12V" }, { " 30 ", "30V" }, { "150", "150W" }, { "", "0V" }, { "volts", "0V" },
+        { "-4.5", "-5W" }, { "99999999999999999999", "1000000V" } };
+    for (const auto& [typed, text] : wholes) {
+        const QChar unit = QString(text).back();
+        EXPECT_EQ(text, R::NormaliseWholeText(typed, unit)) << typed;
+    }
+    const std::pair<const char*, const char*> times[]
+        = { { "2h", "7200S" }, { "2H", "7200S" }, { "5m", "300S" }, { "2.5h", "7200S" },
+              { "45.9", "45S" }, { "120S", "120S" }, { "-5m", "-300S" }, { "-2.5", "-3S" },
+              { "", "0S" }, { "h", "0S" }, { "later", "0S" }, { "99999999999h", "500000000S" } };
+    for (const auto& [typed, text] : times)
+        EXPECT_EQ(text, R::NormaliseTimeText(typed)) << typed;
+}
+
+// Start and length chosen (c, l) or typed (C; E Enter, L leaving the box): never
+// empty or backwards, within the window arithmetic; the labels follow.
+TEST(ChartRangeRulesTest, TimeTextsGiveTheWindow)
+{
+    const struct {
+        char op;
+        const char *tMin, *tLen, *text;
+        int start, end;
+        const char* middle = nullptr;
+    } cases[] = { { 'E', "0S", "2h", "7200S", 0, 7200, "3600S" },
+        { 'L', "0S", "5m", "300S", 0, 300 }, { 'l', "0S", "0.3S", "1S", 0, 1 },
+        { 'l', "0S", "-0.3S", "1S", 0, 1 }, { 'E', "10S", "0", "1S", 10, 11 },
+        { 'E', "10S", "0h", "1S", 10, 11 }, { 'E', "10S", "-30", "30S", 10, 40 },
+        { 'L', "10S", "0.4h", "1S", 10, 11 }, { 'E', "10S", "", "1S", 10, 11 },
+        { 'L', "10S", "abc", "1S", 10, 11 }, { 'E', "10S", "60", "60S", 10, 70 },
+        { 'C', "1h", "120S", "3600S", 3600, 3720, "3660S" },
+        { 'c', "10S", "5S", "10S", 10, 15, "13S" },
+        { 'C', "99999999999h", "99999999999h", "500000000S", 500000000, 1000000000, "750000000S" },
+        { 'E', "500000000S", "99999999999h", "500000000S", 500000000, 1000000000 },
+        { 'C', "-99999999999h", "500000000S", "-500000000S", -500000000, 0 } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(1, c.op) + " " + c.tMin + " + " + c.tLen);
+        ChartRangeRules rules;
+        if (c.op != 'c' && c.op != 'C')
+            rules.clickTMin(c.tMin, "120S");
+        const QString text = c.op == 'c' ? rules.clickTMin(c.tMin, c.tLen)
+            : c.op == 'C'                ? rules.commitTMin(c.tMin, c.tLen)
+            : c.op == 'l'                ? rules.clickTLen(c.tMin, c.tLen)
+                                         : rules.commitTLen(c.tMin, c.tLen, c.op == 'E');
+        EXPECT_EQ(c.text, text);
+        EXPECT_EQ(c.start, rules.ranges().ChartTStart);
+        EXPECT_EQ(c.end, rules.ranges().ChartTEnd);
+        EXPECT_EQ(QString("%1S").arg(c.end), rules.labels().PLabT[2]);
+        EXPECT_EQ(c.middle ? c.middle : rules.labels().PLabT[1], rules.labels().PLabT[1]);
+    }
+}
+
+// Connecting sets the ranges from the ratings, or 40 V, 5 A, 200 W, and 0..120 s.
+TEST(ChartRangeRulesTest, AConnectionResetsTheRangesAndClicksRelabel)
+{
+    const struct {
+        bool connected;
+        float maxVolt, maxCurr, wMax;
+        const char *format, *combos, *labels;
+    } cases[] = { { true, 36.0f, 5.1f, 36.0f * 5.1f, "0.00", "36V 0V 5.1A 184W 0S 120S",
+                      "0.0V 18.0V 36.0V 0.00A 2.55A 5.10A 0.0W 91.8W 183.6W 0S 60S 120S" },
+        { false, 0.0f, 0.0f, 200.0f, "0.0", "40V 0V 5.0A 200W 0S 120S",
+            "0.0V 20.0V 40.0V 0.0A 2.5A 5.0A 0.0W 100.0W 200.0W 0S 60S 120S" } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.connected);
+        ChartRangeRules rules;
+        rules.clickVMax("60V", "0V");
+        rules.commitTMin("5m", "10S");
+        const RangeComboTexts t
+            = rules.resetForConnection(c.connected, c.maxVolt, c.maxCurr, c.format);
+        EXPECT_EQ(QStringList({ t.CmbVMax, t.CmbVMin, t.CmbCMax, t.CmbWMax, t.CmbTMin, t.CmbTLen })
+                      .join(' '),
+            c.combos);
+        const ChartLabels& l = rules.labels();
+        EXPECT_EQ(
+            Joined(l.PLabV) + ' ' + Joined(l.PLabC) + ' ' + Joined(l.PLabW) + ' ' + Joined(l.PLabT),
+            c.labels);
+        EXPECT_EQ(c.wMax, rules.ranges().ChartWMax);
+        EXPECT_EQ(0, rules.ranges().ChartTStart);
+        EXPECT_EQ(120, rules.ranges().ChartTEnd);
+    }
+    ChartRangeRules rules;
+    rules.resetForConnection(true, 36.0f, 5.1f, "0.00");
+    rules.clickVMax("10V", "20V");
+    EXPECT_EQ("0.0V 10.5V 21.0V", Joined(rules.labels().PLabV));
+    rules.clickVMin("21V", "4V");
+    rules.clickWMax("250W", "0W");
+    rules.clickWMin("250W", "50W");
+    rules.clickCMax("2.5", "0.0A");
+    EXPECT_EQ("4.0V 12.5V 21.0V 0.00A 1.25A 2.50A 50.0W 150.0W 250.0W",
+        Joined(rules.labels().PLabV) + ' ' + Joined(rules.labels().PLabC) + ' '
+            + Joined(rules.labels().PLabW));
+}
+
+TEST(SamplingStatusTest, StatusTextNamesTheShownLogsInterval)
+{
+    EXPECT_EQ(QString("Now Sampling : 3S"), SamplingStatus::Text(LogSource::Live, 3, 10));
+    EXPECT_EQ(QString("Log Sampling : 10S"), SamplingStatus::Text(LogSource::Stored, 3, 10));
+    EXPECT_FALSE(SamplingStatus::Text(LogSource::None, 3, 10).has_value());
 }
 
 } // namespace

@@ -64,8 +64,8 @@ TEST(CellEditorRulesTest, KeyReleaseMirrorsTypedText)
     }
 }
 
-// Leaving a cell: the message, the editor's and the cell's text (step 1 is timed,
-// step 2 not); a replaced voltage or current lays the editor again.
+// Message, editor and cell text (step 1 timed, step 2 not); a replaced voltage or
+// current lays the editor again.
 TEST(CellEditorRulesTest, LeavingACellChecksAndReplaces)
 {
     const struct {
@@ -101,7 +101,7 @@ TEST(CellEditorRulesTest, LeavingACellChecksAndReplaces)
         EXPECT_EQ(result->cellText + ' ' + table.cell(c.row, c.column), c.cell + ' ' + c.cell);
         EXPECT_EQ(result->relayEditor, c.editor && c.column < (c.kind == P ? 4 : 3));
     }
-    // Columns without a check, the header row and rows beyond the table: untouched.
+    // Unchecked columns, the header row, rows beyond the table: untouched.
     TableOf etp(E, "5.0 1.00 01 00"), ipm(P, "5.0 1.00");
     for (const auto& [row, column] : { std::pair { 1, 0 }, { 1, 5 }, { 2, 1 }, { 0, 1 } })
         EXPECT_FALSE(CellEditorRules::CommitEtpCell(etp, row, column, "9", kLimits).has_value());
@@ -110,9 +110,8 @@ TEST(CellEditorRulesTest, LeavingACellChecksAndReplaces)
     EXPECT_EQ(etp.cell(1, 0) + ipm.cell(1, 1), "11");
 }
 
-// Leaving the step editor for another control clamps silently (out-of-range
-// values: the limit rule's table); for "Run" or the toolbar it stores nothing.
-// The preset editor hides for the action buttons and stays for the message box.
+// The step editor clamps silently (out-of-range: the limit rule's table), but not
+// for "Run" or the toolbar; the preset editor hides for the action buttons.
 TEST(CellEditorRulesTest, EditorLosingFocus)
 {
     const struct {
@@ -168,8 +167,8 @@ TEST(CellEditorRulesTest, ArrowKeysMoveBetweenEditableCells)
     }
 }
 
-// The editor is laid over the cell, inset by the grid's lines, and opens only
-// on the visible table's editable cells while no program runs.
+// Laid over the cell inside the grid's lines; only on the visible table's
+// editable cells while no program runs.
 TEST(CellEditorRulesTest, EditorIsLaidOverTheCell)
 {
     const TableOf etp(E, "5.0 1.00 01 00"), itp(TableKind::Itp, "1 2.0"), ipm(P, "05.0 1.00");
@@ -197,9 +196,8 @@ TEST(CellEditorRulesTest, EditorIsLaidOverTheCell)
     }
 }
 
-// The step check colours each row up to the first without a duration (G green,
-// R dark red, - normal: old colours go) and enables "Run" for a first duration
-// and a supply; 0 V and below 1 V are valid steps, invalid cells keep "Run".
+// Colours (G green, R dark red, - none) up to the first row without a duration;
+// "Run" needs a first duration and a supply, not valid cells.
 TEST(TableRulesTest, StepCheckColoursCellsAndEnablesRun)
 {
     const struct {
@@ -228,10 +226,8 @@ TEST(TableRulesTest, StepCheckColoursCellsAndEnablesRun)
     }
 }
 
-// One rule for every step and preset bound for the supply: within its limit
-// from 0 up to the limit in single precision; sent clamped into that range; the
-// grid shows it before a run or an upload, except that a negative preset keeps
-// its text.
+// Within the limit: 0 up to it in single precision; sent clamped; the grid shows
+// it before a run or an upload, but a negative preset keeps its text.
 TEST(TableRulesTest, LimitRuleForStepsAndPresets)
 {
     const TableLimits limits { 36.1f, 2.55f, "0.00", 100 };
@@ -263,9 +259,8 @@ TEST(TableRulesTest, LimitRuleForStepsAndPresets)
     }
 }
 
-// Presets: the voltage is valid from 1 V, the current above 0; a selector needs
-// a current and selects its preset whatever it holds; "Set" follows the
-// selected preset, the run and the supply.
+// Presets: volts from 1, current above 0; a selector needs a current and selects
+// whatever its preset holds; "Set" follows the preset, the run and the supply.
 TEST(TableRulesTest, PresetChecksSelectorsAndSet)
 {
     const QString values = "0.5 1.00; 1.0 0.00; 36.0 5.00";
@@ -304,8 +299,7 @@ TEST(TableRulesTest, PresetChecksSelectorsAndSet)
     EXPECT_FALSE(TableRules::GridClickSelectsPreset(selectors, 2, true));
 }
 
-// A new program has twenty default steps; clearing keeps the rows and step
-// numbers, and leaves the internal program alone.
+// Twenty default steps; clearing keeps rows and numbers, not the internal program.
 TEST(TableRulesTest, InitAndClearTables)
 {
     TableOf etp(E, "9.0 9.00 09 09");
@@ -335,8 +329,8 @@ TEST(TableRulesTest, CycleBoxNormalisesToAWholeNumber)
         EXPECT_EQ(TableRules::CycleCount(text), count) << text.toStdString();
 }
 
-// Drives the runner as the session does: each timer tick, then the poll sends a
-// due step. The trace holds every wait, every line sent and "end".
+// Each timer tick, then the poll sends a due step; the trace holds every wait,
+// every line sent and "end".
 struct Runner {
     ExtProgramRunner runner;
     TableLimits limits = kTenths;
@@ -358,9 +352,8 @@ struct Runner {
     }
 };
 
-// Long steps wait in minute blocks and are sent once; a row without time ends
-// the program; cycles repeat (0 or no number: until stopped); odd cells never
-// send a sign or wait 0 ms; limits lowered during the run hold for the next step.
+// Long steps wait in minute blocks; a row without time ends; cycles 0 or none run
+// until stopped; no sign sent, no 0 ms wait; lowered limits hold at once.
 TEST(ExtProgramRunnerTest, RunSendsEachStepOnceAndWaitsItsTime)
 {
     const TableLimits lowered { 5.0f, 1.0f, "0.0", 10 };
@@ -398,8 +391,7 @@ TEST(ExtProgramRunnerTest, RunSendsEachStepOnceAndWaitsItsTime)
     }
 }
 
-// A stop in the middle of a long step must not make the next run wait out the
-// old step's remainder. A step gives the front panel's texts.
+// After a stop in a long step the next run must not wait out its remainder.
 TEST(ExtProgramRunnerTest, StopInALongStepAndRunAgain)
 {
     TableOf etp(E, "12,5 1.5 05 00 off; 99.0 1.0 00 05");
@@ -423,9 +415,8 @@ TEST(ExtProgramRunnerTest, StopInALongStepAndRunAgain)
     EXPECT_EQ(run.runner.ExtRemainMs(), 240000);
 }
 
-// The presets go out as one "PROM" line only when all three exist, each kept to
-// the limit rule; a "GETM" reply fills the table and selects the last preset
-// matching the set-points (none: the selection stays); a bad one changes nothing.
+// "PROM" only with all three presets, clamped; "GETM" fills and selects the last
+// preset matching the set-points (none: unchanged); a bad reply changes nothing.
 TEST(PresetTransferTest, PresetsToAndFromTheSupply)
 {
     const TableLimits tenths { 18.0f, 10.0f, "0.0", 10 };
@@ -476,8 +467,7 @@ TEST(PresetTransferTest, ReadSetAndRecall)
     EXPECT_EQ(PresetTransfer::RecallParameter(ipm), "0");
 }
 
-// Cells outside the table read empty and are never written; rows are padded and
-// trimmed to the columns; the header row is never dropped.
+// Cells outside read empty and are never written; rows fit the columns.
 TEST(ProgramTableTest, CellsInsideAndOutsideTheTable)
 {
     TableOf etp(E, "5.0 1.0 01 30; 6.0 2.0 02 00"), ipm(P, "12.0 1.0");
@@ -503,9 +493,8 @@ TEST(ProgramTableTest, CellsInsideAndOutsideTheTable)
     EXPECT_EQ(ipm.headerText(2), "Voltage");
 }
 
-// Qt's model tester watches every change below; output flags are on by default
-// and outlive the rows; a step whose output is unset keeps its flag; the preset
-// selection shows as the Select column's check.
+// Under Qt's model tester; output flags are on by default and outlive the rows;
+// the preset selection is the Select column's check.
 TEST(ProgramTableTest, StepsPresetsAndChecksThroughTheModel)
 {
     using Tester = QAbstractItemModelTester;
@@ -558,9 +547,8 @@ TEST(ProgramTableTest, SpaceTogglesTheCurrentStepsOutputInAView)
     EXPECT_TRUE(etp.outputOn(2));
 }
 
-// The heading names the location only when given; presets print their
-// selection marks, steps a tick (two strokes) for each checked output, and no
-// more than twenty rows while the table keeps them all.
+// Location only when given; selection marks; a tick per checked output; twenty
+// rows at most while the table keeps all.
 TEST(TablePrinterTest, HeadingRowsMarksAndTicks)
 {
     RecordingPage bare, presets, steps;
@@ -585,7 +573,7 @@ TEST(TablePrinterTest, HeadingRowsMarksAndTicks)
     EXPECT_NE(steps.find("20"), nullptr);
     EXPECT_EQ(steps.find("21"), nullptr);
     EXPECT_EQ(etp.dataRows(), 25);
-    // Slanted strokes are the ticks: the row of each, whether in the last column.
+    // Ticks (slanted strokes): row, and whether in the last column.
     QString ticks;
     double lowest = 0;
     for (const auto& l : steps.lines()) {
