@@ -5,7 +5,6 @@
 #include "datalog/ChartWidget.h"
 #include "datalog/LogChartPrint.h"
 #include "datalog/LogPacing.h"
-#include "datalog/SamplingStatus.h"
 #include "datalog/SegmentClip.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/QtPrinting.h"
@@ -125,14 +124,6 @@ TEST(LogPacingTest, TheCadenceHoldsAcrossMidnight)
     EXPECT_LT(std::abs(clock.monotonicMs() - 1199 * 3000), 3000) << clock.monotonicMs();
 }
 
-TEST(ChartGeometryTest, GridHasNineLinesEachWayWithTheMiddleOnesApart)
-{
-    const ChartGrid grid = ChartGeometry::GridLines(Window(600, 630));
-    ASSERT_EQ(16u, grid.lines.size());
-    EXPECT_EQ(QLineF(603, 0, 603, 10), grid.lines[1]);
-    EXPECT_EQ((std::vector { QLineF(600, 5, 630, 5), QLineF(615, 0, 615, 10) }), grid.middleLines);
-}
-
 // Segments reach just across both window edges and end with the log or its end
 // mark; a missing reading breaks the traces it feeds; an empty range: no trace.
 TEST(ChartGeometryTest, SegmentsEachTraceKeeps)
@@ -153,21 +144,13 @@ TEST(ChartGeometryTest, SegmentsEachTraceKeeps)
             "0 1 2 3 6 7 8 9 10", 9, 9 },
         { 0, 10, 1, [](auto& l, auto&) { l.amps[2] = LogSamples::kNoReading; }, "0 .. 10 (11)", 9,
             9 },
-        { 0, 10, 1,
-            [](auto& l, auto&) {
-                l.volts[1] = kNan;
-                l.amps[4] = kInf;
-            },
+        { 0, 10, 1, [](auto& l, auto&) { l.volts[1] = kNan, l.amps[4] = kInf; },
             "2 3 4 5 6 7 8 9 10", 7, 7 },
         { 0, 10, 1, [](auto& l, auto&) { l = SteadyLog(10.0f, 1.0f, 6); }, "0 1 2 3 4", 5, 5 },
         { 0, 10, 1, [](auto& l, auto&) { l.markEmpty(); }, "", 0, 0 },
         { 0, 10, 1, nullptr, "", 0, 0, false }, // the Data Log tab hidden
-        { 0, 10, 1,
-            [](auto&, auto& r) {
-                r.ChartVMax = r.ChartVMin;
-                r.ChartWMax = -5.0f;
-            },
-            "", 11, 0 } };
+        { 0, 10, 1, [](auto&, auto& r) { r.ChartVMax = r.ChartVMin, r.ChartWMax = -5.0f; }, "", 11,
+            0 } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.voltStarts);
         LogSamples log = SteadyLog(10.0f, 1.0f);
@@ -428,26 +411,24 @@ TEST(ChartRangeRulesTest, ClicksKeepTheMaximumAboveTheMinimum)
         { "V+=", { &R::commitVMax, &ChartRanges::ChartVMax } },
         { "V-=", { &R::commitVMin, &ChartRanges::ChartVMin } }
     };
-    const struct {
-        const char *op, *maxText, *minText, *text;
-        float value;
-    } cases[] = { { "V+", "10V", "20V", "21V", 21 }, { "V+", "20V", "20V", "21V", 21 },
-        { "V+", "30V", "0V", "30V", 30 }, { "V-", "10V", "20V", "9V", 9 },
-        { "V-", "10V", "5V", "5V", 5 }, { "W+", "100W", "150W", "151W", 151 },
-        { "W-", "100W", "150W", "99W", 99 }, { "W-", "400W", "350W", "350W", 350 },
-        { "V+", "", "", "1V", 1 }, { "V+", "abc", "0V", "1V", 1 }, { "V-", "0V", "xyz", "-1V", -1 },
-        { "A+", "1.0", "2.0A", "2.1A", 2.1f }, { "A+", "3", "0.0A", "3.0A", 3 },
-        { "A+", "2,5", "0.0A", "2.5A", 2.5f }, { "A+", "2.54", "0.0A", "2.5A", 2.5f },
-        { "A-", "1.0A", "2.0", "0.9A", 0.9f }, { "A-", "5.0A", "1,25", "1.3A", 1.3f },
-        { "A-", "1.0A", "0.96", "0.9A", 0.9f }, { "A+", "0.04", "0.0A", "0.1A", 0.1f },
-        { "A+", "", "", "0.1A", 0.1f }, { "A-", "A", "A", "-0.1A", -0.1f },
-        { "V+=", "10.2", "20V", "21V", 21 }, { "V-=", "21V", "4.6", "5V", 5 } };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.op) + " " + c.maxText + " / " + c.minText);
+    const std::tuple<std::string, const char*, const char*, const char*, float> cases[]
+        = { { "V+", "10V", "20V", "21V", 21 }, { "V+", "20V", "20V", "21V", 21 },
+              { "V+", "30V", "0V", "30V", 30 }, { "V-", "10V", "20V", "9V", 9 },
+              { "V-", "10V", "5V", "5V", 5 }, { "W+", "100W", "150W", "151W", 151 },
+              { "W-", "100W", "150W", "99W", 99 }, { "W-", "400W", "350W", "350W", 350 },
+              { "V+", "", "", "1V", 1 }, { "V+", "abc", "0V", "1V", 1 },
+              { "V-", "0V", "xyz", "-1V", -1 }, { "A+", "1.0", "2.0A", "2.1A", 2.1f },
+              { "A+", "3", "0.0A", "3.0A", 3 }, { "A+", "2,5", "0.0A", "2.5A", 2.5f },
+              { "A+", "2.54", "0.0A", "2.5A", 2.5f }, { "A-", "1.0A", "2.0", "0.9A", 0.9f },
+              { "A-", "5.0A", "1,25", "1.3A", 1.3f }, { "A-", "1.0A", "0.96", "0.9A", 0.9f },
+              { "A+", "0.04", "0.0A", "0.1A", 0.1f }, { "A+", "", "", "0.1A", 0.1f },
+              { "A-", "A", "A", "-0.1A", -0.1f }, { "V+=", "10.2", "20V", "21V", 21 },
+              { "V-=", "21V", "4.6", "5V", 5 } };
+    for (const auto& [op, maxText, minText, text, value] : cases) {
+        SCOPED_TRACE(op + " " + maxText + " / " + minText);
         ChartRangeRules rules;
-        const auto& [click, range] = ops.at(c.op);
-        EXPECT_EQ(c.text, (rules.*click)(c.maxText, c.minText));
-        EXPECT_FLOAT_EQ(c.value, rules.ranges().*range);
+        EXPECT_EQ(text, (rules.*ops.at(op).first)(maxText, minText));
+        EXPECT_FLOAT_EQ(value, rules.ranges().*ops.at(op).second);
     }
 }
 
@@ -532,31 +513,26 @@ TEST(ChartRangeRulesTest, TimeTextsGiveTheWindow)
 // Connecting sets the ranges from the ratings, or 40 V, 5 A, 200 W, and 0..120 s.
 TEST(ChartRangeRulesTest, AConnectionResetsTheRangesAndClicksRelabel)
 {
-    const struct {
-        bool connected;
-        float maxVolt, maxCurr, wMax;
-        const char *format, *combos, *labels;
-    } cases[] = { { true, 36.0f, 5.1f, 36.0f * 5.1f, "0.00", "36V 0V 5.1A 184W 0S 120S",
-                      "0.0V 18.0V 36.0V 0.00A 2.55A 5.10A 0.0W 91.8W 183.6W 0S 60S 120S" },
-        { false, 0.0f, 0.0f, 200.0f, "0.0", "40V 0V 5.0A 200W 0S 120S",
-            "0.0V 20.0V 40.0V 0.0A 2.5A 5.0A 0.0W 100.0W 200.0W 0S 60S 120S" } };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.connected);
+    const std::tuple<bool, float, float, float, const char*, const char*, const char*> cases[]
+        = { { true, 36.0f, 5.1f, 36.0f * 5.1f, "0.00", "36V 0V 5.1A 184W 0S 120S",
+                "0.0V 18.0V 36.0V 0.00A 2.55A 5.10A 0.0W 91.8W 183.6W 0S 60S 120S" },
+              { false, 0.0f, 0.0f, 200.0f, "0.0", "40V 0V 5.0A 200W 0S 120S",
+                  "0.0V 20.0V 40.0V 0.0A 2.5A 5.0A 0.0W 100.0W 200.0W 0S 60S 120S" } };
+    for (const auto& [connected, maxVolt, maxCurr, wMax, format, combos, labels] : cases) {
+        SCOPED_TRACE(connected);
         ChartRangeRules rules;
         rules.clickVMax("60V", "0V");
         rules.commitTMin("5m", "10S");
-        const RangeComboTexts t
-            = rules.resetForConnection(c.connected, c.maxVolt, c.maxCurr, c.format);
+        const RangeComboTexts t = rules.resetForConnection(connected, maxVolt, maxCurr, format);
         EXPECT_EQ(QStringList({ t.CmbVMax, t.CmbVMin, t.CmbCMax, t.CmbWMax, t.CmbTMin, t.CmbTLen })
                       .join(' '),
-            c.combos);
+            combos);
         const ChartLabels& l = rules.labels();
         EXPECT_EQ(
             Joined(l.PLabV) + ' ' + Joined(l.PLabC) + ' ' + Joined(l.PLabW) + ' ' + Joined(l.PLabT),
-            c.labels);
-        EXPECT_EQ(c.wMax, rules.ranges().ChartWMax);
-        EXPECT_EQ(0, rules.ranges().ChartTStart);
-        EXPECT_EQ(120, rules.ranges().ChartTEnd);
+            labels);
+        const ChartRanges& r = rules.ranges();
+        EXPECT_EQ(std::tuple(wMax, 0, 120), std::tuple(r.ChartWMax, r.ChartTStart, r.ChartTEnd));
     }
     ChartRangeRules rules;
     rules.resetForConnection(true, 36.0f, 5.1f, "0.00");
@@ -569,13 +545,6 @@ TEST(ChartRangeRulesTest, AConnectionResetsTheRangesAndClicksRelabel)
     EXPECT_EQ("4.0V 12.5V 21.0V 0.00A 1.25A 2.50A 50.0W 150.0W 250.0W",
         Joined(rules.labels().PLabV) + ' ' + Joined(rules.labels().PLabC) + ' '
             + Joined(rules.labels().PLabW));
-}
-
-TEST(SamplingStatusTest, StatusTextNamesTheShownLogsInterval)
-{
-    EXPECT_EQ(QString("Now Sampling : 3S"), SamplingStatus::Text(LogSource::Live, 3, 10));
-    EXPECT_EQ(QString("Log Sampling : 10S"), SamplingStatus::Text(LogSource::Stored, 3, 10));
-    EXPECT_FALSE(SamplingStatus::Text(LogSource::None, 3, 10).has_value());
 }
 
 } // namespace

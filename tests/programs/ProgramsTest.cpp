@@ -49,18 +49,14 @@ QString Repeat(const QString& s, int n, const char* apart = " ")
 
 TEST(CellEditorRulesTest, KeyReleaseMirrorsTypedText)
 {
-    const struct {
-        TableKind kind;
-        int column;
-        QString typed;
-        std::optional<QString> cell;
-    } cases[] = { { E, 1, "12,5", "12.5" }, { E, 1, "5", "5.0" }, { E, 1, "abc", "0.0" },
-        { E, 1, "-3", "-3.0" }, { E, 2, "1,234", "1.23" }, { E, 3, "7", "07" },
-        { E, 4, "4,6", "04" }, { E, 5, "3", {} }, { P, 2, "5", "05.0" }, { P, 2, "12,5", "12.5" },
-        { P, 3, "1,25", "1.25" }, { P, 1, "2", {} } };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CellEditorRules::MirrorKeyRelease(c.kind, c.column, c.typed, "0.00"), c.cell)
-            << c.column << " '" << c.typed.toStdString() << "'";
+    const std::tuple<TableKind, int, QString, std::optional<QString>> cases[]
+        = { { E, 1, "12,5", "12.5" }, { E, 1, "5", "5.0" }, { E, 1, "abc", "0.0" },
+              { E, 1, "-3", "-3.0" }, { E, 2, "1,234", "1.23" }, { E, 3, "7", "07" },
+              { E, 4, "4,6", "04" }, { E, 5, "3", {} }, { P, 2, "5", "05.0" },
+              { P, 2, "12,5", "12.5" }, { P, 3, "1,25", "1.25" }, { P, 1, "2", {} } };
+    for (const auto& [kind, column, typed, cell] : cases) {
+        EXPECT_EQ(CellEditorRules::MirrorKeyRelease(kind, column, typed, "0.00"), cell)
+            << column << " '" << typed.toStdString() << "'";
     }
 }
 
@@ -145,25 +141,23 @@ TEST(CellEditorRulesTest, EditorLosingFocus)
 // Tabs: 0 internal and 1 external program (20 steps), 2 presets (3).
 TEST(CellEditorRulesTest, ArrowKeysMoveBetweenEditableCells)
 {
-    const struct {
-        int tab, row, column, key;
-        std::optional<CellPos> to;
-    } cases[] = { { 1, 3, 4, R, { { 4, 1 } } }, { 1, 20, 4, R, {} }, { 1, 3, 2, R, { { 3, 3 } } },
-        { 1, 3, 1, L, { { 2, 4 } } }, { 1, 1, 1, L, {} }, { 1, 3, 3, L, { { 3, 2 } } },
-        { 1, 1, 2, U, {} }, { 1, 2, 2, U, { { 1, 2 } } }, { 1, 20, 2, D, {} },
-        { 1, 19, 2, D, { { 20, 2 } } }, { 1, 3, 2, Qt::Key_Return, {} },
-        { 1, 3, 5, R, { { 4, 1 } } }, { 0, 3, 4, R, { { 4, 1 } } }, { 0, 3, 1, L, { { 2, 4 } } },
-        { 2, 1, 3, R, { { 2, 2 } } }, { 2, 2, 2, L, { { 1, 3 } } }, { 2, 2, 1, L, {} },
-        { 2, 3, 3, R, {} }, { 1, 0, 1, D, {} } };
-    for (const auto& c : cases) {
-        const ProgramTable table(static_cast<TableKind>(c.tab));
+    const std::tuple<int, int, int, int, std::optional<CellPos>> cases[] = { { 1, 3, 4, R,
+                                                                                 { { 4, 1 } } },
+        { 1, 20, 4, R, {} }, { 1, 3, 2, R, { { 3, 3 } } }, { 1, 3, 1, L, { { 2, 4 } } },
+        { 1, 1, 1, L, {} }, { 1, 3, 3, L, { { 3, 2 } } }, { 1, 1, 2, U, {} },
+        { 1, 2, 2, U, { { 1, 2 } } }, { 1, 20, 2, D, {} }, { 1, 19, 2, D, { { 20, 2 } } },
+        { 1, 3, 2, Qt::Key_Return, {} }, { 1, 3, 5, R, { { 4, 1 } } }, { 0, 3, 4, R, { { 4, 1 } } },
+        { 0, 3, 1, L, { { 2, 4 } } }, { 2, 1, 3, R, { { 2, 2 } } }, { 2, 2, 2, L, { { 1, 3 } } },
+        { 2, 2, 1, L, {} }, { 2, 3, 3, R, {} }, { 1, 0, 1, D, {} } };
+    for (const auto& [tab, row, column, key, to] : cases) {
+        const ProgramTable table(static_cast<TableKind>(tab));
         QStringList headers;
-        for (int column = 0; column < table.columns(); ++column)
-            headers << table.headerText(column);
+        for (int k = 0; k < table.columns(); ++k)
+            headers << table.headerText(k);
         EXPECT_EQ(CellEditorRules::MoveEditorByArrow(
-                      c.tab, c.row, c.column, c.tab == 2 ? 4 : 21, table.columns(), headers, c.key),
-            c.to)
-            << "tab " << c.tab << " row " << c.row << " col " << c.column << " key " << c.key;
+                      tab, row, column, tab == 2 ? 4 : 21, table.columns(), headers, key),
+            to)
+            << "tab " << tab << " row " << row << " col " << column << " key " << key;
     }
 }
 
@@ -173,26 +167,21 @@ TEST(CellEditorRulesTest, EditorIsLaidOverTheCell)
 {
     const TableOf etp(E, "5.0 1.00 01 00"), itp(TableKind::Itp, "1 2.0"), ipm(P, "05.0 1.00");
     const TableOf empty(E, "");
-    const struct {
-        const ProgramTable& table;
-        bool running;
-        int tab, row, column;
-        std::optional<QString> text;
-        std::optional<QRect> rect;
-        bool show, hide;
-    } cases[] = { { etp, false, 1, 1, 2, "1.00", QRect(900, 315, 1000, 270), true, false },
-        { ipm, false, 2, 1, 2, "05.0", QRect(915, 315, 985, 285), true, false },
-        { itp, false, 0, 1, 1, "2.0", QRect(900, 315, 1000, 285), true, false },
-        { etp, true, 1, 1, 1, {}, {}, false, false }, // program running
-        { etp, false, 1, 1, 5, {}, {}, false, true }, // output column
-        { etp, false, 2, 1, 1, "5.0", {}, false, false }, // other tab
-        { empty, false, 1, 0, 1, "Voltage", QRect(900, 315, 1000, 270), false, false } };
-    for (const auto& c : cases) {
+    const std::tuple<const ProgramTable&, bool, int, int, int, std::optional<QString>,
+        std::optional<QRect>, bool, bool>
+        cases[] = { { etp, false, 1, 1, 2, "1.00", QRect(900, 315, 1000, 270), true, false },
+            { ipm, false, 2, 1, 2, "05.0", QRect(915, 315, 985, 285), true, false },
+            { itp, false, 0, 1, 1, "2.0", QRect(900, 315, 1000, 285), true, false },
+            { etp, true, 1, 1, 1, {}, {}, false, false }, // program running
+            { etp, false, 1, 1, 5, {}, {}, false, true }, // output column
+            { etp, false, 2, 1, 1, "5.0", {}, false, false }, // other tab
+            { empty, false, 1, 0, 1, "Voltage", QRect(900, 315, 1000, 270), false, false } };
+    for (const auto& [table, running, tab, row, column, text, rect, show, hide] : cases) {
         const auto layout = CellEditorRules::LayEditor(
-            c.table, c.running, c.tab, c.row, c.column, QRect(900, 300, 1000, 300));
-        EXPECT_EQ(layout.text, c.text) << c.column;
-        EXPECT_EQ(layout.rectTwips, c.rect) << c.column;
-        EXPECT_EQ(std::pair(layout.show, layout.hide), std::pair(c.show, c.hide)) << c.column;
+            table, running, tab, row, column, QRect(900, 300, 1000, 300));
+        EXPECT_EQ(layout.text, text) << column;
+        EXPECT_EQ(layout.rectTwips, rect) << column;
+        EXPECT_EQ(std::pair(layout.show, layout.hide), std::pair(show, hide)) << column;
     }
 }
 
@@ -232,30 +221,27 @@ TEST(TableRulesTest, LimitRuleForStepsAndPresets)
 {
     const TableLimits limits { 36.1f, 2.55f, "0.00", 100 };
     const double uvl = limits.uvl, ucl = limits.ucl;
-    const struct {
-        QString step; // as typed
-        bool within; // voltage and current
-        TableRules::Setting sent;
-        QString clampedStep, clampedPreset;
-    } cases[] = { { "12.0 1.00 01 30", true, { 12.0, 1.0 }, "12.0 1.00 01 30", "12.0 1.00" },
-        { "36.1 2.55 99 59", true, { uvl, ucl }, "36.1 2.55 99 59", "36.1 2.55" },
-        { "40 3 120 75", false, { uvl, ucl }, "36.1 2.55 99 59", "36.1 2.55" },
-        { "-1.0 -0.50 -1 -5", false, { 0.0, 0.0 }, "00.0 0.00 00 00", "-1.0 -0.50" } };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.step.toStdString());
-        TableOf etp(E, c.step), ipm(P, c.step.section(' ', 0, 1));
+    // As typed; volts and amps within; sent; the grid before a run and an upload.
+    const std::tuple<QString, bool, TableRules::Setting, QString, QString> cases[]
+        = { { "12.0 1.00 01 30", true, { 12.0, 1.0 }, "12.0 1.00 01 30", "12.0 1.00" },
+              { "36.1 2.55 99 59", true, { uvl, ucl }, "36.1 2.55 99 59", "36.1 2.55" },
+              { "40 3 120 75", false, { uvl, ucl }, "36.1 2.55 99 59", "36.1 2.55" },
+              { "-1.0 -0.50 -1 -5", false, { 0.0, 0.0 }, "00.0 0.00 00 00", "-1.0 -0.50" } };
+    for (const auto& [typed, within, sent, clampedStep, clampedPreset] : cases) {
+        SCOPED_TRACE(typed.toStdString());
+        TableOf etp(E, typed), ipm(P, typed.section(' ', 0, 1));
         const ProgramStep step = etp.step(1);
         EXPECT_EQ(TableRules::WithinLimit(TableRules::TextNumber(step.voltage), limits.uvl)
                 && TableRules::WithinLimit(TableRules::TextNumber(step.current), limits.ucl),
-            c.within);
-        for (const TableRules::Setting sent : { TableRules::ClampToLimits(step, limits),
+            within);
+        for (const TableRules::Setting out : { TableRules::ClampToLimits(step, limits),
                  TableRules::ClampToLimits(ipm.preset(1), limits) })
-            EXPECT_EQ(std::pair(sent.volts, sent.amps), std::pair(c.sent.volts, c.sent.amps));
+            EXPECT_EQ(std::pair(out.volts, out.amps), std::pair(sent.volts, sent.amps));
         TableRules::ClampStepsToLimits(etp, 1, limits);
-        EXPECT_EQ(etp.steps(), TableOf(E, c.clampedStep).steps());
+        EXPECT_EQ(etp.steps(), TableOf(E, clampedStep).steps());
         EXPECT_EQ(TableRules::ClampPresetsToLimits(ipm, limits),
-            c.clampedPreset != c.step.section(' ', 0, 1));
-        EXPECT_EQ(ipm.presets(), TableOf(P, c.clampedPreset).presets());
+            clampedPreset != typed.section(' ', 0, 1));
+        EXPECT_EQ(ipm.presets(), TableOf(P, clampedPreset).presets());
     }
 }
 
@@ -421,31 +407,26 @@ TEST(PresetTransferTest, PresetsToAndFromTheSupply)
 {
     const TableLimits tenths { 18.0f, 10.0f, "0.0", 10 };
     const QString getm = "125125,050050,000000,OK\r";
-    const struct {
-        QString presets;
-        const TableLimits& limits;
-        std::optional<QString> prom;
-        QString reply;
-        const char *volts, *amps;
-        int selected;
-        QString after;
-    } cases[] = { { "12.5 1.25; 5.0 0.50; 0.0 0.00", kLimits, "125125050050000000", getm, "5.0",
-                      "0.50", 2, "12.5 1.25; 5.0 0.50; 0.0 0.00" },
-        { "40 6; -5 -1; abc ", kLimits, "360500000000000000", "050050,120010,050050,OK", "5.0",
-            "0.5", 3, "5.0 0.50; 12.0 0.10; 5.0 0.50" },
-        { "18.0 10.0; 1.0 0.1; 2,5 0,5", tenths, "180100010001025005", getm, "9.9", "0.50", 1,
-            "12.5 12.5; 5.0 5.0; 0.0 0.0" },
-        { "1.0 1.00; 2.0 1.00", kLimits, {}, "", "0", "0", 1, "1.0 1.00; 2.0 1.00" },
-        { "1.0 1.00", kLimits, {}, "125125,050050,000000,O", "0", "0", 1, "1.0 1.00" } };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.reply.toStdString());
-        TableOf ipm(P, c.presets);
+    // Presets, limits, "PROM" parameter, reply, set-points, selection and presets after.
+    const std::tuple<QString, const TableLimits&, std::optional<QString>, QString, const char*,
+        const char*, int, QString>
+        cases[] = { { "12.5 1.25; 5.0 0.50; 0.0 0.00", kLimits, "125125050050000000", getm, "5.0",
+                        "0.50", 2, "12.5 1.25; 5.0 0.50; 0.0 0.00" },
+            { "40 6; -5 -1; abc ", kLimits, "360500000000000000", "050050,120010,050050,OK", "5.0",
+                "0.5", 3, "5.0 0.50; 12.0 0.10; 5.0 0.50" },
+            { "18.0 10.0; 1.0 0.1; 2,5 0,5", tenths, "180100010001025005", getm, "9.9", "0.50", 1,
+                "12.5 12.5; 5.0 5.0; 0.0 0.0" },
+            { "1.0 1.00; 2.0 1.00", kLimits, {}, "", "0", "0", 1, "1.0 1.00; 2.0 1.00" },
+            { "1.0 1.00", kLimits, {}, "125125,050050,000000,O", "0", "0", 1, "1.0 1.00" } };
+    for (const auto& [presets, limits, prom, reply, volts, amps, selected, after] : cases) {
+        SCOPED_TRACE(reply.toStdString());
+        TableOf ipm(P, presets);
         ipm.setSelectedPreset(1);
-        EXPECT_EQ(PresetTransfer::PromParameter(ipm, c.limits), c.prom);
-        EXPECT_EQ(PresetTransfer::FillFromGetm(ipm, c.reply, c.volts, c.amps, c.limits),
-            c.reply.contains("OK"));
-        EXPECT_EQ(ipm.presets(), TableOf(P, c.after).presets());
-        EXPECT_EQ(ipm.selectedPreset(), c.selected);
+        EXPECT_EQ(PresetTransfer::PromParameter(ipm, limits), prom);
+        EXPECT_EQ(
+            PresetTransfer::FillFromGetm(ipm, reply, volts, amps, limits), reply.contains("OK"));
+        EXPECT_EQ(ipm.presets(), TableOf(P, after).presets());
+        EXPECT_EQ(ipm.selectedPreset(), selected);
     }
     const auto sp = PresetTransfer::RecalledSetpoints(TableOf(P, "18.0 10.0; 1 0,5"), 2, tenths);
     EXPECT_EQ(sp.volt + ' ' + sp.curr, "1.0 0.5");
