@@ -82,25 +82,22 @@ TEST(LogSamplesTest, RecordShiftAndReadings)
 // A full interval when on time, 300 ms less when late; below 1 s counts as 1 s.
 TEST(LogPacingTest, IntervalsOfOnTimeAndLateTicks)
 {
-    struct Tick {
-        qint64 afterMs;
-        int sampleTime, intervalMs;
-        bool restartFirst = false; // a new recording counts from now
-    };
+    using Tick = std::tuple<qint64, int,
+        int>; // after ms (-1: at once, a new recording), sample time, interval
     constexpr int kMax = std::numeric_limits<int>::max();
-    const std::vector<Tick> cases[] = { { { 0, 3, 3000 }, { 2999, 3, 3000 }, { 3001, 3, 3000 },
-                                            { 3001, 3, 2700 } },
-        { { 10001, 10, 9700 } }, { { 0, 0, 1000 }, { 0, -5, 1000 }, { 60000, 0, 700 } },
-        { { 0, kMax, kMax } }, { { 50000, 3, 2700 }, { 0, 3, 3000, true }, { 3000, 3, 3000 } } };
+    const std::vector<Tick> cases[]
+        = { { { 0, 3, 3000 }, { 2999, 3, 3000 }, { 3001, 3, 3000 }, { 3001, 3, 2700 } },
+              { { 10001, 10, 9700 } }, { { 0, 0, 1000 }, { 0, -5, 1000 }, { 60000, 0, 700 } },
+              { { 0, kMax, kMax } }, { { 50000, 3, 2700 }, { -1, 3, 3000 }, { 3000, 3, 3000 } } };
     for (const auto& ticks : cases) {
         FakeClock clock;
         LogPacing pacing(clock);
         pacing.restart();
-        for (const Tick& t : ticks) {
-            if (t.restartFirst)
+        for (const auto& [afterMs, sampleTime, intervalMs] : ticks) {
+            if (afterMs < 0)
                 pacing.restart();
-            clock.advance(t.afterMs);
-            EXPECT_EQ(t.intervalMs, pacing.nextIntervalMs(t.sampleTime)) << clock.monotonicMs();
+            clock.advance(std::max<qint64>(afterMs, 0));
+            EXPECT_EQ(intervalMs, pacing.nextIntervalMs(sampleTime)) << clock.monotonicMs();
         }
     }
 }
@@ -217,8 +214,7 @@ TEST(ChartWidgetTest, AShownChartFollowsTheMouseNewDataAndItsSize)
     QSignalSpy moved(pp, &ChartWidget::mouseMoved);
     QTest::mouseMove(pp, QPoint(40, 30));
     QTest::mouseMove(pp, QPoint(120, 60));
-    ASSERT_GE(moved.count(), 1);
-    EXPECT_EQ(QPoint(120, 60), moved.last().at(0).toPoint());
+    EXPECT_EQ(QPoint(120, 60), moved.value(moved.size() - 1).value(0).toPoint());
 
     QImage image;
     const auto show = [&](const LogSamples& log, int interval, const ChartRanges& ranges) {
@@ -374,8 +370,8 @@ TEST(LogChartPrintTest, ADropoutShowsOnThePrintedPage)
 {
     constexpr double kDotsPerMm = 200.0 / 25.4;
     QImage paper(qRound(190 * kDotsPerMm), qRound(200 * kDotsPerMm), QImage::Format_RGB32);
-    paper.setDotsPerMeterX(qRound(kDotsPerMm * 1000));
-    paper.setDotsPerMeterY(qRound(kDotsPerMm * 1000));
+    paper.setDotsPerMeterX(qRound(kDotsPerMm * 1000)),
+        paper.setDotsPerMeterY(paper.dotsPerMeterX());
     paper.fill(Qt::white);
     LogSamples log = SteadyLog(21.0f, 1.0f);
     log.volts[5] = LogSamples::kNoReading;

@@ -165,13 +165,11 @@ TEST(CellEditorRulesTest, ArrowKeysMoveBetweenEditableCells)
 // editable cells while no program runs.
 TEST(CellEditorRulesTest, EditorIsLaidOverTheCell)
 {
-    const TableOf etp(E, "5.0 1.00 01 00"), itp(TableKind::Itp, "1 2.0"), ipm(P, "05.0 1.00");
-    const TableOf empty(E, "");
+    const TableOf etp(E, "5.0 1.00 01 00"), ipm(P, "05.0 1.00"), empty(E, "");
     const std::tuple<const ProgramTable&, bool, int, int, int, std::optional<QString>,
         std::optional<QRect>, bool, bool>
         cases[] = { { etp, false, 1, 1, 2, "1.00", QRect(900, 315, 1000, 270), true, false },
             { ipm, false, 2, 1, 2, "05.0", QRect(915, 315, 985, 285), true, false },
-            { itp, false, 0, 1, 1, "2.0", QRect(900, 315, 1000, 285), true, false },
             { etp, true, 1, 1, 1, {}, {}, false, false }, // program running
             { etp, false, 1, 1, 5, {}, {}, false, true }, // output column
             { etp, false, 2, 1, 1, "5.0", {}, false, false }, // other tab
@@ -186,32 +184,28 @@ TEST(CellEditorRulesTest, EditorIsLaidOverTheCell)
 }
 
 // Colours (G green, R dark red, - none) up to the first row without a duration;
-// "Run" needs a first duration and a supply, not valid cells.
+// "Run" (third) needs a first duration and a supply (fourth), not valid cells.
 TEST(TableRulesTest, StepCheckColoursCellsAndEnablesRun)
 {
-    const struct {
-        QString steps;
-        const char* colours;
-        bool runEnabled, connected = true;
-    } cases[] = { { "12.0 1.00 00 10", "GGGG", true }, { "0.0 5.00 00 10", "GGGG", true },
-        { "0.5 0.01 00 10", "GGGG", true }, { "36.0 0.00 00 10", "GRGG", true },
-        { "36.1 5.01 00 10", "RRGG", true }, { "12,5 1,5 00 10", "GGGG", true },
-        { "5.0 1.00 120 75", "GGRR", true },
-        { "5.0 1.00 00 05; 99.0 9.00 00 00; 99.0 9.00 01 00", "GGGG ---- ----", true },
-        { "", "", false }, { "5.0 1.00 00 00", "----", false },
-        { "5.0 1.00 01 00", "GGGG", false, false } };
-    for (const auto& c : cases) {
-        TableOf etp(E, c.steps);
+    const std::tuple<QString, const char*, bool, bool> cases[] = { { "12.0 1.00 00 10", "GGGG", 1,
+                                                                       1 },
+        { "0.0 5.00 00 10", "GGGG", 1, 1 }, { "0.5 0.01 00 10", "GGGG", 1, 1 },
+        { "36.0 0.00 00 10", "GRGG", 1, 1 }, { "36.1 5.01 00 10", "RRGG", 1, 1 },
+        { "12,5 1,5 00 10", "GGGG", 1, 1 }, { "5.0 1.00 120 75", "GGRR", 1, 1 },
+        { "5.0 1.00 00 05; 99.0 9.00 00 00; 99.0 9.00 01 00", "GGGG ---- ----", 1, 1 },
+        { "", "", 0, 1 }, { "5.0 1.00 00 00", "----", 0, 1 }, { "5.0 1.00 01 00", "GGGG", 0, 0 } };
+    for (const auto& [steps, colours, runEnabled, connected] : cases) {
+        TableOf etp(E, steps);
         for (int cell = 7; cell < 6 * etp.rows(); ++cell)
             etp.setColour(cell / 6, cell % 6, CellColour::DarkRed);
-        EXPECT_EQ(TableRules::CheckEtpTable(etp, kLimits, c.connected), c.runEnabled) << c.colours;
+        EXPECT_EQ(TableRules::CheckEtpTable(etp, kLimits, connected), runEnabled) << colours;
         QStringList shown;
         for (int row = 1; row <= etp.dataRows(); ++row) {
             shown << "";
             for (int column = 1; column <= 4; ++column)
                 shown.last() += "-GR"[static_cast<int>(etp.colour(row, column))];
         }
-        EXPECT_EQ(shown.join(' '), c.colours);
+        EXPECT_EQ(shown.join(' '), colours);
     }
 }
 
@@ -403,7 +397,7 @@ TEST(ExtProgramRunnerTest, StopInALongStepAndRunAgain)
 
 // "PROM" only with all three presets, clamped; "GETM" fills and selects the last
 // preset matching the set-points (none: unchanged); a bad reply changes nothing.
-TEST(PresetTransferTest, PresetsToAndFromTheSupply)
+TEST(PresetTransferTest, PresetsToAndFromTheSupplyReadSetAndRecall)
 {
     const TableLimits tenths { 18.0f, 10.0f, "0.0", 10 };
     const QString getm = "125125,050050,000000,OK\r";
@@ -430,10 +424,6 @@ TEST(PresetTransferTest, PresetsToAndFromTheSupply)
     }
     const auto sp = PresetTransfer::RecalledSetpoints(TableOf(P, "18.0 10.0; 1 0,5"), 2, tenths);
     EXPECT_EQ(sp.volt + ' ' + sp.curr, "1.0 0.5");
-}
-
-TEST(PresetTransferTest, ReadSetAndRecall)
-{
     using PresetTransfer::ReadRequest;
     const ReadRequest byTab[] = { ReadRequest::FocusButton, ReadRequest::FocusButton,
         ReadRequest::RaiseReadPending, ReadRequest::Nothing };
@@ -456,7 +446,6 @@ TEST(ProgramTableTest, CellsInsideAndOutsideTheTable)
     etp.setCellAt(2 * 6 + 4, "45");
     etp.setCell(0, 3, " Minute ");
     EXPECT_EQ(etp.cell(2, 4) + ' ' + QString::number(etp.columnOf("Minute")), "45 3"); // trimmed
-    EXPECT_EQ(etp.columnOf("Nothing"), -1);
     for (const auto& [row, column] : { std::pair { -1, 0 }, { 0, -1 }, { 2, 0 }, { 1, 4 } }) {
         ipm.setCell(row, column, "x");
         ipm.setColour(row, column, CellColour::Green);
