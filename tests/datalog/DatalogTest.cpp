@@ -123,7 +123,7 @@ TEST(LogPacingTest, TheCadenceHoldsAcrossMidnight)
 
 // Segments reach just across both window edges and end with the log or its end
 // mark; a missing reading breaks the traces it feeds; an empty range: no trace.
-TEST(ChartGeometryTest, SegmentsEachTraceKeeps)
+TEST(ChartGeometryTest, SegmentsEachTraceKeepsAndWhere)
 {
     const struct {
         int start, end, interval;
@@ -164,19 +164,16 @@ TEST(ChartGeometryTest, SegmentsEachTraceKeeps)
         EXPECT_EQ(c.voltStarts, starts.join(' ').toStdString());
         EXPECT_EQ(std::pair(c.amps, c.watts), std::pair(t.amps.size(), t.watts.size()));
     }
-}
-
-TEST(ChartGeometryTest, ValuesMapOntoZeroToTen)
-{
-    LogSamples log = SteadyLog(0.0f, 0.0f);
-    log.volts = { 40.0f, 10.0f };
-    log.amps = { 5.0f, 1.0f };
-    ChartRanges r = Window(0, 10);
-    r.ChartVMin = 10.0f; // 10..40 V
-    const ChartTraces t = ChartGeometry::TraceSegments(log, 1, r, true);
-    EXPECT_EQ(QLineF(0, 10, 1, 0), t.volts[0]);
-    EXPECT_EQ(QLineF(0, 10, 1, 2), t.amps[0]);
-    EXPECT_EQ(QLineF(0, 10, 1, 0.5), t.watts[0]); // 200 W and 10 W of 200
+    // Values map onto 0..10 of their ranges.
+    LogSamples mapped = SteadyLog(0.0f, 0.0f);
+    mapped.volts = { 40.0f, 10.0f };
+    mapped.amps = { 5.0f, 1.0f };
+    ChartRanges window = Window(0, 10);
+    window.ChartVMin = 10.0f; // 10..40 V
+    const ChartTraces v = ChartGeometry::TraceSegments(mapped, 1, window, true);
+    EXPECT_EQ(QLineF(0, 10, 1, 0), v.volts[0]);
+    EXPECT_EQ(QLineF(0, 10, 1, 2), v.amps[0]);
+    EXPECT_EQ(QLineF(0, 10, 1, 0.5), v.watts[0]); // 200 W and 10 W of 200
 }
 
 // Ends outside the 120 x 10 window move onto its edge; wholly outside or NaN: none.
@@ -291,10 +288,9 @@ TEST(LogChartPrintTest, PrintsTheLogOnOnePage)
             { "Log Name : run1", "Soak test", "Sampling Time: 10S", "!Bench A",
                 "Log Time: 14/01/2026 08:05:09            Print Time: 15/01/2026 10:30:00" },
             "12 12 12" },
-        // 64 x 2.8 mm = 179.2 mm: the longest that fits in 180 mm.
+        // 64 x 2.8 mm fit in 180 mm; shortening never splits a surrogate pair.
         { [](auto&, auto& in) { in.description = QString(100, 'x'); }, { QString(64, 'x') },
             "40 40 40" },
-        // Shortening never splits a character outside the basic plane.
         { [&](auto&, auto& in) { in.description = batteries; }, { batteries.left(63) },
             "40 40 40" },
         { [&](auto& l, auto& in) { l = ramp, in.ranges = Window(10, 40); }, {}, "11 11 11",

@@ -97,12 +97,13 @@ TEST(CellEditorRulesTest, LeavingACellChecksAndReplaces)
         EXPECT_EQ(result->cellText + ' ' + table.cell(c.row, c.column), c.cell + ' ' + c.cell);
         EXPECT_EQ(result->relayEditor, c.editor && c.column < (c.kind == P ? 4 : 3));
     }
-    // Unchecked columns, the header row, rows beyond the table: untouched.
+    // Unchecked columns, the header row, rows beyond the table (last two: presets).
     TableOf etp(E, "5.0 1.00 01 00"), ipm(P, "5.0 1.00");
-    for (const auto& [row, column] : { std::pair { 1, 0 }, { 1, 5 }, { 2, 1 }, { 0, 1 } })
+    for (const auto& [row, column] : { std::pair { 1, 0 }, { 1, 5 }, { 2, 1 }, { 0, 1 } }) {
         EXPECT_FALSE(CellEditorRules::CommitEtpCell(etp, row, column, "9", kLimits).has_value());
-    EXPECT_FALSE(CellEditorRules::CommitIpmCell(ipm, 1, 1, "9", kLimits).has_value());
-    EXPECT_FALSE(CellEditorRules::CommitIpmCell(ipm, 2, 2, "9", kLimits).has_value());
+        EXPECT_FALSE(
+            CellEditorRules::CommitIpmCell(ipm, row, column + 1, "9", kLimits).has_value());
+    }
     EXPECT_EQ(etp.cell(1, 0) + ipm.cell(1, 1), "11");
 }
 
@@ -366,28 +367,24 @@ TEST(ExtProgramRunnerTest, RunSendsEachStepOnceAndWaitsItsTime)
         EXPECT_EQ(run.runner.ExtProgramRunning(),
             action.action == Action::Started && !c.trace.endsWith("end"));
     }
-}
-
-// After a stop in a long step the next run must not wait out its remainder.
-TEST(ExtProgramRunnerTest, StopInALongStepAndRunAgain)
-{
-    TableOf etp(E, "12,5 1.5 05 00 off; 99.0 1.0 00 05");
+    // After a stop in a long step the next run must not wait out its remainder.
+    TableOf longStep(E, "12,5 1.5 05 00 off; 99.0 1.0 00 05");
     Runner run;
-    EXPECT_EQ(run.runner.RunStopClick(1, true, "1", etp, kTenths).intervalMs, 1);
-    EXPECT_FALSE(run.runner.PendingStep(etp, kTenths).has_value()); // nothing before the tick
-    run.runner.ExtStepTick(etp);
-    const auto step = run.runner.PendingStep(etp, kTenths);
+    EXPECT_EQ(run.runner.RunStopClick(1, true, "1", longStep, kTenths).intervalMs, 1);
+    EXPECT_FALSE(run.runner.PendingStep(longStep, kTenths).has_value()); // nothing before the tick
+    run.runner.ExtStepTick(longStep);
+    const auto step = run.runner.PendingStep(longStep, kTenths);
     ASSERT_TRUE(step.has_value());
     EXPECT_EQ(step->voltText + ' ' + step->currText + ' ' + QString::number(step->outputOn),
         "12.5 1.5 0");
     run.runner.StepSent();
-    run.ticks(etp, 1);
+    run.ticks(longStep, 1);
     EXPECT_EQ(run.runner.ExtMinuteBlocks(), 2);
-    EXPECT_EQ(run.runner.RunStopClick(1, true, "1", etp, kTenths).action, Action::Stopped);
-    EXPECT_FALSE(run.runner.PendingStep(etp, kTenths).has_value());
-    ASSERT_EQ(run.runner.RunStopClick(1, true, "1", etp, kTenths).action, Action::Started);
+    EXPECT_EQ(run.runner.RunStopClick(1, true, "1", longStep, kTenths).action, Action::Stopped);
+    EXPECT_FALSE(run.runner.PendingStep(longStep, kTenths).has_value());
+    ASSERT_EQ(run.runner.RunStopClick(1, true, "1", longStep, kTenths).action, Action::Started);
     run.trace.clear();
-    run.ticks(etp, 1);
+    run.ticks(longStep, 1);
     EXPECT_EQ(run.trace.join(' '), "60000 1250150");
     EXPECT_EQ(run.runner.ExtRemainMs(), 240000);
 }
