@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
-#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -54,8 +53,7 @@ QString Joined(const Labels& labels)
     return labels[0] + ' ' + labels[1] + ' ' + labels[2];
 }
 
-// Newest first, a full log drops its oldest; bad readings are "no reading" (-1,
-// as an unanswered poll), never the end mark or 0.
+// Newest first; bad readings are "no reading" (-1), never the end mark or 0.
 TEST(LogSamplesTest, RecordShiftAndReadings)
 {
     LogSamples log;
@@ -102,8 +100,7 @@ TEST(LogPacingTest, IntervalsOfOnTimeAndLateTicks)
     }
 }
 
-// An hour at 3 s over midnight, each tick 25 ms late: the last one stays within an
-// interval of its due time instead of drifting by every tick's latency.
+// An hour at 3 s over midnight, each tick 25 ms late, does not drift.
 TEST(LogPacingTest, TheCadenceHoldsAcrossMidnight)
 {
     FakeClock clock;
@@ -121,8 +118,7 @@ TEST(LogPacingTest, TheCadenceHoldsAcrossMidnight)
     EXPECT_LT(std::abs(clock.monotonicMs() - 1199 * 3000), 3000) << clock.monotonicMs();
 }
 
-// Segments reach just across both window edges and end with the log or its end
-// mark; a missing reading breaks the traces it feeds; an empty range: no trace.
+// Segments reach just across the window's edges; a missing reading breaks its traces.
 TEST(ChartGeometryTest, SegmentsEachTraceKeepsAndWhere)
 {
     const struct {
@@ -196,27 +192,23 @@ TEST(ChartGeometryTest, SegmentClipMovesEndsOntoTheEdge)
     }
 }
 
-// Newest on the right, higher values higher up; new data and a new size are drawn
-// at once, not the cached picture; the mouse is reported.
+// Newest right, higher up; new data and a new size are drawn at once, not cached.
 TEST(ChartWidgetTest, AShownChartFollowsTheMouseNewDataAndItsSize)
 {
-    QWidget window;
-    auto* pp = new ChartWidget;
-    (new QVBoxLayout(&window))->addWidget(pp);
-    window.layout()->setContentsMargins(0, 0, 0, 0);
-    window.resize(300, 150);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QSignalSpy moved(pp, &ChartWidget::mouseMoved);
-    QTest::mouseMove(pp, QPoint(40, 30));
-    QTest::mouseMove(pp, QPoint(120, 60));
+    ChartWidget chart;
+    chart.resize(300, 150);
+    chart.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&chart));
+    QSignalSpy moved(&chart, &ChartWidget::mouseMoved);
+    QTest::mouseMove(&chart, QPoint(40, 30));
+    QTest::mouseMove(&chart, QPoint(120, 60));
     EXPECT_EQ(QPoint(120, 60), moved.value(moved.size() - 1).value(0).toPoint());
 
     QImage image;
     const auto show = [&](const LogSamples& log, int interval, const ChartRanges& ranges) {
-        pp->setChart(ChartGeometry::GridLines(ranges),
+        chart.setChart(ChartGeometry::GridLines(ranges),
             ChartGeometry::TraceSegments(log, interval, ranges, true), ranges);
-        image = pp->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        image = chart.grab().toImage().convertToFormat(QImage::Format_RGB32);
     };
     const auto rowOf = [&](int x, QRgb colour) {
         for (int y = 0; y < image.height(); ++y) {
@@ -234,31 +226,25 @@ TEST(ChartWidgetTest, AShownChartFollowsTheMouseNewDataAndItsSize)
     EXPECT_EQ(-1, rowOf(right, ChartColours::kVoltTrace));
 
     show(SteadyLog(30.0f, 2.5f, 1800), 3, Window(0, 120));
-    window.resize(400, 200);
+    chart.resize(400, 200);
     QApplication::processEvents();
-    image = pp->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(QSize(400, 200), image.size() / pp->devicePixelRatioF());
+    image = chart.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(QSize(400, 200), image.size() / chart.devicePixelRatioF());
     EXPECT_NEAR(image.height() / 4, rowOf(image.width() / 3, ChartColours::kVoltTrace), 1);
 }
 
-// On the default 190 mm page the frame is 30..140 by 40..165 mm.
-constexpr double kX0 = 30.0, kX1 = 140.0, kY0 = 40.0, kY1 = 165.0;
+constexpr double kX0 = 30.0, kX1 = 140.0, kY0 = 40.0, kY1 = 165.0; // frame, 190 mm page
 
 LogPrintInputs Inputs()
 {
     LogPrintInputs in;
-    in.interval = 3;
-    in.currFormat = "0.00";
-    in.address = "05";
-    in.description = "Bench A";
-    in.locale = QLocale(QLocale::English, QLocale::UnitedKingdom);
-    in.ranges = Window(0, 120);
+    in.interval = 3, in.currFormat = "0.00", in.address = "05", in.description = "Bench A";
+    in.locale = QLocale(QLocale::English, QLocale::UnitedKingdom), in.ranges = Window(0, 120);
     return in;
 }
 
-// Header texts; segments kept per trace (2 min at 3 s fill the frame); the volts
-// at the frame's edges (i V at sample i: 9 s -> 12 s crosses 10 s at 3 1/3 V).
-// Always: texts on the page, traces inside the frame, one frame, 18 grid lines.
+// Header texts; segments per trace; volts at the frame's edges (i V at sample i:
+// 9 s -> 12 s crosses 10 s at 3 1/3 V); always texts on the page, traces inside.
 TEST(LogChartPrintTest, PrintsTheLogOnOnePage)
 {
     LogSamples ramp = SteadyLog(0.0f, 2.5f);
@@ -381,8 +367,7 @@ TEST(LogChartPrintTest, ADropoutShowsOnThePrintedPage)
     EXPECT_EQ(ink(5), QColor(Qt::white).name());
 }
 
-// A click (+ maximum, - minimum; = Enter) keeps the maximum above the minimum; bad
-// texts read 0; values rounding onto the other end count as reaching it.
+// + maximum, - minimum, = Enter: the maximum stays above; values rounding onto it reach it.
 TEST(ChartRangeRulesTest, ClicksKeepTheMaximumAboveTheMinimum)
 {
     using Click = QString (R::*)(const QString&, const QString&);
@@ -440,8 +425,7 @@ TEST(ChartRangeRulesTest, AnyTypingSequenceKeepsEveryRangeNonEmpty)
     }
 }
 
-// Start and length chosen (c, l) or typed (C; E Enter, L leaving the box): never
-// empty or backwards, within the window arithmetic; the labels follow.
+// Start/length chosen (c, l) or typed (C; E Enter, L leaving): never empty or backwards.
 TEST(ChartRangeRulesTest, TypedTextsAndTheTimeWindow)
 {
     const struct {
@@ -474,7 +458,7 @@ TEST(ChartRangeRulesTest, TypedTextsAndTheTimeWindow)
         EXPECT_EQ(QString("%1S").arg(c.end), rules.labels().PLabT[2]);
         EXPECT_EQ(c.middle ? c.middle : rules.labels().PLabT[1], rules.labels().PLabT[1]);
     }
-    // Typed texts become whole numbers with the expected one's unit, times whole seconds.
+    // Whole numbers with the expected text's unit; whole seconds.
     const std::pair<const char*, const char*> wholes[] = { { "12.6V", "13V" }, { "12.5", "13V" },
         { "12,5", "12V" }, { " 30 ", "30V" }, { "150", "150W" }, { "", "0V" }, { "volts", "0V" },
         { "-4.5", "-5W" }, { "99999999999999999999", "1000000V" } };

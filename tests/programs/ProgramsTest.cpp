@@ -60,8 +60,7 @@ TEST(CellEditorRulesTest, KeyReleaseMirrorsTypedText)
     }
 }
 
-// Message, editor and cell text (step 1 timed, step 2 not); a replaced voltage or
-// current lays the editor again.
+// Step 1 is timed, step 2 not; a replaced voltage or current lays the editor again.
 TEST(CellEditorRulesTest, LeavingACellChecksAndReplaces)
 {
     const struct {
@@ -107,8 +106,7 @@ TEST(CellEditorRulesTest, LeavingACellChecksAndReplaces)
     EXPECT_EQ(etp.cell(1, 0) + ipm.cell(1, 1), "11");
 }
 
-// The step editor clamps silently (out-of-range: the limit rule's table), but not
-// for "Run" or the toolbar; the preset editor hides for the action buttons.
+// Clamps silently, but not for "Run" or the toolbar; presets: hides for a button.
 TEST(CellEditorRulesTest, EditorLosingFocus)
 {
     const struct {
@@ -162,8 +160,7 @@ TEST(CellEditorRulesTest, ArrowKeysMoveBetweenEditableCells)
     }
 }
 
-// Laid over the cell inside the grid's lines; only on the visible table's
-// editable cells while no program runs.
+// Over the cell inside the grid's lines; editable cells, visible tab, no run only.
 TEST(CellEditorRulesTest, EditorIsLaidOverTheCell)
 {
     const TableOf etp(E, "5.0 1.00 01 00"), ipm(P, "05.0 1.00"), empty(E, "");
@@ -210,8 +207,7 @@ TEST(TableRulesTest, StepCheckColoursCellsAndEnablesRun)
     }
 }
 
-// Within the limit: 0 up to it in single precision; sent clamped; the grid shows
-// it before a run or an upload, but a negative preset keeps its text.
+// Within: 0 up to the limit in single precision; sent clamped, the grid too.
 TEST(TableRulesTest, LimitRuleForStepsAndPresets)
 {
     const TableLimits limits { 36.1f, 2.55f, "0.00", 100 };
@@ -240,8 +236,7 @@ TEST(TableRulesTest, LimitRuleForStepsAndPresets)
     }
 }
 
-// Presets: volts from 1, current above 0; a selector needs a current and selects
-// whatever its preset holds; "Set" follows the preset, the run and the supply.
+// Presets: volts from 1, current above 0; "Set" follows preset, run and supply.
 TEST(TableRulesTest, PresetChecksSelectorsAndSet)
 {
     const QString values = "0.5 1.00; 1.0 0.00; 36.0 5.00";
@@ -307,8 +302,7 @@ TEST(TableRulesTest, InitClearAndCycles)
         EXPECT_EQ(TableRules::CycleCount(text), count) << text.toStdString();
 }
 
-// Each timer tick, then the poll sends a due step; the trace holds every wait,
-// every line sent and "end".
+// Each timer tick, then the poll sends a due step; traces waits, lines and "end".
 struct Runner {
     ExtProgramRunner runner;
     TableLimits limits = kTenths;
@@ -389,8 +383,7 @@ TEST(ExtProgramRunnerTest, RunSendsEachStepOnceAndWaitsItsTime)
     EXPECT_EQ(run.runner.ExtRemainMs(), 240000);
 }
 
-// "PROM" only with all three presets, clamped; "GETM" fills and selects the last
-// preset matching the set-points (none: unchanged); a bad reply changes nothing.
+// "PROM" only with three presets; "GETM" selects the last matching the set-points.
 TEST(PresetTransferTest, PresetsToAndFromTheSupplyReadSetAndRecall)
 {
     const TableLimits tenths { 18.0f, 10.0f, "0.0", 10 };
@@ -457,8 +450,7 @@ TEST(ProgramTableTest, CellsInsideAndOutsideTheTable)
     EXPECT_EQ(ipm.headerText(2), "Voltage");
 }
 
-// Under Qt's model tester; output flags are on by default and outlive the rows;
-// the preset selection is the Select column's check; Space toggles an output.
+// Under Qt's model tester; outputs are on by default, outlive the rows, Space toggles.
 TEST(ProgramTableTest, StepsPresetsAndChecksThroughTheModel)
 {
     using Tester = QAbstractItemModelTester;
@@ -496,7 +488,6 @@ TEST(ProgramTableTest, StepsPresetsAndChecksThroughTheModel)
     EXPECT_EQ(ipm.data(ipm.index(1, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
     EXPECT_EQ(ipm.data(ipm.index(2, 0), Qt::CheckStateRole).toInt(), Qt::Unchecked);
 
-    // Space toggles the current step's output in a view.
     QTableView view;
     view.setModel(&etp);
     view.show();
@@ -508,8 +499,7 @@ TEST(ProgramTableTest, StepsPresetsAndChecksThroughTheModel)
     EXPECT_TRUE(etp.outputOn(2));
 }
 
-// Location only when given; selection marks; a tick per checked output; twenty
-// rows at most while the table keeps all.
+// Location only when given; marks; a tick per checked output; twenty rows at most.
 TEST(TablePrinterTest, HeadingRowsMarksAndTicks)
 {
     RecordingPage bare, presets, steps;
