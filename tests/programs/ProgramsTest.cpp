@@ -71,15 +71,16 @@ TEST(CellEditorRulesTest, LeavingACellChecksAndReplaces)
         QString cell;
         const TableLimits& limits = kLimits;
     } cases[] = { { E, 1, 1, "12,5", "", {}, "12.5" }, { E, 1, 1, "5", "", {}, "05.0" },
-        { E, 1, 1, "36", "", {}, "36.0" }, { E, 2, 1, "0.5", kV, "00.0", "00.0" },
-        { E, 1, 1, "0.5", kV, "01.0", "01.0" }, { E, 1, 1, "40", kV, "36", "36.0" },
-        { E, 1, 1, "999999999999999999999", kV, "36", "36.0" },
+        { E, 1, 1, "36", "", {}, "36.0" }, { E, 1, 1, "36.04", kV, "36", "36.0" },
+        { E, 2, 1, "0.5", kV, "00.0", "00.0" }, { E, 1, 1, "0.5", kV, "01.0", "01.0" },
+        { E, 1, 1, "40", kV, "36", "36.0" }, { E, 1, 1, "999999999999999999999", kV, "36", "36.0" },
         { E, 1, 1, "0", kV05, "00.0", "00.0", kLowVolts }, { E, 1, 2, "0", kA, "0.01", "0.01" },
         { E, 2, 2, "0", kA, "000", "0.00" }, { E, 1, 2, "7", kA, "5", "5.00" },
         { E, 1, 2, "0.001", kA, "0.01", "0.01" }, { E, 1, 2, "0", kA, "0.1", "0.1", kTenths },
         { E, 1, 3, "150", kM, "99", "99" }, { E, 1, 3, "-5", kM, "00", "00" },
         { E, 1, 3, "99.5", kM, "99", "99" }, { E, 1, 4, "-3", kS, "00", "00" },
         { E, 1, 4, "60", kS, "59", "59" }, { E, 1, 4, "59", "", {}, "59" },
+        { E, 1, 4, "12,7", "", {}, "13" }, { E, 1, 2, "1e9", "", {}, "1.00" },
         { P, 2, 2, "12,5", "", {}, "12.5" }, { P, 2, 2, "0.5", kV, "1", "01.0" },
         { P, 2, 2, "0.5", kV05, "0", "00.0", kLowVolts }, { P, 2, 3, "0", kA, "0.01", "0.01" },
         { P, 2, 3, "0", "Current must be 0.01 - 0 and 2 digit of precision .", "0", "0.00",
@@ -191,7 +192,8 @@ TEST(TableRulesTest, StepCheckColoursCellsAndEnablesRun)
         { "36.0 0.00 00 10", "GRGG", 1, 1 }, { "36.1 5.01 00 10", "RRGG", 1, 1 },
         { "12,5 1,5 00 10", "GGGG", 1, 1 }, { "5.0 1.00 120 75", "GGRR", 1, 1 },
         { "5.0 1.00 00 05; 99.0 9.00 00 00; 99.0 9.00 01 00", "GGGG ---- ----", 1, 1 },
-        { "", "", 0, 1 }, { "5.0 1.00 00 00", "----", 0, 1 }, { "5.0 1.00 01 00", "GGGG", 0, 0 } };
+        { "", "", 0, 1 }, { "5.0 1.00 00 00", "----", 0, 1 }, { "5.0 1.00 0 0", "----", 0, 1 },
+        { "5.0 1.00  ", "----", 0, 1 }, { "5.0 1.00 01 00", "GGGG", 0, 0 } };
     for (const auto& [steps, colours, runEnabled, connected] : cases) {
         TableOf etp(E, steps);
         for (int cell = 7; cell < 6 * etp.rows(); ++cell)
@@ -250,8 +252,8 @@ TEST(TableRulesTest, PresetChecksSelectorsAndSet)
     EXPECT_EQ(shown, "RGGRGG");
     EXPECT_EQ(check.selectorEnabled, (std::vector<bool> { false, false, false, true }));
     EXPECT_FALSE(check.setEnabled.has_value()); // nothing selected: "Set" untouched
-    EXPECT_EQ(TableRules::EnablePresetSelectors(TableOf(P, "12.0 0,5")),
-        (std::array<bool, 4> { false, true }));
+    EXPECT_EQ(TableRules::EnablePresetSelectors(TableOf(P, "12.0 0,5; 5.0 0; 5.0 1.00")),
+        (std::array<bool, 4> { false, true, false, true }));
     const std::tuple<int, bool, bool, std::optional<bool>> checks[]
         = { { 1, false, true, false }, { 3, false, true, true }, { 3, true, true, false },
               { 3, false, false, false }, { 0, false, true, {} } };
@@ -292,8 +294,9 @@ TEST(TableRulesTest, InitClearAndCycles)
     TableRules::ClearTable(itp, "0.0");
     EXPECT_EQ(itp.cell(1, 1), "3.0");
     // The cycle box holds a whole number; a negative one keeps its sign.
-    const std::pair<QString, QString> shown[] = { { "12.7", "13" }, { "5000", "999" },
-        { "999", "999" }, { "", "0" }, { "-1", "-1" }, { "-12.4", "-12" }, { " 7x", "7" } };
+    const std::pair<QString, QString> shown[]
+        = { { "12.7", "13" }, { "3,6", "3" }, { "5000", "999" }, { "999", "999" }, { "", "0" },
+              { "-1", "-1" }, { "-12.4", "-12" }, { " 7x", "7" } };
     for (const auto& [typed, text] : shown)
         EXPECT_EQ(TableRules::NormaliseCycleText(typed), text) << typed.toStdString();
     const std::pair<QString, int> counts[] = { { "2", 2 }, { "", 0 }, { "-1", -1 }, { "12.7", 13 },
