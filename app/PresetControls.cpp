@@ -101,6 +101,5 @@ void PresetControls::tabShown(Tab tab)
     m_controls.setButton->setEnabled(m_presets.complete() && m_presets.selectorEnabled(selected)
         && !m_session.programRunning() && m_session.state().connected);
     m_controls.readButton->show();
-    m_presets.enableSelectorsByLimit();
     m_presets.check();
 }

@@ -55,16 +55,6 @@ void PresetGrid::selectPreset(int preset)
     Q_EMIT setAllowed(setEnabled && complete());
 }
 
-void PresetGrid::enableSelectorsByLimit()
-{
-    const SupplyState& supply = session().state();
-    for (int k = 1; k <= kPresets; ++k) {
-        const bool exists = table().dataRows() >= k;
-        m_selectors[static_cast<std::size_t>(k)]->setEnabled(
-            exists && TableRules::CellNumber(table(), k, 2) <= supply.uvl && supply.connected);
-    }
-}
-
 void PresetGrid::enableSelectors()
 {
     const auto enabled = TableRules::EnablePresetSelectors(table());

@@ -18,8 +18,6 @@ public:
     bool selectorEnabled(int preset) const;
     // The user picked preset k (1 to 3) with its selector or its Select cell.
     void selectPreset(int preset);
-    // The presets that exist and fit under the voltage limit can be chosen.
-    void enableSelectorsByLimit();
     void enableSelectors();
     void hideSelectors();
     // Shows the selectors of the rows there are, while the tab shows.
