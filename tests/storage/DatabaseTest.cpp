@@ -1,0 +1,604 @@
+// The database: its file, settings and faults, the supply list and the stored tables.
+#include "storage/DataFolder.h"
+#include "storage/OvoltaDatabase.h"
+#include "storage/SqlTransaction.h"
+#include "storage/StoredTables.h"
+#include "storage/SupplyList.h"
+#include "tests/support/Files.h"
+#include "tests/support/QtPrinting.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+constexpr StoredKind kItp = StoredKind::InternalProgram;
+constexpr StoredKind kEtp = StoredKind::ExternalProgram;
+constexpr StoredKind kIpm = StoredKind::PresetMemory;
+constexpr StoredKind kLog = StoredKind::DataLog;
+
+std::unique_ptr<OvoltaDatabase> Open(
+    const QString& folder, std::chrono::milliseconds wait = OvoltaDatabase::kBusyTimeout)
+{
+    Outcome<std::unique_ptr<OvoltaDatabase>> opened = OvoltaDatabase::OpenDatabase(folder, wait);
+    EXPECT_EQ(opened.error(), QString());
+    return opened ? std::move(opened).value() : nullptr;
+}
+
+std::unique_ptr<SqlDatabase> OpenSql(const QString& path, const QByteArray& key = "k",
+    SqlDatabase::OpenMode mode = SqlDatabase::OpenMode::CreateIfMissing)
+{
+    Outcome<std::unique_ptr<SqlDatabase>> opened = SqlDatabase::open(path, key, mode);
+    EXPECT_EQ(opened.error(), QString());
+    return opened ? std::move(opened).value() : nullptr;
+}
+
+// The rows of a query, one line each, cells split by '|'.
+QString Rows(const SqlDatabase& sql, const QString& query, int cells = 1)
+{
+    SqlStatement statement = sql.prepare(query);
+    QStringList rows;
+    while (statement.step() == SqlStatement::Step::Row) {
+        QStringList row;
+        for (int c = 0; c < cells; ++c)
+            row << (statement.isNull(c) ? "null" : statement.text(c));
+        rows << row.join('|');
+    }
+    return rows.join('\n');
+}
+
+// The message of a refusal ("" when the user is not told), or "accepted".
+template <typename T> QString Refusal(const Outcome<T>& outcome)
+{
+    return outcome ? QStringLiteral("accepted") : outcome.error();
+}
+
+StoredTables::SaveInfo Info(const QString& description = {}, int sampling = 3)
+{
+    return { description, sampling, QDateTime(QDate(2026, 1, 15), QTime(10, 30, 5)) };
+}
+
+std::vector<ProgramStep> Steps(int count, const QString& voltage = "05.0")
+{
+    std::vector<ProgramStep> steps;
+    for (int i = 1; i <= count; ++i) {
+        steps.push_back({ QString::number(i), voltage, "0.50", QString::asprintf("%02d", i % 60),
+            "30", i % 2 == 1 });
+    }
+    return steps;
+}
+
+std::vector<PresetRow> Presets(const QString& voltage = "05.0")
+{
+    return { { "1", voltage, "1.0" }, { "2", voltage, "0.5" }, { "3", voltage, "2.5" } };
+}
+
+LogSamples Log(int recorded)
+{
+    LogSamples log;
+    for (std::size_t i = 0; i < LogSamples::kCount; ++i) {
+        log.volts[i] = 12.5f + static_cast<float>(i) * 0.01f;
+        log.amps[i] = i == 2 ? LogSamples::kNoReading : 0.125f;
+    }
+    log.volts[static_cast<std::size_t>(recorded)] = LogSamples::kEndMark;
+    log.amps[static_cast<std::size_t>(recorded)] = LogSamples::kEndMark;
+    return log;
+}
+
+class StorageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        db = Open(dir.path());
+        ASSERT_TRUE(db);
+        tables = std::make_unique<StoredTables>(*db);
+    }
+    QString path(const QString& name) const { return QDir(dir.path()).filePath(name); }
+    bool exec(const QString& sql) { return db->sql().exec(sql); }
+    QString rows(const QString& query, int cells = 1) { return Rows(db->sql(), query, cells); }
+    QString dump(const QString& table)
+    {
+        return rows("SELECT * FROM " + SqlDatabase::quoteIdentifier(table) + " ORDER BY rowid", 8);
+    }
+    // A load of the kind: its message, or "accepted".
+    QString load(StoredKind kind, const QString& name)
+    {
+        if (kind == kIpm)
+            return Refusal(tables->loadPresets(name).rows);
+        return kind == kLog ? Refusal(tables->loadLog(name).rows)
+                            : Refusal(tables->loadProgram(kind, name).rows);
+    }
+    QString catalogue(StoredKind kind, const QString& name)
+    {
+        const std::optional<StoredTables::CatalogueRow> row = tables->catalogue(kind, name);
+        if (!row)
+            return "none";
+        return QStringList { row->name, row->sampling ? QString::number(*row->sampling) : "null",
+            row->date.toString(Qt::ISODate), row->time.toString(Qt::ISODate),
+            row->description.value_or("null") }
+            .join('|');
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<OvoltaDatabase> db;
+    std::unique_ptr<StoredTables> tables;
+};
+
+// The first start creates the three system tables with their default rows;
+// later starts add only the missing ones and leave the rest as they are.
+TEST_F(StorageTest, SystemTablesAreCreatedWhenMissing)
+{
+    EXPECT_EQ(db->sql().tableNames(), QStringList({ "SYS", "MultiPS", "DescriptionT" }));
+    EXPECT_EQ(rows("SELECT Object, Property FROM SYS ORDER BY rowid", 2),
+        "CommPort|1\nThumbnailW|35\nThumbnailH|26\nShowTandL|1\nScale43|N");
+    EXPECT_TRUE(db->CreateSystemTable("Other") && db->CreateSystemTable("sys"));
+    EXPECT_FALSE(db->CreateSystemTable("SYS"));
+    EXPECT_EQ(db->sql().tableNames().size(), 3);
+    ASSERT_TRUE(exec("DROP TABLE MultiPS"));
+    ASSERT_TRUE(exec("INSERT INTO SYS VALUES ('Custom', 'x')"));
+    ASSERT_TRUE(exec("INSERT INTO DescriptionT (TableName) VALUES ('E_keep')"));
+    tables.reset();
+    db = Open(dir.path());
+    ASSERT_TRUE(db);
+    EXPECT_EQ(db->sql().tableNames(), QStringList({ "SYS", "DescriptionT", "MultiPS" }));
+    EXPECT_EQ(rows("SELECT (SELECT count(*) FROM MultiPS), (SELECT count(*) FROM SYS), "
+                   "(SELECT count(*) FROM DescriptionT)",
+                  3),
+        "32|6|1");
+    // "sys" is not "SYS"; the engine refuses the second table, and the default
+    // rows must not land in the table that is there.
+    ASSERT_TRUE(exec("DROP TABLE SYS") && exec("CREATE TABLE sys (Object, Property)"));
+    db = Open(dir.path());
+    ASSERT_TRUE(db);
+    EXPECT_EQ(rows("SELECT count(*) FROM sys"), "0");
+    EXPECT_EQ(db->CommPort(), 1);
+}
+
+TEST_F(StorageTest, SettingsAndTheCommPort)
+{
+    // The port is a 16-bit number, 1 without a row or a whole number in range.
+    const std::pair<const char*, int> ports[] = { { nullptr, 1 }, { "NULL", 1 }, { "'3'", 3 },
+        { "' 12 '", 12 }, { "''", 1 }, { "'abc'", 1 }, { "'70000'", 1 }, { "'32767'", 32767 },
+        { "'-2'", -2 }, { "'4.6'", 5 } };
+    for (const auto& [stored, port] : ports) {
+        ASSERT_TRUE(exec("DELETE FROM SYS WHERE Object = 'CommPort'"));
+        if (stored) {
+            ASSERT_TRUE(exec(QString("INSERT INTO SYS VALUES ('CommPort', %1)").arg(stored)));
+        }
+        EXPECT_EQ(db->CommPort(), port) << (stored ? stored : "no row");
+    }
+    // A write edits the first row of the key or adds one.
+    EXPECT_TRUE(db->storeLanguage(0) && db->storeLanguage(0));
+    EXPECT_EQ(rows("SELECT Property FROM SYS WHERE Object = 'Language'"), "0");
+    ASSERT_TRUE(exec("INSERT INTO SYS VALUES ('CommPort', '9')"));
+    EXPECT_TRUE(db->storeCommPort(4));
+    EXPECT_EQ(rows("SELECT Property FROM SYS WHERE Object = 'CommPort' ORDER BY rowid"), "4\n9");
+    EXPECT_EQ(db->CommPort(), 4);
+    EXPECT_TRUE(db->writeSetting("it's", "a'b"));
+    EXPECT_EQ(db->readSetting("it's"), QString("a'b"));
+    EXPECT_EQ(db->readSetting("missing"), std::nullopt);
+}
+
+// Opening must refuse these files with the engine's message and leave them
+// exactly as they were.
+TEST_F(StorageTest, RefusedFilesStayByteForByte)
+{
+    ASSERT_TRUE(exec("CREATE TABLE L_pad (v REAL)"));
+    ASSERT_TRUE(exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                     "200) INSERT INTO L_pad SELECT 1.5 FROM n"));
+    tables.reset();
+    db.reset();
+    const QByteArray good = FileBytes(path("Ovolta.DB"));
+    ASSERT_GT(good.size(), 4096);
+    QByteArray damagedPage = good;
+    for (int i = 2100; i < 2300; ++i)
+        damagedPage[i] = static_cast<char>(damagedPage[i] ^ 0x5a);
+    ASSERT_TRUE(OpenSql(path("other.db"), "secret")->exec("CREATE TABLE SYS (Object, Property)"));
+    const std::pair<const char*, QByteArray> cases[] = {
+        { "", damagedPage },
+        { "", QByteArray(64, 'x') + good.mid(64) },
+        { "file is encrypted or is not a database\nDatabase file: ", FileBytes(path("other.db")) },
+        { "", QByteArray("this is not a database at all, just text\n").repeated(100) },
+    };
+    for (const auto& [message, bytes] : cases) {
+        QTemporaryDir folder;
+        const QString file = QDir(folder.path()).filePath("Ovolta.DB");
+        ASSERT_TRUE(WriteFile(file, bytes));
+        const QString error = OvoltaDatabase::OpenDatabase(folder.path()).error();
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_TRUE(!*message || error == message + file) << error.toStdString();
+        EXPECT_EQ(FileBytes(file), bytes);
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({ "Ovolta.DB" }));
+    }
+}
+
+// A folder or file that cannot be written, or no folder at all: the engine's
+// message with the full path, and nothing made or changed.
+TEST_F(StorageTest, UnwritableOrMissingPlacesAreRefused)
+{
+    const QString locked = path("locked");
+    const QString made = path("made");
+    ASSERT_TRUE(QDir().mkpath(locked) && QDir().mkpath(made) && Open(made));
+    const QByteArray before = FileBytes(made + "/Ovolta.DB");
+    ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+    ASSERT_TRUE(QFile::setPermissions(made + "/Ovolta.DB", QFile::ReadOwner));
+    const QString missing = "no-such-folder-" + QFileInfo(dir.path()).fileName() + "/sub";
+    const bool root = geteuid() == 0; // permissions do not bind the superuser
+    const std::tuple<QString, const char*, bool> cases[] = {
+        { locked, "unable to open database file", root },
+        { made, "attempt to write a readonly database", root },
+        { missing, "unable to open database file", false },
+    };
+    for (const auto& [folder, message, skip] : cases) {
+        EXPECT_TRUE(skip
+            || OvoltaDatabase::OpenDatabase(folder).error()
+                == message
+                    + ("\nDatabase file: "
+                        + QDir::current().absoluteFilePath(folder + "/Ovolta.DB")))
+            << message;
+    }
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(made + "/Ovolta.DB", QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_FALSE(QFile::exists(locked + "/Ovolta.DB"));
+    EXPECT_EQ(FileBytes(made + "/Ovolta.DB"), before);
+    EXPECT_FALSE(QFileInfo::exists(missing.section('/', 0, 0)));
+}
+
+// Another program writing to the file: a lock it holds for a moment is waited
+// for; one held longer than the wait fails with the engine's message, and
+// nothing stored is lost.
+TEST_F(StorageTest, AnotherProgramsLockIsWaitedForAMoment)
+{
+    ASSERT_TRUE(tables->savePresets("kept", Presets(), Info()));
+    for (const bool save : { false, true }) { // else start-up
+        for (const bool brief : { true, false }) { // the other finishes while this one waits
+            SCOPED_TRACE(testing::Message() << "save " << save << " brief " << brief);
+            const std::chrono::milliseconds wait = brief ? OvoltaDatabase::kBusyTimeout : 10ms;
+            std::unique_ptr<OvoltaDatabase> mine = save ? Open(dir.path(), wait) : nullptr;
+            std::unique_ptr<SqlDatabase> other = OpenSql(
+                path("Ovolta.DB"), OvoltaDatabase::kPassword, SqlDatabase::OpenMode::ExistingOnly);
+            ASSERT_TRUE(other && other->exec(save ? "BEGIN IMMEDIATE" : "BEGIN EXCLUSIVE"));
+            ASSERT_TRUE(other->exec("INSERT INTO SYS VALUES ('Other', '1')"));
+            std::thread finish;
+            if (brief) {
+                finish = std::thread([&other] {
+                    std::this_thread::sleep_for(100ms);
+                    other->exec("COMMIT");
+                });
+            }
+            const QString failure = save
+                ? StoredTables(*mine).savePresets("kept", Presets("01.0"), Info()).error()
+                : OvoltaDatabase::OpenDatabase(dir.path(), wait).error();
+            if (brief)
+                finish.join();
+            else
+                EXPECT_TRUE(other->exec("ROLLBACK"));
+            other.reset();
+            EXPECT_EQ(failure.isEmpty(), brief);
+            EXPECT_EQ(failure.startsWith("database is locked"), !brief) << failure.toStdString();
+            if (save) {
+                const Outcome<std::vector<PresetRow>> kept = tables->loadPresets("kept").rows;
+                ASSERT_TRUE(kept);
+                EXPECT_EQ(*kept, Presets(brief ? "01.0" : "05.0"));
+                ASSERT_TRUE(tables->savePresets("kept", Presets(), Info()));
+            }
+        }
+    }
+}
+
+TEST(SqlDatabaseTest, TransactionsAndErrors)
+{
+    QTemporaryDir dir;
+    auto db = OpenSql(QDir(dir.path()).filePath("q.db"));
+    ASSERT_TRUE(db && db->exec("CREATE TABLE t (v)"));
+    {
+        SqlTransaction transaction(*db); // not committed: rolled back
+        ASSERT_TRUE(transaction.ok() && db->exec("INSERT INTO t VALUES (1)"));
+        ASSERT_TRUE(db->exec("DROP TABLE t"));
+    }
+    {
+        SqlTransaction transaction(*db);
+        ASSERT_TRUE(db->exec("INSERT INTO t VALUES (2)"));
+        EXPECT_TRUE(transaction.commit());
+    }
+    EXPECT_EQ(Rows(*db, "SELECT group_concat(v) FROM t"), "2");
+    SqlStatement bad = db->prepare("SELECT * FROM nowhere");
+    EXPECT_FALSE(bad.ok());
+    EXPECT_EQ(bad.error(), QString("no such table: nowhere"));
+    EXPECT_EQ(bad.step(), SqlStatement::Step::Error);
+    EXPECT_FALSE(db->exec("NOT SQL"));
+    EXPECT_FALSE(db->lastError().isEmpty());
+    const QString none = QDir(dir.path()).filePath("none.db");
+    EXPECT_FALSE(SqlDatabase::open(none, "k", SqlDatabase::OpenMode::ExistingOnly));
+    EXPECT_FALSE(QFile::exists(none));
+}
+
+TEST_F(StorageTest, DataFolderIsGivenThenProgramFolderThenAppData)
+{
+    const std::pair<DataFolder::Facts, QString> choices[] = {
+        { { "/data", "/prog", true, true, "/app" }, "/data" },
+        { { "", "/prog", true, false, "/app" }, "/prog" }, // the database is there
+        { { "", "/prog", false, true, "/app" }, "/prog" }, // writable
+        { { "", "/prog", false, false, "/app" }, "/app" },
+    };
+    for (const auto& [facts, folder] : choices)
+        EXPECT_EQ(DataFolder::Choose(facts), folder);
+    ASSERT_TRUE(WriteFile(path("file"), ""));
+    const QString wanted = path("a/b");
+    const QString blocked = path("file/sub");
+    const std::pair<QString, QString> cases[] = {
+        // A relative folder is taken from the current folder: the ports/ links
+        // of a relative one would be read as names under /dev.
+        { QDir::current().relativeFilePath(wanted), wanted },
+        { QString(), dir.path() }, // the program's folder that holds the database
+        { blocked, "The folder '" + blocked + "' cannot be created." },
+    };
+    for (const auto& [given, folder] : cases) {
+        const Outcome<QString> resolved = DataFolder::Resolve(given, dir.path(), path("app"));
+        EXPECT_EQ(resolved ? *resolved : resolved.error(), folder);
+    }
+    EXPECT_TRUE(QFileInfo(wanted).isDir());
+}
+
+TEST_F(StorageTest, SupplyTextsAreCutToTheirColumnAndClearedToNull)
+{
+    SupplyList list(*db);
+    const QString twenty = QStringLiteral("Bench 4, left shelf!");
+    const QString a19 = QString("a").repeated(19);
+    const std::tuple<bool, QString, QString, bool> cases[] = { // description, typed, stored, cut
+        { false, "Lab", "Lab", false }, { false, twenty, twenty, false },
+        { false, twenty + "X", twenty, true },
+        { false, QString("Ä").repeated(25), QString("Ä").repeated(20), true },
+        { false, a19 + QString::fromUcs4(U"\U0001F600"), a19, true }, // never half a character
+        { false, "it's [x]; \"q\"", "it's [x]; \"q\"", false },
+        { true, QString("d").repeated(300), QString("d").repeated(255), true }
+    };
+    for (const auto& [description, typed, stored, cut] : cases) {
+        const Outcome<SupplyList::Stored> result
+            = description ? list.StoreDescription("05", typed) : list.StoreLocation("05", typed);
+        ASSERT_TRUE(result) << result.error().toStdString();
+        EXPECT_EQ(result->text, stored);
+        EXPECT_EQ(result->cut, cut);
+        const SupplyList::Labels labels = list.labels("05");
+        EXPECT_EQ(description ? labels.description : labels.location, stored);
+    }
+    ASSERT_TRUE(list.StoreLocation("01", "North") && list.StoreDescription("01", "Motor test"));
+    ASSERT_TRUE(list.StoreLocation("02", "South"));
+    const auto labels = [&list](const char* address) {
+        const SupplyList::Labels l = list.labels(address);
+        return QStringList { QString::number(l.found), l.location, l.description }.join('|');
+    };
+    EXPECT_EQ(labels("01"), "1|North|Motor test");
+    EXPECT_EQ(labels("02"), "1|South|");
+    EXPECT_EQ(list.StoreLocation("01", "")->text + list.StoreDescription("01", "")->text, "");
+    EXPECT_EQ(
+        rows("SELECT Location, Description FROM MultiPS WHERE AddressID = '01'", 2), "null|null");
+    EXPECT_EQ(labels("01"), "1||");
+    // An address without a row changes nothing, and there is nothing to tell.
+    for (const QString address : { "32", "", "5", "0'; DROP TABLE MultiPS; --" }) {
+        EXPECT_EQ(Refusal(list.StoreLocation(address, "Somewhere")), "");
+        EXPECT_FALSE(list.labels(address).found);
+    }
+    EXPECT_EQ(rows("SELECT count(*), count(Location) FROM MultiPS", 2), "32|2");
+}
+
+// Steps come back as saved, numbered by their place: the stored table keeps
+// no step numbers, and only the External Timed Program its outputs.
+TEST_F(StorageTest, ProgramStepsAndTheirCatalogueRowRoundTrip)
+{
+    std::vector<ProgramStep> renumbered = Steps(2);
+    renumbered[0].step = "7";
+    renumbered[1].step = "";
+    using StepList = std::vector<ProgramStep>;
+    const std::tuple<StoredKind, StepList, StepList, qsizetype> cases[] = {
+        { kEtp, Steps(20), Steps(20), 5 },
+        { kEtp, Steps(25), Steps(25), 5 }, // more steps than the grid
+        { kEtp, renumbered, Steps(2), 5 },
+        { kItp, { { "1", "01.0", "0.10", "00", "05", false } },
+            { { "1", "01.0", "0.10", "00", "05", std::nullopt } }, 4 },
+    };
+    for (const auto& [kind, saved, loaded, columns] : cases) {
+        ASSERT_TRUE(tables->saveProgram(kind, "Burn-in", saved, Info("soak")));
+        const Outcome<StepList> read = tables->loadProgram(kind, "Burn-in").rows;
+        ASSERT_TRUE(read);
+        EXPECT_EQ(*read, loaded);
+        EXPECT_EQ(db->sql().columns(StoredTables::FullName(kind, "Burn-in")).size(), columns);
+    }
+    EXPECT_EQ(catalogue(kEtp, "Burn-in"), "Burn-in|3|2026-01-15|10:30:05|soak");
+    EXPECT_EQ(rows("SELECT TableName, TableType, Date, Time FROM DescriptionT", 4),
+        "E_Burn-in|1|2026-01-15|10:30:05\nP_Burn-in|0|2026-01-15|10:30:05");
+}
+
+// A log is always 1801 rows; presets without 3 rows and logs without 1801 are
+// passed over without a word, but their description still shows.
+TEST_F(StorageTest, LogsKeep1801RowsAndTablesOfTheWrongSizeLoadNothing)
+{
+    const LogSamples log = Log(4);
+    ASSERT_TRUE(tables->saveLog("run", log, Info("night", 5)));
+    EXPECT_EQ(rows("SELECT count(*), max(Time), sum(Voltage = -2.0) FROM L_run", 3), "1801|9000|1");
+    const Outcome<LogSamples> loaded = tables->loadLog("run").rows;
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->volts, log.volts);
+    EXPECT_EQ(loaded->amps, log.amps);
+    EXPECT_EQ(catalogue(kLog, "run"), "run|5|2026-01-15|10:30:05|night");
+    ASSERT_TRUE(exec("DELETE FROM L_run WHERE rowid = 1801"));
+    EXPECT_EQ(load(kLog, "run"), "");
+    // Null catalogue fields read as missing; an empty description is stored as Null.
+    ASSERT_TRUE(tables->saveLog("n", Log(1), Info()));
+    ASSERT_TRUE(exec("UPDATE DescriptionT SET Sampling = NULL, Date = NULL, Time = NULL "
+                     "WHERE TableName = 'L_n'"));
+    EXPECT_EQ(catalogue(kLog, "n"), "n|null|||null");
+    for (std::size_t count : { 0u, 2u, 3u, 4u }) {
+        std::vector<PresetRow> presets = Presets();
+        presets.resize(count, { "4", "01.0", "0.1" });
+        ASSERT_TRUE(tables->savePresets("m", presets, Info()));
+        EXPECT_EQ(load(kIpm, "m"), count == 3 ? "accepted" : "") << count;
+        EXPECT_TRUE(tables->loadPresets("m").catalogue) << count;
+    }
+}
+
+// A table made by another program without a column that loading reads is
+// refused with a message: its column names never show up as cells.
+TEST_F(StorageTest, TableWithoutAColumnThatIsReadIsRefused)
+{
+    const std::tuple<StoredKind, const char*, int, const char*> cases[] = {
+        { kEtp, "E_x (Voltage, Current, Minute, Second)", 2, "Output" },
+        { kItp, "P_x (voltage, current, Second)", 2, "Minute" },
+        { kIpm, "M_x (Voltage, Amps)", 3, "Current" },
+        { kLog, "L_x (Time, Volts, Current)", 1801, "Voltage" },
+    };
+    for (const auto& [kind, create, count, missing] : cases) {
+        ASSERT_TRUE(exec(QString("CREATE TABLE ") + create));
+        ASSERT_TRUE(exec(QString("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                 "WHERE i < %1) INSERT INTO %2 (rowid) SELECT i FROM n")
+                             .arg(count)
+                             .arg(StoredTables::FullName(kind, "x"))));
+        EXPECT_EQ(load(kind, "x"),
+            QString("The stored table 'x' has no column '%1': it cannot be loaded.").arg(missing));
+    }
+}
+
+// Lists follow the catalogue and leave out group logs; replacing swaps the
+// table and its catalogue row, which goes to the end; names differing in case
+// are one table; a catalogue row left without its table is edited in place.
+TEST_F(StorageTest, ListsReplacingAndOrphanCatalogueRows)
+{
+    ASSERT_TRUE(tables->saveProgram(kEtp, "Ramp", Steps(5), Info("old")));
+    ASSERT_TRUE(tables->saveLog("group", Log(1), Info("GroupLog")));
+    ASSERT_TRUE(tables->saveProgram(kEtp, "a", Steps(1), Info()));
+    ASSERT_TRUE(tables->savePresets("m", {}, Info()));
+    ASSERT_TRUE(tables->saveLog("plain", Log(1), Info()));
+    ASSERT_TRUE(tables->saveLog("grouplog2", Log(1), Info("grouplog")));
+    ASSERT_TRUE(tables->saveProgram(kItp, "p", Steps(1), Info()));
+    ASSERT_TRUE(exec("INSERT INTO DescriptionT (TableName, TableType) VALUES "
+                     "('X_odd', '7'), ('X_neg', '-1'), ('X_null', NULL), ('M_lost', '2')"));
+    const auto lists = tables->tableLists();
+    EXPECT_EQ(lists[0], QStringList({ "p" }));
+    EXPECT_EQ(lists[1], QStringList({ "Ramp", "a" }));
+    EXPECT_EQ(lists[2], QStringList({ "m", "lost" }));
+    EXPECT_EQ(lists[3], QStringList({ "plain", "grouplog2" }));
+    EXPECT_TRUE(tables->exists(kLog, "group") && tables->exists(kEtp, "RAMP"));
+    EXPECT_FALSE(tables->exists(kIpm, "Ramp") || tables->exists(kIpm, "lost"));
+    ASSERT_TRUE(tables->saveProgram(kEtp, "ramp", Steps(2, "09.9"), Info("new")));
+    const Outcome<std::vector<ProgramStep>> loaded = tables->loadProgram(kEtp, "Ramp").rows;
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(*loaded, Steps(2, "09.9"));
+    EXPECT_EQ(catalogue(kEtp, "RAMP"), "ramp|3|2026-01-15|10:30:05|new");
+    EXPECT_EQ(tables->names(kEtp), QStringList({ "a", "ramp" }));
+    ASSERT_TRUE(tables->savePresets("lost", {}, Info("new")));
+    EXPECT_EQ(rows("SELECT rowid, Description FROM DescriptionT WHERE TableName = 'M_lost'", 2),
+        "11|new");
+    ASSERT_TRUE(tables->remove(kEtp, "RAMP"));
+    EXPECT_EQ(rows("SELECT count(*) FROM DescriptionT"), "10");
+    EXPECT_FALSE(tables->exists(kEtp, "ramp"));
+}
+
+TEST_F(StorageTest, OddNamesSaveListLoadAndDelete)
+{
+    const QStringList names { "it's", "[bracket]", "a]b", "say \"hi\"", "a;b", "with space",
+        "Größe", "名前", "x'); DROP TABLE SYS; --", "50% off_%" };
+    for (const QString& name : names) {
+        ASSERT_TRUE(tables->savePresets(name, Presets(), Info(name))) << name.toStdString();
+        EXPECT_TRUE(tables->exists(kIpm, name)) << name.toStdString();
+        EXPECT_EQ(load(kIpm, name), "accepted");
+        EXPECT_EQ(catalogue(kIpm, name), name + "|3|2026-01-15|10:30:05|" + name);
+    }
+    EXPECT_EQ(tables->names(kIpm), names);
+    for (const QString& name : names)
+        EXPECT_TRUE(tables->remove(kIpm, name)) << name.toStdString();
+    EXPECT_EQ(tables->names(kIpm), QStringList());
+    EXPECT_EQ(db->sql().tableNames(), QStringList({ "SYS", "MultiPS", "DescriptionT" }));
+}
+
+TEST_F(StorageTest, FailedSaveOrDeleteLeavesTablesAndCatalogueExactly)
+{
+    ASSERT_TRUE(tables->saveLog("keep", Log(7), Info("first", 2)));
+    ASSERT_TRUE(tables->saveProgram(kEtp, "keep", Steps(4), Info("e")));
+    const auto state = [this] { return dump("L_keep") + dump("E_keep") + dump("DescriptionT"); };
+    const QString before = state();
+    const QString logBefore = dump("L_keep");
+    using Fault = StoredTables::FaultPoint;
+    const std::tuple<Fault, int, const char*> faults[] = {
+        { Fault::AfterRows, 0, "Injected fault after 0 rows." },
+        { Fault::BeforeCatalogue, 0, "Injected fault before the catalogue row." },
+        { Fault::AfterRows, 900, "Injected fault after 900 rows." }, // the program has 20
+    };
+    for (const auto& [point, afterRows, message] : faults) {
+        tables->injectFault(point, afterRows);
+        EXPECT_EQ(Refusal(tables->saveLog("keep", Log(100), Info("second", 9))), message);
+        const Outcome<void> program = tables->saveProgram(kEtp, "keep", Steps(20, "01"), Info());
+        tables->injectFault(Fault::None);
+        EXPECT_EQ(program.ok(), afterRows > 20) << message;
+        EXPECT_EQ(afterRows > 20 ? logBefore : before, afterRows > 20 ? dump("L_keep") : state());
+    }
+    tables->injectFault(Fault::BeforeCatalogue);
+    EXPECT_FALSE(tables->remove(kLog, "keep"));
+    tables->injectFault(Fault::None);
+    EXPECT_EQ(dump("L_keep"), logBefore);
+    EXPECT_EQ(tables->names(kLog), QStringList { "keep" });
+}
+
+// A name not given fails without a word (the window moves the focus instead);
+// a missing table, a cell, name, description or sampling the store cannot take
+// is refused with a message; neither changes anything stored.
+TEST_F(StorageTest, BadInputIsRefusedAndChangesNothing)
+{
+    ASSERT_TRUE(tables->saveProgram(kEtp, "t", Steps(2), Info("x")));
+    ASSERT_TRUE(tables->saveLog("ghost", Log(1), Info())); // a log, not a preset table
+    const QString before = dump("E_t") + dump("L_ghost") + dump("DescriptionT");
+    for (const QString name : { "", "(Untitle)", "(untitle)", "   " }) {
+        EXPECT_EQ(Refusal(tables->saveProgram(kEtp, name, Steps(1), Info()))
+                + Refusal(tables->remove(kEtp, name)) + load(kEtp, name),
+            "");
+        EXPECT_FALSE(tables->exists(kEtp, name));
+    }
+    std::vector<ProgramStep> longCell = Steps(3);
+    longCell[2].voltage = "12.345";
+    const QString noExist("' gone ' table no exist !");
+    const QString control("A table name cannot hold control characters.");
+    const QString n49(49, 'n');
+    const std::pair<QString, QString> cases[] = {
+        { Refusal(tables->remove(kLog, "gone")), noExist },
+        { load(kLog, "gone"), noExist },
+        { load(kIpm, "gone"), noExist },
+        { load(kEtp, "gone"), noExist },
+        { Refusal(tables->remove(kIpm, "ghost")), "' ghost ' table no exist !" }, // other kind
+        { Refusal(tables->saveProgram(kLog, "p", Steps(1), Info())),
+            "Only program tables are saved as programs." },
+        { Refusal(tables->saveProgram(kEtp, "t", longCell, Info())),
+            "The Voltage text '12.345' of row 3 is longer than 4 characters." },
+        { Refusal(tables->savePresets("t", { { "1", "1", "1" }, { "2", "1", "0.123" } }, Info())),
+            "The Current text '0.123' of row 2 is longer than 4 characters." },
+        { Refusal(tables->saveProgram(kEtp, n49, Steps(1), Info())),
+            "The name '" + n49 + "' is too long: a name has at most 48 characters." },
+        { Refusal(tables->saveProgram(kEtp, "a\nb", Steps(1), Info())), control },
+        { Refusal(tables->saveProgram(kEtp, QString("a") + QChar(0x7f), Steps(1), Info())),
+            control },
+        { Refusal(tables->saveProgram(kEtp, "t", Steps(1), Info(QString(256, 'd')))),
+            "The description is too long: it has at most 255 characters." },
+        { Refusal(tables->saveLog("t", Log(1), Info("", 32768))),
+            "The sampling time 32768 s is out of range (0 to 32767)." },
+        { Refusal(tables->saveLog("t", Log(1), Info("", -1))),
+            "The sampling time -1 s is out of range (0 to 32767)." },
+    };
+    for (const auto& [refusal, message] : cases)
+        EXPECT_EQ(refusal, message);
+    EXPECT_EQ(dump("E_t") + dump("L_ghost") + dump("DescriptionT"), before);
+    EXPECT_EQ(db->sql().tableNames().size(), 5);
+    // At the edges: 48 characters after the prefix fit the catalogue's 50.
+    EXPECT_TRUE(tables->saveProgram(kEtp, QString(48, 'n'), Steps(1), Info(QString(255, 'd'))));
+    EXPECT_TRUE(tables->saveLog("t", Log(1), Info("", 32767)));
+    // Forgetting a missing table leaves stored tables alone, of any kind.
+    EXPECT_TRUE(tables->forgetMissing(kLog, "ghost") && tables->forgetMissing(kIpm, "ghost"));
+    EXPECT_EQ(tables->names(kLog), QStringList({ "ghost", "t" }));
+    ASSERT_TRUE(exec("DROP TABLE \"L_ghost\""));
+    EXPECT_TRUE(tables->forgetMissing(kLog, "GHOST"));
+    EXPECT_EQ(tables->names(kLog), QStringList { "t" });
+}
+
+} // namespace
