@@ -1,7 +1,6 @@
 // The database: its file, settings and faults, the supply list and the stored tables.
 #include "storage/DataFolder.h"
 #include "storage/OvoltaDatabase.h"
-#include "storage/SqlTransaction.h"
 #include "storage/StoredTables.h"
 #include "storage/SupplyList.h"
 #include "tests/support/Files.h"
@@ -12,6 +11,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <thread>
 
 namespace {
@@ -30,26 +30,11 @@ std::unique_ptr<OvoltaDatabase> Open(
     return opened ? std::move(opened).value() : nullptr;
 }
 
-std::unique_ptr<SqlDatabase> OpenSql(const QString& path, const QByteArray& key = "k",
-    SqlDatabase::OpenMode mode = SqlDatabase::OpenMode::CreateIfMissing)
+std::unique_ptr<SqlDatabase> OpenSql(const QString& path, const QByteArray& key)
 {
-    Outcome<std::unique_ptr<SqlDatabase>> opened = SqlDatabase::open(path, key, mode);
+    auto opened = SqlDatabase::open(path, key, SqlDatabase::OpenMode::CreateIfMissing);
     EXPECT_EQ(opened.error(), QString());
     return opened ? std::move(opened).value() : nullptr;
-}
-
-// The rows of a query, one line each, cells split by '|'.
-QString Rows(const SqlDatabase& sql, const QString& query, int cells = 1)
-{
-    SqlStatement statement = sql.prepare(query);
-    QStringList rows;
-    while (statement.step() == SqlStatement::Step::Row) {
-        QStringList row;
-        for (int c = 0; c < cells; ++c)
-            row << (statement.isNull(c) ? "null" : statement.text(c));
-        rows << row.join('|');
-    }
-    return rows.join('\n');
 }
 
 // The message of a refusal ("" when the user is not told), or "accepted".
@@ -63,30 +48,27 @@ StoredTables::SaveInfo Info(const QString& description = {}, int sampling = 3)
     return { description, sampling, QDateTime(QDate(2026, 1, 15), QTime(10, 30, 5)) };
 }
 
-std::vector<ProgramStep> Steps(int count, const QString& voltage = "05.0")
+std::vector<ProgramStep> Steps(int count, const QString& volts = "05.0")
 {
     std::vector<ProgramStep> steps;
-    for (int i = 1; i <= count; ++i) {
-        steps.push_back({ QString::number(i), voltage, "0.50", QString::asprintf("%02d", i % 60),
-            "30", i % 2 == 1 });
-    }
+    for (int i = 1; i <= count; ++i)
+        steps.push_back(
+            { QString::number(i), volts, "0.50", QString::number(i), "30", i % 2 == 1 });
     return steps;
 }
 
-std::vector<PresetRow> Presets(const QString& voltage = "05.0")
+std::vector<PresetRow> Presets(const QString& volts = "05.0")
 {
-    return { { "1", voltage, "1.0" }, { "2", voltage, "0.5" }, { "3", voltage, "2.5" } };
+    return { { "1", volts, "1.0" }, { "2", volts, "0.5" }, { "3", volts, "2.5" } };
 }
 
-LogSamples Log(int recorded)
+LogSamples Log(std::size_t recorded)
 {
     LogSamples log;
-    for (std::size_t i = 0; i < LogSamples::kCount; ++i) {
-        log.volts[i] = 12.5f + static_cast<float>(i) * 0.01f;
-        log.amps[i] = i == 2 ? LogSamples::kNoReading : 0.125f;
-    }
-    log.volts[static_cast<std::size_t>(recorded)] = LogSamples::kEndMark;
-    log.amps[static_cast<std::size_t>(recorded)] = LogSamples::kEndMark;
+    std::iota(log.volts.begin(), log.volts.end(), 12.5f);
+    log.amps.fill(0.125f);
+    log.amps[2] = LogSamples::kNoReading;
+    log.volts[recorded] = log.amps[recorded] = LogSamples::kEndMark;
     return log;
 }
 
@@ -98,13 +80,21 @@ protected:
         ASSERT_TRUE(db);
         tables = std::make_unique<StoredTables>(*db);
     }
-    QString path(const QString& name) const { return QDir(dir.path()).filePath(name); }
     bool exec(const QString& sql) { return db->sql().exec(sql); }
-    QString rows(const QString& query, int cells = 1) { return Rows(db->sql(), query, cells); }
-    QString dump(const QString& table)
+    // The rows of a query, one line each, cells split by '|'.
+    QString rows(const QString& query, int cells = 1)
     {
-        return rows("SELECT * FROM " + SqlDatabase::quoteIdentifier(table) + " ORDER BY rowid", 8);
+        SqlStatement statement = db->sql().prepare(query);
+        QStringList rows;
+        while (statement.step() == SqlStatement::Step::Row) {
+            QStringList row;
+            for (int c = 0; c < cells; ++c)
+                row << (statement.isNull(c) ? "null" : statement.text(c));
+            rows << row.join('|');
+        }
+        return rows.join('\n');
     }
+    QString dump(const QString& table) { return rows("SELECT * FROM " + table, 8); }
     // A load of the kind: its message, or "accepted".
     QString load(StoredKind kind, const QString& name)
     {
@@ -115,12 +105,10 @@ protected:
     }
     QString catalogue(StoredKind kind, const QString& name)
     {
-        const std::optional<StoredTables::CatalogueRow> row = tables->catalogue(kind, name);
-        if (!row)
-            return "none";
-        return QStringList { row->name, row->sampling ? QString::number(*row->sampling) : "null",
-            row->date.toString(Qt::ISODate), row->time.toString(Qt::ISODate),
-            row->description.value_or("null") }
+        const auto row = tables->catalogue(kind, name).value_or(StoredTables::CatalogueRow {});
+        return QStringList { row.name, row.sampling ? QString::number(*row.sampling) : "null",
+            row.date.toString(Qt::ISODate), row.time.toString(Qt::ISODate),
+            row.description.value_or("null") }
             .join('|');
     }
 
@@ -134,13 +122,12 @@ protected:
 TEST_F(StorageTest, SystemTablesAreCreatedWhenMissing)
 {
     EXPECT_EQ(db->sql().tableNames(), QStringList({ "SYS", "MultiPS", "DescriptionT" }));
-    EXPECT_EQ(rows("SELECT Object, Property FROM SYS ORDER BY rowid", 2),
+    EXPECT_EQ(rows("SELECT Object, Property FROM SYS", 2),
         "CommPort|1\nThumbnailW|35\nThumbnailH|26\nShowTandL|1\nScale43|N");
     EXPECT_TRUE(db->CreateSystemTable("Other") && db->CreateSystemTable("sys"));
     EXPECT_FALSE(db->CreateSystemTable("SYS"));
     EXPECT_EQ(db->sql().tableNames().size(), 3);
-    ASSERT_TRUE(exec("DROP TABLE MultiPS"));
-    ASSERT_TRUE(exec("INSERT INTO SYS VALUES ('Custom', 'x')"));
+    ASSERT_TRUE(exec("DROP TABLE MultiPS") && exec("INSERT INTO SYS VALUES ('Custom', 'x')"));
     ASSERT_TRUE(exec("INSERT INTO DescriptionT (TableName) VALUES ('E_keep')"));
     tables.reset();
     db = Open(dir.path());
@@ -157,19 +144,25 @@ TEST_F(StorageTest, SystemTablesAreCreatedWhenMissing)
     ASSERT_TRUE(db);
     EXPECT_EQ(rows("SELECT count(*) FROM sys"), "0");
     EXPECT_EQ(db->CommPort(), 1);
+    SqlStatement bad = db->sql().prepare("SELECT * FROM nowhere");
+    EXPECT_EQ(bad.error(), QString("no such table: nowhere"));
+    EXPECT_FALSE(bad.ok() || bad.step() != SqlStatement::Step::Error || exec("NOT SQL")
+        || db->sql().lastError().isEmpty());
+    const QString none = dir.filePath("none.db");
+    EXPECT_FALSE(SqlDatabase::open(none, "k", SqlDatabase::OpenMode::ExistingOnly));
+    EXPECT_FALSE(QFile::exists(none));
 }
 
 TEST_F(StorageTest, SettingsAndTheCommPort)
 {
     // The port is a 16-bit number, 1 without a row or a whole number in range.
-    const std::pair<const char*, int> ports[] = { { nullptr, 1 }, { "NULL", 1 }, { "'3'", 3 },
-        { "' 12 '", 12 }, { "''", 1 }, { "'abc'", 1 }, { "'70000'", 1 }, { "'32767'", 32767 },
-        { "'-2'", -2 }, { "'4.6'", 5 } };
+    const std::pair<const char*, int> ports[]
+        = { { nullptr, 1 }, { "NULL", 1 }, { "' 12 '", 12 }, { "''", 1 }, { "'abc'", 1 },
+              { "'70000'", 1 }, { "'32767'", 32767 }, { "'-2'", -2 }, { "'4.6'", 5 } };
     for (const auto& [stored, port] : ports) {
         ASSERT_TRUE(exec("DELETE FROM SYS WHERE Object = 'CommPort'"));
-        if (stored) {
-            ASSERT_TRUE(exec(QString("INSERT INTO SYS VALUES ('CommPort', %1)").arg(stored)));
-        }
+        ASSERT_TRUE(
+            !stored || exec(QString("INSERT INTO SYS VALUES ('CommPort', %1)").arg(stored)));
         EXPECT_EQ(db->CommPort(), port) << (stored ? stored : "no row");
     }
     // A write edits the first row of the key or adds one.
@@ -193,21 +186,22 @@ TEST_F(StorageTest, RefusedFilesStayByteForByte)
                      "200) INSERT INTO L_pad SELECT 1.5 FROM n"));
     tables.reset();
     db.reset();
-    const QByteArray good = FileBytes(path("Ovolta.DB"));
+    const QByteArray good = FileBytes(dir.filePath("Ovolta.DB"));
     ASSERT_GT(good.size(), 4096);
     QByteArray damagedPage = good;
     for (int i = 2100; i < 2300; ++i)
         damagedPage[i] = static_cast<char>(damagedPage[i] ^ 0x5a);
-    ASSERT_TRUE(OpenSql(path("other.db"), "secret")->exec("CREATE TABLE SYS (Object, Property)"));
+    ASSERT_TRUE(OpenSql(dir.filePath("other.db"), "secret")->exec("CREATE TABLE SYS (Object)"));
     const std::pair<const char*, QByteArray> cases[] = {
         { "", damagedPage },
         { "", QByteArray(64, 'x') + good.mid(64) },
-        { "file is encrypted or is not a database\nDatabase file: ", FileBytes(path("other.db")) },
+        { "file is encrypted or is not a database\nDatabase file: ",
+            FileBytes(dir.filePath("other.db")) },
         { "", QByteArray("this is not a database at all, just text\n").repeated(100) },
     };
     for (const auto& [message, bytes] : cases) {
         QTemporaryDir folder;
-        const QString file = QDir(folder.path()).filePath("Ovolta.DB");
+        const QString file = folder.filePath("Ovolta.DB");
         ASSERT_TRUE(WriteFile(file, bytes));
         const QString error = OvoltaDatabase::OpenDatabase(folder.path()).error();
         EXPECT_FALSE(error.isEmpty());
@@ -221,8 +215,8 @@ TEST_F(StorageTest, RefusedFilesStayByteForByte)
 // message with the full path, and nothing made or changed.
 TEST_F(StorageTest, UnwritableOrMissingPlacesAreRefused)
 {
-    const QString locked = path("locked");
-    const QString made = path("made");
+    const QString locked = dir.filePath("locked");
+    const QString made = dir.filePath("made");
     ASSERT_TRUE(QDir().mkpath(locked) && QDir().mkpath(made) && Open(made));
     const QByteArray before = FileBytes(made + "/Ovolta.DB");
     ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
@@ -235,11 +229,10 @@ TEST_F(StorageTest, UnwritableOrMissingPlacesAreRefused)
         { missing, "unable to open database file", false },
     };
     for (const auto& [folder, message, skip] : cases) {
+        const QString file = QDir::current().absoluteFilePath(folder + "/Ovolta.DB");
         EXPECT_TRUE(skip
             || OvoltaDatabase::OpenDatabase(folder).error()
-                == message
-                    + ("\nDatabase file: "
-                        + QDir::current().absoluteFilePath(folder + "/Ovolta.DB")))
+                == message + ("\nDatabase file: " + file))
             << message;
     }
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -260,8 +253,7 @@ TEST_F(StorageTest, AnotherProgramsLockIsWaitedForAMoment)
             SCOPED_TRACE(testing::Message() << "save " << save << " brief " << brief);
             const std::chrono::milliseconds wait = brief ? OvoltaDatabase::kBusyTimeout : 10ms;
             std::unique_ptr<OvoltaDatabase> mine = save ? Open(dir.path(), wait) : nullptr;
-            std::unique_ptr<SqlDatabase> other = OpenSql(
-                path("Ovolta.DB"), OvoltaDatabase::kPassword, SqlDatabase::OpenMode::ExistingOnly);
+            const auto other = OpenSql(dir.filePath("Ovolta.DB"), OvoltaDatabase::kPassword);
             ASSERT_TRUE(other && other->exec(save ? "BEGIN IMMEDIATE" : "BEGIN EXCLUSIVE"));
             ASSERT_TRUE(other->exec("INSERT INTO SYS VALUES ('Other', '1')"));
             std::thread finish;
@@ -278,7 +270,6 @@ TEST_F(StorageTest, AnotherProgramsLockIsWaitedForAMoment)
                 finish.join();
             else
                 EXPECT_TRUE(other->exec("ROLLBACK"));
-            other.reset();
             EXPECT_EQ(failure.isEmpty(), brief);
             EXPECT_EQ(failure.startsWith("database is locked"), !brief) << failure.toStdString();
             if (save) {
@@ -291,33 +282,6 @@ TEST_F(StorageTest, AnotherProgramsLockIsWaitedForAMoment)
     }
 }
 
-TEST(SqlDatabaseTest, TransactionsAndErrors)
-{
-    QTemporaryDir dir;
-    auto db = OpenSql(QDir(dir.path()).filePath("q.db"));
-    ASSERT_TRUE(db && db->exec("CREATE TABLE t (v)"));
-    {
-        SqlTransaction transaction(*db); // not committed: rolled back
-        ASSERT_TRUE(transaction.ok() && db->exec("INSERT INTO t VALUES (1)"));
-        ASSERT_TRUE(db->exec("DROP TABLE t"));
-    }
-    {
-        SqlTransaction transaction(*db);
-        ASSERT_TRUE(db->exec("INSERT INTO t VALUES (2)"));
-        EXPECT_TRUE(transaction.commit());
-    }
-    EXPECT_EQ(Rows(*db, "SELECT group_concat(v) FROM t"), "2");
-    SqlStatement bad = db->prepare("SELECT * FROM nowhere");
-    EXPECT_FALSE(bad.ok());
-    EXPECT_EQ(bad.error(), QString("no such table: nowhere"));
-    EXPECT_EQ(bad.step(), SqlStatement::Step::Error);
-    EXPECT_FALSE(db->exec("NOT SQL"));
-    EXPECT_FALSE(db->lastError().isEmpty());
-    const QString none = QDir(dir.path()).filePath("none.db");
-    EXPECT_FALSE(SqlDatabase::open(none, "k", SqlDatabase::OpenMode::ExistingOnly));
-    EXPECT_FALSE(QFile::exists(none));
-}
-
 TEST_F(StorageTest, DataFolderIsGivenThenProgramFolderThenAppData)
 {
     const std::pair<DataFolder::Facts, QString> choices[] = {
@@ -328,9 +292,9 @@ TEST_F(StorageTest, DataFolderIsGivenThenProgramFolderThenAppData)
     };
     for (const auto& [facts, folder] : choices)
         EXPECT_EQ(DataFolder::Choose(facts), folder);
-    ASSERT_TRUE(WriteFile(path("file"), ""));
-    const QString wanted = path("a/b");
-    const QString blocked = path("file/sub");
+    ASSERT_TRUE(WriteFile(dir.filePath("file"), ""));
+    const QString wanted = dir.filePath("a/b");
+    const QString blocked = dir.filePath("file/sub");
     const std::pair<QString, QString> cases[] = {
         // A relative folder is taken from the current folder: the ports/ links
         // of a relative one would be read as names under /dev.
@@ -339,7 +303,7 @@ TEST_F(StorageTest, DataFolderIsGivenThenProgramFolderThenAppData)
         { blocked, "The folder '" + blocked + "' cannot be created." },
     };
     for (const auto& [given, folder] : cases) {
-        const Outcome<QString> resolved = DataFolder::Resolve(given, dir.path(), path("app"));
+        const Outcome<QString> resolved = DataFolder::Resolve(given, dir.path(), dir.filePath("x"));
         EXPECT_EQ(resolved ? *resolved : resolved.error(), folder);
     }
     EXPECT_TRUE(QFileInfo(wanted).isDir());
@@ -349,14 +313,14 @@ TEST_F(StorageTest, SupplyTextsAreCutToTheirColumnAndClearedToNull)
 {
     SupplyList list(*db);
     const QString twenty = QStringLiteral("Bench 4, left shelf!");
-    const QString a19 = QString("a").repeated(19);
+    const QString a19 = QString(19, 'a');
     const std::tuple<bool, QString, QString, bool> cases[] = { // description, typed, stored, cut
         { false, "Lab", "Lab", false }, { false, twenty, twenty, false },
         { false, twenty + "X", twenty, true },
         { false, QString("Ä").repeated(25), QString("Ä").repeated(20), true },
         { false, a19 + QString::fromUcs4(U"\U0001F600"), a19, true }, // never half a character
         { false, "it's [x]; \"q\"", "it's [x]; \"q\"", false },
-        { true, QString("d").repeated(300), QString("d").repeated(255), true }
+        { true, QString(300, 'd'), QString(255, 'd'), true }
     };
     for (const auto& [description, typed, stored, cut] : cases) {
         const Outcome<SupplyList::Stored> result
@@ -373,8 +337,7 @@ TEST_F(StorageTest, SupplyTextsAreCutToTheirColumnAndClearedToNull)
         const SupplyList::Labels l = list.labels(address);
         return QStringList { QString::number(l.found), l.location, l.description }.join('|');
     };
-    EXPECT_EQ(labels("01"), "1|North|Motor test");
-    EXPECT_EQ(labels("02"), "1|South|");
+    EXPECT_EQ(labels("01") + ' ' + labels("02"), "1|North|Motor test 1|South|");
     EXPECT_EQ(list.StoreLocation("01", "")->text + list.StoreDescription("01", "")->text, "");
     EXPECT_EQ(
         rows("SELECT Location, Description FROM MultiPS WHERE AddressID = '01'", 2), "null|null");
@@ -388,8 +351,9 @@ TEST_F(StorageTest, SupplyTextsAreCutToTheirColumnAndClearedToNull)
 }
 
 // Steps come back as saved, numbered by their place: the stored table keeps
-// no step numbers, and only the External Timed Program its outputs.
-TEST_F(StorageTest, ProgramStepsAndTheirCatalogueRowRoundTrip)
+// no step numbers, and only the External Timed Program its outputs. A log is
+// always 1801 rows, its ages in steps of the sampling.
+TEST_F(StorageTest, TablesAndTheirCatalogueRowsRoundTrip)
 {
     std::vector<ProgramStep> renumbered = Steps(2);
     renumbered[0].step = "7";
@@ -412,12 +376,6 @@ TEST_F(StorageTest, ProgramStepsAndTheirCatalogueRowRoundTrip)
     EXPECT_EQ(catalogue(kEtp, "Burn-in"), "Burn-in|3|2026-01-15|10:30:05|soak");
     EXPECT_EQ(rows("SELECT TableName, TableType, Date, Time FROM DescriptionT", 4),
         "E_Burn-in|1|2026-01-15|10:30:05\nP_Burn-in|0|2026-01-15|10:30:05");
-}
-
-// A log is always 1801 rows; presets without 3 rows and logs without 1801 are
-// passed over without a word, but their description still shows.
-TEST_F(StorageTest, LogsKeep1801RowsAndTablesOfTheWrongSizeLoadNothing)
-{
     const LogSamples log = Log(4);
     ASSERT_TRUE(tables->saveLog("run", log, Info("night", 5)));
     EXPECT_EQ(rows("SELECT count(*), max(Time), sum(Voltage = -2.0) FROM L_run", 3), "1801|9000|1");
@@ -426,47 +384,17 @@ TEST_F(StorageTest, LogsKeep1801RowsAndTablesOfTheWrongSizeLoadNothing)
     EXPECT_EQ(loaded->volts, log.volts);
     EXPECT_EQ(loaded->amps, log.amps);
     EXPECT_EQ(catalogue(kLog, "run"), "run|5|2026-01-15|10:30:05|night");
-    ASSERT_TRUE(exec("DELETE FROM L_run WHERE rowid = 1801"));
-    EXPECT_EQ(load(kLog, "run"), "");
     // Null catalogue fields read as missing; an empty description is stored as Null.
     ASSERT_TRUE(tables->saveLog("n", Log(1), Info()));
     ASSERT_TRUE(exec("UPDATE DescriptionT SET Sampling = NULL, Date = NULL, Time = NULL "
                      "WHERE TableName = 'L_n'"));
     EXPECT_EQ(catalogue(kLog, "n"), "n|null|||null");
-    for (std::size_t count : { 0u, 2u, 3u, 4u }) {
-        std::vector<PresetRow> presets = Presets();
-        presets.resize(count, { "4", "01.0", "0.1" });
-        ASSERT_TRUE(tables->savePresets("m", presets, Info()));
-        EXPECT_EQ(load(kIpm, "m"), count == 3 ? "accepted" : "") << count;
-        EXPECT_TRUE(tables->loadPresets("m").catalogue) << count;
-    }
-}
-
-// A table made by another program without a column that loading reads is
-// refused with a message: its column names never show up as cells.
-TEST_F(StorageTest, TableWithoutAColumnThatIsReadIsRefused)
-{
-    const std::tuple<StoredKind, const char*, int, const char*> cases[] = {
-        { kEtp, "E_x (Voltage, Current, Minute, Second)", 2, "Output" },
-        { kItp, "P_x (voltage, current, Second)", 2, "Minute" },
-        { kIpm, "M_x (Voltage, Amps)", 3, "Current" },
-        { kLog, "L_x (Time, Volts, Current)", 1801, "Voltage" },
-    };
-    for (const auto& [kind, create, count, missing] : cases) {
-        ASSERT_TRUE(exec(QString("CREATE TABLE ") + create));
-        ASSERT_TRUE(exec(QString("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                                 "WHERE i < %1) INSERT INTO %2 (rowid) SELECT i FROM n")
-                             .arg(count)
-                             .arg(StoredTables::FullName(kind, "x"))));
-        EXPECT_EQ(load(kind, "x"),
-            QString("The stored table 'x' has no column '%1': it cannot be loaded.").arg(missing));
-    }
 }
 
 // Lists follow the catalogue and leave out group logs; replacing swaps the
 // table and its catalogue row, which goes to the end; names differing in case
 // are one table; a catalogue row left without its table is edited in place.
-TEST_F(StorageTest, ListsReplacingAndOrphanCatalogueRows)
+TEST_F(StorageTest, ListsReplacingAndOddNames)
 {
     ASSERT_TRUE(tables->saveProgram(kEtp, "Ramp", Steps(5), Info("old")));
     ASSERT_TRUE(tables->saveLog("group", Log(1), Info("GroupLog")));
@@ -496,10 +424,6 @@ TEST_F(StorageTest, ListsReplacingAndOrphanCatalogueRows)
     ASSERT_TRUE(tables->remove(kEtp, "RAMP"));
     EXPECT_EQ(rows("SELECT count(*) FROM DescriptionT"), "10");
     EXPECT_FALSE(tables->exists(kEtp, "ramp"));
-}
-
-TEST_F(StorageTest, OddNamesSaveListLoadAndDelete)
-{
     const QStringList names { "it's", "[bracket]", "a]b", "say \"hi\"", "a;b", "with space",
         "Größe", "名前", "x'); DROP TABLE SYS; --", "50% off_%" };
     for (const QString& name : names) {
@@ -508,11 +432,11 @@ TEST_F(StorageTest, OddNamesSaveListLoadAndDelete)
         EXPECT_EQ(load(kIpm, name), "accepted");
         EXPECT_EQ(catalogue(kIpm, name), name + "|3|2026-01-15|10:30:05|" + name);
     }
-    EXPECT_EQ(tables->names(kIpm), names);
+    EXPECT_EQ(tables->names(kIpm), QStringList({ "m", "lost" }) + names);
     for (const QString& name : names)
-        EXPECT_TRUE(tables->remove(kIpm, name)) << name.toStdString();
-    EXPECT_EQ(tables->names(kIpm), QStringList());
-    EXPECT_EQ(db->sql().tableNames(), QStringList({ "SYS", "MultiPS", "DescriptionT" }));
+        EXPECT_TRUE(tables->remove(kIpm, name) && !tables->exists(kIpm, name))
+            << name.toStdString();
+    EXPECT_EQ(tables->names(kIpm), QStringList({ "m", "lost" }));
 }
 
 TEST_F(StorageTest, FailedSaveOrDeleteLeavesTablesAndCatalogueExactly)
@@ -534,7 +458,7 @@ TEST_F(StorageTest, FailedSaveOrDeleteLeavesTablesAndCatalogueExactly)
         const Outcome<void> program = tables->saveProgram(kEtp, "keep", Steps(20, "01"), Info());
         tables->injectFault(Fault::None);
         EXPECT_EQ(program.ok(), afterRows > 20) << message;
-        EXPECT_EQ(afterRows > 20 ? logBefore : before, afterRows > 20 ? dump("L_keep") : state());
+        EXPECT_EQ(afterRows > 20 ? dump("L_keep") : state(), afterRows > 20 ? logBefore : before);
     }
     tables->injectFault(Fault::BeforeCatalogue);
     EXPECT_FALSE(tables->remove(kLog, "keep"));
@@ -543,23 +467,44 @@ TEST_F(StorageTest, FailedSaveOrDeleteLeavesTablesAndCatalogueExactly)
     EXPECT_EQ(tables->names(kLog), QStringList { "keep" });
 }
 
-// A name not given fails without a word (the window moves the focus instead);
-// a missing table, a cell, name, description or sampling the store cannot take
-// is refused with a message; neither changes anything stored.
+// A name not given, a preset table without 3 rows and a log without 1801 fail
+// without a word; a missing or incomplete table, and a cell, name, description
+// or sampling the store cannot take, are refused with a message. Neither
+// changes anything stored.
 TEST_F(StorageTest, BadInputIsRefusedAndChangesNothing)
 {
     ASSERT_TRUE(tables->saveProgram(kEtp, "t", Steps(2), Info("x")));
     ASSERT_TRUE(tables->saveLog("ghost", Log(1), Info())); // a log, not a preset table
-    const QString before = dump("E_t") + dump("L_ghost") + dump("DescriptionT");
     for (const QString name : { "", "(Untitle)", "(untitle)", "   " }) {
         EXPECT_EQ(Refusal(tables->saveProgram(kEtp, name, Steps(1), Info()))
                 + Refusal(tables->remove(kEtp, name)) + load(kEtp, name),
             "");
         EXPECT_FALSE(tables->exists(kEtp, name));
     }
+    for (std::size_t count : { 0u, 2u, 3u, 4u }) {
+        std::vector<PresetRow> presets = Presets();
+        presets.resize(count, { "4", "01.0", "0.1" });
+        ASSERT_TRUE(tables->savePresets("m", presets, Info()));
+        EXPECT_EQ(load(kIpm, "m"), count == 3 ? "accepted" : "") << count;
+        EXPECT_TRUE(tables->loadPresets("m").catalogue) << count; // its description still shows
+    }
+    ASSERT_TRUE(tables->remove(kIpm, "m") && tables->saveLog("cut", Log(1), Info()));
+    ASSERT_TRUE(exec("DELETE FROM L_cut WHERE rowid = 1801"));
+    EXPECT_EQ(load(kLog, "cut"), "");
+    // Tables made by another program without a column that loading reads.
+    ASSERT_TRUE(exec("CREATE TABLE E_x (Voltage, Current, Minute, Second)")
+        && exec("CREATE TABLE P_x (voltage, current, Second)")
+        && exec("CREATE TABLE M_x (Voltage, Amps)")
+        && exec("CREATE TABLE L_x (Time, Volts, Current)"));
+    ASSERT_TRUE(exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                     "1801) INSERT INTO L_x (rowid) SELECT i FROM n")
+        && exec("INSERT INTO E_x DEFAULT VALUES") && exec("INSERT INTO P_x DEFAULT VALUES")
+        && exec("INSERT INTO M_x SELECT 1, 1 FROM L_x LIMIT 3"));
+    const QString before = dump("E_t") + dump("L_ghost") + dump("DescriptionT");
     std::vector<ProgramStep> longCell = Steps(3);
     longCell[2].voltage = "12.345";
     const QString noExist("' gone ' table no exist !");
+    const QString noColumn("The stored table 'x' has no column '%1': it cannot be loaded.");
     const QString control("A table name cannot hold control characters.");
     const QString n49(49, 'n');
     const std::pair<QString, QString> cases[] = {
@@ -568,6 +513,10 @@ TEST_F(StorageTest, BadInputIsRefusedAndChangesNothing)
         { load(kIpm, "gone"), noExist },
         { load(kEtp, "gone"), noExist },
         { Refusal(tables->remove(kIpm, "ghost")), "' ghost ' table no exist !" }, // other kind
+        { load(kEtp, "x"), noColumn.arg("Output") },
+        { load(kItp, "x"), noColumn.arg("Minute") },
+        { load(kIpm, "x"), noColumn.arg("Current") },
+        { load(kLog, "x"), noColumn.arg("Voltage") },
         { Refusal(tables->saveProgram(kLog, "p", Steps(1), Info())),
             "Only program tables are saved as programs." },
         { Refusal(tables->saveProgram(kEtp, "t", longCell, Info())),
@@ -589,16 +538,16 @@ TEST_F(StorageTest, BadInputIsRefusedAndChangesNothing)
     for (const auto& [refusal, message] : cases)
         EXPECT_EQ(refusal, message);
     EXPECT_EQ(dump("E_t") + dump("L_ghost") + dump("DescriptionT"), before);
-    EXPECT_EQ(db->sql().tableNames().size(), 5);
+    EXPECT_EQ(db->sql().tableNames().size(), 10);
     // At the edges: 48 characters after the prefix fit the catalogue's 50.
     EXPECT_TRUE(tables->saveProgram(kEtp, QString(48, 'n'), Steps(1), Info(QString(255, 'd'))));
     EXPECT_TRUE(tables->saveLog("t", Log(1), Info("", 32767)));
     // Forgetting a missing table leaves stored tables alone, of any kind.
     EXPECT_TRUE(tables->forgetMissing(kLog, "ghost") && tables->forgetMissing(kIpm, "ghost"));
-    EXPECT_EQ(tables->names(kLog), QStringList({ "ghost", "t" }));
+    EXPECT_EQ(tables->names(kLog), QStringList({ "ghost", "cut", "t" }));
     ASSERT_TRUE(exec("DROP TABLE \"L_ghost\""));
     EXPECT_TRUE(tables->forgetMissing(kLog, "GHOST"));
-    EXPECT_EQ(tables->names(kLog), QStringList { "t" });
+    EXPECT_EQ(tables->names(kLog), QStringList({ "cut", "t" }));
 }
 
 } // namespace
