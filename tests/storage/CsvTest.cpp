@@ -8,7 +8,6 @@
 #include "storage/WesternCodePage.h"
 #include "tests/support/QtPrinting.h"
 
-#include <QDir>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -121,160 +120,139 @@ TEST(CsvFieldReaderTest, TextsInUtf8AndTheWesternCodePage)
     }
 }
 
-// Each kind's file has its exact bytes whatever the user's locale, and reads
-// back as written with every line end; a bad cell fails the whole file.
-TEST(CsvFormatTest, EachKindHasItsBytesAndReadsBackWithEveryLineEnd)
+// Each kind's file has its exact bytes whatever the user's locale; files read
+// back as written with every line end, passing over what is no row, or give
+// only a message that names the line, or the sorry text for another kind.
+TEST(CsvFormatTest, FilesHaveTheirBytesAndReadBackWithEveryLineEnd)
 {
     LogSamples log;
-    const float volts[]
-        = { 12.5f, 0.1f, LogSamples::kNoReading, 1.234567f, LogSamples::kEndMark, 99.0f };
-    const float amps[]
-        = { 0.25f, 2.0f, LogSamples::kNoReading, 0.001f, LogSamples::kEndMark, 0.0f };
+    const float volts[] = { 12.5f, 0.1f, -1.0f, 1.234567f, LogSamples::kEndMark, 99.0f };
+    const float amps[] = { 0.25f, 2.0f, LogSamples::kNoReading, 0.001f, -2.0f, 0.0f };
     for (std::size_t i = 0; i < 6; ++i) // after the end mark: not part of this recording
         std::tie(log.volts[i], log.amps[i]) = std::tie(volts[i], amps[i]);
     LogSamples empty;
     empty.markEmpty();
-    const auto etp = [](const ProgramStep& bad) {
-        return Bytes(CsvWriter::EtpFile("", { { "1", "1.0", "0.5", "00", "01", true }, bad }));
-    };
-    const QLocale saved;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    struct Case {
-        StoredKind kind;
-        QByteArray written;
-        QByteArray bytes;
-        const char* read; // nullptr: no file
-    };
-    const Case cases[] = {
-        { E,
-            Bytes(CsvWriter::EtpFile(QString::fromUtf8("Prüf,\r\n5\rsteps\n!"),
-                { { "1", "0.5", "0.25", "01", "30", true },
-                    { "2", "12.0", "1.15", "10", "00", false },
-                    { "3", "0.0005", "0.3333333333333333", "59", "59", true } })),
-            "Type:ETP\r\nDescription:Pr\xFC"
-            "f, 5 steps !\r\nPreset,Voltage(mV),Current(mA),Minute(M),Second(S),Output\r\n"
-            "1,500,250,01,30,1\r\n2,12000,1150,10,00,0\r\n3,0.5,333.333333333333,59,59,1\r\n",
-            "Prüf, 5 steps !|1,00.5,0.25,01,30,1|2,12.0,1.15,10,00,0|3,00.0,0.33,59,59,1" },
-        { M,
-            Bytes(CsvWriter::IpmFile("Bench, left",
-                { { "1", "05.0", "1.0" }, { "2", "12.5", "0.55" }, { "3", "0", "0" } }, 2)),
-            "Type:IPM\r\nDescription:Bench, left\r\nPreset,Select,Voltage(mV),Current(mA)\r\n"
-            "1,False,5000,1000\r\n2,True,12500,550\r\n3,False,0,0\r\n",
-            "Bench, left|2|1,05.0,1.0|2,12.5,0.6|3,00.0,0.0" },
-        { L, CsvWriter::LogFile(QString::fromUtf8("Nacht-Lauf, 5 ä"), log, 3),
-            "Type:LOG\r\nDescription:Nacht-Lauf, 5 \xE4\r\nTime(S),Voltage(mV),Current(mA)\r\n"
-            "0,12500,250\r\n3,100,2000\r\n6,-1000,-1000\r\n9,1234.567,1\r\n",
-            "Nacht-Lauf, 5 ä|3|4|12.5,0.25|0.1,2|-1,-1|1.234567,0.001|-2,-2" },
-        { L, CsvWriter::LogFile("", empty, 3),
-            "Type:LOG\r\nDescription:\r\nTime(S),Voltage(mV),Current(mA)\r\n", "|-|0|-2,-2" },
-        { E, etp({ "2", "abc", "0.5", "00", "01", true }),
-            "The Voltage 'abc' of row 2 is not a number; nothing was written.", nullptr },
-        { E, etp({ "2", "1.0", "", "00", "01", true }),
-            "The Current '' of row 2 is not a number; nothing was written.", nullptr },
-        { E, etp({ "2", "inf", "0.5", "00", "01", true }),
-            "The Voltage 'inf' of row 2 is not a number; nothing was written.", nullptr },
-        { E, etp({ "2", "1,5", "0.5", "00", "01", true }),
-            "The Voltage '1,5' of row 2 holds a comma, quote or line break; nothing was written.",
-            nullptr },
-        { E, etp({ "2", "1.0", "0.5", "0,1", "01", true }),
-            "The Minute '0,1' of row 2 holds a comma, quote or line break; nothing was written.",
-            nullptr },
-        { E, etp({ "\"2", "1.0", "0.5", "00", "01", true }),
-            "The Step '\"2' of row 2 holds a comma, quote or line break; nothing was written.",
-            nullptr },
-        { M, Bytes(CsvWriter::IpmFile("", { { "1", "x", "1" } }, 1)),
-            "The Voltage 'x' of row 1 is not a number; nothing was written.", nullptr },
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.written, c.bytes);
-        for (const char* end : { "\r\n", "\n", "\r" }) {
-            if (c.read) {
-                EXPECT_EQ(Read(c.kind, QByteArray(c.bytes).replace("\r\n", end)),
-                    QString::fromUtf8(c.read))
-                    << QByteArray(end).toHex().constData();
-            }
-        }
-    }
-    QLocale::setDefault(saved);
-}
-
-// A file gives all its rows, passing over what is no row, or only a message
-// that names the line; a file of another kind gives the sorry text.
-TEST(CsvImporterTest, FilesGiveTheirRowsOrOnlyAMessage)
-{
-    const QByteArray etp = "Type:ETP\r\nDescription:d\r\n1,500,250,01,30,1\r\n";
-    const QByteArray ipm = "Type:IPM\r\nDescription:d\r\n1,True,5000,1000\r\n";
-    const QByteArray log = "Type:LOG\r\nDescription:d\r\n0,1,2\r\n3,4,5\r\n";
-    const QByteArray junk = QByteArray("Time(S),xx,yy,zz,\"quoted, text\"\r\n").repeated(100000);
-    QByteArray tooMany = "Type:LOG\r\n";
-    for (int i = 0; i < 1802; ++i)
-        tooMany += QByteArray::number(i) + ",1000,1000\r\n";
     LogSamples full;
     full.volts.fill(5.0f);
     full.amps.fill(0.5f);
     const QByteArray fullLog = CsvWriter::LogFile("full", full, 60);
     EXPECT_TRUE(fullLog.endsWith("\n107940,5000,500\r\n108000,5000,500\r\n"));
+    const QByteArray etp = "Type:ETP\r\nDescription:d\r\n1,500,250,01,30,1\r\n";
+    const QByteArray ipm = "Type:IPM\r\nDescription:d\r\n1,True,5000,1000\r\n";
+    const QByteArray logHead = "Type:LOG\r\nDescription:d\r\n0,1,2\r\n3,4,5\r\n";
+    const QByteArray junk = QByteArray("Time(S),xx,yy,zz,\"quoted, text\"\r\n").repeated(100000);
     const char* sorry = "Sorry ! The file isn't a 'External Timed Program' table .";
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     struct Case {
         StoredKind kind;
         QByteArray bytes;
         const char* read;
+        QByteArray written = {}; // the writer's bytes, when they are these
         const char16_t* format = u"0.0";
     };
     const Case cases[] = {
+        { E,
+            "Type:ETP\r\nDescription:Pr\xFC"
+            "f, 5 steps !\r\nPreset,Voltage(mV),Current(mA),Minute(M),Second(S),Output\r\n"
+            "1,500,250,01,30,1\r\n2,12000,1150,10,00,0\r\n3,0.5,333.333333333333,59,59,1\r\n",
+            "Prüf, 5 steps !|1,00.5,0.25,01,30,1|2,12.0,1.15,10,00,0|3,00.0,0.33,59,59,1",
+            Bytes(CsvWriter::EtpFile(QString::fromUtf8("Prüf,\r\n5\rsteps\n!"),
+                { { "1", "0.5", "0.25", "01", "30", true },
+                    { "2", "12.0", "1.15", "10", "00", false },
+                    { "3", "0.0005", "0.3333333333333333", "59", "59", true } })) },
+        { M,
+            "Type:IPM\r\nDescription:Bench, left\r\nPreset,Select,Voltage(mV),Current(mA)\r\n"
+            "1,False,5000,1000\r\n2,True,12500,550\r\n3,False,0,0\r\n",
+            "Bench, left|2|1,05.0,1.0|2,12.5,0.6|3,00.0,0.0",
+            Bytes(CsvWriter::IpmFile("Bench, left",
+                { { "1", "05.0", "1.0" }, { "2", "12.5", "0.55" }, { "3", "0", "0" } }, 2)) },
+        { M, ipm + "2,False,12500,550\r\n3,False,0,0\r\n",
+            "d|1|1,05.0,1.00|2,12.5,0.55|3,00.0,0.00", {}, u"0.00" },
+        { L,
+            "Type:LOG\r\nDescription:Nacht-Lauf, 5 \xE4\r\nTime(S),Voltage(mV),Current(mA)\r\n"
+            "0,12500,250\r\n3,100,2000\r\n6,-1000,-1000\r\n9,1234.567,1\r\n",
+            "Nacht-Lauf, 5 ä|3|4|12.5,0.25|0.1,2|-1,-1|1.234567,0.001|-2,-2",
+            CsvWriter::LogFile(QString::fromUtf8("Nacht-Lauf, 5 ä"), log, 3) },
+        { L, "Type:LOG\r\nDescription:\r\nTime(S),Voltage(mV),Current(mA)\r\n", "|-|0|-2,-2",
+            CsvWriter::LogFile("", empty, 3) },
+        { L, fullLog, "full|60|1801|5,0.5|5,0.5|5,0.5|5,0.5" },
         // The description line is taken whole, or empty when too short.
         { E, "Type:ETP,x\r\nDescription:a,3,500,250,01,30,1\r\n", "a,3,500,250,01,30,1" },
         { E, "Type:ETP\r\nDescription:\r\n4,,,,,\r\n", "|4,,,,,-" },
         { E, "Type:ETP\r\nDescr\r\n", "" },
         { E, "Type:ETP\r\n\"Description:x,y\",z\r\n 1, \"500\",250,01,30,1\r\n",
             "x,y|1,00.5,0.25,01,30,1" },
-        { M, ipm + "2,False,12500,550\r\n3,False,0,0\r\n",
-            "d|1|1,05.0,1.00|2,12.5,0.55|3,00.0,0.00", u"0.00" },
         // The sampling is the second sample's time; a later description line wins.
         { L, "Type:LOG\r\nTime(S),Voltage(mV),Current(mA)\r\n0,1000,500\r\n", "-|-|1|1,0.5|-2,-2" },
         { L,
             "Type:LOG\r\nDescription:x\r\nTime(S),Voltage(mV),Current(mA)\r\n,,\r\n-3,V,A\r\n"
             "note\r\n0,1000,2000\r\n5,3000,4000\r\nDescription:later\r\n",
             "later|5|2|1,2|3,4|-2,-2" },
-        { L, fullLog, "full|60|1801|5,0.5|5,0.5|5,0.5|5,0.5" },
         { L, "Type:LOG\r\nDescription:big\r\n" + junk + "0,1000,1000\r\n", "big|-|1|1,1|-2,-2" },
         { E, "", "The file is empty." },
         { L, "", "The file is empty." },
         { E, "Type:ETP\r\n", "The file ends after its first line." },
-        { E, etp + "2,500,250",
-            "Line 4: the file ends in the middle of step 2: fields are missing." },
-        { E, etp + "21,500,250,01,30,1\r\n",
-            "Line 4: step 21 is above 20: the table has 20 steps." },
-        { E, etp + QByteArray("1,1000,100,00,01,1\r\n").repeated(20),
+        { E, etp + "2,5,2", "Line 4: the file ends in the middle of step 2: fields are missing." },
+        { E, etp + "21,5,2,1,3,1", "Line 4: step 21 is above 20: the table has 20 steps." },
+        { E, etp + QByteArray("1,1,1,0,1,1\r\n").repeated(20),
             "Line 23: the file holds more than 20 steps." },
-        { E, etp + "2,5x,250,01,30,1\r\n",
+        { E, etp + "2,5x,2,1,3,1",
             "Line 4: the Voltage(mV) field '5x' of step 2 is not a number." },
         { E, etp + "\"note\r\nmore\"\r\n2,500,,01,30,1\r\n",
             "Line 6: the Current(mA) field '' of step 2 is not a number." },
         { E, etp + "2,500\n250,01,30,1\n3,x\n1,01,30,1",
             "Line 6: the Voltage(mV) field 'x' of step 3 is not a number." },
-        { M, ipm + "2,False,5000",
+        { M, ipm + "2,False,5",
             "Line 4: the file ends in the middle of preset 2: fields are missing." },
-        { M, ipm + "2,False,1,1\r\n3,False,1,1\r\n4,False,1,1\r\n",
+        { M, ipm + QByteArray("2,False,1,1\r\n").repeated(3),
             "Line 6: the file holds more than 3 presets." },
         { M, ipm + "2,False,abc,1\r",
             "Line 4: the Voltage(mV) field 'abc' of preset 2 is not a number." },
-        { L, tooMany, "Line 1803: the file holds more than 1801 samples." },
-        { L, log + "6,1000",
+        { L, "Type:LOG\r\n" + QByteArray("0,1,1\r\n").repeated(1802),
+            "Line 1803: the file holds more than 1801 samples." },
+        { L, logHead + "6,1000",
             "Line 5: the file ends in the middle of the sample at time 6: fields are missing." },
-        { L, log + "6,abc,1\n",
+        { L, logHead + "6,abc,1\n",
             "Line 5: the Voltage(mV) field 'abc' of the sample at time 6 is not a number." },
-        { L, log + "6,1e300,1\r\n", "Line 5: a value of the sample at time 6 is out of range." },
+        { L, logHead + "6,1e300,1", "Line 5: a value of the sample at time 6 is out of range." },
         { E, "Type:IPM\r\nDescription:x\r\n1,True,1,1\r\n", sorry },
         { E, "Type:ETPX\r\n", sorry },
         { M, "Type:LOG\r\n", "Sorry ! The file isn't a 'Internal Preset Memory' table ." },
-        { L, "Type:ETP\r\nDescription:x\r\n1,500,250,01,30,1\r\n",
-            "Sorry ! The file isn't a 'Data Log' table ." },
+        { L, etp, "Sorry ! The file isn't a 'Data Log' table ." },
         { L, QByteArray("\x00\x01\xFF\xFE", 4), "Sorry ! The file isn't a 'Data Log' table ." },
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(Read(c.kind, c.bytes, c.format), QString::fromUtf8(c.read))
-            << c.bytes.left(60).toStdString();
+    for (const Case& c : cases) {
+        EXPECT_TRUE(c.written.isEmpty() || c.written == c.bytes) << c.written.toStdString();
+        for (const char* end : { "\r\n", "\n", "\r" }) {
+            EXPECT_EQ(Read(c.kind, QByteArray(c.bytes).replace("\r\n", end), c.format),
+                QString::fromUtf8(c.read))
+                << c.bytes.left(60).toStdString() << QByteArray(end).toHex().constData();
+        }
+    }
+    QLocale::setDefault(saved);
+}
+
+// A cell that is no number or would break the layout fails the whole file.
+TEST(CsvFormatTest, BadCellsFailTheWholeFileWithAMessage)
+{
+    const QString nan = " of row 2 is not a number; nothing was written.";
+    const QString breaks = " of row 2 holds a comma, quote or line break; nothing was written.";
+    const std::pair<ProgramStep, QString> cases[] = {
+        { { "2", "abc", "0.5", "0", "1", {} }, "The Voltage 'abc'" + nan },
+        { { "2", "1.0", "", "0", "1", {} }, "The Current ''" + nan },
+        { { "2", "inf", "0.5", "0", "1", {} }, "The Voltage 'inf'" + nan },
+        { { "2", "1,5", "0.5", "0", "1", {} }, "The Voltage '1,5'" + breaks },
+        { { "2", "1.0", "0.5", "0,1", "1", {} }, "The Minute '0,1'" + breaks },
+        { { "\"2", "1.0", "0.5", "0", "1", {} }, "The Step '\"2'" + breaks },
+    };
+    for (const auto& [step, message] : cases) {
+        const Outcome<QByteArray> file
+            = CsvWriter::EtpFile("", { { "1", "1", "1", "0", "1", {} }, step });
+        EXPECT_EQ(Bytes(file), message.toUtf8());
+    }
+    EXPECT_EQ(Bytes(CsvWriter::IpmFile("", { { "1", "1", "1" }, { "2", "x", "1" } }, 1)),
+        "The Voltage 'x' of row 2 is not a number; nothing was written.");
 }
 
 TEST(CsvPathsTest, FileNamesAndQuestions)
@@ -283,14 +261,11 @@ TEST(CsvPathsTest, FileNamesAndQuestions)
     const char* const paths[][3] = {
         { "/home/u/.config/run", "/home/u/.config/run.csv", "run" },
         { "C:\\data.old\\x", "C:\\data.old\\x.csv", "x" },
-        { "/a.b/c.txt", "/a.b/c.csv", "c" },
         { "C:\\logs\\run.2.old", "C:\\logs\\run.csv", "run" },
-        { "/tmp/log.csv", "/tmp/log.csv", "log" },
         { "/tmp/x.", "/tmp/x.csv", "x" },
         { "/tmp/.hidden", "/tmp/.hidden.csv", "" },
         { "/tmp/..x.y", "/tmp/..x.csv", "" },
         { "/x/mixed\\sep.csv", "/x/mixed\\sep.csv", "sep" },
-        { "/x/Größe.csv", "/x/Größe.csv", "Größe" },
         { "plain", "plain.csv", "plain" },
         { "", ".csv", "" },
     };
@@ -319,12 +294,12 @@ TEST(CsvPathsTest, FileNamesAndQuestions)
 TEST(CsvFilesTest, FilesAreReadAndWrittenWholeOrGiveMessages)
 {
     QTemporaryDir dir;
-    const QString big = QDir(dir.path()).filePath("big.csv");
+    const QString big = dir.filePath("big.csv");
     QFile file(big);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(CsvFiles::kMaxFileBytes + 1));
     file.close();
-    const QString missing = QDir(dir.path()).filePath("none.csv");
-    const QString noFolder = QDir(dir.path()).filePath("no/such/dir/x.csv");
+    const QString missing = dir.filePath("none.csv");
+    const QString noFolder = dir.filePath("no/such/dir/x.csv");
     const std::pair<QString, QString> cases[] = {
         { CsvFiles::Read(missing).error(),
             "The file '" + missing + "' cannot be opened: No such file or directory" },
@@ -337,7 +312,7 @@ TEST(CsvFilesTest, FilesAreReadAndWrittenWholeOrGiveMessages)
         EXPECT_TRUE(error.startsWith(message)) << error.toStdString();
     EXPECT_FALSE(CsvFiles::Read(dir.path())); // a folder
     // Writing gives the same bytes back, and writing again replaces the whole file.
-    const QString path = QDir(dir.path()).filePath("t.csv");
+    const QString path = dir.filePath("t.csv");
     EXPECT_TRUE(CsvFiles::Write(path, "Type:LOG\r\n\xE9\r\n"));
     EXPECT_EQ(CsvFiles::Read(path).value(), QByteArray("Type:LOG\r\n\xE9\r\n"));
     EXPECT_TRUE(CsvFiles::Write(path, "x"));
