@@ -5,7 +5,6 @@
 #include "storage/CsvPaths.h"
 #include "storage/CsvWriter.h"
 #include "storage/StorageMessages.h"
-#include "storage/WesternCodePage.h"
 #include "tests/support/QtPrinting.h"
 
 #include <QLocale>
@@ -87,28 +86,6 @@ TEST(CsvFieldReaderTest, SplitsFieldsAtCommasAndEveryKindOfLineEnd)
     }
 }
 
-// Files are read as UTF-8 when valid, else in the western code page the
-// writer uses; what the code page lacks is written as a question mark.
-TEST(CsvFieldReaderTest, TextsInUtf8AndTheWesternCodePage)
-{
-    enum Way { Both, ReadOnly, WriteOnly };
-    const std::tuple<const char*, QByteArray, Way> cases[] = {
-        // UTF-8 text, bytes
-        { "Größe 5µA", "Gr\xF6\xDF\x65 5\xB5\x41", Both },
-        { "“Ramp” – 5€… ™ Œuvre Žák", "\x93Ramp\x94 \x96 5\x80\x85 \x99 \x8Cuvre \x8E\xE1k", Both },
-        { "a\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D", "a\x81\x8D\x8F\x90\x9D", Both }, // unused
-        { "Größe", "Gr\xC3\xB6\xC3\x9F\x65", ReadOnly },
-        { "Type:LOG", "\xEF\xBB\xBFType:LOG", ReadOnly },
-        { "Ã¶ å\xC2\x90", "\xC3\xB6 \xE5\x90", ReadOnly }, // broken: not UTF-8 at all
-        { "名前 😀!", "?? ?!", WriteOnly },
-    };
-    for (const auto& [utf8, bytes, way] : cases) {
-        const QString text = QString::fromUtf8(utf8);
-        EXPECT_TRUE(way == WriteOnly || CsvFieldReader::Decode(bytes) == text) << utf8;
-        EXPECT_TRUE(way == ReadOnly || WesternCodePage::Encode(text) == bytes) << utf8;
-    }
-}
-
 // Each kind's file has its exact bytes whatever the user's locale; files read
 // back as written with every line end, passing over what is no row, or give
 // only a message that names the line, or the sorry text for another kind.
@@ -149,20 +126,32 @@ TEST(CsvFormatTest, FilesHaveTheirBytesAndReadBackWithEveryLineEnd)
                     { "2", "12.0", "1.15", "10", "00", false },
                     { "3", "0.0005", "0.3333333333333333", "59", "59", true } })) },
         { M,
-            "Type:IPM\r\nDescription:Bench, left\r\nPreset,Select,Voltage(mV),Current(mA)\r\n"
+            "Type:IPM\r\nDescription:\x93"
+            "Bench\x94 \x96 5\x80\x85 \x99 \x8Cuvre "
+            "\x8E\xE1k\r\nPreset,Select,Voltage(mV),Current(mA)\r\n"
             "1,False,5000,1000\r\n2,True,12500,550\r\n3,False,0,0\r\n",
-            "Bench, left|2|1,05.0,1.0|2,12.5,0.6|3,00.0,0.0",
-            Bytes(CsvWriter::IpmFile("Bench, left",
+            "“Bench” – 5€… ™ Œuvre Žák|2|1,05.0,1.0|2,12.5,0.6|3,00.0,0.0",
+            Bytes(CsvWriter::IpmFile(QString::fromUtf8("“Bench” – 5€… ™ Œuvre Žák"),
                 { { "1", "05.0", "1.0" }, { "2", "12.5", "0.55" }, { "3", "0", "0" } }, 2)) },
         { M, ipm + "2,False,12500,550\r\n3,False,0,0\r\n",
             "d|1|1,05.0,1.00|2,12.5,0.55|3,00.0,0.00", {}, u"0.00" },
         { L,
-            "Type:LOG\r\nDescription:Nacht-Lauf, 5 \xE4\r\nTime(S),Voltage(mV),Current(mA)\r\n"
+            "Type:LOG\r\nDescription:Nacht-Lauf, 5 "
+            "\xE4\x81\x8D\x8F\x90\x9D\r\nTime(S),Voltage(mV),Current(mA)\r\n"
             "0,12500,250\r\n3,100,2000\r\n6,-1000,-1000\r\n9,1234.567,1\r\n",
-            "Nacht-Lauf, 5 ä|3|4|12.5,0.25|0.1,2|-1,-1|1.234567,0.001|-2,-2",
-            CsvWriter::LogFile(QString::fromUtf8("Nacht-Lauf, 5 ä"), log, 3) },
-        { L, "Type:LOG\r\nDescription:\r\nTime(S),Voltage(mV),Current(mA)\r\n", "|-|0|-2,-2",
-            CsvWriter::LogFile("", empty, 3) },
+            "Nacht-Lauf, 5 "
+            "ä\u0081\u008D\u008F\u0090\u009D|3|4|12.5,0.25|0.1,2|-1,-1|1.234567,0.001|-2,-2",
+            CsvWriter::LogFile(
+                QString::fromUtf8("Nacht-Lauf, 5 ä\u0081\u008D\u008F\u0090\u009D"), log, 3) },
+        { L, "Type:LOG\r\nDescription:?? ?!\r\nTime(S),Voltage(mV),Current(mA)\r\n",
+            "?? ?!|-|0|-2,-2",
+            CsvWriter::LogFile(QString::fromUtf8("名前 😀!"), empty, 3) }, // not in the code page
+        // UTF-8 when valid (after a byte order mark), else the code page.
+        { L,
+            "\xEF\xBB\xBFType:LOG\r\nDescription:Gr\xC3\xB6\xC3\x9F"
+            "e\r\n",
+            "Größe|-|0|-2,-2" },
+        { L, "Type:LOG\r\nDescription:\xC3\xB6 \xE5\x90\r\n", "Ã¶ å\u0090|-|0|-2,-2" },
         { L, fullLog, "full|60|1801|5,0.5|5,0.5|5,0.5|5,0.5" },
         // The description line is taken whole, or empty when too short.
         { E, "Type:ETP,x\r\nDescription:a,3,500,250,01,30,1\r\n", "a,3,500,250,01,30,1" },
