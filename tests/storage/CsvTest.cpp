@@ -29,11 +29,9 @@ QString Read(StoredKind kind, const QByteArray& bytes, const char16_t* currForma
         if (!file)
             return file.error();
         out << file->description;
-        for (const ProgramStep& s : file->steps) {
-            out << QStringList { s.step, s.voltage, s.current, s.minute, s.second,
-                s.outputOn ? QString::number(*s.outputOn) : "-" }
-                       .join(',');
-        }
+        for (const ProgramStep& s : file->steps) // output "-": unset
+            out << s.step + ',' + s.voltage + ',' + s.current + ',' + s.minute + ',' + s.second
+                    + ',' + (s.outputOn ? QString::number(*s.outputOn) : "-");
     } else if (kind == M) {
         const Outcome<CsvImporter::IpmFile> file = CsvImporter::ImportIpm(bytes, currFormat);
         if (!file)
@@ -105,7 +103,6 @@ TEST(CsvFormatTest, FilesHaveTheirBytesAndReadBackWithEveryLineEnd)
     const QByteArray ipm = "Type:IPM\r\nDescription:d\r\n1,True,5000,1000\r\n";
     const QByteArray logHead = "Type:LOG\r\nDescription:d\r\n0,1,2\r\n3,4,5\r\n";
     const QByteArray junk = QByteArray("Time(S),xx,yy,zz,\"quoted, text\"\r\n").repeated(100000);
-    const char* sorry = "Sorry ! The file isn't a 'External Timed Program' table .";
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     struct Case {
@@ -167,7 +164,6 @@ TEST(CsvFormatTest, FilesHaveTheirBytesAndReadBackWithEveryLineEnd)
             "later|5|2|1,2|3,4|-2,-2" },
         { L, "Type:LOG\r\nDescription:big\r\n" + junk + "0,1000,1000\r\n", "big|-|1|1,1|-2,-2" },
         { E, "", "The file is empty." },
-        { L, "", "The file is empty." },
         { E, "Type:ETP\r\n", "The file ends after its first line." },
         { E, etp + "2,5,2", "Line 4: the file ends in the middle of step 2: fields are missing." },
         { E, etp + "21,5,2,1,3,1", "Line 4: step 21 is above 20: the table has 20 steps." },
@@ -192,8 +188,7 @@ TEST(CsvFormatTest, FilesHaveTheirBytesAndReadBackWithEveryLineEnd)
         { L, logHead + "6,abc,1\n",
             "Line 5: the Voltage(mV) field 'abc' of the sample at time 6 is not a number." },
         { L, logHead + "6,1e300,1", "Line 5: a value of the sample at time 6 is out of range." },
-        { E, "Type:IPM\r\nDescription:x\r\n1,True,1,1\r\n", sorry },
-        { E, "Type:ETPX\r\n", sorry },
+        { E, "Type:ETPX\r\n", "Sorry ! The file isn't a 'External Timed Program' table ." },
         { M, "Type:LOG\r\n", "Sorry ! The file isn't a 'Internal Preset Memory' table ." },
         { L, etp, "Sorry ! The file isn't a 'Data Log' table ." },
         { L, QByteArray("\x00\x01\xFF\xFE", 4), "Sorry ! The file isn't a 'Data Log' table ." },
@@ -249,7 +244,6 @@ TEST(CsvPathsTest, FileNamesAndQuestions)
         EXPECT_EQ(CsvPaths::WithCsvExtension(path) + '|' + CsvPaths::ImportBaseName(path), names);
     const QDateTime now(QDate(2026, 1, 5), QTime(9, 5, 7));
     const std::tuple<StoredKind, LogSource, const char*, std::optional<QString>> names[] = {
-        { M, LogSource::None, "", QString("IPM-A-0001.csv") },
         { L, LogSource::Live, "old", QString("Now-20260105-090507.csv") },
         { L, LogSource::Stored, "night run", QString("Log-night run.csv") },
         { L, LogSource::Stored, "a/b\\c", QString("Log-a_b_c.csv") },
@@ -268,7 +262,6 @@ TEST(CsvFilesTest, FilesAreReadAndWrittenWholeOrGiveMessages)
     const QString big = dir.filePath("big.csv");
     QFile file(big);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(CsvFiles::kMaxFileBytes + 1));
-    file.close();
     const QString missing = dir.filePath("none.csv");
     const QString noFolder = dir.filePath("no/such/dir/x.csv");
     const std::pair<QString, QString> cases[] = {
