@@ -66,7 +66,6 @@ LogSamples Log(std::size_t recorded)
     LogSamples log;
     std::iota(log.volts.begin(), log.volts.end(), 12.5f);
     log.amps.fill(0.125f);
-    log.amps[2] = LogSamples::kNoReading;
     log.volts[recorded] = log.amps[recorded] = LogSamples::kEndMark;
     return log;
 }
@@ -308,7 +307,9 @@ TEST_F(StorageTest, SupplyTextsAreCutToTheirColumnAndClearedToNull)
 
 // Steps come back numbered by their place; only the External Timed Program
 // keeps outputs. A log is always 1801 rows, aged in steps of the sampling.
-TEST_F(StorageTest, TablesAndTheirCatalogueRowsRoundTrip)
+// Lists follow the catalogue without group logs; a replaced table's row goes to
+// the end; case makes no other name; a row without its table is edited in place.
+TEST_F(StorageTest, TablesRoundTripAndAreListed)
 {
     using StepList = std::vector<ProgramStep>;
     const std::tuple<StoredKind, StepList, StepList, qsizetype> cases[] = {
@@ -336,42 +337,29 @@ TEST_F(StorageTest, TablesAndTheirCatalogueRowsRoundTrip)
     ASSERT_TRUE(loaded);
     EXPECT_TRUE(loaded->volts == log.volts && loaded->amps == log.amps);
     EXPECT_EQ(catalogue(kLog, "run"), "run|5|2026-01-15|10:30:05|night");
-    // Null catalogue fields read as missing; an empty description is stored as Null.
-    ASSERT_TRUE(tables->saveLog("n", Log(1), Info()));
-    ASSERT_TRUE(exec("UPDATE DescriptionT SET Sampling = NULL, Date = NULL, Time = NULL "
-                     "WHERE TableName = 'L_n'"));
-    EXPECT_EQ(catalogue(kLog, "n"), "n|null|||null");
-}
-
-// Lists follow the catalogue without group logs; a replaced table's row goes to
-// the end; case makes no other name; a row without its table is edited in place.
-TEST_F(StorageTest, ListsReplacingAndOddNames)
-{
-    ASSERT_TRUE(tables->saveProgram(kEtp, "Ramp", Steps(5), Info("old"))
+    ASSERT_TRUE(tables->saveLog("n", Log(1), Info()) && tables->saveProgram(kEtp, "a", {}, Info())
         && tables->saveLog("group", Log(1), Info("GroupLog"))
-        && tables->saveProgram(kEtp, "a", Steps(1), Info()) && tables->savePresets("m", {}, Info())
-        && tables->saveLog("plain", Log(1), Info())
-        && tables->saveLog("grouplog2", Log(1), Info("grouplog"))
-        && tables->saveProgram(kItp, "p", Steps(1), Info()));
-    ASSERT_TRUE(exec("INSERT INTO DescriptionT (TableName, TableType) VALUES "
+        && tables->saveLog("grouplog2", Log(1), Info("grouplog")));
+    // Null catalogue fields read as missing; an empty description is stored as Null.
+    ASSERT_TRUE(exec("UPDATE DescriptionT SET Sampling = NULL, Date = NULL, Time = NULL WHERE "
+                     "TableName = 'L_n'; INSERT INTO DescriptionT (TableName, TableType) VALUES "
                      "('X_odd', '7'), ('X_neg', '-1'), ('X_null', NULL), ('M_lost', '2')"));
+    EXPECT_EQ(catalogue(kLog, "n"), "n|null|||null");
     EXPECT_EQ(tables->tableLists(),
-        (std::array<QStringList, 4> {
-            QStringList { "p" }, { "Ramp", "a" }, { "m", "lost" }, { "plain", "grouplog2" } }));
-    EXPECT_TRUE(tables->exists(kLog, "group") && tables->exists(kEtp, "RAMP"));
-    EXPECT_FALSE(tables->exists(kIpm, "Ramp") || tables->exists(kIpm, "lost"));
-    ASSERT_TRUE(tables->saveProgram(kEtp, "ramp", Steps(2, "09.9"), Info("new")));
-    const Outcome<std::vector<ProgramStep>> loaded = tables->loadProgram(kEtp, "Ramp").rows;
-    ASSERT_TRUE(loaded);
-    EXPECT_EQ(*loaded, Steps(2, "09.9"));
-    EXPECT_EQ(catalogue(kEtp, "RAMP"), "ramp|3|2026-01-15|10:30:05|new");
-    EXPECT_EQ(tables->names(kEtp), QStringList({ "a", "ramp" }));
+        (std::array<QStringList, 4> { QStringList { "Burn-in" }, { "Burn-in", "a" }, { "lost" },
+            { "run", "n", "grouplog2" } }));
+    EXPECT_TRUE(tables->exists(kLog, "group") && tables->exists(kEtp, "BURN-IN"));
+    EXPECT_FALSE(tables->exists(kIpm, "Burn-in") || tables->exists(kIpm, "lost"));
+    ASSERT_TRUE(tables->saveProgram(kEtp, "burn-IN", Steps(2, "09.9"), Info("new")));
+    EXPECT_EQ(rows("SELECT Voltage FROM \"E_Burn-in\""), "09.9\n09.9");
+    EXPECT_EQ(catalogue(kEtp, "BURN-in"), "burn-IN|3|2026-01-15|10:30:05|new");
+    EXPECT_EQ(tables->names(kEtp), QStringList({ "a", "burn-IN" }));
     ASSERT_TRUE(tables->savePresets("lost", {}, Info("new")));
     EXPECT_EQ(rows("SELECT rowid, Description FROM DescriptionT WHERE TableName = 'M_lost'", 2),
         "11|new");
-    ASSERT_TRUE(tables->remove(kEtp, "RAMP"));
+    ASSERT_TRUE(tables->remove(kEtp, "BURN-IN"));
     EXPECT_EQ(rows("SELECT count(*) FROM DescriptionT"), "10");
-    EXPECT_FALSE(tables->exists(kEtp, "ramp"));
+    EXPECT_FALSE(tables->exists(kEtp, "burn-in"));
     const QStringList names { "it's", "[bracket]", "a]b", "say \"hi\"", "a;b", "with space",
         "Größe", "名前", "x'); DROP TABLE SYS; --", "50% off_%" };
     for (const QString& name : names) {
@@ -379,11 +367,11 @@ TEST_F(StorageTest, ListsReplacingAndOddNames)
         EXPECT_EQ(load(kIpm, name), "accepted");
         EXPECT_EQ(catalogue(kIpm, name), name + "|3|2026-01-15|10:30:05|" + name);
     }
-    EXPECT_EQ(tables->names(kIpm), QStringList({ "m", "lost" }) + names);
+    EXPECT_EQ(tables->names(kIpm), QStringList({ "lost" }) + names);
     for (const QString& name : names)
         EXPECT_TRUE(tables->remove(kIpm, name) && !tables->exists(kIpm, name))
             << name.toStdString();
-    EXPECT_EQ(tables->names(kIpm), QStringList({ "m", "lost" }));
+    EXPECT_EQ(tables->names(kIpm), QStringList({ "lost" }));
 }
 
 TEST_F(StorageTest, FailedSaveOrDeleteLeavesTablesAndCatalogueExactly)
