@@ -226,7 +226,7 @@ TEST(CsvFormatTest, BadCellsFailTheWholeFileWithAMessage)
         "The Voltage 'x' of row 2 is not a number; nothing was written.");
 }
 
-TEST(CsvPathsTest, FileNamesAndQuestions)
+TEST(CsvFilesTest, NamesQuestionsAndFiles)
 {
     // path, with the .csv extension | import base name (up to the first dot)
     const std::pair<QString, QString> paths[] = {
@@ -237,7 +237,6 @@ TEST(CsvPathsTest, FileNamesAndQuestions)
         { "/tmp/.hidden", "/tmp/.hidden.csv|" },
         { "/tmp/..x.y", "/tmp/..x.csv|" },
         { "/x/mixed\\sep.csv", "/x/mixed\\sep.csv|sep" },
-        { "plain", "plain.csv|plain" },
         { "", ".csv|" },
     };
     for (const auto& [path, names] : paths)
@@ -254,10 +253,7 @@ TEST(CsvPathsTest, FileNamesAndQuestions)
         EXPECT_EQ(CsvPaths::ProposedExportName(kind, source, now, stored), name) << stored;
     EXPECT_EQ(StorageMessages::FileAlreadyExist("C:\\x\\y.csv"),
         QString("File 'y.csv' already exist. Overwrte it ?"));
-}
-
-TEST(CsvFilesTest, FilesAreReadAndWrittenWholeOrGiveMessages)
-{
+    // Files are read and written whole, or give messages.
     QTemporaryDir dir;
     const QString big = dir.filePath("big.csv");
     QFile file(big);
