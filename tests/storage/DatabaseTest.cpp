@@ -47,12 +47,11 @@ StoredTables::SaveInfo Info(const QString& description = {}, int sampling = 3)
     return { description, sampling, QDateTime(QDate(2026, 1, 15), QTime(10, 30, 5)) };
 }
 
-std::vector<ProgramStep> Steps(int count, const QString& volts = "05.0")
+std::vector<ProgramStep> Steps(int count, const QString& v = "05.0")
 {
     std::vector<ProgramStep> steps;
     for (int i = 1; i <= count; ++i)
-        steps.push_back(
-            { QString::number(i), volts, "0.50", QString::number(i), "30", i % 2 == 1 });
+        steps.push_back({ QString::number(i), v, "0.50", QString::number(i), "30", i % 2 == 1 });
     return steps;
 }
 
@@ -120,9 +119,8 @@ TEST_F(StorageTest, SettingsAndSystemTables)
         = { { nullptr, 1 }, { "NULL", 1 }, { "' 12 '", 12 }, { "''", 1 }, { "'abc'", 1 },
               { "'70000'", 1 }, { "'32767'", 32767 }, { "'-2'", -2 }, { "'4.6'", 5 } };
     for (const auto& [stored, port] : ports) {
-        ASSERT_TRUE(exec("DELETE FROM SYS WHERE Object = 'CommPort'"));
-        ASSERT_TRUE(
-            !stored || exec(QString("INSERT INTO SYS VALUES ('CommPort', %1)").arg(stored)));
+        ASSERT_TRUE(exec("DELETE FROM SYS WHERE Object = 'CommPort'")
+            && (!stored || exec(QString("INSERT INTO SYS VALUES ('CommPort', %1)").arg(stored))));
         EXPECT_EQ(db->CommPort(), port) << (stored ? stored : "no row");
     }
     // A write edits the first row of the key or adds one.
@@ -142,16 +140,14 @@ TEST_F(StorageTest, SettingsAndSystemTables)
     ASSERT_TRUE(exec("DROP TABLE MultiPS; INSERT INTO SYS VALUES ('Custom', 'x'); "
                      "INSERT INTO DescriptionT (TableName) VALUES ('E_keep')"));
     tables.reset();
-    db = Open(dir.path());
-    ASSERT_TRUE(db);
+    ASSERT_TRUE((db = Open(dir.path())));
     EXPECT_EQ(db->sql().tableNames(), QStringList({ "SYS", "DescriptionT", "MultiPS" }));
     EXPECT_EQ(rows("SELECT count(*) FROM MultiPS UNION ALL SELECT count(*) FROM SYS UNION ALL "
                    "SELECT count(*) FROM DescriptionT"),
         "32\n9\n1");
     // "sys" is not "SYS", but the engine refuses it: no default rows land in it.
     ASSERT_TRUE(exec("DROP TABLE SYS; CREATE TABLE sys (Object, Property)"));
-    db = Open(dir.path());
-    ASSERT_TRUE(db);
+    ASSERT_TRUE((db = Open(dir.path())));
     EXPECT_EQ(rows("SELECT count(*) FROM sys"), "0");
     EXPECT_EQ(db->CommPort(), 1);
     const QString none = dir.filePath("none.db");
@@ -159,10 +155,32 @@ TEST_F(StorageTest, SettingsAndSystemTables)
     EXPECT_FALSE(QFile::exists(none));
 }
 
-// Damaged, foreign, unwritable or missing: the engine's message with the full
-// path, and nothing made or changed.
-TEST_F(StorageTest, RefusedFilesAndPlacesStayAsTheyWere)
+// The data folder is the one given, else the program's, else the application
+// data folder. A database there that is damaged, foreign, unwritable or missing
+// is refused with the engine's message and full path; nothing is made or changed.
+TEST_F(StorageTest, DataFolderAndRefusedDatabases)
 {
+    const std::pair<DataFolder::Facts, QString> choices[] = {
+        { { "", "/prog", true, false, "/app" }, "/prog" }, // the database is there
+        { { "", "/prog", false, true, "/app" }, "/prog" }, // writable
+        { { "", "/prog", false, false, "/app" }, "/app" },
+    };
+    for (const auto& [facts, folder] : choices)
+        EXPECT_EQ(DataFolder::Choose(facts), folder);
+    ASSERT_TRUE(WriteFile(dir.filePath("file"), ""));
+    const QString wanted = dir.filePath("a/b");
+    const QString blocked = dir.filePath("file/sub");
+    const std::pair<QString, QString> resolves[] = {
+        // A relative one: its ports/ links would be read as names under /dev.
+        { QDir::current().relativeFilePath(wanted), wanted },
+        { QString(), dir.path() }, // the program's folder that holds the database
+        { blocked, "The folder '" + blocked + "' cannot be created." },
+    };
+    for (const auto& [given, folder] : resolves) {
+        const Outcome<QString> resolved = DataFolder::Resolve(given, dir.path(), dir.filePath("x"));
+        EXPECT_EQ(resolved ? *resolved : resolved.error(), folder);
+    }
+    EXPECT_TRUE(QFileInfo(wanted).isDir());
     ASSERT_TRUE(exec("CREATE TABLE L_pad (v REAL); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
                      "SELECT i + 1 FROM n WHERE i < 200) INSERT INTO L_pad SELECT 1.5 FROM n"));
     tables.reset();
@@ -243,31 +261,6 @@ TEST_F(StorageTest, AnotherProgramsLockIsWaitedForAMoment)
     }
 }
 
-TEST_F(StorageTest, DataFolderIsGivenThenProgramFolderThenAppData)
-{
-    const std::pair<DataFolder::Facts, QString> choices[] = {
-        { { "", "/prog", true, false, "/app" }, "/prog" }, // the database is there
-        { { "", "/prog", false, true, "/app" }, "/prog" }, // writable
-        { { "", "/prog", false, false, "/app" }, "/app" },
-    };
-    for (const auto& [facts, folder] : choices)
-        EXPECT_EQ(DataFolder::Choose(facts), folder);
-    ASSERT_TRUE(WriteFile(dir.filePath("file"), ""));
-    const QString wanted = dir.filePath("a/b");
-    const QString blocked = dir.filePath("file/sub");
-    const std::pair<QString, QString> cases[] = {
-        // A relative one: its ports/ links would be read as names under /dev.
-        { QDir::current().relativeFilePath(wanted), wanted },
-        { QString(), dir.path() }, // the program's folder that holds the database
-        { blocked, "The folder '" + blocked + "' cannot be created." },
-    };
-    for (const auto& [given, folder] : cases) {
-        const Outcome<QString> resolved = DataFolder::Resolve(given, dir.path(), dir.filePath("x"));
-        EXPECT_EQ(resolved ? *resolved : resolved.error(), folder);
-    }
-    EXPECT_TRUE(QFileInfo(wanted).isDir());
-}
-
 // Texts are cut to their column's declared size, never in half a character;
 // an empty one is stored as Null; an address without a row changes nothing.
 TEST_F(StorageTest, SupplyTextsAreCutToTheirColumnAndClearedToNull)
@@ -295,10 +288,9 @@ TEST_F(StorageTest, SupplyTextsAreCutToTheirColumnAndClearedToNull)
         EXPECT_EQ(Refusal(list.StoreLocation(address, "Somewhere")), "");
         EXPECT_FALSE(list.labels(address).found);
     }
-    EXPECT_EQ(rows("SELECT AddressID, Location, Description FROM MultiPS WHERE Location NOT NULL "
-                   "OR Description NOT NULL OR AddressID = '05'",
-                  3),
-        "01|North|null\n02|null|it's [x]\n05|null|null");
+    EXPECT_EQ(
+        rows("SELECT Location, Description FROM MultiPS WHERE AddressID IN ('01', '02', '05')", 2),
+        "North|null\nnull|it's [x]\nnull|null");
     EXPECT_EQ(rows("SELECT count(*) FROM MultiPS"), "32");
 }
 
