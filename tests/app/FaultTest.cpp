@@ -1,9 +1,7 @@
-// The panel when the supply goes silent or its replies come back spoilt: it
-// goes on working, shows no value the supply did not send, sends nothing above
-// the limits, and recovers once the supply answers.
+// A supply gone silent or with spoilt replies: the panel goes on working, shows no value
+// the supply did not send, sends nothing above the limits, and recovers once it answers.
 
 #include "app/PresetGrid.h"
-#include "app/StatusPanel.h"
 #include "app/StepGrid.h"
 #include "core/Numbers.h"
 #include "panel/SegmentDisplay.h"
@@ -71,7 +69,6 @@ struct FaultHarness : PanelHarness {
                 static_cast<double>(r.ampDigits / (100 / scale)) / scale, p().currFormat) };
     }
     QString trueVolts() { return trueReading(*supply).first; }
-    QString limitsPanel() { return ui().panel(StatusField::Limits)->text(); }
 
     MangledLine line { clock };
 };
@@ -146,7 +143,7 @@ TEST(FaultTest, SupplySilentDuringAConnectionFollowsTheFailureRules)
         EXPECT_EQ(h.p().connected, n >= 1);
         EXPECT_EQ(h.w().database()->CommPort(), 3);
         EXPECT_EQ(h.sent().last(), "ENDS") << "the old supply leaves remote mode";
-        EXPECT_EQ(h.limitsPanel() == "No Connection", n == 0) << h.limitsPanel().toStdString();
+        EXPECT_EQ(h.panel(7) == "No Connection", n == 0) << h.panel(7).toStdString();
         EXPECT_EQ(h.p().uvl, n >= 3 ? 36.0f : 0.0f);
         if (n >= 1) {
             EXPECT_EQ(h.p().ucl, n >= 4 ? 5.1f : 0.0f);
@@ -175,7 +172,7 @@ TEST(FaultTest, SupplySilentDuringAConnectionFollowsTheFailureRules)
         h.choosePort("Com1");
         EXPECT_TRUE(h.p().connected);
         EXPECT_EQ(h.p().uvl, 36.0f);
-        EXPECT_EQ(h.limitsPanel(), "UVL : 36V , UCL : 5.1A");
+        EXPECT_EQ(h.panel(7), "UVL : 36V , UCL : 5.1A");
         EXPECT_EQ(h.w().tableM().dataRows(), 3);
         EXPECT_EQ(h.w().database()->CommPort(), 1);
         EXPECT_EQ(h.p().voltReading, h.trueVolts());
