@@ -10,14 +10,20 @@
 #include "tests/support/FakeTimers.h"
 #include "tests/support/QtPrinting.h"
 
+#include <QComboBox>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QStringList>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
 #include <memory>
 
-// A main window on an in-process line with a virtual supply on Com1, a fake
-// clock whose timers run the session when the test lets time pass, and a
-// fresh data folder, whose "locks" folder holds the port locks.
+// A main window on an in-process line with a virtual supply on Com1, a fake clock
+// whose timers run the session as the test lets time pass, and a fresh data folder.
 class PanelHarness {
 public:
     explicit PanelHarness(
@@ -28,12 +34,11 @@ public:
         QDir(dir.path()).mkpath(QStringLiteral("locks"));
     }
 
-    // Creates the window and runs start-up to the end of the connection;
-    // false when start-up failed.
+    // Creates the window and runs start-up to the end of the connection.
     bool start()
     {
-        window = std::make_unique<MainFrm>(MainFrmDeps {
-            transport, clock, timers, dir.path(), {}, databaseBusyTimeout, &portLock, &prompts });
+        window = std::make_unique<MainFrm>(MainFrmDeps { via ? *via : transport, clock, timers,
+            dir.path(), {}, databaseBusyTimeout, &portLock, &prompts });
         prompts.showOver(window.get());
         const bool started = window->StartUp(&startError);
         settle();
@@ -46,7 +51,7 @@ public:
         if (window)
             timers.runUntil([this] { return window->session().isIdle(); });
     }
-    // Time passes until the next polling tick has its first exchange on the line.
+    // Until the next polling tick has its first exchange on the line.
     void startTick()
     {
         timers.runUntil([this] { return !window->session().isIdle(); });
@@ -62,28 +67,52 @@ public:
     const SupplyState& p() const { return window->supply(); }
     MainFrmUi& ui() { return window->controls(); }
     WindowState& s() { return window->state(); }
+    QString panel(int k)
+    {
+        return find<QLabel>(QStringLiteral("StatusBar1.Panels(%1)").arg(k))->text();
+    }
 
-    // The command lines the supply on Com1 received, in order.
-    QStringList sent() const
+    // The command lines a supply received, in order; sent(): the one on Com1.
+    static QStringList Lines(const VirtualSupply& from)
     {
         QStringList lines;
-        if (supply) {
-            for (const QByteArray& line : supply->receivedLines())
-                lines << QString::fromLatin1(line);
-        }
+        for (const QByteArray& line : from.receivedLines())
+            lines << QString::fromLatin1(line);
         return lines;
     }
+    QStringList sent() const { return supply ? Lines(*supply) : QStringList(); }
     void clearSent()
     {
         if (supply)
             supply->clearReceived();
     }
-    void setFaults(const QString& faultText)
+    void setFaults(const QString& faultText) { setFaults(*supply, faultText); }
+    void setFaults(VirtualSupply& target, const QString& faultText)
     {
         QString error;
         const auto faults = SupplyFaults::parse(faultText, &error);
-        if (faults)
-            supply->setFaults(*faults);
+        ASSERT_TRUE(faults.has_value()) << error.toStdString();
+        target.setFaults(*faults);
+    }
+
+    // Chooses a port on the Setting tab and clicks "OK"; the live log stays stopped.
+    void choosePort(const QString& name)
+    {
+        auto* port = find<QComboBox>(QStringLiteral("CboPort"));
+        ASSERT_GE(port->findText(name), 0) << name.toStdString();
+        port->setCurrentIndex(port->findText(name));
+        ui().Tab1->setCurrentIndex(4);
+        QTest::mouseClick(find<QPushButton>(QStringLiteral("CmdOK")), Qt::LeftButton);
+        settle();
+        ui().TimerPVC->stop();
+    }
+    // The user replaces a box's text by typing and presses Enter.
+    static void TypeEnter(QLineEdit* box, const QString& text)
+    {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
     }
 
     // The port lock another program on this machine would take.
@@ -97,12 +126,13 @@ public:
     FakeClock clock;
     FakeTimers timers { clock };
     SimTransport transport { clock };
+    // Set: the line the window talks on instead of `transport`.
+    SerialTransport* via = nullptr;
     QTemporaryDir dir;
     // Unset: the window's own wait for another program's lock on the database.
     std::optional<std::chrono::milliseconds> databaseBusyTimeout;
     PortLock portLock { dir.filePath("ports"), dir.filePath("locks") };
-    // Outlives the window that asks through it.
-    TestPrompts prompts;
+    TestPrompts prompts; // outlives the window that asks through it
     VirtualSupply* supply = nullptr;
     std::unique_ptr<MainFrm> window;
     QString startError;

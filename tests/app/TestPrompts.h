@@ -6,18 +6,14 @@
 #include <functional>
 #include <memory>
 
-// The window's prompts with the file dialogs answered by the test; the
-// message boxes and the print dialog stay the real ones, for MessageBoxes and
-// the modal closers to answer. A file answer is the chosen path, empty when
-// the user cancelled; with no answer set the dialog is cancelled.
+// The window's prompts with the file dialogs answered by the test (the chosen
+// path, empty or unset: cancelled); message boxes and the print dialog stay real.
 class TestPrompts : public Prompts {
 public:
     // The real dialogs show over window.
     void showOver(QWidget* window) { m_real = std::make_unique<QtPrompts>(window); }
 
-    // Given the save dialog's start (a name or a path).
-    std::function<QString(const QString& start)> saveFile;
-    // Given the open dialog's folder.
+    std::function<QString(const QString& start)> saveFile; // given a name or a path
     std::function<QString(const QString& folder)> openFile;
 
     void tell(const QString& text, Title title, Tone tone) override

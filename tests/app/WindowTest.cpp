@@ -1,0 +1,514 @@
+// Start-up and the close, polling, and the Setting, Data Log and supply list
+// boxes wired to the session and the database; their rules are the units'.
+
+#include "datalog/ChartWidget.h"
+#include "panel/SegmentDisplay.h"
+#include "storage/OvoltaDatabase.h"
+#include "storage/SupplyList.h"
+#include "tests/app/MessageBoxes.h"
+#include "tests/app/PanelHarness.h"
+
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QRadioButton>
+#include <QRegularExpression>
+
+namespace {
+
+const QStringList kConnection { "GMAX", "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM",
+    "GETD" };
+
+// The port an earlier run saved in the harness's data folder.
+void SavePort(PanelHarness& h, int port)
+{
+    auto db = OvoltaDatabase::OpenDatabase(h.dir.path());
+    ASSERT_TRUE(db);
+    ASSERT_TRUE((*db)->storeCommPort(port));
+}
+
+// The window shown on the given tab, a supply on Com1 and an empty Com3; the live log stopped.
+template <int kTab> class Window : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        h.transport.addEmptyPort(3);
+        ASSERT_TRUE(h.start()) << h.startError.toStdString();
+        h.ui().TimerPVC->stop();
+        h.w().show();
+        h.ui().Tab1->setCurrentIndex(kTab);
+        h.clearSent();
+    }
+    void click(QWidget* widget)
+    {
+        if (!h.w().isActiveWindow()) {
+            h.w().activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));
+        }
+        QTest::mouseClick(widget, Qt::LeftButton);
+    }
+    // Replaces the text of a box or an editable combo by typing.
+    static void Retype(QWidget* box, const QString& text)
+    {
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClicks(box, text);
+    }
+    // Types at the end of a box.
+    static void Append(QLineEdit* box, const QString& text)
+    {
+        QTest::keyClick(box, Qt::Key_End);
+        QTest::keyClicks(box, text);
+    }
+    QComboBox* combo(const char* name) { return h.find<QComboBox>(name); }
+    QLineEdit* uvl() { return h.ui().TextUVL; }
+    QLineEdit* ucl() { return h.ui().TextUCL; }
+    QLineEdit* location() { return h.ui().TextLocation; }
+    // Clicks into a limit box, replaces its text by typing, and leaves it.
+    void typeAndLeave(QLineEdit* box, const QString& text)
+    {
+        click(box);
+        Retype(box, text);
+        click(box == uvl() ? ucl() : uvl());
+    }
+    void ok()
+    {
+        click(h.find<QPushButton>("CmdOK"));
+        h.settle();
+    }
+    std::size_t segments() { return h.ui().PP->traces().volts.size(); }
+
+    PanelHarness h;
+    MessageBoxes boxes;
+};
+
+using Polling = Window<1>;
+using DataLogTabTest = Window<3>;
+using SettingsPageTest = Window<4>;
+
+} // namespace
+
+// The port is the panel's from the first command; the first reading shows at once.
+TEST(StartUp, ConnectsToTheSupplyAndShowsItsModel)
+{
+    PanelHarness h;
+    ASSERT_TRUE(h.start()) << h.startError.toStdString();
+    EXPECT_EQ(h.sent(), kConnection);
+    EXPECT_EQ(h.w().windowTitle(), "Rating: 36V 5A");
+    EXPECT_EQ(h.w().tableE().dataRows(), 20);
+    EXPECT_EQ(h.w().tableM().dataRows(), 3);
+    EXPECT_FALSE(h.find<SegmentDisplay>("PD")->strokes().isEmpty());
+    EXPECT_FALSE(h.anotherProgram()->claim(1));
+}
+
+TEST(StartUp, WithoutASupplyTheWindowShowsNoConnectionAndSendsNothing)
+{
+    PanelHarness h(false);
+    ASSERT_TRUE(h.start());
+    EXPECT_EQ(h.w().windowTitle(), "Rating: ");
+    EXPECT_EQ(h.panel(7), "No Connection");
+    const QByteArray written = h.transport.written();
+    h.tick();
+    EXPECT_EQ(h.transport.written(), written) << "no polling without a supply";
+    EXPECT_FLOAT_EQ(h.w().chartRanges().ChartVMax, 40.0f);
+    EXPECT_FALSE(h.find<QPushButton>("CmdRunStop")->isEnabled());
+    EXPECT_FALSE(h.find<QLineEdit>("TextSetVC(1)")->isEnabled());
+    EXPECT_EQ(h.w().tableE().dataRows(), 0);
+}
+
+// With no answer the saved port is used, listed or not; another program's
+// port, searched or saved, gets nothing and stays listed.
+TEST(StartUp, SavedPortsAndPortsOfOtherPrograms)
+{
+    for (const auto& [saved, index] : { std::pair { 3, 1 }, std::pair { 7, -1 } }) {
+        SCOPED_TRACE(saved);
+        PanelHarness h(false);
+        h.transport.addEmptyPort(1);
+        h.transport.addEmptyPort(3);
+        ASSERT_NO_FATAL_FAILURE(SavePort(h, saved));
+        ASSERT_TRUE(h.start());
+        EXPECT_EQ(h.find<QComboBox>("CboPort")->currentIndex(), index);
+        EXPECT_EQ(h.transport.portNumber(), saved);
+    }
+    for (const bool supplyOnCom1 : { true, false }) {
+        SCOPED_TRACE(supplyOnCom1);
+        PanelHarness h(supplyOnCom1);
+        const VirtualSupply& held = h.transport.attachSupply(2);
+        ASSERT_NO_FATAL_FAILURE(SavePort(h, 2));
+        const std::unique_ptr<PortLock> other = h.anotherProgram();
+        ASSERT_TRUE(other->claim(2));
+        ASSERT_TRUE(h.start());
+        EXPECT_EQ(h.p().connected, supplyOnCom1);
+        EXPECT_TRUE(held.receivedLines().isEmpty());
+        EXPECT_NE(h.find<QComboBox>("CboPort")->findText("Com2"), -1);
+    }
+}
+
+// A quit asked for during start-up (a signal) ends it after the step under way:
+// the supply gets "ENDS" when "SESS" went out, and nothing more otherwise; the port is free.
+TEST(StartUp, AQuitDuringStartUpEndsItAndLeavesNoSupplyInRemoteMode)
+{
+    const struct {
+        const char* heard;
+        QStringList sent;
+    } cases[] = { { "GMAX", { "GMAX" } }, { "SESS", kConnection + QStringList { "ENDS" } } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.heard);
+        PanelHarness h;
+        h.window = std::make_unique<MainFrm>(
+            MainFrmDeps { h.transport, h.clock, h.timers, h.dir.path(), {}, {}, &h.portLock });
+        bool finished = false;
+        QObject::connect(&h.w(), &MainFrm::finished, [&] { finished = true; });
+        ASSERT_TRUE(h.w().StartUp(&h.startError));
+        h.timers.runUntil([&] { return h.sent().contains(c.heard); });
+        h.w().RequestQuit();
+        h.settle();
+        EXPECT_TRUE(finished);
+        EXPECT_EQ(h.sent(), c.sent);
+        h.timers.advance(10000);
+        EXPECT_EQ(h.sent(), c.sent) << "nothing after the end";
+        EXPECT_TRUE(h.anotherProgram()->claim(1));
+    }
+}
+
+// The front panel and what a screen reader hears follow each reading, each
+// set-point step and each switch of the output.
+TEST_F(Polling, TheFrontPanelShowsAndTellsEachReading)
+{
+    const auto spoken = [&](const char* control, int row = -1) {
+        QAccessibleInterface* iface
+            = QAccessible::queryAccessibleInterface(h.find<QWidget>(control));
+        return (row >= 0 ? iface->child(row) : iface)->text(QAccessible::Value);
+    };
+    h.supply->setSetpoint(125, 100);
+    h.tick();
+    // 12.5 V into 10 ohm would be 1.25 A: the supply holds 1 A, so 10 V.
+    EXPECT_TRUE(h.find<QLabel>("LcdMd(1)")->isVisible());
+    EXPECT_FALSE(h.find<QLabel>("LcdMd(0)")->isVisible());
+    QTest::mouseClick(h.find<QWidget>("LcdPSetVC(0)"), Qt::LeftButton);
+    EXPECT_EQ(h.p().setVoltText, "5.1") << "one step up from what the supply told";
+    h.tick();
+    EXPECT_EQ(QStringList({ spoken("PD", 0), spoken("PD", 1), spoken("PD", 2),
+                  spoken("LcdPSetVC(0)"), spoken("ImageOnOff") }),
+        QStringList({ "10.0 V", "1.00 A", "10 W", "5.1 V", "On" }));
+    QTest::mouseClick(h.find<QWidget>("ImageOnOff"), Qt::LeftButton);
+    h.tick();
+    EXPECT_EQ(spoken("ImageOnOff"), "Off");
+    EXPECT_EQ(spoken("PD", 0), "0.0 V");
+}
+
+// A click while an exchange is on the line waits for the next tick; a close
+// lets the exchange finish and "ENDS" is the last line.
+TEST_F(Polling, RequestsDuringAnExchangeWaitTheirTurnAndEndsIsLast)
+{
+    const QString before = h.p().setVoltText;
+    QTest::mouseClick(h.find<QWidget>("ImageOnOff"), Qt::LeftButton);
+    h.startTick(); // the tick's "SOUT" is on the line
+    ASSERT_FALSE(h.w().session().isIdle());
+    QTest::mouseClick(h.find<QWidget>("LcdPSetVC(0)"), Qt::LeftButton);
+    h.settle();
+    EXPECT_EQ(h.sent(), QStringList({ "SOUT1", "GETD" }));
+    h.tick();
+    EXPECT_EQ(h.sent().last().left(4), "VOLT") << "the click in the wait is not lost";
+    EXPECT_NE(h.p().setVoltText, before);
+    h.clearSent();
+    QTest::mouseClick(h.find<QWidget>("ImageOnOff"), Qt::LeftButton);
+    h.startTick();
+    h.w().close();
+    EXPECT_TRUE(h.w().isVisible()) << "the window waits for the exchange";
+    h.settle();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(h.sent(), QStringList({ "SOUT0", "GETD", "ENDS" }));
+    EXPECT_FALSE(h.w().isVisible());
+}
+
+// "OK" sends the limits the user changed, each read back, nothing when none
+// changed; a typed limit is normalised when its box is left. "Default" refills
+// the boxes and sends nothing; a click into a box selects its text.
+TEST_F(SettingsPageTest, OkSendsTheChangedLimitsAndReadsThemBack)
+{
+    const struct {
+        const char *uvl, *ucl;
+        QStringList sent;
+        const char *uvlBox, *panel;
+    } cases[] = {
+        { nullptr, nullptr, {}, "36V", "UVL : 36V , UCL : 5.1A" },
+        { "12,5", nullptr, { "SOVP125", "GOVP" }, "12.5V", "UVL : 12.5V , UCL : 5.1A" },
+        { "40", "2.5", { "SOVP360", "GOVP", "SOCP250", "GOCP" }, "36V", "UVL : 36V , UCL : 2.5A" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.uvl ? c.uvl : "nothing");
+        if (c.uvl)
+            typeAndLeave(uvl(), c.uvl);
+        if (c.ucl)
+            typeAndLeave(ucl(), c.ucl);
+        h.clearSent();
+        ok();
+        EXPECT_EQ(h.sent(), c.sent);
+        EXPECT_EQ(uvl()->text(), c.uvlBox);
+        EXPECT_EQ(h.panel(7), c.panel);
+    }
+    EXPECT_EQ(h.supply->voltLimitDigits(), 360);
+    EXPECT_EQ(h.p().ucl, 2.5f);
+    typeAndLeave(uvl(), "12");
+    QTest::keyClick(combo("CboAS"), Qt::Key_End);
+    h.clearSent();
+    click(h.find<QPushButton>("CmdDefault"));
+    EXPECT_EQ(QStringList({ uvl()->text(), ucl()->text(), combo("CboAS")->currentText() }),
+        QStringList({ "36V", "5.1A", "3S" }));
+    EXPECT_TRUE(h.sent().isEmpty());
+    EXPECT_TRUE(boxes.texts.isEmpty());
+    click(ucl());
+    click(uvl());
+    QCoreApplication::processEvents();
+    QTest::keyClicks(uvl(), "30");
+    EXPECT_EQ(uvl()->text(), "30");
+}
+
+// A new sampling time asks first: Yes restarts the log at the new pace, No
+// changes nothing. Neither sends anything; the same choice again asks nothing.
+TEST_F(SettingsPageTest, ANewSamplingTimeIsAskedFor)
+{
+    for (const bool yes : { false, true }) {
+        SCOPED_TRACE(yes);
+        h.s().LogSamples.volts[0] = 12.5f;
+        h.s().LogSamples.amps[0] = 1.0f;
+        QTest::keyClick(combo("CboAS"), Qt::Key_End);
+        boxes.clear();
+        boxes.answer = yes ? QMessageBox::Yes : QMessageBox::No;
+        ok();
+        EXPECT_EQ(boxes.texts.size(), 1);
+        EXPECT_EQ(boxes.buttons, QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(h.s().SampleTime, yes ? 60 : 3);
+        EXPECT_EQ(h.ui().TimerPVC->interval(), yes ? 60000 : 3000);
+        EXPECT_EQ(h.panel(6), yes ? "Now Sampling : 60S" : "Now Sampling : 3S");
+        EXPECT_EQ(LogSamples::isEndMark(h.s().LogSamples.volts[0]), yes);
+        EXPECT_EQ(LogSamples::isEndMark(h.s().LogSamples.amps[0]), yes);
+        EXPECT_TRUE(h.sent().isEmpty());
+    }
+    boxes.clear();
+    ok();
+    EXPECT_TRUE(boxes.texts.isEmpty()) << "the same choice again is no change";
+}
+
+// A limit the supply did not tell shows as 0; "OK" sends only a limit the user
+// changed since, so the unread one is never written back.
+TEST_F(SettingsPageTest, ALimitThatCouldNotBeReadIsNeverWrittenBack)
+{
+    h.setFaults("silent-after:2:1"); // GMAX, GMOD answered; GOVP not
+    h.w().ConnectSupply();
+    h.settle();
+    ASSERT_EQ(uvl()->text(), "0V");
+    h.clearSent();
+    ok();
+    EXPECT_TRUE(h.sent().isEmpty());
+    typeAndLeave(ucl(), "2");
+    h.setFaults("silent-after:1"); // the read-back goes unanswered
+    ok();
+    EXPECT_EQ(h.sent(), (QStringList { "SOCP200", "GOCP" }));
+    EXPECT_EQ(h.p().ucl, 0.0f);
+    EXPECT_EQ(ucl()->text(), "0A");
+    EXPECT_EQ(h.panel(7), "UVL : 0V , UCL : 0A");
+    h.setFaults("none");
+    h.clearSent();
+    ok();
+    EXPECT_TRUE(h.sent().isEmpty());
+    EXPECT_TRUE(boxes.texts.isEmpty());
+}
+
+// A port another program talks on is refused with its holder and the panel
+// stays with its supply. Once free, the lock moves with the port change, and a
+// set-point still waiting for the old supply's acknowledgement, and an output
+// click for it, never reach the supply found on the new port.
+TEST_F(SettingsPageTest, PortChangesSendNothingToTheWrongSupply)
+{
+    VirtualSupply& other = h.transport.attachSupply(3);
+    const std::unique_ptr<PortLock> program = h.anotherProgram();
+    ASSERT_TRUE(program->claim(3));
+    h.choosePort("Com3");
+    EXPECT_EQ(boxes.texts,
+        QStringList { QStringLiteral("Com3 (%1) is in use by test_app (pid %2)")
+                          .arg(PortLock::ResolvedDevice(3, h.dir.filePath("ports")))
+                          .arg(QCoreApplication::applicationPid()) });
+    EXPECT_TRUE(other.receivedLines().isEmpty());
+    EXPECT_TRUE(h.sent().isEmpty());
+    EXPECT_TRUE(h.p().connected);
+    EXPECT_EQ(h.w().database()->CommPort(), 1);
+    EXPECT_EQ(combo("CboPort")->currentText(), "Com1");
+    program->release();
+
+    h.ui().TextSetVC[1]->setText("1.00A");
+    click(h.ui().TextSetVC[0]);
+    PanelHarness::TypeEnter(h.ui().TextSetVC[0], "12");
+    h.setFaults("silent");
+    h.tick();
+    QTest::mouseClick(h.find<QLabel>("ImageOnOff"), Qt::LeftButton);
+    h.choosePort("Com3");
+    ASSERT_TRUE(h.p().connected);
+    EXPECT_EQ(h.s().CommPortNo, 3);
+    EXPECT_FALSE(program->claim(3));
+    EXPECT_TRUE(program->claim(1));
+    EXPECT_EQ(h.sent(), (QStringList { "VOLT120", "ENDS" }));
+    h.tick();
+    const QStringList heard = PanelHarness::Lines(other);
+    EXPECT_TRUE(heard.filter(QRegularExpression("^(VOLT|CURR|SOUT)")).isEmpty())
+        << heard.join(u' ').toStdString();
+    EXPECT_EQ(heard.last(), "GETD");
+}
+
+// Ports plugged in after start-up are listed when the tab or the list opens;
+// the choice stays and the supply hears nothing of it.
+TEST_F(SettingsPageTest, APortPluggedInAfterStartUpAppearsInTheList)
+{
+    h.transport.addEmptyPort(7);
+    h.ui().Tab1->setCurrentIndex(1);
+    h.ui().Tab1->setCurrentIndex(4);
+    h.settle();
+    EXPECT_NE(-1, combo("CboPort")->findText("Com7"));
+    h.transport.addEmptyPort(9);
+    QTest::mouseClick(combo("CboPort"), Qt::LeftButton);
+    QTest::keyClick(combo("CboPort"), Qt::Key_Escape);
+    h.settle();
+    EXPECT_NE(-1, combo("CboPort")->findText("Com9"));
+    EXPECT_EQ(combo("CboPort")->currentText(), "Com1");
+    EXPECT_TRUE(h.sent().isEmpty());
+}
+
+// Enter, the list and leaving the box take an entry through its combo's rule
+// into the combo, the chart and its labels.
+TEST_F(DataLogTabTest, EntriesSetTheChartAndItsLabels)
+{
+    const struct {
+        const char *combo, *typed, *shown, *label;
+        int k;
+        const char* labelText;
+    } cases[] = {
+        { "CmbTLen", "1", "1S", "PLabT", 2, "1S" }, // the list holds 10S
+        { "CmbTMin", "1m", "60S", "PLabT", 2, "61S" },
+        { "CmbVMax", "1", "1V", "PLabV", 2, "1.0V" }, // the list holds 10V
+        { "CmbVMin", "20", "0V", "PLabV", 1, "0.5V" }, // kept below the maximum
+        { "CmbCMax", "2,5", "2.5A", "PLabC", 1, "1.25A" },
+        { "CmbCMin", "3", "2.4A", "PLabC", 0, "2.40A" },
+        { "CmbWMax", "150.4", "150W", "PLabW", 2, "150.0W" },
+        { "CmbWMin", "200", "149W", "PLabW", 0, "149.0W" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.combo);
+        Retype(combo(c.combo), c.typed);
+        QTest::keyClick(combo(c.combo), Qt::Key_Return);
+        EXPECT_EQ(combo(c.combo)->currentText(), c.shown);
+        EXPECT_EQ(
+            h.find<QLabel>(QStringLiteral("%1(%2)").arg(c.label).arg(c.k))->text(), c.labelText);
+        EXPECT_EQ(h.ui().PP->ranges().ChartTEnd, h.w().chartRanges().ChartTEnd);
+        EXPECT_EQ(h.ui().PP->ranges().ChartVMax, h.w().chartRanges().ChartVMax);
+    }
+    QComboBox* vMax = combo("CmbVMax");
+    vMax->showPopup();
+    vMax->view()->setCurrentIndex(vMax->view()->model()->index(vMax->findText("10V"), 0));
+    QTest::keyClick(vMax->view(), Qt::Key_Return);
+    EXPECT_EQ(vMax->currentText(), "10V");
+    EXPECT_EQ(h.ui().PP->ranges().ChartVMax, 10.0f);
+    click(combo("CmbTLen"));
+    Retype(combo("CmbTLen"), "3h");
+    EXPECT_EQ(h.w().chartRanges().ChartTEnd, 61) << "nothing happens while typing";
+    click(vMax);
+    EXPECT_EQ(combo("CmbTLen")->currentText(), "10800S");
+    EXPECT_EQ(h.w().chartRanges().ChartTEnd, 10860);
+}
+
+// The live log is drawn within its window when it is entered and on a resize;
+// the stored log when it is chosen.
+TEST_F(DataLogTabTest, TheChosenLogIsDrawnWithinItsWindow)
+{
+    const auto fill = [](LogSamples& log, int count) {
+        log.markEmpty();
+        for (int i = 0; i < count; ++i)
+            log.shiftIn(3.0f, 0.2f);
+    };
+    fill(h.s().LogSamples, 20);
+    Retype(combo("CmbTLen"), "30");
+    QTest::keyClick(combo("CmbTLen"), Qt::Key_Return);
+    EXPECT_EQ(segments(), 11u) << "samples 0 to 10 start a segment within 30 s";
+    fill(h.s().LogSamples, 10); // recorded without a redraw
+    h.ui().PP->resize(h.ui().PP->width() + 40, h.ui().PP->height() + 30);
+    EXPECT_EQ(segments(), 9u) << "resizing redraws";
+
+    fill(h.s().StoredLog, 30);
+    h.s().StoredLogSampling = 1;
+    QRadioButton* stored = h.find<QRadioButton>("Option2(1)");
+    stored->setEnabled(true); // as loading a stored log leaves it
+    QTest::mouseClick(stored, Qt::LeftButton);
+    EXPECT_EQ(segments(), 29u);
+    EXPECT_EQ(h.panel(6), "Log Sampling : 1S");
+    QTest::mouseClick(h.find<QRadioButton>("Option2(0)"), Qt::LeftButton);
+    EXPECT_EQ(segments(), 9u);
+}
+
+using SupplyListUiTest = Polling;
+
+// What is typed or pasted is stored as it ends up in the box, shown in the
+// status bar and never sent; the caret stays where the user types.
+TEST_F(SupplyListUiTest, EveryKeystrokeIsStoredAndShown)
+{
+    const auto stored = [&] { return SupplyList(*h.w().database()).labels("00"); };
+    const struct {
+        bool description;
+        QString pasted, typed, stored;
+    } cases[] = {
+        { false, {}, "ABCDEFGHIJKLMNOPQRSTU", "ABCDEFGHIJKLMNOPQRST" },
+        { true, QString(295, u'x'), {}, QString(255, u'x') }, { false, {}, {}, {} }, // cleared
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored.left(20).toStdString());
+        QLineEdit* box = c.description ? h.ui().TextEngineryD : location();
+        Retype(box, {});
+        box->insert(c.pasted);
+        Append(box, c.typed);
+        EXPECT_EQ(c.description ? stored().description : stored().location, c.stored);
+        EXPECT_EQ(box->text(), c.stored);
+        EXPECT_EQ(box->cursorPosition(), c.stored.size());
+        EXPECT_EQ(h.panel(c.description ? 3 : 2),
+            (c.description ? "Description : " : "Location : ") + c.stored);
+    }
+    EXPECT_EQ(h.s().CurLocation, QString());
+    EXPECT_EQ(h.s().CurDescription, QString(255, u'x'));
+    Append(location(), "Rack");
+    QTest::keyClick(location(), Qt::Key_Home);
+    QTest::keyClicks(location(), "A ");
+    EXPECT_EQ(location()->cursorPosition(), 2);
+    EXPECT_EQ(stored().location, "A Rack");
+    EXPECT_TRUE(h.sent().isEmpty());
+
+    // Refused by the database: the box shows what is stored, so a text not kept does not look kept.
+    ASSERT_TRUE(h.w().database()->sql().exec("CREATE TRIGGER refuse BEFORE UPDATE ON \"MultiPS\" "
+                                             "BEGIN SELECT RAISE(ABORT, 'no'); END"));
+    Append(location(), "X");
+    EXPECT_EQ(stored().location, "A Rack");
+    EXPECT_EQ(location()->text(), "A Rack");
+    EXPECT_EQ(h.panel(2), "Location : A Rack");
+    EXPECT_EQ(h.s().CurLocation, "A Rack");
+}
+
+// Each address keeps its own texts, across a restart too.
+TEST_F(SupplyListUiTest, TwoAddressesKeepTheirTextsAcrossARestart)
+{
+    Append(location(), "Rack A");
+    Append(h.ui().TextEngineryD, "Charger");
+    combo("CmbAddr")->setEditText("32"); // no row: the box keeps the typing, the bar what is stored
+    Append(location(), "X");
+    EXPECT_EQ(QStringList({ location()->text(), h.panel(2) }),
+        QStringList({ "Rack AX", "Location : Rack A" }));
+    combo("CmbAddr")->setCurrentIndex(5);
+    h.w().ConnectSupply();
+    EXPECT_TRUE(location()->text().isEmpty());
+    Append(location(), "Rack B");
+    Append(h.ui().TextEngineryD, "Motor");
+    h.window.reset();
+    ASSERT_TRUE(h.start()) << h.startError.toStdString();
+    EXPECT_EQ(combo("CmbAddr")->currentText(), "00");
+    EXPECT_EQ(location()->text(), "Rack A");
+    EXPECT_EQ(h.panel(3), "Description : Charger");
+    combo("CmbAddr")->setCurrentIndex(5);
+    h.w().ConnectSupply();
+    EXPECT_EQ(location()->text(), "Rack B");
+    EXPECT_EQ(h.panel(3), "Description : Motor");
+}
