@@ -472,6 +472,7 @@ TEST(ProgramTableTest, StepsPresetsAndChecksThroughTheModel)
     etp.setRowCount(3);
     EXPECT_EQ(etp.data(etp.index(1, 5), Qt::CheckStateRole).toInt(), Qt::Unchecked);
     EXPECT_TRUE(etp.setData(etp.index(1, 5), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_FALSE(etp.data(etp.index(1, 0), Qt::CheckStateRole).isValid()); // no preset box
     EXPECT_TRUE(etp.outputOn(2));
     etp.setOutputOn(2, false);
     etp.cutToHeader();
