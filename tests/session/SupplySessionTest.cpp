@@ -100,6 +100,9 @@ TEST_F(SessionTest, ConnectsAsThePanelDoes)
         { "5810", "silent-after:1:3",
             { "GMAX", "GMOD", "GMOD", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM" },
             Outcome::Connected, 100, 1.0f },
+        { "5810", "silent-after:1:1", // asked again: tenths, not hundredths
+            { "GMAX", "GMOD", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM" }, Outcome::Connected,
+            10, 10.0f },
     };
     for (const auto& [model, faults, lines, outcome, currScale, ucl] : cases) {
         SCOPED_TRACE(std::string(model) + " " + faults);
@@ -294,6 +297,9 @@ TEST_F(SessionTest, PresetTransfersTryAgainAsOftenAsTheyMay)
     const std::tuple<const char*, Operation, const char*, QStringList, bool> cases[] = {
         { "save, third try", save, "silent-after:0:2", { prom, prom, prom }, true },
         { "save, four tries", save, "silent", { prom, prom, prom, prom }, false },
+        { "save, fourth try", save, "silent-after:0:3", { prom, prom, prom, prom }, true },
+        { "save, garbled", save, "garbage", { prom, prom, prom, prom }, false },
+        { "save, late reply", save, "late:400", { prom, prom }, true }, // read in the second try
         { "upload, second try", upload, "silent-after:0:1", { prom, prom, "RUNM1" }, true },
         { "upload, three tries", upload, "silent", { prom, prom, prom }, false },
         { "read, second try", read, "silent-after:0:1", { "GETM", "GETM" }, true },

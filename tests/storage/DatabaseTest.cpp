@@ -266,9 +266,10 @@ TEST_F(StorageTest, SupplyTextsAreCutToTheirColumnAndClearedToNull)
     const QString twenty = QStringLiteral("Bench 4, left shelf!");
     const QString a19(19, 'a');
     const std::tuple<bool, QString, QString> cases[] = { // description, typed, stored
-        { false, twenty, twenty }, { false, twenty + "X", twenty },
-        { false, a19 + QString::fromUcs4(U"\U0001F600"), a19 }, { false, "", "" },
-        { true, QString(256, 'd'), QString(255, 'd') }, { true, "", "" }
+        { false, "a\\b %_ *?", "a\\b %_ *?" }, { true, "\"north\" wall", "\"north\" wall" },
+        { false, "Prüfplatz 'A' Ω", "Prüfplatz 'A' Ω" }, { false, twenty, twenty },
+        { false, twenty + "X", twenty }, { false, a19 + QString::fromUcs4(U"\U0001F600"), a19 },
+        { false, "", "" }, { true, QString(256, 'd'), QString(255, 'd') }, { true, "", "" }
     };
     for (const auto& [description, typed, stored] : cases) {
         const Outcome<SupplyList::Stored> result
