@@ -9,15 +9,12 @@
 
 namespace {
 
-class PtySupplyTest : public ::testing::Test {
-protected:
-    std::unique_ptr<PtySupply> started(const QString& trace = QString())
+struct PtySupplyTest : ::testing::Test {
+    std::unique_ptr<PtySupply> started(const QString& trace = {})
     {
         auto pty = std::make_unique<PtySupply>(clock, supply, dir.path(), 1);
         QString error;
-        if (!trace.isEmpty()) {
-            EXPECT_TRUE(pty->setTrace(trace, &error)) << error.toStdString();
-        }
+        EXPECT_TRUE(trace.isEmpty() || pty->setTrace(trace, &error)) << error.toStdString();
         EXPECT_TRUE(pty->start(&error)) << error.toStdString();
         return pty;
     }
@@ -30,39 +27,30 @@ protected:
 
 } // namespace
 
-// Noise and an overlong line are traced and ignored; lines may come in pieces;
-// the panel closes the port between exchanges and the terminal survives that.
+// Noise and an overlong line are traced and ignored; lines may come in pieces; the panel
+// closes the port between exchanges; an unplugged supply hears a line and neither answers
+// nor acts on it.
 TEST_F(PtySupplyTest, AnswersThroughItsLinkAndTracesEveryLine)
 {
-    const QString trace = dir.filePath("trace.txt");
-    const auto pty = started(trace);
+    const auto pty = started(dir.filePath("trace.txt"));
     EXPECT_EQ(pty->linkPath(), link());
     EXPECT_EQ(QFileInfo(link()).symLinkTarget(), pty->slavePath());
     EXPECT_TRUE(pty->slavePath().startsWith("/dev/pts/"));
-
     auto port = OpenTerminal(link());
     const QByteArray noise = QByteArray("\xff\x01ga\\rbage\r", 11) + QByteArray(3000, 'x') + '\r';
-    // Nothing answers the noise, so the first bytes back are the reply to GMAX.
     EXPECT_EQ(Exchange(*port, noise + "GMAX\r", 10), "360510\rOK\r");
     port->write("GM");
     EXPECT_EQ(Exchange(*port, "OD\r\n", 8), "5812\rOK\r");
     port->close();
-    EXPECT_EQ(Exchange(*OpenTerminal(link()), "GMOD\r", 8), "5812\rOK\r");
-    EXPECT_EQ(Commands(ReadTrace(trace)),
-        QStringList({ "\\xff\\x01ga\\x5crbage", "GMAX", "GMOD", "GMOD" }));
-}
-
-TEST_F(PtySupplyTest, UnpluggedSupplyHearsNothing)
-{
-    const auto pty = started();
-    const auto port = OpenTerminal(link());
+    port = OpenTerminal(link());
     QSignalSpy lines(pty.get(), &PtySupply::lineReceived);
     pty->setUnplugged(true);
     port->write("VOLT120\r");
     ASSERT_TRUE(lines.wait(5000));
     pty->setUnplugged(false);
-    // No reply to the unplugged line comes ahead of this one, and it changed nothing.
     EXPECT_EQ(Exchange(*port, "GETS\r", 10), "050100\rOK\r");
+    EXPECT_EQ(Commands(ReadTrace(dir.filePath("trace.txt"))),
+        QStringList({ "\\xff\\x01ga\\x5crbage", "GMAX", "GMOD", "VOLT120", "GETS" }));
 }
 
 TEST_F(PtySupplyTest, ReplugMakesANewTerminalAndDropsRepliesForTheOldOne)
@@ -99,12 +87,48 @@ TEST_F(PtySupplyTest, TheLinkIsOnlyEverItsOwn)
     pty.reset();
     EXPECT_EQ(QFileInfo(link()).symLinkTarget(), "/dev/null");
 
-    ASSERT_TRUE(QFile::remove(link()));
-    ASSERT_TRUE(WriteFile(link(), "keep me"));
+    ASSERT_TRUE(QFile::remove(link()) && WriteFile(link(), "keep me"));
     PtySupply blocked(clock, supply, dir.path(), 1);
     QString error;
     EXPECT_FALSE(blocked.start(&error));
     EXPECT_TRUE(error.contains("exists and is not a link")) << error.toStdString();
     EXPECT_FALSE(blocked.isRunning());
     EXPECT_EQ(FileBytes(link()), "keep me");
+}
+
+// Help and bad starts end at once (a bad command line with exit 2, a folder or trace file it
+// cannot make with exit 1); SIGTERM ends it with exit 0 and its link gone.
+TEST(OvoltaSimProcess, StartsThatEndAtOnceAndSigterm)
+{
+    if (!SimProcess::built())
+        GTEST_SKIP() << "ovolta-sim is not built next to the tests";
+    QTemporaryDir dir;
+    ASSERT_TRUE(WriteFile(dir.filePath("file"), {}));
+    const std::tuple<QStringList, int, QString> cases[] = {
+        { { "--help" }, 0, "Usage: ovolta-sim --data-dir DIR --port N" },
+        { { "--data-dir", dir.path() }, 2, "ovolta-sim: --port is required" },
+        { { "--data-dir", dir.filePath("file"), "--port", "1" }, 1,
+            "ovolta-sim: cannot create the folder" },
+        { { "--data-dir", dir.path(), "--port", "1", "--trace", dir.filePath("no/such/t.txt") }, 1,
+            "ovolta-sim: cannot write the trace file" },
+    };
+    for (const auto& [arguments, exitCode, says] : cases) {
+        QProcess process;
+        process.start(Binary("ovolta-sim"), arguments);
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitCode(), exitCode);
+        const QString said = QString::fromLocal8Bit(
+            exitCode ? process.readAllStandardError() : process.readAllStandardOutput());
+        EXPECT_TRUE(said.startsWith(says)) << said.toStdString();
+    }
+    const QString link = dir.filePath("ports/Com1");
+    EXPECT_FALSE(QFileInfo::exists(link));
+    SimProcess sim;
+    ASSERT_TRUE(sim.startOn(dir.path(), 1));
+    ASSERT_TRUE(sim.waitForOutput("ovolta-sim: Com1 -> /dev/pts/")) << sim.output.toStdString();
+    sim.signal(SIGTERM);
+    ASSERT_TRUE(sim.waitForFinished(10000));
+    EXPECT_EQ(sim.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(sim.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo(link).exists() || QFileInfo(link).isSymLink());
 }

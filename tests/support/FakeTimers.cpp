@@ -32,13 +32,13 @@ std::unique_ptr<LineTimer> FakeTimers::create(std::function<void()> timeout)
     return std::make_unique<Timer>(*this, std::move(timeout));
 }
 
+// Fires the earliest active timer due by untilMs (the first started of those due together).
 bool FakeTimers::fireNext(qint64 untilMs)
 {
     Timer* next = nullptr;
     for (Timer* t : m_timers) {
         if (t->m_active && t->m_due <= untilMs
-            && (!next || t->m_due < next->m_due
-                || (t->m_due == next->m_due && t->m_order < next->m_order)))
+            && (!next || std::pair(t->m_due, t->m_order) < std::pair(next->m_due, next->m_order)))
             next = t;
     }
     if (!next)

@@ -5,8 +5,8 @@
 #include <QStringList>
 #include <ostream>
 
-// Failure messages show Qt texts as text (lists of them too, element by
-// element), and bytes with CR, LF and the unprintable ones escaped.
+// Failure messages show Qt texts as text (lists of them element by element), and bytes
+// with CR, LF and the unprintable ones escaped.
 inline void PrintTo(const QString& text, std::ostream* os)
 {
     *os << '"' << text.toStdString() << '"';
@@ -17,10 +17,8 @@ inline void PrintTo(const QByteArray& bytes, std::ostream* os)
     *os << '"';
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
-        if (c == '\r')
-            *os << "\\r";
-        else if (c == '\n')
-            *os << "\\n";
+        if (c == '\r' || c == '\n')
+            *os << (c == '\r' ? "\\r" : "\\n");
         else if (byte >= 0x20 && byte <= 0x7e && c != '\\' && c != '"')
             *os << c;
         else

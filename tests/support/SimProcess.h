@@ -14,18 +14,16 @@
 #include <csignal>
 #include <memory>
 
-// The one way tests and benchmarks start ovolta-sim and wait for its port link.
-// Free of GoogleTest, so the benchmarks can use it too.
+// The one way tests and benchmarks (so free of GoogleTest) start ovolta-sim and wait for its
+// port link, talk to its terminal and read its trace file.
 
 // A program built beside the test programs (in the build's top folder).
 inline QString Binary(const char* name)
 {
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(QStringLiteral("../%1").arg(QLatin1String(name)));
+    return QCoreApplication::applicationDirPath() + "/../" + QLatin1String(name);
 }
 
-// A line of the simulator's trace file: "<ms> <line>".
-struct TraceLine {
+struct TraceLine { // a line "<ms> <line>" of the trace file
     qint64 ms;
     QString command;
 };
@@ -34,8 +32,7 @@ inline QList<TraceLine> ReadTrace(const QString& path)
 {
     QList<TraceLine> lines;
     for (const QByteArray& raw : FileBytes(path).split('\n')) {
-        const qsizetype space = raw.indexOf(' ');
-        if (space > 0)
+        if (const qsizetype space = raw.indexOf(' '); space > 0)
             lines.append({ raw.left(space).toLongLong(), QString::fromLatin1(raw.mid(space + 1)) });
     }
     return lines;
@@ -59,12 +56,10 @@ class SimProcess : public QProcess {
 public:
     ~SimProcess() override
     {
-        if (state() != NotRunning) {
-            terminate();
-            if (!waitForFinished(5000))
-                kill();
-            waitForFinished(5000);
-        }
+        terminate();
+        if (!waitForFinished(5000))
+            kill();
+        waitForFinished(5000);
     }
 
     static bool built() { return QFileInfo::exists(Binary("ovolta-sim")); }
@@ -75,26 +70,20 @@ public:
     {
         start(Binary("ovolta-sim"),
             QStringList { "--data-dir", dataDir, "--port", QString::number(port) } + extra);
-        const QString link = QDir(workingDirectory())
-                                 .filePath(QStringLiteral("%1/ports/Com%2").arg(dataDir).arg(port));
-        return waitForStarted(5000)
-            && QTest::qWaitFor([&] { return QFileInfo(link).isSymLink(); }, 10000);
+        const QFileInfo link(QDir(workingDirectory()).filePath(dataDir + "/ports/Com%1").arg(port));
+        return waitForStarted(5000) && QTest::qWaitFor([&] { return link.isSymLink(); }, 10000);
     }
 
-    // Waits until what it printed holds text at least count times.
+    // Waits until what it printed (output) holds text at least count times.
     bool waitForOutput(const QString& text, qsizetype count = 1)
     {
         return QTest::qWaitFor(
-            [&] {
-                output += QString::fromLocal8Bit(readAllStandardOutput());
-                return output.count(text) >= count;
-            },
-            10000);
+            [&] { return (output += readAllStandardOutput()).count(text) >= count; }, 10000);
     }
 
     void signal(int number) const { Signal(*this, number); }
 
-    QString output; // standard output read so far by waitForOutput
+    QString output;
 };
 
 // The terminal behind a ports/ComN link, opened as the panel opens it (9600 8N1).
@@ -107,17 +96,12 @@ inline std::unique_ptr<QSerialPort> OpenTerminal(const QString& path)
     return port;
 }
 
-// Writes bytes and collects what comes back until at least size bytes are in
-// (or five seconds have passed, which only a stuck test waits).
+// Writes bytes and collects what comes back until at least size bytes are in (or five
+// seconds have passed, which only a stuck test waits).
 inline QByteArray Exchange(QSerialPort& port, const QByteArray& bytes, qsizetype size)
 {
     port.write(bytes);
-    QByteArray received;
-    static_cast<void>(QTest::qWaitFor(
-        [&] {
-            received += port.readAll();
-            return received.size() >= size;
-        },
-        5000));
-    return received;
+    QByteArray in;
+    static_cast<void>(QTest::qWaitFor([&] { return (in += port.readAll()).size() >= size; }, 5000));
+    return in;
 }
