@@ -10,31 +10,15 @@
 #include <csignal>
 
 // The panel finds the virtual supply on Com1 by itself.
-namespace {
-
-class PanelProcess : public SimFixture {
-protected:
-    PanelProcess()
-        : SimFixture({ "--model", "5812", "--load", "10" })
-    {
-    }
-    void startPanel(const QStringList& extra, const QString& dataDir = {})
-    {
-        start(panel, "ovolta-panel", extra, dataDir);
-    }
-};
-
-} // namespace
+class PanelProcess : public SimFixture { };
 
 TEST_F(PanelProcess, ConnectsPollsAndLeavesRemoteModeOnClose)
 {
-    startPanel({ "--quit-after", "4500" });
+    start(panel, "ovolta-panel", { "--quit-after", "4500" });
     ASSERT_TRUE(panel.waitForFinished(30000));
     EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(panel.exitCode(), 0);
-
-    const QList<TraceLine> lines = trace();
-    const QStringList heard = Commands(lines);
+    const QStringList heard = commands();
     ASSERT_GE(heard.size(), 9) << heard.join(' ').toStdString();
     EXPECT_EQ(heard.mid(0, 8),
         QStringList({ "GMAX", "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM" }));
@@ -44,7 +28,7 @@ TEST_F(PanelProcess, ConnectsPollsAndLeavesRemoteModeOnClose)
     // loaded machine shortens the gap after it (the timer keeps its own schedule), so only the
     // median is held to the period; no gap may be as short as one exchange.
     QList<qint64> polls, gaps;
-    for (const TraceLine& t : lines) {
+    for (const TraceLine& t : trace()) {
         if (t.command == "GETD")
             polls << t.ms;
     }
@@ -61,19 +45,47 @@ TEST_F(PanelProcess, ConnectsPollsAndLeavesRemoteModeOnClose)
 // panel as its close button does, also during start-up: exit 0, "ENDS" last.
 TEST_F(PanelProcess, SignalsRunTheSameShutdown)
 {
-    const struct {
-        int signal;
-        const char* after;
-        qsizetype times;
-    } cases[] = { { SIGTERM, "SESS", 1 }, { SIGHUP, "GETD", 2 } };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.after);
+    for (const auto& [number, after, times] :
+        { std::tuple { SIGTERM, "SESS", 1 }, std::tuple { SIGHUP, "GETD", 2 } }) {
+        SCOPED_TRACE(after);
         const qsizetype before = trace().size();
-        startPanel({});
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return commands().mid(before).count(c.after) >= c.times; }, 20000));
-        endsWith(panel, c.signal);
+        start(panel, "ovolta-panel", {});
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return commands().mid(before).count(after) >= times; }, 20000));
+        endsWith(panel, number);
     }
+}
+
+// The adapter pulled out and plugged in again under the same name (the simulator makes a new
+// terminal on SIGUSR2), twice at once too, or the cable out and in (SIGUSR1): the panel goes on
+// polling without a restart and without a reconnection of its own.
+TEST_F(PanelProcess, KeepsPollingThroughAReplugAndACableOutAndIn)
+{
+    start(panel, "ovolta-panel", {});
+    const auto morePolls
+        = [&](qsizetype more) { return waitForCommand("GETD", commands().count("GETD") + more); };
+    ASSERT_TRUE(waitForCommand("GETD", 3));
+    const QString firstTerminal = QFileInfo(dir.filePath("ports/Com1")).symLinkTarget();
+    sim.signal(SIGUSR2);
+    ASSERT_TRUE(sim.waitForOutput("Com1 -> ", 2));
+    ASSERT_TRUE(morePolls(4));
+    EXPECT_NE(QFileInfo(dir.filePath("ports/Com1")).symLinkTarget(), firstTerminal);
+    // One right after the other (a signal that arrives while the first is pending would merge).
+    sim.signal(SIGUSR2);
+    ASSERT_TRUE(sim.waitForOutput("Com1 -> ", 3));
+    sim.signal(SIGUSR2);
+    ASSERT_TRUE(sim.waitForOutput("Com1 -> ", 4));
+    ASSERT_TRUE(morePolls(3));
+
+    sim.signal(SIGUSR1); // cable out: lines arrive, nothing answers
+    ASSERT_TRUE(sim.waitForOutput("unplugged"));
+    const qsizetype unpluggedAt = commands().size();
+    ASSERT_TRUE(morePolls(3)) << "the panel stopped asking";
+    sim.signal(SIGUSR1);
+    ASSERT_TRUE(sim.waitForOutput("plugged in"));
+    ASSERT_TRUE(morePolls(3));
+    EXPECT_EQ(commands().mid(unpluggedAt).count("GMAX"), 0) << commands().join(' ').toStdString();
+    endsWith(panel, SIGTERM); // over the new terminal
 }
 
 // The window in this process at real timing on the simulator's terminal: what
@@ -114,47 +126,41 @@ TEST_F(PanelProcess, ASetPointTypedOverAfterEnterGoesOutAsChecked)
 // value told on stderr with exit status 2. Qt's own options are let through.
 TEST_F(PanelProcess, CommandLines)
 {
-    const struct {
-        QStringList arguments;
-        int exitCode;
-        const char* output; // the start of stdout, or a line of stderr
-    } cases[] = {
+    const std::tuple<QStringList, int, QByteArray> cases[] = {
+        // stdout's start, or stderr
         { { "--version" }, 0, "ovolta-panel 1.0" },
         { { "-platform", "offscreen", "--help" }, 0, "Usage: ovolta-panel [options]" },
-        { { "--bogus" }, 2, "ovolta-panel: unknown option '--bogus' (see --help)" },
-        { { "--data-dir=" }, 2, "ovolta-panel: The option --data-dir needs a folder after it." },
-        { { "--quit-after", "-1" }, 2, "ovolta-panel: --quit-after takes milliseconds, not '-1'" },
-        { { "--tab", "5" }, 2, "ovolta-panel: --tab takes 0 to 4, not '5'" },
-        { { "--size", "800" }, 2, "ovolta-panel: --size takes WIDTHxHEIGHT, not '800'" },
-        { { "--screenshot" }, 2, "ovolta-panel: Missing value after '--screenshot'." },
+        { { "--bogus" }, 2, "unknown option '--bogus' (see --help)" },
+        { { "--data-dir=" }, 2, "The option --data-dir needs a folder after it." },
+        { { "--quit-after", "-1" }, 2, "--quit-after takes milliseconds, not '-1'" },
+        { { "--tab", "5" }, 2, "--tab takes 0 to 4, not '5'" },
+        { { "--size", "800" }, 2, "--size takes WIDTHxHEIGHT, not '800'" },
+        { { "--screenshot" }, 2, "Missing value after '--screenshot'." },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        startPanel(c.arguments);
+    for (const auto& [arguments, exitCode, says] : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        start(panel, "ovolta-panel", arguments);
         ASSERT_TRUE(panel.waitForFinished(10000));
-        EXPECT_EQ(panel.exitCode(), c.exitCode);
-        const QByteArray output
-            = c.exitCode == 0 ? panel.readAllStandardOutput() : panel.readAllStandardError();
-        if (c.exitCode == 0)
-            EXPECT_TRUE(output.startsWith(c.output)) << output.toStdString();
+        EXPECT_EQ(panel.exitCode(), exitCode);
+        if (exitCode == 0)
+            EXPECT_TRUE(panel.readAllStandardOutput().startsWith(says));
         else
-            EXPECT_EQ(output, QByteArray(c.output) + '\n');
+            EXPECT_EQ(panel.readAllStandardError(), "ovolta-panel: " + says + '\n');
     }
 }
 
+// Both programs start in dir and are told the folder "rel" only.
 TEST_F(PanelProcess, FindsTheSupplyInARelativeDataFolder)
 {
-    // Both programs start in dir and are told the folder "rel" only.
     SimProcess relSim;
     relSim.setWorkingDirectory(dir.path());
     ASSERT_TRUE(relSim.startOn("rel", 1, { "--trace", "rel-trace.txt" }));
     panel.setWorkingDirectory(dir.path());
-    startPanel({ "--quit-after", "2500" }, "rel");
+    start(panel, "ovolta-panel", { "--quit-after", "2500" }, "rel");
     ASSERT_TRUE(panel.waitForFinished(30000));
     EXPECT_EQ(panel.exitCode(), 0);
     relSim.terminate();
     ASSERT_TRUE(relSim.waitForFinished(5000));
-
     const QStringList heard = Commands(ReadTrace(dir.filePath("rel-trace.txt")));
     EXPECT_TRUE(heard.contains("SESS")) << heard.join(' ').toStdString();
     EXPECT_EQ(heard.value(heard.size() - 1), "ENDS");
@@ -164,7 +170,7 @@ TEST_F(PanelProcess, FindsTheSupplyInARelativeDataFolder)
 // supply hears only the first one's polling.
 TEST_F(PanelProcess, ASecondPanelOnTheDataFolderLeaves)
 {
-    startPanel({});
+    start(panel, "ovolta-panel", {});
     ASSERT_TRUE(waitForCommand("GETD"));
     const qsizetype before = commands().size();
     start(other, "ovolta-panel", {});

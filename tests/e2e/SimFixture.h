@@ -5,37 +5,28 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-// ovolta-sim on Com1 of a fresh data folder, and the panel and the CLI started
-// on that folder with no display and a runtime folder of their own (where
-// their locks live), each in its own process on a pseudo-terminal.
+// ovolta-sim on Com1 of a fresh data folder, tracing to trace.txt; the panel and the CLI start
+// on that folder with no display and a runtime folder of their own (where their locks live).
 class SimFixture : public ::testing::Test {
 protected:
-    explicit SimFixture(QStringList simOptions)
-        : m_simOptions(std::move(simOptions))
-    {
-    }
-
     void SetUp() override
     {
         for (const char* program : { "ovolta-sim", "ovolta-panel", "ovolta-cli" }) {
             if (!QFileInfo::exists(Binary(program)))
                 GTEST_SKIP() << "programs not built";
         }
-        ASSERT_TRUE(dir.isValid());
-        QDir().mkpath(dir.filePath("run"));
+        ASSERT_TRUE(QDir(dir.path()).mkdir("run"));
         QFile::setPermissions(
             dir.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         ASSERT_TRUE(
-            sim.startOn(dir.path(), 1, QStringList { "--trace", tracePath() } + m_simOptions));
+            sim.startOn(dir.path(), 1, QStringList { "--trace", dir.filePath("trace.txt") }));
     }
 
     void TearDown() override
     {
         for (QProcess* p : { &panel, &cli, &other }) {
-            if (p->state() != QProcess::NotRunning) {
-                p->terminate();
-                p->waitForFinished(5000);
-            }
+            p->terminate();
+            p->waitForFinished(5000);
         }
     }
 
@@ -62,8 +53,7 @@ protected:
         EXPECT_EQ(commands().last(), "ENDS");
     }
 
-    QString tracePath() const { return dir.filePath("trace.txt"); }
-    QList<TraceLine> trace() const { return ReadTrace(tracePath()); }
+    QList<TraceLine> trace() const { return ReadTrace(dir.filePath("trace.txt")); }
     QStringList commands() const { return Commands(trace()); }
     // Waits until the trace holds the command at least count times.
     bool waitForCommand(const QString& command, qsizetype count = 1) const
@@ -73,10 +63,5 @@ protected:
 
     QTemporaryDir dir;
     SimProcess sim;
-    QProcess panel;
-    QProcess cli;
-    QProcess other;
-
-private:
-    QStringList m_simOptions;
+    QProcess panel, cli, other;
 };

@@ -5,8 +5,8 @@
 #include <QStringList>
 #include <ostream>
 
-// Failure messages show Qt texts as text (lists of them element by element), and bytes
-// with CR, LF and the unprintable ones escaped.
+// Failure messages show Qt texts as text (lists of them element by element), and bytes with
+// CR and LF as \r and \n, the unprintable ones and '%' as %XX.
 inline void PrintTo(const QString& text, std::ostream* os)
 {
     *os << '"' << text.toStdString() << '"';
@@ -14,16 +14,6 @@ inline void PrintTo(const QString& text, std::ostream* os)
 
 inline void PrintTo(const QByteArray& bytes, std::ostream* os)
 {
-    *os << '"';
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\r' || c == '\n')
-            *os << (c == '\r' ? "\\r" : "\\n");
-        else if (byte >= 0x20 && byte <= 0x7e && c != '\\' && c != '"')
-            *os << c;
-        else
-            *os << "\\x"
-                << "0123456789abcdef"[byte >> 4] << "0123456789abcdef"[byte & 15];
-    }
-    *os << '"';
+    QByteArray shown = bytes.toPercentEncoding(" !\"#$&'()*+,/:;<=>?@[\\]^`{|}");
+    *os << '"' << shown.replace("%0D", "\\r").replace("%0A", "\\n").toStdString() << '"';
 }

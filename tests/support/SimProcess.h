@@ -70,8 +70,9 @@ public:
     {
         start(Binary("ovolta-sim"),
             QStringList { "--data-dir", dataDir, "--port", QString::number(port) } + extra);
-        const QFileInfo link(QDir(workingDirectory()).filePath(dataDir + "/ports/Com%1").arg(port));
-        return waitForStarted(5000) && QTest::qWaitFor([&] { return link.isSymLink(); }, 10000);
+        const QString link = QDir(workingDirectory()).filePath(dataDir + "/ports/Com%1").arg(port);
+        return waitForStarted(5000)
+            && QTest::qWaitFor([&] { return QFileInfo(link).isSymLink(); }, 10000);
     }
 
     // Waits until what it printed (output) holds text at least count times.
