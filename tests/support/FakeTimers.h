@@ -6,9 +6,8 @@
 #include <functional>
 #include <vector>
 
-// The session's timers on the fake clock: nothing fires until the test moves
-// the clock, and then every timer due fires in order, the clock stepping to
-// each one's time. Hours pass at once.
+// The session's timers on the fake clock: nothing fires until the test moves the clock, then
+// every timer due fires in order, the clock stepping to each one's time. Hours pass at once.
 class FakeTimers : public TimerSource {
 public:
     explicit FakeTimers(FakeClock& clock)
