@@ -133,7 +133,6 @@ TEST_F(CliTest, ABadCommandLineIsRefusedWithAReason)
         { "output up", "output takes on or off." },
         { "read --count 2 --for 1m", "cannot be given together" },
         { "presets --store 5,1+6,1", "--store takes three presets" },
-        { "run", "run takes a CSV file or --table NAME." },
     };
     for (const auto& [args, says] : cases) {
         QString error;
