@@ -326,8 +326,9 @@ struct PtySupplyTest : ::testing::Test {
 } // namespace
 
 // Noise and an overlong line are traced and ignored; an unplugged supply hears a line and
-// neither answers nor acts on it.
-TEST_F(PtySupplyTest, AnswersThroughItsLinkAndTracesEveryLine)
+// neither answers nor acts on it; a replug makes a new terminal and drops the replies due on
+// the old one.
+TEST_F(PtySupplyTest, AnswersThroughItsLinkTracesEveryLineAndReplugs)
 {
     const auto pty = started(dir.filePath("trace.txt"));
     EXPECT_EQ(pty->linkPath(), link());
@@ -340,16 +341,7 @@ TEST_F(PtySupplyTest, AnswersThroughItsLinkAndTracesEveryLine)
     ASSERT_TRUE(lines.wait(5000));
     pty->setUnplugged(false);
     EXPECT_EQ(Exchange(*port, "GETS\r", 10), "050100\rOK\r");
-    EXPECT_EQ(Commands(ReadTrace(dir.filePath("trace.txt"))),
-        QStringList({ "\\xff\\x01ga\\x5crbage", "GMAX", "VOLT120", "GETS" }));
-}
-
-TEST_F(PtySupplyTest, ReplugMakesANewTerminalAndDropsRepliesForTheOldOne)
-{
     supply.setFaults(*SupplyFaults::parse("late:100", nullptr));
-    const auto pty = started();
-    auto port = OpenTerminal(link());
-    QSignalSpy lines(pty.get(), &PtySupply::lineReceived);
     port->write("GMAX\r");
     ASSERT_TRUE(lines.wait(5000));
     port.reset();
@@ -357,6 +349,8 @@ TEST_F(PtySupplyTest, ReplugMakesANewTerminalAndDropsRepliesForTheOldOne)
     ASSERT_TRUE(pty->replug(&error)) << error.toStdString();
     EXPECT_EQ(QFileInfo(link()).symLinkTarget(), pty->slavePath());
     EXPECT_EQ(Exchange(*OpenTerminal(link()), "GMOD\r", 8), "5812\rOK\r");
+    EXPECT_EQ(Commands(ReadTrace(dir.filePath("trace.txt"))),
+        QStringList({ "\\xff\\x01ga\\x5crbage", "GMAX", "VOLT120", "GETS", "GMAX", "GMOD" }));
 }
 
 // A stale link is replaced; stop removes the link only while it is still its own;
