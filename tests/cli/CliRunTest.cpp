@@ -22,7 +22,6 @@ QStringList Args(const QString& line)
     return ("ovolta-cli " + line).split(' ', Qt::SkipEmptyParts).replaceInStrings("+", " ");
 }
 
-// ovolta-cli on Com1 of the in-process port, on fake timers.
 struct CliTest : ::testing::Test {
     QTemporaryDir dir;
     FakeClock clock;
@@ -68,9 +67,7 @@ struct CliTest : ::testing::Test {
 
 } // namespace
 
-// What each command sends between the connection and "ENDS" (nullptr: nothing at all) and what
-// it says (on stdout, on stderr when it fails). Values refused by the panel's own rules get its
-// messages, and nothing of them is sent.
+// What each command sends before "ENDS" (nullptr: nothing at all) and says (stderr if failed).
 TEST_F(CliTest, EachCommandSendsItsLinesAndSaysWhatHappened)
 {
     ASSERT_TRUE(
@@ -91,7 +88,6 @@ TEST_F(CliTest, EachCommandSendsItsLinesAndSaysWhatHappened)
         { "limits --uvl 30 --ucl 2,5", "SOVP300 GOVP SOCP250 GOCP ", 0, "UVL: 30V\nUCL: 2.5A" },
         { "presets", "", 0, "Preset 2: 12.0V 2.00A" },
         { "presets --store 5,1+6,1.5+7,2", "PROM050100060150070200 ", 0, "Preset 3: 7.0V 2.00A" },
-        { "presets --recall 2", "RUNM1 ", 0, "set-points 12.0V 2.00A" },
         { "presets --store 5,1+6,1.5+7,2 --recall 3", "PROM050100060150070200 RUNM2 ", 0,
             "set-points 7.0V 2.00A" },
         { "read", "GETD ", 0, "5.0V 0.50A 2.5W CV" },
@@ -144,8 +140,6 @@ TEST_F(CliTest, ABadCommandLineIsRefusedWithAReason)
     EXPECT_EQ(CliOptions::DurationMs("15M"), 900000);
 }
 
-// One whole row per sample, the second "GETD" unanswered, and a summary; appended to, a
-// partial last line (a crash) is cut off and the header not repeated.
 TEST_F(CliTest, RecordWritesOneWholeRowPerSampleAndASummary)
 {
     const QString file = path("log.csv");
@@ -184,8 +178,7 @@ TEST_F(CliTest, RunSendsEachStepOnThePollAndStopsWhenInterrupted)
     EXPECT_EQ(run("run " + file + " --cycles 5", "", SIGTERM), 128 + SIGTERM);
 }
 
-// A port another program holds or where no supply answers is left alone; "ports" tells what
-// each port holds, asking without changing anything.
+// "ports" tells what each port holds, asking without changing anything.
 TEST_F(CliTest, PortsInUseOrWithoutSupplyAreLeftAlone)
 {
     PortLock other { QString(), dir.filePath("locks") };

@@ -1,6 +1,4 @@
-// A log save cut short by a crash: a child process saves a log under one name again and again
-// and is killed (SIGKILL) during a save. The file must open cleanly afterwards and hold the log
-// from before the save or the new one, whole, with its one catalogue row.
+// A child saving a log again and again is killed mid-save: the log before or the new one stays.
 
 #include "datalog/LogSamples.h"
 #include "storage/OvoltaDatabase.h"
@@ -24,13 +22,10 @@ bool Save(StoredTables& tables, int n)
     samples.markEmpty();
     for (int i = 0; i < 50; ++i)
         samples.shiftIn(static_cast<float>(n), 0.25f);
-    StoredTables::SaveInfo info;
-    info.savedAt = QDateTime(QDate(2026, 1, 15), QTime(10, 30, 0));
-    return tables.saveLog("crash", samples, info).ok();
+    return tables.saveLog("crash", samples, { {}, 3, { { 2026, 1, 15 }, { 10, 30 } } }).ok();
 }
 
-// Saves number first, first + 1, ... until killed; before each save it writes 'b', after it
-// 'e', each followed by the save's number as one byte.
+// Saves first, first + 1, ... until killed, writing 'b' or 'e' and the number around each.
 [[noreturn]] void SaveForever(const QString& folder, int first, int out)
 {
     auto opened = OvoltaDatabase::OpenDatabase(folder);
@@ -78,8 +73,7 @@ TEST(CrashDuringSave, KilledMidSaveLeavesTheOldOrTheNewLogWhole)
             begins += record[0] == 'b';
             return true;
         };
-        // Let a few saves go by, then kill the child just after it began one; later rounds
-        // wait a little longer into the save.
+        // Kill the child just after it began a save; later rounds a little later into it.
         while (begins < 1 + round % 3 && readRecord()) { }
         ASSERT_EQ(begins, 1 + round % 3) << "the child stopped early";
         if (round >= 6)

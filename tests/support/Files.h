@@ -6,7 +6,6 @@
 #include <QRegularExpression>
 #include <QString>
 
-// A whole file's bytes; empty when it cannot be read.
 inline QByteArray FileBytes(const QString& path)
 {
     QFile file(path);
@@ -21,7 +20,6 @@ inline int PdfPageCount(const QString& path)
                                         : -1;
 }
 
-// Writes a whole file anew; false when it cannot be written.
 inline bool WriteFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);

@@ -5,8 +5,7 @@
 #include <QStringList>
 #include <ostream>
 
-// Failure messages show Qt texts as text (lists of them element by element), and bytes with
-// CR and LF as \r and \n, the unprintable ones and '%' as %XX.
+// Failure messages show Qt texts as text, bytes with CR, LF, '%' and unprintables escaped.
 inline void PrintTo(const QString& text, std::ostream* os)
 {
     *os << '"' << text.toStdString() << '"';

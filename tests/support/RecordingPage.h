@@ -7,14 +7,12 @@
 #include <algorithm>
 #include <vector>
 
-// A page that remembers what was drawn, so layout rules are tested as numbers. Text is 2 mm
-// wide per character and 0.4 mm high per point at size 10, scaled with the font size.
+// A page that records what was drawn; text is 2 mm a character at size 10, 0.4 mm a point high.
 class RecordingPage : public PrintPage {
 public:
     struct Text {
-        double x, y;
         QString text;
-        double size;
+        double x, y, size;
         bool bold;
     };
     struct Line {
@@ -40,7 +38,7 @@ public:
     double textHeightMm(const QString&) const override { return 0.4 * m_size; }
     void text(double x, double y, const QString& t) override
     {
-        m_texts.push_back({ x, y, t, m_size, m_bold });
+        m_texts.push_back({ t, x, y, m_size, m_bold });
     }
     void line(double x1, double y1, double x2, double y2, int width, const QColor& color) override
     {
@@ -55,7 +53,6 @@ public:
     const std::vector<Text>& texts() const { return m_texts; }
     const std::vector<Line>& lines() const { return m_lines; }
     int documentsEnded() const { return m_documentsEnded; }
-    // The first recorded text equal to text, or nullptr.
     const Text* find(const QString& text) const
     {
         const auto it = std::find_if(

@@ -14,10 +14,6 @@
 #include <csignal>
 #include <memory>
 
-// The one way tests and benchmarks (so free of GoogleTest) start ovolta-sim and wait for its
-// port link, talk to its terminal and read its trace file.
-
-// A program built beside the test programs (in the build's top folder).
 inline QString Binary(const char* name)
 {
     return QCoreApplication::applicationDirPath() + "/../" + QLatin1String(name);
@@ -51,21 +47,18 @@ inline void Signal(const QProcess& process, int number)
     ::kill(static_cast<pid_t>(process.processId()), number);
 }
 
-// ovolta-sim in a process of its own; ended with SIGTERM when dropped.
+// ovolta-sim in a process of its own (for the benchmarks too); ended when dropped.
 class SimProcess : public QProcess {
 public:
     ~SimProcess() override
     {
         terminate();
-        if (!waitForFinished(5000))
-            kill();
-        waitForFinished(5000);
+        waitForFinished(5000); // QProcess kills it if it has not ended by then
     }
 
     static bool built() { return QFileInfo::exists(Binary("ovolta-sim")); }
 
-    // Starts it on port N of the data folder (relative to the working folder)
-    // and waits until ports/ComN links to its terminal.
+    // Starts it on port N of the data folder and waits until ports/ComN links to its terminal.
     bool startOn(const QString& dataDir, int port, const QStringList& extra = {})
     {
         start(Binary("ovolta-sim"),
@@ -75,7 +68,6 @@ public:
             && QTest::qWaitFor([&] { return QFileInfo(link).isSymLink(); }, 10000);
     }
 
-    // Waits until what it printed (output) holds text at least count times.
     bool waitForOutput(const QString& text, qsizetype count = 1)
     {
         return QTest::qWaitFor(
@@ -87,8 +79,7 @@ public:
     QString output;
 };
 
-// The terminal behind a ports/ComN link, opened as the panel opens it (9600 8N1).
-// One that does not open says why and answers nothing.
+// The terminal behind a ports/ComN link, opened as the panel opens it; a failure is logged.
 inline std::unique_ptr<QSerialPort> OpenTerminal(const QString& path)
 {
     auto port = std::make_unique<QSerialPort>(path);
@@ -97,8 +88,7 @@ inline std::unique_ptr<QSerialPort> OpenTerminal(const QString& path)
     return port;
 }
 
-// Writes bytes and collects what comes back until at least size bytes are in (or five
-// seconds have passed, which only a stuck test waits).
+// Writes bytes and collects what comes back until at least size bytes are in.
 inline QByteArray Exchange(QSerialPort& port, const QByteArray& bytes, qsizetype size)
 {
     port.write(bytes);
