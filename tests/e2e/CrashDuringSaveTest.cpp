@@ -1,7 +1,4 @@
-// A log save cut short by a crash: a child process saves a log under one name
-// again and again and is killed (SIGKILL) in the middle of a save. The file
-// must open cleanly afterwards and hold either the log from before the save or
-// the new one, whole, with its one catalogue row.
+// A child saving a log again and again is killed mid-save: the log before or the new one stays.
 
 #include "datalog/LogSamples.h"
 #include "storage/OvoltaDatabase.h"
@@ -18,27 +15,17 @@
 
 namespace {
 
-const QString kName = QStringLiteral("crash");
-
-// Every recorded sample of save number n holds n volts.
-LogSamples LogOfSave(int n)
+// Save number n: 50 samples of n volts.
+bool Save(StoredTables& tables, int n)
 {
     LogSamples samples;
     samples.markEmpty();
     for (int i = 0; i < 50; ++i)
         samples.shiftIn(static_cast<float>(n), 0.25f);
-    return samples;
+    return tables.saveLog("crash", samples, { {}, 3, { { 2026, 1, 15 }, { 10, 30 } } }).ok();
 }
 
-bool Save(StoredTables& tables, int n)
-{
-    StoredTables::SaveInfo info;
-    info.savedAt = QDateTime(QDate(2026, 1, 15), QTime(10, 30, 0));
-    return tables.saveLog(kName, LogOfSave(n), info).ok();
-}
-
-// Saves number first, first + 1, ... until killed. Before each save it writes
-// 'b', after it 'e', each followed by the save's number as one byte.
+// Saves first, first + 1, ... until killed, writing 'b' or 'e' and the number around each.
 [[noreturn]] void SaveForever(const QString& folder, int first, int out)
 {
     auto opened = OvoltaDatabase::OpenDatabase(folder);
@@ -58,16 +45,13 @@ bool Save(StoredTables& tables, int n)
 TEST(CrashDuringSave, KilledMidSaveLeavesTheOldOrTheNewLogWhole)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     {
-        // A first log exists before any crash.
         auto opened = OvoltaDatabase::OpenDatabase(dir.path());
         ASSERT_TRUE(opened) << opened.error().toStdString();
         StoredTables tables(**opened);
-        ASSERT_TRUE(Save(tables, 1));
+        ASSERT_TRUE(Save(tables, 1)); // a first log exists before any crash
     }
-    int next = 2;
-    int stored = 1;
+    int next = 2, stored = 1;
     for (int round = 0; round < 12; ++round) {
         SCOPED_TRACE(round);
         int pipeFds[2];
@@ -79,43 +63,34 @@ TEST(CrashDuringSave, KilledMidSaveLeavesTheOldOrTheNewLogWhole)
             SaveForever(dir.path(), next, pipeFds[1]);
         }
         ::close(pipeFds[1]);
-        int lastBegun = -1;
-        int lastDone = -1;
+        int lastBegun = -1, lastDone = -1, begins = 0;
         // Reads one record of the child into lastBegun or lastDone; false at the pipe's end.
-        const auto readRecord = [&](bool* begun = nullptr) {
+        const auto readRecord = [&] {
             char record[2];
             if (::read(pipeFds[0], record, 2) != 2)
                 return false;
             (record[0] == 'b' ? lastBegun : lastDone) = static_cast<unsigned char>(record[1]);
-            if (begun)
-                *begun = record[0] == 'b';
+            begins += record[0] == 'b';
             return true;
         };
-
-        // Let a few saves go by, then kill the child just after it started one;
-        // later rounds wait a little longer into the save.
-        const int beginsToSee = 1 + round % 3;
-        int begins = 0;
-        bool begun = false;
-        while (begins < beginsToSee && readRecord(&begun))
-            begins += begun ? 1 : 0;
-        ASSERT_EQ(begins, beginsToSee) << "the child stopped early";
+        // Kill the child just after it began a save; later rounds a little later into it.
+        while (begins < 1 + round % 3 && readRecord()) { }
+        ASSERT_EQ(begins, 1 + round % 3) << "the child stopped early";
         if (round >= 6)
             ::usleep(static_cast<useconds_t>((round - 5) * 700));
         ::kill(pid, SIGKILL);
         int status = 0;
         ::waitpid(pid, &status, 0);
         EXPECT_TRUE(WIFSIGNALED(status)) << "exit code " << WEXITSTATUS(status);
-        // Saves begun or finished before the kill may not have been read yet.
-        while (readRecord()) { }
+        while (readRecord()) { } // saves begun or done before the kill, not read yet
         ::close(pipeFds[0]);
 
         auto opened = OvoltaDatabase::OpenDatabase(dir.path());
         ASSERT_TRUE(opened) << opened.error().toStdString();
         EXPECT_TRUE((*opened)->sql().checkIntegrity());
         StoredTables tables(**opened);
-        EXPECT_EQ(tables.names(StoredKind::DataLog), QStringList({ kName }));
-        const StoredTables::LogLoad load = tables.loadLog(kName);
+        EXPECT_EQ(tables.names(StoredKind::DataLog), QStringList({ "crash" }));
+        const StoredTables::LogLoad load = tables.loadLog("crash");
         ASSERT_TRUE(load.rows) << load.rows.error().toStdString();
         ASSERT_TRUE(load.catalogue.has_value());
         const float volts = load.rows->volts[0];
@@ -129,7 +104,6 @@ TEST(CrashDuringSave, KilledMidSaveLeavesTheOldOrTheNewLogWhole)
         EXPECT_TRUE(found == before || found == lastBegun)
             << "found save " << found << ", last done " << before << ", last begun " << lastBegun;
         stored = found;
-        // Save numbers travel as one byte.
-        next = lastBegun + 1 > 200 ? 2 : lastBegun + 1;
+        next = lastBegun + 1 > 200 ? 2 : lastBegun + 1; // save numbers travel as one byte
     }
 }

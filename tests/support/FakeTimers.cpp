@@ -1,30 +1,27 @@
 #include "tests/support/FakeTimers.h"
 
 #include <algorithm>
+#include <optional>
 
 class FakeTimers::Timer : public LineTimer {
 public:
     Timer(FakeTimers& owner, std::function<void()> timeout)
-        : m_owner(owner)
-        , m_timeout(std::move(timeout))
+        : owner(owner)
+        , timeout(std::move(timeout))
     {
-        m_owner.m_timers.push_back(this);
+        owner.m_timers.push_back(this);
     }
-    ~Timer() override { std::erase(m_owner.m_timers, this); }
+    ~Timer() override { std::erase(owner.m_timers, this); }
     void start(qint64 ms) override
     {
-        m_due = m_owner.m_clock.monotonicMs() + std::max<qint64>(ms, 0);
-        m_order = ++m_owner.m_starts;
-        m_active = true;
+        due = { owner.m_clock.monotonicMs() + std::max<qint64>(ms, 0), ++owner.m_starts };
     }
-    void stop() override { m_active = false; }
-    bool isActive() const override { return m_active; }
+    void stop() override { due.reset(); }
+    bool isActive() const override { return due.has_value(); }
 
-    FakeTimers& m_owner;
-    std::function<void()> m_timeout;
-    qint64 m_due = 0;
-    quint64 m_order = 0;
-    bool m_active = false;
+    FakeTimers& owner;
+    std::function<void()> timeout;
+    std::optional<std::pair<qint64, quint64>> due; // when, and the order of starting
 };
 
 std::unique_ptr<LineTimer> FakeTimers::create(std::function<void()> timeout)
@@ -36,16 +33,14 @@ bool FakeTimers::fireNext(qint64 untilMs)
 {
     Timer* next = nullptr;
     for (Timer* t : m_timers) {
-        if (t->m_active && t->m_due <= untilMs
-            && (!next || t->m_due < next->m_due
-                || (t->m_due == next->m_due && t->m_order < next->m_order)))
+        if (t->due && t->due->first <= untilMs && (!next || *t->due < *next->due))
             next = t;
     }
     if (!next)
         return false;
-    m_clock.advance(next->m_due - m_clock.monotonicMs());
-    next->m_active = false;
-    next->m_timeout();
+    m_clock.advance(next->due->first - m_clock.monotonicMs());
+    next->due.reset();
+    next->timeout();
     return true;
 }
 

@@ -6,9 +6,7 @@
 #include <functional>
 #include <vector>
 
-// The session's timers on the fake clock: nothing fires until the test moves
-// the clock, and then every timer due fires in order, the clock stepping to
-// each one's time. Hours pass at once.
+// Timers on the fake clock: moving it fires each timer due in order, the clock at its time.
 class FakeTimers : public TimerSource {
 public:
     explicit FakeTimers(FakeClock& clock)

@@ -5,8 +5,7 @@
 #include <QStringList>
 #include <ostream>
 
-// Failure messages show Qt texts as text (lists of them too, element by
-// element), and bytes with CR, LF and the unprintable ones escaped.
+// Failure messages show Qt texts as text, bytes with CR, LF, '%' and unprintables escaped.
 inline void PrintTo(const QString& text, std::ostream* os)
 {
     *os << '"' << text.toStdString() << '"';
@@ -14,18 +13,6 @@ inline void PrintTo(const QString& text, std::ostream* os)
 
 inline void PrintTo(const QByteArray& bytes, std::ostream* os)
 {
-    *os << '"';
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\r')
-            *os << "\\r";
-        else if (c == '\n')
-            *os << "\\n";
-        else if (byte >= 0x20 && byte <= 0x7e && c != '\\' && c != '"')
-            *os << c;
-        else
-            *os << "\\x"
-                << "0123456789abcdef"[byte >> 4] << "0123456789abcdef"[byte & 15];
-    }
-    *os << '"';
+    QByteArray shown = bytes.toPercentEncoding(" !\"#$&'()*+,/:;<=>?@[\\]^`{|}");
+    *os << '"' << shown.replace("%0D", "\\r").replace("%0A", "\\n").toStdString() << '"';
 }

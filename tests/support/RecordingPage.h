@@ -4,17 +4,15 @@
 
 #include <QColor>
 #include <QString>
+#include <algorithm>
 #include <vector>
 
-// A page that remembers what was drawn, so layout rules are tested as numbers.
-// Text widths are 2 mm per character at size 10, scaled with the font size;
-// heights are 0.4 mm per point.
+// A page that records what was drawn; text is 2 mm a character at size 10, 0.4 mm a point high.
 class RecordingPage : public PrintPage {
 public:
     struct Text {
-        double x, y;
         QString text;
-        double size;
+        double x, y, size;
         bool bold;
     };
     struct Line {
@@ -32,19 +30,15 @@ public:
 
     double widthMm() const override { return m_width; }
     double heightMm() const override { return m_height; }
-    void setFont(double pointSize, bool bold) override
+    void setFont(double pointSize, bool bold) override { m_size = pointSize, m_bold = bold; }
+    double textWidthMm(const QString& t) const override
     {
-        m_size = pointSize;
-        m_bold = bold;
-    }
-    double textWidthMm(const QString& text) const override
-    {
-        return 2.0 * static_cast<double>(text.size()) * m_size / 10.0;
+        return 2.0 * double(t.size()) * m_size / 10.0;
     }
     double textHeightMm(const QString&) const override { return 0.4 * m_size; }
-    void text(double x, double y, const QString& text) override
+    void text(double x, double y, const QString& t) override
     {
-        m_texts.push_back({ x, y, text, m_size, m_bold });
+        m_texts.push_back({ t, x, y, m_size, m_bold });
     }
     void line(double x1, double y1, double x2, double y2, int width, const QColor& color) override
     {
@@ -59,20 +53,15 @@ public:
     const std::vector<Text>& texts() const { return m_texts; }
     const std::vector<Line>& lines() const { return m_lines; }
     int documentsEnded() const { return m_documentsEnded; }
-    // The first recorded text equal to text, or nullptr.
     const Text* find(const QString& text) const
     {
-        for (const Text& t : m_texts) {
-            if (t.text == text)
-                return &t;
-        }
-        return nullptr;
+        const auto it = std::find_if(
+            m_texts.begin(), m_texts.end(), [&](const Text& t) { return t.text == text; });
+        return it == m_texts.end() ? nullptr : &*it;
     }
 
 private:
-    double m_width;
-    double m_height;
-    double m_size = 10.0;
+    double m_width, m_height, m_size = 10.0;
     bool m_bold = false;
     std::vector<Text> m_texts;
     std::vector<Line> m_lines;

@@ -14,18 +14,12 @@
 #include <csignal>
 #include <memory>
 
-// The one way tests and benchmarks start ovolta-sim and wait for its port link.
-// Free of GoogleTest, so the benchmarks can use it too.
-
-// A program built beside the test programs (in the build's top folder).
 inline QString Binary(const char* name)
 {
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(QStringLiteral("../%1").arg(QLatin1String(name)));
+    return QCoreApplication::applicationDirPath() + "/../" + QLatin1String(name);
 }
 
-// A line of the simulator's trace file: "<ms> <line>".
-struct TraceLine {
+struct TraceLine { // a line "<ms> <line>" of the trace file
     qint64 ms;
     QString command;
 };
@@ -34,8 +28,7 @@ inline QList<TraceLine> ReadTrace(const QString& path)
 {
     QList<TraceLine> lines;
     for (const QByteArray& raw : FileBytes(path).split('\n')) {
-        const qsizetype space = raw.indexOf(' ');
-        if (space > 0)
+        if (const qsizetype space = raw.indexOf(' '); space > 0)
             lines.append({ raw.left(space).toLongLong(), QString::fromLatin1(raw.mid(space + 1)) });
     }
     return lines;
@@ -54,51 +47,39 @@ inline void Signal(const QProcess& process, int number)
     ::kill(static_cast<pid_t>(process.processId()), number);
 }
 
-// ovolta-sim in a process of its own; ended with SIGTERM when dropped.
+// ovolta-sim in a process of its own (for the benchmarks too); ended when dropped.
 class SimProcess : public QProcess {
 public:
     ~SimProcess() override
     {
-        if (state() != NotRunning) {
-            terminate();
-            if (!waitForFinished(5000))
-                kill();
-            waitForFinished(5000);
-        }
+        terminate();
+        waitForFinished(5000); // QProcess kills it if it has not ended by then
     }
 
     static bool built() { return QFileInfo::exists(Binary("ovolta-sim")); }
 
-    // Starts it on port N of the data folder (relative to the working folder)
-    // and waits until ports/ComN links to its terminal.
+    // Starts it on port N of the data folder and waits until ports/ComN links to its terminal.
     bool startOn(const QString& dataDir, int port, const QStringList& extra = {})
     {
         start(Binary("ovolta-sim"),
             QStringList { "--data-dir", dataDir, "--port", QString::number(port) } + extra);
-        const QString link = QDir(workingDirectory())
-                                 .filePath(QStringLiteral("%1/ports/Com%2").arg(dataDir).arg(port));
+        const QString link = QDir(workingDirectory()).filePath(dataDir + "/ports/Com%1").arg(port);
         return waitForStarted(5000)
             && QTest::qWaitFor([&] { return QFileInfo(link).isSymLink(); }, 10000);
     }
 
-    // Waits until what it printed holds text at least count times.
     bool waitForOutput(const QString& text, qsizetype count = 1)
     {
         return QTest::qWaitFor(
-            [&] {
-                output += QString::fromLocal8Bit(readAllStandardOutput());
-                return output.count(text) >= count;
-            },
-            10000);
+            [&] { return (output += readAllStandardOutput()).count(text) >= count; }, 10000);
     }
 
     void signal(int number) const { Signal(*this, number); }
 
-    QString output; // standard output read so far by waitForOutput
+    QString output;
 };
 
-// The terminal behind a ports/ComN link, opened as the panel opens it (9600 8N1).
-// One that does not open says why and answers nothing.
+// The terminal behind a ports/ComN link, opened as the panel opens it; a failure is logged.
 inline std::unique_ptr<QSerialPort> OpenTerminal(const QString& path)
 {
     auto port = std::make_unique<QSerialPort>(path);
@@ -107,17 +88,11 @@ inline std::unique_ptr<QSerialPort> OpenTerminal(const QString& path)
     return port;
 }
 
-// Writes bytes and collects what comes back until at least size bytes are in
-// (or five seconds have passed, which only a stuck test waits).
+// Writes bytes and collects what comes back until at least size bytes are in.
 inline QByteArray Exchange(QSerialPort& port, const QByteArray& bytes, qsizetype size)
 {
     port.write(bytes);
-    QByteArray received;
-    static_cast<void>(QTest::qWaitFor(
-        [&] {
-            received += port.readAll();
-            return received.size() >= size;
-        },
-        5000));
-    return received;
+    QByteArray in;
+    static_cast<void>(QTest::qWaitFor([&] { return (in += port.readAll()).size() >= size; }, 5000));
+    return in;
 }

@@ -1,8 +1,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-// Every test binary runs headless and owns one QApplication, so widget tests and
-// event-loop waits work the same in all of them.
+// Every test binary runs headless with one QApplication.
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
