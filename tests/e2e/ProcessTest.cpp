@@ -1,7 +1,12 @@
+#include "app/MainFrm.h"
+#include "core/SteadyClock.h"
 #include "device/DeviceLink.h"
 #include "device/QtSerialTransport.h"
+#include "session/QtTimerSource.h"
 #include "tests/support/SimProcess.h"
 
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <csignal>
@@ -222,6 +227,39 @@ TEST_F(Programs, PanelASecondPanelLeavesAndTheFirstKeepsPollingThroughAReplug)
     ASSERT_TRUE(morePolls(3));
     EXPECT_EQ(commands().mid(unpluggedAt).count("GMAX"), 0) << commands().join(' ').toStdString();
     endsWith(panel, SIGTERM); // over the new terminal
+}
+
+// The window in this process at real timing: what is typed after Enter is not
+// sent; the supply gets the value Enter checked.
+TEST_F(Programs, PanelASetPointTypedOverAfterEnterGoesOutAsChecked)
+{
+    QtSerialTransport transport(dir.filePath("ports"));
+    SteadyClock clock;
+    QtTimerSource timers;
+    MainFrm window({ transport, clock, timers, dir.path(), {} });
+    QString error;
+    ASSERT_TRUE(window.StartUp(&error)) << error.toStdString();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window.supply().connected && window.session().isIdle(); }, 10000));
+    window.show();
+    auto* volts = window.findChild<QLineEdit*>("TextSetVC(0)");
+    window.findChild<QLineEdit*>("TextSetVC(1)")->setText("1.00A");
+    for (const char* typed : { "12", "99" }) {
+        QTest::keyClick(volts, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(volts, typed);
+        if (typed == std::string_view("12"))
+            QTest::keyClick(volts, Qt::Key_Return);
+    }
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QStringList heard = commands();
+            const qsizetype sent = heard.indexOf(QRegularExpression("VOLT.*"));
+            return sent >= 0 && heard.indexOf("GETD", sent) > sent;
+        },
+        10000));
+    window.close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return commands().last() == "ENDS"; }, 5000));
+    EXPECT_EQ(commands().filter(QRegularExpression("^VOLT")), QStringList { "VOLT120" });
 }
 
 // One row per kind; Qt's own options are let through.
