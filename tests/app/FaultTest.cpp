@@ -4,21 +4,15 @@
 #include "app/PresetGrid.h"
 #include "app/StepGrid.h"
 #include "core/Numbers.h"
-#include "panel/SegmentDisplay.h"
 #include "programs/ProgramTable.h"
-#include "storage/OvoltaDatabase.h"
-#include "tests/app/MessageBoxes.h"
 #include "tests/app/PanelHarness.h"
 
 #include <QFrame>
-#include <QRegularExpression>
 #include <QSet>
 
 namespace {
 
-// The line for the faults the stand-in supply cannot show itself: one
-// command's replies spoilt while the rest stay sound, a reply held over to the
-// next exchange.
+// Spoils one command's replies while the rest stay sound, or holds a reply over to the next one.
 class MangledLine : public SimTransport {
 public:
     using SimTransport::SimTransport;
@@ -82,50 +76,41 @@ TEST(FaultTest, SupplySilentInTheMiddleOfPollingIsMarkedAndRecovered)
     MessageBoxes boxes;
     h.w().show();
     h.tick();
-    const QString good = h.trueVolts();
-    ASSERT_EQ(h.p().voltReading, good);
     auto* lcd = h.find<QFrame>("LCD");
     auto* lamp = h.find<QLabel>("P_Light");
-
     // The output switch is answered, then the supply stops in the same tick.
     h.w().session().requestOutput(false);
     h.setFaults("silent-after:1");
     h.tick();
     EXPECT_EQ(h.sent().mid(h.sent().size() - 2), QStringList({ "SOUT1", "GETD" }));
-    EXPECT_EQ(h.p().voltReading, good) << "one miss changes nothing";
-    EXPECT_TRUE(lcd->isVisible());
     h.tick();
-    EXPECT_EQ(h.p().voltReading, "-1");
-    EXPECT_EQ(h.p().currReading, "-1");
+    EXPECT_EQ(QStringList({ h.p().voltReading, h.p().currReading }), QStringList({ "-1", "-1" }));
     EXPECT_FALSE(lamp->isVisible());
     EXPECT_TRUE(lcd->isVisible()) << "the log has no missing sample yet";
     h.logTick();
     EXPECT_EQ(h.s().LogSamples.volts[0], LogSamples::kNoReading);
     h.tick();
     EXPECT_FALSE(lcd->isVisible());
-
     // Still usable: a typed voltage is kept and repeated, no message.
     PanelHarness::TypeEnter(h.ui().TextSetVC[0], "12");
     h.tick();
     h.tick();
     EXPECT_EQ(h.sent().filter("VOLT").size(), 2);
     EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join('|').toStdString();
-
     // Answered again: the voltage goes out, the first reading lights the lamp and the panel.
     h.setFaults("none");
     h.tick();
     EXPECT_EQ(h.supply->setVoltDigits(), 120);
     h.tick();
     EXPECT_EQ(h.p().voltReading, h.trueVolts());
-    EXPECT_TRUE(lamp->isVisible());
-    EXPECT_TRUE(lcd->isVisible());
+    EXPECT_TRUE(lamp->isVisible() && lcd->isVisible());
     h.logTick();
     EXPECT_EQ(QString::number(h.s().LogSamples.volts[0]),
         QString::number(Numbers::LeadingNumber(h.p().voltReading)));
 }
 
-// The port is changed on the Setting tab to a supply that stops answering
-// after n lines of the connection.
+// The port is changed to a supply that stops answering after n lines of the connection
+// (GMAX, GMOD, GOVP, GOCP, SESS, GETS, GETM twice when unanswered, GETD).
 TEST(FaultTest, SupplySilentDuringAConnectionFollowsTheFailureRules)
 {
     for (int n = 0; n <= 8; ++n) {
@@ -135,10 +120,8 @@ TEST(FaultTest, SupplySilentDuringAConnectionFollowsTheFailureRules)
         VirtualSupply& second = h.line.attachSupply(3); // after start-up: the search keeps Com1
         MessageBoxes boxes;
         h.w().show();
-        ASSERT_TRUE(h.p().connected);
         h.setFaults(second, QStringLiteral("silent-after:%1").arg(n));
         h.choosePort("Com3");
-        // GMAX, GMOD, GOVP, GOCP, SESS, GETS, GETM (twice when unanswered), GETD.
         EXPECT_EQ(PanelHarness::Lines(second).first(), "GMAX");
         EXPECT_EQ(h.p().connected, n >= 1);
         EXPECT_EQ(h.w().database()->CommPort(), 3);
@@ -150,6 +133,16 @@ TEST(FaultTest, SupplySilentDuringAConnectionFollowsTheFailureRules)
         }
         EXPECT_EQ(h.w().tableM().dataRows(), n >= 7 ? 3 : 0);
         EXPECT_EQ(h.w().windowTitle() == "Rating: ", n <= 1); // no model code
+        // "OK" writes back no limit, read or not; a typed one goes out, its read-back unanswered.
+        second.clearReceived();
+        h.choosePort("Com3");
+        PanelHarness::TypeEnter(h.ui().TextUCL, "2");
+        h.choosePort("Com3");
+        EXPECT_EQ(PanelHarness::Lines(second),
+            n >= 1 ? QStringList({ "SOCP200", "GOCP" }) : QStringList());
+        EXPECT_TRUE(n == 0 || h.p().ucl == 0.0f) << h.p().ucl;
+        EXPECT_EQ(h.panel(7) == "UVL : 0V , UCL : 0A", n == 1 || n == 2)
+            << h.panel(7).toStdString();
         EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join('|').toStdString();
 
         // A set-point goes out only inside the limits the panel could read.
@@ -162,12 +155,17 @@ TEST(FaultTest, SupplySilentDuringAConnectionFollowsTheFailureRules)
             EXPECT_LE(line.mid(4).toInt(), qRound(h.p().uvl * 10)) << line.toStdString();
         EXPECT_TRUE(n >= 3 || volts.isEmpty()) << volts.join(' ').toStdString();
 
-        // Answered again: a connected panel reads at once; back on Com1 all is as at start-up.
+        // Answered again: a connected panel reads at once, "OK" sends no unread limit; back on
+        // Com1 all is as at start-up.
         h.setFaults(second, "none");
         if (n >= 1) {
             for (int i = 0; i < 3; ++i)
                 h.tick();
             EXPECT_EQ(h.p().voltReading, h.trueReading(second).first);
+            second.clearReceived();
+            h.choosePort("Com3");
+            EXPECT_EQ(
+                PanelHarness::Lines(second).filter(QRegularExpression("^SO[VC]P")), QStringList());
         }
         h.choosePort("Com1");
         EXPECT_TRUE(h.p().connected);
@@ -181,8 +179,7 @@ TEST(FaultTest, SupplySilentDuringAConnectionFollowsTheFailureRules)
 
 namespace {
 
-constexpr int kRatedVoltDigits = 360;
-constexpr int kRatedCurrDigits = 510;
+constexpr int kRatedVoltDigits = 360, kRatedCurrDigits = 510;
 
 // Turns the spoilt command's reply into what the panel reads.
 using Spoil = std::function<QByteArray(const QByteArray&, MangledLine&)>;
@@ -215,143 +212,112 @@ const QList<std::pair<const char*, Spoil>> kSpoilers {
 const QStringList kCommands { "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM", "GETD",
     "VOLT", "CURR", "SOUT", "SEVC", "PROM", "RUNM", "SOVP", "SOCP" };
 
-// A working session: polls, set-points typed and clicked, the output switch,
-// new limits, a timed run, presets set, saved and read; returns what went wrong.
-class Session {
-public:
-    explicit Session(FaultHarness& h)
-        : m_h(h)
-    {
-    }
-
-    QStringList run()
-    {
-        FaultHarness& h = m_h;
-        MessageBoxes boxes;
-        h.w().show();
-        checkLimits();
-        tick();
-        tick();
-        h.ui().Tab1->setCurrentIndex(4); // new limits, within the rating
-        PanelHarness::TypeEnter(h.ui().TextUVL, "20");
-        PanelHarness::TypeEnter(h.ui().TextUCL, "2");
-        QTest::mouseClick(h.find<QPushButton>("CmdOK"), Qt::LeftButton);
-        h.settle();
-        checkLimits();
-        h.ui().Tab1->setCurrentIndex(1); // set-points typed near the limits, clicked up
-        PanelHarness::TypeEnter(h.ui().TextSetVC[0], "19.9");
-        tick();
-        PanelHarness::TypeEnter(h.ui().TextSetVC[1], "1.99");
-        tick();
-        for (int i = 0; i < 3; ++i) {
-            for (SegmentDisplay* display : h.ui().LcdPSetVC)
-                QTest::mouseClick(display, Qt::LeftButton);
-            tick();
-        }
-        h.w().session().requestOutput(false);
-        tick();
-        ProgramTable& etp = h.w().tableE(); // two steps, one of them above the limits
-        if (etp.dataRows() >= 3) {
-            for (const auto& [row, column, text] :
-                { std::tuple { 1, 1, "30.0" }, { 1, 2, "4.00" }, { 1, 4, "05" }, { 2, 1, "15.0" },
-                    { 2, 4, "05" }, { 3, 3, "00" }, { 3, 4, "00" } })
-                etp.setCell(row, column, text);
-            h.w().stepGrid().check();
-            QTest::mouseClick(h.ui().CmdRunStop, Qt::LeftButton);
-            for (int i = 0; i < 20 && h.w().session().programRunning(); ++i)
-                tick();
-            if (h.w().session().programRunning())
-                QTest::mouseClick(h.ui().CmdRunStop, Qt::LeftButton);
-        }
-        h.ui().Tab1->setCurrentIndex(2); // presets: Set, Save To PS, Read Fro PS
-        ProgramTable& ipm = h.w().tableM();
-        if (ipm.dataRows() == 3) {
-            ipm.setCell(2, 2, "35.0");
-            ipm.setCell(2, 3, "5.00");
-            h.w().presetGrid().check();
-            h.w().session().requestPresetUpload(ipm);
-            tick();
-            QTest::mouseClick(h.ui().CmdSS, Qt::LeftButton);
-            h.settle();
-        }
-        QTest::mouseClick(h.ui().CmdRS, Qt::LeftButton);
-        tick();
-        tick();
-        checkLimits();
-        checkSentLines();
-        return m_problems;
-    }
-
-private:
-    // A tick; the reading shown must be one the supply gave before or after it.
-    void tick()
-    {
-        collectTrueReading();
-        m_h.tick();
-        collectTrueReading();
-        const QString v = m_h.p().voltReading, c = m_h.p().currReading;
-        const bool missing = v == u"-1" && c == u"-1";
-        if (!missing && !(v.isEmpty() && c.isEmpty())
-            && (!m_volts.contains(v) || !m_amps.contains(c)))
-            m_problems << QStringLiteral("reading %1 V %2 A was never sent").arg(v, c);
-    }
-    void collectTrueReading()
-    {
-        const auto [volts, amps] = m_h.trueReading(*m_h.supply);
-        m_volts.insert(volts);
-        m_amps.insert(amps);
-    }
-    // Limits and model as the supply's own: a late reply to one command is not another's answer.
-    void checkLimits()
-    {
-        const SupplyState& p = m_h.p();
-        if (p.uvl * 10 > kRatedVoltDigits + 0.01f || p.ucl * p.currScale > kRatedCurrDigits + 0.01f
-            || p.uvl > p.maxVolt || p.ucl > p.maxCurr)
-            m_problems << QString::asprintf(
-                "limits %g V %g A, rating %g V %g A", p.uvl, p.ucl, p.maxVolt, p.maxCurr);
-        if (!p.modelCode.isEmpty() && p.modelCode != m_h.supply->model().code)
-            m_problems << "model code " + p.modelCode;
-    }
-    // Nothing above the rating, and after the new limits nothing above them.
-    void checkSentLines()
-    {
-        const QStringList lines = m_h.sent();
-        const qsizetype limitsAt = lines.lastIndexOf(QRegularExpression("^SO[VC]P"));
-        const int uvl = qRound(m_h.p().uvl * 10), ucl = qRound(m_h.p().ucl * m_h.p().currScale);
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            const QString command = lines[i].left(4), p = lines[i].mid(4);
-            const auto check = [&](const QString& digits, int rated, int limit) {
-                if (digits.toInt() > rated
-                    || (limitsAt >= 0 && i > limitsAt && digits.toInt() > limit))
-                    m_problems << QStringLiteral("sent %1 with UVL %2 UCL %3")
-                                      .arg(lines[i])
-                                      .arg(uvl)
-                                      .arg(ucl);
-            };
-            if (command == u"VOLT" || command == u"SOVP")
-                check(p, kRatedVoltDigits, uvl);
-            if (command == u"CURR" || command == u"SOCP")
-                check(p, kRatedCurrDigits, ucl);
-            for (int k = 0; k < (command == u"SEVC" ? 1 : command == u"PROM" ? 3 : 0); ++k) {
-                check(p.mid(6 * k, 3), kRatedVoltDigits, uvl);
-                check(p.mid(6 * k + 3, 3), kRatedCurrDigits, ucl);
-            }
-        }
-    }
-
-    FaultHarness& m_h;
-    QStringList m_problems;
-    QSet<QString> m_volts, m_amps;
-};
-
-// A whole session with the harness set up by prepare; its problems.
+// A working session on the harness set up by prepare: polls, set-points typed and clicked, the
+// output switch, new limits, a timed run, presets set, saved and read; returns what went wrong.
 QStringList RunSession(const std::function<void(FaultHarness&)>& prepare)
 {
     FaultHarness h;
     prepare(h);
     if (!h.start())
         return { "start-up failed: " + h.startError };
-    return Session(h).run();
+    QStringList problems;
+    QSet<QString> volts, amps;
+    const auto collect = [&] {
+        const auto [v, c] = h.trueReading(*h.supply);
+        volts.insert(v);
+        amps.insert(c);
+    };
+    // A tick; the reading shown must be one the supply gave before or after it.
+    const auto tick = [&] {
+        collect();
+        h.tick();
+        collect();
+        const QString v = h.p().voltReading, c = h.p().currReading;
+        if (!(v == u"-1" && c == u"-1") && !(v.isEmpty() && c.isEmpty())
+            && (!volts.contains(v) || !amps.contains(c)))
+            problems << QStringLiteral("reading %1 V %2 A was never sent").arg(v, c);
+    };
+    // Limits and model as the supply's own: a late reply to one command is not another's answer.
+    const auto checkLimits = [&] {
+        const SupplyState& p = h.p();
+        if (p.uvl * 10 > kRatedVoltDigits + 0.01f || p.ucl * p.currScale > kRatedCurrDigits + 0.01f
+            || p.uvl > p.maxVolt || p.ucl > p.maxCurr)
+            problems << QString::asprintf(
+                "limits %g V %g A, rating %g V %g A", p.uvl, p.ucl, p.maxVolt, p.maxCurr);
+        if (!p.modelCode.isEmpty() && p.modelCode != h.supply->model().code)
+            problems << "model code " + p.modelCode;
+    };
+    MessageBoxes boxes;
+    h.w().show();
+    checkLimits();
+    tick();
+    tick();
+    h.ui().Tab1->setCurrentIndex(4); // new limits, within the rating
+    PanelHarness::TypeEnter(h.ui().TextUVL, "20");
+    PanelHarness::TypeEnter(h.ui().TextUCL, "2");
+    QTest::mouseClick(h.find<QPushButton>("CmdOK"), Qt::LeftButton);
+    h.settle();
+    checkLimits();
+    h.ui().Tab1->setCurrentIndex(1); // set-points typed near the limits, clicked up
+    PanelHarness::TypeEnter(h.ui().TextSetVC[0], "19.9");
+    tick();
+    PanelHarness::TypeEnter(h.ui().TextSetVC[1], "1.99");
+    tick();
+    for (int i = 0; i < 3; ++i) {
+        for (SegmentDisplay* display : h.ui().LcdPSetVC)
+            QTest::mouseClick(display, Qt::LeftButton);
+        tick();
+    }
+    h.w().session().requestOutput(false);
+    tick();
+    ProgramTable& etp = h.w().tableE(); // two steps, one of them above the limits
+    if (etp.dataRows() >= 3) {
+        for (const auto& [row, column, text] : { std::tuple { 1, 1, "30.0" }, { 1, 2, "4.00" },
+                 { 1, 4, "05" }, { 2, 1, "15.0" }, { 2, 4, "05" }, { 3, 3, "00" }, { 3, 4, "00" } })
+            etp.setCell(row, column, text);
+        h.w().stepGrid().check();
+        QTest::mouseClick(h.ui().CmdRunStop, Qt::LeftButton);
+        for (int i = 0; i < 20 && h.w().session().programRunning(); ++i)
+            tick();
+        if (h.w().session().programRunning())
+            QTest::mouseClick(h.ui().CmdRunStop, Qt::LeftButton);
+    }
+    h.ui().Tab1->setCurrentIndex(2); // presets: Set, Save To PS, Read Fro PS
+    ProgramTable& ipm = h.w().tableM();
+    if (ipm.dataRows() == 3) {
+        ipm.setCell(2, 2, "35.0");
+        ipm.setCell(2, 3, "5.00");
+        h.w().presetGrid().check();
+        h.w().session().requestPresetUpload(ipm);
+        tick();
+        QTest::mouseClick(h.ui().CmdSS, Qt::LeftButton);
+        h.settle();
+    }
+    QTest::mouseClick(h.ui().CmdRS, Qt::LeftButton);
+    tick();
+    tick();
+    checkLimits();
+    // Nothing above the rating, and after the new limits nothing above them.
+    const QStringList lines = h.sent();
+    const qsizetype limitsAt = lines.lastIndexOf(QRegularExpression("^SO[VC]P"));
+    const int uvl = qRound(h.p().uvl * 10), ucl = qRound(h.p().ucl * h.p().currScale);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString command = lines[i].left(4), p = lines[i].mid(4);
+        const auto check = [&](const QString& digits, int rated, int limit) {
+            if (digits.toInt() > rated || (limitsAt >= 0 && i > limitsAt && digits.toInt() > limit))
+                problems
+                    << QStringLiteral("sent %1 with UVL %2 UCL %3").arg(lines[i]).arg(uvl).arg(ucl);
+        };
+        if (command == u"VOLT" || command == u"SOVP")
+            check(p, kRatedVoltDigits, uvl);
+        if (command == u"CURR" || command == u"SOCP")
+            check(p, kRatedCurrDigits, ucl);
+        for (int k = 0; k < (command == u"SEVC" ? 1 : command == u"PROM" ? 3 : 0); ++k) {
+            check(p.mid(6 * k, 3), kRatedVoltDigits, uvl);
+            check(p.mid(6 * k + 3, 3), kRatedCurrDigits, ucl);
+        }
+    }
+    return problems;
 }
 
 } // namespace

@@ -2,10 +2,13 @@
 
 #include "app/MainFrm.h"
 #include "app/MainFrmUi.h"
+#include "app/Prompts.h"
+#include "panel/SegmentDisplay.h"
 #include "session/PortLock.h"
 #include "sim/SimTransport.h"
 #include "sim/SupplyFaults.h"
-#include "tests/app/TestPrompts.h"
+#include "storage/OvoltaDatabase.h"
+#include "tests/app/MessageBoxes.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeTimers.h"
 #include "tests/support/QtPrinting.h"
@@ -15,12 +18,43 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+
+// The window's prompts with the file dialogs answered by the test (the chosen
+// path, empty or unset: cancelled); message boxes and the print dialog stay real.
+class TestPrompts : public Prompts {
+public:
+    // The real dialogs show over window.
+    void showOver(QWidget* window) { m_real = std::make_unique<QtPrompts>(window); }
+
+    std::function<QString(const QString& start)> saveFile; // given a name or a path
+    std::function<QString(const QString& folder)> openFile;
+
+    void tell(const QString& text, Title title, Tone tone) override
+    {
+        m_real->tell(text, title, tone);
+    }
+    bool ask(const QString& question) override { return m_real->ask(question); }
+    QString openFileName(const QString& folder, const QString&) override
+    {
+        return openFile ? openFile(folder) : QString();
+    }
+    QString saveFileName(const QString& start, const QString&) override
+    {
+        return saveFile ? saveFile(start) : QString();
+    }
+    bool choosePrinter(QPrinter& printer) override { return m_real->choosePrinter(printer); }
+
+private:
+    std::unique_ptr<Prompts> m_real;
+};
 
 // A main window on an in-process line with a virtual supply on Com1, a fake clock
 // whose timers run the session as the test lets time pass, and a fresh data folder.
