@@ -133,26 +133,12 @@ protected:
     }
 };
 
-// From the cell editor, the runner and the preset tab.
+// Steps and the front panel in tenths of an ampere.
 TEST_F(RunnerUi5810Test, CurrentInTenthsOfAnAmpere)
 {
-    MessageBoxes boxes;
-    for (const char* typed : { "2,46", "11" }) {
-        clickCell(h.ui().FGridE, 3, 2);
-        QTest::keyClicks(h.ui().TextE, typed);
-        QTest::keyClick(h.ui().TextE, Qt::Key_Right);
-    }
-    EXPECT_EQ(etp().cell(3, 2), QStringLiteral("10.0"));
-    EXPECT_EQ(boxes.texts, QStringList { "Current must be 0.01 - 10 and 2 digit of precision ." });
     program({ "18.0|2.5|00|05|on", "18.5|12|00|05|on" }, "1");
     clickRun();
     runToEnd();
     EXPECT_EQ(sevcSent(), QStringList({ "SEVC1800251", "SEVC1801001" }));
     EXPECT_EQ(h.p().setCurrText, QStringLiteral("10.0"));
-    showTab(2);
-    setPresets({ "18.0|10.0", "5.0|2.5", "1.0|0.1" });
-    h.clearSent();
-    QTest::mouseClick(h.ui().CmdSS, Qt::LeftButton);
-    h.settle();
-    EXPECT_EQ(h.sent(), QStringList { "PROM180100050025010001" });
 }
