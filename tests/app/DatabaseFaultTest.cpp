@@ -178,24 +178,3 @@ TEST_F(DatabaseFaultTest, TablesDroppedBehindTheProgramsBack)
     EXPECT_TRUE(save(3, "next").isEmpty());
     EXPECT_EQ(listed(3), QStringList { "next" });
 }
-
-// A port chosen and the language stored at start-up; the port still changes for this run.
-TEST_F(DatabaseFaultTest, RefusedSettingsWritesShowTheEngineMessage)
-{
-    ASSERT_TRUE(db().sql().exec("CREATE TRIGGER refuse BEFORE UPDATE ON SYS "
-                                "BEGIN SELECT RAISE(ABORT, 'settings refused'); END"));
-    h.transport.addEmptyPort(3);
-    for (const bool restart : { false, true }) {
-        MessageBoxes boxes;
-        if (restart) {
-            h.window.reset();
-            ASSERT_TRUE(h.start()) << h.startError.toStdString();
-        } else {
-            showTab(4);
-            QTest::keyClick(h.ui().CboPort, Qt::Key_End);
-            QTest::mouseClick(h.find<QPushButton>("CmdOK"), Qt::LeftButton);
-            EXPECT_EQ(h.s().CommPortNo, 3);
-        }
-        EXPECT_EQ(boxes.texts, QStringList { "settings refused" });
-    }
-}

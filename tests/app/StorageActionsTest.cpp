@@ -133,9 +133,16 @@ TEST_F(StorageActionsTest, LoadedStepsGoOverTheGridsFirstRows)
     }
 }
 
-// No keeps the table; Delete clears the tab. Without a name both only focus the name box.
+// No keeps the table; Delete clears the tab. Without a name both only focus the name box; a
+// cell text too long for its column is refused.
 TEST_F(StorageActionsTest, SaveAndDeleteAskFirstOnEveryKind)
 {
+    setEtpRow(1, "12.345", "0.1", "00", "05");
+    const QStringList refused = save(1, "too long");
+    EXPECT_TRUE(refused.size() == 1 && refused[0].contains("12.345"))
+        << refused.join('|').toStdString();
+    EXPECT_EQ(listed(1) << combo(1)->currentText(), QStringList { "too long" });
+    EXPECT_FALSE(tableExists("E_too long"));
     setEtpRow(1, "12.0", "1.2", "01", "02", false);
     setPresets({ "05.0|1.0", "06.0|1.0", "07.0|1.0" });
     recordLog(3);
@@ -191,7 +198,7 @@ TEST_F(StorageActionsTest, SaveAndDeleteAskFirstOnEveryKind)
     }
 }
 
-// The same questions and dialogs; Delete in a text box or on a grid stays there.
+// Each asks what its button asks; Delete in a text box or on a grid stays there.
 TEST_F(StorageActionsTest, StandardKeysDoWhatTheirButtonsDo)
 {
     save(1, "kept");
@@ -200,61 +207,29 @@ TEST_F(StorageActionsTest, StandardKeysDoWhatTheirButtonsDo)
     h.prompts.saveFile = [&](const QString&) { return boxes.dialogs << "save", QString(); };
     h.prompts.openFile = [&](const QString&) { return boxes.dialogs << "open", QString(); };
     QTableView* grid = h.ui().FGridE;
-    const std::function<void()> onGrid = [&] {
+    QWidget* const focus[] = { grid, h.ui().TextE, combo(1), h.ui().Tab1 };
+    // The focus (grid, cell editor, name box, tabs), the key, what it shows.
+    const std::tuple<int, QKeySequence, QString> cases[] = {
+        { 0, QKeySequence::Save, "Table already exist. Overwrte it ?" },
+        { 1, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), "save" },
+        { 2, QKeySequence::Open, "open" },
+        { 3, QKeySequence::Print, "QPrintDialog" },
+        { 3, QKeySequence::Delete, "Are you sure to delete th table 'kept' ?" },
+        { 0, QKeySequence::Delete, "" },
+        { 1, QKeySequence::Delete, "" },
+        { 2, QKeySequence::Delete, "" },
+    };
+    for (const auto& [where, key, shown] : cases) {
+        SCOPED_TRACE(key.toString().toStdString() + " " + std::to_string(where));
+        activate();
         grid->setCurrentIndex(etp().index(0, 5));
-        grid->setFocus(Qt::TabFocusReason);
-    };
-    const std::function<void()> inEditor = [&] { clickCell(grid, 1, 3); };
-    const std::function<void()> inNameBox = [&] { combo(1)->setFocus(Qt::TabFocusReason); };
-    const std::function<void()> onTabs = [&] { h.ui().Tab1->setFocus(Qt::TabFocusReason); };
-    // Where the focus is, the key, the tool bar button it is (0: none).
-    const std::tuple<std::function<void()>, QKeySequence, int> cases[] = {
-        { onGrid, QKeySequence::Save, 1 },
-        { inEditor, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), 2 },
-        { inNameBox, QKeySequence::Open, 3 },
-        { onTabs, QKeySequence::Print, 5 },
-        { onTabs, QKeySequence::Delete, 4 },
-        { onGrid, QKeySequence::Delete, 0 },
-        { inEditor, QKeySequence::Delete, 0 },
-        { inNameBox, QKeySequence::Delete, 0 },
-    };
-    for (const auto& [focus, key, button] : cases) {
-        SCOPED_TRACE(key.toString().toStdString() + " " + std::to_string(button));
-        activate();
-        boxes.clear();
-        if (button > 0)
-            QTest::mouseClick(tool(button), Qt::LeftButton);
-        const QStringList byButton = boxes.texts + boxes.dialogs;
-        EXPECT_EQ(byButton.isEmpty(), button == 0);
-        activate();
-        focus();
+        if (where == 1)
+            clickCell(grid, 1, 3);
+        focus[where]->setFocus(Qt::TabFocusReason);
         boxes.clear();
         QTest::keySequence(QApplication::focusWidget(), key);
-        EXPECT_EQ(boxes.texts + boxes.dialogs, byButton);
+        EXPECT_EQ(
+            boxes.texts + boxes.dialogs, shown.isEmpty() ? QStringList() : QStringList { shown });
     }
     EXPECT_TRUE(tableExists("E_kept"));
-}
-
-// A cell text too long for its column; the untitled preset table without a supply.
-TEST_F(StorageActionsTest, RefusedSavesAndDeletesSayWhyAndKeepTheGrid)
-{
-    setEtpRow(1, "12.345", "0.1", "00", "05");
-    const QStringList texts = save(1, "too long");
-    ASSERT_EQ(texts.size(), 1);
-    EXPECT_TRUE(texts[0].contains("12.345")) << texts[0].toStdString();
-    EXPECT_FALSE(tableExists("E_too long"));
-    EXPECT_EQ(listed(1), QStringList());
-    EXPECT_EQ(combo(1)->currentText(), QStringLiteral("too long"));
-
-    h.setFaults("silent"); // the supply goes away
-    h.w().ConnectSupply();
-    h.settle();
-    ASSERT_FALSE(h.p().connected);
-    setPresets({ "05.0|1.0" });
-    save(2, "p");
-    typeDescription(2, "text");
-    choose(2, "(Untitle)");
-    EXPECT_EQ(ipm().rows() + description(2)->text().size(), 1);
-    for (int k = 1; k <= 9; ++k)
-        EXPECT_TRUE(selector(k)->isHidden()) << k;
 }

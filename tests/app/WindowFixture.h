@@ -55,16 +55,12 @@ protected:
     QLineEdit* description(int tab) { return h.ui().TextTableD[static_cast<std::size_t>(tab)]; }
     void showTab(int tab) { h.ui().Tab1->setCurrentIndex(tab); }
 
-    QWidget* tool(int button) // storage tool bar button 1..5
-    {
-        const auto index = static_cast<std::size_t>(button - 1);
-        return h.ui().Toolbar2->widgetForAction(h.ui().storageButtons()[index]);
-    }
-    // Clicks a tool bar button; the texts of the boxes it showed.
+    // Clicks storage tool bar button 1..5; the texts of the boxes it showed.
     QStringList clickTool(int button, QList<MessageBoxes::Button> answers = {})
     {
         MessageBoxes boxes(std::move(answers));
-        QTest::mouseClick(tool(button), Qt::LeftButton);
+        QAction* action = h.ui().storageButtons()[static_cast<std::size_t>(button - 1)];
+        QTest::mouseClick(h.ui().Toolbar2->widgetForAction(action), Qt::LeftButton);
         return boxes.texts;
     }
     // Clicks a cell of a grid (table rows from 1).
