@@ -323,6 +323,7 @@ TEST_F(DataLogTabTest, EntriesSetTheChartAndItsLabels)
         { "CmbWMax", "150.4", "150W", "PLabW", 2, "150.0W" },
         { "CmbWMin", "200", "149W", "PLabW", 0, "149.0W" },
     };
+    EXPECT_EQ(box("CmbVMax")->currentText(), "36V"); // the connected supply's rating
     for (const auto& c : cases) {
         SCOPED_TRACE(c.combo);
         Retype(box(c.combo)->lineEdit(), c.typed);
