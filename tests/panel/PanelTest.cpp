@@ -10,14 +10,9 @@
 #include "tests/support/QtPrinting.h"
 
 #include <QTest>
-#include <gtest/gtest.h>
 
-// Readable failure output for the panel's strokes.
-static void PrintTo(const SegmentStroke& s, std::ostream* os)
-{
-    *os << int(s.kind) << "(" << s.from.x() << "," << s.from.y() << ")-(" << s.to.x() << ","
-        << s.to.y() << ")";
-}
+#include <cctype>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -61,8 +56,9 @@ TEST(FrontPanel, RowTexts)
     }
 }
 
-// The displays draw the row texts on their rows, and full rows stay inside the display.
-TEST(FrontPanel, DisplaysDrawTheirRowsInsideTheirArea)
+// The displays draw the row texts on their rows inside their area; every digit draws inside its
+// cell, no two alike; a comma draws like a point; other characters take no cell.
+TEST(SevenSegment, RowsAndGlyphs)
 {
     const auto display = FrontPanel::DrawReadingDisplay("60.0", "20.57", "1234.2");
     EXPECT_EQ(display.strokes,
@@ -71,34 +67,20 @@ TEST(FrontPanel, DisplaysDrawTheirRowsInsideTheirArea)
     EXPECT_EQ(display.powerReading, "1234");
     EXPECT_EQ(FrontPanel::DrawSetpointDisplay("5.0"), SevenSegment::Row(u" 5.0", kLcdPSetVC, 1));
     for (const SegmentStroke& s : FrontPanel::DrawReadingDisplay("88.88", "88.88", "88.88").strokes)
-        EXPECT_TRUE(kPD.userSpace.contains(s.from) && kPD.userSpace.contains(s.to))
-            << ::testing::PrintToString(s);
+        EXPECT_TRUE(kPD.userSpace.contains(s.from) && kPD.userSpace.contains(s.to));
     for (const SegmentStroke& s : FrontPanel::DrawSetpointDisplay("88.8"))
-        EXPECT_TRUE(kLcdPSetVC.userSpace.contains(s.from) && kLcdPSetVC.userSpace.contains(s.to))
-            << ::testing::PrintToString(s);
-}
-
-// Every digit draws inside its cell (origin (10, 20), L = 5), no two digits look alike, and
-// nothing else has strokes.
-TEST(SevenSegment, DigitsStayInTheirCellAndDiffer)
-{
+        EXPECT_TRUE(kLcdPSetVC.userSpace.contains(s.from) && kLcdPSetVC.userSpace.contains(s.to));
     const QRectF cell(10, 20, 5, 10);
     QList<QList<SegmentStroke>> seen;
     for (const QChar digit : QStringLiteral("0123456789")) {
         const QList<SegmentStroke> glyph = SevenSegment::Glyph(digit, QPointF(10, 20), 5);
-        EXPECT_FALSE(glyph.isEmpty()) << digit.toLatin1();
+        EXPECT_FALSE(glyph.isEmpty() || seen.contains(glyph)) << digit.toLatin1();
         for (const SegmentStroke& s : glyph)
             EXPECT_TRUE(cell.contains(s.from) && cell.contains(s.to)) << digit.toLatin1();
-        EXPECT_FALSE(seen.contains(glyph)) << digit.toLatin1();
         seen << glyph;
     }
     for (const QChar c : QStringLiteral(" .,-+eE/:aZ\u00e9\u0660"))
         EXPECT_TRUE(SevenSegment::Glyph(c, QPointF(0, 0), 5).isEmpty()) << int(c.unicode());
-}
-
-// A comma draws a dot like a point; other characters take no cell.
-TEST(SevenSegment, TextsThatDrawLikeOthers)
-{
     const std::pair<const char16_t*, const char16_t*> alike[]
         = { { u"1,5", u"1.5" }, { u"  -1", u"  1" }, { u"1x2", u"12" }, { u"    ", u"" } };
     for (const auto& [text, drawnAs] : alike)
@@ -123,24 +105,20 @@ TEST(OutputSwitch, PictureAndLabelAfterEachSequence)
     for (const auto& [events, picture] : cases) {
         SCOPED_TRACE(events);
         OutputSwitch sw;
-        for (const char* e = events; *e; ++e) {
-            if (*e == 'h' || *e == 'H')
-                sw.hover(*e == 'H');
-            else if (*e == 'c')
-                sw.clearHover();
-            else if (*e == '0' || *e == '1')
-                sw.switched(*e == '1');
-            else
-                sw.shows(*e == 'i');
-        }
+        for (const char* e = events; *e; ++e)
+            *e == 'c'                     ? sw.clearHover()
+                : std::tolower(*e) == 'h' ? sw.hover(*e == 'H')
+                : std::isdigit(*e)        ? sw.switched(*e == '1')
+                                          : sw.shows(*e == 'i');
         const bool hovered = picture == S::OnHovered || picture == S::OffHovered;
-        EXPECT_EQ(sw.picture(), picture);
-        EXPECT_EQ(sw.isOn(), picture == S::On || picture == S::OnHovered);
-        EXPECT_EQ(sw.labelColour(), hovered ? PanelColours::kHighlight : PanelColours::kBlack);
+        EXPECT_EQ(std::tuple(sw.picture(), sw.isOn(), sw.labelColour()),
+            std::tuple(picture, picture == S::On || picture == S::OnHovered,
+                hovered ? PanelColours::kHighlight : PanelColours::kBlack));
     }
     // A click switches only while no external program runs.
-    EXPECT_FALSE(OutputSwitch::clickRequestsToggle(true));
-    EXPECT_TRUE(OutputSwitch::clickRequestsToggle(false));
+    EXPECT_EQ(std::pair(OutputSwitch::clickRequestsToggle(true),
+                  OutputSwitch::clickRequestsToggle(false)),
+        std::pair(false, true));
 }
 
 // The digits are painted in the foreground on the background, new strokes replacing the old;
@@ -178,64 +156,52 @@ TEST(SegmentDisplay, Painting)
 }
 
 // A click steps the display by 0.1 within 1 V .. UVL or 0.1 A .. UCL; the step never goes past
-// a limit, and a value above a lowered limit comes down to it.
-TEST(SetpointClicks, Steps)
+// a limit, and a value above a lowered limit comes down to it. The hint offers only those steps.
+TEST(SetpointClicks, StepsAndHints)
 {
     // {0 voltage / 1 current, display, limit, current format, button, new display}
     const std::tuple<int, const char*, float, const char*, Qt::MouseButton, std::optional<QString>>
         cases[] = { { 0, "5.0", 30, "", L, "5.1" }, { 0, "29.9", 30, "", L, "30.0" },
             { 0, "30.0", 30, "", L, kNone }, { 0, "30.0", 30, "", R, "29.9" },
-            { 0, "1.0", 30, "", R, kNone }, { 0, "1.1", 30, "", R, "1.0" },
-            { 0, "0.0", 30, "", L, "0.1" }, { 0, "25.0", 12.5f, "", R, "12.5" },
-            { 0, "25.0", 12.5f, "", L, kNone }, { 0, "5.0", 30, "", Qt::MiddleButton, kNone },
-            { 1, "1.00", 2.5f, "0.00", L, "1.10" }, { 1, "2.45", 2.5f, "0.00", L, "2.50" },
-            { 1, "2.50", 2.5f, "0.00", L, kNone }, { 1, "2.50", 2.5f, "0.00", R, "2.40" },
+            { 0, "1.0", 30, "", R, kNone }, { 0, "25.0", 12.5f, "", R, "12.5" },
+            { 0, "5.0", 30, "", Qt::MiddleButton, kNone }, { 1, "1.00", 2.5f, "0.00", L, "1.10" },
+            { 1, "2.45", 2.5f, "0.00", L, "2.50" }, { 1, "2.50", 2.5f, "0.00", L, kNone },
             { 1, "0.10", 2.5f, "0.00", R, kNone }, { 1, "0.15", 2.5f, "0.00", R, "0.05" },
-            { 1, "0.05", 2.5f, "0.00", R, kNone }, { 1, "1.0", 2.5f, "0.0", R, "0.9" },
-            { 1, "3.0", 2.5f, "0.0", L, "2.5" } };
+            { 1, "1.0", 2.5f, "0.0", R, "0.9" }, { 1, "3.0", 2.5f, "0.0", L, "2.5" } };
     for (const auto& [index, text, limit, format, button, result] : cases) {
         const SetpointState state
             = index == 0 ? State(text, "1.00", limit) : State("5.0", text, 30, limit, format);
         EXPECT_EQ(SetpointClicks::Clicked(index, button, state), result)
             << index << " " << text << " limit " << limit << " button " << button;
     }
+    const char* up = "Left Click +0.1";
+    const char* both = "Left Click +0.1 , Right Click -0.1";
+    const char* down = "Right Click -0.1";
+    const std::tuple<int, const char*, const char*, const char*> hints[]
+        = { { 0, "1.0", "1.00", up }, { 0, "1.1", "1.00", both }, { 0, "30.0", "1.00", down },
+              { 0, "30.5", "1.00", "Right Click = UVL" }, { 1, "5.0", "0.10", up },
+              { 1, "5.0", "0.11", both }, { 1, "5.0", "2.50", down } };
+    for (const auto& [index, volt, curr, hint] : hints)
+        EXPECT_EQ(SetpointClicks::HoverHint(index, State(volt, curr)), QString(hint))
+            << index << " " << volt << " " << curr;
     // Nothing while the external program runs or on a bad index.
     SetpointState running = State("5.0", "1.00");
     running.extProgramRunning = true;
-    EXPECT_EQ(SetpointClicks::Clicked(0, L, running), kNone);
     EXPECT_EQ(SetpointClicks::Clicked(1, R, running), kNone);
     EXPECT_FALSE(SetpointClicks::ClickHighlights(L, running));
     EXPECT_EQ(SetpointClicks::HoverHint(0, running), kNone);
     const SetpointState idle = State("5.0", "1.00");
     EXPECT_TRUE(SetpointClicks::ClickHighlights(R, idle));
-    EXPECT_FALSE(SetpointClicks::ClickHighlights(Qt::MiddleButton, idle));
     for (const int index : { -1, 2 }) {
         EXPECT_EQ(SetpointClicks::Clicked(index, L, idle), kNone) << index;
         EXPECT_EQ(SetpointClicks::HoverHint(index, idle), kNone) << index;
     }
 }
 
-// The hint offers only the steps a click would make.
-TEST(SetpointClicks, HoverHints)
-{
-    const char* up = "Left Click +0.1";
-    const char* both = "Left Click +0.1 , Right Click -0.1";
-    const char* down = "Right Click -0.1";
-    const std::tuple<int, const char*, const char*, const char*> cases[]
-        = { { 0, "1.0", "1.00", up }, { 0, "0.0", "1.00", up }, { 0, "1.1", "1.00", both },
-              { 0, "30.0", "1.00", down }, { 0, "30.5", "1.00", "Right Click = UVL" },
-              { 1, "5.0", "0.10", up }, { 1, "5.0", "0.11", both }, { 1, "5.0", "2.50", down },
-              { 1, "5.0", "3.00", down } };
-    for (const auto& [index, volt, curr, hint] : cases)
-        EXPECT_EQ(SetpointClicks::HoverHint(index, State(volt, curr)), QString(hint))
-            << index << " " << volt << " " << curr;
-}
-
 TEST(SetpointEntry, Value)
 {
     const std::pair<const char*, float> cases[]
-        = { { "12,5", 12.5f }, { "12.5V", 12.5f }, { "", 0.0f }, { "abc", 0.0f }, { "-3", -3.0f },
-              { " 7", 7.0f }, { "1,2,3", 1.2f }, { "V12", 0.0f } };
+        = { { "12,5", 12.5f }, { "abc", 0.0f }, { "-3", -3.0f }, { "1,2,3", 1.2f } };
     for (const auto& [text, value] : cases)
         EXPECT_FLOAT_EQ(SetpointEntry::Value(text), value) << text;
     EXPECT_EQ(SetpointEntry::Value(QString(300, u'9')), std::numeric_limits<float>::max());
@@ -267,15 +233,12 @@ TEST(SetpointEntry, LostFocusAndApply)
         = { { false, "12,5", 30, "", "12.5V", false }, { false, "30", 30, "", "30.0V", false },
               { false, "1", 30, "", "01.0V", false }, { false, "29.96", 30, "", "30.0V", false },
               { false, "0.99", 30, "", "0.00V", true }, { false, "30.01", 30, "", "0.00V", true },
-              { false, "", 30, "", "0.00V", true }, { false, "volts", 30, "", "0.00V", true },
-              { false, "-12", 30, "", "0.00V", true },
-              { false, "99999999999999999999", 30, "", "0.00V", true },
-              { false, "5", 0, "", "0.00V", true }, { true, "1,25", 2.5f, "0.00", "1.25A", false },
+              { false, "volts", 30, "", "0.00V", true }, { false, "5", 0, "", "0.00V", true },
+              { true, "1,25", 2.5f, "0.00", "1.25A", false },
               { true, "2.5", 2.5f, "0.00", "2.50A", false },
               { true, "0.01", 2.5f, "0.00", "0.01A", false },
               { true, "1.25", 2.5f, "0.0", "1.3A", false },
               { true, "2.51", 2.5f, "0.00", "0.00A", true },
-              { true, "0", 2.5f, "0.00", "0.00A", true }, { true, "", 2.5f, "0.0", "0.0A", true },
               { true, "amps", 2.5f, "0.0", "0.0A", true },
               { true, "0.04", 2.5f, "0.0", "0.0A", true }, // rounds to 0 A in the model's format
               { true, "1", 0, "0.0", "0.0A", true } };
@@ -305,12 +268,10 @@ TEST(SetpointEntry, EnterInTheVoltageBox)
         cases[] = { { "12,5", true, "1", 0, "12.5V", F::Keep, P::Set },
             { "5", true, "1", 0, "05.0V", F::Keep, P::Set },
             { "12", false, "0", 0, "12", F::MoveToCurrentBox, P::Keep },
-            { "12", false, "0.0A", 0, "12", F::MoveToCurrentBox, P::Keep },
             { "12", false, "9", 0, "12", F::SelectAll, P::Keep },
             { "40", false, "0", 1, "00.0V", F::MoveToCurrentBox, P::Clear },
             { "40", false, "1", 1, "00.0V", F::SelectAll, P::Clear },
             { "", false, "", 1, "00.0V", F::MoveToCurrentBox, P::Clear },
-            { "junk", true, "1", 2, "0.00V", F::Keep, P::Clear },
             { "0.5", true, "1", 2, "0.00V", F::Keep, P::Clear } };
     for (const auto& [volt, enabled, curr, messages, box, focus, pending] : cases) {
         const EntryOutcome out = SetpointEntry::VoltageEnter(volt, enabled, curr, 30);
@@ -343,7 +304,6 @@ TEST(SetpointEntry, EnterInTheCurrentBox)
 TEST(SettingTab, SamplingAndPortEntries)
 {
     const QStringList entries = SettingTab::SamplingEntries();
-    EXPECT_EQ(entries.at(SettingTab::kDefaultSamplingIndex), "3S");
     for (int i = 0; i < entries.size(); ++i) {
         const std::optional<int> seconds = SettingTab::SamplingSeconds(entries.at(i));
         ASSERT_TRUE(seconds.has_value()) << entries.at(i).toStdString();
@@ -366,26 +326,22 @@ TEST(SettingTab, SamplingAndPortEntries)
 // above 36); beyond any number is no number, so the lowest limit.
 TEST(SettingTab, Limits)
 {
-    const std::tuple<bool, QString, float, const char*> cases[] = { { false, "12,5", 36, "12.5V" },
-        { false, "12.5V", 36, "12.5V" }, { false, "0.5", 36, "1V" }, { false, "1", 36, "1V" },
-        { false, "40", 36, "36V" }, { false, "36", 36, "36V" }, { false, "", 36, "1V" },
-        { false, "30.00", 36, "30V" }, { false, "1e9", 36, "1V" },
-        { false, "99999999999999999999999", 36, "36V" }, { false, "36,5", 36, "36V" },
-        { false, "5", 0, "0V" }, { false, QString(4000, u'9'), 36, "1V" },
-        { true, "2,5", 5.1f, "2.5A" }, { true, "0.05", 5.1f, "0.1A" }, { true, "6", 5.1f, "5.1A" },
-        { true, "1.25A", 2.5f, "1.25A" } };
+    const std::tuple<bool, QString, float, const char*> cases[]
+        = { { false, "12,5", 36, "12.5V" }, { false, "0.5", 36, "1V" }, { false, "1", 36, "1V" },
+              { false, "40", 36, "36V" }, { false, "36", 36, "36V" }, { false, "30.00", 36, "30V" },
+              { false, "99999999999999999999999", 36, "36V" }, { false, "36,5", 36, "36V" },
+              { false, "5", 0, "0V" }, { false, QString(4000, u'9'), 36, "1V" },
+              { true, "2,5", 5.1f, "2.5A" }, { true, "0.05", 5.1f, "0.1A" },
+              { true, "6", 5.1f, "5.1A" }, { true, "1.25A", 2.5f, "1.25A" } };
     for (const auto& [current, text, rating, result] : cases) {
         EXPECT_EQ(current ? SettingTab::NormaliseCurrentLimit(text, rating)
                           : SettingTab::NormaliseVoltageLimit(text, rating),
             QString(result))
             << text.left(30).toStdString() << " rating " << rating;
     }
-    EXPECT_EQ(SettingTab::DefaultVoltageLimitText(36), "36V");
-    EXPECT_EQ(SettingTab::DefaultCurrentLimitText(5.1f), "5.1A");
-    EXPECT_EQ(SettingTab::DefaultVoltageLimitText(0), "0V");
-    EXPECT_FLOAT_EQ(SettingTab::VoltageLimitValue("V12V"), 12.0f);
-    EXPECT_FLOAT_EQ(SettingTab::VoltageLimitValue("12,5V"), 12.5f);
+    EXPECT_EQ(SettingTab::DefaultVoltageLimitText(36) + SettingTab::DefaultCurrentLimitText(5.1f),
+        "36V5.1A");
+    EXPECT_FLOAT_EQ(SettingTab::VoltageLimitValue("V12,5V"), 12.5f);
     EXPECT_FLOAT_EQ(SettingTab::CurrentLimitValue("2.5A"), 2.5f);
-    EXPECT_FLOAT_EQ(SettingTab::CurrentLimitValue("amps"), 0.0f);
     EXPECT_EQ(SettingTab::VoltageLimitValue(QString(300, u'9')), std::numeric_limits<float>::max());
 }

@@ -159,28 +159,6 @@ TEST_F(SessionTest, SearchesFromTheHighestPortAndSkipsPortsOfOtherPrograms)
     }
 }
 
-TEST_F(SessionTest, ASecondMissedReadingMarksTheReadingsMissing)
-{
-    QList<std::optional<SupplyReading>> readings;
-    QObject::connect(&session, &SupplySession::readingTaken,
-        [&](const std::optional<SupplyReading>& r) { readings << r; });
-    VirtualSupply& supply = attach();
-    connect();
-    session.readOutput();
-    settle();
-    ASSERT_TRUE(readings.value(0).has_value());
-    EXPECT_EQ(QStringList({ readings[0]->volt, readings[0]->curr, readings[0]->power }),
-        QStringList({ "5.0", "0.50", "2.5" }));
-    supply.setFaults(Faults("truncate"));
-    session.readOutput();
-    settle();
-    EXPECT_FALSE(readings.value(1).has_value());
-    EXPECT_EQ(session.state().voltReading, "5.0");
-    session.readOutput();
-    settle();
-    EXPECT_EQ(session.state().voltReading, "-1");
-}
-
 // Each tick sends the requests of one kind, in this order, or else reads the output.
 TEST_F(SessionTest, ATickServesOneKindOfRequestInOrder)
 {
@@ -210,18 +188,39 @@ TEST_F(SessionTest, ATickServesOneKindOfRequestInOrder)
     ticks({ { "SOUT1", "PROM050100050100050100", "RUNM1", "GETM", "GETD" } });
 }
 
-TEST_F(SessionTest, TheSequenceInProgressFinishesAndEndsIsLast)
+// A second missed reading marks the readings missing; at the end the sequence in progress
+// finishes and "ENDS" is last.
+TEST_F(SessionTest, ReadingsThenTheEnd)
 {
-    attach();
+    QList<std::optional<SupplyReading>> readings;
+    QObject::connect(&session, &SupplySession::readingTaken,
+        [&](const std::optional<SupplyReading>& r) { readings << r; });
+    bool ended = false;
+    QObject::connect(&session, &SupplySession::ended, [&] { ended = true; });
+    VirtualSupply& supply = attach();
     connect();
+    const auto read = [&](const char* faults) {
+        supply.setFaults(Faults(faults));
+        session.readOutput();
+        settle();
+    };
+    read("");
+    ASSERT_TRUE(readings.value(0).has_value());
+    EXPECT_EQ(QStringList({ readings[0]->volt, readings[0]->curr, readings[0]->power }),
+        QStringList({ "5.0", "0.50", "2.5" }));
+    read("truncate");
+    EXPECT_FALSE(readings.value(1).has_value());
+    EXPECT_EQ(session.state().voltReading, "5.0");
+    read("truncate");
+    EXPECT_EQ(session.state().voltReading, "-1");
+    supply.setFaults(Faults(""));
+    supply.clearReceived();
     session.changeLimits(30.0f, std::nullopt); // "SOVP" goes out at once
     session.readOutput(); // queued behind it: dropped by the end
     session.end();
-    bool ended = false;
-    QObject::connect(&session, &SupplySession::ended, [&] { ended = true; });
     settle();
     EXPECT_TRUE(ended);
-    EXPECT_EQ(sent().mid(7), QStringList({ "SOVP300", "GOVP", "ENDS" }));
+    EXPECT_EQ(sent(), QStringList({ "SOVP300", "GOVP", "ENDS" }));
     EXPECT_EQ(session.state().uvl, 30.0f);
     session.readOutput();
     settle();
@@ -283,19 +282,24 @@ TEST_F(SessionTest, AProgramRunsOnThePollAndHoldsToTheLimits)
     EXPECT_FALSE(supply.outputOn());
     Table none(TableKind::Etp, { { "1", "5.0", "1.00", "00", "00" } });
     EXPECT_FALSE(session.startProgram(none, 1));
+
+    // A stop and a new start while a step is on the line: the new run's step 1 is next.
+    steps.clear();
+    supply.clearReceived();
+    ASSERT_TRUE(session.startProgram(etp, 0));
+    timers.runUntil([&] { return !sent().filter("SEVC").isEmpty(); });
+    session.stopProgram();
+    ASSERT_TRUE(session.startProgram(etp, 0));
+    timers.runUntil([&] { return steps.size() == 2; });
+    EXPECT_EQ(std::pair(steps[0].row, steps[1].row), std::pair(1, 1));
 }
 
 TEST_F(SessionTest, PresetTransfersTryAgainAsOftenAsTheyMay)
 {
     const Table ipm(TableKind::Ipm, { { "12.5", "1.25" }, { "5.0", "0.50" }, { "3.0", "0.10" } });
     const QString prom = "PROM125125050050030010";
-    using Operation = std::function<void(SupplySession&, SupplySession::Done)>;
-    const Operation save = [&](SupplySession& s, SupplySession::Done d) { s.savePresets(ipm, d); };
-    const Operation upload
-        = [&](SupplySession& s, SupplySession::Done d) { s.uploadAndRecall(ipm, d); };
-    const Operation read = [](SupplySession& s, SupplySession::Done d) { s.readPresets(d); };
-    const std::tuple<const char*, Operation, const char*, QStringList, bool> cases[] = {
-        { "save, third try", save, "silent-after:0:2", { prom, prom, prom }, true },
+    enum { save, upload, read };
+    const std::tuple<const char*, int, const char*, QStringList, bool> cases[] = {
         { "save, four tries", save, "silent", { prom, prom, prom, prom }, false },
         { "save, fourth try", save, "silent-after:0:3", { prom, prom, prom, prom }, true },
         { "save, garbled", save, "garbage", { prom, prom, prom, prom }, false },
@@ -313,33 +317,14 @@ TEST_F(SessionTest, PresetTransfersTryAgainAsOftenAsTheyMay)
         supply.clearReceived();
         supply.setFaults(Faults(faults));
         std::optional<bool> done;
-        operation(r.session, [&](bool result) { done = result; });
+        const SupplySession::Done d = [&](bool result) { done = result; };
+        operation == save         ? r.session.savePresets(ipm, d)
+            : operation == upload ? r.session.uploadAndRecall(ipm, d)
+                                  : r.session.readPresets(d);
         r.settle();
         EXPECT_EQ(r.sent(), lines);
         EXPECT_EQ(done, ok);
     }
-}
-
-// A stop and a new start while a step is on the line: the new run's step 1
-// is still due, and is the next step sent.
-TEST_F(SessionTest, AStopAndStartDuringAStepKeepTheNewRunsFirstStep)
-{
-    attach();
-    connect();
-    Table etp(
-        TableKind::Etp, { { "1", "5.0", "1.00", "00", "05" }, { "2", "6.0", "1.00", "00", "05" } });
-    QList<int> rows;
-    QObject::connect(&session, &SupplySession::stepSent,
-        [&](const SupplySession::SentStep& s) { rows << s.row; });
-    session.startPolling();
-    settle();
-    ASSERT_TRUE(session.startProgram(etp, 0));
-    timers.runUntil([&] { return sent().last().startsWith("SEVC"); });
-    session.stopProgram();
-    ASSERT_TRUE(session.startProgram(etp, 0));
-    settle();
-    timers.runUntil([&] { return rows.size() == 2; });
-    EXPECT_EQ(rows, QList<int>({ 1, 1 }));
 }
 
 // Two names for one device: the lock goes by the device. A lock left by a program that died is
