@@ -87,33 +87,63 @@ const QList<QStringList> kPresets { { "5.0", "1.00" }, { "5.0", "1.00" }, { "5.0
 
 } // namespace
 
-TEST_F(SessionTest, ConnectsAsThePanelDoes)
+// Connecting, then a voltage and the end; presets saved, uploaded or read on a connected supply.
+// A supply that never answered gets nothing more: no "VOLT", no "ENDS".
+TEST_F(SessionTest, ConnectionsAndPresetTransfersThroughFaults)
 {
-    // {model, fault, lines sent, outcome, current scale, UCL}
-    const std::tuple<const char*, const char*, QStringList, Outcome, int, float> cases[] = {
-        { "5812", "", kConnection, Outcome::Connected, 100, 5.1f },
-        { "5810", "", kConnection, Outcome::Connected, 10, 10.0f },
-        { "5812", "silent", { "GMAX" }, Outcome::NoSupply, 10, 0 },
-        { "5812", "garbage", { "GMAX" }, Outcome::NoSupply, 10, 0 },
-        { "5812", "late:200", { "GMAX" }, Outcome::NoSupply, 10, 0 },
+    const Table ipm(TableKind::Ipm, { { "12.5", "1.25" }, { "5.0", "0.50" }, { "3.0", "0.10" } });
+    const QString p = "PROM125125050050030010";
+    const QStringList g { "GMAX" };
+    enum { connect, save, upload, read };
+    const char* m = "5812";
+    // {operation, model, faults, lines sent, succeeded, current scale, UCL when connecting}
+    const std::tuple<int, const char*, const char*, QStringList, bool, int, float> cases[] = {
+        { connect, m, "", kConnection, true, 100, 5.1f },
+        { connect, "5810", "", kConnection, true, 10, 10.0f },
+        { connect, m, "silent", g, false, 10, 0 },
+        { connect, m, "garbage", g, false, 10, 0 },
+        { connect, m, "late:200", g, false, 10, 0 },
         // No model code after three tries: the scale of the empty code.
-        { "5810", "silent-after:1:3",
-            { "GMAX", "GMOD", "GMOD", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM" },
-            Outcome::Connected, 100, 1.0f },
-        { "5810", "silent-after:1:1", // asked again: tenths, not hundredths
-            { "GMAX", "GMOD", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM" }, Outcome::Connected,
-            10, 10.0f },
+        { connect, "5810", "silent-after:1:3",
+            { "GMAX", "GMOD", "GMOD", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM" }, true, 100,
+            1.0f },
+        { connect, "5810", "silent-after:1:1", // asked again: tenths, not hundredths
+            { "GMAX", "GMOD", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM" }, true, 10, 10.0f },
+        { save, m, "silent-after:0:3", { p, p, p, p }, true, 0, 0 }, // fourth try
+        { save, m, "garbage", { p, p, p, p }, false, 0, 0 }, // garbled
+        { save, m, "late:400", { p, p }, true, 0, 0 }, // late reply, read in the second try
+        { upload, m, "silent-after:0:1", { p, p, "RUNM1" }, true, 0, 0 },
+        { upload, m, "silent", { p, p, p }, false, 0, 0 },
+        { read, m, "silent-after:0:1", { "GETM", "GETM" }, true, 0, 0 },
+        { read, m, "silent", { "GETM", "GETM" }, false, 0, 0 },
     };
-    for (const auto& [model, faults, lines, outcome, currScale, ucl] : cases) {
-        SCOPED_TRACE(std::string(model) + " " + faults);
+    for (const auto& [operation, model, faults, lines, ok, currScale, ucl] : cases) {
+        SCOPED_TRACE(std::to_string(operation) + " " + faults + " " + model);
         Rig r;
-        r.attach(1, model).setFaults(Faults(faults));
-        r.connect();
+        VirtualSupply& supply = r.attach(1, model);
+        if (operation != connect)
+            r.connect();
+        supply.clearReceived();
+        supply.setFaults(Faults(faults));
+        std::optional<bool> done;
+        const SupplySession::Done d = [&](bool result) { done = result; };
+        operation == connect      ? r.session.connectTo(1)
+            : operation == save   ? r.session.savePresets(ipm, d)
+            : operation == upload ? r.session.uploadAndRecall(ipm, d)
+                                  : r.session.readPresets(d);
+        r.settle();
         EXPECT_EQ(r.sent(), lines);
-        EXPECT_EQ(r.outcome, outcome);
-        const SupplyState& state = r.session.state();
-        EXPECT_EQ(std::tuple(state.currScale, state.ucl, state.maxVolt > 0),
-            std::tuple(currScale, ucl, outcome == Outcome::Connected));
+        if (operation == connect) {
+            const SupplyState& state = r.session.state();
+            EXPECT_EQ(std::tuple(state.currScale, state.ucl, state.maxVolt > 0),
+                std::tuple(currScale, ucl, ok));
+            EXPECT_EQ(r.outcome, ok ? Outcome::Connected : Outcome::NoSupply);
+            r.session.setVoltage(5.0, d);
+            r.session.end();
+            r.settle();
+            EXPECT_EQ(r.sent(), lines + (ok ? QStringList { "VOLT050", "ENDS" } : QStringList()));
+        }
+        EXPECT_EQ(done, ok);
     }
 }
 
@@ -122,7 +152,8 @@ TEST_F(SessionTest, EachExchangeTakesItsFullWaitAndSequencesPause)
     VirtualSupply& supply = attach();
     connect();
     supply.setFaults(Faults("silent"));
-    session.savePresets(Table(TableKind::Ipm, kPresets));
+    std::optional<bool> saved;
+    session.savePresets(Table(TableKind::Ipm, kPresets), [&](bool ok) { saved = ok; });
     session.end();
     settle();
     QList<qint64> times;
@@ -134,6 +165,7 @@ TEST_F(SessionTest, EachExchangeTakesItsFullWaitAndSequencesPause)
         times, QList<qint64>({ 0, 250, 400, 550, 700, 850, 1000, 1150, 1500, 1850, 2200, 2550 }));
     const QString prom = "PROM050100050100050100";
     EXPECT_EQ(sent().mid(7), QStringList({ prom, prom, prom, prom, "ENDS" }));
+    EXPECT_EQ(saved, false);
 }
 
 TEST_F(SessionTest, SearchesFromTheHighestPortAndSkipsPortsOfOtherPrograms)
@@ -159,11 +191,18 @@ TEST_F(SessionTest, SearchesFromTheHighestPortAndSkipsPortsOfOtherPrograms)
     }
 }
 
-// Each tick sends the requests of one kind, in this order, or else reads the output.
+// Values beyond the limits are refused while connecting; then each tick sends the requests of
+// one kind, in this order, or else reads the output.
 TEST_F(SessionTest, ATickServesOneKindOfRequestInOrder)
 {
     VirtualSupply& supply = attach();
-    connect();
+    session.connectTo(1);
+    bool acknowledged = true;
+    session.setVoltage(36.1, [&](bool ok) { acknowledged = ok; });
+    session.setCurrent(5.2, [&](bool ok) { acknowledged = acknowledged || ok; });
+    settle();
+    EXPECT_FALSE(acknowledged);
+    EXPECT_EQ(sent(), kConnection);
     session.startPolling(); // the first tick at once
     settle();
     const auto ticks = [&](const QList<QStringList>& expected) {
@@ -235,28 +274,6 @@ TEST_F(SessionTest, ReadingsThenTheEnd)
     EXPECT_EQ(early.sent(), kConnection + QStringList { "ENDS" });
 }
 
-TEST_F(SessionTest, NothingIsSentWithoutASupplyOrBeyondTheLimits)
-{
-    attach().setFaults(Faults("silent"));
-    connect();
-    bool refused = false;
-    session.setVoltage(5.0, [&](bool ok) { refused = !ok; });
-    session.end();
-    settle();
-    EXPECT_TRUE(refused);
-    EXPECT_EQ(sent(), QStringList { "GMAX" }); // no "VOLT", no "ENDS"
-
-    Rig r;
-    r.attach();
-    r.session.connectTo(1);
-    bool acknowledged = true;
-    r.session.setVoltage(36.1, [&](bool ok) { acknowledged = ok; });
-    r.session.setCurrent(5.2, [&](bool ok) { acknowledged = acknowledged || ok; });
-    r.settle();
-    EXPECT_FALSE(acknowledged);
-    EXPECT_EQ(r.sent(), kConnection);
-}
-
 TEST_F(SessionTest, AProgramRunsOnThePollAndHoldsToTheLimits)
 {
     VirtualSupply& supply = attach();
@@ -292,39 +309,6 @@ TEST_F(SessionTest, AProgramRunsOnThePollAndHoldsToTheLimits)
     ASSERT_TRUE(session.startProgram(etp, 0));
     timers.runUntil([&] { return steps.size() == 2; });
     EXPECT_EQ(std::pair(steps[0].row, steps[1].row), std::pair(1, 1));
-}
-
-TEST_F(SessionTest, PresetTransfersTryAgainAsOftenAsTheyMay)
-{
-    const Table ipm(TableKind::Ipm, { { "12.5", "1.25" }, { "5.0", "0.50" }, { "3.0", "0.10" } });
-    const QString prom = "PROM125125050050030010";
-    enum { save, upload, read };
-    const std::tuple<const char*, int, const char*, QStringList, bool> cases[] = {
-        { "save, four tries", save, "silent", { prom, prom, prom, prom }, false },
-        { "save, fourth try", save, "silent-after:0:3", { prom, prom, prom, prom }, true },
-        { "save, garbled", save, "garbage", { prom, prom, prom, prom }, false },
-        { "save, late reply", save, "late:400", { prom, prom }, true }, // read in the second try
-        { "upload, second try", upload, "silent-after:0:1", { prom, prom, "RUNM1" }, true },
-        { "upload, three tries", upload, "silent", { prom, prom, prom }, false },
-        { "read, second try", read, "silent-after:0:1", { "GETM", "GETM" }, true },
-        { "read, two tries", read, "silent", { "GETM", "GETM" }, false },
-    };
-    for (const auto& [name, operation, faults, lines, ok] : cases) {
-        SCOPED_TRACE(name);
-        Rig r;
-        VirtualSupply& supply = r.attach();
-        r.connect();
-        supply.clearReceived();
-        supply.setFaults(Faults(faults));
-        std::optional<bool> done;
-        const SupplySession::Done d = [&](bool result) { done = result; };
-        operation == save         ? r.session.savePresets(ipm, d)
-            : operation == upload ? r.session.uploadAndRecall(ipm, d)
-                                  : r.session.readPresets(d);
-        r.settle();
-        EXPECT_EQ(r.sent(), lines);
-        EXPECT_EQ(done, ok);
-    }
 }
 
 // Two names for one device: the lock goes by the device. A lock left by a program that died is
