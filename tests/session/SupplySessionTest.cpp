@@ -193,10 +193,23 @@ TEST_F(SessionTest, SearchesFromTheHighestPortAndSkipsPortsOfOtherPrograms)
     }
 }
 
-// Values beyond the limits are refused while connecting; then each tick sends the requests of
-// one kind, in this order, or else reads the output.
-TEST_F(SessionTest, ATickServesOneKindOfRequestInOrder)
+// One connected session walks: values beyond the limits refused while connecting; a second
+// missed reading marks the readings missing; each tick sends the requests of one kind, in this
+// order, or else reads the output; a program on the poll holds to the limits, and after a stop
+// and a new start during a step the new run's step 1 is next; at the end the sequence in
+// progress finishes and "ENDS" is last.
+TEST_F(SessionTest, AConnectedSessionWalk)
 {
+    QList<std::optional<SupplyReading>> readings;
+    QObject::connect(&session, &SupplySession::readingTaken,
+        [&](const std::optional<SupplyReading>& r) { readings << r; });
+    QList<SupplySession::SentStep> steps;
+    QObject::connect(
+        &session, &SupplySession::stepSent, [&](const SupplySession::SentStep& s) { steps << s; });
+    std::optional<bool> completed;
+    QObject::connect(&session, &SupplySession::programEnded, [&](bool c) { completed = c; });
+    bool ended = false;
+    QObject::connect(&session, &SupplySession::ended, [&] { ended = true; });
     VirtualSupply& supply = attach();
     session.connectTo(1);
     bool acknowledged = true;
@@ -205,6 +218,23 @@ TEST_F(SessionTest, ATickServesOneKindOfRequestInOrder)
     settle();
     EXPECT_FALSE(acknowledged);
     EXPECT_EQ(sent(), kConnection);
+
+    const auto read = [&](const char* faults) {
+        supply.setFaults(Faults(faults));
+        session.readOutput();
+        settle();
+    };
+    read("");
+    ASSERT_TRUE(readings.value(0).has_value());
+    EXPECT_EQ(QStringList({ readings[0]->volt, readings[0]->curr, readings[0]->power }),
+        QStringList({ "5.0", "0.50", "2.5" }));
+    read("truncate");
+    EXPECT_FALSE(readings.value(1).has_value());
+    EXPECT_EQ(session.state().voltReading, "5.0");
+    read("truncate");
+    EXPECT_EQ(session.state().voltReading, "-1");
+    supply.setFaults(Faults(""));
+
     session.startPolling(); // the first tick at once
     settle();
     const auto ticks = [&](const QList<QStringList>& expected) {
@@ -227,61 +257,11 @@ TEST_F(SessionTest, ATickServesOneKindOfRequestInOrder)
     session.requestPresetUpload(ipm);
     session.requestOutput(false);
     ticks({ { "SOUT1", "PROM050100050100050100", "RUNM1", "GETM", "GETD" } });
-}
 
-// A second missed reading marks the readings missing; at the end the sequence in progress
-// finishes and "ENDS" is last.
-TEST_F(SessionTest, ReadingsThenTheEnd)
-{
-    QList<std::optional<SupplyReading>> readings;
-    QObject::connect(&session, &SupplySession::readingTaken,
-        [&](const std::optional<SupplyReading>& r) { readings << r; });
-    bool ended = false;
-    QObject::connect(&session, &SupplySession::ended, [&] { ended = true; });
-    VirtualSupply& supply = attach();
-    connect();
-    const auto read = [&](const char* faults) {
-        supply.setFaults(Faults(faults));
-        session.readOutput();
-        settle();
-    };
-    read("");
-    ASSERT_TRUE(readings.value(0).has_value());
-    EXPECT_EQ(QStringList({ readings[0]->volt, readings[0]->curr, readings[0]->power }),
-        QStringList({ "5.0", "0.50", "2.5" }));
-    read("truncate");
-    EXPECT_FALSE(readings.value(1).has_value());
-    EXPECT_EQ(session.state().voltReading, "5.0");
-    read("truncate");
-    EXPECT_EQ(session.state().voltReading, "-1");
-    supply.setFaults(Faults(""));
-    supply.clearReceived();
-    session.changeLimits(30.0f, std::nullopt); // "SOVP" goes out at once
-    session.readOutput(); // queued behind it: dropped by the end
-    session.end();
-    settle();
-    EXPECT_TRUE(ended);
-    EXPECT_EQ(sent(), QStringList({ "SOVP300", "GOVP", "ENDS" }));
-    EXPECT_EQ(session.state().uvl, 30.0f);
-    session.readOutput();
-    settle();
-    EXPECT_EQ(sent().last(), "ENDS");
-}
-
-TEST_F(SessionTest, AProgramRunsOnThePollAndHoldsToTheLimits)
-{
-    VirtualSupply& supply = attach();
-    connect();
     Table etp(TableKind::Etp,
         { { "1", "40.0", "1.00", "00", "02" }, // above the 36 V limit
             { "2", "12.0", "0.50", "00", "01" }, { "3", "0.0", "0.00", "00", "00" } });
     etp.setOutputOn(2, false);
-    QList<SupplySession::SentStep> steps;
-    QObject::connect(
-        &session, &SupplySession::stepSent, [&](const SupplySession::SentStep& s) { steps << s; });
-    std::optional<bool> completed;
-    QObject::connect(&session, &SupplySession::programEnded, [&](bool c) { completed = c; });
-    session.startPolling();
     ASSERT_TRUE(session.startProgram(etp, 2));
     timers.runUntil([&] { return completed.has_value(); });
     EXPECT_EQ(completed, true);
@@ -293,8 +273,6 @@ TEST_F(SessionTest, AProgramRunsOnThePollAndHoldsToTheLimits)
     EXPECT_FALSE(supply.outputOn());
     Table none(TableKind::Etp, { { "1", "5.0", "1.00", "00", "00" } });
     EXPECT_FALSE(session.startProgram(none, 1));
-
-    // A stop and a new start while a step is on the line: the new run's step 1 is next.
     steps.clear();
     supply.clearReceived();
     ASSERT_TRUE(session.startProgram(etp, 0));
@@ -303,6 +281,21 @@ TEST_F(SessionTest, AProgramRunsOnThePollAndHoldsToTheLimits)
     ASSERT_TRUE(session.startProgram(etp, 0));
     timers.runUntil([&] { return steps.size() == 2; });
     EXPECT_EQ(std::pair(steps[0].row, steps[1].row), std::pair(1, 1));
+
+    session.stopProgram();
+    session.stopPolling();
+    settle();
+    supply.clearReceived();
+    session.changeLimits(30.0f, std::nullopt); // "SOVP" goes out at once
+    session.readOutput(); // queued behind it: dropped by the end
+    session.end();
+    settle();
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(sent(), QStringList({ "SOVP300", "GOVP", "ENDS" }));
+    EXPECT_EQ(session.state().uvl, 30.0f);
+    session.readOutput();
+    settle();
+    EXPECT_EQ(sent().last(), "ENDS");
 }
 
 // Two names for one device: the lock goes by the device. A lock left by a program that died is
