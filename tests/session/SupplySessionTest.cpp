@@ -297,6 +297,8 @@ TEST(PortLock, OneProgramAtATimeOnADevice)
     QFile(dir.filePath("tty")).open(QIODevice::WriteOnly);
     QFile::link(dir.filePath("tty"), QDir(ports).filePath("Com1"));
     QFile::link(dir.filePath("tty"), QDir(ports).filePath("Com2"));
+    QFile lockFile;
+    QList<QByteArray> lines;
     {
         PortLock first(ports, locks);
         PortLock second(ports, locks);
@@ -314,24 +316,20 @@ TEST(PortLock, OneProgramAtATimeOnADevice)
         EXPECT_TRUE(second.refusalFor(1).isEmpty());
         EXPECT_TRUE(second.claim(1));
         EXPECT_FALSE(first.claim(1)); // second moved from Com3 to it
-    }
-    {
-        PortLock held(ports, locks);
-        ASSERT_TRUE(held.claim(1));
-        ASSERT_EQ(QDir(locks).entryList(QDir::Files).size(), 1);
-        QFile lockFile(QDir(locks).filePath(QDir(locks).entryList(QDir::Files).first()));
+        const QStringList files = QDir(locks).entryList(QDir::Files);
+        ASSERT_EQ(files.size(), 1);
+        lockFile.setFileName(QDir(locks).filePath(files[0]));
         ASSERT_TRUE(lockFile.open(QIODevice::ReadOnly));
-        QList<QByteArray> lines = lockFile.readAll().split('\n');
+        lines = lockFile.readAll().split('\n');
         lockFile.close();
-        held.release();
-        QProcess gone; // the same lock, left by a process that has ended
-        gone.start("true", {});
-        ASSERT_TRUE(gone.waitForStarted());
-        lines[0] = QByteArray::number(gone.processId());
-        gone.waitForFinished();
-        ASSERT_TRUE(lockFile.open(QIODevice::WriteOnly));
-        lockFile.write(lines.join('\n'));
     }
+    QProcess gone; // the same lock, left by a process that has ended
+    gone.start("true", {});
+    ASSERT_TRUE(gone.waitForStarted());
+    lines[0] = QByteArray::number(gone.processId());
+    gone.waitForFinished();
+    ASSERT_TRUE(lockFile.open(QIODevice::WriteOnly) && lockFile.write(lines.join('\n')) > 0);
+    lockFile.close();
     PortLock next(ports, locks);
     EXPECT_TRUE(next.refusalFor(2).isEmpty());
     EXPECT_TRUE(next.claim(2));
