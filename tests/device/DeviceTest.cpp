@@ -11,7 +11,7 @@
 
 using namespace CommandSet;
 
-TEST(CommandSet, EncodingsAndTexts)
+TEST(CommandSet, EncodingsRepliesAndModels)
 {
     const std::pair<QString, const char*> cases[] = { { EncodeVoltage(12.5), "125" },
         { EncodeVoltage(0.04), "000" }, { EncodeVoltage(100), "1000" },
@@ -46,13 +46,10 @@ TEST(CommandSet, EncodingsAndTexts)
              "0125012300\rOK\r", "01a501230\rOK\r", "-12501230\rOK\r", "0125 1230\rOK\r",
              QString::fromLatin1(QByteArray("\x00\xff\x01OK", 5)), QString(100000, u'9') })
         EXPECT_FALSE(ParseGetd(bad, 100, "0.00").has_value()) << bad.left(20).toStdString();
-}
 
-// "OK" is looked for where each reply layout has it; the port search looks anywhere.
-TEST(CommandSet, AcknowledgementsArePositional)
-{
+    // "OK" is looked for where each reply layout has it; the port search looks anywhere.
     const QString binary = QString::fromLatin1(QByteArray("\x00\xff\x01OK", 5));
-    const std::tuple<bool (*)(const QString&), QString, bool> cases[]
+    const std::tuple<bool (*)(const QString&), QString, bool> replies[]
         = { { GmaxAcknowledged, "360510\rOK\r", true },
               { GmaxAcknowledged, "x360510\rOK\r", false }, { GmaxAcknowledged, binary, false },
               { ContainsOk, "x360510\rOK\r", true }, { ContainsOk, "", false },
@@ -65,15 +62,12 @@ TEST(CommandSet, AcknowledgementsArePositional)
               { GmodAnswered, "5812\rOK\r", true }, { GmodAnswered, "1234\r", true },
               { GmodAnswered, "360510\rOK\r", false }, { GmodAnswered, "58", false },
               { GmodAnswered, "58a2\r", false } };
-    for (const auto& [acknowledged, reply, ok] : cases)
+    for (const auto& [acknowledged, reply, ok] : replies)
         EXPECT_EQ(acknowledged(reply), ok) << reply.toStdString();
-}
 
-// The current's resolution goes by a substring of "5812-5814-5914", so an empty code and
-// "14-5" count as hundredths too. Limits read the digits from the first character on; a limit
-// above the rating is a late reply to another command.
-TEST(CommandSet, ModelsAndNumbers)
-{
+    // The current's resolution goes by a substring of "5812-5814-5914", so an empty code and
+    // "14-5" count as hundredths too. Limits read the digits from the first character on; a
+    // limit above the rating is a late reply to another command.
     const std::pair<const char*, int> models[] = { { "5810", 10 }, { "5812", 100 }, { "5914", 100 },
         { "", 100 }, { "1234", 10 }, { "14-5", 100 } };
     for (const auto& [code, scale] : models) {
