@@ -124,10 +124,10 @@ TEST(SegmentDisplay, Painting)
         return image.pixel(static_cast<int>(x * 180 / kLcdPSetVC.userSpace.width()),
             static_cast<int>(y * 80 / kLcdPSetVC.userSpace.height()));
     };
-    EXPECT_EQ(at(10, 4), PanelColours::kHighlight); // the 1: right side of cell two
-    EXPECT_EQ(at(13 - 1.7, 7), PanelColours::kHighlight); // the dot before cell three
-    EXPECT_EQ(at(2.5, 4), PanelColours::kLcdBackground); // the empty first cell
-    EXPECT_EQ(at(8.5, 1), PanelColours::kLcdBackground); // the 8's top, gone
+    // The 1 (right side of cell two), the dot before cell three; the empty first cell, the 8's top.
+    EXPECT_EQ(QList<QRgb>({ at(10, 4), at(13 - 1.7, 7), at(2.5, 4), at(8.5, 1) }),
+        QList<QRgb>({ PanelColours::kHighlight, PanelColours::kHighlight,
+            PanelColours::kLcdBackground, PanelColours::kLcdBackground }));
 
     SegmentDisplay reading(kPD.userSpace);
     reading.setStrokes(FrontPanel::DrawReadingDisplay("88.88", "88.88", "88.88").strokes);
@@ -184,11 +184,11 @@ TEST(SetpointClicks, StepsAndHints)
     }
 }
 
-TEST(SetpointEntry, ValueAndKeyRelease)
+TEST(SetpointEntry, ValueKeysFocusAndEnter)
 {
-    const std::pair<const char*, float> cases[]
+    const std::pair<const char*, float> values[]
         = { { "12,5", 12.5f }, { "abc", 0.0f }, { "-3", -3.0f }, { "1,2,3", 1.2f } };
-    for (const auto& [text, value] : cases)
+    for (const auto& [text, value] : values)
         EXPECT_FLOAT_EQ(SetpointEntry::Value(text), value) << text;
     EXPECT_EQ(SetpointEntry::Value(QString(300, u'9')), std::numeric_limits<float>::max());
     EXPECT_EQ(SetpointEntry::Value(u'-' + QString(300, u'9')), -std::numeric_limits<float>::max());
@@ -204,14 +204,11 @@ TEST(SetpointEntry, ValueAndKeyRelease)
             std::pair(acceptable, acceptable ? EntryColour::Accepted : EntryColour::Black))
             << volt << " / " << curr;
     }
-}
 
-// Focus leaving a box and its apply button run the same check; only an accepted value raises
-// the request, a rejected one clears it and resets the box. Every kind of bad input is here.
-TEST(SetpointEntry, LostFocusAndApply)
-{
+    // Focus leaving a box and its apply button run the same check; only an accepted value raises
+    // the request, a rejected one clears it and resets the box. Every kind of bad input is here.
     // {current box, text, UVL or UCL (0: the limit queries went unanswered), format, box after}
-    const std::tuple<bool, const char*, float, const char*, const char*, bool> cases[]
+    const std::tuple<bool, const char*, float, const char*, const char*, bool> boxes[]
         = { { false, "12,5", 30, "", "12.5V", false }, { false, "30", 30, "", "30.0V", false },
               { false, "1", 30, "", "01.0V", false }, { false, "29.96", 30, "", "30.0V", false },
               { false, "0.99", 30, "", "0.00V", true }, { false, "30.01", 30, "", "0.00V", true },
@@ -224,7 +221,7 @@ TEST(SetpointEntry, LostFocusAndApply)
               { true, "amps", 2.5f, "0.0", "0.0A", true },
               { true, "0.04", 2.5f, "0.0", "0.0A", true }, // rounds to 0 A in the model's format
               { true, "1", 0, "0.0", "0.0A", true } };
-    for (const auto& [current, text, limit, format, box, rejected] : cases) {
+    for (const auto& [current, text, limit, format, box, rejected] : boxes) {
         SCOPED_TRACE(std::string(current ? "current " : "voltage ") + text);
         const EntryOutcome lost = current ? SetpointEntry::CurrentLostFocus(text, limit, format)
                                           : SetpointEntry::VoltageLostFocus(text, limit);
@@ -238,16 +235,13 @@ TEST(SetpointEntry, LostFocusAndApply)
                 rejected ? EntryColour::WindowText : EntryColour::Accepted,
                 rejected ? P::Clear : P::Keep, QString(box), rejected ? P::Clear : P::Set));
     }
-}
 
-// Enter applies when the apply button is on; otherwise a bad value is reset and the focus
-// moves on to an empty current box. "0.5" passes the key-release check, not Enter's.
-TEST(SetpointEntry, Enter)
-{
+    // Enter applies when the apply button is on; otherwise a bad value is reset and the focus
+    // moves on to an empty current box. "0.5" passes the key-release check, not Enter's.
     // {text, apply button on, current box, messages, box after, focus, request}
     const std::tuple<const char*, bool, const char*, qsizetype, const char*, EntryFocus,
         PendingChange>
-        cases[] = { { "12,5", true, "1", 0, "12.5V", F::Keep, P::Set },
+        voltages[] = { { "12,5", true, "1", 0, "12.5V", F::Keep, P::Set },
             { "5", true, "1", 0, "05.0V", F::Keep, P::Set },
             { "12", false, "0", 0, "12", F::MoveToCurrentBox, P::Keep },
             { "12", false, "9", 0, "12", F::SelectAll, P::Keep },
@@ -255,7 +249,7 @@ TEST(SetpointEntry, Enter)
             { "40", false, "1", 1, "00.0V", F::SelectAll, P::Clear },
             { "", false, "", 1, "00.0V", F::MoveToCurrentBox, P::Clear },
             { "0.5", true, "1", 2, "0.00V", F::Keep, P::Clear } };
-    for (const auto& [volt, enabled, curr, messages, box, focus, pending] : cases) {
+    for (const auto& [volt, enabled, curr, messages, box, focus, pending] : voltages) {
         const EntryOutcome out = SetpointEntry::VoltageEnter(volt, enabled, curr, 30);
         EXPECT_EQ(std::tuple(out.messages.size(), out.boxText, out.focus, out.pending),
             std::tuple(messages, QString(box), focus, pending))

@@ -56,10 +56,8 @@ struct Rig {
     }
     QStringList sent(int port = 1)
     {
-        QStringList lines;
-        for (const QByteArray& line : transport.supply(port)->receivedLines())
-            lines << QString::fromLatin1(line);
-        return lines;
+        return QString::fromLatin1(transport.supply(port)->receivedLines().join('\n'))
+            .split(u'\n', Qt::SkipEmptyParts);
     }
     void connect()
     {
