@@ -160,15 +160,13 @@ TEST(SetpointClicks, StepsAndHints)
         EXPECT_EQ(SetpointClicks::Clicked(index, button, state), result)
             << index << " " << text << " limit " << limit << " button " << button;
     }
-    const char* up = "Left Click +0.1";
-    const char* both = "Left Click +0.1 , Right Click -0.1";
-    const char* down = "Right Click -0.1";
-    const std::tuple<int, const char*, const char*, const char*> hints[]
+    const QString up = "Left Click +0.1", down = "Right Click -0.1", both = up + " , " + down;
+    const std::tuple<int, const char*, const char*, QString> hints[]
         = { { 0, "1.0", "1.00", up }, { 0, "1.1", "1.00", both }, { 0, "30.0", "1.00", down },
               { 0, "30.5", "1.00", "Right Click = UVL" }, { 1, "5.0", "0.10", up },
               { 1, "5.0", "0.11", both }, { 1, "5.0", "2.50", down } };
     for (const auto& [index, volt, curr, hint] : hints)
-        EXPECT_EQ(SetpointClicks::HoverHint(index, State(volt, curr)), QString(hint))
+        EXPECT_EQ(SetpointClicks::HoverHint(index, State(volt, curr)), hint)
             << index << " " << volt << " " << curr;
     // Nothing while the external program runs or on a bad index.
     SetpointState running = State("5.0", "1.00");

@@ -40,12 +40,9 @@ struct Rig {
     SimTransport transport { clock };
     SupplySession session { transport, timers };
     std::optional<Outcome> outcome;
+    QMetaObject::Connection watch = QObject::connect(
+        &session, &SupplySession::connectionDone, [this](Outcome o) { outcome = o; });
 
-    Rig()
-    {
-        QObject::connect(
-            &session, &SupplySession::connectionDone, [this](Outcome o) { outcome = o; });
-    }
     VirtualSupply& attach(int port = 1, const char* model = "5812")
     {
         return transport.attachSupply(port, *SupplyModel::find(QString::fromLatin1(model)));
@@ -170,18 +167,16 @@ TEST_F(SessionTest, SearchesFromTheHighestPortAndSkipsPortsOfOtherPrograms)
         r.session.setPortClaim(&claim);
         r.session.searchAndConnect();
         r.settle();
-        EXPECT_EQ(r.outcome, outcome);
-        EXPECT_EQ(port ? r.session.state().port : 0, port);
+        EXPECT_EQ(
+            std::tuple(r.outcome, port ? r.session.state().port : 0), std::tuple(outcome, port));
         for (const int held : taken) // sent nothing
             EXPECT_TRUE(r.sent(held).isEmpty());
     }
 }
 
-// One connected session walks: values beyond the limits refused while connecting; a second
-// missed reading marks the readings missing; each tick sends the requests of one kind, in this
-// order, or else reads the output; a program on the poll holds to the limits, and after a stop
-// and a new start during a step the new run's step 1 is next; at the end the sequence in
-// progress finishes and "ENDS" is last.
+// Limits refused while connecting; a second missed reading marks the readings missing; a tick
+// serves one kind of request, in order, or reads; a program holds to the limits, and a stop and
+// start during a step sends the new run's step 1 next; the sequence in progress ends, then "ENDS".
 TEST_F(SessionTest, AConnectedSessionWalk)
 {
     QList<std::optional<SupplyReading>> readings;
