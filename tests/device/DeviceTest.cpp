@@ -95,7 +95,7 @@ TEST(CommandSet, EncodingsRepliesAndModels)
 
 // Four letters and CR, the port closed after the reply; no device: an empty reply, nothing
 // written; data already waiting is not the reply.
-TEST(DeviceLink, ExchangesRepliesAndWaits)
+TEST(DeviceLink, ExchangesAndDevicePaths)
 {
     FakeClock clock;
     SimTransport transport { clock };
@@ -119,14 +119,10 @@ TEST(DeviceLink, ExchangesRepliesAndWaits)
     transport.write("GMAX\r");
     EXPECT_EQ(exchange("SESS", ""), "OK\r");
     link.setTiming({ 150, 250, 0.5 }); // pauses scale with the timing
-
     EXPECT_EQ(link.delayMs(0.1), 50);
-}
 
-// An entry of the ports folder wins, even a link whose adapter is gone (opening it then
-// fails); otherwise the usual device names.
-TEST(PortMap, DevicePaths)
-{
+    // An entry of the ports folder wins, even a link whose adapter is gone (opening it then
+    // fails); otherwise the usual device names.
     QTemporaryDir dir;
     ASSERT_TRUE(QFile::link("/dev/null", dir.filePath("Com3")));
     ASSERT_TRUE(QFile::link(dir.filePath("gone"), dir.filePath("Com5")));

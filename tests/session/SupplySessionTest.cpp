@@ -20,11 +20,6 @@ namespace {
 using Outcome = SupplySession::ConnectOutcome;
 const QStringList kConnection { "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM" };
 
-SupplyFaults Faults(const char* text)
-{
-    return *SupplyFaults::parse(QString::fromLatin1(text), nullptr);
-}
-
 // A claim that refuses the ports of another program.
 struct RefusingClaim : PortClaim {
     QList<int> taken;
@@ -78,7 +73,6 @@ struct Table : ProgramTable {
             setSelectedPreset(2);
     }
 };
-const QList<QStringList> kPresets { { "5.0", "1.00" }, { "5.0", "1.00" }, { "5.0", "1.00" } };
 
 } // namespace
 
@@ -118,7 +112,7 @@ TEST_F(SessionTest, ConnectionsAndPresetTransfersThroughFaults)
         VirtualSupply& supply = r.attach(1, model);
         if (operation != connect)
             r.connect();
-        supply.setFaults(Faults(faults));
+        supply.setFaults(*SupplyFaults::parse(QString::fromLatin1(faults), nullptr));
         std::optional<bool> done;
         const SupplySession::Done d = [&](bool result) { done = result; };
         operation == connect      ? r.session.connectTo(1)
@@ -198,21 +192,21 @@ TEST_F(SessionTest, AConnectedSessionWalk)
     EXPECT_FALSE(acknowledged);
     EXPECT_EQ(sent(), kConnection);
 
-    const auto read = [&](const char* faults) {
-        supply.setFaults(Faults(faults));
+    const auto read = [&](bool truncate) {
+        supply.setFaults({ .truncate = truncate });
         session.readOutput();
         settle();
     };
-    read("");
+    read(false);
     ASSERT_TRUE(readings.value(0).has_value());
     EXPECT_EQ(QStringList({ readings[0]->volt, readings[0]->curr, readings[0]->power }),
         QStringList({ "5.0", "0.50", "2.5" }));
-    read("truncate");
+    read(true);
     EXPECT_FALSE(readings.value(1).has_value());
     EXPECT_EQ(session.state().voltReading, "5.0");
-    read("truncate");
+    read(true);
     EXPECT_EQ(session.state().voltReading, "-1");
-    supply.setFaults(Faults(""));
+    supply.setFaults({});
 
     session.startPolling(); // the first tick at once
     settle();
@@ -232,7 +226,8 @@ TEST_F(SessionTest, AConnectedSessionWalk)
     session.requestDisplaySetpoint(0, "6.1");
     ticks({ { "VOLT061", "CURR200" }, { "GETD" } });
     session.requestPresetRead();
-    const Table ipm(TableKind::Ipm, kPresets); // the request keeps the table
+    const Table ipm(
+        TableKind::Ipm, QList<QStringList>(3, { "5.0", "1.00" })); // the request keeps it
     session.requestPresetUpload(ipm);
     session.requestOutput(false);
     ticks({ { "SOUT1", "PROM050100050100050100", "RUNM1", "GETM", "GETD" } });
@@ -248,8 +243,7 @@ TEST_F(SessionTest, AConnectedSessionWalk)
         QStringList({ "SEVC3601001", "SEVC1200500", "SEVC3601001", "SEVC1200500" }));
     ASSERT_EQ(steps.size(), 4);
     EXPECT_EQ(steps[2].cycle, 2);
-    EXPECT_EQ(session.state().outputOn, false);
-    EXPECT_FALSE(supply.outputOn());
+    EXPECT_EQ(std::tuple(session.state().outputOn, supply.outputOn()), std::tuple(false, false));
     Table none(TableKind::Etp, { { "1", "5.0", "1.00", "00", "00" } });
     EXPECT_FALSE(session.startProgram(none, 1));
     steps.clear();
