@@ -85,7 +85,7 @@ TEST(FrontPanel, RowsAndGlyphs)
 // Event sequences from power-up (on, plain): h hover, H hover while the external program runs
 // (nothing happens), c clear the hover, 0/1 switched off/on by the polling tick (the mouse is
 // still over the switch), o/i a program step shows off/on (the plain picture).
-TEST(OutputSwitch, PictureAndLabelAfterEachSequence)
+TEST(PanelWidgets, SwitchSequencesAndDisplayPainting)
 {
     using S = SwitchPicture;
     const std::pair<const char*, SwitchPicture> cases[]
@@ -108,12 +108,9 @@ TEST(OutputSwitch, PictureAndLabelAfterEachSequence)
     // A click switches only while no external program runs.
     EXPECT_TRUE(
         !OutputSwitch::clickRequestsToggle(true) && OutputSwitch::clickRequestsToggle(false));
-}
 
-// The digits are painted in the foreground on the background, new strokes replacing the old;
-// tiny, empty and degenerate sizes do not crash.
-TEST(SegmentDisplay, Painting)
-{
+    // The digits are painted in the foreground on the background, new strokes replacing the old;
+    // tiny, empty and degenerate sizes do not crash.
     SegmentDisplay display(kLcdPSetVC.userSpace);
     display.resize(180, 80);
     display.setStrokes(FrontPanel::DrawSetpointDisplay("8.8"));

@@ -78,7 +78,7 @@ struct Table : ProgramTable {
 
 // Presets are saved, uploaded or read on a connected supply, then the end; an end asked for while
 // connecting goes out after the connection; a supply that never answered gets nothing more.
-TEST_F(SessionTest, ConnectionsAndPresetTransfersThroughFaults)
+TEST_F(SessionTest, ConnectionsSearchesAndPresetTransfersThroughFaults)
 {
     const Table ipm(TableKind::Ipm, { { "12.5", "1.25" }, { "5.0", "0.50" }, { "3.0", "0.10" } });
     const QString p = "PROM125125050050030010";
@@ -119,7 +119,6 @@ TEST_F(SessionTest, ConnectionsAndPresetTransfersThroughFaults)
             : operation == save   ? r.session.savePresets(ipm, d)
             : operation == upload ? r.session.uploadAndRecall(ipm, d)
                                   : r.session.readPresets(d);
-        const bool connected = operation == connect && ok;
         if (operation == connect && !ok) {
             r.settle();
             r.session.setVoltage(5.0, d);
@@ -128,7 +127,7 @@ TEST_F(SessionTest, ConnectionsAndPresetTransfersThroughFaults)
         r.settle();
         EXPECT_EQ(r.sent().mid(operation == connect ? 0 : kConnection.size()),
             lines + (operation != connect || ok ? QStringList { "ENDS" } : QStringList()));
-        EXPECT_EQ(done, connected ? std::optional<bool>() : ok);
+        EXPECT_EQ(done, operation == connect && ok ? std::optional<bool>() : ok);
         if (operation == save && !ok && QByteArray(faults) == "silent") {
             // 150 ms an exchange, 0.1 s before each "GMOD"; "PROM" waits 250 ms and its four
             // tries are 0.1 s apart; "ENDS" after the last try's pause.
@@ -143,14 +142,12 @@ TEST_F(SessionTest, ConnectionsAndPresetTransfersThroughFaults)
         EXPECT_EQ(std::tuple(r.outcome, state.currScale, state.ucl, state.maxVolt > 0),
             std::tuple(reached ? Outcome::Connected : Outcome::NoSupply, currScale, ucl, reached));
     }
-}
 
-TEST_F(SessionTest, SearchesFromTheHighestPortAndSkipsPortsOfOtherPrograms)
-{
+    // The search goes from the highest port and skips ports of other programs.
     // {ports of other programs, port found, outcome}; a busy port 3, an empty port 5
-    const std::tuple<QList<int>, int, Outcome> cases[] = { { {}, 4, Outcome::Connected },
+    const std::tuple<QList<int>, int, Outcome> searches[] = { { {}, 4, Outcome::Connected },
         { { 4 }, 2, Outcome::Connected }, { { 2, 4 }, 0, Outcome::PortInUse } };
-    for (const auto& [taken, port, outcome] : cases) {
+    for (const auto& [taken, port, outcome] : searches) {
         Rig r;
         r.attach(2, "5810");
         r.attach(4);
