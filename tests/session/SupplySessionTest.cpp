@@ -274,8 +274,7 @@ TEST(PortLock, OneProgramAtATimeOnADevice)
 {
     QTemporaryDir dir;
     const QString ports = dir.filePath("ports"), locks = dir.filePath("locks");
-    QDir().mkpath(ports);
-    QDir().mkpath(locks);
+    ASSERT_TRUE(QDir().mkpath(ports) && QDir().mkpath(locks));
     QFile(dir.filePath("tty")).open(QIODevice::WriteOnly);
     QFile::link(dir.filePath("tty"), QDir(ports).filePath("Com1"));
     QFile::link(dir.filePath("tty"), QDir(ports).filePath("Com2"));
