@@ -59,15 +59,6 @@ int ProgramTable::columnWidthTwips(int column) const
     return m_widths[static_cast<std::size_t>(column)];
 }
 
-int ProgramTable::columnOf(const QString& caption) const
-{
-    for (int c = 0; c < columns(); ++c) {
-        if (headerText(c).trimmed() == caption)
-            return c;
-    }
-    return -1;
-}
-
 bool ProgramTable::contains(int row, int column) const
 {
     return row >= 0 && row < rows() && column >= 0 && column < columns();
@@ -89,20 +80,6 @@ void ProgramTable::setCell(int row, int column, const QString& text)
         return;
     current = text;
     emitCellChanged(row, column, { Qt::DisplayRole, Qt::EditRole });
-}
-
-QString ProgramTable::cellAt(int index) const
-{
-    if (index < 0)
-        return {};
-    return cell(index / columns(), index % columns());
-}
-
-void ProgramTable::setCellAt(int index, const QString& text)
-{
-    if (index < 0)
-        return;
-    setCell(index / columns(), index % columns(), text);
 }
 
 CellColour ProgramTable::colour(int row, int column) const

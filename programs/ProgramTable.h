@@ -40,15 +40,10 @@ public:
     int dataRows() const { return rows() - 1; }
     int columnWidthTwips(int column) const;
     QString headerText(int column) const { return cell(0, column); }
-    // The column whose trimmed header reads caption, or -1.
-    int columnOf(const QString& caption) const;
 
     // Cells outside the table read "" and are not written.
     QString cell(int row, int column) const;
     void setCell(int row, int column, const QString& text);
-    // Cells addressed as row × columns + column.
-    QString cellAt(int index) const;
-    void setCellAt(int index, const QString& text);
 
     CellColour colour(int row, int column) const;
     void setColour(int row, int column, CellColour colour);

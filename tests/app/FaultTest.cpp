@@ -328,9 +328,11 @@ class SpoiltReplies : public testing::TestWithParam<int> { };
 
 TEST_P(SpoiltReplies, AtEveryCommandShowNothingFalseAndSendNothingTooHigh)
 {
-    const auto& [name, spoil] = kSpoilers[GetParam()];
+    const auto& spoiler = kSpoilers[GetParam()]; // a structured binding cannot be captured
+    const auto& spoil = spoiler.second;
     for (const QString& command : kCommands) {
-        SCOPED_TRACE(QStringLiteral("%1 at %2").arg(QLatin1String(name), command).toStdString());
+        SCOPED_TRACE(
+            QStringLiteral("%1 at %2").arg(QLatin1String(spoiler.first), command).toStdString());
         const QStringList problems = RunSession([&](FaultHarness& h) {
             h.line.mangle = [&](const QByteArray& word, const QByteArray& reply) {
                 return word != command.toLatin1() || reply.isEmpty() ? reply : spoil(reply, h.line);
