@@ -159,7 +159,7 @@ TEST_F(SetpointBoxesTest, FrontPanelKeysSendWhatTheirClicksSend)
     for (const auto& [name, key, button, clicks, volt, curr, firstLine] : cases) {
         SCOPED_TRACE(std::string(name) + " " + QKeySequence(key).toString().toStdString());
         QWidget* control = h.find<QWidget>(name);
-        const auto linesAfter = [&](const std::function<void()>& act) {
+        const auto linesAfter = [&, volt = volt, curr = curr](const std::function<void()>& act) {
             if (!h.supply->outputOn()) {
                 h.w().session().requestOutput(true);
                 h.tick();
@@ -174,13 +174,13 @@ TEST_F(SetpointBoxesTest, FrontPanelKeysSendWhatTheirClicksSend)
             h.tick();
             return h.sent();
         };
-        const QStringList byMouse = linesAfter([&] {
+        const QStringList byMouse = linesAfter([&, clicks = clicks, button = button] {
             for (int i = 0; i < clicks; ++i)
                 QTest::mouseClick(control, button);
         });
         EXPECT_EQ(firstLine, byMouse.value(0));
         if (key != Qt::Key_unknown) {
-            EXPECT_EQ(byMouse, linesAfter([&] {
+            EXPECT_EQ(byMouse, linesAfter([&, key = key] {
                 control->setFocus(Qt::TabFocusReason);
                 QTest::keyClick(control, key);
             }));

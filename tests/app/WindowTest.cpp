@@ -131,7 +131,7 @@ TEST(StartUp, AQuitDuringStartUpEndsItAndLeavesNoSupplyInRemoteMode)
         bool finished = false;
         QObject::connect(&h.w(), &MainFrm::finished, [&] { finished = true; });
         ASSERT_TRUE(h.w().StartUp(&h.startError));
-        h.timers.runUntil([&] { return h.sent().contains(heard); });
+        h.timers.runUntil([&, heard = heard] { return h.sent().contains(heard); });
         h.w().RequestQuit();
         h.settle();
         EXPECT_TRUE(finished);

@@ -181,8 +181,11 @@ TEST_F(Programs, PanelSignalsRunTheSameShutdown)
         SCOPED_TRACE(after);
         const qsizetype before = trace().size();
         start(panel, "ovolta-panel", {});
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return commands().mid(before).count(after) >= times; }, 20000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&, after = after, times = times] {
+                return commands().mid(before).count(after) >= times;
+            },
+            20000));
         endsWith(panel, number);
     }
 }
