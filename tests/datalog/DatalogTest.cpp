@@ -311,6 +311,8 @@ TEST(LogChartPrintTest, PrintsTheLogOnOnePage)
                 EXPECT_GE(t.x, 0.0) << t.text.toStdString();
                 EXPECT_LE(t.x + page.textWidthMm(t.text), 190.0) << t.text.toStdString();
             }
+            const bool besideFrame = t.x + page.textWidthMm(t.text) <= kX0 || t.x >= kX1;
+            EXPECT_TRUE(besideFrame || t.y <= kY0 || t.y >= kY1) << t.text.toStdString(); // scales
         }
         // Traces: width 8 above the frame's bottom (legend swatches sit below).
         std::map<QRgb, std::vector<RecordingPage::Line>> traces;
