@@ -38,6 +38,7 @@ TEST_F(StorageActionsTest, EveryKindSavesAndLoadsBackAfterARestart)
     recordLog(4);
     h.s().SampleTime = 5;
     showTab(3);
+    EXPECT_EQ(h.ui().LabelTableName->text(), QStringLiteral("Log Name:"));
     typeDescription(3, "overnight");
     h.clock.advance(90 * 1000);
     const QString logAt = h.clock.now().toString();
