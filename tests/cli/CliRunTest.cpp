@@ -160,6 +160,10 @@ TEST_F(CliTest, RecordWritesOneWholeRowPerSampleAndASummary)
     const QList<QByteArray> appended = FileBytes(file).split('\n');
     EXPECT_EQ(appended.size(), 6);
     EXPECT_TRUE(appended[4].endsWith(",0.000,5.0,0.50,2.5,CV\r"));
+    // A signal ends a record without "--for" as its end; one with "--for" is cut short.
+    EXPECT_EQ(run("record --every 1 --out " + path("open.csv"), "", SIGTERM), 0);
+    EXPECT_EQ(
+        run("record --every 1 --for 1h --out " + path("cut.csv"), "", SIGTERM), 128 + SIGTERM);
 }
 
 TEST_F(CliTest, RunSendsEachStepOnThePollAndStopsWhenInterrupted)
