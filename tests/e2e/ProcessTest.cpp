@@ -64,7 +64,9 @@ protected:
     QProcess panel, cli, other;
 };
 
-TEST_F(Programs, CliIdentifyAndOutputEachEndWithEnds)
+// Each command ends with "ENDS"; a run's step 1 lasts two seconds, each step waiting at most
+// one poll for its turn.
+TEST_F(Programs, CliIdentifyOutputAndATwoStepRunEachEndWithEnds)
 {
     EXPECT_EQ(runCli({ "identify" }), 0);
     // The search asks the port first, as the panel's does.
@@ -73,10 +75,6 @@ TEST_F(Programs, CliIdentifyAndOutputEachEndWithEnds)
     EXPECT_EQ(runCli({ "--port", "1", "--json", "output", "off" }), 0);
     EXPECT_EQ(cli.readAllStandardOutput(), "{\"output\":false}\n");
     EXPECT_EQ(commands().last(2), QStringList({ "SOUT1", "ENDS" }));
-}
-
-TEST_F(Programs, CliATwoStepRunKeepsItsStepsApart)
-{
     ASSERT_TRUE(WriteFile(dir.filePath("p.csv"),
         "Type:ETP\r\nDescription:\r\nPreset,Voltage(mV),Current(mA),Minute(M),Second(S),"
         "Output\r\n1,12000,500,0,2,1\r\n2,6000,250,0,1,1\r\n"));
@@ -87,7 +85,6 @@ TEST_F(Programs, CliATwoStepRunKeepsItsStepsApart)
             sevc << ms;
     }
     ASSERT_EQ(sevc.size(), 2) << commands().join(' ').toStdString();
-    // Step 1 lasts two seconds; each step waits at most one poll for its turn.
     EXPECT_GE(sevc[1] - sevc[0], 2000 - 800);
     EXPECT_EQ(commands().last(), "ENDS");
 }
@@ -220,8 +217,7 @@ TEST_F(Programs, PanelASecondPanelLeavesAndTheFirstKeepsPollingThroughAReplug)
     endsWith(panel, SIGTERM); // over the new terminal
 }
 
-// The window in this process at real timing: what is typed after Enter is not
-// sent; the supply gets the value Enter checked.
+// The window here at real timing: what is typed after Enter is not sent; Enter's value is.
 TEST_F(Programs, PanelASetPointTypedOverAfterEnterGoesOutAsChecked)
 {
     QtSerialTransport transport(dir.filePath("ports"));

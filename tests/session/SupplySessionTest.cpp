@@ -76,8 +76,7 @@ struct Table : ProgramTable {
 
 } // namespace
 
-// Presets are saved, uploaded or read on a connected supply, then the end; an end asked for while
-// connecting goes out after the connection; a supply that never answered gets nothing more.
+// Preset transfers, then the end (after a connection under way); no answer: nothing more sent.
 TEST_F(SessionTest, ConnectionsSearchesAndPresetTransfersThroughFaults)
 {
     const Table ipm(TableKind::Ipm, { { "12.5", "1.25" }, { "5.0", "0.50" }, { "3.0", "0.10" } });
@@ -129,8 +128,7 @@ TEST_F(SessionTest, ConnectionsSearchesAndPresetTransfersThroughFaults)
             lines + (operation != connect || ok ? QStringList { "ENDS" } : QStringList()));
         EXPECT_EQ(done, operation == connect && ok ? std::optional<bool>() : ok);
         if (operation == save && !ok && QByteArray(faults) == "silent") {
-            // 150 ms an exchange, 0.1 s before each "GMOD"; "PROM" waits 250 ms and its four
-            // tries are 0.1 s apart; "ENDS" after the last try's pause.
+            // 150 ms an exchange, 0.1 s before "GMOD"; "PROM" 250 ms, tries 0.1 s apart.
             QList<qint64> times;
             for (const auto& line : supply.received())
                 times << line.atMs;
@@ -143,8 +141,7 @@ TEST_F(SessionTest, ConnectionsSearchesAndPresetTransfersThroughFaults)
             std::tuple(reached ? Outcome::Connected : Outcome::NoSupply, currScale, ucl, reached));
     }
 
-    // The search goes from the highest port and skips ports of other programs.
-    // {ports of other programs, port found, outcome}; a busy port 3, an empty port 5
+    // From the highest port, skipping others' ports: {others' ports, port found, outcome}.
     const std::tuple<QList<int>, int, Outcome> searches[] = { { {}, 4, Outcome::Connected },
         { { 4 }, 2, Outcome::Connected }, { { 2, 4 }, 0, Outcome::PortInUse } };
     for (const auto& [taken, port, outcome] : searches) {
@@ -165,9 +162,8 @@ TEST_F(SessionTest, ConnectionsSearchesAndPresetTransfersThroughFaults)
     }
 }
 
-// Limits refused while connecting; a second missed reading marks the readings missing; a tick
-// serves one kind of request, in order, or reads; a program holds to the limits, and a stop and
-// start during a step sends the new run's step 1 next; the sequence in progress ends, then "ENDS".
+// Limits refused while connecting; two missed readings mark them missing; a tick serves one kind
+// of request or reads; programs hold to the limits, a restart sends step 1 next; then "ENDS".
 TEST_F(SessionTest, AConnectedSessionWalk)
 {
     QList<std::optional<SupplyReading>> readings;
@@ -268,8 +264,7 @@ TEST_F(SessionTest, AConnectedSessionWalk)
     EXPECT_EQ(sent().last(), "ENDS");
 }
 
-// Two names for one device: the lock goes by the device. A lock left by a program that died is
-// taken over. A data folder deep down has a path longer than a file name may be.
+// Locks go by the device; a dead program's is taken over; a deep folder's key is too long a name.
 TEST(PortLock, OneProgramAtATimeOnADevice)
 {
     QTemporaryDir dir;

@@ -97,7 +97,6 @@ TEST(SupplyFaults, ReadsCombinationsAndSaysWhatIsWrong)
 {
     EXPECT_EQ(Parsed("  none "), SupplyFaults {});
     EXPECT_EQ(Parsed("prefix, split:40"), (SupplyFaults { .prefix = true, .splitMs = 40 }));
-    EXPECT_FALSE(Parsed("").any());
     EXPECT_TRUE(Parsed("late:1").any());
     const std::pair<const char*, const char*> cases[] = { { "silent,loud", "unknown fault 'loud'" },
         { "split:40:2", "needs one delay" }, { "silent-after:1:2:3", "needs a line count" },
@@ -135,7 +134,6 @@ TEST(VirtualSupply, CommandsAndFaultsAsASupplyAnswersThem)
         { "5812", "", "VOLT120 GETD", "OK\r|000001001\rOK\r", 0.0 }, // short: CC at 0 V
         { "5810", "", "VOLT120 CURR015 GETD", "OK\r|OK\r|006001501\rOK\r", 4.0 },
         { "5812", "silent", "VOLT200 GETS", "|" },
-        { "5812", "silent-after:0:1", "VOLT200 GETS", "|050100\rOK\r" },
         { "5812", "silent-after:1:3", "SOUT1 SOUT0 SOUT0 SOUT0 GETD GMAX",
             "OK\r||||000000000\rOK\r|360510\rOK\r" },
         { "5812", "silent-after:0", "GMAX GMAX GMAX", "||" },
@@ -152,13 +150,10 @@ TEST(VirtualSupply, CommandsAndFaultsAsASupplyAnswersThem)
             replies << supply.answer(line);
         EXPECT_EQ(replies.join('|'), c.replies) << c.model << " " << c.faults << ": " << c.lines;
     }
-    VirtualSupply supply = Supply("5812", "garbage");
-    for (const auto& [line, size] : { std::pair { "GETM", 24 }, std::pair { "VOLT120", 3 } }) {
-        const QByteArray reply = supply.answer(line);
-        EXPECT_EQ(reply.size(), size) << line;
-        EXPECT_FALSE(reply.contains('O') || reply.contains('K')) << line;
-    }
-    EXPECT_EQ(supply.setVoltDigits(), 120);
+    VirtualSupply supply = Supply("5812", "garbage"); // as long as the reply, and still acts
+    const QByteArray garbled = supply.answer("GETM");
+    EXPECT_TRUE(garbled.size() == 24 && !garbled.contains('O') && !garbled.contains('K'));
+    EXPECT_TRUE(supply.answer("VOLT120").size() == 3 && supply.setVoltDigits() == 120);
     // answer() hands the whole reply over; respond() keeps the delays.
     using Piece = VirtualSupply::ReplyPiece;
     EXPECT_EQ(Supply("5812", "late:300,split:40").respond("GMAX"),
@@ -266,8 +261,7 @@ TEST(SimTransport, AnswersOnTheOpenPortInTimeOrderAndDropsAReplacedSuppliesRepli
     EXPECT_EQ(port.readAll(), ""); // read once only
 }
 
-// A stale link is replaced; noise is traced and ignored; unplugged it hears a line and does not
-// act; after it stops, another's link or a real file in its place is left alone.
+// A stale link is replaced, noise traced and ignored, unplugged it does not act; another's is kept.
 TEST(PtySupply, AnswersThroughItsOwnLinkTracesEveryLineAndReplugs)
 {
     QTemporaryDir dir;

@@ -153,8 +153,7 @@ TEST_F(StorageTest, SettingsAndSystemTables)
     EXPECT_FALSE(QFile::exists(none));
 }
 
-// The data folder is the one given, else the program's, else the application data folder. A
-// damaged, foreign or missing database is refused with the engine's message and full path.
+// The folder given, the program's, else the application's; a bad database: the engine's words.
 TEST_F(StorageTest, DataFolderAndRefusedDatabases)
 {
     const std::pair<DataFolder::Facts, QString> choices[] = {
@@ -208,8 +207,7 @@ TEST_F(StorageTest, DataFolderAndRefusedDatabases)
     EXPECT_FALSE(QFileInfo::exists(missing.section('/', 0, 0)));
 }
 
-// A lock another program holds for a moment is waited for; one held longer
-// fails with the engine's message, and nothing stored is lost.
+// Another program's lock is waited for a moment; held longer it fails, and nothing is lost.
 TEST_F(StorageTest, AnotherProgramsLockIsWaitedForAMoment)
 {
     ASSERT_TRUE(tables->savePresets("kept", Presets(), Info()));
@@ -241,8 +239,7 @@ TEST_F(StorageTest, AnotherProgramsLockIsWaitedForAMoment)
     }
 }
 
-// Texts are cut to their column's declared size, never in half a character;
-// an empty one is stored as Null; an address without a row changes nothing.
+// Cut to the column, never mid-character; empty is Null; an unknown address changes nothing.
 TEST_F(StorageTest, SupplyTextsAreCutToTheirColumnAndClearedToNull)
 {
     SupplyList list(*db);
@@ -275,10 +272,8 @@ TEST_F(StorageTest, SupplyTextsAreCutToTheirColumnAndClearedToNull)
     EXPECT_EQ(rows("SELECT count(*) FROM MultiPS"), "32");
 }
 
-// Steps come back numbered by their place; only the External Timed Program
-// keeps outputs. A log is always 1801 rows, aged in steps of the sampling.
-// Lists follow the catalogue without group logs; a replaced table's row goes to
-// the end; case makes no other name; a row without its table is edited in place.
+// Steps numbered by place, outputs only in E_; a log is 1801 rows. Lists skip group logs; a
+// replaced table goes last; case makes no other name; a catalogue row without table is reused.
 TEST_F(StorageTest, TablesRoundTripAndAreListed)
 {
     using StepList = std::vector<ProgramStep>;
@@ -370,8 +365,7 @@ TEST_F(StorageTest, FailedSaveOrDeleteLeavesTablesAndCatalogueExactly)
     EXPECT_EQ(dump("L_keep") + tables->names(kLog).join(','), logBefore + "keep");
 }
 
-// A name not given, 3 presets or 1801 samples not found: refused without a word;
-// anything else the store cannot take: with a message; nothing stored changes.
+// No name, or not 3 presets / 1801 samples: refused silently; else with a message; nothing changes.
 TEST_F(StorageTest, BadInputIsRefusedAndChangesNothing)
 {
     const auto etp = [this](const QString& name, const std::vector<ProgramStep>& steps = Steps(1),

@@ -18,7 +18,6 @@ public:
     void advance(qint64 ms);
     // Fires timers in order until done() holds, none is left or limitMs have passed.
     bool runUntil(const std::function<bool()>& done, qint64 limitMs = 24 * 3600 * 1000);
-    FakeClock& clock() { return m_clock; }
 
 private:
     class Timer;
