@@ -3,7 +3,6 @@
 #include "storage/OvoltaDatabase.h"
 #include "storage/StoredTables.h"
 
-#include <QDateTime>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 

@@ -9,7 +9,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <csignal>
 #include <gtest/gtest.h>
 
 // ovolta-sim on Com1 of a fresh data folder; the programs run headless (as this one does).
@@ -40,8 +39,7 @@ protected:
     {
         Signal(process, number);
         ASSERT_TRUE(process.waitForFinished(10000));
-        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(process.exitCode(), 0);
+        EXPECT_TRUE(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0);
         EXPECT_EQ(commands().last(), "ENDS");
     }
 
@@ -64,8 +62,7 @@ protected:
     QProcess panel, cli, other;
 };
 
-// Each command ends with "ENDS"; a run's step 1 lasts two seconds, each step waiting at most
-// one poll for its turn.
+// Each ends with "ENDS"; a run's step 1 lasts 2 s, each step waiting at most a poll for its turn.
 TEST_F(Programs, CliIdentifyOutputAndATwoStepRunEachEndWithEnds)
 {
     EXPECT_EQ(runCli({ "identify" }), 0);
@@ -135,8 +132,7 @@ TEST_F(Programs, PanelConnectsPollsAndLeavesRemoteModeOnClose)
     panel.setWorkingDirectory(dir.path());
     start(panel, "ovolta-panel", { "--quit-after", "4500" }, ".");
     ASSERT_TRUE(panel.waitForFinished(30000));
-    EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(panel.exitCode(), 0);
+    EXPECT_TRUE(panel.exitStatus() == QProcess::NormalExit && panel.exitCode() == 0);
     const QStringList heard = commands();
     ASSERT_GE(heard.size(), 9) << heard.join(' ').toStdString();
     EXPECT_EQ(heard.mid(0, 8),
