@@ -17,13 +17,11 @@ TEST(CommandSet, EncodingsRepliesAndModels)
         { EncodeVoltage(0.04), "000" }, { EncodeVoltage(100), "1000" },
         { EncodeCurrent(1.234, 100), "123" }, { EncodeCurrent(1.234, 10), "012" },
         { SoutParameter(true), "1" }, { SoutParameter(false), "0" },
-        { SevcParameter(12.0, 1.5, 10, true), "1200151" },
-        { SevcParameter(12.0, 1.5, 10, false), "1200150" },
         { PresetCode(12.5, 1.25, 100), "125125" }, { PresetCode(18, 10, 10), "180100" },
         { RunmParameter(2), "2" },
         // Limits round their halves as typed, in the supply's units.
         { EncodeLimit(2.55f, 10), "026" }, { EncodeLimit(2.54f, 10), "025" },
-        { EncodeLimit(1.005f, 100), "101" }, { EncodeLimit(36.0f, 10), "360" },
+        { EncodeLimit(1.005f, 100), "101" },
         // Hundredths of an ampere in a reading are truncated exactly to the model's resolution.
         { CurrentFromHundredths(29, 100, "0.00"), "0.29" },
         { CurrentFromHundredths(29, 10, "0.0"), "0.2" },
@@ -101,23 +99,21 @@ TEST(DeviceLink, ExchangesAndDevicePaths)
     SimTransport transport { clock };
     transport.attachSupply(1);
     DeviceLink link { transport };
-    const auto exchange = [&](const char* cmd, const char* params) {
+    const auto exchange = [&](int port, const char* cmd, const char* params = "") {
+        link.setPortNumber(port);
         link.startExchange(cmd, params);
         return link.finishExchange();
     };
-    link.setPortNumber(1);
-    EXPECT_EQ(exchange("GMAX", ""), "360510\rOK\r");
-    EXPECT_FALSE(link.isOpen());
-    EXPECT_EQ(exchange("VOLT", "125"), "OK\r");
-    EXPECT_EQ(transport.written(), "GMAX\rVOLT125\r");
-    EXPECT_EQ(std::pair(transport.openCount(), transport.closeCount()), std::pair(2, 2));
-    link.setPortNumber(2);
-    EXPECT_EQ(exchange("GMAX", ""), "");
-    EXPECT_EQ(transport.written(), "GMAX\rVOLT125\r");
-    link.setPortNumber(1);
+    // A braced list runs the exchanges in order.
+    EXPECT_EQ(
+        (QStringList { exchange(2, "GMAX"), exchange(1, "GMAX"), exchange(1, "VOLT", "125") }),
+        (QStringList { "", "360510\rOK\r", "OK\r" }));
+    EXPECT_EQ(std::tuple(link.isOpen(), transport.written(), transport.openCount(),
+                  transport.closeCount()),
+        std::tuple(false, QByteArray("GMAX\rVOLT125\r"), 2, 2));
     ASSERT_TRUE(transport.open());
     transport.write("GMAX\r");
-    EXPECT_EQ(exchange("SESS", ""), "OK\r");
+    EXPECT_EQ(exchange(1, "SESS"), "OK\r");
     link.setTiming({ 150, 250, 0.5 }); // pauses scale with the timing
     EXPECT_EQ(link.delayMs(0.1), 50);
 
