@@ -115,7 +115,7 @@ TEST(LogPacingTest, IntervalsOfOnTimeAndLateTicksAcrossMidnight)
 }
 
 // Segments reach just across the window's edges; a missing reading breaks its traces.
-TEST(ChartGeometryTest, SegmentsEachTraceKeepsAndWhere)
+TEST(ChartGeometryTest, SegmentsEachTraceKeepsWhereAndTheirClipping)
 {
     const struct {
         int start, end, interval;
@@ -163,19 +163,16 @@ TEST(ChartGeometryTest, SegmentsEachTraceKeepsAndWhere)
     EXPECT_EQ(QLineF(0, 10, 1, 0), v.volts[0]);
     EXPECT_EQ(QLineF(0, 10, 1, 2), v.amps[0]);
     EXPECT_EQ(QLineF(0, 10, 1, 0.5), v.watts[0]); // 200 W and 10 W of 200
-}
 
-// Ends outside the 120 x 10 window move onto its edge; wholly outside or NaN: none.
-TEST(ChartGeometryTest, SegmentClipMovesEndsOntoTheEdge)
-{
-    const std::pair<QLineF, const char*> cases[] = { { QLineF(3, 2, 6, 4), "3 2 6 4" },
+    // Ends outside the 120 x 10 window move onto its edge; wholly outside or NaN: none.
+    const std::pair<QLineF, const char*> clips[] = { { QLineF(3, 2, 6, 4), "3 2 6 4" },
         { QLineF(117, 2, 123, 8), "117 2 120 5" }, { QLineF(-3, 2, 3, 8), "0 5 3 8" },
         { QLineF(10, 5, 20, 15), "10 5 15 10" }, { QLineF(10, -5, 20, 5), "15 0 20 5" },
         { QLineF(-10, -10, 130, 20), "36.6667 0 83.3333 10" },
         { QLineF(0, 10, 120, 10), "0 10 120 10" }, { QLineF(10, 12, 20, 15), "" },
         { QLineF(-5, 2, -1, 3), "" }, { QLineF(130, 2, 110, 20), "" },
         { QLineF(kNan, 2, 10, 2), "" }, { QLineF(5, kInf, 10, 2), "" } };
-    for (const auto& [segment, clipped] : cases) {
+    for (const auto& [segment, clipped] : clips) {
         QStringList ends;
         if (const auto l = SegmentClip::ClipToRect(segment, QRectF(0, 0, 120, 10))) {
             for (const double v : { l->x1(), l->y1(), l->x2(), l->y2() })
@@ -321,11 +318,8 @@ TEST(LogChartPrintTest, PrintsTheLogOnOnePage)
             EXPECT_NEAR(kY1 - c.oldestVolts * 125.0 / 40.0, volts.back().y2, 1e-9);
         }
     }
-}
 
-// One missing sample of six minutes (0.6 mm) leaves a gap in the 0.7 mm trace.
-TEST(LogChartPrintTest, ADropoutShowsOnThePrintedPage)
-{
+    // One missing sample of six minutes (0.6 mm) leaves a gap in the 0.7 mm trace.
     constexpr double kDotsPerMm = 200.0 / 25.4;
     QImage paper(qRound(190 * kDotsPerMm), qRound(200 * kDotsPerMm), QImage::Format_RGB32);
     paper.setDotsPerMeterX(qRound(kDotsPerMm * 1000)),
@@ -403,7 +397,7 @@ TEST(ChartRangeRulesTest, ClicksAndTypingKeepTheMaximumAboveTheMinimum)
 }
 
 // Start/length chosen (c, l) or typed (C; E Enter, L leaving): never empty or backwards.
-TEST(ChartRangeRulesTest, TypedTextsAndTheTimeWindow)
+TEST(ChartRangeRulesTest, TypedTextsTheTimeWindowAndAConnection)
 {
     const struct {
         char op;
@@ -446,17 +440,14 @@ TEST(ChartRangeRulesTest, TypedTextsAndTheTimeWindow)
         { "45.9", "45S" }, { "-5m", "-300S" }, { "-2.5", "-3S" }, { "h", "0S" } };
     for (const auto& [typed, text] : times)
         EXPECT_EQ(text, R::NormaliseTimeText(typed)) << typed;
-}
 
-// Connecting sets the ranges from the ratings, or 40 V, 5 A, 200 W, and 0..120 s.
-TEST(ChartRangeRulesTest, AConnectionResetsTheRangesAndClicksRelabel)
-{
-    const std::tuple<bool, float, float, float, const char*, const char*, const char*> cases[]
+    // Connecting sets the ranges from the ratings, or 40 V, 5 A, 200 W, and 0..120 s.
+    const std::tuple<bool, float, float, float, const char*, const char*, const char*> connections[]
         = { { true, 36.0f, 5.1f, 36.0f * 5.1f, "0.00", "36V 0V 5.1A 184W 0S 120S",
                 "0.0V 18.0V 36.0V 0.00A 2.55A 5.10A 0.0W 91.8W 183.6W 0S 60S 120S" },
               { false, 0.0f, 0.0f, 200.0f, "0.0", "40V 0V 5.0A 200W 0S 120S",
                   "0.0V 20.0V 40.0V 0.0A 2.5A 5.0A 0.0W 100.0W 200.0W 0S 60S 120S" } };
-    for (const auto& [connected, maxVolt, maxCurr, wMax, format, combos, labels] : cases) {
+    for (const auto& [connected, maxVolt, maxCurr, wMax, format, combos, labels] : connections) {
         SCOPED_TRACE(connected);
         ChartRangeRules rules;
         rules.clickVMax("60V", "0V");
