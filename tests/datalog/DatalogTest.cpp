@@ -27,19 +27,16 @@ const float kInf = std::numeric_limits<float>::infinity();
 LogSamples SteadyLog(float volts, float amps, int endAt = -1)
 {
     LogSamples log;
-    log.volts.fill(volts);
-    log.amps.fill(amps);
+    log.volts.fill(volts), log.amps.fill(amps);
     if (endAt >= 0)
         log.volts[endAt] = log.amps[endAt] = LogSamples::kEndMark;
     return log;
 }
 
-// The ranges as delivered (0..40 V, 0..5 A, 0..200 W) over start..end seconds.
-ChartRanges Window(int start, int end)
+ChartRanges Window(int start, int end) // as delivered (0..40 V, 0..5 A, 0..200 W)
 {
     ChartRanges r;
-    r.ChartTStart = start;
-    r.ChartTEnd = end;
+    r.ChartTStart = start, r.ChartTEnd = end;
     return r;
 }
 
@@ -200,12 +197,11 @@ TEST(ChartWidgetTest, AShownChartFollowsTheMouseNewDataAndItsSize)
             ChartGeometry::TraceSegments(log, interval, ranges, true), ranges);
         image = chart.grab().toImage().convertToFormat(QImage::Format_RGB32);
     };
-    const auto rowOf = [&](int x, QRgb colour) {
-        for (int y = 0; y < image.height(); ++y) {
-            if (image.pixel(x, y) == colour)
-                return y;
-        }
-        return -1;
+    const auto rowOf = [&](int x, QRgb colour) { // the topmost, or -1
+        int y = 0;
+        while (y < image.height() && image.pixel(x, y) != colour)
+            ++y;
+        return y < image.height() ? y : -1;
     };
     // 30 s of 30 V in a 120 s window: the right quarter, a quarter from the top.
     show(SteadyLog(30.0f, 1.0f, 11), 3, Window(0, 120));

@@ -136,9 +136,8 @@ TEST(CellEditorRulesTest, TypingLeavingArrowsAndTheEditorsPlace)
               { 1, 3, 1, L, { { 2, 4 } } }, { 1, 1, 1, L, {} }, { 1, 3, 3, L, { { 3, 2 } } },
               { 1, 1, 2, U, {} }, { 1, 2, 2, U, { { 1, 2 } } }, { 1, 20, 2, D, {} },
               { 1, 19, 2, D, { { 20, 2 } } }, { 1, 3, 2, Qt::Key_Return, {} },
-              { 1, 3, 5, R, { { 4, 1 } } }, { 0, 3, 4, R, { { 4, 1 } } },
-              { 2, 1, 3, R, { { 2, 2 } } }, { 2, 2, 2, L, { { 1, 3 } } }, { 2, 2, 1, L, {} },
-              { 1, 0, 1, D, {} } };
+              { 1, 3, 5, R, { { 4, 1 } } }, { 2, 1, 3, R, { { 2, 2 } } },
+              { 2, 2, 2, L, { { 1, 3 } } }, { 2, 2, 1, L, {} }, { 1, 0, 1, D, {} } };
     for (const auto& [tab, row, column, key, to] : moves) {
         const ProgramTable table(static_cast<TableKind>(tab));
         QStringList headers;
@@ -273,8 +272,8 @@ TEST(TableRulesTest, ChecksClampsPresetSelectorsClearingAndCycles)
         { "5000", "999" }, { "999", "999" }, { "", "0" }, { "-12.4", "-12" }, { " 7x", "7" } };
     for (const auto& [typed, text] : cycles)
         EXPECT_EQ(TableRules::NormaliseCycleText(typed), text) << typed.toStdString();
-    const std::pair<QString, int> counts[] = { { "2", 2 }, { "", 0 }, { "-1", -1 }, { "12.7", 13 },
-        { "99999999999999", 999 }, { "-99999999999", -999 } };
+    const std::pair<QString, int> counts[] = { { "2", 2 }, { "", 0 }, { "abc", 0 }, { "-1", -1 },
+        { "12.7", 13 }, { "99999999999999", 999 }, { "-99999999999", -999 } };
     for (const auto& [text, count] : counts)
         EXPECT_EQ(TableRules::CycleCount(text), count) << text.toStdString();
 }
@@ -317,7 +316,6 @@ TEST(ExtProgramRunnerTest, RunSendsEachStepOnceAndWaitsItsTime)
             Repeat("5000 0500101 60000 0600101 30000", 2) + " end" },
         { "5.0 1.0 00 01; 9 1  ; 5.0 1.0 00 01", "1", "1000 0500101 end" }, // empty time cells
         { "5.0 1.0 00 01; 6.0 1.0 00 02", "0", Repeat("1000 0500101 2000 0600101", 3), 6 },
-        { "5.0 1.0 00 01", "abc", Repeat("1000 0500101", 4), 4 },
         { "12.0 1.5 00 05; 3.0 0.5 00 05 off", "1", "5000 1200151 5000 0300050 end" },
         { "-5.0 -1.0 00 05; 5.0 1.0 -1 60", "1", "5000 0000001 1 0500101 end" },
         { Repeat("5.0 1.0 00 01", 20, "; "), "1", Repeat("1000 0500101", 20) + " end" },
