@@ -49,8 +49,7 @@ TEST(Numbers, LeadingNumbersAndFormattedTexts)
         EXPECT_EQ(texts[i].first, QString::fromLatin1(texts[i].second)) << "row " << i;
 }
 
-// Signals reach the loop in their order; a second pipe is refused rather than stealing the
-// handler; with the pipe gone a signal ends the program again instead of waiting forever.
+// Signals reach the loop in order; a second pipe is refused; with none, a signal ends the program.
 TEST(SignalPipe, DeliversSignalsOnTheLoopAndRestoresTheDefault)
 {
     auto pipe = std::make_unique<SignalPipe>(QList { SIGUSR1, SIGUSR2 });

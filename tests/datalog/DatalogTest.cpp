@@ -74,8 +74,7 @@ TEST(LogSamplesTest, RecordShiftAndReadings)
         EXPECT_EQ(value, LogSamples::ReadingValue(QString::fromUtf8(text))) << text;
 }
 
-// A full interval when on time, 300 ms less when late; below 1 s counts as 1 s. An hour at 3 s
-// over midnight, each tick 25 ms late, does not drift.
+// Full intervals on time, 300 ms less when late, 1 s at least; no drift over midnight.
 TEST(LogPacingTest, IntervalsOfOnTimeAndLateTicksAcrossMidnight)
 {
     // {after ms (-1: at once, a new recording), sample time, interval}
@@ -224,8 +223,7 @@ LogPrintInputs Inputs()
     return in;
 }
 
-// Header texts; segments per trace; volts at the frame's edges (i V at sample i:
-// 9 s -> 12 s crosses 10 s at 3 1/3 V); always texts on the page, traces inside.
+// Headings, segments per trace, volts at the frame's edges (ramp: 10 s lies at 3 1/3 V).
 TEST(LogChartPrintTest, PrintsTheLogOnOnePage)
 {
     LogSamples ramp = SteadyLog(0.0f, 2.5f);
@@ -370,8 +368,7 @@ TEST(ChartRangeRulesTest, ClicksAndTypingKeepTheMaximumAboveTheMinimum)
         EXPECT_EQ(text, (rules.*ops.at(op).first)(maxText, minText));
         EXPECT_FLOAT_EQ(value, rules.ranges().*ops.at(op).second);
     }
-    // Any typing sequence, each entry committed with Enter and its text put back, keeps every
-    // range non-empty.
+    // Any typed sequence, each entry committed and its text put back, keeps every range non-empty.
     const char* typed[] = { "", "0", "0.04", "0.96", "1", "1.0A", "20V", "-3", "abc", "1e9", "0,95",
         "1,04", "99999999999", "-99999999999" };
     ChartRangeRules rules;

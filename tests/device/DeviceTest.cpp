@@ -63,9 +63,8 @@ TEST(CommandSet, EncodingsRepliesAndModels)
     for (const auto& [acknowledged, reply, ok] : replies)
         EXPECT_EQ(acknowledged(reply), ok) << reply.toStdString();
 
-    // The current's resolution goes by a substring of "5812-5814-5914", so an empty code and
-    // "14-5" count as hundredths too. Limits read the digits from the first character on; a
-    // limit above the rating is a late reply to another command.
+    // Hundredths go by a substring of "5812-5814-5914" (so "" and "14-5" too). Limits read digits
+    // from the first character; one above the rating is a late reply to another command.
     const std::pair<const char*, int> models[] = { { "5810", 10 }, { "5812", 100 }, { "5914", 100 },
         { "", 100 }, { "1234", 10 }, { "14-5", 100 } };
     for (const auto& [code, scale] : models) {
@@ -89,8 +88,7 @@ TEST(CommandSet, EncodingsRepliesAndModels)
     EXPECT_FALSE(ParseGetm(QString(100000, u'9')).has_value());
 }
 
-// Four letters and CR, the port closed after the reply; no device: an empty reply, nothing
-// written; data already waiting is not the reply.
+// Four letters and CR, closed after the reply; no device: nothing; waiting data is no reply.
 TEST(DeviceLink, ExchangesAndDevicePaths)
 {
     FakeClock clock;
@@ -115,8 +113,7 @@ TEST(DeviceLink, ExchangesAndDevicePaths)
     link.setTiming({ 150, 250, 0.5 }); // pauses scale with the timing
     EXPECT_EQ(link.delayMs(0.1), 50);
 
-    // An entry of the ports folder wins, even a link whose adapter is gone (opening it then
-    // fails); otherwise the usual device names.
+    // A ports folder entry wins, even one whose adapter is gone; else the usual device names.
     QTemporaryDir dir;
     ASSERT_TRUE(QFile::link("/dev/null", dir.filePath("Com3")));
     ASSERT_TRUE(QFile::link(dir.filePath("gone"), dir.filePath("Com5")));

@@ -30,8 +30,7 @@ SetpointState State(
 
 } // namespace
 
-// The displays draw the row texts on their rows inside their area; every digit draws inside its
-// cell, no two alike; a comma draws like a point; other characters take no cell.
+// Rows in place; digits inside their cells, no two alike; a comma as a point; others no cell.
 TEST(FrontPanel, RowsGlyphsSwitchAndPainting)
 {
     const std::pair<const char*, const char*> readings[]
@@ -77,9 +76,8 @@ TEST(FrontPanel, RowsGlyphsSwitchAndPainting)
         + QStringLiteral("\t\r\n");
     EXPECT_EQ(SevenSegment::Row(garbage, kPD, 1).size(), 5000 * 2 + 5000);
 
-    // Switch events from power-up (on, plain): h hover, H hover while the external program runs
-    // (nothing happens), c clear the hover, 0/1 switched off/on by the polling tick (the mouse is
-    // still over the switch), o/i a program step shows off/on (the plain picture).
+    // Switch events from power-up: h hover (H while the external program runs: nothing), c clear
+    // it, 0/1 the polling tick's off/on (mouse still over), o/i a program step's off/on (plain).
     using S = SwitchPicture;
     const std::pair<const char*, SwitchPicture> cases[]
         = { { "", S::On }, { "hh", S::OnHovered }, { "hcc", S::On }, { "01ch", S::OnHovered },
@@ -129,8 +127,7 @@ TEST(FrontPanel, RowsGlyphsSwitchAndPainting)
     EXPECT_EQ(degenerate.grab().toImage().pixel(10, 10), PanelColours::kLcdBackground);
 }
 
-// A click steps the display by 0.1 within 1 V .. UVL or 0.1 A .. UCL; the step never goes past
-// a limit, and a value above a lowered limit comes down to it. The hint offers only those steps.
+// A click steps 0.1 within 1 V .. UVL or 0.1 A .. UCL, never past a (lowered) limit; hints match.
 TEST(Setpoints, ClickStepsHintsKeysFocusAndEnter)
 {
     // {0 voltage / 1 current, display, limit, current format, button, new display}
@@ -185,8 +182,7 @@ TEST(Setpoints, ClickStepsHintsKeysFocusAndEnter)
             << volt << " / " << curr;
     }
 
-    // Focus leaving a box and its apply button run the same check; only an accepted value raises
-    // the request, a rejected one clears it and resets the box. Every kind of bad input is here.
+    // Leaving a box and its apply button: one check; a rejected value clears the request and box.
     // {current box, text, UVL or UCL (0: the limit queries went unanswered), format, box after}
     const std::tuple<bool, const char*, float, const char*, const char*, bool> boxes[]
         = { { false, "12,5", 30, "", "12.5V", false }, { false, "30", 30, "", "30.0V", false },
@@ -216,9 +212,8 @@ TEST(Setpoints, ClickStepsHintsKeysFocusAndEnter)
                 rejected ? P::Clear : P::Keep, QString(box), rejected ? P::Clear : P::Set));
     }
 
-    // Enter applies when the apply button is on; otherwise a bad value is reset and the focus
-    // moves on to an empty current box. "0.5" passes the key-release check, not Enter's.
-    // {text, apply button on, current box, messages, box after, focus, request}
+    // Enter applies when the button is on, else resets a bad value; focus on to an empty current
+    // box ("0.5" passes key release, not Enter). {text, on, current, messages, box, focus, request}
     const std::tuple<const char*, bool, const char*, qsizetype, const char*, EntryFocus,
         PendingChange>
         voltages[] = { { "12,5", true, "1", 0, "12.5V", F::Keep, P::Set },
@@ -263,9 +258,8 @@ TEST(SettingTab, SamplingPortsAndLimits)
     for (const auto& [entry, port] : ports)
         EXPECT_EQ(SettingTab::PortNumber(entry), port) << entry;
 
-    // A limit typed out of range is brought into 1 .. rating (0.1 .. rating for the current); the
-    // result is what is sent and shown. The check reads the same number as the result (36,5 is
-    // above 36); beyond any number is no number, so the lowest limit.
+    // A typed limit is brought into 1 (0.1 A) .. rating, as sent and shown; the check reads the
+    // number the result shows (36,5 is above 36); beyond any number is none, so the lowest.
     const std::tuple<bool, QString, float, const char*> cases[] = { { false, "12,5", 36, "12.5V" },
         { false, "0.5", 36, "1V" }, { false, "1", 36, "1V" }, { false, "40", 36, "36V" },
         { false, "36", 36, "36V" }, { false, "30.00", 36, "30V" }, { false, "36,5", 36, "36V" },

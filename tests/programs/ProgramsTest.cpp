@@ -47,8 +47,7 @@ QString Repeat(const QString& s, int n, const char* apart = " ")
     return QStringList(n, s).join(apart);
 }
 
-// Key release mirrors the typed text. Leaving a cell: step 1 is timed, step 2 not; a replaced
-// voltage or current lays the editor again.
+// Typing mirrors; leaving a cell checks and replaces (step 2 is untimed), relaying the editor.
 TEST(CellEditorRulesTest, TypingLeavingArrowsAndTheEditorsPlace)
 {
     const std::tuple<TableKind, int, QString, std::optional<QString>> mirrors[]
@@ -167,8 +166,7 @@ TEST(CellEditorRulesTest, TypingLeavingArrowsAndTheEditorsPlace)
     }
 }
 
-// Colours (G green, R dark red, - none) up to the first row without a duration;
-// "Run" (third) needs a first duration and a supply (fourth), not valid cells.
+// Colours (G green, R dark red, - none) up to the first untimed row; "Run" needs time and supply.
 TEST(TableRulesTest, ChecksClampsPresetSelectorsClearingAndCycles)
 {
     const std::tuple<QString, const char*, bool, bool> cases[]
@@ -191,10 +189,9 @@ TEST(TableRulesTest, ChecksClampsPresetSelectorsClearingAndCycles)
         }
         EXPECT_EQ(shown.join(' '), colours);
     }
-    // Within: 0 up to the limit in single precision; sent clamped, the grid too.
+    // Within: 0 .. limit in single precision. {typed, within, sent, grid before a run and upload}
     const TableLimits limits { 36.1f, 2.55f, "0.00", 100 };
     const double uvl = limits.uvl, ucl = limits.ucl;
-    // As typed; volts and amps within; sent; the grid before a run and an upload.
     const std::tuple<QString, bool, TableRules::Setting, QString, QString> clamps[]
         = { { "12.0 1.00 01 30", true, { 12.0, 1.0 }, "12.0 1.00 01 30", "12.0 1.00" },
               { "36.1 2.55 99 59", true, { uvl, ucl }, "36.1 2.55 99 59", "36.1 2.55" },
@@ -222,10 +219,9 @@ TEST(TableRulesTest, ChecksClampsPresetSelectorsClearingAndCycles)
     TableOf ipm(P, values);
     const TableRules::IpmCheck check = TableRules::CheckIpmTable(ipm, kLimits, false, true);
     QString shown;
-    for (int row = 1; row <= 3; ++row) {
+    for (int row = 1; row <= 3; ++row)
         for (int column : { 2, 3 })
             shown += ipm.colour(row, column) == CellColour::Green ? 'G' : 'R';
-    }
     EXPECT_EQ(shown, "RGGRGG");
     EXPECT_EQ(check.selectorEnabled, (std::vector<bool> { false, false, false, true }));
     EXPECT_FALSE(check.setEnabled.has_value()); // nothing selected: "Set" untouched
@@ -384,20 +380,20 @@ TEST(PresetTransferTest, PresetsToAndFromTheSupplyReadSetAndRecall)
         EXPECT_EQ(ipm.presets(), TableOf(P, after).presets());
         EXPECT_EQ(ipm.selectedPreset(), selected);
     }
-    const auto sp = PresetTransfer::RecalledSetpoints(TableOf(P, "18.0 10.0; 1 0,5"), 2, tenths);
+    namespace T = PresetTransfer;
+    const auto sp = T::RecalledSetpoints(TableOf(P, "18.0 10.0; 1 0,5"), 2, tenths);
     EXPECT_EQ(sp.volt + ' ' + sp.curr, "1.0 0.5");
-    using PresetTransfer::ReadRequest;
-    const ReadRequest byTab[] = { ReadRequest::FocusButton, ReadRequest::FocusButton,
-        ReadRequest::RaiseReadPending, ReadRequest::Nothing };
-    for (int tab = 0; tab < 4; ++tab)
-        EXPECT_EQ(PresetTransfer::ReadFroPsClick(tab), byTab[tab]) << tab;
+    using T::ReadRequest;
+    EXPECT_EQ((std::array { T::ReadFroPsClick(0), T::ReadFroPsClick(1), T::ReadFroPsClick(2),
+                  T::ReadFroPsClick(3) }),
+        (std::array { ReadRequest::FocusButton, ReadRequest::FocusButton,
+            ReadRequest::RaiseReadPending, ReadRequest::Nothing }));
     TableOf ipm(P, "18.0 10.0");
-    EXPECT_TRUE(PresetTransfer::SetRequestsUpload(true, ipm));
-    EXPECT_FALSE(PresetTransfer::SetRequestsUpload(false, ipm));
-    EXPECT_FALSE(PresetTransfer::SetRequestsUpload(true, TableOf(P, "")));
-    EXPECT_EQ(PresetTransfer::RecallParameter(ipm), std::nullopt);
+    EXPECT_EQ(std::tuple(T::SetRequestsUpload(true, ipm), T::SetRequestsUpload(false, ipm),
+                  T::SetRequestsUpload(true, TableOf(P, "")), T::RecallParameter(ipm)),
+        std::tuple(true, false, false, std::nullopt));
     ipm.setSelectedPreset(1);
-    EXPECT_EQ(PresetTransfer::RecallParameter(ipm), "0");
+    EXPECT_EQ(T::RecallParameter(ipm), "0");
 }
 
 // Under Qt's model tester; outputs are on by default, outlive the rows, Space toggles.
