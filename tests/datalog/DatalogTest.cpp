@@ -51,7 +51,7 @@ QString Joined(const ChartLabels& l) // bottom to top: volts, amps, watts, secon
 }
 
 // Newest first; bad readings are "no reading" (-1), never the end mark or 0.
-TEST(LogSamplesTest, RecordShiftAndReadings)
+TEST(LogSamplesTest, RecordShiftReadingsAndPacing)
 {
     LogSamples log;
     log.markEmpty();
@@ -72,11 +72,8 @@ TEST(LogSamplesTest, RecordShiftAndReadings)
               { "-2", -1.0f }, { "abc", -1.0f }, { ".", -1.0f }, { "é12", -1.0f } };
     for (const auto& [text, value] : readings)
         EXPECT_EQ(value, LogSamples::ReadingValue(QString::fromUtf8(text))) << text;
-}
 
-// Full intervals on time, 300 ms less when late, 1 s at least; no drift over midnight.
-TEST(LogPacingTest, IntervalsOfOnTimeAndLateTicksAcrossMidnight)
-{
+    // Pacing: full intervals on time, 300 ms less when late, 1 s at least; no drift over midnight.
     // {after ms (-1: at once, a new recording), sample time, interval}
     using Tick = std::tuple<qint64, int, int>;
     constexpr int kMax = std::numeric_limits<int>::max();
@@ -156,9 +153,8 @@ TEST(ChartGeometryTest, SegmentsEachTraceKeepsWhereAndTheirClipping)
     ChartRanges window = Window(0, 10);
     window.ChartVMin = 10.0f; // 10..40 V
     const ChartTraces v = ChartGeometry::TraceSegments(mapped, 1, window, true);
-    EXPECT_EQ(QLineF(0, 10, 1, 0), v.volts[0]);
-    EXPECT_EQ(QLineF(0, 10, 1, 2), v.amps[0]);
-    EXPECT_EQ(QLineF(0, 10, 1, 0.5), v.watts[0]); // 200 W and 10 W of 200
+    EXPECT_EQ(std::tuple(v.volts[0], v.amps[0], v.watts[0]), // 200 W and 10 W of 200
+        std::tuple(QLineF(0, 10, 1, 0), QLineF(0, 10, 1, 2), QLineF(0, 10, 1, 0.5)));
 
     // Ends outside the 120 x 10 window move onto its edge; wholly outside or NaN: none.
     const std::pair<QLineF, const char*> clips[] = { { QLineF(3, 2, 6, 4), "3 2 6 4" },

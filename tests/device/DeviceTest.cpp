@@ -11,7 +11,7 @@
 
 using namespace CommandSet;
 
-TEST(CommandSet, EncodingsRepliesAndModels)
+TEST(Device, EncodingsRepliesModelsExchangesAndPaths)
 {
     const std::pair<QString, const char*> cases[] = { { EncodeVoltage(12.5), "125" },
         { EncodeVoltage(0.04), "000" }, { EncodeVoltage(100), "1000" },
@@ -86,11 +86,9 @@ TEST(CommandSet, EncodingsRepliesAndModels)
         EXPECT_FLOAT_EQ(numbers[i][0], numbers[i][1]) << "row " << i;
     EXPECT_FALSE(ParseGetm("125050\r050050\r000000\r\rOK").has_value());
     EXPECT_FALSE(ParseGetm(QString(100000, u'9')).has_value());
-}
 
-// Four letters and CR, closed after the reply; no device: nothing; waiting data is no reply.
-TEST(DeviceLink, ExchangesAndDevicePaths)
-{
+    // An exchange: four letters and CR, closed after the reply; no device: nothing; waiting data
+    // is no reply.
     FakeClock clock;
     SimTransport transport { clock };
     transport.attachSupply(1);
@@ -117,10 +115,10 @@ TEST(DeviceLink, ExchangesAndDevicePaths)
     QTemporaryDir dir;
     ASSERT_TRUE(QFile::link("/dev/null", dir.filePath("Com3")));
     ASSERT_TRUE(QFile::link(dir.filePath("gone"), dir.filePath("Com5")));
-    const std::pair<int, QString> cases[] = { { 1, "/dev/ttyUSB0" }, { 16, "/dev/ttyUSB15" },
+    const std::pair<int, QString> paths[] = { { 1, "/dev/ttyUSB0" }, { 16, "/dev/ttyUSB15" },
         { 17, "/dev/ttyACM0" }, { 24, "/dev/ttyACM7" }, { 25, "/dev/ttyS0" }, { 32, "/dev/ttyS7" },
         { 0, "" }, { 33, "" }, { 3, dir.filePath("Com3") }, { 5, dir.filePath("Com5") } };
-    for (const auto& [port, path] : cases)
+    for (const auto& [port, path] : paths)
         EXPECT_EQ(PortMap::DevicePath(port, dir.path()), path) << port;
     EXPECT_EQ(PortMap::DevicePath(3, {}), "/dev/ttyUSB2");
 }

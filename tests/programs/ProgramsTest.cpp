@@ -397,7 +397,7 @@ TEST(PresetTransferTest, PresetsToAndFromTheSupplyReadSetAndRecall)
 }
 
 // Under Qt's model tester; outputs are on by default, outlive the rows, Space toggles.
-TEST(ProgramTableTest, StepsPresetsChecksAndCellsThroughTheModel)
+TEST(ProgramTableTest, StepsPresetsChecksCellsAndPrinting)
 {
     using Tester = QAbstractItemModelTester;
     ProgramTable etp(E), ipm(P);
@@ -461,36 +461,34 @@ TEST(ProgramTableTest, StepsPresetsChecksAndCellsThroughTheModel)
     EXPECT_EQ(one.columns(), 4);
     one.setRowCount(-5);
     EXPECT_EQ(one.rows(), 1);
-}
 
-// An empty table prints; marks; a tick per checked output; twenty rows at most.
-TEST(TablePrinterTest, RowsMarksAndTicks)
-{
-    RecordingPage bare, presets, steps;
+    // Printed: an empty table; marks; a tick per checked output; twenty rows at most.
+    RecordingPage bare, presetPage, stepPage;
     TablePrinter::PrintIpmTable(bare, ProgramTable(P), { "(Untitle)", "", "" });
     EXPECT_EQ(bare.documentsEnded(), 1);
 
-    TableOf ipm(P, "12.0 1.00; 12.0 1.00; 12.0 1.00");
-    ipm.setSelectedPreset(2);
-    TablePrinter::PrintIpmTable(presets, ipm, { "P", "", "" });
+    TableOf marked(P, "12.0 1.00; 12.0 1.00; 12.0 1.00");
+    marked.setSelectedPreset(2);
+    TablePrinter::PrintIpmTable(presetPage, marked, { "P", "", "" });
     QString marks;
-    for (const auto& t : presets.texts())
+    for (const auto& t : presetPage.texts())
         marks += t.x < 15.0 + (190.0 - 35.0) / 4 && t.y > 53.0 ? t.text : "";
     EXPECT_EQ(marks, QString::fromUtf8("○●○"));
 
-    TableOf etp(E, Repeat("5.0 1.00 00 10", 25, "; "));
-    etp.setOutputOn(2, false);
-    TablePrinter::PrintEtpTable(steps, etp, { "Burn-in", "Long run", "Bench 3" });
-    EXPECT_TRUE(steps.find("20") && !steps.find("21"));
+    TableOf longTable(E, Repeat("5.0 1.00 00 10", 25, "; "));
+    longTable.setOutputOn(2, false);
+    TablePrinter::PrintEtpTable(stepPage, longTable, { "Burn-in", "Long run", "Bench 3" });
+    EXPECT_TRUE(stepPage.find("20") && !stepPage.find("21"));
     // Ticks (slanted strokes): row, and whether in the last column.
     QString ticks;
     double lowest = 0;
-    for (const auto& l : steps.lines()) {
+    for (const auto& l : stepPage.lines()) {
         lowest = std::max({ lowest, l.y1, l.y2 });
         const double top = std::min(l.y1, l.y2) - 50.0;
         if (l.x1 != l.x2 && l.y1 != l.y2 && top < 40.0)
             ticks += QString::number(static_cast<int>(top / 10.0)) + QString::number(l.x1 > 144);
     }
+
     EXPECT_EQ(std::pair(ticks, lowest), std::pair(QString("11113131"), 50.0 + 21 * 10.0));
 }
 
