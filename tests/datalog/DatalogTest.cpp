@@ -108,7 +108,7 @@ TEST(LogSamplesTest, RecordShiftReadingsAndPacing)
 }
 
 // Segments reach just across the window's edges; a missing reading breaks its traces.
-TEST(ChartGeometryTest, SegmentsEachTraceKeepsWhereAndTheirClipping)
+TEST(ChartTest, SegmentsClippingAndTheShownChart)
 {
     const struct {
         int start, end, interval;
@@ -172,11 +172,8 @@ TEST(ChartGeometryTest, SegmentsEachTraceKeepsWhereAndTheirClipping)
         }
         EXPECT_EQ(ends.join(' ').toStdString(), clipped) << segment.x1();
     }
-}
 
-// Newest right, higher up; new data and a new size are drawn at once, not cached.
-TEST(ChartWidgetTest, AShownChartFollowsTheMouseNewDataAndItsSize)
-{
+    // Shown: newest right, higher up; new data and a new size are drawn at once, not cached.
     ChartWidget chart;
     chart.resize(300, 150);
     chart.show();
@@ -295,8 +292,7 @@ TEST(LogChartPrintTest, PrintsTheLogOnOnePage)
                     && std::max(l.x1, l.x2) <= kX1);
             }
         }
-        EXPECT_EQ(std::pair(frames, grid), std::pair(1, 18));
-        EXPECT_EQ(page.documentsEnded(), 1);
+        EXPECT_EQ(std::tuple(frames, grid, page.documentsEnded()), std::tuple(1, 18, 1));
         const auto count = [&](QRgb c) { return QString::number(traces[QColor(c).rgb()].size()); };
         EXPECT_EQ(count(ChartColours::kPrintVolt) + ' ' + count(ChartColours::kPrintCurr) + ' '
                 + count(ChartColours::kPrintPower),

@@ -96,9 +96,8 @@ TEST(FrontPanel, RowsGlyphsSwitchAndPainting)
             std::tuple(picture, picture == S::On || picture == S::OnHovered,
                 hovered ? PanelColours::kHighlight : PanelColours::kBlack));
     }
-    // A click switches only while no external program runs.
-    EXPECT_TRUE(
-        !OutputSwitch::clickRequestsToggle(true) && OutputSwitch::clickRequestsToggle(false));
+    EXPECT_TRUE(!OutputSwitch::clickRequestsToggle(true) // not while a program runs
+        && OutputSwitch::clickRequestsToggle(false));
 
     // Digits painted in the foreground, new strokes replacing the old; odd sizes do not crash.
     SegmentDisplay display(kLcdPSetVC.userSpace);
@@ -128,7 +127,7 @@ TEST(FrontPanel, RowsGlyphsSwitchAndPainting)
 }
 
 // A click steps 0.1 within 1 V .. UVL or 0.1 A .. UCL, never past a (lowered) limit; hints match.
-TEST(Setpoints, ClickStepsHintsKeysFocusAndEnter)
+TEST(Setpoints, ClickStepsHintsKeysFocusEnterAndSettings)
 {
     // {0 voltage / 1 current, display, limit, current format, button, new display}
     const std::tuple<int, const char*, float, const char*, Qt::MouseButton, std::optional<QString>>
@@ -241,10 +240,8 @@ TEST(Setpoints, ClickStepsHintsKeysFocusAndEnter)
             std::tuple(messages, QString(box), F::SelectAll, pending))
             << curr;
     }
-}
 
-TEST(SettingTab, SamplingPortsAndLimits)
-{
+    // Settings: sampling entries, ports and limits.
     const QStringList entries = SettingTab::SamplingEntries();
     for (int i = 0; i < entries.size(); ++i) // each entry reads back as its own index
         EXPECT_EQ(
@@ -260,13 +257,13 @@ TEST(SettingTab, SamplingPortsAndLimits)
 
     // A typed limit is brought into 1 (0.1 A) .. rating, as sent and shown; the check reads the
     // number the result shows (36,5 is above 36); beyond any number is none, so the lowest.
-    const std::tuple<bool, QString, float, const char*> cases[] = { { false, "12,5", 36, "12.5V" },
+    const std::tuple<bool, QString, float, const char*> limits[] = { { false, "12,5", 36, "12.5V" },
         { false, "0.5", 36, "1V" }, { false, "1", 36, "1V" }, { false, "40", 36, "36V" },
         { false, "36", 36, "36V" }, { false, "30.00", 36, "30V" }, { false, "36,5", 36, "36V" },
         { false, "5", 0, "0V" }, { false, QString(4000, u'9'), 36, "1V" },
         { true, "2,5", 5.1f, "2.5A" }, { true, "0.05", 5.1f, "0.1A" }, { true, "6", 5.1f, "5.1A" },
         { true, "1.25A", 2.5f, "1.25A" } };
-    for (const auto& [current, text, rating, result] : cases) {
+    for (const auto& [current, text, rating, result] : limits) {
         EXPECT_EQ(current ? SettingTab::NormaliseCurrentLimit(text, rating)
                           : SettingTab::NormaliseVoltageLimit(text, rating),
             QString(result))

@@ -170,9 +170,9 @@ TEST(CellEditorRulesTest, TypingLeavingArrowsAndTheEditorsPlace)
 TEST(TableRulesTest, ChecksClampsPresetSelectorsClearingAndCycles)
 {
     const std::tuple<QString, const char*, bool, bool> cases[]
-        = { { "0.0 5.00 00 10", "GGGG", 1, 1 }, { "0.5 0.01 00 10", "GGGG", 1, 1 },
-              { "36.0 0.00 00 10", "GRGG", 1, 1 }, { "36.1 5.01 00 10", "RRGG", 1, 1 },
-              { "12,5 1,5 00 10", "GGGG", 1, 1 }, { "5.0 1.00 120 75", "GGRR", 1, 1 },
+        = { { "0.0 5.00 00 10", "GGGG", 1, 1 }, { "36.0 0.00 00 10", "GRGG", 1, 1 },
+              { "36.1 5.01 00 10", "RRGG", 1, 1 }, { "12,5 0,01 00 10", "GGGG", 1, 1 },
+              { "5.0 1.00 120 75", "GGRR", 1, 1 },
               { "5.0 1.00 00 05; 99.0 9.00 00 00; 99.0 9.00 01 00", "GGGG ---- ----", 1, 1 },
               { "", "", 0, 1 }, { "5.0 1.00 00 00", "----", 0, 1 }, { "5.0 1.00  ", "----", 0, 1 },
               { "5.0 1.00 01 00", "GGGG", 0, 0 } };
@@ -479,8 +479,7 @@ TEST(ProgramTableTest, StepsPresetsChecksCellsAndPrinting)
     longTable.setOutputOn(2, false);
     TablePrinter::PrintEtpTable(stepPage, longTable, { "Burn-in", "Long run", "Bench 3" });
     EXPECT_TRUE(stepPage.find("20") && !stepPage.find("21"));
-    // Ticks (slanted strokes): row, and whether in the last column.
-    QString ticks;
+    QString ticks; // slanted strokes: row, and whether in the last column
     double lowest = 0;
     for (const auto& l : stepPage.lines()) {
         lowest = std::max({ lowest, l.y1, l.y2 });
