@@ -11,19 +11,17 @@
 
 using namespace CommandSet;
 
-TEST(CommandSet, EncodingsRepliesAndModels)
+TEST(Device, EncodingsRepliesModelsExchangesAndPaths)
 {
     const std::pair<QString, const char*> cases[] = { { EncodeVoltage(12.5), "125" },
         { EncodeVoltage(0.04), "000" }, { EncodeVoltage(100), "1000" },
         { EncodeCurrent(1.234, 100), "123" }, { EncodeCurrent(1.234, 10), "012" },
         { SoutParameter(true), "1" }, { SoutParameter(false), "0" },
-        { SevcParameter(12.0, 1.5, 10, true), "1200151" },
-        { SevcParameter(12.0, 1.5, 10, false), "1200150" },
         { PresetCode(12.5, 1.25, 100), "125125" }, { PresetCode(18, 10, 10), "180100" },
         { RunmParameter(2), "2" },
         // Limits round their halves as typed, in the supply's units.
         { EncodeLimit(2.55f, 10), "026" }, { EncodeLimit(2.54f, 10), "025" },
-        { EncodeLimit(1.005f, 100), "101" }, { EncodeLimit(36.0f, 10), "360" },
+        { EncodeLimit(1.005f, 100), "101" },
         // Hundredths of an ampere in a reading are truncated exactly to the model's resolution.
         { CurrentFromHundredths(29, 100, "0.00"), "0.29" },
         { CurrentFromHundredths(29, 10, "0.0"), "0.2" },
@@ -65,18 +63,15 @@ TEST(CommandSet, EncodingsRepliesAndModels)
     for (const auto& [acknowledged, reply, ok] : replies)
         EXPECT_EQ(acknowledged(reply), ok) << reply.toStdString();
 
-    // The current's resolution goes by a substring of "5812-5814-5914", so an empty code and
-    // "14-5" count as hundredths too. Limits read the digits from the first character on; a
-    // limit above the rating is a late reply to another command.
+    // Hundredths go by a substring of "5812-5814-5914" (so "" and "14-5" too). Limits read digits
+    // from the first character; one above the rating is a late reply to another command.
     const std::pair<const char*, int> models[] = { { "5810", 10 }, { "5812", 100 }, { "5914", 100 },
         { "", 100 }, { "1234", 10 }, { "14-5", 100 } };
     for (const auto& [code, scale] : models) {
         EXPECT_EQ(CurrScaleFor(code), scale) << code;
         EXPECT_EQ(CurrFormatFor(code), scale == 100 ? "0.00" : "0.0") << code;
     }
-    // The title goes by the whole code.
-    EXPECT_EQ(RatingTitle("5810"), "Rating: 18V 10A");
-    EXPECT_EQ(RatingTitle("14-5"), "Rating: ");
+    EXPECT_EQ(RatingTitle("14-5"), "Rating: "); // the title goes by the whole code
     const float numbers[][2] = { { ParseGmax("360510\rOK\r", 100).maxVolt, 36.0f },
         { ParseGmax("360510\rOK\r", 100).maxCurr, 5.1f },
         { ParseGmax("360510\rOK\r", 10).maxCurr, 51.0f }, { ParseGmax("", 10).maxVolt, 0.0f },
@@ -91,46 +86,39 @@ TEST(CommandSet, EncodingsRepliesAndModels)
         EXPECT_FLOAT_EQ(numbers[i][0], numbers[i][1]) << "row " << i;
     EXPECT_FALSE(ParseGetm("125050\r050050\r000000\r\rOK").has_value());
     EXPECT_FALSE(ParseGetm(QString(100000, u'9')).has_value());
-}
 
-// Four letters and CR, the port closed after the reply; no device: an empty reply, nothing
-// written; data already waiting is not the reply.
-TEST(DeviceLink, ExchangesAndDevicePaths)
-{
+    // An exchange: four letters and CR, closed after the reply; no device: nothing; waiting data
+    // is no reply.
     FakeClock clock;
     SimTransport transport { clock };
     transport.attachSupply(1);
     DeviceLink link { transport };
-    const auto exchange = [&](const char* cmd, const char* params) {
+    const auto exchange = [&](int port, const char* cmd, const char* params = "") {
+        link.setPortNumber(port);
         link.startExchange(cmd, params);
         return link.finishExchange();
     };
-    link.setPortNumber(1);
-    EXPECT_EQ(exchange("GMAX", ""), "360510\rOK\r");
-    EXPECT_FALSE(link.isOpen());
-    EXPECT_EQ(exchange("VOLT", "125"), "OK\r");
-    EXPECT_EQ(transport.written(), "GMAX\rVOLT125\r");
-    EXPECT_EQ(std::pair(transport.openCount(), transport.closeCount()), std::pair(2, 2));
-    link.setPortNumber(2);
-    EXPECT_EQ(exchange("GMAX", ""), "");
-    EXPECT_EQ(transport.written(), "GMAX\rVOLT125\r");
-    link.setPortNumber(1);
+    // A braced list runs the exchanges in order.
+    EXPECT_EQ(
+        (QStringList { exchange(2, "GMAX"), exchange(1, "GMAX"), exchange(1, "VOLT", "125") }),
+        (QStringList { "", "360510\rOK\r", "OK\r" }));
+    EXPECT_EQ(std::tuple(link.isOpen(), transport.written(), transport.openCount(),
+                  transport.closeCount()),
+        std::tuple(false, QByteArray("GMAX\rVOLT125\r"), 2, 2));
     ASSERT_TRUE(transport.open());
     transport.write("GMAX\r");
-    EXPECT_EQ(exchange("SESS", ""), "OK\r");
+    EXPECT_EQ(exchange(1, "SESS"), "OK\r");
     link.setTiming({ 150, 250, 0.5 }); // pauses scale with the timing
     EXPECT_EQ(link.delayMs(0.1), 50);
 
-    // An entry of the ports folder wins, even a link whose adapter is gone (opening it then
-    // fails); otherwise the usual device names.
+    // A ports folder entry wins, even one whose adapter is gone; else the usual device names.
     QTemporaryDir dir;
     ASSERT_TRUE(QFile::link("/dev/null", dir.filePath("Com3")));
     ASSERT_TRUE(QFile::link(dir.filePath("gone"), dir.filePath("Com5")));
-    const std::pair<int, QString> cases[] = { { 1, "/dev/ttyUSB0" }, { 16, "/dev/ttyUSB15" },
+    const std::pair<int, QString> paths[] = { { 1, "/dev/ttyUSB0" }, { 16, "/dev/ttyUSB15" },
         { 17, "/dev/ttyACM0" }, { 24, "/dev/ttyACM7" }, { 25, "/dev/ttyS0" }, { 32, "/dev/ttyS7" },
         { 0, "" }, { 33, "" }, { 3, dir.filePath("Com3") }, { 5, dir.filePath("Com5") } };
-    for (const auto& [port, path] : cases)
+    for (const auto& [port, path] : paths)
         EXPECT_EQ(PortMap::DevicePath(port, dir.path()), path) << port;
     EXPECT_EQ(PortMap::DevicePath(3, {}), "/dev/ttyUSB2");
-    EXPECT_EQ(PortMap::PortName(12), "Com12");
 }

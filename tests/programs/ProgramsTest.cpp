@@ -47,22 +47,18 @@ QString Repeat(const QString& s, int n, const char* apart = " ")
     return QStringList(n, s).join(apart);
 }
 
-TEST(CellEditorRulesTest, KeyReleaseMirrorsTypedText)
+// Typing mirrors; leaving a cell checks and replaces (step 2 is untimed), relaying the editor.
+TEST(CellEditorRulesTest, TypingLeavingArrowsAndTheEditorsPlace)
 {
-    const std::tuple<TableKind, int, QString, std::optional<QString>> cases[]
+    const std::tuple<TableKind, int, QString, std::optional<QString>> mirrors[]
         = { { E, 1, "12,5", "12.5" }, { E, 1, "5", "5.0" }, { E, 1, "abc", "0.0" },
-              { E, 1, "-3", "-3.0" }, { E, 2, "1,234", "1.23" }, { E, 3, "7", "07" },
-              { E, 4, "4,6", "04" }, { E, 5, "3", {} }, { P, 2, "5", "05.0" },
-              { P, 2, "12,5", "12.5" }, { P, 3, "1,25", "1.25" }, { P, 1, "2", {} } };
-    for (const auto& [kind, column, typed, cell] : cases) {
+              { E, 2, "1,234", "1.23" }, { E, 3, "7", "07" }, { E, 4, "4,6", "04" },
+              { E, 5, "3", {} }, { P, 2, "5", "05.0" }, { P, 3, "1,25", "1.25" },
+              { P, 1, "2", {} } };
+    for (const auto& [kind, column, typed, cell] : mirrors) {
         EXPECT_EQ(CellEditorRules::MirrorKeyRelease(kind, column, typed, "0.00"), cell)
             << column << " '" << typed.toStdString() << "'";
     }
-}
-
-// Step 1 is timed, step 2 not; a replaced voltage or current lays the editor again.
-TEST(CellEditorRulesTest, LeavingACellChecksAndReplaces)
-{
     const struct {
         TableKind kind;
         int row, column;
@@ -73,16 +69,16 @@ TEST(CellEditorRulesTest, LeavingACellChecksAndReplaces)
     } cases[] = { { E, 1, 1, "12,5", "", {}, "12.5" }, { E, 1, 1, "5", "", {}, "05.0" },
         { E, 1, 1, "36", "", {}, "36.0" }, { E, 1, 1, "36.04", kV, "36", "36.0" },
         { E, 2, 1, "0.5", kV, "00.0", "00.0" }, { E, 1, 1, "0.5", kV, "01.0", "01.0" },
-        { E, 1, 1, "40", kV, "36", "36.0" }, { E, 1, 1, "999999999999999999999", kV, "36", "36.0" },
+        { E, 1, 1, "999999999999999999999", kV, "36", "36.0" },
         { E, 1, 1, "0", kV05, "00.0", "00.0", kLowVolts }, { E, 1, 2, "0", kA, "0.01", "0.01" },
         { E, 2, 2, "0", kA, "000", "0.00" }, { E, 1, 2, "7", kA, "5", "5.00" },
-        { E, 1, 2, "0.001", kA, "0.01", "0.01" }, { E, 1, 2, "0", kA, "0.1", "0.1", kTenths },
-        { E, 1, 3, "150", kM, "99", "99" }, { E, 1, 3, "-5", kM, "00", "00" },
-        { E, 1, 3, "99.5", kM, "99", "99" }, { E, 1, 4, "-3", kS, "00", "00" },
-        { E, 1, 4, "60", kS, "59", "59" }, { E, 1, 4, "59", "", {}, "59" },
-        { E, 1, 4, "12,7", "", {}, "13" }, { E, 1, 2, "1e9", "", {}, "1.00" },
-        { P, 2, 2, "12,5", "", {}, "12.5" }, { P, 2, 2, "0.5", kV, "1", "01.0" },
-        { P, 2, 2, "0.5", kV05, "0", "00.0", kLowVolts }, { P, 2, 3, "0", kA, "0.01", "0.01" },
+        { E, 1, 2, "0", kA, "0.1", "0.1", kTenths }, { E, 1, 3, "150", kM, "99", "99" },
+        { E, 1, 3, "-5", kM, "00", "00" }, { E, 1, 3, "99.5", kM, "99", "99" },
+        { E, 1, 4, "-3", kS, "00", "00" }, { E, 1, 4, "60", kS, "59", "59" },
+        { E, 1, 4, "59", "", {}, "59" }, { E, 1, 4, "12,7", "", {}, "13" },
+        { E, 1, 2, "1e9", "", {}, "1.00" }, { P, 2, 2, "12,5", "", {}, "12.5" },
+        { P, 2, 2, "0.5", kV, "1", "01.0" }, { P, 2, 2, "0.5", kV05, "0", "00.0", kLowVolts },
+        { P, 2, 3, "0", kA, "0.01", "0.01" },
         { P, 2, 3, "0", "Current must be 0.01 - 0 and 2 digit of precision .", "0", "0.00",
             { 36.0f, 0.0f, "0.00", 100 } } };
     for (const auto& c : cases) {
@@ -105,51 +101,43 @@ TEST(CellEditorRulesTest, LeavingACellChecksAndReplaces)
             CellEditorRules::CommitIpmCell(ipm, row, column + 1, "9", kLimits).has_value());
     }
     EXPECT_EQ(etp.cell(1, 0) + ipm.cell(1, 1), "11");
-}
 
-// Clamps silently, but not for "Run" or the toolbar; presets: hides for a button.
-TEST(CellEditorRulesTest, EditorLosingFocus)
-{
+    // Losing focus clamps silently, but not for "Run" or the toolbar; presets: hides for a button.
     const struct {
         int column;
         QString typed;
         std::optional<QString> cell;
         const char* focus = "CboPort";
-    } cases[]
-        = { { 1, "0.5", "01.0" }, { 1, "12,5", "12.5" }, { 1, "0", "00.0" }, { 2, "0", "0.00" },
-              { 2, "1.5", "1.50" }, { 3, "0", "00" }, { 3, "42", "42" }, { 4, "7", "07" },
-              { 5, "3", {} }, { 1, "999", {}, "CmdRunStop" }, { 1, "999", {}, "Toolbar2" } };
-    for (const auto& c : cases) {
+    } losses[] = { { 1, "0.5", "01.0" }, { 1, "12,5", "12.5" }, { 1, "0", "00.0" },
+        { 2, "0", "0.00" }, { 3, "0", "00" }, { 4, "7", "07" }, { 5, "3", {} },
+        { 1, "999", {}, "CmdRunStop" }, { 1, "999", {}, "Toolbar2" } };
+    for (const auto& c : losses) {
         const auto loss
             = CellEditorRules::OnEtpEditorFocusLost(c.focus, c.column, c.typed, kLimits);
         EXPECT_EQ(loss.cellText, c.cell) << c.column << " " << c.typed.toStdString();
         EXPECT_EQ(loss.runCheck, QString(c.focus) == "CboPort");
     }
     using Loss = CellEditorRules::IpmFocusLoss;
-    const std::tuple<const char*, const char*, Loss> ipm[]
+    const std::tuple<const char*, const char*, Loss> ipmLosses[]
         = { { "CmdRunStop", "1", Loss::HideOnly }, { "CmdRS", "1", Loss::HideOnly },
               { "CmdSS", "1", Loss::HideOnly }, { "TextM", "1", Loss::KeepEditor },
               { "CmbAddr", "1", Loss::CommitThenHide }, { "CmbAddr", "2", Loss::HideOnly } };
-    for (const auto& [focus, cell, loss] : ipm) {
+    for (const auto& [focus, cell, loss] : ipmLosses) {
         EXPECT_EQ(CellEditorRules::OnIpmEditorFocusLost(focus, cell, "2"), loss) << focus;
         EXPECT_EQ(
             CellEditorRules::IpmKeyReleaseHidesEditor(focus), QString(focus).startsWith("Cmd"))
             << focus;
     }
-}
 
-// Tabs: 0 internal and 1 external program (20 steps), 2 presets (3).
-TEST(CellEditorRulesTest, ArrowKeysMoveBetweenEditableCells)
-{
-    const std::tuple<int, int, int, int, std::optional<CellPos>> cases[]
+    // Arrow keys. Tabs: 0 internal and 1 external program (20 steps), 2 presets (3).
+    const std::tuple<int, int, int, int, std::optional<CellPos>> moves[]
         = { { 1, 3, 4, R, { { 4, 1 } } }, { 1, 20, 4, R, {} }, { 1, 3, 2, R, { { 3, 3 } } },
               { 1, 3, 1, L, { { 2, 4 } } }, { 1, 1, 1, L, {} }, { 1, 3, 3, L, { { 3, 2 } } },
               { 1, 1, 2, U, {} }, { 1, 2, 2, U, { { 1, 2 } } }, { 1, 20, 2, D, {} },
               { 1, 19, 2, D, { { 20, 2 } } }, { 1, 3, 2, Qt::Key_Return, {} },
-              { 1, 3, 5, R, { { 4, 1 } } }, { 0, 3, 4, R, { { 4, 1 } } },
-              { 2, 1, 3, R, { { 2, 2 } } }, { 2, 2, 2, L, { { 1, 3 } } }, { 2, 2, 1, L, {} },
-              { 1, 0, 1, D, {} } };
-    for (const auto& [tab, row, column, key, to] : cases) {
+              { 1, 3, 5, R, { { 4, 1 } } }, { 2, 1, 3, R, { { 2, 2 } } },
+              { 2, 2, 2, L, { { 1, 3 } } }, { 2, 2, 1, L, {} }, { 1, 0, 1, D, {} } };
+    for (const auto& [tab, row, column, key, to] : moves) {
         const ProgramTable table(static_cast<TableKind>(tab));
         QStringList headers;
         for (int k = 0; k < table.columns(); ++k)
@@ -159,21 +147,17 @@ TEST(CellEditorRulesTest, ArrowKeysMoveBetweenEditableCells)
             to)
             << "tab " << tab << " row " << row << " col " << column << " key " << key;
     }
-}
-
-// Over the cell inside the grid's lines; editable cells, visible tab, no run only.
-TEST(CellEditorRulesTest, EditorIsLaidOverTheCell)
-{
-    const TableOf etp(E, "5.0 1.00 01 00"), ipm(P, "05.0 1.00"), empty(E, "");
+    // The editor lies over the cell inside the grid's lines; editable cells, visible tab, no run.
+    const TableOf step(E, "5.0 1.00 01 00"), preset(P, "05.0 1.00"), empty(E, "");
     const std::tuple<const ProgramTable&, bool, int, int, int, std::optional<QString>,
         std::optional<QRect>, bool, bool>
-        cases[] = { { etp, false, 1, 1, 2, "1.00", QRect(900, 315, 1000, 270), true, false },
-            { ipm, false, 2, 1, 2, "05.0", QRect(915, 315, 985, 285), true, false },
-            { etp, true, 1, 1, 1, {}, {}, false, false }, // program running
-            { etp, false, 1, 1, 5, {}, {}, false, true }, // output column
-            { etp, false, 2, 1, 1, "5.0", {}, false, false }, // other tab
+        layouts[] = { { step, false, 1, 1, 2, "1.00", QRect(900, 315, 1000, 270), true, false },
+            { preset, false, 2, 1, 2, "05.0", QRect(915, 315, 985, 285), true, false },
+            { step, true, 1, 1, 1, {}, {}, false, false }, // program running
+            { step, false, 1, 1, 5, {}, {}, false, true }, // output column
+            { step, false, 2, 1, 1, "5.0", {}, false, false }, // other tab
             { empty, false, 1, 0, 1, "Voltage", QRect(900, 315, 1000, 270), false, false } };
-    for (const auto& [table, running, tab, row, column, text, rect, show, hide] : cases) {
+    for (const auto& [table, running, tab, row, column, text, rect, show, hide] : layouts) {
         const auto layout = CellEditorRules::LayEditor(
             table, running, tab, row, column, QRect(900, 300, 1000, 300));
         EXPECT_EQ(layout.text, text) << column;
@@ -182,18 +166,16 @@ TEST(CellEditorRulesTest, EditorIsLaidOverTheCell)
     }
 }
 
-// Colours (G green, R dark red, - none) up to the first row without a duration;
-// "Run" (third) needs a first duration and a supply (fourth), not valid cells.
-TEST(TableRulesTest, StepCheckColoursCellsAndEnablesRun)
+// Colours (G green, R dark red, - none) up to the first untimed row; "Run" needs time and supply.
+TEST(TableRulesTest, ChecksClampsPresetSelectorsClearingAndCycles)
 {
-    const std::tuple<QString, const char*, bool, bool> cases[] = { { "12.0 1.00 00 10", "GGGG", 1,
-                                                                       1 },
-        { "0.0 5.00 00 10", "GGGG", 1, 1 }, { "0.5 0.01 00 10", "GGGG", 1, 1 },
-        { "36.0 0.00 00 10", "GRGG", 1, 1 }, { "36.1 5.01 00 10", "RRGG", 1, 1 },
-        { "12,5 1,5 00 10", "GGGG", 1, 1 }, { "5.0 1.00 120 75", "GGRR", 1, 1 },
-        { "5.0 1.00 00 05; 99.0 9.00 00 00; 99.0 9.00 01 00", "GGGG ---- ----", 1, 1 },
-        { "", "", 0, 1 }, { "5.0 1.00 00 00", "----", 0, 1 }, { "5.0 1.00 0 0", "----", 0, 1 },
-        { "5.0 1.00  ", "----", 0, 1 }, { "5.0 1.00 01 00", "GGGG", 0, 0 } };
+    const std::tuple<QString, const char*, bool, bool> cases[]
+        = { { "0.0 5.00 00 10", "GGGG", 1, 1 }, { "36.0 0.00 00 10", "GRGG", 1, 1 },
+              { "36.1 5.01 00 10", "RRGG", 1, 1 }, { "12,5 0,01 00 10", "GGGG", 1, 1 },
+              { "5.0 1.00 120 75", "GGRR", 1, 1 },
+              { "5.0 1.00 00 05; 99.0 9.00 00 00; 99.0 9.00 01 00", "GGGG ---- ----", 1, 1 },
+              { "", "", 0, 1 }, { "5.0 1.00 00 00", "----", 0, 1 }, { "5.0 1.00  ", "----", 0, 1 },
+              { "5.0 1.00 01 00", "GGGG", 0, 0 } };
     for (const auto& [steps, colours, runEnabled, connected] : cases) {
         TableOf etp(E, steps);
         for (int cell = 7; cell < 6 * etp.rows(); ++cell)
@@ -207,20 +189,15 @@ TEST(TableRulesTest, StepCheckColoursCellsAndEnablesRun)
         }
         EXPECT_EQ(shown.join(' '), colours);
     }
-}
-
-// Within: 0 up to the limit in single precision; sent clamped, the grid too.
-TEST(TableRulesTest, LimitRuleForStepsAndPresets)
-{
+    // Within: 0 .. limit in single precision. {typed, within, sent, grid before a run and upload}
     const TableLimits limits { 36.1f, 2.55f, "0.00", 100 };
     const double uvl = limits.uvl, ucl = limits.ucl;
-    // As typed; volts and amps within; sent; the grid before a run and an upload.
-    const std::tuple<QString, bool, TableRules::Setting, QString, QString> cases[]
+    const std::tuple<QString, bool, TableRules::Setting, QString, QString> clamps[]
         = { { "12.0 1.00 01 30", true, { 12.0, 1.0 }, "12.0 1.00 01 30", "12.0 1.00" },
               { "36.1 2.55 99 59", true, { uvl, ucl }, "36.1 2.55 99 59", "36.1 2.55" },
               { "40 3 120 75", false, { uvl, ucl }, "36.1 2.55 99 59", "36.1 2.55" },
               { "-1.0 -0.50 -1 -5", false, { 0.0, 0.0 }, "00.0 0.00 00 00", "-1.0 -0.50" } };
-    for (const auto& [typed, within, sent, clampedStep, clampedPreset] : cases) {
+    for (const auto& [typed, within, sent, clampedStep, clampedPreset] : clamps) {
         SCOPED_TRACE(typed.toStdString());
         TableOf etp(E, typed), ipm(P, typed.section(' ', 0, 1));
         const ProgramStep step = etp.step(1);
@@ -236,19 +213,15 @@ TEST(TableRulesTest, LimitRuleForStepsAndPresets)
             clampedPreset != typed.section(' ', 0, 1));
         EXPECT_EQ(ipm.presets(), TableOf(P, clampedPreset).presets());
     }
-}
 
-// Presets: volts from 1, current above 0; "Set" follows preset, run and supply.
-TEST(TableRulesTest, PresetChecksSelectorsAndSet)
-{
+    // Presets: volts from 1, current above 0; "Set" follows preset, run and supply.
     const QString values = "0.5 1.00; 1.0 0.00; 36.0 5.00";
     TableOf ipm(P, values);
     const TableRules::IpmCheck check = TableRules::CheckIpmTable(ipm, kLimits, false, true);
     QString shown;
-    for (int row = 1; row <= 3; ++row) {
+    for (int row = 1; row <= 3; ++row)
         for (int column : { 2, 3 })
             shown += ipm.colour(row, column) == CellColour::Green ? 'G' : 'R';
-    }
     EXPECT_EQ(shown, "RGGRGG");
     EXPECT_EQ(check.selectorEnabled, (std::vector<bool> { false, false, false, true }));
     EXPECT_FALSE(check.setEnabled.has_value()); // nothing selected: "Set" untouched
@@ -275,11 +248,8 @@ TEST(TableRulesTest, PresetChecksSelectorsAndSet)
     EXPECT_TRUE(TableRules::GridClickSelectsPreset(selectors, 1, true));
     EXPECT_FALSE(TableRules::GridClickSelectsPreset(selectors, 1, false));
     EXPECT_FALSE(TableRules::GridClickSelectsPreset(selectors, 2, true));
-}
 
-// Twenty default steps; clearing keeps rows and numbers, not the internal program.
-TEST(TableRulesTest, InitClearAndCycles)
-{
+    // Twenty default steps; clearing keeps rows and numbers, not the internal program.
     TableOf etp(E, "9.0 9.00 09 09");
     etp.setOutputOn(4, false);
     TableRules::InitEtpTable(etp, "0.00");
@@ -288,19 +258,18 @@ TEST(TableRulesTest, InitClearAndCycles)
     etp.setOutputOn(7, false);
     TableRules::ClearTable(etp, "0.0");
     EXPECT_EQ(etp.steps(), TableOf(E, Repeat("00.0 0.0 00 00", 20, "; ")).steps());
-    TableOf ipm(P, "12.0 1.00; 5.0 0.50; 3.0 0.10"), itp(TableKind::Itp, "1 3.0 1.0 01 00");
-    TableRules::ClearTable(ipm, "0.00");
-    EXPECT_EQ(ipm.presets(), TableOf(P, Repeat("00.0 0.00", 3, "; ")).presets());
+    TableOf cleared(P, "12.0 1.00; 5.0 0.50; 3.0 0.10"), itp(TableKind::Itp, "1 3.0 1.0 01 00");
+    TableRules::ClearTable(cleared, "0.00");
+    EXPECT_EQ(cleared.presets(), TableOf(P, Repeat("00.0 0.00", 3, "; ")).presets());
     TableRules::ClearTable(itp, "0.0");
     EXPECT_EQ(itp.cell(1, 1), "3.0");
     // The cycle box holds a whole number; a negative one keeps its sign.
-    const std::pair<QString, QString> shown[]
-        = { { "12.7", "13" }, { "3,6", "3" }, { "5000", "999" }, { "999", "999" }, { "", "0" },
-              { "-1", "-1" }, { "-12.4", "-12" }, { " 7x", "7" } };
-    for (const auto& [typed, text] : shown)
+    const std::pair<QString, QString> cycles[] = { { "12.7", "13" }, { "3,6", "3" },
+        { "5000", "999" }, { "999", "999" }, { "", "0" }, { "-12.4", "-12" }, { " 7x", "7" } };
+    for (const auto& [typed, text] : cycles)
         EXPECT_EQ(TableRules::NormaliseCycleText(typed), text) << typed.toStdString();
-    const std::pair<QString, int> counts[] = { { "2", 2 }, { "", 0 }, { "-1", -1 }, { "12.7", 13 },
-        { "99999999999999", 999 }, { "-99999999999", -999 } };
+    const std::pair<QString, int> counts[] = { { "2", 2 }, { "", 0 }, { "abc", 0 }, { "-1", -1 },
+        { "12.7", 13 }, { "99999999999999", 999 }, { "-99999999999", -999 } };
     for (const auto& [text, count] : counts)
         EXPECT_EQ(TableRules::CycleCount(text), count) << text.toStdString();
 }
@@ -343,7 +312,6 @@ TEST(ExtProgramRunnerTest, RunSendsEachStepOnceAndWaitsItsTime)
             Repeat("5000 0500101 60000 0600101 30000", 2) + " end" },
         { "5.0 1.0 00 01; 9 1  ; 5.0 1.0 00 01", "1", "1000 0500101 end" }, // empty time cells
         { "5.0 1.0 00 01; 6.0 1.0 00 02", "0", Repeat("1000 0500101 2000 0600101", 3), 6 },
-        { "5.0 1.0 00 01", "abc", Repeat("1000 0500101", 4), 4 },
         { "12.0 1.5 00 05; 3.0 0.5 00 05 off", "1", "5000 1200151 5000 0300050 end" },
         { "-5.0 -1.0 00 05; 5.0 1.0 -1 60", "1", "5000 0000001 1 0500101 end" },
         { Repeat("5.0 1.0 00 01", 20, "; "), "1", Repeat("1000 0500101", 20) + " end" },
@@ -412,52 +380,30 @@ TEST(PresetTransferTest, PresetsToAndFromTheSupplyReadSetAndRecall)
         EXPECT_EQ(ipm.presets(), TableOf(P, after).presets());
         EXPECT_EQ(ipm.selectedPreset(), selected);
     }
-    const auto sp = PresetTransfer::RecalledSetpoints(TableOf(P, "18.0 10.0; 1 0,5"), 2, tenths);
+    namespace T = PresetTransfer;
+    const auto sp = T::RecalledSetpoints(TableOf(P, "18.0 10.0; 1 0,5"), 2, tenths);
     EXPECT_EQ(sp.volt + ' ' + sp.curr, "1.0 0.5");
-    using PresetTransfer::ReadRequest;
-    const ReadRequest byTab[] = { ReadRequest::FocusButton, ReadRequest::FocusButton,
-        ReadRequest::RaiseReadPending, ReadRequest::Nothing };
-    for (int tab = 0; tab < 4; ++tab)
-        EXPECT_EQ(PresetTransfer::ReadFroPsClick(tab), byTab[tab]) << tab;
+    using T::ReadRequest;
+    EXPECT_EQ((std::array { T::ReadFroPsClick(0), T::ReadFroPsClick(1), T::ReadFroPsClick(2),
+                  T::ReadFroPsClick(3) }),
+        (std::array { ReadRequest::FocusButton, ReadRequest::FocusButton,
+            ReadRequest::RaiseReadPending, ReadRequest::Nothing }));
     TableOf ipm(P, "18.0 10.0");
-    EXPECT_TRUE(PresetTransfer::SetRequestsUpload(true, ipm));
-    EXPECT_FALSE(PresetTransfer::SetRequestsUpload(false, ipm));
-    EXPECT_FALSE(PresetTransfer::SetRequestsUpload(true, TableOf(P, "")));
-    EXPECT_EQ(PresetTransfer::RecallParameter(ipm), std::nullopt);
+    EXPECT_EQ(std::tuple(T::SetRequestsUpload(true, ipm), T::SetRequestsUpload(false, ipm),
+                  T::SetRequestsUpload(true, TableOf(P, "")), T::RecallParameter(ipm)),
+        std::tuple(true, false, false, std::nullopt));
     ipm.setSelectedPreset(1);
-    EXPECT_EQ(PresetTransfer::RecallParameter(ipm), "0");
-}
-
-// Cells outside read empty and are never written; rows fit the columns.
-TEST(ProgramTableTest, CellsInsideAndOutsideTheTable)
-{
-    TableOf etp(E, "5.0 1.0 01 30; 6.0 2.0 02 00"), ipm(P, "12.0 1.0");
-    etp.setCell(2, 4, "45");
-    EXPECT_EQ(etp.cell(2, 3) + etp.cell(2, 4), "0245");
-    for (const auto& [row, column] : { std::pair { -1, 0 }, { 0, -1 }, { 2, 0 }, { 1, 4 } }) {
-        ipm.setCell(row, column, "x");
-        ipm.setColour(row, column, CellColour::Green);
-        EXPECT_EQ(ipm.cell(row, column), "") << row << "," << column;
-        EXPECT_EQ(ipm.colour(row, column), CellColour::Normal);
-    }
-    ipm.addRow({ "", "2", "3.0", "1.0", "surplus" });
-    ipm.addRow({ "", "3" });
-    EXPECT_EQ(ipm.cell(2, 3) + ipm.cell(3, 3), "1.0");
-    EXPECT_EQ(ipm.columns(), 4);
-    ipm.setRowCount(-5);
-    EXPECT_EQ(ipm.rows(), 1);
-    EXPECT_EQ(ipm.headerText(2), "Voltage");
+    EXPECT_EQ(T::RecallParameter(ipm), "0");
 }
 
 // Under Qt's model tester; outputs are on by default, outlive the rows, Space toggles.
-TEST(ProgramTableTest, StepsPresetsAndChecksThroughTheModel)
+TEST(ProgramTableTest, StepsPresetsChecksCellsAndPrinting)
 {
     using Tester = QAbstractItemModelTester;
     ProgramTable etp(E), ipm(P);
     Tester etpTester(&etp, Tester::FailureReportingMode::Fatal);
     Tester ipmTester(&ipm, Tester::FailureReportingMode::Fatal);
-    EXPECT_TRUE(etp.outputOn(7));
-    EXPECT_FALSE(etp.outputOn(0));
+    EXPECT_TRUE(etp.outputOn(7) && !etp.outputOn(0));
     const std::vector<ProgramStep> two { { "1", "5.0", "1.0", "01", "30", true },
         { "2", "6.0", "2.0", "02", "00", false } };
     etp.setSteps(two);
@@ -497,43 +443,52 @@ TEST(ProgramTableTest, StepsPresetsAndChecksThroughTheModel)
     EXPECT_EQ(std::pair(etp.outputOn(1), etp.outputOn(2)), std::pair(true, false));
     QTest::keyClick(&view, Qt::Key_Space);
     EXPECT_TRUE(etp.outputOn(2));
-}
 
-// Location only when given; marks; a tick per checked output; twenty rows at most.
-TEST(TablePrinterTest, HeadingRowsMarksAndTicks)
-{
-    RecordingPage bare, presets, steps;
+    // Cells outside read empty and are never written; rows fit the columns.
+    TableOf steps(E, "5.0 1.0 01 30; 6.0 2.0 02 00"), one(P, "12.0 1.0");
+    steps.setCell(2, 4, "45");
+    EXPECT_EQ(steps.cell(2, 3) + steps.cell(2, 4), "0245");
+    for (const auto& [row, column] : { std::pair { -1, 0 }, { 0, -1 }, { 2, 0 }, { 1, 4 } }) {
+        one.setCell(row, column, "x");
+        one.setColour(row, column, CellColour::Green);
+        EXPECT_EQ(std::pair(one.cell(row, column), one.colour(row, column)),
+            std::pair(QString(), CellColour::Normal))
+            << row << "," << column;
+    }
+    one.addRow({ "", "2", "3.0", "1.0", "surplus" });
+    one.addRow({ "", "3" });
+    EXPECT_EQ(one.cell(2, 3) + one.cell(3, 3), "1.0");
+    EXPECT_EQ(one.columns(), 4);
+    one.setRowCount(-5);
+    EXPECT_EQ(one.rows(), 1);
+
+    // Printed: an empty table; marks; a tick per checked output; twenty rows at most.
+    RecordingPage bare, presetPage, stepPage;
     TablePrinter::PrintIpmTable(bare, ProgramTable(P), { "(Untitle)", "", "" });
-    EXPECT_NE(bare.find("Preset"), nullptr);
     EXPECT_EQ(bare.documentsEnded(), 1);
 
-    TableOf ipm(P, "12.0 1.00; 12.0 1.00; 12.0 1.00");
-    ipm.setSelectedPreset(2);
-    TablePrinter::PrintIpmTable(presets, ipm, { "P", "", "" });
+    TableOf marked(P, "12.0 1.00; 12.0 1.00; 12.0 1.00");
+    marked.setSelectedPreset(2);
+    TablePrinter::PrintIpmTable(presetPage, marked, { "P", "", "" });
     QString marks;
-    for (const auto& t : presets.texts())
+    for (const auto& t : presetPage.texts())
         marks += t.x < 15.0 + (190.0 - 35.0) / 4 && t.y > 53.0 ? t.text : "";
     EXPECT_EQ(marks, QString::fromUtf8("○●○"));
 
-    TableOf etp(E, Repeat("5.0 1.00 00 10", 25, "; "));
-    etp.setOutputOn(2, false);
-    TablePrinter::PrintEtpTable(steps, etp, { "Burn-in", "Long run", "Bench 3" });
-    EXPECT_NE(steps.find("Table Name : Burn-in  (Location : Bench 3)"), nullptr);
-    EXPECT_NE(steps.find("Table Description : Long run"), nullptr);
-    EXPECT_NE(steps.find("20"), nullptr);
-    EXPECT_EQ(steps.find("21"), nullptr);
-    EXPECT_EQ(etp.dataRows(), 25);
-    // Ticks (slanted strokes): row, and whether in the last column.
-    QString ticks;
+    TableOf longTable(E, Repeat("5.0 1.00 00 10", 25, "; "));
+    longTable.setOutputOn(2, false);
+    TablePrinter::PrintEtpTable(stepPage, longTable, { "Burn-in", "Long run", "Bench 3" });
+    EXPECT_TRUE(stepPage.find("20") && !stepPage.find("21"));
+    QString ticks; // slanted strokes: row, and whether in the last column
     double lowest = 0;
-    for (const auto& l : steps.lines()) {
+    for (const auto& l : stepPage.lines()) {
         lowest = std::max({ lowest, l.y1, l.y2 });
         const double top = std::min(l.y1, l.y2) - 50.0;
         if (l.x1 != l.x2 && l.y1 != l.y2 && top < 40.0)
             ticks += QString::number(static_cast<int>(top / 10.0)) + QString::number(l.x1 > 144);
     }
-    EXPECT_EQ(ticks, "11113131");
-    EXPECT_EQ(lowest, 50.0 + 21 * 10.0);
+
+    EXPECT_EQ(std::pair(ticks, lowest), std::pair(QString("11113131"), 50.0 + 21 * 10.0));
 }
 
 } // namespace
