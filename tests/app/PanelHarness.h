@@ -28,32 +28,18 @@
 #include <memory>
 
 // The window's prompts with the file dialogs answered by the test (the chosen
-// path, empty or unset: cancelled); message boxes and the print dialog stay real.
-class TestPrompts : public Prompts {
-public:
-    // The real dialogs show over window.
-    void showOver(QWidget* window) { m_real = std::make_unique<QtPrompts>(window); }
+// path, empty: cancelled); message boxes and the print dialog stay real.
+struct TestPrompts : Prompts {
+    using Answer = std::function<QString(const QString& startOrFolder)>;
+    Answer saveFile = [](const QString&) { return QString(); }; // given a name or a path
+    Answer openFile = saveFile;
+    std::unique_ptr<QtPrompts> real; // over the window
 
-    std::function<QString(const QString& start)> saveFile; // given a name or a path
-    std::function<QString(const QString& folder)> openFile;
-
-    void tell(const QString& text, Title title, Tone tone) override
-    {
-        m_real->tell(text, title, tone);
-    }
-    bool ask(const QString& question) override { return m_real->ask(question); }
-    QString openFileName(const QString& folder, const QString&) override
-    {
-        return openFile ? openFile(folder) : QString();
-    }
-    QString saveFileName(const QString& start, const QString&) override
-    {
-        return saveFile ? saveFile(start) : QString();
-    }
-    bool choosePrinter(QPrinter& printer) override { return m_real->choosePrinter(printer); }
-
-private:
-    std::unique_ptr<Prompts> m_real;
+    void tell(const QString& t, Title title, Tone tone) override { real->tell(t, title, tone); }
+    bool ask(const QString& question) override { return real->ask(question); }
+    QString openFileName(const QString& dir, const QString&) override { return openFile(dir); }
+    QString saveFileName(const QString& start, const QString&) override { return saveFile(start); }
+    bool choosePrinter(QPrinter& printer) override { return real->choosePrinter(printer); }
 };
 
 // A main window on an in-process line with a virtual supply on Com1, a fake clock
@@ -68,14 +54,16 @@ public:
         QDir(dir.path()).mkpath(QStringLiteral("locks"));
     }
 
-    // Creates the window and runs start-up to the end of the connection.
+    // Creates the window and runs start-up to the end of the connection; the live log is
+    // stopped (tests run it by hand).
     bool start()
     {
         window = std::make_unique<MainFrm>(MainFrmDeps { via ? *via : transport, clock, timers,
             dir.path(), {}, databaseBusyTimeout, &portLock, &prompts });
-        prompts.showOver(window.get());
+        prompts.real = std::make_unique<QtPrompts>(window.get());
         const bool started = window->StartUp(&startError);
         settle();
+        ui().TimerPVC->stop();
         return started;
     }
 
@@ -101,10 +89,7 @@ public:
     const SupplyState& p() const { return window->supply(); }
     MainFrmUi& ui() { return window->controls(); }
     WindowState& s() { return window->state(); }
-    QString panel(int k)
-    {
-        return find<QLabel>(QStringLiteral("StatusBar1.Panels(%1)").arg(k))->text();
-    }
+    QString panel(int k) { return find<QLabel>(QString("StatusBar1.Panels(%1)").arg(k))->text(); }
 
     // The command lines a supply received, in order; sent(): the one on Com1.
     static QStringList Lines(const VirtualSupply& from)
@@ -120,13 +105,13 @@ public:
         if (supply)
             supply->clearReceived();
     }
-    void setFaults(const QString& faultText) { setFaults(*supply, faultText); }
-    void setFaults(VirtualSupply& target, const QString& faultText)
+    // On Com1's supply unless another target is given.
+    void setFaults(const QString& faultText, VirtualSupply* target = nullptr)
     {
         QString error;
         const auto faults = SupplyFaults::parse(faultText, &error);
         ASSERT_TRUE(faults.has_value()) << error.toStdString();
-        target.setFaults(*faults);
+        (target ? target : supply)->setFaults(*faults);
     }
 
     // Chooses a port on the Setting tab and clicks "OK"; the live log stays stopped.

@@ -5,25 +5,17 @@
 #include "app/RunnerControls.h"
 #include "app/StepGrid.h"
 #include "programs/ProgramTable.h"
-#include "storage/OvoltaDatabase.h"
-#include "tests/app/MessageBoxes.h"
 #include "tests/app/PanelHarness.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QHeaderView>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QTabWidget>
 #include <QTableView>
-#include <QTest>
 #include <QToolBar>
-#include <gtest/gtest.h>
 
-// The window shown and active, its live-log timer stopped, a supply of the model on Com1 (or none).
+// The window shown and active, its live log stopped, a supply of the model on Com1 (or none).
 class WindowFixture : public ::testing::Test {
 protected:
     explicit WindowFixture(
@@ -35,7 +27,6 @@ protected:
     void showWindow()
     {
         ASSERT_TRUE(h.start()) << h.startError.toStdString();
-        h.ui().TimerPVC->stop();
         h.w().show();
         activate();
     }
