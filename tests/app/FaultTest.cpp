@@ -1,11 +1,8 @@
 // A supply gone silent or with spoilt replies: the panel goes on working, shows no value
 // the supply did not send, sends nothing above the limits, and recovers once it answers.
 
-#include "app/PresetGrid.h"
-#include "app/StepGrid.h"
 #include "core/Numbers.h"
-#include "programs/ProgramTable.h"
-#include "tests/app/PanelHarness.h"
+#include "tests/app/WindowFixture.h"
 
 #include <QFrame>
 #include <QSet>

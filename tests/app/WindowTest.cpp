@@ -30,12 +30,6 @@ template <int kTab> struct Window : WindowFixture {
         showTab(kTab);
         h.clearSent();
     }
-    void click(QWidget* widget)
-    {
-        if (!h.w().isActiveWindow())
-            activate();
-        QTest::mouseClick(widget, Qt::LeftButton);
-    }
     // Types at the end of a box.
     static void Append(QLineEdit* box, const QString& text)
     {
