@@ -144,8 +144,7 @@ TEST(FaultTest, SupplySilentDuringAConnectionFollowsTheFailureRules)
             EXPECT_LE(line.mid(4).toInt(), qRound(h.p().uvl * 10)) << line.toStdString();
         EXPECT_TRUE(n >= 3 || volts.isEmpty()) << volts.join(' ').toStdString();
 
-        // Answered again: a connected panel reads at once, "OK" sends no unread limit; back on
-        // Com1 all is as at start-up.
+        // Answered again: it reads at once, "OK" sends no unread limit; Com1 is as at start-up.
         h.setFaults("none", &second);
         if (n >= 1) {
             for (int i = 0; i < 3; ++i)
@@ -168,7 +167,6 @@ namespace {
 
 constexpr int kRatedVoltDigits = 360, kRatedCurrDigits = 510;
 
-// Turns the spoilt command's reply into what the panel reads.
 using Spoil = std::function<QByteArray(const QByteArray&, MangledLine&)>;
 using R = const QByteArray&;
 using L = MangledLine&;
@@ -199,8 +197,7 @@ const QList<std::pair<const char*, Spoil>> kSpoilers {
 const QStringList kCommands { "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM", "GETD",
     "VOLT", "CURR", "SOUT", "SEVC", "PROM", "RUNM", "SOVP", "SOCP" };
 
-// A working session on the harness set up by prepare: polls, set-points typed and clicked, the
-// output switch, new limits, a timed run, presets set, saved and read; returns what went wrong.
+// Polls, new limits, set-points typed and clicked, the output, a run, presets; what went wrong.
 QStringList RunSession(const std::function<void(FaultHarness&)>& prepare)
 {
     FaultHarness h;
@@ -308,8 +305,7 @@ QStringList RunSession(const std::function<void(FaultHarness&)>& prepare)
 
 } // namespace
 
-// Each command's replies spoilt in each way while the rest of the line is
-// sound, through a whole working session; one test per kind of spoilt reply.
+// Each command's replies spoilt while the rest stay sound; one test per kind of spoilt reply.
 class SpoiltReplies : public testing::TestWithParam<int> { };
 
 TEST_P(SpoiltReplies, AtEveryCommandShowNothingFalseAndSendNothingTooHigh)

@@ -40,9 +40,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-// Answers the message boxes shown while it lives with the given buttons in order, then `answer`
-// (else OK, else No), keeping their texts (and "<no such button>"); other dialogs are noted by
-// class in `dialogs` and handed to `onDialog`, else rejected.
+// Answers message boxes with `answers` in order, then `answer` (else OK, else No), keeping their
+// texts; other dialogs go by class into `dialogs` and to `onDialog`, else are rejected.
 class MessageBoxes {
 public:
     using Button = QMessageBox::StandardButton;
@@ -107,8 +106,7 @@ private:
     bool m_answering = false;
 };
 
-// The window's prompts with the file dialogs answered by the test (the chosen
-// path, empty: cancelled); message boxes and the print dialog stay real.
+// Prompts whose file dialogs the test answers (empty: cancelled); the other dialogs stay real.
 struct TestPrompts : Prompts {
     using Answer = std::function<QString(const QString& startOrFolder)>;
     Answer saveFile = [](const QString&) { return QString(); }; // given a name or a path
@@ -122,8 +120,7 @@ struct TestPrompts : Prompts {
     bool choosePrinter(QPrinter& printer) override { return real->choosePrinter(printer); }
 };
 
-// A main window on an in-process line with a virtual supply on Com1, a fake clock
-// whose timers run the session as the test lets time pass, and a fresh data folder.
+// A main window on an in-process line (a supply on Com1), fake clock and timers, a fresh folder.
 class PanelHarness {
 public:
     explicit PanelHarness(
@@ -134,8 +131,7 @@ public:
         QDir(dir.path()).mkpath(QStringLiteral("locks"));
     }
 
-    // Creates the window and runs start-up to the end of the connection; the live log is
-    // stopped (tests run it by hand).
+    // Runs start-up to the end of the connection; the live log stays stopped (run by hand).
     bool start()
     {
         window = std::make_unique<MainFrm>(MainFrmDeps { via ? *via : transport, clock, timers,
@@ -147,7 +143,6 @@ public:
         return started;
     }
 
-    // Lets time pass until the supply session has nothing left to do.
     void settle()
     {
         if (window)
@@ -158,7 +153,6 @@ public:
     {
         timers.runUntil([this] { return !window->session().isIdle(); });
     }
-    // One polling tick with all it sends.
     void tick()
     {
         timers.advance(SupplySession::kPollMs);
@@ -185,7 +179,6 @@ public:
         if (supply)
             supply->clearReceived();
     }
-    // On Com1's supply unless another target is given.
     void setFaults(const QString& faultText, VirtualSupply* target = nullptr)
     {
         QString error;
@@ -205,7 +198,6 @@ public:
         settle();
         ui().TimerPVC->stop();
     }
-    // The user replaces a box's text by typing and presses Enter.
     static void TypeEnter(QLineEdit* box, const QString& text)
     {
         box->setFocus();
@@ -225,11 +217,9 @@ public:
     FakeClock clock;
     FakeTimers timers { clock };
     SimTransport transport { clock };
-    // Set: the line the window talks on instead of `transport`.
-    SerialTransport* via = nullptr;
+    SerialTransport* via = nullptr; // set: the line instead of `transport`
     QTemporaryDir dir;
-    // Unset: the window's own wait for another program's lock on the database.
-    std::optional<std::chrono::milliseconds> databaseBusyTimeout;
+    std::optional<std::chrono::milliseconds> databaseBusyTimeout; // unset: the window's own
     PortLock portLock { dir.filePath("ports"), dir.filePath("locks") };
     TestPrompts prompts; // outlives the window that asks through it
     VirtualSupply* supply = nullptr;
@@ -276,15 +266,13 @@ protected:
         QTest::mouseClick(h.ui().Toolbar2->widgetForAction(action), Qt::LeftButton);
         return boxes.texts;
     }
-    // Clicks a control (at a point), the window active.
     void click(QWidget* widget, QPoint at = {})
     {
         if (!h.w().isActiveWindow())
             activate();
         QTest::mouseClick(widget, Qt::LeftButton, {}, at);
     }
-    // Clicks a cell of a grid (table rows from 1).
-    void clickCell(QTableView* grid, int row, int column)
+    void clickCell(QTableView* grid, int row, int column) // table rows from 1
     {
         click(grid->viewport(), grid->visualRect(grid->model()->index(row - 1, column)).center());
     }

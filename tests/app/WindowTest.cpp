@@ -1,5 +1,5 @@
-// Start-up and the close, polling, and the Setting, Data Log and supply list
-// boxes wired to the session and the database; their rules are the units'.
+// Start-up, polling, the close, and the Setting, Data Log and supply-list boxes wired to the
+// session.
 
 #include "datalog/ChartWidget.h"
 #include "storage/SupplyList.h"
@@ -10,7 +10,6 @@
 
 namespace {
 
-// The port an earlier run saved in the harness's data folder.
 void SavePort(PanelHarness& h, int port)
 {
     auto db = OvoltaDatabase::OpenDatabase(h.dir.path());
@@ -27,7 +26,6 @@ template <int kTab> struct Window : WindowFixture {
         showTab(kTab);
         h.clearSent();
     }
-    // Types at the end of a box.
     static void Append(QLineEdit* box, const QString& text)
     {
         QTest::keyClick(box, Qt::Key_End);
@@ -55,8 +53,8 @@ using SettingsPageTest = Window<4>;
 
 } // namespace
 
-// With no answer the saved port is used, listed or not, and nothing is polled; another
-// program's port, searched or saved, gets nothing and stays listed.
+// With no answer the saved port is used, listed or not, and nothing polled; another program's
+// port, searched or saved, gets nothing and stays listed.
 TEST(StartUp, SavedPortsAndPortsOfOtherPrograms)
 {
     for (const auto& [saved, index] : { std::pair { 3, 1 }, std::pair { 7, -1 } }) {
@@ -115,10 +113,8 @@ TEST(StartUp, AQuitDuringStartUpEndsItAndLeavesNoSupplyInRemoteMode)
     }
 }
 
-// The port is the panel's from the first command and the first reading shows at once. The front
-// panel and what a screen reader hears follow each reading, each set-point step and each switch
-// of the output. A click while an exchange is on the line waits for the next tick; a close lets
-// the exchange finish and "ENDS" is the last line.
+// The port is the panel's and the first reading shows at once; the panel and a screen reader follow
+// each reading and click. A click during an exchange waits for the next tick; a close for its end.
 TEST_F(Polling, TheFrontPanelFollowsEachReadingAndRequestsWaitTheirTurn)
 {
     const auto spoken = [&](const char* control, int row = -1) {
@@ -168,10 +164,8 @@ TEST_F(Polling, TheFrontPanelFollowsEachReadingAndRequestsWaitTheirTurn)
     EXPECT_FALSE(h.w().isVisible());
 }
 
-// Ports plugged in after start-up are listed when the tab or the list opens. "OK" sends the
-// limits the user changed, each read back, nothing when none changed; a typed limit is
-// normalised when its box is left. A new sampling time asks first: Yes restarts the log at
-// the new pace, No changes nothing. "Default" refills the boxes; a click into a box selects it.
+// New ports are listed when the tab or the list opens. "OK" sends only changed limits, each read
+// back; a new sampling time asks first (Yes restarts the log). A click into a box selects it.
 TEST_F(SettingsPageTest, OkSendsOnlyWhatTheUserChanged)
 {
     h.transport.addEmptyPort(7);
@@ -280,9 +274,8 @@ TEST_F(SettingsPageTest, PortChangesSendNothingToTheWrongSupply)
     EXPECT_EQ(heard.last(), "GETD");
 }
 
-// The live log is drawn within its window when it is entered and on a resize, the stored log
-// when it is chosen. Enter, the list and leaving the box take an entry through its combo's rule
-// into the combo, the chart and its labels.
+// The chosen log is drawn within its window, on entry and resize too; Enter, the list and leaving
+// a box take an entry through its combo's rule into the chart and its labels.
 TEST_F(DataLogTabTest, TheChosenLogIsDrawnWithinItsWindowAndEntriesSetTheChart)
 {
     const auto fill = [](LogSamples& log, int count) {
@@ -349,8 +342,7 @@ TEST_F(DataLogTabTest, TheChosenLogIsDrawnWithinItsWindowAndEntriesSetTheChart)
 
 using SupplyListUiTest = Polling;
 
-// What is typed or pasted is stored for the supply's address as it ends up in the box, across a
-// restart too, shown in the status bar and never sent; the caret stays where the user types.
+// What is typed or pasted is stored per address as the box shows it, shown and never sent.
 TEST_F(SupplyListUiTest, EveryKeystrokeIsStoredForItsAddressAndShown)
 {
     const auto stored
