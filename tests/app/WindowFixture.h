@@ -1,29 +1,233 @@
 #pragma once
 
+#include "app/MainFrm.h"
 #include "app/PresetControls.h"
 #include "app/PresetGrid.h"
+#include "app/Prompts.h"
 #include "app/RunnerControls.h"
 #include "app/StepGrid.h"
+#include "panel/SegmentDisplay.h"
 #include "programs/ProgramTable.h"
+#include "session/PortLock.h"
+#include "sim/SimTransport.h"
+#include "sim/SupplyFaults.h"
 #include "storage/OvoltaDatabase.h"
-#include "tests/app/MessageBoxes.h"
-#include "tests/app/PanelHarness.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/FakeTimers.h"
+#include "tests/support/QtPrinting.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
+#include <functional>
 #include <gtest/gtest.h>
 
-// The window shown and active, its live-log timer stopped, a supply of the model on Com1 (or none).
+// Answers message boxes with `answers` in order, then `answer` (else OK, else No), keeping their
+// texts; other dialogs go by class into `dialogs` and to `onDialog`, else are rejected.
+class MessageBoxes {
+public:
+    using Button = QMessageBox::StandardButton;
+
+    explicit MessageBoxes(QList<Button> answers = {})
+        : m_answers(std::move(answers))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { answerActive(); });
+        m_timer.start();
+    }
+
+    void clear()
+    {
+        texts.clear();
+        dialogs.clear();
+        buttons = {};
+        allOkOnly = true;
+    }
+
+    QStringList texts;
+    QMessageBox::StandardButtons buttons; // of the latest box
+    bool allOkOnly = true;
+    Button answer = QMessageBox::Ok;
+    std::function<void()> whileOpen; // runs while each box is open
+    QStringList dialogs;
+    std::function<void(QDialog&)> onDialog;
+
+private:
+    void answerActive()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible() || m_answering)
+            return;
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && !box) {
+            dialogs << QString::fromLatin1(dialog->metaObject()->className());
+            onDialog ? onDialog(*dialog) : dialog->reject();
+        }
+        if (!box)
+            return;
+        texts << box->text();
+        if (whileOpen) {
+            const QScopedValueRollback answering(m_answering, true);
+            whileOpen();
+        }
+        buttons = box->standardButtons();
+        allOkOnly = allOkOnly && buttons == QMessageBox::Ok;
+        QAbstractButton* button = nullptr;
+        for (const Button wanted : { answer, QMessageBox::Ok, QMessageBox::No })
+            button = button ? button : box->button(wanted);
+        if (!m_answers.isEmpty())
+            button = box->button(m_answers.takeFirst());
+        if (!button) {
+            texts << QStringLiteral("<no such button>");
+            button = box->buttons().constFirst();
+        }
+        button->click();
+    }
+
+    QList<Button> m_answers;
+    QTimer m_timer;
+    bool m_answering = false;
+};
+
+// Prompts whose file dialogs the test answers (empty: cancelled); the other dialogs stay real.
+struct TestPrompts : Prompts {
+    using Answer = std::function<QString(const QString& startOrFolder)>;
+    Answer saveFile = [](const QString&) { return QString(); }; // given a name or a path
+    Answer openFile = saveFile;
+    std::unique_ptr<QtPrompts> real; // over the window
+
+    void tell(const QString& t, Title title, Tone tone) override { real->tell(t, title, tone); }
+    bool ask(const QString& question) override { return real->ask(question); }
+    QString openFileName(const QString& dir, const QString&) override { return openFile(dir); }
+    QString saveFileName(const QString& start, const QString&) override { return saveFile(start); }
+    bool choosePrinter(QPrinter& printer) override { return real->choosePrinter(printer); }
+};
+
+// A main window on an in-process line (a supply on Com1), fake clock and timers, a fresh folder.
+class PanelHarness {
+public:
+    explicit PanelHarness(
+        bool withSupply = true, const SupplyModel& model = SupplyModel::standard())
+    {
+        if (withSupply)
+            supply = &transport.attachSupply(1, model);
+        QDir(dir.path()).mkpath(QStringLiteral("locks"));
+    }
+
+    // Runs start-up to the end of the connection; the live log stays stopped (run by hand).
+    bool start()
+    {
+        window = std::make_unique<MainFrm>(MainFrmDeps { via ? *via : transport, clock, timers,
+            dir.path(), {}, databaseBusyTimeout, &portLock, &prompts });
+        prompts.real = std::make_unique<QtPrompts>(window.get());
+        const bool started = window->StartUp(&startError);
+        settle();
+        ui().TimerPVC->stop();
+        return started;
+    }
+
+    void settle()
+    {
+        if (window)
+            timers.runUntil([this] { return window->session().isIdle(); });
+    }
+    // Until the next polling tick has its first exchange on the line.
+    void startTick()
+    {
+        timers.runUntil([this] { return !window->session().isIdle(); });
+    }
+    void tick()
+    {
+        timers.advance(SupplySession::kPollMs);
+        settle();
+    }
+
+    MainFrm& w() { return *window; }
+    const SupplyState& p() const { return window->supply(); }
+    MainFrmUi& ui() { return window->controls(); }
+    WindowState& s() { return window->state(); }
+    QString panel(int k) { return find<QLabel>(QString("StatusBar1.Panels(%1)").arg(k))->text(); }
+
+    // The command lines a supply received, in order; sent(): the one on Com1.
+    static QStringList Lines(const VirtualSupply& from)
+    {
+        QStringList lines;
+        for (const QByteArray& line : from.receivedLines())
+            lines << QString::fromLatin1(line);
+        return lines;
+    }
+    QStringList sent() const { return supply ? Lines(*supply) : QStringList(); }
+    void clearSent()
+    {
+        if (supply)
+            supply->clearReceived();
+    }
+    void setFaults(const QString& faultText, VirtualSupply* target = nullptr)
+    {
+        QString error;
+        const auto faults = SupplyFaults::parse(faultText, &error);
+        ASSERT_TRUE(faults.has_value()) << error.toStdString();
+        (target ? target : supply)->setFaults(*faults);
+    }
+
+    // Chooses a port on the Setting tab and clicks "OK"; the live log stays stopped.
+    void choosePort(const QString& name)
+    {
+        auto* port = find<QComboBox>(QStringLiteral("CboPort"));
+        ASSERT_GE(port->findText(name), 0) << name.toStdString();
+        port->setCurrentIndex(port->findText(name));
+        ui().Tab1->setCurrentIndex(4);
+        QTest::mouseClick(find<QPushButton>(QStringLiteral("CmdOK")), Qt::LeftButton);
+        settle();
+        ui().TimerPVC->stop();
+    }
+    static void TypeEnter(QLineEdit* box, const QString& text)
+    {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+
+    // The port lock another program on this machine would take.
+    std::unique_ptr<PortLock> anotherProgram() const
+    {
+        return std::make_unique<PortLock>(dir.filePath("ports"), dir.filePath("locks"));
+    }
+
+    template <typename T> T* find(const QString& name) { return window->findChild<T*>(name); }
+
+    FakeClock clock;
+    FakeTimers timers { clock };
+    SimTransport transport { clock };
+    SerialTransport* via = nullptr; // set: the line instead of `transport`
+    QTemporaryDir dir;
+    std::optional<std::chrono::milliseconds> databaseBusyTimeout; // unset: the window's own
+    PortLock portLock { dir.filePath("ports"), dir.filePath("locks") };
+    TestPrompts prompts; // outlives the window that asks through it
+    VirtualSupply* supply = nullptr;
+    std::unique_ptr<MainFrm> window;
+    QString startError;
+};
+
+// The window shown and active, its live log stopped, a supply of the model on Com1 (or none).
 class WindowFixture : public ::testing::Test {
 protected:
     explicit WindowFixture(
@@ -35,7 +239,6 @@ protected:
     void showWindow()
     {
         ASSERT_TRUE(h.start()) << h.startError.toStdString();
-        h.ui().TimerPVC->stop();
         h.w().show();
         activate();
     }
@@ -63,13 +266,15 @@ protected:
         QTest::mouseClick(h.ui().Toolbar2->widgetForAction(action), Qt::LeftButton);
         return boxes.texts;
     }
-    // Clicks a cell of a grid (table rows from 1).
-    void clickCell(QTableView* grid, int row, int column)
+    void click(QWidget* widget, QPoint at = {})
     {
         if (!h.w().isActiveWindow())
             activate();
-        const QRect cell = grid->visualRect(grid->model()->index(row - 1, column));
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+    }
+    void clickCell(QTableView* grid, int row, int column) // table rows from 1
+    {
+        click(grid->viewport(), grid->visualRect(grid->model()->index(row - 1, column)).center());
     }
     static void Retype(QLineEdit* box, const QString& text)
     {

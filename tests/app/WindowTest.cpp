@@ -1,5 +1,5 @@
-// Start-up and the close, polling, and the Setting, Data Log and supply list
-// boxes wired to the session and the database; their rules are the units'.
+// Start-up, polling, the close, and the Setting, Data Log and supply-list boxes wired to the
+// session.
 
 #include "datalog/ChartWidget.h"
 #include "storage/SupplyList.h"
@@ -10,10 +10,6 @@
 
 namespace {
 
-const QStringList kConnection { "GMAX", "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM",
-    "GETD" };
-
-// The port an earlier run saved in the harness's data folder.
 void SavePort(PanelHarness& h, int port)
 {
     auto db = OvoltaDatabase::OpenDatabase(h.dir.path());
@@ -30,13 +26,6 @@ template <int kTab> struct Window : WindowFixture {
         showTab(kTab);
         h.clearSent();
     }
-    void click(QWidget* widget)
-    {
-        if (!h.w().isActiveWindow())
-            activate();
-        QTest::mouseClick(widget, Qt::LeftButton);
-    }
-    // Types at the end of a box.
     static void Append(QLineEdit* box, const QString& text)
     {
         QTest::keyClick(box, Qt::Key_End);
@@ -53,11 +42,6 @@ template <int kTab> struct Window : WindowFixture {
         Retype(limit, text);
         click(limit == uvl() ? ucl() : uvl());
     }
-    void ok()
-    {
-        click(h.find<QPushButton>("CmdOK"));
-        h.settle();
-    }
     std::size_t segments() { return h.ui().PP->traces().volts.size(); }
 
     MessageBoxes boxes;
@@ -69,21 +53,8 @@ using SettingsPageTest = Window<4>;
 
 } // namespace
 
-// The port is the panel's from the first command; the first reading shows at once.
-TEST(StartUp, ConnectsToTheSupplyAndShowsItsModel)
-{
-    PanelHarness h;
-    ASSERT_TRUE(h.start()) << h.startError.toStdString();
-    EXPECT_EQ(h.sent(), kConnection);
-    EXPECT_EQ(h.w().windowTitle(), "Rating: 36V 5A");
-    EXPECT_EQ(h.w().tableE().dataRows(), 20);
-    EXPECT_EQ(h.w().tableM().dataRows(), 3);
-    EXPECT_FALSE(h.find<SegmentDisplay>("PD")->strokes().isEmpty());
-    EXPECT_FALSE(h.anotherProgram()->claim(1));
-}
-
-// With no answer the saved port is used, listed or not, and nothing is polled; another
-// program's port, searched or saved, gets nothing and stays listed.
+// With no answer the saved port is used, listed or not, and nothing polled; another program's
+// port, searched or saved, gets nothing and stays listed.
 TEST(StartUp, SavedPortsAndPortsOfOtherPrograms)
 {
     for (const auto& [saved, index] : { std::pair { 3, 1 }, std::pair { 7, -1 } }) {
@@ -101,21 +72,16 @@ TEST(StartUp, SavedPortsAndPortsOfOtherPrograms)
         h.tick();
         EXPECT_EQ(h.transport.written(), written) << "no polling without a supply";
         EXPECT_FLOAT_EQ(h.w().chartRanges().ChartVMax, 40.0f);
-        EXPECT_FALSE(h.ui().CmdRunStop->isEnabled() || h.ui().TextSetVC[1]->isEnabled());
-        EXPECT_EQ(h.w().tableE().dataRows(), 0);
     }
-    for (const bool supplyOnCom1 : { true, false }) {
-        SCOPED_TRACE(supplyOnCom1);
-        PanelHarness h(supplyOnCom1);
-        const VirtualSupply& held = h.transport.attachSupply(2);
-        ASSERT_NO_FATAL_FAILURE(SavePort(h, 2));
-        const std::unique_ptr<PortLock> other = h.anotherProgram();
-        ASSERT_TRUE(other->claim(2));
-        ASSERT_TRUE(h.start());
-        EXPECT_EQ(h.p().connected, supplyOnCom1);
-        EXPECT_TRUE(held.receivedLines().isEmpty());
-        EXPECT_NE(h.find<QComboBox>("CboPort")->findText("Com2"), -1);
-    }
+    PanelHarness h(false); // the search skipping held ports is the session's
+    const VirtualSupply& held = h.transport.attachSupply(2);
+    ASSERT_NO_FATAL_FAILURE(SavePort(h, 2));
+    const std::unique_ptr<PortLock> other = h.anotherProgram();
+    ASSERT_TRUE(other->claim(2));
+    ASSERT_TRUE(h.start());
+    EXPECT_FALSE(h.p().connected);
+    EXPECT_TRUE(held.receivedLines().isEmpty());
+    EXPECT_NE(h.find<QComboBox>("CboPort")->findText("Com2"), -1);
 }
 
 // A quit asked for during start-up (a signal) ends it after the step under way:
@@ -123,7 +89,9 @@ TEST(StartUp, SavedPortsAndPortsOfOtherPrograms)
 TEST(StartUp, AQuitDuringStartUpEndsItAndLeavesNoSupplyInRemoteMode)
 {
     for (const auto& [heard, sent] : { std::pair { "GMAX", QStringList { "GMAX" } },
-             std::pair { "SESS", kConnection + QStringList { "ENDS" } } }) {
+             std::pair { "SESS",
+                 QStringList { "GMAX", "GMAX", "GMOD", "GOVP", "GOCP", "SESS", "GETS", "GETM",
+                     "GETD", "ENDS" } } }) {
         SCOPED_TRACE(heard);
         PanelHarness h;
         h.window = std::make_unique<MainFrm>(
@@ -142,9 +110,8 @@ TEST(StartUp, AQuitDuringStartUpEndsItAndLeavesNoSupplyInRemoteMode)
     }
 }
 
-// The front panel and what a screen reader hears follow each reading, each set-point step and
-// each switch of the output. A click while an exchange is on the line waits for the next tick;
-// a close lets the exchange finish and "ENDS" is the last line.
+// The port is the panel's and the first reading shows at once; the panel and a screen reader follow
+// each reading and click. A click during an exchange waits for the next tick; a close for its end.
 TEST_F(Polling, TheFrontPanelFollowsEachReadingAndRequestsWaitTheirTurn)
 {
     const auto spoken = [&](const char* control, int row = -1) {
@@ -154,6 +121,10 @@ TEST_F(Polling, TheFrontPanelFollowsEachReadingAndRequestsWaitTheirTurn)
     };
     QWidget* onOff = h.find<QWidget>("ImageOnOff");
     QWidget* voltUp = h.find<QWidget>("LcdPSetVC(0)");
+    EXPECT_FALSE(h.anotherProgram()->claim(1));
+    EXPECT_EQ(QStringList({ h.w().windowTitle(), spoken("PD", 0) }),
+        QStringList({ "Rating: 36V 5A", "5.0 V" }));
+    EXPECT_EQ(std::pair(h.w().tableE().dataRows(), h.w().tableM().dataRows()), std::pair(20, 3));
     h.supply->setSetpoint(125, 100);
     h.tick();
     // 12.5 V into 10 ohm would be 1.25 A: the supply holds 1 A, so 10 V.
@@ -190,10 +161,8 @@ TEST_F(Polling, TheFrontPanelFollowsEachReadingAndRequestsWaitTheirTurn)
     EXPECT_FALSE(h.w().isVisible());
 }
 
-// Ports plugged in after start-up are listed when the tab or the list opens. "OK" sends the
-// limits the user changed, each read back, nothing when none changed; a typed limit is
-// normalised when its box is left. A new sampling time asks first: Yes restarts the log at
-// the new pace, No changes nothing. "Default" refills the boxes; a click into a box selects it.
+// New ports are listed when the tab or the list opens. "OK" sends only changed limits, each read
+// back; a new sampling time asks first (Yes restarts the log). A click into a box selects it.
 TEST_F(SettingsPageTest, OkSendsOnlyWhatTheUserChanged)
 {
     h.transport.addEmptyPort(7);
@@ -224,41 +193,38 @@ TEST_F(SettingsPageTest, OkSendsOnlyWhatTheUserChanged)
         if (c.ucl)
             typeAndLeave(ucl(), c.ucl);
         h.clearSent();
-        ok();
+        h.choosePort("Com1");
         EXPECT_EQ(h.sent(), c.sent);
         EXPECT_EQ(uvl()->text(), c.uvlBox);
         EXPECT_EQ(h.panel(7), c.panel);
     }
-    EXPECT_EQ(h.supply->voltLimitDigits(), 360);
-    EXPECT_EQ(h.p().ucl, 2.5f);
 
     h.clearSent();
     for (const bool yes : { false, true }) {
         SCOPED_TRACE(yes);
-        h.s().LogSamples.volts[0] = 12.5f;
-        h.s().LogSamples.amps[0] = 1.0f;
+        recordLog(1);
         QTest::keyClick(box("CboAS"), Qt::Key_End);
         boxes.clear();
         boxes.answer = yes ? QMessageBox::Yes : QMessageBox::No;
-        ok();
-        EXPECT_EQ(boxes.texts.size(), 1);
-        EXPECT_EQ(boxes.buttons, QMessageBox::Yes | QMessageBox::No);
+        h.choosePort("Com1");
+        EXPECT_TRUE(
+            boxes.texts.size() == 1 && boxes.buttons == (QMessageBox::Yes | QMessageBox::No));
         EXPECT_EQ(h.s().SampleTime, yes ? 60 : 3);
         EXPECT_EQ(h.ui().TimerPVC->interval(), yes ? 60000 : 3000);
         EXPECT_EQ(h.panel(6), yes ? "Now Sampling : 60S" : "Now Sampling : 3S");
-        EXPECT_EQ(LogSamples::isEndMark(h.s().LogSamples.volts[0]), yes);
-        EXPECT_EQ(LogSamples::isEndMark(h.s().LogSamples.amps[0]), yes);
+        EXPECT_EQ(std::pair(LogSamples::isEndMark(h.s().LogSamples.volts[0]),
+                      LogSamples::isEndMark(h.s().LogSamples.amps[0])),
+            std::pair(yes, yes));
     }
     boxes.clear();
-    ok();
+    h.choosePort("Com1");
     EXPECT_TRUE(boxes.texts.isEmpty()) << "the same choice again is no change";
 
     typeAndLeave(uvl(), "12");
     click(h.find<QPushButton>("CmdDefault"));
     EXPECT_EQ(QStringList({ uvl()->text(), ucl()->text(), box("CboAS")->currentText() }),
         QStringList({ "36V", "5.1A", "3S" }));
-    EXPECT_TRUE(h.sent().isEmpty());
-    EXPECT_TRUE(boxes.texts.isEmpty());
+    EXPECT_TRUE(h.sent().isEmpty() && boxes.texts.isEmpty());
     click(ucl());
     click(uvl());
     QCoreApplication::processEvents();
@@ -266,10 +232,9 @@ TEST_F(SettingsPageTest, OkSendsOnlyWhatTheUserChanged)
     EXPECT_EQ(uvl()->text(), "30");
 }
 
-// A port another program talks on is refused with its holder and the panel
-// stays with its supply. Once free, the lock moves with the port change, and a
-// set-point still waiting for the old supply's acknowledgement, and an output
-// click for it, never reach the supply found on the new port.
+// A port another program talks on is refused with its holder and the panel stays with its supply.
+// Once free, the lock moves with the port change; a set-point still waiting for the old supply's
+// acknowledgement, and an output click for it, never reach the supply found on the new port.
 TEST_F(SettingsPageTest, PortChangesSendNothingToTheWrongSupply)
 {
     VirtualSupply& other = h.transport.attachSupply(3);
@@ -281,8 +246,7 @@ TEST_F(SettingsPageTest, PortChangesSendNothingToTheWrongSupply)
                           .arg(PortLock::ResolvedDevice(3, h.dir.filePath("ports")))
                           .arg(QCoreApplication::applicationPid()) });
     EXPECT_TRUE(other.receivedLines().isEmpty() && h.sent().isEmpty());
-    EXPECT_TRUE(h.p().connected);
-    EXPECT_EQ(h.w().database()->CommPort(), 1);
+    EXPECT_TRUE(h.p().connected && h.w().database()->CommPort() == 1);
     EXPECT_EQ(box("CboPort")->currentText(), "Com1");
     program->release();
 
@@ -293,10 +257,8 @@ TEST_F(SettingsPageTest, PortChangesSendNothingToTheWrongSupply)
     h.tick();
     QTest::mouseClick(h.find<QLabel>("ImageOnOff"), Qt::LeftButton);
     h.choosePort("Com3");
-    ASSERT_TRUE(h.p().connected);
-    EXPECT_EQ(h.s().CommPortNo, 3);
-    EXPECT_FALSE(program->claim(3));
-    EXPECT_TRUE(program->claim(1));
+    ASSERT_TRUE(h.p().connected && h.s().CommPortNo == 3);
+    EXPECT_TRUE(!program->claim(3) && program->claim(1)) << "the lock moved with the port";
     EXPECT_EQ(h.sent(), (QStringList { "VOLT120", "ENDS" }));
     h.tick();
     const QStringList heard = PanelHarness::Lines(other);
@@ -305,52 +267,9 @@ TEST_F(SettingsPageTest, PortChangesSendNothingToTheWrongSupply)
     EXPECT_EQ(heard.last(), "GETD");
 }
 
-// Enter, the list and leaving the box take an entry through its combo's rule
-// into the combo, the chart and its labels.
-TEST_F(DataLogTabTest, EntriesSetTheChartAndItsLabels)
-{
-    const struct {
-        const char *combo, *typed, *shown, *label;
-        int k;
-        const char* labelText;
-    } cases[] = {
-        { "CmbTLen", "1", "1S", "PLabT", 2, "1S" }, // the list holds 10S
-        { "CmbTMin", "1m", "60S", "PLabT", 2, "61S" },
-        { "CmbVMax", "1", "1V", "PLabV", 2, "1.0V" }, // the list holds 10V
-        { "CmbVMin", "20", "0V", "PLabV", 1, "0.5V" }, // kept below the maximum
-        { "CmbCMax", "2,5", "2.5A", "PLabC", 1, "1.25A" },
-        { "CmbCMin", "3", "2.4A", "PLabC", 0, "2.40A" },
-        { "CmbWMax", "150.4", "150W", "PLabW", 2, "150.0W" },
-        { "CmbWMin", "200", "149W", "PLabW", 0, "149.0W" },
-    };
-    EXPECT_EQ(box("CmbVMax")->currentText(), "36V"); // the connected supply's rating
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.combo);
-        Retype(box(c.combo)->lineEdit(), c.typed);
-        QTest::keyClick(box(c.combo), Qt::Key_Return);
-        EXPECT_EQ(box(c.combo)->currentText(), c.shown);
-        EXPECT_EQ(
-            h.find<QLabel>(QStringLiteral("%1(%2)").arg(c.label).arg(c.k))->text(), c.labelText);
-        EXPECT_EQ(h.ui().PP->ranges().ChartTEnd, h.w().chartRanges().ChartTEnd);
-        EXPECT_EQ(h.ui().PP->ranges().ChartVMax, h.w().chartRanges().ChartVMax);
-    }
-    QComboBox* vMax = box("CmbVMax");
-    vMax->showPopup();
-    vMax->view()->setCurrentIndex(vMax->view()->model()->index(vMax->findText("10V"), 0));
-    QTest::keyClick(vMax->view(), Qt::Key_Return);
-    EXPECT_EQ(vMax->currentText(), "10V");
-    EXPECT_EQ(h.ui().PP->ranges().ChartVMax, 10.0f);
-    click(box("CmbTLen"));
-    Retype(box("CmbTLen")->lineEdit(), "3h");
-    EXPECT_EQ(h.w().chartRanges().ChartTEnd, 61) << "nothing happens while typing";
-    click(vMax);
-    EXPECT_EQ(box("CmbTLen")->currentText(), "10800S");
-    EXPECT_EQ(h.w().chartRanges().ChartTEnd, 10860);
-}
-
-// The live log is drawn within its window when it is entered and on a resize;
-// the stored log when it is chosen.
-TEST_F(DataLogTabTest, TheChosenLogIsDrawnWithinItsWindow)
+// The chosen log is drawn within its window, on entry and resize too; Enter, the list and leaving
+// a box take an entry through its combo's rule into the chart and its labels.
+TEST_F(DataLogTabTest, TheChosenLogIsDrawnWithinItsWindowAndEntriesSetTheChart)
 {
     const auto fill = [](LogSamples& log, int count) {
         log.markEmpty();
@@ -374,15 +293,50 @@ TEST_F(DataLogTabTest, TheChosenLogIsDrawnWithinItsWindow)
     EXPECT_EQ(h.panel(6), "Log Sampling : 1S");
     QTest::mouseClick(h.find<QRadioButton>("Option2(0)"), Qt::LeftButton);
     EXPECT_EQ(segments(), 9u);
+
+    const struct {
+        const char *combo, *typed, *shown, *label, *labelText;
+    } cases[] = {
+        { "CmbTLen", "1", "1S", "PLabT(2)", "1S" }, // the list holds 10S
+        { "CmbTMin", "1m", "60S", "PLabT(2)", "61S" },
+        { "CmbVMax", "1", "1V", "PLabV(2)", "1.0V" }, // the list holds 10V
+        { "CmbVMin", "20", "0V", "PLabV(1)", "0.5V" }, // kept below the maximum
+        { "CmbCMax", "2,5", "2.5A", "PLabC(1)", "1.25A" },
+        { "CmbCMin", "3", "2.4A", "PLabC(0)", "2.40A" },
+        { "CmbWMax", "150.4", "150W", "PLabW(2)", "150.0W" },
+        { "CmbWMin", "200", "149W", "PLabW(0)", "149.0W" },
+    };
+    EXPECT_EQ(box("CmbVMax")->currentText(), "36V"); // the connected supply's rating
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.combo);
+        Retype(box(c.combo)->lineEdit(), c.typed);
+        QTest::keyClick(box(c.combo), Qt::Key_Return);
+        EXPECT_EQ(box(c.combo)->currentText(), c.shown);
+        EXPECT_EQ(h.find<QLabel>(c.label)->text(), c.labelText);
+        EXPECT_EQ(std::pair(h.ui().PP->ranges().ChartTEnd, h.ui().PP->ranges().ChartVMax),
+            std::pair(h.w().chartRanges().ChartTEnd, h.w().chartRanges().ChartVMax));
+    }
+    QComboBox* vMax = box("CmbVMax");
+    vMax->showPopup();
+    vMax->view()->setCurrentIndex(vMax->view()->model()->index(vMax->findText("10V"), 0));
+    QTest::keyClick(vMax->view(), Qt::Key_Return);
+    EXPECT_EQ(vMax->currentText(), "10V");
+    EXPECT_EQ(h.ui().PP->ranges().ChartVMax, 10.0f);
+    click(box("CmbTLen"));
+    Retype(box("CmbTLen")->lineEdit(), "3h");
+    EXPECT_EQ(h.w().chartRanges().ChartTEnd, 61) << "nothing happens while typing";
+    click(vMax);
+    EXPECT_EQ(box("CmbTLen")->currentText(), "10800S");
+    EXPECT_EQ(h.w().chartRanges().ChartTEnd, 10860);
 }
 
 using SupplyListUiTest = Polling;
 
-// What is typed or pasted is stored as it ends up in the box, shown in the
-// status bar and never sent; the caret stays where the user types.
-TEST_F(SupplyListUiTest, EveryKeystrokeIsStoredAndShown)
+// What is typed or pasted is stored per address as the box shows it, shown and never sent.
+TEST_F(SupplyListUiTest, EveryKeystrokeIsStoredForItsAddressAndShown)
 {
-    const auto stored = [&] { return SupplyList(*h.w().database()).labels("00"); };
+    const auto stored
+        = [&](const char* address) { return SupplyList(*h.w().database()).labels(address); };
     const struct {
         bool description;
         QString pasted, typed, stored;
@@ -396,7 +350,7 @@ TEST_F(SupplyListUiTest, EveryKeystrokeIsStoredAndShown)
         Retype(box, {});
         box->insert(c.pasted);
         Append(box, c.typed);
-        EXPECT_EQ(c.description ? stored().description : stored().location, c.stored);
+        EXPECT_EQ(c.description ? stored("00").description : stored("00").location, c.stored);
         EXPECT_EQ(box->text(), c.stored);
         EXPECT_EQ(box->cursorPosition(), c.stored.size());
         EXPECT_EQ(h.panel(c.description ? 3 : 2),
@@ -408,40 +362,33 @@ TEST_F(SupplyListUiTest, EveryKeystrokeIsStoredAndShown)
     QTest::keyClick(location(), Qt::Key_Home);
     QTest::keyClicks(location(), "A ");
     EXPECT_EQ(location()->cursorPosition(), 2);
-    EXPECT_EQ(stored().location, "A Rack");
+    EXPECT_EQ(stored("00").location, "A Rack");
     EXPECT_TRUE(h.sent().isEmpty());
 
-    // Refused by the database: the box shows what is stored, so a text not kept does not look kept.
-    ASSERT_TRUE(h.w().database()->sql().exec("CREATE TRIGGER refuse BEFORE UPDATE ON \"MultiPS\" "
-                                             "BEGIN SELECT RAISE(ABORT, 'no'); END"));
-    Append(location(), "X");
-    EXPECT_EQ(stored().location, "A Rack");
-    EXPECT_EQ(location()->text(), "A Rack");
-    EXPECT_EQ(h.panel(2), "Location : A Rack");
-    EXPECT_EQ(h.s().CurLocation, "A Rack");
-}
-
-// Each address keeps its own texts, across a restart too.
-TEST_F(SupplyListUiTest, TwoAddressesKeepTheirTextsAcrossARestart)
-{
-    Append(location(), "Rack A");
-    Append(h.ui().TextEngineryD, "Charger");
+    Retype(h.ui().TextEngineryD, "Charger");
     box("CmbAddr")->setEditText("32"); // no row: the box keeps the typing, the bar what is stored
     Append(location(), "X");
     EXPECT_EQ(QStringList({ location()->text(), h.panel(2) }),
-        QStringList({ "Rack AX", "Location : Rack A" }));
+        QStringList({ "A RackX", "Location : A Rack" }));
     box("CmbAddr")->setCurrentIndex(5);
     h.w().ConnectSupply();
     EXPECT_TRUE(location()->text().isEmpty());
     Append(location(), "Rack B");
     Append(h.ui().TextEngineryD, "Motor");
     h.window.reset();
-    ASSERT_TRUE(h.start()) << h.startError.toStdString();
-    EXPECT_EQ(box("CmbAddr")->currentText(), "00");
-    EXPECT_EQ(location()->text(), "Rack A");
-    EXPECT_EQ(h.panel(3), "Description : Charger");
+    ASSERT_NO_FATAL_FAILURE(showWindow());
+    EXPECT_EQ(QStringList({ box("CmbAddr")->currentText(), location()->text(), h.panel(3) }),
+        QStringList({ "00", "A Rack", "Description : Charger" }));
     box("CmbAddr")->setCurrentIndex(5);
     h.w().ConnectSupply();
     EXPECT_EQ(location()->text(), "Rack B");
     EXPECT_EQ(h.panel(3), "Description : Motor");
+
+    // Refused by the database: the box shows what is stored, so a text not kept does not look kept.
+    ASSERT_TRUE(h.w().database()->sql().exec("CREATE TRIGGER refuse BEFORE UPDATE ON \"MultiPS\" "
+                                             "BEGIN SELECT RAISE(ABORT, 'no'); END"));
+    Append(location(), "X");
+    EXPECT_EQ(stored("05").location, "Rack B");
+    EXPECT_EQ(QStringList({ location()->text(), h.panel(2), h.s().CurLocation }),
+        QStringList({ "Rack B", "Location : Rack B", "Rack B" }));
 }
