@@ -11,19 +11,10 @@
 namespace {
 
 using Button = QMessageBox::StandardButton;
-const QString kLogQuestion = QStringLiteral("Log already exist. Overwrte it ?");
 
 class StorageActionsTest : public WindowFixture {
 protected:
     StorageActions& actions() { return h.w().storage(); }
-    QString logState()
-    {
-        const WindowState& s = h.s();
-        return QStringList { s.StoredLogName, QString::number(s.StoredLogSampling),
-            QDateTime(s.StoredLogDate, s.StoredLogTime).toString(), s.StoredLogDesc,
-            description(3)->text(), QString::number(h.ui().Option2[1]->isChecked()) }
-            .join(u'|');
-    }
 };
 
 // While this lives, a process running as root acts as "nobody", for whom file rights hold.
@@ -127,7 +118,11 @@ TEST_F(StorageActionsTest, EveryKindSavesAndLoadsBackAfterARestart)
     ASSERT_FALSE(h.ui().Option2[1]->isEnabled());
     EXPECT_TRUE(choose(3, "night").isEmpty());
     EXPECT_TRUE(SameSamples(h.s().StoredLog, log));
-    EXPECT_EQ(logState(), "night|5|" + logAt + "|overnight|overnight|1");
+    const WindowState& s = h.s();
+    EXPECT_EQ(QStringList({ s.StoredLogName, QString::number(s.StoredLogSampling),
+                  QDateTime(s.StoredLogDate, s.StoredLogTime).toString(), s.StoredLogDesc }),
+        QStringList({ "night", "5", logAt, "overnight" }));
+    EXPECT_TRUE(description(3)->text() == "overnight" && h.ui().Option2[1]->isChecked());
     choose(3, "(Untitle)"); // back to the live log
     EXPECT_TRUE(h.ui().Option2[0]->isChecked() && !h.ui().Option2[1]->isEnabled());
     EXPECT_EQ(description(3)->text(), QString());
@@ -192,16 +187,9 @@ TEST_F(StorageActionsTest, LoadedStepsGoOverTheGridsFirstRows)
     }
 }
 
-// No keeps the table; Delete clears the tab. Without a name both only focus the name box; a
-// cell text too long for its column is refused.
+// No keeps the table; Delete clears the tab. Without a name both only focus the name box.
 TEST_F(StorageActionsTest, SaveAndDeleteAskFirstOnEveryKind)
 {
-    setEtpRow(1, "12.345", "0.1", "00", "05");
-    const QStringList refused = save(1, "too long");
-    EXPECT_TRUE(refused.size() == 1 && refused[0].contains("12.345"))
-        << refused.join('|').toStdString();
-    EXPECT_EQ(listed(1) << combo(1)->currentText(), QStringList { "too long" });
-    EXPECT_FALSE(tableExists("E_too long"));
     setEtpRow(1, "12.0", "1.2", "01", "02", false);
     setPresets({ "05.0|1.0", "06.0|1.0", "07.0|1.0" });
     recordLog(3);
@@ -304,7 +292,7 @@ TEST_F(DatabaseFaultTest, FileLockedByAnotherProgramSaysSoAndLosesNothing)
     ASSERT_TRUE(other);
     const QStringList texts = save(3, "kept", { Button::Yes });
     ExpectLocked(texts, 2);
-    EXPECT_EQ(texts.value(0), kLogQuestion);
+    EXPECT_EQ(texts.value(0), QStringLiteral("Log already exist. Overwrte it ?"));
     ExpectLocked(save(3, "new"), 1);
     EXPECT_TRUE(SameSamples(h.s().LogSamples, live)) << "the live log is kept";
     EXPECT_TRUE(choose(3, "kept").isEmpty());
@@ -339,8 +327,7 @@ TEST_F(DatabaseFaultTest, ReadOnlyOrDamagedFileLosesNothing)
         EXPECT_TRUE(choose(3, "kept").isEmpty());
     }
     setRights(h.dir.path(), 0755);
-    EXPECT_TRUE(SameSamples(h.s().StoredLog, kept));
-    EXPECT_TRUE(SameSamples(h.s().LogSamples, live));
+    EXPECT_TRUE(SameSamples(h.s().StoredLog, kept) && SameSamples(h.s().LogSamples, live));
 
     h.window.reset();
     const QByteArray sound = FileBytes(dbPath());
@@ -369,11 +356,6 @@ TEST_F(DatabaseFaultTest, ReadOnlyOrDamagedFileLosesNothing)
     ASSERT_TRUE(WriteFile(dbPath(), sound));
     ASSERT_TRUE(h.start()) << h.startError.toStdString();
     EXPECT_EQ(listed(3), QStringList { "kept" });
-    // Writable again: the same save goes through.
-    h.s().LogSamples = live;
-    EXPECT_EQ(save(3, "kept", { Button::Yes }), QStringList { kLogQuestion });
-    EXPECT_TRUE(choose(3, "kept").isEmpty());
-    EXPECT_TRUE(SameSamples(h.s().StoredLog, live));
 }
 
 // A dropped table is said to be gone and leaves the list; a dropped catalogue comes back empty.
