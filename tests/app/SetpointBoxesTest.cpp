@@ -2,10 +2,8 @@
 // from a key or click. What each text becomes is the rules' own test.
 
 #include "panel/FrontPanel.h"
-#include "panel/SegmentDisplay.h"
 #include "tests/app/WindowFixture.h"
 
-#include <QKeySequence>
 #include <QRegularExpression>
 
 namespace {
@@ -77,9 +75,11 @@ TEST_F(SetpointBoxesTest, TheTickSendsOnlyTheValueThatWasChecked)
         { 0, "12", "99", Act::Button, { kVolt }, "0.00V", "" },
         { 1, "-3", nullptr, Act::Leave, { kCurrLeave }, "0.00A", "", false },
     };
+    const auto digits
+        = [&](int i) { return i == 0 ? h.supply->setVoltDigits() : h.supply->setCurrDigits(); };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        const int before = c.box == 0 ? h.supply->setVoltDigits() : h.supply->setCurrDigits();
+        const int before = digits(c.box);
         type(c.box, c.typed);
         EXPECT_EQ(
             h.ui().ToolbarSetVolt->isEnabled() && h.ui().ToolbarSetCurr->isEnabled(), c.buttonsOn);
@@ -90,29 +90,27 @@ TEST_F(SetpointBoxesTest, TheTickSendsOnlyTheValueThatWasChecked)
         h.clearSent();
         messages.clear();
         act(c.box, c.act);
-        EXPECT_EQ(messages.texts, c.messages);
-        EXPECT_TRUE(messages.allOkOnly);
+        EXPECT_TRUE(messages.texts == c.messages && messages.allOkOnly)
+            << messages.texts.join('|').toStdString();
         EXPECT_EQ(box(c.box)->text(), c.shown);
         if (*c.line)
             type(c.box, c.box == 0 ? "99" : "");
         EXPECT_EQ(h.sent(), QStringList()) << "nothing before the tick";
         h.tick();
-        const QStringList lines = h.sent().filter(QRegularExpression("^(VOLT|CURR)"));
-        EXPECT_EQ(lines, *c.line ? QStringList { c.line } : QStringList());
-        if (*c.line) {
+        EXPECT_EQ(h.sent().filter(QRegularExpression("^(VOLT|CURR)")),
+            *c.line ? QStringList { c.line } : QStringList());
+        if (*c.line)
             EXPECT_EQ(h.ui().LcdPSetVC[static_cast<std::size_t>(c.box)]->strokes(),
                 FrontPanel::DrawSetpointDisplay(QString(c.shown).chopped(1)));
-        } else {
-            EXPECT_EQ(c.box == 0 ? h.supply->setVoltDigits() : h.supply->setCurrDigits(), before);
-        }
+        else
+            EXPECT_EQ(digits(c.box), before);
     }
     // Enter with the buttons off and no current moves to the current box.
     type(0, "1");
     box(1)->setText("0.00A");
     QTest::keyClicks(box(0), "2");
     act(0, Act::Return);
-    EXPECT_EQ(QApplication::focusWidget(), box(1));
-    EXPECT_EQ(box(1)->selectedText(), QStringLiteral("0.00A"));
+    EXPECT_TRUE(QApplication::focusWidget() == box(1) && box(1)->selectedText() == "0.00A");
 }
 
 // The message of a key landing inside an exchange's wait opens after the exchange.
@@ -148,7 +146,6 @@ TEST_F(SetpointBoxesTest, FrontPanelKeysSendWhatTheirClicksSend)
         const char*>
         cases[] = {
             { "LcdPSetVC(0)", Qt::Key_Up, Qt::LeftButton, 1, "12.0", "1.00", "VOLT121" },
-            { "LcdPSetVC(0)", Qt::Key_Up, Qt::LeftButton, 1, "36.0", "1.00", "GETD" }, // at UVL
             { "LcdPSetVC(0)", Qt::Key_Down, Qt::RightButton, 1, "40.0", "1.00", "VOLT360" },
             { "LcdPSetVC(1)", Qt::Key_PageUp, Qt::LeftButton, 10, "12.0", "4.55", "CURR510" },
             { "LcdPSetVC(1)", Qt::Key_Left, Qt::NoButton, 0, "12.0", "1.00", "GETD" },
@@ -195,21 +192,12 @@ TEST_F(CellEditorUiTest, TypedTextIsMirroredAtOnceAndCheckedWhenTheCellIsLeft)
     QTest::keyClick(textE(), Qt::Key_Right);
     EXPECT_EQ(etp().cell(2, 1) + etp().cell(2, 2), "05.0" + textE()->selectedText());
     EXPECT_EQ(gridE()->currentIndex().column(), 2);
-    etp().setCell(1, 4, "05"); // a timed step: no voltage below 1 V
-    type(gridE(), 1, 1, "+");
-    QTest::keyClick(textE(), Qt::Key_Right);
-    EXPECT_EQ(etp().cell(1, 1), QStringLiteral("01.0"));
-    EXPECT_EQ(messages.texts, QStringList { kVolt });
     // The Output On cell opens no editor, even clicked beside its box.
     const QRect output = gridE()->visualRect(etp().index(1, 5));
     QTest::mouseClick(gridE()->viewport(), Qt::LeftButton, {}, output.topLeft() + QPoint(2, 2));
     EXPECT_EQ(gridE()->currentIndex().column(), 5);
     EXPECT_FALSE(textE()->isVisible());
-}
-
-// Leaving clamps silently; to "Run" the key release's text stays (the run checks it).
-TEST_F(CellEditorUiTest, LeavingTheEditorByFocusOrScrolling)
-{
+    // Leaving clamps silently; to "Run" the key release's text stays (the run checks it).
     QScrollBar* bar = gridE()->verticalScrollBar();
     const std::function<void()> leave[] = {
         [&] { QTest::mouseClick(h.ui().TextCycle[1], Qt::LeftButton); },
