@@ -141,18 +141,14 @@ TEST_F(CsvUiTest, ABrokenFileOrOneOfAnotherKindChangesNothing)
     ASSERT_TRUE(WriteFile(path("etp.csv"),
         "Type:ETP\r\nDescription:broken\r\nPreset,Voltage(mV),Current(mA),Minute(M),Second(S),"
         "Output\r\n1,500,250,01,30,1\r\n2,600,250,01,30,0\r\n3,700"));
-    ASSERT_TRUE(WriteFile(path("ipm.csv"),
-        "Type:IPM\r\nDescription:b\r\n1,False,5000,1000\r\n2,True,12500,1x00\r\n"));
     ASSERT_TRUE(
-        WriteFile(path("log.csv"), "Type:LOG\r\nDescription:b\r\n0,5000,1000\r\n3,x,1\r\n"));
+        WriteFile(path("ipm.csv"), "Type:IPM\r\n") && WriteFile(path("log.csv"), "Type:LOG\r\n"));
     const struct {
         int tab;
         const char *file, *message; // or its start
     } cases[] = {
         { 1, "missing.csv", "The file '" },
         { 1, "etp.csv", "Line 6: " },
-        { 2, "ipm.csv", "Line 4: " },
-        { 3, "log.csv", "Line 4: " },
         { 1, "ipm.csv", "Sorry ! The file isn't a 'External Timed Program' table ." },
         { 2, "log.csv", "Sorry ! The file isn't a 'Internal Preset Memory' table ." },
         { 3, "etp.csv", "Sorry ! The file isn't a 'Data Log' table ." },

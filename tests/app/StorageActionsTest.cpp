@@ -1,5 +1,5 @@
-// Storing tables in the database from each tab, also when the file is locked, read-only, damaged
-// or a table was dropped behind the program's back: nothing stored or on the grid is lost.
+// Storing tables in the database from each tab, also when the file is locked or read-only or a
+// table was dropped behind the program's back: nothing stored or on the grid is lost.
 
 #include "app/StorageActions.h"
 #include "tests/app/WindowFixture.h"
@@ -314,8 +314,8 @@ TEST_F(DatabaseFaultTest, FileLockedByAnotherProgramSaysSoAndLosesNothing)
     EXPECT_EQ(etp().cell(1, 1), QStringLiteral("12.0"));
 }
 
-// A read-only or damaged file stops start-up, sends nothing and is left for recovery.
-TEST_F(DatabaseFaultTest, ReadOnlyOrDamagedFileLosesNothing)
+// A read-only file stops start-up, sends nothing and is left for recovery.
+TEST_F(DatabaseFaultTest, ReadOnlyFileLosesNothing)
 {
     const LogSamples live = h.s().LogSamples;
     ASSERT_EQ(setRights(h.dir.path(), 0555), 0);
@@ -331,10 +331,7 @@ TEST_F(DatabaseFaultTest, ReadOnlyOrDamagedFileLosesNothing)
 
     h.window.reset();
     const QByteArray sound = FileBytes(dbPath());
-    ASSERT_GT(sound.size(), 4096);
-    QByteArray damaged = sound;
-    for (qsizetype i = sound.size() / 2; i < sound.size() / 2 + 512; ++i)
-        damaged[i] = static_cast<char>(damaged[i] ^ 0x5a);
+    const QStringList before = h.sent();
     ASSERT_EQ(setRights(dbPath(), 0444), 0);
     {
         WithoutRootRights rights;
@@ -343,17 +340,9 @@ TEST_F(DatabaseFaultTest, ReadOnlyOrDamagedFileLosesNothing)
         h.window.reset();
     }
     EXPECT_EQ(h.startError, "attempt to write a readonly database\nDatabase file: " + dbPath());
+    EXPECT_EQ(h.sent(), before) << "nothing reached the supply";
     EXPECT_EQ(FileBytes(dbPath()), sound);
     ASSERT_EQ(setRights(dbPath(), 0644), 0);
-    ASSERT_TRUE(WriteFile(dbPath(), damaged));
-    h.startError.clear();
-    const QStringList before = h.sent();
-    EXPECT_FALSE(h.start());
-    EXPECT_FALSE(h.startError.isEmpty());
-    EXPECT_EQ(h.sent(), before) << "nothing reached the supply";
-    h.window.reset();
-    EXPECT_EQ(FileBytes(dbPath()), damaged);
-    ASSERT_TRUE(WriteFile(dbPath(), sound));
     ASSERT_TRUE(h.start()) << h.startError.toStdString();
     EXPECT_EQ(listed(3), QStringList { "kept" });
 }
