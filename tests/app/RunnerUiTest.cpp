@@ -43,8 +43,8 @@ protected:
     QString controls()
     {
         QString state = runStop()->text();
-        for (const char* name : { "FGridE", "CmdRS", "CmdSS", "CmdCT", "CmbTableName(1)",
-                 "TextCycle(1)", "OutputCK(1)", "OutputCK(20)" })
+        for (const char* name : { "CmdRunStop", "FGridE", "CmdRS", "CmdSS", "CmdCT",
+                 "CmbTableName(1)", "TextCycle(1)", "OutputCK(1)", "OutputCK(20)" })
             state += h.find<QWidget>(name)->isEnabled() ? u'1' : u'0';
         return state;
     }
@@ -94,56 +94,23 @@ protected:
 
 } // namespace
 
-TEST_F(RunnerUiTest, StepsGoOutInOrderForEachCycleAndTheRunEnds)
+TEST_F(RunnerUiTest, StepsGoOutInOrderForEachCycleAndBadOnesNever)
 {
     program({ "12.5|1.25|00|05|on", "5.0|0.50|01|30|off" }, "2");
     h.ui().FGridE->setCurrentIndex(etp().index(6, 2));
     clickRun();
-    EXPECT_EQ(controls(), QStringLiteral("Stop00000000"));
+    EXPECT_EQ(controls(), QStringLiteral("Stop100000000"));
     const qint64 started = h.clock.monotonicMs();
     runToEnd();
     EXPECT_EQ(
         sevcSent(), QStringList({ "SEVC1251251", "SEVC0500500", "SEVC1251251", "SEVC0500500" }));
     EXPECT_EQ(h.clock.monotonicMs() - started, 190001) << "twice 5 s, then 1 min 30 s";
-    EXPECT_EQ(controls(), QStringLiteral("Run11111111"));
-    EXPECT_TRUE(runStop()->isEnabled());
+    EXPECT_EQ(controls(), QStringLiteral("Run111111111"));
     EXPECT_EQ(h.ui().FGridE->currentIndex().row(), 0);
     // The supply keeps the last step; the front panel shows it.
     EXPECT_TRUE(h.supply->setVoltDigits() == 50 && !h.supply->outputOn());
     EXPECT_EQ(h.p().setVoltText + h.p().setCurrText, QStringLiteral("5.00.50"));
-}
-
-// Nothing more is sent; while it runs nothing can replace the program.
-TEST_F(RunnerUiTest, StopOrANewConnectionEndsTheRun)
-{
-    QAction* import = h.ui().importButton;
-    QAction* remove = h.ui().deleteButton;
-    combo(1)->setEditText("Ramp");
-    for (const bool reconnect : { false, true }) {
-        SCOPED_TRACE(reconnect);
-        program({ "1.0|0.10|00|05|on", "2.0|0.20|00|05|on" }, "0");
-        clickRun();
-        EXPECT_FALSE(import->isEnabled() || remove->isEnabled());
-        EXPECT_TRUE(h.ui().exportButton->isEnabled()) << "exporting reads only";
-        showTab(2);
-        EXPECT_TRUE(import->isEnabled()) << "the preset table is not running";
-        showTab(1);
-        nextStep();
-        reconnect ? h.w().ConnectSupply() : clickRun();
-        EXPECT_FALSE(h.w().session().programRunning());
-        EXPECT_EQ(controls(), QStringLiteral("Run11111111"));
-        EXPECT_TRUE(import->isEnabled() && remove->isEnabled());
-        h.settle();
-        h.clearSent();
-        h.timers.advance(20000);
-        h.settle();
-        EXPECT_TRUE(sevcSent().isEmpty());
-    }
-}
-
-// Values never checked (focus straight to "Run", a stored table) never go above the limits.
-TEST_F(RunnerUiTest, RunSkipsRefusesOrClampsWhatFailsItsCheck)
-{
+    // Values never checked (focus straight to "Run", a stored table) never go above the limits.
     program({ "3.0|0.30|00|05|on", "4.0|0.40|00|05|on" }, "1");
     const QString before = h.p().setVoltText;
     h.setFaults("garbage");
@@ -171,6 +138,34 @@ TEST_F(RunnerUiTest, RunSkipsRefusesOrClampsWhatFailsItsCheck)
     EXPECT_EQ(sevcSent(), QStringList { "SEVC3601001" });
 }
 
+// Nothing more is sent; while it runs nothing can replace the program.
+TEST_F(RunnerUiTest, StopOrANewConnectionEndsTheRun)
+{
+    QAction* import = h.ui().importButton;
+    QAction* remove = h.ui().deleteButton;
+    combo(1)->setEditText("Ramp");
+    for (const bool reconnect : { false, true }) {
+        SCOPED_TRACE(reconnect);
+        program({ "1.0|0.10|00|05|on", "2.0|0.20|00|05|on" }, "0");
+        clickRun();
+        EXPECT_FALSE(import->isEnabled() || remove->isEnabled());
+        EXPECT_TRUE(h.ui().exportButton->isEnabled()) << "exporting reads only";
+        showTab(2);
+        EXPECT_TRUE(import->isEnabled()) << "the preset table is not running";
+        showTab(1);
+        nextStep();
+        reconnect ? h.w().ConnectSupply() : clickRun();
+        EXPECT_FALSE(h.w().session().programRunning());
+        EXPECT_EQ(controls(), QStringLiteral("Run111111111"));
+        EXPECT_TRUE(import->isEnabled() && remove->isEnabled());
+        h.settle();
+        h.clearSent();
+        h.timers.advance(20000);
+        h.settle();
+        EXPECT_TRUE(sevcSent().isEmpty());
+    }
+}
+
 // Steps and the front panel in tenths of an ampere.
 TEST_F(RunnerUi5810Test, CurrentInTenthsOfAnAmpere)
 {
@@ -181,8 +176,8 @@ TEST_F(RunnerUi5810Test, CurrentInTenthsOfAnAmpere)
     EXPECT_EQ(h.p().setCurrText, QStringLiteral("10.0"));
 }
 
-// Clamped, on this tab only, after the line's current exchange; 5 V / 1 A is preset 1.
-TEST_F(PresetsUiTest, SaveSendsTheThreePresetsWithinTheLimits)
+// Save: clamped, on this tab only, after the line's current exchange; 5 V / 1 A is preset 1.
+TEST_F(PresetsUiTest, SaveAndSetSendThePresetsWithinTheLimits)
 {
     showTab(2);
     presets({ "5.0|1.00", "0.5|1.00", "15.0|0.00" });
@@ -201,13 +196,8 @@ TEST_F(PresetsUiTest, SaveSendsTheThreePresetsWithinTheLimits)
     EXPECT_EQ(h.sent(), QStringList { "GETD" });
     h.settle();
     EXPECT_EQ(h.sent(), QStringList({ "GETD", "PROM050100120200150150" }));
-}
-
-// By button (a comma typed in the open editor sent with its decimals) or double click on a
-// selector cell; "Read Fro PS" failing twice empties the table.
-TEST_F(PresetsUiTest, SetRecallsTheSelectedPreset)
-{
-    showTab(2);
+    // Set: by button (a comma typed in the open editor sent with its decimals) or double click on
+    // a selector cell; "Read Fro PS" failing twice empties the table.
     for (const int k : { 3, 2 }) {
         QTest::mouseClick(selector(k), Qt::LeftButton);
         EXPECT_EQ(ipm().selectedPreset(), k);
@@ -240,7 +230,7 @@ TEST_F(PresetsUiTest, SetRecallsTheSelectedPreset)
 }
 
 // Tab 0 out of reach; the settings tab only imports; the chart draws what came while hidden.
-TEST_F(TabsTest, EveryTabSwitchShowsThatTabsControls)
+TEST_F(TabsTest, EveryTabSwitchShowsThatTabsControlsAndOutputBoxesFollowTheTable)
 {
     typeName(1, "Named"); // so that "Save" and "Delete" are enabled
     for (const int tab : { 4, 1, 0 }) {
@@ -266,6 +256,41 @@ TEST_F(TabsTest, EveryTabSwitchShowsThatTabsControls)
     ASSERT_TRUE(h.ui().PP->traces().empty());
     clickTab(3);
     EXPECT_FALSE(h.ui().PP->traces().volts.empty());
+    // Output On: by click, Space in the editor (which keeps its text) or on the cell; scrolled.
+    clickTab(1);
+    EXPECT_FALSE(etp().data(etp().index(0, 5), Qt::CheckStateRole).isValid()) << "drawn once";
+    QTableView* grid = h.ui().FGridE;
+    QLineEdit* editor = h.ui().TextE;
+    MessageBoxes boxes;
+    const std::function<void(int)> toggles[] = {
+        [&](int k) { QTest::mouseClick(output(k), Qt::LeftButton); },
+        [&](int k) {
+            clickCell(grid, k, 3);
+            const QString text = editor->text();
+            QTest::keyClick(editor, Qt::Key_Space);
+            EXPECT_EQ(editor->text(), text);
+        },
+        [&](int k) {
+            grid->setCurrentIndex(etp().index(k - 1, 5));
+            QTest::keyClick(grid, Qt::Key_Space);
+        },
+    };
+    for (int k = 3; k <= 5; ++k) {
+        toggles[k - 3](k);
+        EXPECT_TRUE(!etp().outputOn(k) && !output(k)->isChecked() && etp().outputOn(k - 1)) << k;
+        toggles[k - 3](k);
+        EXPECT_TRUE(etp().outputOn(k)) << k;
+    }
+    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(u'|').toStdString();
+    etp().setOutputOn(4, false);
+    EXPECT_FALSE(output(4)->isChecked());
+
+    grid->verticalHeader()->setDefaultSectionSize(grid->viewport()->height() / 4);
+    grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+    EXPECT_TRUE(output(20)->isVisible() && !output(1)->isVisible()
+        && grid->visualRect(etp().index(19, 5)).contains(output(20)->geometry().center()));
+    showTab(2);
+    EXPECT_FALSE(output(20)->isVisible());
 }
 
 // During a run "Stop" stays usable, and "Set" and the cycle box do not.
@@ -307,45 +332,6 @@ TEST_F(TabsTest, RunAndSetFollowTheirTablesWhenTheTabShows)
     clickTab(3);
     clickTab(2);
     EXPECT_FALSE(runStop()->isEnabled() || selector(2)->isVisible());
-}
-
-// By click, Space in the editor (which keeps its text) or on the cell; through scrolling.
-TEST_F(TabsTest, OutputBoxesAndTheTableAgree)
-{
-    EXPECT_FALSE(etp().data(etp().index(0, 5), Qt::CheckStateRole).isValid()) << "drawn once";
-    QTableView* grid = h.ui().FGridE;
-    QLineEdit* editor = h.ui().TextE;
-    MessageBoxes boxes;
-    const std::function<void(int)> toggles[] = {
-        [&](int k) { QTest::mouseClick(output(k), Qt::LeftButton); },
-        [&](int k) {
-            clickCell(grid, k, 3);
-            const QString text = editor->text();
-            QTest::keyClick(editor, Qt::Key_Space);
-            EXPECT_EQ(editor->text(), text);
-        },
-        [&](int k) {
-            grid->setCurrentIndex(etp().index(k - 1, 5));
-            QTest::keyClick(grid, Qt::Key_Space);
-        },
-    };
-    for (int k = 3; k <= 5; ++k) {
-        toggles[k - 3](k);
-        EXPECT_TRUE(!etp().outputOn(k) && !output(k)->isChecked() && etp().outputOn(k - 1)) << k;
-        toggles[k - 3](k);
-        EXPECT_TRUE(etp().outputOn(k)) << k;
-    }
-    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(u'|').toStdString();
-    etp().setOutputOn(4, false);
-    EXPECT_FALSE(output(4)->isChecked());
-
-    grid->verticalHeader()->setDefaultSectionSize(grid->viewport()->height() / 4);
-    grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
-    EXPECT_TRUE(output(20)->isVisible() && !output(1)->isVisible());
-    const QRect cell = grid->visualRect(etp().index(19, 5));
-    EXPECT_TRUE(cell.contains(output(20)->geometry().center()));
-    showTab(2);
-    EXPECT_FALSE(output(20)->isVisible());
 }
 
 // Its own tab only; the cycle box takes a whole number on Return and when left.
