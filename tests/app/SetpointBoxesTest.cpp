@@ -111,11 +111,7 @@ TEST_F(SetpointBoxesTest, TheTickSendsOnlyTheValueThatWasChecked)
     QTest::keyClicks(box(0), "2");
     act(0, Act::Return);
     EXPECT_TRUE(QApplication::focusWidget() == box(1) && box(1)->selectedText() == "0.00A");
-}
-
-// The message of a key landing inside an exchange's wait opens after the exchange.
-TEST_F(SetpointBoxesTest, AMessageFromInsideAnExchangeLetsThePollingGoOn)
-{
+    // The message of a key landing inside an exchange's wait opens after the exchange.
     const std::function<void()> steps[][2] = {
         { [&] { type(0, "99"); }, [&] { act(0, Act::Return); } },
         { [&] { clickCell(h.ui().FGridE, 1, 1), QTest::keyClicks(h.ui().TextE, "99"); },
@@ -195,8 +191,7 @@ TEST_F(CellEditorUiTest, TypedTextIsMirroredAtOnceAndCheckedWhenTheCellIsLeft)
     // The Output On cell opens no editor, even clicked beside its box.
     const QRect output = gridE()->visualRect(etp().index(1, 5));
     QTest::mouseClick(gridE()->viewport(), Qt::LeftButton, {}, output.topLeft() + QPoint(2, 2));
-    EXPECT_EQ(gridE()->currentIndex().column(), 5);
-    EXPECT_FALSE(textE()->isVisible());
+    EXPECT_TRUE(gridE()->currentIndex().column() == 5 && !textE()->isVisible());
     // Leaving clamps silently; to "Run" the key release's text stays (the run checks it).
     QScrollBar* bar = gridE()->verticalScrollBar();
     const std::function<void()> leave[] = {
@@ -223,9 +218,29 @@ TEST_F(CellEditorUiTest, TypedTextIsMirroredAtOnceAndCheckedWhenTheCellIsLeft)
     clickCell(gridE(), 1, 2);
     for (int i = 0; i < 10; ++i)
         QTest::keyClick(textE(), Qt::Key_Down);
-    EXPECT_EQ(gridE()->currentIndex().row(), 10);
-    EXPECT_TRUE(textE()->isVisible());
+    EXPECT_TRUE(gridE()->currentIndex().row() == 10 && textE()->isVisible());
     EXPECT_EQ(textE()->geometry().top(), gridE()->visualRect(gridE()->currentIndex()).top() + 1);
+    // The preset grid: a bad current is reset with its message.
+    showTab(2);
+    messages.clear();
+    type(gridM(), 1, 3, "8");
+    clickCell(gridM(), 3, 2);
+    EXPECT_EQ(ipm().cell(1, 3), QStringLiteral("5.10"));
+    EXPECT_EQ(messages.texts, QStringList { kCurrEnter });
+    // A table read again under the open editor is not overwritten with its text.
+    type(gridM(), 1, 2, "7");
+    QTest::mouseClick(h.ui().CmdRS, Qt::LeftButton);
+    h.tick();
+    clickCell(gridM(), 2, 3);
+    EXPECT_EQ(ipm().cell(1, 2), QStringLiteral("5.0"));
+    // A disabled selector's cell opens the editor; an enabled one selects its preset.
+    ipm().setCell(2, 2, "00.5");
+    h.w().presetGrid().check();
+    clickCell(gridM(), 2, 1);
+    EXPECT_TRUE(
+        h.ui().TextM->isVisible() && !selector(2)->isEnabled() && ipm().selectedPreset() != 2);
+    clickCell(gridM(), 3, 1);
+    EXPECT_TRUE(ipm().selectedPreset() == 3 && selector(3)->isChecked());
 }
 
 TEST_F(CellEditorUiTest, AKeyReleaseWithoutItsPressIsIgnored)
@@ -264,27 +279,4 @@ TEST_F(CellEditorUiTest, AKeyReleaseWithoutItsPressIsIgnored)
     ASSERT_TRUE(h.w().session().programRunning());
     h.w().stepGrid().showEditor();
     EXPECT_FALSE(textE()->isVisible());
-}
-
-TEST_F(CellEditorUiTest, PresetEditor)
-{
-    showTab(2);
-    type(gridM(), 1, 3, "8");
-    clickCell(gridM(), 3, 2);
-    EXPECT_EQ(ipm().cell(1, 3), QStringLiteral("5.10"));
-    EXPECT_EQ(messages.texts, QStringList { kCurrEnter });
-    // A table read again under the open editor is not overwritten with its text.
-    type(gridM(), 1, 2, "7");
-    QTest::mouseClick(h.ui().CmdRS, Qt::LeftButton);
-    h.tick();
-    clickCell(gridM(), 2, 3);
-    EXPECT_EQ(ipm().cell(1, 2), QStringLiteral("5.0"));
-    // A disabled selector's cell opens the editor; an enabled one selects its preset.
-    ipm().setCell(2, 2, "00.5");
-    h.w().presetGrid().check();
-    clickCell(gridM(), 2, 1);
-    EXPECT_TRUE(h.ui().TextM->isVisible() && !selector(2)->isEnabled());
-    EXPECT_NE(ipm().selectedPreset(), 2);
-    clickCell(gridM(), 3, 1);
-    EXPECT_TRUE(ipm().selectedPreset() == 3 && selector(3)->isChecked());
 }
