@@ -53,7 +53,6 @@ protected:
     }
     QStringList proposals;
 };
-using PrintingTest = CsvUiTest;
 
 TEST_F(CsvUiTest, EveryKindRoundTripsThroughItsTab)
 {
@@ -170,7 +169,7 @@ TEST_F(CsvUiTest, RefusalsLeaveTheFileAndTheTabAsTheyWere)
 }
 
 // Else the reason and no file; through the dialog the same, the reason in a box.
-TEST_F(PrintingTest, EachTabPrintsOnePageOrSaysWhyNotWithHeadingsFromItsBoxes)
+TEST_F(CsvUiTest, EachTabPrintsOnePageOrSaysWhyNotWithHeadingsFromItsBoxes)
 {
     using enum QPageLayout::Orientation;
     enum Way { Direct, Cancel, Accept };

@@ -70,8 +70,6 @@ protected:
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
     }
 };
-using TabsTest = RunnerUiTest;
-using PresetsUiTest = RunnerUiTest;
 
 class RunnerUi5810Test : public RunnerUiTest {
 protected:
@@ -91,7 +89,7 @@ protected:
 
 } // namespace
 
-TEST_F(RunnerUiTest, StepsGoOutInOrderForEachCycleAndBadOnesNever)
+TEST_F(RunnerUiTest, StepsGoOutInOrderUntilTheEndOrAStopAndBadOnesNever)
 {
     program({ "12.5|1.25|00|05|on", "5.0|0.50|01|30|off" }, "2");
     h.ui().FGridE->setCurrentIndex(etp().index(6, 2));
@@ -133,11 +131,7 @@ TEST_F(RunnerUiTest, StepsGoOutInOrderForEachCycleAndBadOnesNever)
     EXPECT_EQ(etp().cell(1, 1), QStringLiteral("36.0"));
     runToEnd();
     EXPECT_EQ(sevcSent(), QStringList { "SEVC3601001" });
-}
-
-// Nothing more is sent; while it runs nothing can replace the program.
-TEST_F(RunnerUiTest, StopOrANewConnectionEndsTheRun)
-{
+    // Nothing more is sent; while it runs nothing can replace the program.
     QAction* import = h.ui().importButton;
     QAction* remove = h.ui().deleteButton;
     combo(1)->setEditText("Ramp");
@@ -174,7 +168,7 @@ TEST_F(RunnerUi5810Test, CurrentInTenthsOfAnAmpere)
 }
 
 // Save: clamped, on this tab only, after the line's current exchange; 5 V / 1 A is preset 1.
-TEST_F(PresetsUiTest, SaveAndSetSendThePresetsWithinTheLimits)
+TEST_F(RunnerUiTest, SaveAndSetSendThePresetsWithinTheLimits)
 {
     showTab(2);
     presets({ "5.0|1.00", "0.5|1.00", "15.0|0.00" });
@@ -227,7 +221,7 @@ TEST_F(PresetsUiTest, SaveAndSetSendThePresetsWithinTheLimits)
 }
 
 // Tab 0 out of reach; the settings tab only imports; the chart draws what came while hidden.
-TEST_F(TabsTest, EveryTabSwitchShowsThatTabsControlsAndOutputBoxesFollowTheTable)
+TEST_F(RunnerUiTest, EveryTabSwitchShowsThatTabsControlsAndOutputBoxesFollowTheTable)
 {
     typeName(1, "Named"); // so that "Save" and "Delete" are enabled
     for (const int tab : { 4, 1, 0 }) {
@@ -291,7 +285,7 @@ TEST_F(TabsTest, EveryTabSwitchShowsThatTabsControlsAndOutputBoxesFollowTheTable
 }
 
 // During a run "Stop" stays usable, and "Set" and the cycle box do not.
-TEST_F(TabsTest, RunAndSetFollowTheirTablesWhenTheTabShows)
+TEST_F(RunnerUiTest, RunSetAndClearTableFollowTheirTablesWhenTheTabShows)
 {
     for (const auto& [second, enabled] : { std::pair { "00", false }, { "05", true } }) {
         clickTab(2);
@@ -325,11 +319,8 @@ TEST_F(TabsTest, RunAndSetFollowTheirTablesWhenTheTabShows)
     EXPECT_TRUE(runStop()->text() == "Run" && h.ui().TextCycle[1]->isEnabled());
     clickTab(2);
     EXPECT_TRUE(runStop()->isEnabled()) << "Set works again after the run";
-}
-
-// Its own tab only; the cycle box takes a whole number on Return and when left.
-TEST_F(TabsTest, ClearTableAndTheCycleBox)
-{
+    // Its own tab only; the cycle box takes a whole number on Return and when left.
+    clickTab(1);
     etp().setCell(3, 1, "12.0");
     QTest::mouseClick(output(2), Qt::LeftButton);
     combo(1)->setEditText("Burn in");

@@ -50,7 +50,6 @@ protected:
     }
     MessageBoxes messages; // alive through every test, so that no box can hang it
 };
-using CellEditorUiTest = SetpointBoxesTest;
 
 } // namespace
 
@@ -133,14 +132,10 @@ TEST_F(SetpointBoxesTest, TheTickSendsOnlyTheValueThatWasChecked)
         EXPECT_EQ(messages.texts, QStringList { kVolt });
         EXPECT_EQ(sentWhileOpen, QStringList { "GETD" });
     }
-}
-
-// Up/Down: a left/right click; Page Up/Down: ten of them; Space: a click on the switch.
-TEST_F(SetpointBoxesTest, FrontPanelKeysSendWhatTheirClicksSend)
-{
+    // Up/Down: a left/right click; Page Up/Down: ten of them; Space: a click on the switch.
     const std::tuple<const char*, Qt::Key, Qt::MouseButton, int, const char*, const char*,
         const char*>
-        cases[] = {
+        keys[] = {
             { "LcdPSetVC(0)", Qt::Key_Up, Qt::LeftButton, 1, "12.0", "1.00", "VOLT121" },
             { "LcdPSetVC(0)", Qt::Key_Down, Qt::RightButton, 1, "40.0", "1.00", "VOLT360" },
             { "LcdPSetVC(1)", Qt::Key_PageUp, Qt::LeftButton, 10, "12.0", "4.55", "CURR510" },
@@ -149,7 +144,7 @@ TEST_F(SetpointBoxesTest, FrontPanelKeysSendWhatTheirClicksSend)
             { "ImageOnOff", Qt::Key_unknown, Qt::RightButton, 1, "12.0", "1.00", "GETD" },
             { "LcdOutput", Qt::Key_unknown, Qt::MiddleButton, 1, "12.0", "1.00", "GETD" },
         };
-    for (const auto& [name, key, button, clicks, volt, curr, firstLine] : cases) {
+    for (const auto& [name, key, button, clicks, volt, curr, firstLine] : keys) {
         SCOPED_TRACE(std::string(name) + " " + QKeySequence(key).toString().toStdString());
         QWidget* control = h.find<QWidget>(name);
         const auto linesAfter = [&, volt = volt, curr = curr](const std::function<void()>& act) {
@@ -181,7 +176,7 @@ TEST_F(SetpointBoxesTest, FrontPanelKeysSendWhatTheirClicksSend)
     }
 }
 
-TEST_F(CellEditorUiTest, TypedTextIsMirroredAtOnceAndCheckedWhenTheCellIsLeft)
+TEST_F(SetpointBoxesTest, TypedTextIsMirroredAtOnceAndCheckedWhenTheCellIsLeft)
 {
     type(gridE(), 2, 1, "5");
     EXPECT_EQ(etp().cell(2, 1), QStringLiteral("5.0"));
@@ -243,7 +238,7 @@ TEST_F(CellEditorUiTest, TypedTextIsMirroredAtOnceAndCheckedWhenTheCellIsLeft)
     EXPECT_TRUE(ipm().selectedPreset() == 3 && selector(3)->isChecked());
 }
 
-TEST_F(CellEditorUiTest, AKeyReleaseWithoutItsPressIsIgnored)
+TEST_F(SetpointBoxesTest, AKeyReleaseWithoutItsPressIsIgnored)
 {
     // Enter closes the range message with its press; its release reaches the editor.
     etp().setCell(1, 1, "12.0");
