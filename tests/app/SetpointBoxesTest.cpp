@@ -2,10 +2,8 @@
 // from a key or click. What each text becomes is the rules' own test.
 
 #include "panel/FrontPanel.h"
-#include "panel/SegmentDisplay.h"
 #include "tests/app/WindowFixture.h"
 
-#include <QKeySequence>
 #include <QRegularExpression>
 
 namespace {
@@ -52,7 +50,6 @@ protected:
     }
     MessageBoxes messages; // alive through every test, so that no box can hang it
 };
-using CellEditorUiTest = SetpointBoxesTest;
 
 } // namespace
 
@@ -77,9 +74,11 @@ TEST_F(SetpointBoxesTest, TheTickSendsOnlyTheValueThatWasChecked)
         { 0, "12", "99", Act::Button, { kVolt }, "0.00V", "" },
         { 1, "-3", nullptr, Act::Leave, { kCurrLeave }, "0.00A", "", false },
     };
+    const auto digits
+        = [&](int i) { return i == 0 ? h.supply->setVoltDigits() : h.supply->setCurrDigits(); };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        const int before = c.box == 0 ? h.supply->setVoltDigits() : h.supply->setCurrDigits();
+        const int before = digits(c.box);
         type(c.box, c.typed);
         EXPECT_EQ(
             h.ui().ToolbarSetVolt->isEnabled() && h.ui().ToolbarSetCurr->isEnabled(), c.buttonsOn);
@@ -90,34 +89,28 @@ TEST_F(SetpointBoxesTest, TheTickSendsOnlyTheValueThatWasChecked)
         h.clearSent();
         messages.clear();
         act(c.box, c.act);
-        EXPECT_EQ(messages.texts, c.messages);
-        EXPECT_TRUE(messages.allOkOnly);
+        EXPECT_TRUE(messages.texts == c.messages && messages.allOkOnly)
+            << messages.texts.join('|').toStdString();
         EXPECT_EQ(box(c.box)->text(), c.shown);
         if (*c.line)
             type(c.box, c.box == 0 ? "99" : "");
         EXPECT_EQ(h.sent(), QStringList()) << "nothing before the tick";
         h.tick();
-        const QStringList lines = h.sent().filter(QRegularExpression("^(VOLT|CURR)"));
-        EXPECT_EQ(lines, *c.line ? QStringList { c.line } : QStringList());
-        if (*c.line) {
+        EXPECT_EQ(h.sent().filter(QRegularExpression("^(VOLT|CURR)")),
+            *c.line ? QStringList { c.line } : QStringList());
+        if (*c.line)
             EXPECT_EQ(h.ui().LcdPSetVC[static_cast<std::size_t>(c.box)]->strokes(),
                 FrontPanel::DrawSetpointDisplay(QString(c.shown).chopped(1)));
-        } else {
-            EXPECT_EQ(c.box == 0 ? h.supply->setVoltDigits() : h.supply->setCurrDigits(), before);
-        }
+        else
+            EXPECT_EQ(digits(c.box), before);
     }
     // Enter with the buttons off and no current moves to the current box.
     type(0, "1");
     box(1)->setText("0.00A");
     QTest::keyClicks(box(0), "2");
     act(0, Act::Return);
-    EXPECT_EQ(QApplication::focusWidget(), box(1));
-    EXPECT_EQ(box(1)->selectedText(), QStringLiteral("0.00A"));
-}
-
-// The message of a key landing inside an exchange's wait opens after the exchange.
-TEST_F(SetpointBoxesTest, AMessageFromInsideAnExchangeLetsThePollingGoOn)
-{
+    EXPECT_TRUE(QApplication::focusWidget() == box(1) && box(1)->selectedText() == "0.00A");
+    // The message of a key landing inside an exchange's wait opens after the exchange.
     const std::function<void()> steps[][2] = {
         { [&] { type(0, "99"); }, [&] { act(0, Act::Return); } },
         { [&] { clickCell(h.ui().FGridE, 1, 1), QTest::keyClicks(h.ui().TextE, "99"); },
@@ -136,19 +129,13 @@ TEST_F(SetpointBoxesTest, AMessageFromInsideAnExchangeLetsThePollingGoOn)
         h.tick(); // the key lands inside the wait of its "GETD"
         ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.texts.isEmpty(); }));
         messages.whileOpen = {};
-        EXPECT_EQ(messages.texts, QStringList { kVolt });
-        EXPECT_EQ(sentWhileOpen, QStringList { "GETD" });
+        EXPECT_EQ(messages.texts + sentWhileOpen, QStringList({ kVolt, "GETD" }));
     }
-}
-
-// Up/Down: a left/right click; Page Up/Down: ten of them; Space: a click on the switch.
-TEST_F(SetpointBoxesTest, FrontPanelKeysSendWhatTheirClicksSend)
-{
+    // Up/Down: a left/right click; Page Up/Down: ten of them; Space: a click on the switch.
     const std::tuple<const char*, Qt::Key, Qt::MouseButton, int, const char*, const char*,
         const char*>
-        cases[] = {
+        keys[] = {
             { "LcdPSetVC(0)", Qt::Key_Up, Qt::LeftButton, 1, "12.0", "1.00", "VOLT121" },
-            { "LcdPSetVC(0)", Qt::Key_Up, Qt::LeftButton, 1, "36.0", "1.00", "GETD" }, // at UVL
             { "LcdPSetVC(0)", Qt::Key_Down, Qt::RightButton, 1, "40.0", "1.00", "VOLT360" },
             { "LcdPSetVC(1)", Qt::Key_PageUp, Qt::LeftButton, 10, "12.0", "4.55", "CURR510" },
             { "LcdPSetVC(1)", Qt::Key_Left, Qt::NoButton, 0, "12.0", "1.00", "GETD" },
@@ -156,7 +143,7 @@ TEST_F(SetpointBoxesTest, FrontPanelKeysSendWhatTheirClicksSend)
             { "ImageOnOff", Qt::Key_unknown, Qt::RightButton, 1, "12.0", "1.00", "GETD" },
             { "LcdOutput", Qt::Key_unknown, Qt::MiddleButton, 1, "12.0", "1.00", "GETD" },
         };
-    for (const auto& [name, key, button, clicks, volt, curr, firstLine] : cases) {
+    for (const auto& [name, key, button, clicks, volt, curr, firstLine] : keys) {
         SCOPED_TRACE(std::string(name) + " " + QKeySequence(key).toString().toStdString());
         QWidget* control = h.find<QWidget>(name);
         const auto linesAfter = [&, volt = volt, curr = curr](const std::function<void()>& act) {
@@ -188,28 +175,18 @@ TEST_F(SetpointBoxesTest, FrontPanelKeysSendWhatTheirClicksSend)
     }
 }
 
-TEST_F(CellEditorUiTest, TypedTextIsMirroredAtOnceAndCheckedWhenTheCellIsLeft)
+TEST_F(SetpointBoxesTest, TypedTextIsMirroredAtOnceAndCheckedWhenTheCellIsLeft)
 {
     type(gridE(), 2, 1, "5");
     EXPECT_EQ(etp().cell(2, 1), QStringLiteral("5.0"));
     QTest::keyClick(textE(), Qt::Key_Right);
     EXPECT_EQ(etp().cell(2, 1) + etp().cell(2, 2), "05.0" + textE()->selectedText());
     EXPECT_EQ(gridE()->currentIndex().column(), 2);
-    etp().setCell(1, 4, "05"); // a timed step: no voltage below 1 V
-    type(gridE(), 1, 1, "+");
-    QTest::keyClick(textE(), Qt::Key_Right);
-    EXPECT_EQ(etp().cell(1, 1), QStringLiteral("01.0"));
-    EXPECT_EQ(messages.texts, QStringList { kVolt });
     // The Output On cell opens no editor, even clicked beside its box.
     const QRect output = gridE()->visualRect(etp().index(1, 5));
     QTest::mouseClick(gridE()->viewport(), Qt::LeftButton, {}, output.topLeft() + QPoint(2, 2));
-    EXPECT_EQ(gridE()->currentIndex().column(), 5);
-    EXPECT_FALSE(textE()->isVisible());
-}
-
-// Leaving clamps silently; to "Run" the key release's text stays (the run checks it).
-TEST_F(CellEditorUiTest, LeavingTheEditorByFocusOrScrolling)
-{
+    EXPECT_TRUE(gridE()->currentIndex().column() == 5 && !textE()->isVisible());
+    // Leaving clamps silently; to "Run" the key release's text stays (the run checks it).
     QScrollBar* bar = gridE()->verticalScrollBar();
     const std::function<void()> leave[] = {
         [&] { QTest::mouseClick(h.ui().TextCycle[1], Qt::LeftButton); },
@@ -235,12 +212,32 @@ TEST_F(CellEditorUiTest, LeavingTheEditorByFocusOrScrolling)
     clickCell(gridE(), 1, 2);
     for (int i = 0; i < 10; ++i)
         QTest::keyClick(textE(), Qt::Key_Down);
-    EXPECT_EQ(gridE()->currentIndex().row(), 10);
-    EXPECT_TRUE(textE()->isVisible());
+    EXPECT_TRUE(gridE()->currentIndex().row() == 10 && textE()->isVisible());
     EXPECT_EQ(textE()->geometry().top(), gridE()->visualRect(gridE()->currentIndex()).top() + 1);
+    // The preset grid: a bad current is reset with its message.
+    showTab(2);
+    messages.clear();
+    type(gridM(), 1, 3, "8");
+    clickCell(gridM(), 3, 2);
+    EXPECT_EQ(
+        messages.texts + QStringList { ipm().cell(1, 3) }, QStringList({ kCurrEnter, "5.10" }));
+    // A table read again under the open editor is not overwritten with its text.
+    type(gridM(), 1, 2, "7");
+    QTest::mouseClick(h.ui().CmdRS, Qt::LeftButton);
+    h.tick();
+    clickCell(gridM(), 2, 3);
+    EXPECT_EQ(ipm().cell(1, 2), QStringLiteral("5.0"));
+    // A disabled selector's cell opens the editor; an enabled one selects its preset.
+    ipm().setCell(2, 2, "00.5");
+    h.w().presetGrid().check();
+    clickCell(gridM(), 2, 1);
+    EXPECT_TRUE(
+        h.ui().TextM->isVisible() && !selector(2)->isEnabled() && ipm().selectedPreset() != 2);
+    clickCell(gridM(), 3, 1);
+    EXPECT_TRUE(ipm().selectedPreset() == 3 && selector(3)->isChecked());
 }
 
-TEST_F(CellEditorUiTest, AKeyReleaseWithoutItsPressIsIgnored)
+TEST_F(SetpointBoxesTest, AKeyReleaseWithoutItsPressIsIgnored)
 {
     // Enter closes the range message with its press; its release reaches the editor.
     etp().setCell(1, 1, "12.0");
@@ -248,8 +245,7 @@ TEST_F(CellEditorUiTest, AKeyReleaseWithoutItsPressIsIgnored)
     type(gridE(), 2, 1, "abc");
     QTest::keyClick(textE(), Qt::Key_Up);
     messages.whileOpen = nullptr;
-    ASSERT_EQ(messages.texts.size(), 1);
-    EXPECT_EQ(etp().cell(1, 1), QStringLiteral("12.0"));
+    EXPECT_TRUE(messages.texts.size() == 1 && etp().cell(1, 1) == "12.0");
     // Down pressed on the grid; the editor opening on the next row receives its release.
     clickCell(gridE(), 3, 3);
     gridE()->setFocus(Qt::MouseFocusReason);
@@ -268,35 +264,11 @@ TEST_F(CellEditorUiTest, AKeyReleaseWithoutItsPressIsIgnored)
     gridE()->setFocus(Qt::TabFocusReason);
     textE()->hide();
     QTest::keyClick(gridE(), Qt::Key_Tab);
-    EXPECT_EQ(gridE()->currentIndex().row(), 4);
-    EXPECT_FALSE(gridE()->hasFocus());
+    EXPECT_TRUE(gridE()->currentIndex().row() == 4 && !gridE()->hasFocus());
     setEtpRow(1, "05.0", "1.00", "00", "05");
     h.w().stepGrid().check();
     h.ui().CmdRunStop->click();
     ASSERT_TRUE(h.w().session().programRunning());
     h.w().stepGrid().showEditor();
     EXPECT_FALSE(textE()->isVisible());
-}
-
-TEST_F(CellEditorUiTest, PresetEditor)
-{
-    showTab(2);
-    type(gridM(), 1, 3, "8");
-    clickCell(gridM(), 3, 2);
-    EXPECT_EQ(ipm().cell(1, 3), QStringLiteral("5.10"));
-    EXPECT_EQ(messages.texts, QStringList { kCurrEnter });
-    // A table read again under the open editor is not overwritten with its text.
-    type(gridM(), 1, 2, "7");
-    QTest::mouseClick(h.ui().CmdRS, Qt::LeftButton);
-    h.tick();
-    clickCell(gridM(), 2, 3);
-    EXPECT_EQ(ipm().cell(1, 2), QStringLiteral("5.0"));
-    // A disabled selector's cell opens the editor; an enabled one selects its preset.
-    ipm().setCell(2, 2, "00.5");
-    h.w().presetGrid().check();
-    clickCell(gridM(), 2, 1);
-    EXPECT_TRUE(h.ui().TextM->isVisible() && !selector(2)->isEnabled());
-    EXPECT_NE(ipm().selectedPreset(), 2);
-    clickCell(gridM(), 3, 1);
-    EXPECT_TRUE(ipm().selectedPreset() == 3 && selector(3)->isChecked());
 }

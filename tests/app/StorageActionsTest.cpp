@@ -1,7 +1,12 @@
-// Storing tables in the database from each tab: nothing stored or on the grid is lost.
+// Storing tables in the database from each tab, also when the file is locked or read-only or a
+// table was dropped behind the program's back: nothing stored or on the grid is lost.
 
 #include "app/StorageActions.h"
 #include "tests/app/WindowFixture.h"
+#include "tests/support/Files.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -10,14 +15,58 @@ using Button = QMessageBox::StandardButton;
 class StorageActionsTest : public WindowFixture {
 protected:
     StorageActions& actions() { return h.w().storage(); }
-    QString logState()
+};
+
+// While this lives, a process running as root acts as "nobody", for whom file rights hold.
+struct WithoutRootRights {
+    WithoutRootRights() { dropped = wasRoot && ::seteuid(65534) == 0; }
+    ~WithoutRootRights()
     {
-        const WindowState& s = h.s();
-        return QStringList { s.StoredLogName, QString::number(s.StoredLogSampling),
-            QDateTime(s.StoredLogDate, s.StoredLogTime).toString(), s.StoredLogDesc,
-            description(3)->text(), QString::number(h.ui().Option2[1]->isChecked()) }
-            .join(u'|');
+        if (dropped)
+            (void)!::seteuid(0);
     }
+    bool effective() const { return !wasRoot || dropped; }
+    const bool wasRoot = ::geteuid() == 0;
+    bool dropped = false;
+};
+
+class DatabaseFaultTest : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        setRights(h.dir.path(), 0755); // other users may pass through (the rights tests)
+        h.databaseBusyTimeout = std::chrono::milliseconds(10); // locks here are held longer
+        showWindow();
+        recordLog(5, 1);
+        ASSERT_TRUE(save(3, "kept").isEmpty());
+        kept = h.s().LogSamples;
+        recordLog(5, 20);
+    }
+    void TearDown() override
+    {
+        setRights(h.dir.path(), 0755);
+        setRights(dbPath(), 0644);
+    }
+    static int setRights(const QString& path, mode_t mode)
+    {
+        return ::chmod(QFile::encodeName(path).constData(), mode);
+    }
+    QString dbPath() const { return QDir(h.dir.path()).filePath(QStringLiteral("Ovolta.DB")); }
+    // Another program on the file, in a transaction of the given kind that wrote a settings row.
+    std::unique_ptr<SqlDatabase> otherProgram(const char* begin)
+    {
+        auto opened = SqlDatabase::open(
+            dbPath(), OvoltaDatabase::kPassword, SqlDatabase::OpenMode::ExistingOnly);
+        EXPECT_TRUE(opened && (*opened)->exec(begin)
+            && (*opened)->exec("INSERT INTO SYS VALUES ('Locker', '1')"));
+        return opened ? std::move(opened).value() : nullptr;
+    }
+    static void ExpectLocked(const QStringList& texts, int count)
+    {
+        EXPECT_TRUE(texts.size() == count && texts.last().contains("locked"))
+            << texts.join('|').toStdString();
+    }
+    LogSamples kept; // stored as "kept"; the live log differs
 };
 
 } // namespace
@@ -53,30 +102,30 @@ TEST_F(StorageActionsTest, EveryKindSavesAndLoadsBackAfterARestart)
     setEtpRow(1, "00.0", "0.0", "00", "00", false);
     setEtpRow(2, "00.0", "0.0", "00", "00");
     typeDescription(1, "other");
-    EXPECT_TRUE(choose(1, "Ramp").isEmpty());
-    EXPECT_EQ(etpRows(), steps);
-    EXPECT_EQ(description(1)->text(), QStringLiteral("ramp, slow"));
-    EXPECT_TRUE(h.ui().saveButton->isEnabled());
+    EXPECT_TRUE(choose(1, "Ramp").isEmpty() && h.ui().saveButton->isEnabled());
+    EXPECT_EQ(etpRows() << description(1)->text(), QStringList(steps) << "ramp, slow");
     choose(1, "(Untitle)");
     EXPECT_EQ(description(1)->text(), QString());
     setPresets({ "01.0|0.1" });
     EXPECT_TRUE(choose(2, "three presets").isEmpty());
-    EXPECT_EQ(presetRows(), presets);
-    EXPECT_EQ(description(2)->text(), QStringLiteral("bench"));
+    EXPECT_EQ(presetRows() << description(2)->text(), QStringList(presets) << "bench");
     for (int k = 1; k <= 3; ++k)
         EXPECT_TRUE(!selector(k)->isHidden() && selector(k)->isEnabled()) << k;
     recordLog(2);
     ASSERT_FALSE(h.ui().Option2[1]->isEnabled());
-    EXPECT_TRUE(choose(3, "night").isEmpty());
-    EXPECT_TRUE(SameSamples(h.s().StoredLog, log));
-    EXPECT_EQ(logState(), "night|5|" + logAt + "|overnight|overnight|1");
+    EXPECT_TRUE(choose(3, "night").isEmpty() && SameSamples(h.s().StoredLog, log));
+    const WindowState& s = h.s();
+    EXPECT_EQ(QStringList({ s.StoredLogName, QString::number(s.StoredLogSampling),
+                  QDateTime(s.StoredLogDate, s.StoredLogTime).toString(), s.StoredLogDesc }),
+        QStringList({ "night", "5", logAt, "overnight" }));
+    EXPECT_TRUE(description(3)->text() == "overnight" && h.ui().Option2[1]->isChecked());
     choose(3, "(Untitle)"); // back to the live log
-    EXPECT_TRUE(h.ui().Option2[0]->isChecked() && !h.ui().Option2[1]->isEnabled());
-    EXPECT_EQ(description(3)->text(), QString());
+    EXPECT_TRUE(h.ui().Option2[0]->isChecked() && !h.ui().Option2[1]->isEnabled()
+        && description(3)->text().isEmpty());
 }
 
 // A stored name (or its beginning) typed, then Enter or leaving the box.
-TEST_F(StorageActionsTest, TypingAStoredNameLoadsNothingOverTheGrid)
+TEST_F(StorageActionsTest, TypingAStoredNameLoadsNothingLoadingGoesOverTheFirstRows)
 {
     save(1, "Ramp");
     save(1, "Ramp2");
@@ -91,15 +140,10 @@ TEST_F(StorageActionsTest, TypingAStoredNameLoadsNothingOverTheGrid)
     description(1)->setFocus();
     typeName(1, "Ramp2");
     description(1)->setFocus();
-    EXPECT_EQ(etpRows(), work);
-    EXPECT_EQ(combo(1)->currentText(), QStringLiteral("Ramp2"));
+    EXPECT_EQ(etpRows() << combo(1)->currentText(), QStringList(work) << "Ramp2");
     EXPECT_TRUE(boxes.texts.isEmpty());
     EXPECT_EQ(combo(1)->count(), 3) << "Enter adds nothing to the list";
-}
-
-// The rest stays; an empty or short grid grows to 20 rows; rows past the 20th are left out.
-TEST_F(StorageActionsTest, LoadedStepsGoOverTheGridsFirstRows)
-{
+    // The rest stays; an empty or short grid grows to 20 rows; rows past the 20th are left out.
     etp().setRowCount(4);
     for (int r = 1; r <= 3; ++r)
         setEtpRow(r, QStringLiteral("0%1.0").arg(r), QStringLiteral("0.%1").arg(r), "00",
@@ -134,16 +178,9 @@ TEST_F(StorageActionsTest, LoadedStepsGoOverTheGridsFirstRows)
     }
 }
 
-// No keeps the table; Delete clears the tab. Without a name both only focus the name box; a
-// cell text too long for its column is refused.
-TEST_F(StorageActionsTest, SaveAndDeleteAskFirstOnEveryKind)
+// No keeps the table; Delete clears the tab. Without a name both only focus the name box.
+TEST_F(StorageActionsTest, SaveAndDeleteAskFirstOnEveryKindAsDoTheirKeys)
 {
-    setEtpRow(1, "12.345", "0.1", "00", "05");
-    const QStringList refused = save(1, "too long");
-    EXPECT_TRUE(refused.size() == 1 && refused[0].contains("12.345"))
-        << refused.join('|').toStdString();
-    EXPECT_EQ(listed(1) << combo(1)->currentText(), QStringList { "too long" });
-    EXPECT_FALSE(tableExists("E_too long"));
     setEtpRow(1, "12.0", "1.2", "01", "02", false);
     setPresets({ "05.0|1.0", "06.0|1.0", "07.0|1.0" });
     recordLog(3);
@@ -197,11 +234,7 @@ TEST_F(StorageActionsTest, SaveAndDeleteAskFirstOnEveryKind)
         EXPECT_TRUE(combo(1)->hasFocus());
         EXPECT_EQ(column("SELECT TableName FROM DescriptionT"), QStringList());
     }
-}
-
-// Each asks what its button asks; Delete in a text box or on a grid stays there.
-TEST_F(StorageActionsTest, StandardKeysDoWhatTheirButtonsDo)
-{
+    // Each asks what its button asks; Delete in a text box or on a grid stays there.
     save(1, "kept");
     MessageBoxes boxes;
     boxes.answer = Button::No;
@@ -233,4 +266,91 @@ TEST_F(StorageActionsTest, StandardKeysDoWhatTheirButtonsDo)
             boxes.texts + boxes.dialogs, shown.isEmpty() ? QStringList() : QStringList { shown });
     }
     EXPECT_TRUE(tableExists("E_kept"));
+}
+
+// Reading goes on unless the other program holds the file exclusively.
+TEST_F(DatabaseFaultTest, FileLockedByAnotherProgramSaysSoAndLosesNothing)
+{
+    etp().setCell(1, 1, "12.0");
+    ASSERT_TRUE(save(1, "steps").isEmpty());
+    etp().setCell(1, 1, "07.0");
+    const LogSamples live = h.s().LogSamples;
+    auto other = otherProgram("BEGIN IMMEDIATE");
+    ASSERT_TRUE(other);
+    const QStringList texts = save(3, "kept", { Button::Yes });
+    ExpectLocked(texts, 2);
+    EXPECT_EQ(texts.value(0), QStringLiteral("Log already exist. Overwrte it ?"));
+    ExpectLocked(save(3, "new"), 1);
+    EXPECT_TRUE(SameSamples(h.s().LogSamples, live)) << "the live log is kept";
+    EXPECT_TRUE(choose(3, "kept").isEmpty() && SameSamples(h.s().StoredLog, kept));
+    // Once the other program is done, both its row and a new save are there.
+    ASSERT_TRUE(other->exec("COMMIT"));
+    EXPECT_TRUE(save(3, "new").isEmpty());
+    EXPECT_EQ(
+        listed(3) << db().readSetting("Locker").value_or(""), QStringList({ "kept", "new", "1" }));
+    EXPECT_TRUE(choose(3, "new").isEmpty() && SameSamples(h.s().StoredLog, live));
+
+    other = otherProgram("BEGIN EXCLUSIVE");
+    ASSERT_TRUE(other);
+    ExpectLocked(choose(1, "steps"), 1);
+    EXPECT_EQ(etp().cell(1, 1), QStringLiteral("07.0")) << "the grid is left as it was";
+    ASSERT_TRUE(other->exec("COMMIT"));
+    EXPECT_TRUE(choose(1, "steps").isEmpty() && etp().cell(1, 1) == "12.0");
+}
+
+// A read-only file refuses a save and stops start-up, sends nothing and is left for recovery.
+TEST_F(DatabaseFaultTest, ReadOnlyFileOrDroppedTablesLoseNothing)
+{
+    const LogSamples live = h.s().LogSamples;
+    ASSERT_EQ(setRights(h.dir.path(), 0555), 0);
+    {
+        WithoutRootRights rights;
+        ASSERT_TRUE(rights.effective());
+        const QStringList texts = save(3, "kept", { Button::Yes });
+        EXPECT_TRUE(texts.size() == 2 && !texts[1].isEmpty()) << texts.join('|').toStdString();
+        EXPECT_TRUE(choose(3, "kept").isEmpty());
+    }
+    setRights(h.dir.path(), 0755);
+    EXPECT_TRUE(SameSamples(h.s().StoredLog, kept) && SameSamples(h.s().LogSamples, live));
+
+    h.window.reset();
+    const QByteArray sound = FileBytes(dbPath());
+    const QStringList before = h.sent();
+    ASSERT_EQ(setRights(dbPath(), 0444), 0);
+    {
+        WithoutRootRights rights;
+        ASSERT_TRUE(rights.effective());
+        EXPECT_FALSE(h.start());
+        h.window.reset();
+    }
+    EXPECT_EQ(h.startError, "attempt to write a readonly database\nDatabase file: " + dbPath());
+    EXPECT_EQ(h.sent(), before) << "nothing reached the supply";
+    EXPECT_EQ(FileBytes(dbPath()), sound);
+    ASSERT_EQ(setRights(dbPath(), 0644), 0);
+    showWindow();
+    EXPECT_EQ(listed(3), QStringList { "kept" });
+    // A dropped table is said to be gone and leaves the list; a dropped catalogue comes back empty.
+    const QStringList gone { QStringLiteral("' gone ' table no exist !") };
+    for (int tab = 1; tab <= 3; ++tab)
+        ASSERT_TRUE(save(tab, "gone").isEmpty()) << tab;
+    for (int tab = 1; tab <= 3; ++tab) {
+        SCOPED_TRACE(tab);
+        ASSERT_TRUE(db().sql().exec(QStringLiteral("DROP TABLE \"%1_gone\"").arg("EML"[tab - 1])));
+        const QStringList rows = etpRows() + presetRows();
+        const LogSamples stored = h.s().StoredLog;
+        EXPECT_EQ(choose(tab, "gone"), gone);
+        EXPECT_EQ(clickTool(4), gone);
+        EXPECT_EQ(listed(tab), tab == 3 ? QStringList { "kept" } : QStringList());
+        EXPECT_EQ(etpRows() + presetRows(), rows);
+        EXPECT_TRUE(SameSamples(h.s().StoredLog, stored));
+    }
+    ASSERT_TRUE(db().sql().exec("DROP TABLE DescriptionT"));
+    const QStringList texts = save(3, "next");
+    ASSERT_EQ(texts.size(), 1);
+    EXPECT_TRUE(texts[0].contains("DescriptionT")) << texts[0].toStdString();
+    EXPECT_TRUE(!tableExists("L_next") && tableExists("L_kept"));
+    showWindow();
+    EXPECT_TRUE(tableExists("DescriptionT"));
+    EXPECT_TRUE(save(3, "next").isEmpty());
+    EXPECT_EQ(listed(3), QStringList { "next" });
 }
