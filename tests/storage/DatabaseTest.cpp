@@ -176,19 +176,25 @@ TEST_F(StorageTest, DataFolderAndRefusedDatabases)
         EXPECT_EQ(resolved ? *resolved : resolved.error(), folder);
     }
     EXPECT_TRUE(QFileInfo(wanted).isDir());
+    ASSERT_TRUE(exec("CREATE TABLE L_pad (v REAL); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                     "SELECT i + 1 FROM n WHERE i < 200) INSERT INTO L_pad SELECT 1.5 FROM n"));
     tables.reset();
     db.reset();
     const QByteArray good = FileBytes(dir.filePath("Ovolta.DB"));
+    ASSERT_GT(good.size(), 4096);
+    QByteArray damagedPage = good; // a sound header, a spoilt second page
+    for (int i = 2100; i < 2300; ++i)
+        damagedPage[i] = static_cast<char>(damagedPage[i] ^ 0x5a);
     ASSERT_TRUE(OpenSql(dir.filePath("other.db"), "secret")->exec("CREATE TABLE SYS (Object)"));
     const QByteArray files[]
-        = { QByteArray(64, 'x') + good.mid(64), FileBytes(dir.filePath("other.db")),
+        = { damagedPage, QByteArray(64, 'x') + good.mid(64), FileBytes(dir.filePath("other.db")),
               QByteArray("not a database, just text\n").repeated(200) };
-    QTemporaryDir folders[3];
+    QTemporaryDir folders[4];
     std::vector<std::pair<QString, QString>> cases; // folder, message ("": any)
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         ASSERT_TRUE(WriteFile(folders[i].filePath("Ovolta.DB"), files[i]));
         cases.push_back(
-            { folders[i].path(), i == 1 ? "file is encrypted or is not a database" : "" });
+            { folders[i].path(), i == 2 ? "file is encrypted or is not a database" : "" });
     }
     const QString missing = "no-such-folder-" + QFileInfo(dir.path()).fileName() + "/sub";
     cases.push_back({ missing, "unable to open database file" });
@@ -199,7 +205,7 @@ TEST_F(StorageTest, DataFolderAndRefusedDatabases)
             message.isEmpty() ? !error.isEmpty() : error == message + "\nDatabase file: " + file)
             << error.toStdString();
     }
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(FileBytes(folders[i].filePath("Ovolta.DB")), files[i]);
         EXPECT_EQ(QDir(folders[i].path()).entryList(QDir::Files), QStringList({ "Ovolta.DB" }));
     }
