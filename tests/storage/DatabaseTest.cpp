@@ -176,6 +176,8 @@ TEST_F(StorageTest, DataFolderAndRefusedDatabases)
         EXPECT_EQ(resolved ? *resolved : resolved.error(), folder);
     }
     EXPECT_TRUE(QFileInfo(wanted).isDir());
+    const auto fallback = DataFolder::Resolve({}, dir.filePath("file"), dir.filePath("x"));
+    EXPECT_TRUE(fallback && *fallback == dir.filePath("x")); // a program "folder" that is none
     ASSERT_TRUE(exec("CREATE TABLE L_pad (v REAL); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
                      "SELECT i + 1 FROM n WHERE i < 200) INSERT INTO L_pad SELECT 1.5 FROM n"));
     tables.reset();
